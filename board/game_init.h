@@ -1,0 +1,4 @@
+// Game initialisation in the board's boot order.
+#pragma once
+
+void game_init();

@@ -1,0 +1,17 @@
+// Test values for the name-entry and ending screens, read from the environment
+// before main runs (SKYVOLTA_TEST_NAME, _HISCORE, _STORYEND, SKYVOLTA_STAGEDBG).
+#pragma once
+
+struct test_env_values {
+    int name_codes[8];
+    int name_count;
+    long hiscore;      // forced high score, -1 none
+    int story_end;     // forced story ending, -1 none
+    int story_end_flag;
+    bool stage_debug;
+};
+
+extern test_env_values test_env;
+
+// Start-up constructor; callable again after the environment changed.
+void test_env_init();

@@ -1,0 +1,188 @@
+// Sky Volta: start-up, shutdown and restart.
+#include "board/board_memory.h"
+#include "board/game_init.h"
+#include "dsp/master.h"
+#include "host/encoder.h"
+#include "host/env_switches.h"
+#include "host/framedump.h"
+#include "host/host_state.h"
+#include "host/main_loop.h"
+#include "host/menu.h"
+#include "host/offline_tools.h"
+#include "host/options.h"
+#include "host/pads.h"
+#include "host/rom_loader.h"
+#include "host/rom_set.h"
+#include "host/settings.h"
+#include "host/trace.h"
+#include "host/window.h"
+#include "render/layer2d.h"
+#include "render/palette_source.h"
+#include "render/renderer_switches.h"
+#include "sound/audio_output.h"
+#include "sound/sound_system.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+void quit_signals_install() {
+    struct sigaction sa {};
+    sa.sa_handler = on_quit_signal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+
+// Finds a complete ROM directory, else unpacks skyvolta.zip into the chosen one.
+void rom_directory_prepare(command_line* cl) {
+    if (!rom_set_complete(cl->rom_dir) && strcmp(cl->rom_dir, "extracted") == 0 && rom_set_complete("roms"))
+        cl->rom_dir = "roms";
+    if (rom_set_complete(cl->rom_dir)) return;
+    char err[1024];
+    char* base = SDL_GetBasePath();
+    bool ok = find_rom_zip(cl->rom_dir, base, err, sizeof err);
+    SDL_free(base);
+    if (ok || headless) return;
+    char text[1536];
+    snprintf(text, sizeof text,
+             "Sky Volta needs its ROMs.\n\nPut your skyvolta.zip (the board's ROM set) in the \"roms\" folder "
+             "next to this program, then start it again.\n\n(%s)",
+             err);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Sky Volta", text, nullptr);
+}
+
+// The settings file's free-play choice into coin_options (work RAM 0xE03FF4).
+void freeplay_apply() {
+    if (headless || freeplay_override < 0 || getenv("SKYVOLTA_COINPLAY")) return;
+    wram_bytes[0x3FF4] = uint8_t(freeplay_override >> 8);
+    wram_bytes[0x3FF5] = uint8_t(freeplay_override);
+    printf("  %s (skyvolta_controls.cfg)\n", freeplay_override ? "free play" : "coins required");
+}
+
+// Re-executes the program with the arguments left after the overrides were taken out.
+int restart_exec(char** argv) {
+    fflush(nullptr);
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n > 0) {
+        self[n] = 0;
+        execv(self, argv);
+    }
+    execvp(argv[0], argv);
+    perror("restart failed");
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IOLBF, 0);  // progress and warnings keep their order in a log
+    set_overrides_collect(&argc, argv);
+    quit_signals_install();
+    command_line cl;
+    options_parse(argc, argv, &cl);
+    if (cl.joytest) return joytest_run();
+    if (cl.enctest) return enctest_run();
+    headless = cl.screenshot;
+
+    printf("Sky Volta - Velmo System Kestrel reimplementation\n");
+    if (headless) printf("Headless mode: screenshot after %d frames → %s\n", cl.screenshot_frame, cl.screenshot_path);
+    board_memory_clear();
+
+    rom_directory_prepare(&cl);
+    if (!load_roms(cl.rom_dir)) {
+        fprintf(stderr, "Failed to load ROMs\n");
+        return 1;
+    }
+
+    if (options_offline_tool(&cl)) headless = 1;
+    if (headless) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "SDL_Init failed: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+    window_size size;
+    Uint32 flags = SDL_WINDOW_OPENGL;
+    if (headless) {
+        size = headless_window_size(getenv("SKYVOLTA_WIDE"));
+        flags |= SDL_WINDOW_HIDDEN;
+    } else {
+        SDL_Rect usable;
+        bool have = SDL_GetDisplayUsableBounds(0, &usable) == 0;
+        size = windowed_size(have ? &usable : nullptr, getenv("SKYVOLTA_WINDOW"));
+        flags |= SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
+    }
+    SDL_Window* window = SDL_CreateWindow("Sky Volta", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          size.w, size.h, flags);
+    if (!window) {
+        fprintf(stderr, "SDL_CreateWindow failed: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GLContext gl = SDL_GL_CreateContext(window);
+    if (!gl) {
+        fprintf(stderr, "SDL_GL_CreateContext failed: %s\n", SDL_GetError());
+        return 1;
+    }
+    if (!headless) pacing_init(window);
+    if (!gl_driver_check(window)) return 1;
+
+    audio_open(!headless && !cl.no_audio && !getenv("SKYVOLTA_NOAUDIO"));
+    printf("  [GL] %s | %s%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+           reinterpret_cast<const char*>(glGetString(GL_VERSION)), headless ? "  (headless)" : "");
+    glViewport(0, 0, size.w, size.h);
+    audio_init(nullptr, cl.rom_dir);
+
+    menu_init(window);
+    if (!headless) {
+        for (int i = 0; i < SDL_NumJoysticks(); i++) {
+            if (!SDL_IsGameController(i)) continue;
+            menu_toast("Menu: R3 (right stick click) or hold Start", 480);
+            break;
+        }
+    }
+    host_env_switches_read();
+    pads_init();
+    encoder_init(!headless);
+    layer2d_texture_create();
+    renderer_reset();
+    palette_source_init(cl.rom_dir);
+
+    if (cl.framedump_path) {
+        if (!framedump_open(cl.framedump_path)) return 1;
+        setenv("SKYVOLTA_FRAMEDUMP", "1", 1);
+        setenv("SKYVOLTA_GEO_HW", "1", 1);
+    }
+    if (options_offline_tool(&cl)) return offline_tool_run(&cl) ? 0 : 1;
+    if (cl.trace_dir && !trace_open(cl.trace_dir, cl.trace_max)) return 1;
+
+    printf("Running game init...\n");
+    game_init();
+    freeplay_apply();
+    master_boot(cl.rom_dir);
+    printf("Game init complete, entering main loop\n");
+    if (cl.model > 0) {
+        model_viewer_select(cl.model);
+        printf("Model viewer mode: use Left/Right arrows to cycle, Q to quit\n");
+    }
+    main_loop(window);
+
+    trace_close();
+    SDL_GL_DeleteContext(gl);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    if (!headless && restart_requested()) return restart_exec(argv);
+    return 0;
+}

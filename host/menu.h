@@ -1,0 +1,12 @@
+// The settings and debug menu drawn over the game.
+#pragma once
+#include <SDL.h>
+
+// Style, default bindings, the settings file, then the ENG_SET lines.
+void menu_init(SDL_Window* window);
+
+// A short message over the picture for the given number of frames.
+void menu_toast(const char* text, int frames);
+
+// True when the menu asked for the program to be started again.
+bool restart_requested();

@@ -1,0 +1,3 @@
+#include "host/settings.h"
+
+int freeplay_override = -1;

@@ -1,0 +1,31 @@
+#include "tests/support/synth_rom_tables.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void synth_put8(synth_rom_set* set, uint32_t addr, uint8_t v) {
+    if (addr >= sizeof set->program) {
+        fprintf(stderr, "synth_rom: table write at 0x%X outside the program ROM\n", addr);
+        abort();
+    }
+    set->program[addr] = v;
+}
+
+void synth_put16(synth_rom_set* set, uint32_t addr, uint16_t v) {
+    synth_put8(set, addr, uint8_t(v >> 8));
+    synth_put8(set, addr + 1, uint8_t(v));
+}
+
+void synth_put32(synth_rom_set* set, uint32_t addr, uint32_t v) {
+    synth_put16(set, addr, uint16_t(v >> 16));
+    synth_put16(set, addr + 2, uint16_t(v));
+}
+
+void synth_reset_vector(synth_rom_set* set) {
+    synth_put32(set, 0, SYNTH_RESET_SP);
+    synth_put32(set, 4, SYNTH_RESET_PC);
+}
+
+void synth_rom_tables_write(synth_rom_set* set) {
+    synth_reset_vector(set);
+}

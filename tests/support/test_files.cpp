@@ -1,0 +1,55 @@
+#include "tests/support/test_files.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+
+std::string temp_dir_make(const char* tag) {
+    const char* base = getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/skyvolta-" + tag + "-XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back(0);
+    return mkdtemp(buf.data()) ? std::string(buf.data()) : std::string();
+}
+
+void temp_dir_remove(const std::string& dir) {
+    std::error_code ec;
+    if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+}
+
+long file_size(const std::string& path) {
+    std::error_code ec;
+    auto n = std::filesystem::file_size(path, ec);
+    return ec ? -1 : long(n);
+}
+
+bool file_write(const std::string& path, const std::vector<uint8_t>& data) {
+    FILE* f = fopen(path.c_str(), "wb");
+    bool ok = f && fwrite(data.data(), 1, data.size(), f) == data.size();
+    if (f && fclose(f) != 0) ok = false;
+    return ok;
+}
+
+std::vector<uint8_t> file_read(const std::string& path) {
+    std::vector<uint8_t> data;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return data;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + n);
+    fclose(f);
+    return data;
+}
+
+int run_in(const std::string& dir, const std::string& command, std::string* out) {
+    std::string full = "cd '" + dir + "' && " + command + " 2>&1";
+    FILE* p = popen(full.c_str(), "r");
+    if (!p) return -1;
+    char chunk[4096];
+    size_t n;
+    out->clear();
+    while ((n = fread(chunk, 1, sizeof chunk, p)) > 0) out->append(chunk, n);
+    int status = pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}

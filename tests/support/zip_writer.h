@@ -1,0 +1,19 @@
+// A small zip writer for installer tests: stored or deflated members, with faults
+// (a wrong CRC-32, an archive comment) made on purpose.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct zip_member {
+    std::string name;
+    std::vector<uint8_t> data;
+    int method = 8;         // 0 stored, 8 deflated
+    bool bad_crc = false;   // store a CRC-32 that does not match the data
+};
+
+// The archive's bytes, with an archive comment of comment_len bytes.
+std::vector<uint8_t> zip_build(const std::vector<zip_member>& members, size_t comment_len);
+
+bool zip_write(const char* path, const std::vector<zip_member>& members, size_t comment_len);

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the tests with AddressSanitizer and UndefinedBehaviorSanitizer and runs them,
+# after 60 seconds of fuzzing the ROM archive walker (clang, libFuzzer).
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$top/tools/install_deps.sh"
+jobs="$(nproc)"
+
+cmake -S "$top" -B "$top/build/fuzz" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSKYVOLTA_FUZZ=ON
+cmake --build "$top/build/fuzz"
+mkdir -p "$top/build/fuzz/corpus"
+"$top/build/fuzz/tests/fuzz/zip_walk_fuzz" -max_total_time=60 -print_final_stats=1 \
+  "$top/build/fuzz/corpus" "$top/tests/fuzz/seeds"
+
+cmake -S "$top" -B "$top/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYVOLTA_SANITIZE=ON
+cmake --build "$top/build/asan" -j "$jobs"
+cd "$top/build/asan"
+ctest --output-on-failure -j "$jobs"
