@@ -13,6 +13,19 @@ namespace {
 constexpr size_t CG_FILE_SIZE = 0x200000;
 constexpr size_t TILE_NUMBERS_SIZE = 0x200000;
 constexpr size_t TILE_ATTRS_SIZE = 0x80000;
+constexpr uint32_t TILE_ENTRIES = 0x100000;
+
+// Cleared by the tile-map fix-up: attribute bit 0 then no longer selects the upper tiles.
+bool attr_upper_tiles = true;
+
+uint32_t tile_number(uint32_t e) {
+    return uint32_t(texture_tilemap[2 * e]) | uint32_t(texture_tilemap[2 * e + 1]) << 8;
+}
+
+uint32_t tile_attr(uint32_t e) {
+    uint8_t pair = texture_tilemap[TILE_NUMBERS_SIZE + (e >> 1)];
+    return (e & 1) ? pair & 15u : pair >> 4;
+}
 }  // namespace
 
 bool rom_file_read(const char* dir, const char* name, void* buf, size_t len) {
@@ -41,4 +54,45 @@ int texture_rom_load(const char* dir, const char* const cg_names[8], const char*
     }
     if (!rom_file_read_2mb(dir, tile_name, texture_tilemap)) return 0;
     return rom_file_read(dir, attr_name, texture_tilemap + TILE_NUMBERS_SIZE, TILE_ATTRS_SIZE) ? 1 : 0;
+}
+
+uint32_t texel_offset(uint32_t bank, uint32_t u, uint32_t v) {
+    if (!texture_tilemap) return uint32_t(TEXTURE_ROM_SIZE);
+    uint32_t e = texel_tile_entry(bank, u, v);
+    uint32_t t = tile_number(e), a = tile_attr(e);
+    if ((a & 1) && attr_upper_tiles) t += 0x10000;
+    uint32_t r = v & 15, c = u & 15;
+    if (a & 2) r = 15 - r;
+    if (a & 4) c = 15 - c;
+    return t * 256 + ((a & 8) ? c * 16 + r : r * 16 + c);
+}
+
+uint8_t texel_fetch(uint32_t bank, uint32_t u, uint32_t v) {
+    uint32_t off = texel_offset(bank, u, v);
+    return texture_rom && off < TEXTURE_ROM_SIZE ? texture_rom[off] : 0;
+}
+
+uint8_t texel_colour_index(uint32_t format, int rom_byte) {
+    uint32_t base = 0, index = 0, byte = uint32_t(rom_byte) & 0xFF;
+    if (format & 4) {
+        base = 236;
+        index = byte >> ((3 - (format & 3)) * 2) & 3;
+    } else if (format & 2) {
+        base = 224;
+        index = (format & 1) ? byte & 15 : byte >> 4;
+    } else {
+        return uint8_t(rom_byte < 0 ? 0 : byte);
+    }
+    if (format & 8) base += 16;
+    return uint8_t(rom_byte < 0 ? base : base + index);
+}
+
+void texture_tilemap_fixup() {
+    if (!texture_tilemap) return;
+    for (uint32_t e = 0; e < TILE_ENTRIES; e++) {
+        if (tile_attr(e) & 1) continue;
+        uint8_t& high = texture_tilemap[2 * e + 1];
+        high = uint8_t((high & 0x3F) | 0x80);
+    }
+    attr_upper_tiles = false;
 }

@@ -29,4 +29,5 @@ void synth_reset_vector(synth_rom_set* set) {
 void synth_rom_tables_write(synth_rom_set* set) {
     synth_reset_vector(set);
     synth_wave_tone(set);
+    synth_models(set);
 }
