@@ -30,4 +30,6 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_reset_vector(set);
     synth_wave_tone(set);
     synth_models(set);
+    synth_static_palette(set);
+    synth_palette_override(set);
 }

@@ -15,6 +15,21 @@ constexpr uint32_t SYNTH_WAVE_TONE_LEN = 64;
 constexpr int SYNTH_WAVE_TONE_PEAK = 0x60;
 void synth_wave_tone(synth_rom_set* set);
 
+// Program ROM 0x21B204: the static palette of groups 1..127, 0x300 bytes per group
+// (256 red, 256 green, 256 blue bytes); entry j of group k is
+// synth_static_palette_colour(k, j).
+constexpr uint32_t SYNTH_STATIC_PALETTE_ADDR = 0x21B204;
+void synth_static_palette(synth_rom_set* set);
+void synth_static_palette_colour(uint32_t group, uint32_t entry, uint8_t* rgb);
+
+// Program ROM 0xB85B4: the count word of the palette groups replaced from group 116 on,
+// and 0xB5EC0: their RGB triples, entry after entry, 0x300 bytes per group; entry j of
+// group g = (255 - j, g, 0x5A).
+constexpr uint32_t SYNTH_PALETTE_OVERRIDE_COUNT_ADDR = 0xB85B4;
+constexpr uint32_t SYNTH_PALETTE_OVERRIDE_ADDR = 0xB5EC0;
+constexpr uint16_t SYNTH_PALETTE_OVERRIDE_GROUPS = 4;
+void synth_palette_override(synth_rom_set* set);
+
 // Point ROM models and texture ROM tiles (synth_rom_models.cpp). Word c of the point ROM
 // starts the chunk-pointer list of model code c (display-list number + 69); the lists
 // and chunks lie from word SYNTH_MODEL_DATA on.

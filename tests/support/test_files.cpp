@@ -26,7 +26,7 @@ long file_size(const std::string& path) {
 
 bool file_write(const std::string& path, const std::vector<uint8_t>& data) {
     FILE* f = fopen(path.c_str(), "wb");
-    bool ok = f && fwrite(data.data(), 1, data.size(), f) == data.size();
+    bool ok = f && (data.empty() || fwrite(data.data(), 1, data.size(), f) == data.size());
     if (f && fclose(f) != 0) ok = false;
     return ok;
 }
