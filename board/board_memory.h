@@ -22,6 +22,10 @@ struct board_memory_block {
     uint8_t mixer_registers[0x400];    // 0x824000-0x8243FF
     uint8_t eeprom_window[0x4000];     // 0x460000-0x463FFF
     uint8_t io_bytes[0x20];            // 0x700000-0x70001F
+    // Not bus windows: the game routines' view of work RAM, one 64-bit slot per byte
+    // (a 68020 long or a host pointer), and the marks of the slots an import leaves alone.
+    int64_t wram[0x40000];
+    uint8_t wram_owned[0x40000];
     uint8_t frame_due;                 // set by the host once per paced frame
     uint32_t host_frame;               // main-loop iterations; the block's last word
 };
@@ -37,13 +41,22 @@ inline auto& wram_bytes = board_memory.wram_bytes;
 inline auto& palette_ram = board_memory.palette_ram;
 inline auto& CGRAM = board_memory.CGRAM;
 inline auto& textram = board_memory.textram;
+inline auto& text_registers = board_memory.text_registers;
 inline auto& sprite_ram = board_memory.sprite_ram;
+inline auto& sprite_attributes = board_memory.sprite_attributes;
+inline auto& sprite_registers = board_memory.sprite_registers;
 inline auto& dspram = board_memory.dspram;
 inline auto& commsram = board_memory.commsram;
+inline auto& aux_ram = board_memory.aux_ram;
 inline auto& czram = board_memory.czram;
 inline auto& mixer_registers = board_memory.mixer_registers;
+inline auto& eeprom_window = board_memory.eeprom_window;
+inline auto& io_bytes = board_memory.io_bytes;
+inline auto& wram = board_memory.wram;
+inline auto& wram_owned = board_memory.wram_owned;
 inline auto& frame_due = board_memory.frame_due;
 inline auto& host_frame = board_memory.host_frame;
 
-// Zeroes every image of the block (start-up step 6).
+// Zeroes every image of the block (start-up step 6) and checks once that the block
+// lies where a work-RAM slot can tell its addresses from 68020 values (aborts if not).
 void board_memory_clear();

@@ -1,5 +1,6 @@
 // Sky Volta: start-up, shutdown and restart.
 #include "board/board_memory.h"
+#include "board/bus.h"
 #include "board/game_init.h"
 #include "dsp/master.h"
 #include "host/encoder.h"
@@ -63,8 +64,7 @@ void rom_directory_prepare(command_line* cl) {
 // The settings file's free-play choice into coin_options (work RAM 0xE03FF4).
 void freeplay_apply() {
     if (headless || freeplay_override < 0 || getenv("SKYVOLTA_COINPLAY")) return;
-    wram_bytes[0x3FF4] = uint8_t(freeplay_override >> 8);
-    wram_bytes[0x3FF5] = uint8_t(freeplay_override);
+    bus_write16(0xE03FF4, uint32_t(freeplay_override));
     printf("  %s (skyvolta_controls.cfg)\n", freeplay_override ? "free play" : "coins required");
 }
 

@@ -28,8 +28,15 @@ void synth_reset_vector(synth_rom_set* set) {
 
 void synth_rom_tables_write(synth_rom_set* set) {
     synth_reset_vector(set);
-    synth_wave_tone(set);
-    synth_models(set);
+    synth_sine_table(set);
+    synth_atan_table(set);
+    synth_atan_coarse_table(set);
+    synth_slope_table(set);
+    synth_curve_square_table(set);
+    synth_curve_cube_table(set);
+    synth_block_param_masks(set);
     synth_static_palette(set);
     synth_palette_override(set);
+    synth_wave_tone(set);
+    synth_models(set);
 }

@@ -82,6 +82,22 @@ constexpr uint32_t SYNTH_TEX_GROUND_V = 16;
 constexpr uint32_t SYNTH_TEX_GROUND_SIZE = 64;
 void synth_models(synth_rom_set* set);
 
+// Program ROM 0x20B000: 16385 (sin, cos) 1.15 pairs of the angles -4, 0, 4, ... 0xFFFC
+// (sine_table proper starts at 0x20B004).
+void synth_sine_table(synth_rom_set* set);
+// Program ROM 0x200000: 1025 angles atan(i / 1024) (0x10000 a turn).
+void synth_atan_table(synth_rom_set* set);
+// Program ROM 0x200802: 32 x 32 angles atan2(row, column), row 64 bytes.
+void synth_atan_coarse_table(synth_rom_set* set);
+// Program ROM 0x201002: 4097 angles acos(k / 4096).
+void synth_slope_table(synth_rom_set* set);
+// Program ROM 0x15332C: 512 longs (i / 512)^2 x 2^16, T1 of the curve evaluator.
+void synth_curve_square_table(synth_rom_set* set);
+// Program ROM 0x153B2C: 512 longs (i / 512)^3 x 2^24, T2 of the curve evaluator.
+void synth_curve_cube_table(synth_rom_set* set);
+// Program ROM 0x037664: six longs, the flag masks of block parameters 0-5 (1 << k).
+void synth_block_param_masks(synth_rom_set* set);
+
 void synth_rom_tables_write(synth_rom_set* set);
 
 // Big-endian stores into the program image (bounds-checked: a table that would leave
