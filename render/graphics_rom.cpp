@@ -56,20 +56,35 @@ int texture_rom_load(const char* dir, const char* const cg_names[8], const char*
     return rom_file_read(dir, attr_name, texture_tilemap + TILE_NUMBERS_SIZE, TILE_ATTRS_SIZE) ? 1 : 0;
 }
 
+namespace {
+// The tile number of entry e with attribute bit 0's upper tiles, and the attribute.
+uint32_t tile_number_resolved(uint32_t e, uint32_t* attr) {
+    *attr = tile_attr(e);
+    uint32_t t = tile_number(e);
+    return (*attr & 1) && attr_upper_tiles ? t + 0x10000 : t;
+}
+
+texel_tile tile_of(uint32_t number, uint32_t attr) {
+    return {texture_rom + size_t(number) * 256, (attr & 2) != 0, (attr & 4) != 0, (attr & 8) != 0};
+}
+}  // namespace
+
+texel_tile texel_tile_at(uint32_t entry) {
+    if (!texture_rom || !texture_tilemap) return {nullptr, false, false, false};
+    uint32_t attr, t = tile_number_resolved(entry, &attr);
+    if (size_t(t) * 256 >= TEXTURE_ROM_SIZE) return {nullptr, false, false, false};
+    return tile_of(t, attr);
+}
+
 uint32_t texel_offset(uint32_t bank, uint32_t u, uint32_t v) {
     if (!texture_tilemap) return uint32_t(TEXTURE_ROM_SIZE);
-    uint32_t e = texel_tile_entry(bank, u, v);
-    uint32_t t = tile_number(e), a = tile_attr(e);
-    if ((a & 1) && attr_upper_tiles) t += 0x10000;
-    uint32_t r = v & 15, c = u & 15;
-    if (a & 2) r = 15 - r;
-    if (a & 4) c = 15 - c;
-    return t * 256 + ((a & 8) ? c * 16 + r : r * 16 + c);
+    uint32_t attr, t = tile_number_resolved(texel_tile_entry(bank, u, v), &attr);
+    return t * 256 + texel_tile_offset(tile_of(0, attr), v & 15, u & 15);
 }
 
 uint8_t texel_fetch(uint32_t bank, uint32_t u, uint32_t v) {
-    uint32_t off = texel_offset(bank, u, v);
-    return texture_rom && off < TEXTURE_ROM_SIZE ? texture_rom[off] : 0;
+    texel_tile t = texel_tile_at(texel_tile_entry(bank, u, v));
+    return t.bytes ? t.bytes[texel_tile_offset(t, v & 15, u & 15)] : 0;
 }
 
 uint8_t texel_colour_index(uint32_t format, int rom_byte) {

@@ -26,6 +26,21 @@ inline uint32_t texel_tile_entry(uint32_t bank, uint32_t u, uint32_t v) {
     return (bank & 15) << 16 | (v & 0xFFF) >> 4 << 8 | (u & 0xFFF) >> 4;
 }
 
+// One tile of the tile map as a reader sees it: its 256 ROM bytes (null for a tile
+// beyond the texture ROM, or while an image is missing) and its flips and exchange.
+struct texel_tile {
+    const uint8_t* bytes;
+    bool flip_rows, flip_cols, swap;
+};
+texel_tile texel_tile_at(uint32_t entry);
+
+// Offset within a tile's bytes of texel row r and column c (0..15).
+inline uint32_t texel_tile_offset(const texel_tile& t, uint32_t r, uint32_t c) {
+    if (t.flip_rows) r = 15 - r;
+    if (t.flip_cols) c = 15 - c;
+    return t.swap ? c * 16 + r : r * 16 + c;
+}
+
 // Byte offset of texel (u, v) of bank k in texture_rom through the tile map: the tile
 // number, attribute bit 0 (+0x10000 tiles), the flips (bits 1 and 2) and the
 // row/column exchange (bit 3). An offset of TEXTURE_ROM_SIZE or more holds no ROM byte

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int BAKE_MAX = 1024;          // no cap exceeds this many texels a side
-constexpr uint32_t TILE_ATTRS = 0x200000;  // offset of the attribute nibbles in the tile map
 
 int pow2_at_least(int n, int cap) {
     int p = 8;
@@ -25,43 +24,6 @@ int alloc_size(int baked, int cap, tex_alloc_rule rule) {
         return baked < pow2_at_least(baked, cap) ? baked + 1 : baked;
     }
     return baked + 1;
-}
-
-// The colour index of a texel of format f from its ROM byte; `base` is the index of a
-// texel that has no ROM byte.
-uint8_t format_index(int format, uint8_t byte, uint8_t* base) {
-    int b = 0, index = byte;
-    if (format & 4) {
-        b = 236;
-        index = byte >> ((3 - (format & 3)) * 2) & 3;
-    } else if (format & 2) {
-        b = 224;
-        index = (format & 1) ? byte & 15 : byte >> 4;
-    }
-    if ((format & 6) && (format & 8)) b += 16;
-    *base = uint8_t(b);
-    return uint8_t((b + index) & 0xFF);
-}
-
-// One tile of the tile map as a row reader: where its 256 bytes start, how a texel's
-// row and column become an offset in it, or null for a tile beyond the ROM.
-struct tile_view {
-    const uint8_t* bytes;
-    bool flip_rows, flip_cols, swap;
-};
-
-tile_view tile_at(uint32_t entry) {
-    tile_view t{nullptr, false, false, false};
-    if (!texture_rom || !texture_tilemap) return t;
-    uint32_t number = uint32_t(texture_tilemap[2 * entry]) | uint32_t(texture_tilemap[2 * entry + 1]) << 8;
-    uint8_t pair = texture_tilemap[TILE_ATTRS + (entry >> 1)];
-    uint32_t attr = (entry & 1) ? pair & 15u : pair >> 4u;
-    if (attr & 1) return t;  // tiles 0x10000 and up lie beyond the 16 MB image
-    t.bytes = texture_rom + size_t(number) * 256;
-    t.flip_rows = attr & 2;
-    t.flip_cols = attr & 4;
-    t.swap = attr & 8;
-    return t;
 }
 
 }  // namespace
@@ -113,9 +75,8 @@ void tex_bake(const tex_bake_plan& plan, int u, int v, int bank, int format, con
               uint8_t* out, size_t stride) {
     // The colour of every possible ROM byte in this format, and of a texel without one.
     uint32_t of_byte[256], none;
-    uint8_t base = 0;
-    for (int b = 0; b < 256; ++b) memcpy(&of_byte[b], colours[format_index(format, uint8_t(b), &base)], 4);
-    memcpy(&none, colours[base], 4);
+    for (int b = 0; b < 256; ++b) memcpy(&of_byte[b], colours[texel_colour_index(uint32_t(format), b)], 4);
+    memcpy(&none, colours[texel_colour_index(uint32_t(format), -1)], 4);
 
     // Source columns wrap within the 4096-texel bank, as the 12-bit texel address does.
     static uint16_t src_u[BAKE_MAX];
@@ -129,20 +90,16 @@ void tex_bake(const tex_bake_plan& plan, int u, int v, int bank, int format, con
         uint32_t row_entries = bank_entries | (sv >> 4) << 8;
         uint8_t* dst = out + size_t(j) * stride;
         uint32_t last_col = ~0u;
-        tile_view tile{};
+        texel_tile tile{};
         uint32_t r = sv & 15;
         for (int i = 0; i < bw; ++i) {
             uint32_t col = src_u[i] >> 4;
             if (col != last_col) {
-                tile = tile_at(row_entries | col);
+                tile = texel_tile_at(row_entries | col);
                 last_col = col;
             }
             uint32_t colour = none;
-            if (tile.bytes) {
-                uint32_t rr = tile.flip_rows ? 15 - r : r, c = src_u[i] & 15;
-                if (tile.flip_cols) c = 15 - c;
-                colour = of_byte[tile.bytes[tile.swap ? c * 16 + rr : rr * 16 + c]];
-            }
+            if (tile.bytes) colour = of_byte[tile.bytes[texel_tile_offset(tile, r, src_u[i] & 15)]];
             memcpy(dst + size_t(i) * 4, &colour, 4);
         }
         for (int i = bw; i < plan.alloc_w; ++i) memcpy(dst + size_t(i) * 4, dst + size_t(bw - 1) * 4, 4);
