@@ -5,6 +5,7 @@
 #include "sound/chip_ring.h"
 #include "sound/coin_wav.h"
 #include "sound/mixer.h"
+#include "sound/sound_board.h"
 
 #include <cmath>
 #include <cstdio>
@@ -20,11 +21,7 @@ constexpr int WAV_HEADER_SIZE = 44;
 sample_record coin_sample;
 bool coin_loaded = false;
 bool no_music = false;
-bool driver_loaded = false;
 uint8_t* wave_image = nullptr;  // handed to the chip, kept for the run
-
-// The sound board's clock in sound-CPU cycles: the end of the last frame run.
-uint64_t board_frame_end = 0;
 
 struct wav_dump_state {
     FILE* file;
@@ -84,21 +81,6 @@ bool wave_roms_load(const char* rom_dir) {
             wave_image = nullptr;
             return false;
         }
-    }
-    return true;
-}
-
-bool driver_rom_load(const char* rom_dir) {
-    long got = rom_read_upto(rom_dir, "kv1data.8k", sound_driver_rom, SOUND_DRIVER_ROM_SIZE);
-    if (got < 0) {
-        fprintf(stderr, "[MCU] no %s/kv1data.8k -- the sound driver cannot run, the game will be silent\n", rom_dir);
-        return false;
-    }
-    if (size_t(got) < SOUND_DRIVER_ROM_SIZE) {
-        char path[512];
-        snprintf(path, sizeof path, "%s/kv1data.8k", rom_dir);
-        fprintf(stderr, "[MCU] %s is %zu bytes, expected 524288\n", path, size_t(got));
-        return false;
     }
     return true;
 }
@@ -164,20 +146,10 @@ void chip_silence() {
     chip_live.store(false);
 }
 
-// One video frame of the sound board. This is the call site of the sound CPU's frame run
-// (its driver reads the frame's commands in commsram and writes the chip, and its cycle
-// count becomes the board clock); until the CPU runs, the board clock advances by one
-// frame and the chip renders that frame with no driver writing it.
-void sound_board_run_frame() {
-    if (!driver_loaded) return;
-    board_frame_end += SOUND_CYCLES_PER_FRAME;
-    chip_catch_up(board_frame_end);
-}
-
 }  // namespace
 
 bool sound_driver_loaded() {
-    return driver_loaded;
+    return mcu_driver_loaded();
 }
 
 void audio_init(const char* sfx_dir, const char* rom_dir) {
@@ -189,13 +161,14 @@ void audio_init(const char* sfx_dir, const char* rom_dir) {
     no_music = env_flag_on("SKYVOLTA_NO_MUSIC");
 
     chip_release();
-    driver_loaded = false;
-    if (!env_flag_on("SKYVOLTA_NO_CHIP") && rom_dir && wave_roms_load(rom_dir)) {
+    bool chip = !env_flag_on("SKYVOLTA_NO_CHIP") && rom_dir && wave_roms_load(rom_dir);
+    if (chip) {
         q904_init(&q904, wave_image, int32_t(WAVE_ROM_IMAGE_SIZE));
         chip_present.store(true);
-        driver_loaded = driver_rom_load(rom_dir);
-        printf("[AUDIO_HLE] Q904 running the wave ROM (%s)\n", rom_dir);
     }
+    // Without a chip there is no driver either: no directory leaves it unloaded.
+    mcu_load_driver(chip ? rom_dir : nullptr);
+    if (chip) printf("[AUDIO_HLE] Q904 running the wave ROM (%s)\n", rom_dir);
 
     const char* dump_path = getenv("SKYVOLTA_AUDIODUMP");
     if (dump_path && dump_path[0]) {
@@ -208,7 +181,7 @@ void audio_init(const char* sfx_dir, const char* rom_dir) {
 
 void audio_frame() {
     if (chip_present.load()) {
-        if (driver_loaded && !no_music) {
+        if (mcu_driver_loaded() && !no_music) {
             if (!chip_live.load()) {
                 // Sound starts from an empty ring; the mixer's fill control builds it up.
                 chip_ring_empty();
@@ -218,7 +191,7 @@ void audio_frame() {
             chip_silence();
         }
     }
-    sound_board_run_frame();
+    mcu_run_frame();
     if (dump.file && audio_sample_rate() < 1) dump_feed();
 }
 

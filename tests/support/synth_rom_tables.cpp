@@ -38,5 +38,6 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_static_palette(set);
     synth_palette_override(set);
     synth_wave_tone(set);
+    synth_sound_driver(set);
     synth_models(set);
 }

@@ -15,6 +15,10 @@ constexpr uint32_t SYNTH_WAVE_TONE_LEN = 64;
 constexpr int SYNTH_WAVE_TONE_PEAK = 0x60;
 void synth_wave_tone(synth_rom_set* set);
 
+// Sound driver kv1data.8k 0xC000-0xFFFF (MCU bank 0): the runnable synthetic driver of
+// tests/support/synth_sound_driver.h.
+void synth_sound_driver(synth_rom_set* set);
+
 // Program ROM 0x21B204: the static palette of groups 1..127, 0x300 bytes per group
 // (256 red, 256 green, 256 blue bytes); entry j of group k is
 // synth_static_palette_colour(k, j).
