@@ -11,6 +11,7 @@ cmake --build "$top/build/fuzz"
 mkdir -p "$top/build/fuzz/corpus"
 "$top/build/fuzz/tests/fuzz/zip_walk_fuzz" -max_total_time=60 -print_final_stats=1 \
   "$top/build/fuzz/corpus" "$top/tests/fuzz/seeds"
+mkdir -p "$top/build/fuzz/scores_corpus" && "$top/build/fuzz/tests/fuzz/scores_load_fuzz" -max_total_time=30 -print_final_stats=1 "$top/build/fuzz/scores_corpus" "$top/tests/fuzz/scores_seeds"
 
 cmake -S "$top" -B "$top/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYVOLTA_SANITIZE=ON
 cmake --build "$top/build/asan" -j "$jobs"

@@ -40,4 +40,27 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_wave_tone(set);
     synth_sound_driver(set);
     synth_models(set);
+    synth_sprite_tile_table_1(set);
+    synth_sprite_tile_table_2(set);
+    synth_sprite_tile_table_3(set);
+    synth_sprite_size_multipliers(set);
+    synth_default_initials(set);
+    synth_settings_defaults(set);
+    synth_switch_ports(set);
+    synth_block_tiles(set);
+    synth_block_table(set);
+    synth_course_blocks(set);
+    synth_lamp_patterns(set);
+    synth_lamp_label(set);
+    synth_test_strings(set);
+    synth_colour_ramp(set);
+    synth_group127_triples(set);
+    synth_group_colours(set);
+    synth_cz_tables(set);
+    synth_cgram_init(set);
+    synth_colour_sets(set);
+    synth_fog_records(set);
+    synth_height_bias(set);
+    synth_area_entries(set);
+    synth_cell_areas(set);
 }

@@ -102,6 +102,135 @@ void synth_curve_cube_table(synth_rom_set* set);
 // Program ROM 0x037664: six longs, the flag masks of block parameters 0-5 (1 << k).
 void synth_block_param_masks(synth_rom_set* set);
 
+// ---- Text layer (synth_rom_text.cpp) -----------------------------------------------
+// Program ROM 0x238504: block source tiles, 128 bytes each; byte i of source tile t is
+// synth_block_tile_byte(t, i). Written for the first SYNTH_BLOCK_TILES tiles.
+constexpr uint32_t SYNTH_BLOCK_TILES = 1700;
+uint8_t synth_block_tile_byte(uint32_t tile, uint32_t i);
+void synth_block_tiles(synth_rom_set* set);
+// Program ROM 0x1C4F40: tile-block records of 16 bytes (source, width, height, colour
+// set; the colour-set long doubles as the palette bank record at 0x1C4F4C + 16n).
+// Blocks 0..299 are written: the named ones below, every other one source 0, 1 x 1,
+// colour set 0.
+struct synth_block {
+    int32_t number, source, width, height;
+    uint32_t colour_set;
+};
+constexpr synth_block SYNTH_BLOCK_SMALL = {1, 2, 3, 2, 1};       // 3 x 2 tiles
+constexpr synth_block SYNTH_BLOCK_WIDE = {2, 0, 65, 1, 0};       // too wide to draw
+constexpr synth_block SYNTH_BLOCK_ROM_END = {3, 14580, 2, 1, 0};  // 2nd tile past the ROM
+constexpr synth_block SYNTH_BLOCK_SET_LAST = {4, 0, 1, 1, 0x8E77};  // last colour set in ROM
+constexpr synth_block SYNTH_BLOCK_SET_OUT = {5, 0, 1, 1, 0x8E78};   // colour set past the ROM
+constexpr synth_block SYNTH_BLOCK_HUGE = {6, 0, 40, 40, 2};      // 1600 tiles
+constexpr synth_block SYNTH_BLOCK_BANNER = {228, 10, 6, 3, 2};   // the banner screen's block
+constexpr synth_block SYNTH_BLOCKS[] = {SYNTH_BLOCK_SMALL, SYNTH_BLOCK_WIDE, SYNTH_BLOCK_ROM_END,
+                                        SYNTH_BLOCK_SET_LAST, SYNTH_BLOCK_SET_OUT, SYNTH_BLOCK_HUGE,
+                                        SYNTH_BLOCK_BANNER};
+constexpr int SYNTH_BLOCK_RECORDS = 300;
+void synth_block_table(synth_rom_set* set);
+// Program ROM 0x354D4: the block of each course's row copy (longs, courses 0..3).
+constexpr int32_t SYNTH_COURSE_BLOCKS[4] = {1, 228, 1, 6};
+void synth_course_blocks(synth_rom_set* set);
+// Program ROM 0x373D8: start-lamp patterns, 8 words each; patterns 0 and 1.
+constexpr uint16_t SYNTH_LAMP_PATTERNS[2][8] = {{1, 0, 1, 0, 1, 0, 1, 0}, {1, 1, 1, 1, 0, 0, 0, 0}};
+void synth_lamp_patterns(synth_rom_set* set);
+// Program ROM 0x3ABB2: the start-lamp debug label, zero-terminated.
+constexpr const char* SYNTH_LAMP_LABEL = "LAMP:";
+void synth_lamp_label(synth_rom_set* set);
+// Program ROM 0x1F8000: zero-terminated test strings.
+constexpr uint32_t SYNTH_STRING_TEN = 0x1F8000;    // "ABCDEFGHIJ"
+constexpr uint32_t SYNTH_STRING_LONG = 0x1F8010;   // 70 characters 'a' + i % 26
+constexpr uint32_t SYNTH_STRING_LONG_LEN = 70;
+void synth_test_strings(synth_rom_set* set);
+
+// ---- Video set-up, palette and mixer (synth_rom_video.cpp) ------------------------
+// Program ROM 0x21B004: the colour ramp, 256 words; word i = synth_colour_ramp_word(i).
+uint16_t synth_colour_ramp_word(uint32_t i);
+void synth_colour_ramp(synth_rom_set* set);
+// Program ROM 0x80000: 256 RGB triples of group 127; entry j = (j, 255 - j, j ^ 0x55).
+void synth_group127_triples(synth_rom_set* set);
+// Program ROM 0x3F7F0: the three colours of groups 8..126; 0x3F7F9: the three start
+// colours of the rows of group 127.
+constexpr uint8_t SYNTH_GROUP_COLOURS[3][3] = {{0x11, 0x22, 0x33}, {0x44, 0x55, 0x66}, {0x77, 0x88, 0x99}};
+constexpr uint8_t SYNTH_ROW_COLOURS[3][3] = {{0xFF, 0x80, 0x10}, {0x20, 0xFF, 0x40}, {0x05, 0x15, 0xF0}};
+void synth_group_colours(synth_rom_set* set);
+// Program ROM 0x3FF06: four CZ density tables of 256 words for banks 3, 2, 1, 0; word k
+// of bank b's table = 0x1000 b + k.
+void synth_cz_tables(synth_rom_set* set);
+// Program ROM 0x40746: the character-RAM start count word (SYNTH_CGRAM_INIT_LONGS - 1)
+// and from 0x40748 the longs 0xC0DE0000 + i.
+constexpr uint32_t SYNTH_CGRAM_INIT_LONGS = 32;
+void synth_cgram_init(synth_rom_set* set);
+// Program ROM 0x1C6200: colour sets 0..7 (64 bytes: 16 x unused, R, G, B) and the last
+// set inside the ROM (0x8E77); colour j of set s = synth_colour_set_rgb(s, j).
+void synth_colour_set_rgb(uint32_t set_number, uint32_t j, uint8_t* rgb);
+void synth_colour_sets(synth_rom_set* set);
+
+// ---- Area environment (synth_rom_video.cpp) ----------------------------------------
+// Program ROM 0x37684: fog records 0..5 and 8 (R, G, B, bias, switch words).
+struct synth_fog_record {
+    int16_t r, g, b, bias, fog_switch;
+};
+constexpr synth_fog_record SYNTH_FOG_RECORDS[9] = {
+    {0x10, 0x20, 0x30, 0x40, 1},  {0x90, 0x60, 0x30, 0x100, 1}, {0x00, 0x00, 0x00, -0x20, 0},
+    {0xFF, 0xFF, 0xFF, 0x7F, 1},  {0x40, 0x50, 0x60, 0x20, 1},  {0xA0, 0xB0, 0xC0, 0x30, 1},
+    {0, 0, 0, 0, 0},              {0, 0, 0, 0, 0},              {0x22, 0x44, 0x66, 0x10, 1},
+};
+void synth_fog_records(synth_rom_set* set);
+// Program ROM 0x376C6 and 0x376D0: the height-bias words g and h.
+constexpr int16_t SYNTH_HEIGHT_BIAS_G = 0x50;
+constexpr int16_t SYNTH_HEIGHT_BIAS_H = 0x90;
+void synth_height_bias(synth_rom_set* set);
+// Program ROM 0x376E0: area entries 0..29 (fog record, fade frames; bit 15 = special).
+// Areas not listed use record 0 over 1 frame.
+struct synth_area {
+    int area;
+    uint16_t record, frames;
+};
+constexpr synth_area SYNTH_AREAS[] = {
+    {0, 0, 10},  {1, 1, 40}, {2, 2, 1},  {3, 3, 5},       {4, 1, 0x8000}, {5, 5, 20}, {6, 0, 0x8000},
+    {12, 3, 2},  {15, 4, 6}, {21, 0, 0x8000}, {22, 8, 8}, {25, 5, 6},     {26, 0, 0x8000},
+};
+void synth_area_entries(synth_rom_set* set);
+// Program ROM 0x37758: the cell areas of courses 0..3, 128 signed bytes each. Course 0:
+// cells 0..9 are areas 0, 1, 2, 3, 12, 22, 6, 21, 4, 5, the others 0. Course 2: cells
+// 10, 41 and 76 area 26, the others 15. Courses 1 and 3: area 0.
+constexpr int8_t SYNTH_COURSE0_CELL_AREAS[10] = {0, 1, 2, 3, 12, 22, 6, 21, 4, 5};
+void synth_cell_areas(synth_rom_set* set);
+
+// ---- Settings and scores (synth_rom_settings.cpp) --------------------------------
+// Program ROM 0x39838: three initials per default score-table entry (10 entries).
+constexpr uint8_t synth_default_initial(uint32_t entry, uint32_t k) {
+    return uint8_t(10 + 10 * k + entry);
+}
+void synth_default_initials(synth_rom_set* set);
+// Program ROM 0x36806, 0x3681E, 0x3684E: the settings default words.
+constexpr uint16_t SYNTH_SETTING_36806 = 0x1234;
+constexpr uint16_t SYNTH_SETTING_3681E = 0x0102;
+constexpr uint16_t SYNTH_SETTING_3684E = 0x8001;
+void synth_settings_defaults(synth_rom_set* set);
+// Program ROM 0x3ABAA: the two serial switch ports' addresses, where nothing answers.
+constexpr uint32_t SYNTH_SWITCH_PORT0 = 0x420000;
+constexpr uint32_t SYNTH_SWITCH_PORT1 = 0x420002;
+void synth_switch_ports(synth_rom_set* set);
+
+// ---- Sprites (synth_rom_sprites.cpp) ----------------------------------------------
+// Program ROM 0xB79C0, 0xB7DBC, 0xB81B8: sprite tile tables 1, 2 and 3, one word per
+// tile 0..509. Table 1: tile << 7 | (tile & 0x77), so its size selectors are tile & 7
+// and (tile >> 4) & 7; table 2: 0x4000 + tile; table 3: (tile >> 1) << 8 | (tile & 0x7F),
+// bit 7 clear.
+constexpr uint32_t SYNTH_SPRITE_TILES = 510;
+constexpr uint16_t synth_sprite_tile_word(int table, uint32_t tile) {
+    return uint16_t(table == 1 ? (tile << 7) | (tile & 0x77) : table == 2 ? 0x4000 + tile
+                                                                           : ((tile >> 1) << 8) | (tile & 0x7F));
+}
+void synth_sprite_tile_table_1(synth_rom_set* set);
+void synth_sprite_tile_table_2(synth_rom_set* set);
+void synth_sprite_tile_table_3(synth_rom_set* set);
+// Program ROM 0x3AC14: the eight sprite size multipliers (longs), one of them negative.
+constexpr int32_t SYNTH_SPRITE_SIZE_MULTIPLIER[8] = {8, 16, 24, 32, 40, 48, 64, -40};
+void synth_sprite_size_multipliers(synth_rom_set* set);
+
 void synth_rom_tables_write(synth_rom_set* set);
 
 // Big-endian stores into the program image (bounds-checked: a table that would leave

@@ -1,0 +1,217 @@
+#include "board/area_environment.h"
+
+#include "board/board_memory.h"
+#include "board/bus.h"
+#include "board/fixed_math.h"
+#include "board/palette_mixer.h"
+#include "board/wram.h"
+
+namespace {
+
+// Work-RAM words (68020 offsets).
+constexpr uint32_t W_FOG_TARGET = 0xAAF2;    // R, G, B, bias
+constexpr uint32_t W_FOG_CURRENT = 0xAAFA;   // R, G, B, bias
+constexpr uint32_t W_FADE_COUNT = 0xAB02;
+constexpr uint32_t W_LEVEL_FLAG = 0x16A30;
+constexpr uint32_t W_LEVEL = 0x16A32;
+constexpr uint32_t W_LEVEL_TARGET = 0x16A34;
+constexpr uint32_t W_CURRENT_AREA = 0x16A36;
+constexpr uint32_t W_LAST_CELL = 0x16A38;
+constexpr uint32_t W_HOLD = 0x16A3A;
+constexpr uint32_t W_AREA_TABLE = 0x16A3C;   // long
+constexpr uint32_t W_CAMERA_CELL = 0x0CF4;   // longs: cell, column, row
+constexpr uint32_t W_CAMERA_COLUMN = 0x0CF8;
+constexpr uint32_t W_CAMERA_ROW = 0x0CFC;
+constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
+constexpr uint32_t TEXT_REGISTER_1 = 0x8A0002;
+constexpr int BIAS = 3;                      // index of the bias among R, G, B, bias
+
+int16_t word(uint32_t w) { return int16_t(w_read16(WRAM_BASE + w)); }
+void word_set(uint32_t w, int32_t v) { w_write16(WRAM_BASE + w, uint32_t(v)); }
+int32_t slot_long(uint32_t w) { return int32_t(wram[w]); }
+int16_t rom_word(uint32_t address) { return int16_t(bus_read16(address)); }
+
+uint32_t fog_record(int n) { return ROM_FOG_RECORDS + 10 * uint32_t(n); }
+uint32_t area_entry(int a) { return ROM_AREA_ENTRIES + 4 * uint32_t(a); }
+bool area_is_special(int a) { return (rom_word(area_entry(a) + 2) & 0x8000) != 0; }
+
+// The camera's cell from camera x and z (unsigned divisions).
+void camera_cell(uint32_t* column, uint32_t* row) {
+    *column = uint32_t(slot_long(W_CAMERA_X)) / TERRAIN_CELL_SIZE;
+    *row = uint32_t(slot_long(W_CAMERA_Z)) / TERRAIN_CELL_SIZE;
+}
+
+// The area byte of a cell in the course's cell-area table.
+int cell_area(int32_t cell) {
+    return int8_t(bus_read8(uint32_t(slot_long(W_AREA_TABLE)) + uint32_t(cell)));
+}
+
+int last_cell_area() { return cell_area(word(W_LAST_CELL)); }
+
+// Fog colour into the mixer and the bias into the four CZ bias words.
+void fog_registers_write(uint32_t from) {
+    for (uint32_t c = 0; c < 3; c++) mixer_registers[MIX_FOG_COLOUR + c] = uint8_t(word(from + 2 * c));
+    for (uint32_t b = 0; b < 4; b++) bus_write16(CZ_BIAS_0 + 2 * b, uint16_t(word(from + 2 * BIAS)));
+}
+
+}  // namespace
+
+void area_fog_set(int record) {
+    uint32_t r = fog_record(record);
+    for (uint32_t c = 0; c <= BIAS; c++) {
+        int16_t v = rom_word(r + 2 * c);
+        word_set(W_FOG_TARGET + 2 * c, v);
+        word_set(W_FOG_CURRENT + 2 * c, v);
+    }
+    fog_registers_write(W_FOG_CURRENT);
+    word_set(W_FADE_COUNT, 0);
+    mixer_registers[MIX_FOG_LEVEL] = 0;
+    w_write16(WRAM_BASE + W_FOG_ENABLE, rom_word(r + 8) != 0 ? 1 : 0);
+    word_set(W_LEVEL_TARGET, 0);
+    word_set(W_LEVEL, 0);
+}
+
+void fog_reset() { area_fog_set(0); }
+
+void area_record_apply(int record, int frames) {
+    uint32_t r = fog_record(record);
+    for (uint32_t c = 0; c <= BIAS; c++) word_set(W_FOG_TARGET + 2 * c, rom_word(r + 2 * c));
+    word_set(W_FADE_COUNT, frames);
+}
+
+void area_of_player_cell() {
+    uint32_t column, row;
+    camera_cell(&column, &row);
+    int32_t cell = int32_t(column + 8 * row);
+    wram[W_AREA_TABLE] = int32_t(ROM_CELL_AREAS + 128 * uint32_t(slot_long(W_COURSE_NUMBER)));
+    word_set(W_LAST_CELL, cell);
+    int a = cell_area(cell);
+    word_set(W_CURRENT_AREA, a);
+    area_fog_set(rom_word(area_entry(a)));
+    word_set(W_HOLD, 0);
+    word_set(W_LEVEL_FLAG, 0);
+}
+
+void area_cell_changed() {
+    int32_t cell = slot_long(W_CAMERA_CELL);
+    word_set(W_LAST_CELL, cell);
+    int a = cell_area(cell);
+    int current = word(W_CURRENT_AREA);
+    if (a == current) return;
+    if (!area_is_special(a)) {
+        area_record_apply(rom_word(area_entry(a)), rom_word(area_entry(a) + 2));
+    } else if (a / 5 == 1) {
+        if (current == 5)
+            area_record_apply(0, 50);
+        else
+            area_record_apply(4, 30);
+    } else if (a / 5 == 4) {
+        area_record_apply(4, current == 12 ? 30 : 80);
+    }
+    word_set(W_CURRENT_AREA, a);
+}
+
+void area_special() {
+    int cell = word(W_LAST_CELL);
+    int a = cell_area(cell);
+    int d = word(W_CURRENT_AREA);
+    int32_t x = slot_long(W_CAMERA_X);
+    uint32_t heading = uint32_t(slot_long(W_CAMERA_HEADING));
+    auto half = [](uint32_t angle) { return (angle & 0x8000) != 0; };
+    int32_t course = slot_long(W_COURSE_NUMBER);
+    if (a / 5 == 0 && course == 0) {
+        d = slot_long(W_CAMERA_Y) > 0x133FF || x > 0x57FFF ? 0 : 5;
+    } else if (a / 5 == 5 && course == 2) {
+        if (cell == 76)
+            d = x > 0x6C000 && half(heading) ? 25 : 15;
+        else if (cell == 41)
+            d = x <= 0x27000 && half(heading + 0x4000) ? 25 : 15;
+        else
+            d = half(heading + 0x2000) ? 15 : 25;
+    }
+    if (d != word(W_CURRENT_AREA)) area_record_apply(rom_word(area_entry(d)), rom_word(area_entry(d) + 2));
+}
+
+void area_fog_fade() {
+    if (word(W_LEVEL_FLAG) != 0) {
+        if (word(W_FADE_COUNT) < 30) word_set(W_FADE_COUNT, 30);
+        word_set(W_LEVEL_FLAG, 0);
+        word_set(W_LEVEL_TARGET, 0);
+    } else {
+        if (word(W_FADE_COUNT) == 0) word_set(W_FADE_COUNT, 1);
+        int level = word(W_LEVEL);
+        level += (word(W_LEVEL_TARGET) - level) / word(W_FADE_COUNT);
+        word_set(W_LEVEL, level);
+        mixer_registers[MIX_FOG_LEVEL] = uint8_t(level);
+    }
+    // The bias follows the camera height: g above 0xD000, rising toward h + 6 below it.
+    int32_t s = math_sin(slot_long(W_CAMERA_PITCH));
+    int32_t e = wrap_add(s >> 4, slot_long(W_CAMERA_Y));
+    int32_t g = rom_word(ROM_HEIGHT_BIAS_G);
+    int32_t h = rom_word(ROM_HEIGHT_BIAS_H);
+    int32_t bias = g;
+    if (e <= 0xD000) bias = wrap_sub(g, wrap_div(wrap_mul(2 * (h + 6 - g), wrap_sub(e, 0xD000)), 10240));
+    word_set(W_FOG_TARGET + 2 * BIAS, bias);
+}
+
+void area_colour_fade() {
+    if (word(W_LEVEL_FLAG) == 0) return;
+    word_set(W_LEVEL_TARGET, 0);
+    int count = word(W_FADE_COUNT);
+    if (count <= 0) {
+        mixer_registers[MIX_FOG_LEVEL] = 0;
+        word_set(W_LEVEL_FLAG, 0);
+        bus_write16(TEXT_REGISTER_1, 0);
+        return;
+    }
+    int level = word(W_LEVEL);
+    level -= level / count;
+    word_set(W_LEVEL, level);
+    mixer_registers[MIX_FOG_LEVEL] = uint8_t(level);
+}
+
+namespace {
+
+// The per-frame area checks shared by the start and the update.
+void area_checks_run() {
+    if (area_is_special(last_cell_area())) area_special();
+    if (cell_area(slot_long(W_CAMERA_CELL)) == AREA_HEIGHT_FOG)
+        area_fog_fade();
+    else
+        area_colour_fade();
+}
+
+}  // namespace
+
+void area_env_update() {
+    if (slot_long(W_CAMERA_CELL) != word(W_LAST_CELL)) area_cell_changed();
+    area_checks_run();
+    int hold = word(W_HOLD);
+    if (hold != 0) {
+        word_set(W_HOLD, hold - 1);
+        return;
+    }
+    int count = word(W_FADE_COUNT);
+    if (count == 0) return;
+    for (uint32_t c = 0; c <= BIAS; c++) {
+        int v = word(W_FOG_CURRENT + 2 * c);
+        int t = word(W_FOG_TARGET + 2 * c);
+        word_set(W_FOG_CURRENT + 2 * c, count == 1 ? t : v + (t - v) / count);
+    }
+    word_set(W_FADE_COUNT, count - 1);
+    fog_registers_write(W_FOG_CURRENT);
+}
+
+void area_env_start() {
+    word_set(W_CURRENT_AREA, 0xFFFF);
+    // The camera's grid cell, as the camera code keeps it.
+    uint32_t column, row;
+    camera_cell(&column, &row);
+    wram[W_CAMERA_CELL] = int32_t(column + 8 * row);
+    wram[W_CAMERA_COLUMN] = int32_t(column);
+    wram[W_CAMERA_ROW] = int32_t(row);
+    area_cell_changed();
+    area_checks_run();
+    word_set(W_FADE_COUNT, 1);
+    word_set(W_HOLD, 3);
+}

@@ -1,0 +1,107 @@
+#include "board/eeprom_settings.h"
+
+#include "board/board_memory.h"
+#include "board/bus.h"
+#include "board/rankings.h"
+#include "board/scores_file.h"
+#include "board/stub_report.h"
+#include "board/wram.h"
+#include "board/wram_cell.h"
+
+#include <cstdio>
+
+namespace {
+
+// One report per stub per run.
+void stub_report_once(bool* reported, const char* name, uint32_t rom_address, const char* message) {
+    if (*reported) return;
+    *reported = true;
+    stub_report(name, rom_address, message);
+}
+
+// A byte of a table of 8-byte records from `first`: the long's bytes for the first four
+// of a record, the byte cell for the rest.
+int record_byte(uint32_t first, uint32_t x) {
+    uint32_t at = (x - first) % 8;
+    if (at >= 4) return w_cell_byte(x);
+    return int(uint32_t(w_cell(x - at)) >> (24 - 8 * at) & 0xFF);
+}
+
+bool in_range(uint32_t x, uint32_t first, uint32_t end) {
+    return x >= first && x < end;
+}
+
+void dump_bytes(uint32_t first, uint32_t end, int (*byte_of)(uint32_t)) {
+    for (uint32_t x = first; x < end; x++) printf("%02X", byte_of(x));
+}
+
+int score_dump_byte(uint32_t x) {
+    if (in_range(x, W_SCORE_LONGS, W_BEST_RECORDS)) return 0;
+    if (in_range(x, W_SCORE_TABLE, W_SCORE_LONGS)) return record_byte(W_SCORE_TABLE, x);
+    if (in_range(x, W_BEST_RECORDS, W_SCORE_HEAD)) return record_byte(W_BEST_RECORDS, x);
+    return w_cell_byte(x);
+}
+
+int ranking_dump_byte(uint32_t x) {
+    if (in_range(x, W_RANK_TABLES, W_RANK_HEADS)) return record_byte(W_RANK_TABLES, x);
+    if (x >= W_RANK_BEST_COPIES) return record_byte(W_RANK_BEST_COPIES, x);
+    return w_cell_byte(x);
+}
+
+}  // namespace
+
+void settings_defaults_load() {
+    w_cell_set(0x3FFE, 1);
+    w_cell_set(0x3FFA, bus_read16(0x36806));
+    w_write16(WRAM_BASE + 0x3FF8, uint32_t(bus_read16(0x3681E)));
+    w_write16(WRAM_BASE + 0x3FFC, uint32_t(bus_read16(0x3684E)));
+}
+
+void eeprom_sync_all() {
+    static bool reported;
+    scores_save();
+    stub_report_once(&reported, "eeprom_sync_all", 0x019EEE, "EEPROM sync -- free play is forced");
+}
+
+void switch_defaults_and_sync() {
+    // The board copied the eight bytes; as cells the readings are four 16-bit values.
+    for (uint32_t k = 0; k < 4; k++) {
+        uint32_t at = 0x7D0A + 2 * k;
+        w_cell_set(0x3FD0 + 2 * k, int16_t(uint16_t(commsram[at] << 8 | commsram[at + 1])));
+    }
+    eeprom_sync_all();
+}
+
+int eeprom_command_handler() {
+    static bool reported;
+    stub_report_once(&reported, "eeprom_command_handler", 0x0489F8, "EEPROM command handler -- free play is forced");
+    return 0;
+}
+
+int eeprom_shift_right_1() {
+    static bool reported;
+    stub_report_once(&reported, "eeprom_shift_right_1", 0x049B7C, "returns 0 unconditionally");
+    return 0;
+}
+
+void ranking_defaults_call() {
+    ranking_table_reset();
+}
+
+void dipsw_bits_list() {
+    uint32_t bits = uint32_t(w_cell(W_DIP_SWITCH_BITS));
+    for (uint32_t k = 0; k < 8; k++) {
+        uint32_t at = (6 * 64 + 17 + k) * 2;
+        textram[at] = bits >> k & 1 ? 0x20 : 0;
+        textram[at + 1] = uint8_t(k + 1);
+    }
+}
+
+void score_table_dump(const char* name) {
+    printf("TBL %s E04030 ", name);
+    dump_bytes(W_SCORE_TABLE, W_SCORE_HEAD + 4, score_dump_byte);
+    printf("\nTBL %s E15BF0 ", name);
+    dump_bytes(W_RANK_TABLES, W_RANK_BEST_COPIES + 32, ranking_dump_byte);
+    printf("\n");
+    fflush(stdout);
+}

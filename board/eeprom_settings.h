@@ -1,0 +1,30 @@
+// The board's EEPROM as a block of work RAM, settings_block (W 0x3F30-0x416F), kept over
+// a game reset; its score part reaches the scores file (board/scores_file.h). The board's
+// own EEPROM routines are stubs here that save that file and say once what they were.
+#pragma once
+#include <cstdint>
+
+constexpr uint32_t W_SETTINGS_BLOCK = 0x3F30;
+constexpr uint32_t SETTINGS_BLOCK_SIZE = 576;
+constexpr uint32_t W_DIP_SWITCH_BITS = 0x2C0C;  // dip_switch_bits, bit 0 for switch 1
+
+// Settings cells from program ROM: slot 0x3FFE := 1, slot 0x3FFA := ROM word 0x36806,
+// the word at 0xE03FF8 := ROM word 0x3681E, the word at 0xE03FFC := ROM word 0x3684E.
+void settings_defaults_load();
+// Saves the scores file and reports the stub once (ROM 0x019EEE).
+void eeprom_sync_all();
+// The service mode's handle adjustment: the current analog readings (commsram words
+// 0x7D0A, 0x7D0C, 0x7D0E, 0x7D10) become the cells 0x3FD0, 0x3FD2, 0x3FD4, 0x3FD6
+// (handle_centres first), then eeprom_sync_all.
+void switch_defaults_and_sync();
+// Board EEPROM protocol stubs (ROM 0x0489F8, 0x049B7C): report once, return 0.
+int eeprom_command_handler();
+int eeprom_shift_right_1();
+// The old-form game options page's reset of the rankings.
+void ranking_defaults_call();
+// The DIP-switch line of the input test pages: text cells 17-24 of row 6, characters 1 to
+// 8, attribute 0x20 where the switch's bit is set.
+void dipsw_bits_list();
+// "TBL <name> E04030 ..." and "TBL <name> E15BF0 ..." lines of the score and ranking
+// bytes on stdout (the long of a record gives its first four bytes).
+void score_table_dump(const char* name);

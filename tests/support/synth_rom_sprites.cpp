@@ -1,0 +1,28 @@
+// The sprite tables of the synthetic program ROM: tile words computed from the tile
+// number (synth_rom_tables.h gives the rules) and the eight size multipliers.
+#include "tests/support/synth_rom_tables.h"
+
+namespace {
+
+void tile_table(synth_rom_set* set, uint32_t address, int table) {
+    for (uint32_t tile = 0; tile < SYNTH_SPRITE_TILES; tile++)
+        synth_put16(set, address + 2 * tile, synth_sprite_tile_word(table, tile));
+}
+
+}  // namespace
+
+void synth_sprite_tile_table_1(synth_rom_set* set) {
+    tile_table(set, 0xB79C0, 1);
+}
+
+void synth_sprite_tile_table_2(synth_rom_set* set) {
+    tile_table(set, 0xB7DBC, 2);
+}
+
+void synth_sprite_tile_table_3(synth_rom_set* set) {
+    tile_table(set, 0xB81B8, 3);
+}
+
+void synth_sprite_size_multipliers(synth_rom_set* set) {
+    for (uint32_t i = 0; i < 8; i++) synth_put32(set, 0x3AC14 + 4 * i, uint32_t(SYNTH_SPRITE_SIZE_MULTIPLIER[i]));
+}
