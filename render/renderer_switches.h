@@ -1,7 +1,84 @@
 // Renderer switches, pick lists and viewer controls.
 #pragma once
+#include <cstdint>
+
+// The environment switches the display-list walk, the model placement and the live quad
+// sink read. The initial values are the defaults (every variable unset);
+// renderer_switches_read fills them from the environment once at start-up.
+struct renderer_switch_set {
+    // Display-list walk.
+    int dsp32;             // SKYVOLTA_DSP32: words read as 32 bits
+    int max_data;          // SKYVOLTA_MAXDATA: plain records per walk (below 1: 4096)
+    int no_cursor_bound;   // SKYVOLTA_NO_CURSOR_BOUND
+    int no_empty_list;     // SKYVOLTA_NO_EMPTYLIST
+    int hard_8010;         // SKYVOLTA_HARD_8010
+    int raw_objshift;      // SKYVOLTA_RAW_OBJSHIFT
+    int rot8002;           // SKYVOLTA_ROT8002: swap the words of each record pair
+    int no_8002_flagord;   // SKYVOLTA_NO_8002_FLAGORD
+    int asm_mode;          // SKYVOLTA_ASM: node-transform assembly mode 0..6
+    int root15;            // SKYVOLTA_ROOT15
+    int rot8008;           // SKYVOLTA_ROT8008
+    int slot_legacy;       // SKYVOLTA_SLOT_LEGACY
+    int nmat_order;        // SKYVOLTA_NMAT_ORDER: bit 1 column order, bit 0 compose side
+    int no_nmat;           // SKYVOLTA_NO_NMAT
+    int nmat_nohalf;       // SKYVOLTA_NMAT_NOHALF
+    int nmat_compose;      // SKYVOLTA_NMAT_COMPOSE
+    int geo_euler;         // SKYVOLTA_GEO_EULER
+    int geo_euler_8008;    // SKYVOLTA_GEO_EULER_8008
+    int geo_euler_p;       // SKYVOLTA_GEO_EULER_P (-1: as 0x8008)
+    // Model placement.
+    int no_objshift;       // SKYVOLTA_NO_OBJSHIFT
+    int geo_identity;      // SKYVOLTA_GEO_IDENTITY
+    int no_light;          // SKYVOLTA_NO_LIGHT
+    int no_roll;           // SKYVOLTA_NO_ROLL
+    int no_hudfix;         // SKYVOLTA_NO_HUDFIX
+    int hud_norot;         // SKYVOLTA_HUD_NOROT
+    int hud_flat;          // SKYVOLTA_HUD_FLAT
+    int hud_by_model;      // SKYVOLTA_HUD_BY_MODEL
+    int hud_vp1only;       // SKYVOLTA_HUD_VP1ONLY
+    int vp_view_legacy;    // SKYVOLTA_VP_VIEW_LEGACY
+    int vp_legacy;         // SKYVOLTA_VP_LEGACY
+    int vp_ap_legacy;      // SKYVOLTA_VP_AP_LEGACY
+    int vp_zoom_legacy;    // SKYVOLTA_VP_ZOOM_LEGACY
+    int no_lensvp;         // SKYVOLTA_NO_LENSVP
+    int live_ap_set, live_ap;          // SKYVOLTA_LIVE_AP
+    int live_zoom_focal, live_zoom_shift;  // SKYVOLTA_LIVE_ZOOM "f,s" (f 0: none)
+    int live_mscale_set;   // SKYVOLTA_LIVE_MSCALE
+    float live_mscale;
+    int no_ending_vp;      // SKYVOLTA_NO_ENDING_VP
+    int end8001_world;     // SKYVOLTA_END8001_WORLD
+    int geo_cullflip;      // SKYVOLTA_GEO_CULLFLIP
+    int seam_legacy;       // SKYVOLTA_SEAM_LEGACY
+    int hud_centre;        // HUD-centring switch: the wide_hud setting, SKYVOLTA_WIDE_HUD_CENTER
+    // Live quad sink.
+    int guardband_legacy;  // SKYVOLTA_GUARDBAND_LEGACY
+    int only_code;         // SKYVOLTA_ONLY_CODE (-1: all)
+    int vdump;             // SKYVOLTA_VDUMP
+    // Logs.
+    int cmddump;           // SKYVOLTA_CMDDUMP
+    int rigdump;           // SKYVOLTA_RIGDUMP
+    int matdump;           // SKYVOLTA_MATDUMP
+    int drawmat;           // SKYVOLTA_DRAWMAT
+    int dbg8002;           // SKYVOLTA_8002DBG
+    int trace_model;       // SKYVOLTA_TRACE_MODEL (-1: none)
+    int lensdbg;           // SKYVOLTA_LENSDBG
+};
+extern renderer_switch_set renderer_switches;
+
+// Reads the switches above from the environment.
+void renderer_switches_read();
 
 void renderer_reset();
 
+// The model viewer: the chosen model code (0 when none) and its spin angle in degrees.
+struct model_viewer_state {
+    long code;
+    float spin;
+};
+extern model_viewer_state model_viewer;
+
 // Starts the model viewer on model code `code`.
 void model_viewer_select(long code);
+
+// Pivot classes of the pause camera: 1 when the model code is in an enabled class.
+int model_code_class_test(int32_t code);

@@ -1,0 +1,56 @@
+#include "render/quad_sink.h"
+
+#include "render/renderer_switches.h"
+
+#include <cstdio>
+#include <cstring>
+
+quad_record frame_quads[FRAME_QUADS_MAX];
+int32_t frame_quad_count = 0;
+
+namespace {
+
+int32_t vdump_printed = 0;  // quads printed by SKYVOLTA_VDUMP this frame
+
+// The source corners in front of the viewer, the near polygon's size, every corner.
+void vdump_print(const quad_record& q) {
+    int valid = 0;
+    for (const quad_vertex& v : q.src) valid += v.valid ? 1 : 0;
+    fprintf(stderr, "[VD] f%u q%d nv=%d nrv=%d:", engine_frame_counter, frame_quad_count, valid, q.near_count);
+    for (const quad_vertex& v : q.src) fprintf(stderr, "  (%d,%d z=%d v=%d)", v.sx, v.sy, v.z, v.valid);
+    fputc('\n', stderr);
+}
+
+}  // namespace
+
+void frame_quads_clear() {
+    frame_quad_count = 0;
+    vdump_printed = 0;
+}
+
+void quad_sink_live(const quad_record* quad, void*) {
+    const renderer_switch_set& s = renderer_switches;
+    if (quad->near_count < 3) return;
+    bool use_band = false;
+    if (!s.guardband_legacy) {
+        if (quad->band_count == -1) return;
+        use_band = quad->band_count >= 3 && quad->band_count <= 10;
+    }
+    if (s.only_code >= 0) {
+        if (geo_current_code != s.only_code) return;
+        if (vdump_printed < s.vdump) {
+            vdump_printed++;
+            vdump_print(*quad);
+        }
+    }
+    if (frame_quad_count >= FRAME_QUADS_MAX) return;
+    quad_record& q = frame_quads[frame_quad_count];
+    q = *quad;
+    if (use_band) {
+        memcpy(q.near, q.band, sizeof q.near);
+        q.near_count = q.band_count;
+    }
+    q.seq = uint32_t(frame_quad_count);
+    q.model_code = uint32_t(geo_current_code);
+    frame_quad_count++;
+}
