@@ -2,6 +2,8 @@
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/game_init.h"
+#include "board/inputs.h"
+#include "board/scores_file.h"
 #include "dsp/master.h"
 #include "host/encoder.h"
 #include "host/env_switches.h"
@@ -154,6 +156,7 @@ int main(int argc, char** argv) {
         }
     }
     host_env_switches_read();
+    input_switches_read();
     pads_init();
     encoder_init(!headless);
     layer2d_texture_create();
@@ -168,6 +171,7 @@ int main(int argc, char** argv) {
     if (options_offline_tool(&cl)) return offline_tool_run(&cl) ? 0 : 1;
     if (cl.trace_dir && !trace_open(cl.trace_dir, cl.trace_max)) return 1;
 
+    scores_path_from_environment();
     printf("Running game init...\n");
     game_init();
     freeplay_apply();
@@ -177,7 +181,7 @@ int main(int argc, char** argv) {
         model_viewer_select(cl.model);
         printf("Model viewer mode: use Left/Right arrows to cycle, Q to quit\n");
     }
-    main_loop(window);
+    main_loop(window, &cl);
 
     trace_close();
     SDL_GL_DeleteContext(gl);

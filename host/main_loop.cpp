@@ -1,6 +1,240 @@
 #include "host/main_loop.h"
 
-// Stand-ins: without the game's frame step there is nothing to loop over yet.
-void pacing_init(SDL_Window*) {}
+#include "board/board_memory.h"
+#include "board/bus.h"
+#include "board/display_list.h"
+#include "board/dspram.h"
+#include "board/frame_step.h"
+#include "board/palette_mixer.h"
+#include "board/sprite_records.h"
+#include "board/text_print.h"
+#include "board/wram.h"
+#include "host/frame_pacing.h"
+#include "host/headless_picture.h"
+#include "host/host_state.h"
+#include "host/options.h"
+#include "host/picture_reshow.h"
+#include "render/frame_render.h"
+#include "render/render_target.h"
+#include "render/wide_margins.h"
+#include "sound/sound_system.h"
 
-void main_loop(SDL_Window*) {}
+#include <SDL_opengl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+constexpr uint32_t W_PLAYER_X = 0x0D00;
+constexpr uint32_t W_PLAYER_HEADING = 0x0DAC;
+constexpr uint32_t W_PLAYER_SPEED = 0x0D48;
+constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
+constexpr int32_t TERRAIN_CELL = 0x18000;
+constexpr int FORCED_TITLE_STATE = 6;
+constexpr double MISSED_VSYNC_MS = 25.0;
+constexpr double DEFAULT_ASPECT = 4.0 / 3.0;  // until the display settings choose another
+constexpr int FRAME_RATE_SETTING = 0;          // automatic, until the settings file gives frame_rate
+
+double game_seconds, render_seconds;
+SDL_Window* pacing_window;
+
+uint64_t counter_ns() {
+    uint64_t count = SDL_GetPerformanceCounter(), frequency = SDL_GetPerformanceFrequency();
+    return count / frequency * 1000000000ull + count % frequency * 1000000000ull / frequency;
+}
+
+void log_to_stderr(const char* line) {
+    fputs(line, stderr);
+}
+
+int env_int(const char* name, int fallback) {
+    const char* v = getenv(name);
+    return v ? atoi(v) : fallback;
+}
+
+void key_down(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_p:
+        pause_toggle("P");
+        break;
+    case SDLK_t:
+        printf("[INPUT] Forcing title screen (state 6)...\n");
+        bus_write32(WRAM_BASE + W_GAME_STATE, FORCED_TITLE_STATE);  // the next frame step imports it
+        break;
+    default:
+        break;
+    }
+}
+
+void events_poll() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT) run_flag = 0;
+        if (e.type == SDL_KEYDOWN) key_down(e.key.keysym.sym);
+    }
+}
+
+void game_step() {
+    if (paused) return;
+    sprite_call_list_reset();
+    tdb_list_clear();
+    double start = monotonic_seconds();
+    game_frame();
+    game_seconds += monotonic_seconds() - start;
+}
+
+// The background colour of the mixer; a dark blue while the first frames have none.
+void clear_colour_set() {
+    const uint8_t* bg = mixer_registers + MIX_BACKGROUND;
+    if (!bg[0] && !bg[1] && !bg[2] && host_frame < 2)
+        glClearColor(0, 0, 0.1f, 1);
+    else
+        glClearColor(bg[0] / 255.0f, bg[1] / 255.0f, bg[2] / 255.0f, 1);
+}
+
+// The render target, cleared, and the viewport of the picture's aspect within it.
+void target_prepare(SDL_Window* window) {
+    int w = 0, h = 0;
+    render_target_begin(window, 0, 0, &w, &h);
+    glDisable(GL_SCISSOR_TEST);
+    glViewport(0, 0, w, h);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    hud_margin_left = 0;
+    hud_margin_right = 640;
+    h = h > 0 ? h : 1;
+    int vw = w, vh = int(w / DEFAULT_ASPECT + 0.5);
+    if (vh > h) {
+        vh = h;
+        vw = int(h * DEFAULT_ASPECT + 0.5);
+    }
+    glViewport((w - vw) / 2, (h - vh) / 2, vw, vh);
+}
+
+void scene_draw() {
+    if (getenv("SKYVOLTA_NO_3D")) return;
+    double start = monotonic_seconds();
+    render_frame_3d();
+    render_seconds += monotonic_seconds() - start;
+}
+
+// SKYVOLTA_EXIT_AT=N: iteration times after frame SKYVOLTA_FPS_FROM, a summary line
+// at frame N, then the run ends.
+struct exit_statistics {
+    bool read;
+    int exit_at, fps_from;
+    double* ms;
+    int count;
+    uint64_t last_ns;
+};
+exit_statistics exit_stats;
+
+void exit_statistics_tick() {
+    exit_statistics& s = exit_stats;
+    if (!s.read) {
+        s.read = true;
+        s.exit_at = env_int("SKYVOLTA_EXIT_AT", 0);
+        s.fps_from = env_int("SKYVOLTA_FPS_FROM", 0);
+        if (s.exit_at > 0) s.ms = static_cast<double*>(calloc(size_t(s.exit_at) + 1, sizeof(double)));
+        if (s.exit_at > 0 && !s.ms) s.exit_at = 0;
+        s.last_ns = counter_ns();
+        return;
+    }
+    if (s.exit_at <= 0) return;
+    uint64_t now = counter_ns();
+    if (int64_t(host_frame) > s.fps_from && s.count < s.exit_at + 1) s.ms[s.count++] = double(now - s.last_ns) / 1e6;
+    s.last_ns = now;
+    if (int64_t(host_frame) < s.exit_at) return;
+    run_flag = 0;
+    if (!s.count) return;
+    double sum = 0;
+    int missed = 0;
+    for (int i = 1; i < s.count; i++)
+        for (int j = i; j > 0 && s.ms[j - 1] > s.ms[j]; j--) std::swap(s.ms[j - 1], s.ms[j]);
+    for (int i = 0; i < s.count; i++) {
+        sum += s.ms[i];
+        missed += s.ms[i] > MISSED_VSYNC_MS;
+    }
+    printf("[FPS] frames %d-%d: %.1f fps average, frame ms p50 %.2f p99 %.2f max %.2f, %d of %d frames missed vsync "
+           "(>25 ms)\n",
+           s.fps_from + 1, s.exit_at, s.count * 1000.0 / sum, s.ms[s.count / 2], s.ms[int(0.99 * s.count)],
+           s.ms[s.count - 1], missed, s.count);
+}
+
+void iteration(SDL_Window* window, const command_line* cl) {
+    if (!headless) events_poll();
+    frame_due = 1;
+    game_step();
+    audio_frame();
+    if (host_frame == 5) palette_dump_write();
+    if (!headless) target_prepare(window);
+    if (headless) clear_colour_set();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    scene_draw();
+    if (!headless) render_target_present(window, false);
+    if (headless)
+        glFinish();
+    else {
+        // The first call anchors both clocks at the first picture.
+        if (!pacing.rate_fixed) set_picture_rate(FRAME_RATE_SETTING);
+        pacing_present_and_wait();
+    }
+    host_frame++;
+    exit_statistics_tick();
+    if (!headless) return;
+    if (int64_t(host_frame) >= cl->screenshot_frame)
+        headless_end(cl->screenshot_path);
+    else if (host_frame % 10 == 0)
+        printf("  frame %d / %d\n", int(host_frame), cl->screenshot_frame);
+}
+
+}  // namespace
+
+void pacing_init(SDL_Window* window) {
+    pacing_window = window;
+    pacing_io.now_ns = counter_ns;
+    pacing_io.delay_ms = [](uint32_t ms) { SDL_Delay(ms); };
+    pacing_io.present = [] { SDL_GL_SwapWindow(pacing_window); };
+    pacing_io.swap_interval_set = [](int interval) { return SDL_GL_SetSwapInterval(interval) == 0; };
+    pacing_io.reshow_capture = [](bool reference) { return reshow_capture(pacing_window, reference); };
+    pacing_io.reshow_draw = [](bool compare) { return reshow_draw(pacing_window, compare); };
+    pacing_io.log = log_to_stderr;
+
+    SDL_DisplayMode mode;
+    int display_hz = SDL_GetWindowDisplayMode(window, &mode) == 0 ? mode.refresh_rate : 0;
+    display_hz = env_int("ENG_DISPLAY_HZ", display_hz);
+    pacing_setup(display_hz, env_int("SKYVOLTA_VSYNC", -1), getenv("ENG_FPSLOG") != nullptr,
+                 getenv("ENG_VSYNC_CHECK") != nullptr);
+    if (const char* fps = getenv("ENG_FPS")) {
+        set_picture_rate(atoi(fps));
+        pacing.rate_fixed = true;
+    }
+    fprintf(stderr, "[HOST] display %d Hz, %s\n", pacing.display_hz, pacing_mode_text());
+}
+
+void main_loop(SDL_Window* window, const command_line* cl) {
+    while (run_flag) iteration(window, cl);
+}
+
+void pause_toggle(const char* source) {
+    paused = !paused;
+    pause_report();
+}
+
+void pause_report() {
+    auto w = [](uint32_t x) { return long(wram_long(x)); };
+    long course = w(W_COURSE_NUMBER);
+    printf("[POS] %s  frame %u  state %d/%d  course %d\n", paused ? "PAUSED " : "RESUMED", host_frame,
+           int(w(W_GAME_STATE)), int(w(W_GAME_SUB_STATE)), int(course));
+    printf("      player  x=%-9ld y=%-9ld z=%-9ld  heading=%-6ld speed=%ld\n", w(W_PLAYER_X), w(W_PLAYER_X + 4),
+           w(W_PLAYER_X + 8), w(W_PLAYER_HEADING) & 0xFFFF, w(W_PLAYER_SPEED));
+    printf("      camera  x=%-9ld y=%-9ld z=%-9ld  heading=%ld\n", w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z),
+           w(W_CAMERA_HEADING) & 0xFFFF);
+    int32_t grid_x = wram_long(W_PLAYER_X) / TERRAIN_CELL, grid_z = wram_long(W_PLAYER_X + 8) / TERRAIN_CELL;
+    int32_t cell = grid_x + 8 * grid_z;
+    static const int32_t chunk_base[4] = {0x495, 0x515, 0x595, 0x615};
+    int32_t chunk = course >= 0 && course <= 3 && cell >= 0 && cell <= 127 ? cell + chunk_base[course] : -1;
+    printf("      grid    cell=%d  (grid_x=%d grid_z=%d)  terrain chunk model=%d\n", cell, grid_x, grid_z, chunk);
+    fflush(stdout);
+}

@@ -1,9 +1,17 @@
-// The main loop and its pacing at 59.906 Hz.
+// The main loop: one paced game frame per iteration, with input, sound and drawing.
 #pragma once
 #include <SDL.h>
 
-// Vsync or timer pacing for the window's display (not headless).
+struct command_line;
+
+// Vsync or timer pacing for the window's display (not headless): display rate from the
+// display mode or ENG_DISPLAY_HZ, SKYVOLTA_VSYNC, ENG_FPSLOG, ENG_VSYNC_CHECK, ENG_FPS;
+// prints "[HOST] display %d Hz, %s".
 void pacing_init(SDL_Window* window);
 
-// Runs iterations while run_flag is set.
-void main_loop(SDL_Window* window);
+// Runs iterations while run_flag is set; a headless run ends at the screenshot frame.
+void main_loop(SDL_Window* window, const command_line* cl);
+
+// Flips `paused` (source "P" or "Start") and prints the [POS] report.
+void pause_toggle(const char* source);
+void pause_report();

@@ -63,4 +63,5 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_height_bias(set);
     synth_area_entries(set);
     synth_cell_areas(set);
+    synth_boot_text_list(set);
 }

@@ -231,6 +231,18 @@ void synth_sprite_tile_table_3(synth_rom_set* set);
 constexpr int32_t SYNTH_SPRITE_SIZE_MULTIPLIER[8] = {8, 16, 24, 32, 40, 48, 64, -40};
 void synth_sprite_size_multipliers(synth_rom_set* set);
 
+// ---- Boot text screen (synth_rom_boot.cpp) ------------------------------------------
+// Program ROM 0x1C0E4: the boot screen's tile-block list (column SYNTH_BOOT_TEXT_COLUMN,
+// row SYNTH_BOOT_TEXT_ROW, stride one text row): the runs row description at
+// SYNTH_BOOT_TEXT_RUNS drawn twice (cells 0 x 3, then cells 1 x 1), the literal row at
+// SYNTH_BOOT_TEXT_LITERAL once (cells 2..5), then the end mark.
+constexpr uint16_t SYNTH_BOOT_TEXT_COLUMN = 42;
+constexpr uint16_t SYNTH_BOOT_TEXT_ROW = 3;
+constexpr uint32_t SYNTH_BOOT_TEXT_RUNS = 0x1C100;
+constexpr uint32_t SYNTH_BOOT_TEXT_LITERAL = 0x1C120;
+constexpr uint16_t SYNTH_BOOT_TEXT_CELLS[6] = {0x1041, 0x2042, 0x3043, 0x3044, 0x3045, 0x3046};
+void synth_boot_text_list(synth_rom_set* set);
+
 void synth_rom_tables_write(synth_rom_set* set);
 
 // Big-endian stores into the program image (bounds-checked: a table that would leave

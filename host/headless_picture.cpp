@@ -1,0 +1,77 @@
+#include "host/headless_picture.h"
+
+#include "board/board_memory.h"
+#include "host/host_state.h"
+#include "render/cz_fog.h"
+#include "render/wide_margins.h"
+
+#include <SDL_opengl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int SHOT_HEIGHT = 480;
+constexpr uint32_t PALETTE_DUMP_ENTRIES = 8192;
+constexpr uint32_t PLANE = 0x8000;
+
+bool file_write_all(const char* path, const void* data, size_t n, const char* header = nullptr) {
+    FILE* f = fopen(path, "wb");
+    if (!f) return false;
+    bool ok = (!header || fputs(header, f) >= 0) && fwrite(data, 1, n, f) == n;
+    return fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
+bool ppm_write(const char* path, int width, int height, const uint8_t* rgb) {
+    char header[48];
+    snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
+    return file_write_all(path, rgb, size_t(width) * size_t(height) * 3, header);
+}
+
+bool headless_screenshot_write(const char* path) {
+    int width = int(hud_margin_right - hud_margin_left + 0.5);
+    size_t row = size_t(width > 0 ? width : 0) * 3;
+    uint8_t* pixels = static_cast<uint8_t*>(malloc(2 * row * SHOT_HEIGHT));
+    if (!pixels || !row) {
+        free(pixels);
+        fprintf(stderr, "malloc failed for screenshot\n");
+        return false;
+    }
+    uint8_t* flipped = pixels + row * SHOT_HEIGHT;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, SHOT_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    for (size_t i = 0; i < row * SHOT_HEIGHT; i += 3) mixer_colour_lut_apply(&pixels[i], &pixels[i + 1], &pixels[i + 2]);
+    for (int y = 0; y < SHOT_HEIGHT; y++) memcpy(flipped + row * y, pixels + row * (SHOT_HEIGHT - 1 - y), row);
+    bool ok = ppm_write(path, width, SHOT_HEIGHT, flipped);
+    free(pixels);
+    if (!ok) {
+        fprintf(stderr, "Can't open %s\n", path);
+        return false;
+    }
+    printf("Screenshot saved to %s\n", path);
+    return true;
+}
+
+bool dspram_dump_write() {
+    if (!file_write_all("dspram_dump.bin", dspram, sizeof dspram)) return false;
+    printf("DSP RAM dumped to dspram_dump.bin (%d bytes)\n", int(sizeof dspram));
+    return true;
+}
+
+bool palette_dump_write() {
+    static uint8_t triples[PALETTE_DUMP_ENTRIES * 3];
+    for (uint32_t i = 0; i < PALETTE_DUMP_ENTRIES; i++)
+        for (uint32_t c = 0; c < 3; c++) triples[3 * i + c] = palette_ram[PLANE * c + i];
+    if (!file_write_all("palette_dump.bin", triples, sizeof triples)) return false;
+    if (verbose_enabled()) printf("PALETTE DUMPED to palette_dump.bin (8192 entries)\n");
+    return true;
+}
+
+void headless_end(const char* screenshot_path) {
+    headless_screenshot_write(screenshot_path);
+    dspram_dump_write();
+    run_flag = 0;
+}

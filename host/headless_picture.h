@@ -1,0 +1,22 @@
+// What a headless run leaves behind: the P6 picture of its last frame with a DSP RAM
+// image, and the palette image of frame 5.
+#pragma once
+#include <cstdint>
+
+// "P6\n%d %d\n255\n" and the RGB rows, top row first. False when the file cannot be
+// opened or a write falls short.
+bool ppm_write(const char* path, int width, int height, const uint8_t* rgb);
+
+// Reads back the HUD-wide picture (640, or the SKYVOLTA_WIDE width) x 480, through the
+// mixer's colour tables, rows flipped, into a PPM at path; prints the outcome.
+bool headless_screenshot_write(const char* path);
+
+// dspram_dump.bin in the working directory: the 0x20000 bytes of DSP RAM.
+bool dspram_dump_write();
+
+// palette_dump.bin in the working directory: the first 8,192 entries of the three
+// palette planes as R, G, B triples.
+bool palette_dump_write();
+
+// The headless run's end: the screenshot and the DSP RAM image; the run flag clears.
+void headless_end(const char* screenshot_path);

@@ -1,0 +1,95 @@
+// Whole runs of the program on the synthetic ROM set: the headless screenshot run, the
+// wide picture, the trace options, and a windowed run paced by the timer under Xvfb.
+#include "tests/support/synth_rom.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const std::string exe = SKYVOLTA_EXE;
+const std::string headless_env =
+    "env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ";
+
+void expect_lines_in_order(const std::string& out, const std::vector<std::string>& lines) {
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        size_t found = out.find(line, at);
+        ASSERT_NE(found, std::string::npos) << "missing \"" << line << "\" in:\n" << out;
+        at = found + line.size();
+    }
+}
+
+std::string ppm_header(const std::string& path) {
+    std::vector<uint8_t> bytes = file_read(path);
+    size_t newlines = 0, n = 0;
+    while (n < bytes.size() && newlines < 3) newlines += bytes[n++] == '\n';
+    return std::string(bytes.begin(), bytes.begin() + long(n));
+}
+
+class ProgramRun : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = temp_dir_make("run");
+        ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), (dir + "/extracted").c_str()));
+    }
+    void TearDown() override { temp_dir_remove(dir); }
+    std::string dir;
+};
+
+TEST_F(ProgramRun, HeadlessScreenshotRun) {
+    std::string out;
+    ASSERT_EQ(run_in(dir, headless_env + exe + " --screenshot s.ppm 30", &out), 0) << out;
+    expect_lines_in_order(out, {"Sky Volta - Velmo System Kestrel reimplementation\n",
+                                "Headless mode: screenshot after 30 frames \u2192 s.ppm\n", "ROM loading complete\n",
+                                "Running game init...\n", "Game init complete, entering main loop\n",
+                                "  frame 10 / 30\n", "  frame 20 / 30\n", "Screenshot saved to s.ppm\n",
+                                "DSP RAM dumped to dspram_dump.bin (131072 bytes)\n"});
+    EXPECT_EQ(out.find("  frame 30 / 30"), std::string::npos);
+    EXPECT_EQ(ppm_header(dir + "/s.ppm"), "P6\n640 480\n255\n");
+    EXPECT_EQ(file_size(dir + "/s.ppm"), long(15 + 640 * 480 * 3));
+    EXPECT_EQ(file_size(dir + "/dspram_dump.bin"), 131072);
+    EXPECT_EQ(file_size(dir + "/palette_dump.bin"), 8192 * 3);
+    EXPECT_EQ(file_size(dir + "/skyvolta_scores.nv"), -1);  // a headless run keeps no scores
+}
+
+TEST_F(ProgramRun, WidePictureAndTrace) {
+    std::string out;
+    ASSERT_EQ(run_in(dir, headless_env + "SKYVOLTA_WIDE=1.7777 " + exe + " --screenshot w.ppm 6 --trace T --trace-max 5",
+                     &out),
+              0)
+        << out;
+    EXPECT_EQ(ppm_header(dir + "/w.ppm"), "P6\n852 480\n255\n");
+    expect_lines_in_order(out, {"[TRACE] L3 trace -> T (max fc 5)\n", "Screenshot saved to w.ppm\n",
+                                "[TRACE] 5 frames dumped to T\n"});
+    for (const char* name : {"f000001.bin", "f000005.bin"}) EXPECT_EQ(file_size(dir + "/T/" + name), 393216) << name;
+    EXPECT_EQ(file_size(dir + "/T/f000006.bin"), -1);
+    std::vector<uint8_t> index = file_read(dir + "/T/frames.jsonl");
+    EXPECT_EQ(std::count(index.begin(), index.end(), '\n'), 5);
+    EXPECT_GT(file_size(dir + "/T/meta.json"), 0);
+}
+
+TEST_F(ProgramRun, UnwritableScreenshotIsReported) {
+    std::string out;
+    EXPECT_EQ(run_in(dir, headless_env + exe + " --screenshot no/such/dir.ppm 2", &out), 0) << out;
+    EXPECT_NE(out.find("Can't open no/such/dir.ppm\n"), std::string::npos) << out;
+}
+
+// A window on a virtual X display at 60 Hz with vsync switched off: the timer paces the
+// game at 59.906 Hz.
+TEST_F(ProgramRun, WindowedRunIsTimerPacedUnderXvfb) {
+    if (system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    std::string out;
+    std::string env = "env SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ENG_DISPLAY_HZ=60 SKYVOLTA_VSYNC=0 "
+                      "SKYVOLTA_EXIT_AT=180 ";
+    ASSERT_EQ(run_in(dir, "xvfb-run -a " + env + exe, &out), 0) << out;
+    EXPECT_NE(out.find("[HOST] display 60 Hz, timer-paced at 59.906 Hz\n"), std::string::npos) << out;
+    size_t at = out.find("[FPS] frames 1-180: ");
+    ASSERT_NE(at, std::string::npos) << out;
+    double average = atof(out.c_str() + at + strlen("[FPS] frames 1-180: "));
+    EXPECT_NEAR(average, 59.9, 0.3) << out.substr(at);
+}
+
+}  // namespace
