@@ -1,6 +1,7 @@
 // Whole runs of the program on the synthetic ROM set: the headless screenshot run, the
 // wide picture, the trace options, and a windowed run paced by the timer under Xvfb.
 #include "tests/support/synth_rom.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -8,19 +9,6 @@
 #include <string>
 
 namespace {
-
-const std::string exe = SKYVOLTA_EXE;
-const std::string headless_env =
-    "env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ";
-
-void expect_lines_in_order(const std::string& out, const std::vector<std::string>& lines) {
-    size_t at = 0;
-    for (const std::string& line : lines) {
-        size_t found = out.find(line, at);
-        ASSERT_NE(found, std::string::npos) << "missing \"" << line << "\" in:\n" << out;
-        at = found + line.size();
-    }
-}
 
 std::string ppm_header(const std::string& path) {
     std::vector<uint8_t> bytes = file_read(path);
@@ -41,7 +29,7 @@ protected:
 
 TEST_F(ProgramRun, HeadlessScreenshotRun) {
     std::string out;
-    ASSERT_EQ(run_in(dir, headless_env + exe + " --screenshot s.ppm 30", &out), 0) << out;
+    ASSERT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot s.ppm 30", &out), 0) << out;
     expect_lines_in_order(out, {"Sky Volta - Velmo System Kestrel reimplementation\n",
                                 "Headless mode: screenshot after 30 frames \u2192 s.ppm\n", "ROM loading complete\n",
                                 "Running game init...\n", "Game init complete, entering main loop\n",
@@ -57,7 +45,7 @@ TEST_F(ProgramRun, HeadlessScreenshotRun) {
 
 TEST_F(ProgramRun, WidePictureAndTrace) {
     std::string out;
-    ASSERT_EQ(run_in(dir, headless_env + "SKYVOLTA_WIDE=1.7777 " + exe + " --screenshot w.ppm 6 --trace T --trace-max 5",
+    ASSERT_EQ(run_in(dir, headless_env + "SKYVOLTA_WIDE=1.7777 " + skyvolta_exe + " --screenshot w.ppm 6 --trace T --trace-max 5",
                      &out),
               0)
         << out;
@@ -73,7 +61,7 @@ TEST_F(ProgramRun, WidePictureAndTrace) {
 
 TEST_F(ProgramRun, UnwritableScreenshotIsReported) {
     std::string out;
-    EXPECT_EQ(run_in(dir, headless_env + exe + " --screenshot no/such/dir.ppm 2", &out), 0) << out;
+    EXPECT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot no/such/dir.ppm 2", &out), 0) << out;
     EXPECT_NE(out.find("Can't open no/such/dir.ppm\n"), std::string::npos) << out;
 }
 
@@ -84,7 +72,7 @@ TEST_F(ProgramRun, WindowedRunIsTimerPacedUnderXvfb) {
     std::string out;
     std::string env = "env SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ENG_DISPLAY_HZ=60 SKYVOLTA_VSYNC=0 "
                       "SKYVOLTA_EXIT_AT=180 ";
-    ASSERT_EQ(run_in(dir, "xvfb-run -a " + env + exe, &out), 0) << out;
+    ASSERT_EQ(run_in(dir, "xvfb-run -a " + env + skyvolta_exe, &out), 0) << out;
     EXPECT_NE(out.find("[HOST] display 60 Hz, timer-paced at 59.906 Hz\n"), std::string::npos) << out;
     size_t at = out.find("[FPS] frames 1-180: ");
     ASSERT_NE(at, std::string::npos) << out;

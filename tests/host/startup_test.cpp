@@ -1,29 +1,16 @@
 // The program's start-up, run as a child process in scratch folders.
 #include "host/rom_set.h"
 #include "tests/support/synth_rom.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const std::string exe = SKYVOLTA_EXE;
-// No display and no sound device: what a CI machine has. Mesa's software renderer keeps
-// allocations to process exit, which is not ours to report.
-const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 ";
-
-void expect_lines_in_order(const std::string& out, const std::vector<std::string>& lines) {
-    size_t at = 0;
-    for (const std::string& line : lines) {
-        size_t found = out.find(line, at);
-        ASSERT_NE(found, std::string::npos) << "missing \"" << line << "\" in:\n" << out;
-        at = found + line.size();
-    }
-}
-
 TEST(Startup, EmptyFolderFailsToLoadRoms) {
     std::string dir = temp_dir_make("empty"), out;
-    EXPECT_EQ(run_in(dir, env + exe, &out), 1);
+    EXPECT_EQ(run_in(dir, headless_env + skyvolta_exe, &out), 1);
     expect_lines_in_order(out, {"Sky Volta - Velmo System Kestrel reimplementation\n", "Loading ROMs from: extracted\n",
                                 "  Cannot open: extracted/kv2ver-a.1\n", "FATAL: Program ROM load failed\n",
                                 "Failed to load ROMs\n"});
@@ -37,7 +24,7 @@ TEST(Startup, InfoZipArchiveIsUnpackedOnce) {
     ASSERT_EQ(run_in(dir + "/files", "zip -q -9 ../skyvolta.zip *", &out), 0) << out;
     ASSERT_EQ(run_in(dir, "rm -r files", &out), 0);
 
-    const std::string run = env + exe + " --screenshot";
+    const std::string run = headless_env + skyvolta_exe + " --screenshot";
     ASSERT_EQ(run_in(dir, run, &out), 0) << out;
     expect_lines_in_order(out, {"Unpacking ROMs from skyvolta.zip into extracted ...\n", "ROMs unpacked.\n",
                                 "Loading ROMs from: extracted\n",
@@ -55,7 +42,7 @@ TEST(Startup, InfoZipArchiveIsUnpackedOnce) {
 TEST(Startup, RomsFolderIsTheFallback) {
     std::string dir = temp_dir_make("roms"), out;
     ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), (dir + "/roms").c_str()));
-    ASSERT_EQ(run_in(dir, env + exe + " --screenshot", &out), 0) << out;
+    ASSERT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot", &out), 0) << out;
     EXPECT_NE(out.find("Loading ROMs from: roms\n"), std::string::npos) << out;
     temp_dir_remove(dir);
 }
