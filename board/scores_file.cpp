@@ -1,5 +1,6 @@
 #include "board/scores_file.h"
 
+#include "board/byte_order.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "host/host_state.h"
@@ -35,17 +36,6 @@ uint32_t data_sum(const uint8_t* data) {
     uint32_t sum = 0;
     for (size_t i = 0; i < SCORES_DATA_SIZE; i++) sum += data[i];
     return sum;
-}
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
-void put_be32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
 }
 
 // The data bytes in file order: the records and longs as (cell, is a record) pairs.
@@ -85,12 +75,12 @@ bool score_list_valid(const uint8_t* data) {
 bool image_valid(const uint8_t* image, size_t size) {
     if (size != SCORES_FILE_SIZE || memcmp(image, MAGIC, sizeof MAGIC) != 0) return false;
     const uint8_t* data = image + DATA_OFFSET;
-    return be32(image + SUM_OFFSET) == data_sum(data) && score_list_valid(data);
+    return load_be32(image + SUM_OFFSET) == data_sum(data) && score_list_valid(data);
 }
 
 void data_store(const uint8_t* data) {
     pieces_each([data](data_piece p, size_t at) {
-        w_cell_set(p.cell, int32_t(be32(data + at)));
+        w_cell_set(p.cell, int32_t(load_be32(data + at)));
         if (p.record)
             for (uint32_t b = 4; b < RECORD_SIZE; b++) w_cell_set(p.cell + b, data[at + b]);
     });
@@ -140,7 +130,7 @@ void scores_saves_hold() {
 
 void scores_data_gather(uint8_t data[SCORES_DATA_SIZE]) {
     pieces_each([data](data_piece p, size_t at) {
-        put_be32(data + at, uint32_t(w_cell(p.cell)));
+        store_be32(data + at, uint32_t(w_cell(p.cell)));
         if (p.record)
             for (uint32_t b = 4; b < RECORD_SIZE; b++) data[at + b] = w_cell_byte(p.cell + b);
     });
@@ -150,7 +140,7 @@ void scores_data_gather(uint8_t data[SCORES_DATA_SIZE]) {
 void scores_image_build(const uint8_t data[SCORES_DATA_SIZE], uint8_t image[SCORES_FILE_SIZE]) {
     memcpy(image, MAGIC, sizeof MAGIC);
     memcpy(image + DATA_OFFSET, data, SCORES_DATA_SIZE);
-    put_be32(image + SUM_OFFSET, data_sum(data));
+    store_be32(image + SUM_OFFSET, data_sum(data));
 }
 
 bool scores_image_apply(const uint8_t* image, size_t size) {

@@ -1,5 +1,6 @@
 #include "board/wram.h"
 
+#include "board/byte_order.h"
 #include "host/host_state.h"
 
 #include <cstdlib>
@@ -62,10 +63,6 @@ int32_t host_read32(int64_t address) {
 }
 void host_write32(int64_t address, int32_t v) {
     std::memcpy(w_host(address), &v, sizeof v);
-}
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
 struct owned_range {
@@ -211,10 +208,10 @@ void wram_import() {
     bool legacy = legacy_sync();
     const uint8_t* b = wram_bytes;
     for (uint32_t x = 0; x <= LAST_LONG; x += 4) {
-        if ((legacy || !wram_owned[x]) && !w_is_host_pointer(wram[x])) wram[x] = int32_t(be32(b + x));
+        if ((legacy || !wram_owned[x]) && !w_is_host_pointer(wram[x])) wram[x] = int32_t(load_be32(b + x));
         uint32_t y = x + 2;
         if (y <= LAST_LONG && (legacy || !wram_owned[y]) && !w_is_host_pointer(wram[y]))
-            wram[y] = int32_t(be32(b + y));
+            wram[y] = int32_t(load_be32(b + y));
     }
     wram_import_seconds += monotonic_seconds() - start;
 }

@@ -1,17 +1,12 @@
 #include "host/png_file.h"
 
+#include "board/byte_order.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <zlib.h>
 
 namespace {
-
-void put_be32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
 
 // The rows with their filter byte 0, compressed at level 6; null on failure.
 uint8_t* png_idat_build(int width, int height, const uint8_t* rgb, uLongf* packed_size) {
@@ -38,11 +33,11 @@ uint8_t* png_idat_build(int width, int height, const uint8_t* rgb, uLongf* packe
 
 bool png_write_chunk(FILE* file, const char* type, const uint8_t* data, uint32_t length) {
     uint8_t head[8], tail[4];
-    put_be32(head, length);
+    store_be32(head, length);
     memcpy(head + 4, type, 4);
     uLong crc = crc32(0L, head + 4, 4);
     if (length) crc = crc32(crc, data, length);
-    put_be32(tail, uint32_t(crc));
+    store_be32(tail, uint32_t(crc));
     return fwrite(head, 1, 8, file) == 8 && (length == 0 || fwrite(data, 1, length, file) == length) &&
            fwrite(tail, 1, 4, file) == 4;
 }
@@ -54,8 +49,8 @@ bool png_write_rgb(const char* path, int width, int height, const uint8_t* rgb) 
     if (!packed) return false;
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     uint8_t ihdr[13] = {};
-    put_be32(ihdr, uint32_t(width));
-    put_be32(ihdr + 4, uint32_t(height));
+    store_be32(ihdr, uint32_t(width));
+    store_be32(ihdr + 4, uint32_t(height));
     ihdr[8] = 8;  // bit depth
     ihdr[9] = 2;  // RGB
     FILE* f = fopen(path, "wb");

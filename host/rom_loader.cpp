@@ -1,6 +1,7 @@
 #include "host/rom_loader.h"
 
 #include "board/board_memory.h"
+#include "board/byte_order.h"
 #include "host/rom_set.h"
 #include "render/graphics_rom.h"
 
@@ -39,10 +40,6 @@ bool program_rom_load(const char* dir) {
     for (uint8_t* p : parts) free(p);
     if (!ok) fprintf(stderr, "FATAL: Program ROM load failed\n");
     return ok;
-}
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
 // A copy of the ROM from 0x10000 on at the same host address, for code that follows
@@ -133,7 +130,7 @@ bool rom_read_at(const char* dir, const char* name, void* buf, size_t offset, si
 bool load_roms(const char* dir) {
     printf("Loading ROMs from: %s\n", dir);
     if (!program_rom_load(dir)) return false;
-    uint32_t sp = be32(program_rom), pc = be32(program_rom + 4);
+    uint32_t sp = load_be32(program_rom), pc = load_be32(program_rom + 4);
     printf("  Program ROM: SP=0x%08X PC=0x%08X %s\n", sp, pc,
            sp == 0x00E20000 && pc == 0x0000BC4C ? "OK" : "MISMATCH!");
     if (!getenv("SKYVOLTA_NO_ROMMAP")) rom_map_create();

@@ -1,5 +1,7 @@
 #include "host/rom_set.h"
 
+#include "board/byte_order.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -47,9 +49,6 @@ constexpr uint64_t END_SIZE = 22;
 constexpr uint64_t CENTRAL_SIZE = 46;
 constexpr uint64_t LOCAL_SIZE = 30;
 constexpr uint64_t MAX_COMMENT = 65535;
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
 // Table entry whose name (or alias) equals the member name lower-cased, or -1.
 int rom_entry_for_member(const uint8_t* name, size_t len) {
@@ -112,7 +111,7 @@ int64_t zip_end_record_find(const uint8_t* zip, uint64_t size) {
     if (size < END_SIZE) return -1;
     uint64_t lowest = size > END_SIZE + MAX_COMMENT ? size - END_SIZE - MAX_COMMENT : 0;
     for (uint64_t at = size - END_SIZE;; at--) {
-        if (le32(zip + at) == SIG_END) return int64_t(at);
+        if (load_le32(zip + at) == SIG_END) return int64_t(at);
         if (at == lowest) return -1;
     }
 }
@@ -121,27 +120,27 @@ bool zip_members_walk(const uint8_t* zip, uint64_t size, uint64_t end_record,
                       rom_member_sink sink, void* ctx, bool present[ROM_COUNT],
                       char* err, size_t errlen) {
     if (end_record + END_SIZE > size) return true;
-    uint32_t count = le16(zip + end_record + 10);
-    uint64_t at = le32(zip + end_record + 16);
+    uint32_t count = load_le16(zip + end_record + 10);
+    uint64_t at = load_le32(zip + end_record + 16);
     for (uint32_t i = 0; i < count; i++) {
         if (at + CENTRAL_SIZE > size) break;
         const uint8_t* h = zip + at;
-        if (le32(h) != SIG_CENTRAL) break;
-        uint16_t method = le16(h + 10);
-        uint32_t crc = le32(h + 16);
-        uint32_t packed = le32(h + 20);
-        uint32_t unpacked = le32(h + 24);
-        uint64_t name_len = le16(h + 28);
-        uint64_t next = at + CENTRAL_SIZE + name_len + le16(h + 30) + le16(h + 32);
-        uint64_t local = le32(h + 42);
+        if (load_le32(h) != SIG_CENTRAL) break;
+        uint16_t method = load_le16(h + 10);
+        uint32_t crc = load_le32(h + 16);
+        uint32_t packed = load_le32(h + 20);
+        uint32_t unpacked = load_le32(h + 24);
+        uint64_t name_len = load_le16(h + 28);
+        uint64_t next = at + CENTRAL_SIZE + name_len + load_le16(h + 30) + load_le16(h + 32);
+        uint64_t local = load_le32(h + 42);
         const uint8_t* name = h + CENTRAL_SIZE;
         at = next;
         if (uint64_t(name - zip) + name_len > size) break;
         if (std::memchr(name, '/', name_len)) continue;
         int entry = rom_entry_for_member(name, name_len);
         if (entry < 0 || unpacked != rom_table[entry].size) continue;
-        if (local + LOCAL_SIZE > size || le32(zip + local) != SIG_LOCAL) continue;
-        uint64_t data_at = local + LOCAL_SIZE + le16(zip + local + 26) + le16(zip + local + 28);
+        if (local + LOCAL_SIZE > size || load_le32(zip + local) != SIG_LOCAL) continue;
+        uint64_t data_at = local + LOCAL_SIZE + load_le16(zip + local + 26) + load_le16(zip + local + 28);
         if (data_at + packed > size) continue;
         const uint8_t* data = zip + data_at;
 

@@ -1,5 +1,7 @@
 #include "sound/coin_wav.h"
 
+#include "board/byte_order.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,21 +10,13 @@ namespace {
 
 constexpr long WAV_HEADER_SIZE = 44;
 
-uint32_t le16(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
-}
-
-uint32_t le32(const uint8_t* p) {
-    return le16(p) | le16(p + 2) << 16;
-}
-
 // The header's data size is believed only as far as the file really reaches.
 int16_t* read_samples(FILE* f, uint32_t* data_size, int* rate) {
     uint8_t h[WAV_HEADER_SIZE];
     if (fread(h, 1, sizeof h, f) != sizeof h) return nullptr;
     if (memcmp(h, "RIFF", 4) != 0 || memcmp(h + 8, "WAVE", 4) != 0) return nullptr;
-    if (le16(h + 22) != 1 || le16(h + 34) != 16) return nullptr;
-    uint32_t sample_rate = le32(h + 24), size = le32(h + 40);
+    if (load_le16(h + 22) != 1 || load_le16(h + 34) != 16) return nullptr;
+    uint32_t sample_rate = load_le32(h + 24), size = load_le32(h + 40);
     if (sample_rate == 0 || sample_rate > 0x7FFFFFFF || size <= 1) return nullptr;
     if (fseek(f, 0, SEEK_END) != 0) return nullptr;
     long file_size = ftell(f);
@@ -37,7 +31,7 @@ int16_t* read_samples(FILE* f, uint32_t* data_size, int* rate) {
     // Samples are little-endian in the file, whatever the host's order.
     for (uint32_t i = 0; i < size / 2; i++) {
         const auto* b = reinterpret_cast<const uint8_t*>(data + i);
-        data[i] = int16_t(le16(b));
+        data[i] = int16_t(load_le16(b));
     }
     *data_size = size;
     *rate = int(sample_rate);

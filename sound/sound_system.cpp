@@ -1,5 +1,6 @@
 #include "sound/sound_system.h"
 
+#include "board/byte_order.h"
 #include "host/rom_loader.h"
 #include "sound/audio_output.h"
 #include "sound/chip_ring.h"
@@ -35,16 +36,6 @@ wav_dump_state dump;
 bool env_flag_on(const char* name) {
     const char* v = getenv(name);
     return v && v[0] && v[0] != '0';
-}
-
-void put_le16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void put_le32(uint8_t* p, uint32_t v) {
-    put_le16(p, v);
-    put_le16(p + 2, v >> 16);
 }
 
 void coin_sample_release() {
@@ -95,13 +86,13 @@ void dump_open(const char* path) {
     dump.data_bytes = 0;
     dump.carry = 0.0;
     uint8_t h[WAV_HEADER_SIZE] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    put_le32(h + 16, 16);
-    put_le16(h + 20, 1);  // PCM
-    put_le16(h + 22, 2);  // channels
-    put_le32(h + 24, uint32_t(dump.rate));
-    put_le32(h + 28, uint32_t(dump.rate) * 4);
-    put_le16(h + 32, 4);
-    put_le16(h + 34, 16);
+    store_le32(h + 16, 16);
+    store_le16(h + 20, 1);  // PCM
+    store_le16(h + 22, 2);  // channels
+    store_le32(h + 24, uint32_t(dump.rate));
+    store_le32(h + 28, uint32_t(dump.rate) * 4);
+    store_le16(h + 32, 4);
+    store_le16(h + 34, 16);
     h[36] = 'd', h[37] = 'a', h[38] = 't', h[39] = 'a';  // data size at 40 stays 0 until the end
     fwrite(h, 1, sizeof h, dump.file);
     static bool registered = false;
@@ -132,7 +123,7 @@ void dump_feed() {
         int c = n < MIX_MAX_FRAMES ? n : MIX_MAX_FRAMES;
         for (int i = 0; i < c * 2; i++) mixed[i] = 0;
         if (rate > 0) mix_frames(mixed, c, rate, false);
-        for (int i = 0; i < c * 2; i++) put_le16(bytes + 2 * i, uint16_t(mixed[i]));
+        for (int i = 0; i < c * 2; i++) store_le16(bytes + 2 * i, uint16_t(mixed[i]));
         fwrite(bytes, 4, size_t(c), dump.file);
         dump.data_bytes += uint64_t(c) * 4;
         n -= c;
@@ -202,10 +193,10 @@ void sfx_coin_play(int id) {
 void audio_dump_finish() {
     if (!dump.file) return;
     uint8_t size[4];
-    put_le32(size, uint32_t(dump.data_bytes + 36));
+    store_le32(size, uint32_t(dump.data_bytes + 36));
     fseek(dump.file, 4, SEEK_SET);
     fwrite(size, 1, 4, dump.file);
-    put_le32(size, uint32_t(dump.data_bytes));
+    store_le32(size, uint32_t(dump.data_bytes));
     fseek(dump.file, 40, SEEK_SET);
     fwrite(size, 1, 4, dump.file);
     fclose(dump.file);

@@ -1,5 +1,6 @@
 #include "tests/support/png_compare.h"
 
+#include "board/byte_order.h"
 #include "host/png_file.h"
 #include "tests/support/test_files.h"
 
@@ -8,10 +9,6 @@
 #include <zlib.h>
 
 namespace {
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
 
 }  // namespace
 
@@ -25,13 +22,13 @@ bool png_read_rgb(const std::string& path, rgb_picture* out, std::string* why) {
     std::vector<uint8_t> idat;
     int width = 0, height = 0;
     for (size_t at = 8; at + 12 <= f.size();) {
-        uint32_t len = be32(&f[at]);
+        uint32_t len = load_be32(&f[at]);
         if (len > f.size() - at - 12) break;
         const uint8_t* type = &f[at + 4];
         const uint8_t* data = &f[at + 8];
         if (memcmp(type, "IHDR", 4) == 0 && len == 13) {
-            width = int(be32(data));
-            height = int(be32(data + 4));
+            width = int(load_be32(data));
+            height = int(load_be32(data + 4));
             if (data[8] != 8 || data[9] != 2 || data[12] != 0) {
                 *why = path + ": not 8-bit RGB without interlace";
                 return false;
