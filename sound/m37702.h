@@ -75,6 +75,10 @@ struct m377_state {
 extern bool sfr_trace;
 extern int64_t timer_start_offset;
 extern bool timer_start_offset_read;
+// Counts the writes to 0x1E and 0x40, the only stores that can start a timer or an A/D
+// conversion and so bring the next peripheral event forward: a run loop that keeps
+// m377_next_event between services takes it afresh whenever this count moves.
+extern uint32_t m377_event_starts;
 
 // Clears the whole record and installs the bus functions and their user pointer.
 void m377_init(m377_state* s, m377_read_fn read, m377_write_fn write, void* user);
@@ -86,7 +90,8 @@ void m377_reset(m377_state* s);
 // applies the timer, A/D and UART side effects.
 void m377_sfr_write(m377_state* s, uint32_t address, uint32_t value);
 // Expires due timers and A/D conversions, then accepts at most one interrupt.
-// Runs before every instruction.
+// Runs before every instruction; it changes nothing while cycles is below
+// m377_next_event and no request is pending with I clear.
 void m377_service(m377_state* s);
 // Posts the request of the source whose vector is 0xFFE0 + code (INT0 20, INT2 16),
 // wakes the CPU and services at once.

@@ -92,12 +92,24 @@ M377_INLINE uint32_t m377_fetch8(m377_state* s) {
     return byte;
 }
 
+// Several stream bytes at once: the same pc, cycle and fetch counts as byte by byte.
+M377_INLINE uint32_t m377_fetch_stream(m377_state* s, const uint8_t* p, uint32_t n) {
+    uint32_t value = p[0] | uint32_t(p[1]) << 8 | (n > 2 ? uint32_t(p[2]) << 16 : 0);
+    s->operand_ptr = p + n;
+    s->pc = uint16_t(s->pc + n);
+    s->cycles += n;
+    s->fetch_count += n;
+    return value;
+}
+
 M377_INLINE uint32_t m377_fetch16(m377_state* s) {
+    if (const uint8_t* p = s->operand_ptr) return m377_fetch_stream(s, p, 2);
     uint32_t lo = m377_fetch8(s);
     return lo | m377_fetch8(s) << 8;
 }
 
 M377_INLINE uint32_t m377_fetch24(m377_state* s) {
+    if (const uint8_t* p = s->operand_ptr) return m377_fetch_stream(s, p, 3);
     uint32_t lo = m377_fetch16(s);
     return lo | m377_fetch8(s) << 16;
 }

@@ -3,7 +3,9 @@
 #include "sound/m37702.h"
 #include "sound/m37702_bus.h"
 
+#include <array>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -296,12 +298,10 @@ void return_from_interrupt(m377_state* s) {
 
 bool zero_opcode_reported = false;
 
-}  // namespace
-
-int m377_execute(m377_state* s, uint32_t opcode) {
-    // Start of this instruction (before the 0x42 prefix when there is one), for the trail.
-    uint16_t start = uint16_t(s->pc - 1 - (s->acc_b ? 1 : 0));
-    uint32_t op = opcode & 0xFF;
+// One opcode: 1 when performed, 0 when the model does not perform it. One function per
+// opcode byte, each with only its own case, so that the dispatch is one indirect call.
+template <uint32_t op>
+int perform(m377_state* s) {
     switch (op) {
     // ALU group (0x12, 0x32 and 0xD2 are the (dp) forms of ORA, AND and CMP)
 #define M377_ALU_CASE(op) \
@@ -498,6 +498,24 @@ int m377_execute(m377_state* s, uint32_t opcode) {
     default:  // 0x42, the accumulator-B prefix, is the dispatcher's
         return 0;
     }
+    return 1;
+}
+
+using performer = int (*)(m377_state*);
+
+template <size_t... ops>
+constexpr std::array<performer, sizeof...(ops)> make_performers(std::index_sequence<ops...>) {
+    return {&perform<ops>...};
+}
+
+constexpr std::array<performer, 256> performers = make_performers(std::make_index_sequence<256>());
+
+}  // namespace
+
+int m377_execute(m377_state* s, uint32_t opcode) {
+    // Start of this instruction (before the 0x42 prefix when there is one), for the trail.
+    uint16_t start = uint16_t(s->pc - 1 - (s->acc_b ? 1 : 0));
+    if (!performers[opcode & 0xFF](s)) return 0;
     s->pc_trail[s->pc_trail_pos & 63] = start;
     s->pc_trail_pos = uint8_t((s->pc_trail_pos + 1) & 63);
     return 1;

@@ -9,6 +9,7 @@
 bool sfr_trace = false;
 int64_t timer_start_offset = 0;
 bool timer_start_offset_read = false;
+uint32_t m377_event_starts = 0;
 
 namespace {
 
@@ -167,6 +168,7 @@ void m377_sfr_write(m377_state* s, uint32_t address, uint32_t value) {
         s->sfr[reg] = uint8_t((byte & 0x05) | (old & 0x0A) | ((byte & 0x04) ? (old & 0xF0) : 0));
     } else {
         s->sfr[reg] = byte;
+        if (reg == 0x1E || reg == 0x40) m377_event_starts++;
         if (reg == 0x1E) {
             if (!(byte & 0x40))
                 s->adc_deadline = 0;  // cancelled: no request
@@ -199,8 +201,10 @@ void m377_raise(m377_state* s, int32_t code) {
 
 uint64_t m377_next_event(const m377_state* s) {
     uint64_t next = UINT64_MAX;
-    for (int n = 0; n < 8; n++)
-        if ((s->timer_running & (1u << n)) && s->timer_deadline[n] < next) next = s->timer_deadline[n];
+    for (uint32_t running = s->timer_running; running; running &= running - 1) {
+        int n = __builtin_ctz(running);
+        if (s->timer_deadline[n] < next) next = s->timer_deadline[n];
+    }
     if (s->adc_deadline && s->adc_deadline < next) next = s->adc_deadline;
     return next;
 }

@@ -188,32 +188,52 @@ int snd_translated_halt(m377_state* s, uint32_t address, const char* reason) {
     return n;
 }
 
+namespace {
+
+// The dispatch of an address without its plain stream: strict halts, the hook site's
+// routine, a variant the walk did not reach. Null when the step is over.
+[[gnu::noinline]] const uint8_t* stream_slow(m377_state* s, uint32_t address, snd_translated_entry& e, uint32_t mx) {
+    if (!e.translated && snd_translated_strict) {
+        snd_translated_halt(s, address, "no translation for this address");
+        return nullptr;
+    }
+    if (e.hook >= 0 && snd_hook_run(s, &snd_hook_sites[e.hook])) return nullptr;
+    if (!e.stream[mx]) {
+        if (snd_translated_strict) {
+            snd_translated_halt(s, address, "no translation for this M/X");
+            return nullptr;
+        }
+        walk_from(address, 1u << mx);
+    }
+    return e.stream[mx];
+}
+
+}  // namespace
+
 void snd_translated_program(m377_state* s) {
     uint32_t address = uint32_t(s->pg) << 16 | s->pc;
     if (snd_profile_counts) snd_profile_counts[address & 0xFFFF]++;
     uint32_t mx = m377_mx_state(s->ps);
     uint32_t index = address - SND_TABLE_FIRST;
-    if (index >= SND_TABLE_ENTRIES || (!table[index].translated && snd_translated_strict)) {
+    if (index >= SND_TABLE_ENTRIES) {
         snd_translated_halt(s, address, "no translation for this address");
         return;
     }
     snd_translated_entry& e = table[index];
-    if (e.hook >= 0 && snd_hook_run(s, &snd_hook_sites[e.hook])) return;
-    if (!e.stream[mx]) {
-        if (snd_translated_strict) {
-            snd_translated_halt(s, address, "no translation for this M/X");
-            return;
-        }
-        walk_from(address, 1u << mx);
+    const uint8_t* stream = e.stream[mx];
+    if (!stream || e.hook >= 0) {
+        stream = stream_slow(s, address, e, mx);
+        if (!stream) return;
     }
-    s->operand_ptr = e.stream[mx];
-    uint32_t opcode = m377_fetch8(s);
-    s->acc_b = 0;
-    if (opcode == 0x42) {
-        s->acc_b = 1;
-        opcode = m377_fetch8(s);
-    }
-    s->cycles++;  // the dispatch
+    // The opcode (after the 0x42 prefix when there is one) fetched from the stream, one
+    // cycle and one pc step per byte, then one cycle for the dispatch.
+    uint32_t opcode = stream[0], taken = 1;
+    s->acc_b = opcode == 0x42;
+    if (s->acc_b) opcode = stream[taken++];
+    s->operand_ptr = stream + taken;
+    s->pc = uint16_t(s->pc + taken);
+    s->fetch_count += taken;
+    s->cycles += taken + 1;
     m377_execute(s, opcode);
     s->operand_ptr = nullptr;
 }

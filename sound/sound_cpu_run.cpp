@@ -25,12 +25,31 @@ bool skip_interrupted(const m377_state* s, uint64_t interrupts_before) {
     return s->halted || s->irq_count != interrupts_before;
 }
 
+// The peripheral service before each step, skipped while it would change nothing: no
+// timer or conversion due (cycles below the next event, taken again after every
+// service and whenever a timer or A/D start may have brought it forward) and no
+// request that could be accepted.
+struct service_gate {
+    uint64_t next_event = 0;  // 0: serve at the first step
+    uint32_t event_starts = 0;
+};
+
+inline void service(m377_state* s, service_gate* gate) {
+    if (s->cycles < gate->next_event && gate->event_starts == m377_event_starts &&
+        !(s->irq_pending && !(s->ps & m377_flag_i)))
+        return;
+    m377_service(s);
+    gate->next_event = m377_next_event(s);
+    gate->event_starts = m377_event_starts;
+}
+
 }  // namespace
 
 void mcu_run_to(m377_state* s, uint64_t target) {
     if (target <= s->cycles) return;
+    service_gate gate;
     while (!s->halted) {
-        m377_service(s);
+        service(s, &gate);
         if (s->stopped) {
             s->cycles = target;
             return;
@@ -83,12 +102,13 @@ int snd_call_driver(m377_state* s, uint32_t address) {
     s->pg = 0;
     s->pc = uint16_t(address);
     if (s->halted) return 1;
+    service_gate gate;
     for (uint64_t steps = 0;; steps++) {
         int16_t above = int16_t(uint16_t(s->s - frame));
         if (full_pc(s) == 0) return above == 2 ? 0 : 2;
         if (above > 0) return 2;
         mcu_frame_irqs();
-        m377_service(s);
+        service(s, &gate);
         if (steps > snd_call_max_steps || s->stopped) {
             snd_translated_halt(s, full_pc(s),
                                 s->stopped ? "stopped inside a call from readable C" : "call from readable C did not return");

@@ -1,6 +1,10 @@
 // The sound CPU's run loop: running to a target, the idle-loop fast-forward and driver
 // calls from readable routines.
 #include "tests/sound/sound_board_fixture.h"
+#include "tests/support/m37702_asm.h"
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -38,6 +42,100 @@ TEST_F(RunLoopTest, RunToServicesThenDispatchesUntilTheTarget) {
     cpu.halted = 1;
     mcu_run_to(&cpu, 6000);
     EXPECT_EQ(cpu.cycles, 5000u);
+}
+
+// The run loop as written out: the service before every step, then one step.
+void run_to_serving_every_step(m377_state* s, uint64_t target) {
+    if (target <= s->cycles) return;
+    while (!s->halted) {
+        m377_service(s);
+        if (s->stopped) {
+            s->cycles = target;
+            return;
+        }
+        snd_translated_program(s);
+        if (s->cycles >= target) return;
+    }
+}
+
+struct run_snapshot {
+    m377_state cpu;
+    uint8_t iram[8];
+};
+
+TEST_F(RunLoopTest, RunToTakesEveryEventAsAServiceBeforeEachStepWould) {
+    // The driver starts, stops and restarts a timer of 48 cycles and starts A/D
+    // conversions mid-slice; both interrupt, and a WAI waits for the next request.
+    auto labels = std::make_unique<m377_program>();
+    ASSERT_TRUE(synth_driver_put(sound_driver_rom, 0xC030, R"(
+reset:  sei
+        clp #$30
+        ldx #$01ff
+        txs
+        lda #$0000
+        tad
+        sep #$30
+        ldm #$03,$75        ; timer A0 level 3
+        ldm #$02,$70        ; A/D level 2
+        ldm #$17,$46        ; reload 0x17, divisor 2: a period of 48
+        ldm #$00,$47
+        ldm #$00,$56
+        cli
+loop:   ldm #$01,$40        ; (re)start timer A0
+        inc $80
+        ldm #$c0,$1e        ; a fast conversion, unless one runs
+        lda $80
+        and #$07
+        bne loop
+        ldm #$00,$40        ; stop the timer now and then
+        lda $80
+        and #$18
+        bne loop
+        wai
+        bra loop
+tmr:    inc $81
+        rti
+adc:    inc $82
+        rti
+)",
+                                labels.get()));
+    synth_driver_vector(sound_driver_rom, 0xFFEE, m377_label(labels.get(), "tmr"));  // timer A0
+    synth_driver_vector(sound_driver_rom, 0xFFD6, m377_label(labels.get(), "adc"));
+    std::vector<run_snapshot> gated, every_step;
+    for (auto* run : {&gated, &every_step}) {
+        start();
+        cpu.irq_pending = 0;
+        for (int slice = 0; slice < 200 && !cpu.halted; slice++) {
+            uint64_t target = cpu.cycles + 64;
+            if (run == &gated)
+                mcu_run_to(&cpu, target);
+            else
+                run_to_serving_every_step(&cpu, target);
+            run_snapshot snap;
+            snap.cpu = cpu;
+            memcpy(snap.iram, &iram(0x80), sizeof snap.iram);
+            run->push_back(snap);
+        }
+    }
+    ASSERT_EQ(gated.size(), every_step.size());
+    for (size_t i = 0; i < gated.size(); i++) {
+        const m377_state &a = gated[i].cpu, &b = every_step[i].cpu;
+        ASSERT_EQ(a.cycles, b.cycles) << i;
+        EXPECT_EQ(a.pc, b.pc) << i;
+        EXPECT_EQ(a.ps, b.ps) << i;
+        EXPECT_EQ(a.s, b.s) << i;
+        EXPECT_EQ(a.irq_count, b.irq_count) << i;
+        EXPECT_EQ(a.irq_pending, b.irq_pending) << i;
+        EXPECT_EQ(a.stopped, b.stopped) << i;
+        EXPECT_EQ(a.timer_running, b.timer_running) << i;
+        EXPECT_EQ(a.timer_deadline[0], b.timer_deadline[0]) << i;
+        EXPECT_EQ(a.adc_deadline, b.adc_deadline) << i;
+        EXPECT_EQ(memcmp(gated[i].iram, every_step[i].iram, sizeof gated[i].iram), 0) << i;
+    }
+    const m377_state& last = gated.back().cpu;
+    EXPECT_FALSE(last.halted);
+    EXPECT_GT(gated.back().iram[1], 20) << "timer interrupts taken";
+    EXPECT_GT(gated.back().iram[2], 5) << "A/D interrupts taken";
 }
 
 // The idle loop of a pass of 7 cycles (NOP, BRA back) or of the driver's own form
