@@ -1,8 +1,439 @@
+// The frame renderer (board: what the video hardware composes each frame): the display
+// list's quads, sorted back to front and painted interleaved with the sprite layers by
+// priority, then the menu's highlights, the fade and the text layer.
 #include "render/frame_render.h"
 
-// Stand-ins until the painter loop exists.
-void render_frame_3d() {}
+#include "board/board_memory.h"
+#include "board/dspram.h"
+#include "board/text_print.h"
+#include "host/host_state.h"
+#include "render/cz_fog.h"
+#include "render/dl_walker.h"
+#include "render/model_placement.h"
+#include "render/pick_lists.h"
+#include "render/quad_batch.h"
+#include "render/quad_sink.h"
+#include "render/renderer_switches.h"
+#include "render/screen_quads.h"
+#include "render/sprite_layer.h"
+#include "render/text_layer.h"
+#include "render/texture_cache.h"
+#include "render/wide_margins.h"
+
+#include <SDL_opengl.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+frame_stage_times frame_times;
+
+namespace {
+
+constexpr int SCREEN_W = 640;
+constexpr int SCREEN_H = 480;
+constexpr size_t SCREEN_BYTES = size_t(SCREEN_W) * SCREEN_H * 4;
+
+struct frame_state {
+    bool live;
+    sprite_input sprites;
+    text_input text;
+    sprite_layer layers[SPRITE_LAYERS_MAX];
+    int layer_count;
+    uint8_t* layer_pixels;  // allocated on first use
+    uint8_t* text_pixels;
+    bool layer_alloc_failed, text_alloc_failed;
+    GLuint layer_texture, text_texture, layer_atlas;
+    uint64_t text_hash;
+    bool text_hash_set;
+    long text_opaque;
+    int32_t last_quads;
+    long sprite_pixels;  // sprite-layer pixels uploaded this frame
+    FILE* seamdump;
+    bool seamdump_tried;
+    int frames;
+};
+frame_state frame;
+
+bool fog_on() {
+    return !renderer_switches.geo_nofog && fog_current_valid;
+}
+
+// A buffer of the screen's size, allocated on first use; null (and said once) when the
+// memory cannot be had.
+uint8_t* screen_buffer(uint8_t** buffer, bool* failed, const char* what) {
+    if (!*buffer && !*failed) {
+        *buffer = static_cast<uint8_t*>(malloc(SCREEN_BYTES));
+        if (!*buffer) {
+            *failed = true;
+            fprintf(stderr, "[3D] no memory for the %s buffer: the %s is not drawn\n", what, what);
+        }
+    }
+    return *buffer;
+}
+
+GLuint screen_texture(GLuint* texture) {
+    if (!*texture) *texture = screen_texture_create(SCREEN_W, SCREEN_H);
+    return *texture;
+}
+
+void buffers_report() {
+    if (!verbose_enabled() || frame.frames >= 2) return;
+    int64_t cursor = wram[W_DL_CURSOR];
+    int64_t base = w_pointer(dspram);
+    fprintf(stderr, "  [BUF] W[0x0CA4]=0x%lX dspram_base=0x%lX diff=%ld dspram[0x10]=%d W[0x0CA0]=%ld W[0x0CAC]=%ld\n",
+            long(cursor), long(base), long(cursor - base), dsp_word(DSP_WORD_BUFFER_INDEX),
+            long(wram_long(W_DL_BUFFER_INDEX)), long(wram_long(W_ATTRACT_SCENE_FLAG)));
+    for (int b = 0; b < 2; b++) {
+        uint32_t first = (b ? DL_LIST_BASE_1 : DL_LIST_BASE_0) / 4;
+        fprintf(stderr, "  [BUF] buf%d(@0x%X): %08X %08X %08X %08X %08X %08X %08X %08X\n", b, first * 4,
+                dsp_word(first), dsp_word(first + 1), dsp_word(first + 2), dsp_word(first + 3), dsp_word(first + 4),
+                dsp_word(first + 5), dsp_word(first + 6), dsp_word(first + 7));
+    }
+}
+
+// The painter's z-fighting report: near neighbours in the sorted list from far-apart
+// models whose keys almost agree and whose screen boxes overlap.
+struct screen_box {
+    int32_t x0, x1, y0, y1;
+};
+
+bool quad_box(const quad_record& q, screen_box* b) {
+    if (q.near_count < 3) return false;
+    *b = {q.near[0].sx, q.near[0].sx, q.near[0].sy, q.near[0].sy};
+    for (int k = 1; k < q.near_count && k < 10; k++) {
+        b->x0 = q.near[k].sx < b->x0 ? q.near[k].sx : b->x0, b->x1 = q.near[k].sx > b->x1 ? q.near[k].sx : b->x1;
+        b->y0 = q.near[k].sy < b->y0 ? q.near[k].sy : b->y0, b->y1 = q.near[k].sy > b->y1 ? q.near[k].sy : b->y1;
+    }
+    return int64_t(b->x1 - b->x0) * (b->y1 - b->y0) > 0xFFFF;
+}
+
+void zfight_report() {
+    for (int i = 0; i < frame_quad_count; i++) {
+        screen_box a;
+        if (!quad_box(frame_quads[i], &a)) continue;
+        for (int j = i + 1; j < frame_quad_count && j <= i + 5; j++) {
+            const quad_record &qa = frame_quads[i], &qb = frame_quads[j];
+            screen_box b;
+            if (!quad_box(qb, &b)) continue;
+            int32_t dcode = int32_t(qa.model_code) - int32_t(qb.model_code);
+            int32_t dz = int32_t(qa.zsort) - int32_t(qb.zsort);
+            if (abs(dcode) <= 39 || abs(dz) >= 9) continue;
+            // Overlap inside the screen (1/16 pixel).
+            int64_t ox = int64_t(std::min(std::min(a.x1, b.x1), 640 * 16)) - std::max(std::max(a.x0, b.x0), 0);
+            int64_t oy = int64_t(std::min(std::min(a.y1, b.y1), 480 * 16)) - std::max(std::max(a.y0, b.y0), 0);
+            if (ox <= 0 || oy <= 0) continue;
+            int64_t area_a = int64_t(a.x1 - a.x0) * (a.y1 - a.y0), area_b = int64_t(b.x1 - b.x0) * (b.y1 - b.y0);
+            int64_t smaller = area_a < area_b ? area_a : area_b;
+            if (4 * ox * oy < smaller) continue;
+            fprintf(stderr,
+                    "[ZFIGHT] f=%d code_a=%d code_b=%d dz=%d za=%d zb=%d boxA=[%d..%d,%d..%d] boxB=[%d..%d,%d..%d] "
+                    "overlap_pct=%d\n",
+                    int(host_frame), int(qa.model_code), int(qb.model_code), dz, int(qa.zsort), int(qb.zsort), a.x0,
+                    a.x1, a.y0, a.y1, b.x0, b.x1, b.y0, b.y1, int(100 * ox * oy / smaller));
+        }
+    }
+}
+
+bool seam_test_skips(const quad_record& q) {
+    if (!seam_test.active) return false;
+    if (q.near_count < 3) return true;
+    for (int i = 0; i < seam_test.count; i++)
+        if (int32_t(q.model_code) >= seam_test.low[i] && int32_t(q.model_code) <= seam_test.high[i]) return true;
+    return false;
+}
+
+void seam_dump(const quad_record& q) {
+    if (!frame.seamdump_tried) {
+        frame.seamdump_tried = true;
+        frame.seamdump = fopen(renderer_switches.seamdump, "w");
+        if (!frame.seamdump) fprintf(stderr, "[3D] cannot write %s\n", renderer_switches.seamdump);
+    }
+    if (!frame.seamdump) return;
+    fprintf(frame.seamdump, "Q %u %d %d", host_frame, int(q.model_code), q.near_count);
+    for (int k = 0; k < q.near_count && k < 10; k++)
+        fprintf(frame.seamdump, " %d %d %d", q.near[k].sx, q.near[k].sy, q.near[k].z);
+    fputc('\n', frame.seamdump);
+}
+
+void quad_paint(const quad_record& q, const quad_draw_context& ctx) {
+    if (seam_test.active) {
+        if (seam_test_skips(q)) return;
+        if (renderer_switches.seamdump) seam_dump(q);
+    }
+    quad_draw_wide(&q, &ctx);
+}
+
+// The frame's sprite layers are rasterised one by one into the reused layer buffer and
+// each rectangle goes to its place in one layer atlas before the painter starts, so that
+// no texture changes under the queued quads in the middle of the frame (a driver would
+// have to finish them first). A layer that finds no room is uploaded when it is drawn,
+// after the pending quads (quad_draw_end).
+constexpr int LAYER_ATLAS = 2048;
+
+struct layer_place {
+    int x, y;  // in the atlas; x < 0: not placed
+};
+layer_place layer_places[SPRITE_LAYERS_MAX];
+
+void layer_raster(const sprite_layer& l, uint8_t* pixels, int w, int h) {
+    sprite_layer_raster(&frame.sprites, fog_current_valid ? &fog_current : nullptr, &l, pixels, true);
+    frame.sprite_pixels += long(w) * h;
+}
+
+int layer_width(const sprite_layer& l) {
+    return l.width < SCREEN_W ? l.width : SCREEN_W;
+}
+
+int layer_height(const sprite_layer& l) {
+    return l.height < SCREEN_H ? l.height : SCREEN_H;
+}
+
+void layers_prepare() {
+    double start = monotonic_seconds();
+    for (int i = 0; i < frame.layer_count; i++) layer_places[i] = {-1, 0};
+    uint8_t* pixels = screen_buffer(&frame.layer_pixels, &frame.layer_alloc_failed, "sprite layer");
+    if (!pixels || frame.layer_count == 0) return;
+    if (!frame.layer_atlas) {
+        GLint max = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max);
+        if (max >= LAYER_ATLAS) frame.layer_atlas = screen_texture_create(LAYER_ATLAS, LAYER_ATLAS);
+        if (!frame.layer_atlas) return;
+    }
+    int x = 0, y = 0, shelf = 0;
+    for (int i = 0; i < frame.layer_count; i++) {
+        const sprite_layer& l = frame.layers[i];
+        int w = layer_width(l), h = layer_height(l);
+        if (w <= 0 || h <= 0) continue;
+        if (x + w > LAYER_ATLAS) x = 0, y += shelf, shelf = 0;
+        if (y + h > LAYER_ATLAS) break;
+        layer_raster(l, pixels, w, h);
+        glBindTexture(GL_TEXTURE_2D, frame.layer_atlas);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        layer_places[i] = {x, y};
+        x += w;
+        shelf = h > shelf ? h : shelf;
+    }
+    batch_texture_binding_lost();
+    frame_times.sprites += monotonic_seconds() - start;
+}
+
+// A placed layer joins the quad batch as one more polygon: its state (the layer atlas,
+// blending, no alpha test) differs from the quads', so the pending quads are drawn first
+// and the painter's order holds; layers that follow one another share one draw call.
+void layer_paint(int index) {
+    double start = monotonic_seconds();
+    const sprite_layer& l = frame.layers[index];
+    int w = layer_width(l), h = layer_height(l);
+    int32_t shift = (l.priority >> 21) == 5 && l.y0 <= 63 ? wide_hud_offset(l.x0 + w / 2 - 320) : 0;
+    float x = float(l.x0 + shift), y = float(l.y0);
+    const layer_place& at = layer_places[index];
+    if (at.x >= 0) {
+        const float k = 1.0f / LAYER_ATLAS;
+        const float corners[4][4] = {{x, y, float(at.x) * k, float(at.y) * k},
+                                     {x + float(w), y, float(at.x + w) * k, float(at.y) * k},
+                                     {x + float(w), y + float(h), float(at.x + w) * k, float(at.y + h) * k},
+                                     {x, y + float(h), float(at.x) * k, float(at.y + h) * k}};
+        for (int i = 0; i < 4; i++) {
+            batch_poly.pos[i][0] = corners[i][0], batch_poly.pos[i][1] = corners[i][1], batch_poly.pos[i][2] = 0;
+            for (int c = 0; c < 4; c++) batch_poly.colour[i][c] = 1.0f;
+            batch_poly.tex[i][0] = corners[i][2], batch_poly.tex[i][1] = corners[i][3];
+            batch_poly.tex[i][2] = 0, batch_poly.tex[i][3] = 1;
+        }
+        quad_draw_state s{};
+        s.texture = frame.layer_atlas, s.textured = true, s.blend = true;
+        batch_state_set(4, s);
+    } else {
+        quad_draw_end();
+        uint8_t* pixels = screen_buffer(&frame.layer_pixels, &frame.layer_alloc_failed, "sprite layer");
+        GLuint texture = screen_texture(&frame.layer_texture);
+        if (pixels && texture && w > 0 && h > 0) {
+            layer_raster(l, pixels, w, h);
+            screen_texture_upload(texture, w, h, pixels);
+            screen_texture_draw(texture, x, y, x + float(w), y + float(h), 0, 0, float(w) / SCREEN_W,
+                                float(h) / SCREEN_H);
+        }
+        glEnable(GL_ALPHA_TEST);
+        batch_arrays_bind();
+    }
+    frame_times.sprites += monotonic_seconds() - start;
+}
+
+// Quads and sprite layers, both farthest first: a quad goes before the layer only when
+// its key is the larger, so a quad whose key equals the layer's paints over it.
+void painter_loop() {
+    const renderer_switch_set& s = renderer_switches;
+    quad_draw_context ctx{};
+    ctx.lit = !s.geo_noshade;
+    ctx.fog = fog_on();
+    ctx.solid_fill = seam_test.active;
+    ctx.half_texel = s.texel_centre != 0;
+    ctx.fog_callback = fog_callback_live;
+    ctx.colour_callback = fog_colour_callback;
+    int q = 0, l = 0;
+    while (q < frame_quad_count || l < frame.layer_count) {
+        bool quad_next = q < frame_quad_count &&
+                         (l >= frame.layer_count || (frame_quads[q].zsort & 0xFFFFFF) > frame.layers[l].priority);
+        if (quad_next)
+            quad_paint(frame_quads[q++], ctx);
+        else
+            layer_paint(l++);
+    }
+}
+
+void fade_draw() {
+    const fog_state& f = fog_current;
+    if (!fog_on() || !(f.fade_flags & 1) || f.fade_amount == 0) return;
+    screen_colour_draw(float(hud_margin_left), 0, float(hud_margin_right), float(SCREEN_H), f.fade_colour[0] / 255.0f,
+                       f.fade_colour[1] / 255.0f, f.fade_colour[2] / 255.0f, float(f.fade_amount + 1) / 256.0f);
+}
+
+// The text layer is rasterised again only when what it depends on changed.
+void text_draw() {
+    double start = monotonic_seconds();
+    if (renderer_switches.no_text || !frame.live || !frame.text.enabled) return;
+    uint8_t* pixels = screen_buffer(&frame.text_pixels, &frame.text_alloc_failed, "text layer");
+    GLuint texture = screen_texture(&frame.text_texture);
+    if (!pixels || !texture) return;
+    uint64_t hash = text_layer_change_key(&frame.text, fog_current_valid ? &fog_current : nullptr);
+    if (!frame.text_hash_set || hash != frame.text_hash) {
+        text_layer_raster(&frame.text, fog_current_valid ? &fog_current : nullptr, pixels, false);
+        long opaque = 0;
+        for (size_t i = 3; i < SCREEN_BYTES; i += 4) opaque += pixels[i] != 0;
+        frame.text_hash = hash;
+        frame.text_hash_set = true;
+        frame.text_opaque = opaque;
+    }
+    if (frame.text_opaque > 0) {
+        screen_texture_upload(texture, SCREEN_W, SCREEN_H, pixels);
+        screen_texture_draw(texture, 0, 0, SCREEN_W, SCREEN_H, 0, 0, 1, 1);
+    }
+    frame_times.text = monotonic_seconds() - start;
+}
+
+void statistics_report() {
+    if (!verbose_enabled() || (frame.frames >= 20 && host_frame % 60 != 0)) return;
+    const geo_counter_block& g = geo_counters;
+    const quad_draw_frame_stats& d = quad_frame_stats;
+    fprintf(stderr,
+            "  [GEOHW] f=%d drawn=%d emitted=%d partclip=%d | rej behind=%d cull=%d pktlen=%d chunk=%d | z %d..%d | "
+            "bri %d..%d | fogged=%d alpha %d..%d | tex hit=%d miss=%d evict=%d | spr=%d txt=%d | realloc=%d sub=%d\n",
+            int(host_frame), int(frame.last_quads), int(g.emitted), int(g.partclip), int(g.behind), int(g.cull),
+            int(g.pktlen), int(g.chunk), g.z_min, g.z_max, d.bri_min > d.bri_max ? 0 : d.bri_min,
+            d.bri_min > d.bri_max ? 0 : d.bri_max, int(d.fogged), d.fog_min > d.fog_max ? 0 : d.fog_min,
+            d.fog_min > d.fog_max ? 0 : d.fog_max, int(tex_counters.hit), int(tex_counters.miss),
+            int(tex_counters.evict), int(frame.sprite_pixels), int(frame.text_opaque), int(tex_counters.realloc),
+            int(tex_counters.sub));
+}
+
+}  // namespace
 
 bool live_feed_active() {
-    return false;
+    return frame.live;
+}
+
+int32_t last_frame_quad_count() {
+    return frame.last_quads;
+}
+
+bool clear_colour_from_mixer(uint8_t* r, uint8_t* g, uint8_t* b) {
+    if (!fog_current_valid) return false;
+    *r = fog_current.bg_colour[0];
+    *g = fog_current.bg_colour[1];
+    *b = fog_current.bg_colour[2];
+    return true;
+}
+
+int fog_callback_live(const quad_record* quad, quad_fog_record* out) {
+    const uint8_t* table = nullptr;
+    int bias = 0;
+    if (!fog_for_quad(quad->colour, quad->attr_mode, &table, &bias)) return 0;
+    memcpy(out->rgb, fog_current.fog_colour, sizeof out->rgb);
+    out->table = table;
+    out->offset = bias;
+    return 1;
+}
+
+void fog_colour_callback(float* r, float* g, float* b) {
+    if (!fog_on() || !fog_current.scale_active) return;
+    *r *= fog_current.colour_scale[0] / 256.0f;
+    *g *= fog_current.colour_scale[1] / 256.0f;
+    *b *= fog_current.colour_scale[2] / 256.0f;
+}
+
+void render_frame_3d() {
+    double frame_start = monotonic_seconds();
+    frame_times = frame_stage_times{};
+    if (!renderer_switches_loaded) renderer_switches_read();
+    buffers_report();
+    dl_source_select_live();
+    dsp_word_set(DSP_WORD_LIST_READY, dsp_word(DSP_WORD_LIST_READY) & ~0xFF);
+
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.1f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(hud_margin_left, hud_margin_right, SCREEN_H, 0, -1, 1);
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+
+    double t = monotonic_seconds();
+    frame.live = false;
+    if (fog_mixer_intake() && sprite_intake(&frame.sprites)) {
+        text_intake(&frame.text);
+        frame.live = true;
+    }
+    tex_counters.hit = tex_counters.miss = tex_counters.evict = 0;
+    geo_counters = geo_counter_block{};
+    quad_frame_stats_reset();
+    frame.sprite_pixels = 0;
+    tex_transparency_mode = 1;
+    frame_times.intake = monotonic_seconds() - t;
+
+    t = monotonic_seconds();
+    walk_display_list();
+    pause_pivot_frame_end();
+    frame_times.walk = monotonic_seconds() - t;
+
+    t = monotonic_seconds();
+    quads_zsort(frame_quads, frame_quad_count, renderer_switches.tie_emit);
+    frame_times.sort = monotonic_seconds() - t;
+    if (renderer_switches.zfight) zfight_report();
+
+    frame.layer_count = 0;
+    if (!renderer_switches.no_sprites && frame.live)
+        frame.layer_count = sprite_list_build(&frame.sprites, frame.layers, SPRITE_LAYERS_MAX);
+    if (renderer_switches.sprc && host_frame % 120 == 0)
+        fprintf(stderr, "    [SPRC] f=%d sst=%p live_ok=%d ni=%d spr_n=%d\n", int(host_frame),
+                static_cast<void*>(&frame.sprites), int(frame.live), int(frame.sprites.word_count), frame.layer_count);
+    billboard_list_build(frame.layers, frame.layer_count);
+    layers_prepare();
+
+    t = monotonic_seconds();
+    double layers_before = frame_times.sprites;
+    quad_draw_begin();
+    painter_loop();
+    quad_draw_end();
+    frame_times.quads = monotonic_seconds() - t - (frame_times.sprites - layers_before);
+
+    object_list_build(frame_quads, frame_quad_count);
+    pick_highlights_draw(frame_quads, frame_quad_count);
+    if (renderer_switches.pickerdbg && host_frame % 30 == 0)
+        fprintf(stderr, "[PICKERDBG] f=%d billboards=%d banners=%d\n", int(host_frame), billboard_count(),
+                tdb_list_count());
+    frame.last_quads = frame_quad_count;
+    frame_quads_clear();
+
+    fade_draw();
+    text_draw();
+    statistics_report();
+    glDisable(GL_DEPTH_TEST);
+    frame.frames++;
+    frame_times.total = monotonic_seconds() - frame_start;
 }

@@ -1,6 +1,7 @@
 #include "render/renderer_switches.h"
 
 #include "render/dl_walker.h"
+#include "render/pick_lists.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,13 @@ renderer_switch_set renderer_switches = {
     .no_ending_vp = 0, .end8001_world = 0, .geo_cullflip = 0, .seam_legacy = 0, .hud_centre = 0,
     .guardband_legacy = 0, .only_code = -1, .vdump = 0,
     .cmddump = 0, .rigdump = 0, .matdump = 0, .drawmat = 0, .dbg8002 = 0, .trace_model = -1, .lensdbg = 0,
+    .geo_noshade = 0, .geo_nofog = 0, .texel_centre = 1, .no_sprites = 0, .no_text = 0, .tie_emit = 0,
+    .zfight = 0, .seamdump = nullptr, .pick = -1, .pickerdbg = 0, .sprc = 0,
 };
+bool renderer_switches_loaded = false;
+seam_test_state seam_test;
+free_camera_state free_camera;
+bool level_view = false;
 
 model_viewer_state model_viewer;
 
@@ -112,9 +119,61 @@ void renderer_switches_read() {
     s.dbg8002 = env_present("SKYVOLTA_8002DBG");
     s.trace_model = env_int("SKYVOLTA_TRACE_MODEL", -1);
     s.lensdbg = env_present("SKYVOLTA_LENSDBG");
+
+    s.geo_noshade = env_not0("SKYVOLTA_GEO_NOSHADE");
+    s.geo_nofog = env_not0("SKYVOLTA_GEO_NOFOG");
+    s.texel_centre = env_int("SKYVOLTA_TEXEL_CENTRE", 1);
+    s.no_sprites = env_not0("SKYVOLTA_NO_SPRITES");
+    s.no_text = env_not0("SKYVOLTA_NO_TEXT");
+    s.tie_emit = env_present("SKYVOLTA_TIE_EMIT");
+    s.zfight = env_not0("SKYVOLTA_ZFIGHT");
+    s.seamdump = getenv("SKYVOLTA_SEAMDUMP");
+    s.pick = env_int("SKYVOLTA_PICK", -1);
+    s.pickerdbg = env_not0("SKYVOLTA_PICKERDBG");
+    s.sprc = env_present("SKYVOLTA_SPRC");
+    if (const char* seams = getenv("SKYVOLTA_SEAMTEST")) seam_test_parse(seams);
+    if (s.pick >= 0) object_highlight_set(s.pick);
+    renderer_switches_loaded = true;
+}
+
+void seam_test_parse(const char* text) {
+    seam_test.active = 1;
+    seam_test.count = 0;
+    const char* p = text;
+    while (seam_test.count < SEAM_RANGES_MAX) {
+        char* end = nullptr;
+        long a = strtol(p, &end, 10);
+        if (end == p) break;
+        long b = a;
+        p = end;
+        if (*p == '-') {
+            b = strtol(p + 1, &end, 10);
+            if (end == p + 1) break;
+            p = end;
+        }
+        seam_test.low[seam_test.count] = int32_t(a);
+        seam_test.high[seam_test.count] = int32_t(b);
+        seam_test.count++;
+        if (*p != ',') break;
+        p++;
+    }
+}
+
+void free_camera_offset_add(float dx, float dy, float dz, float* new_x, float* new_y) {
+    free_camera.x += dx;
+    free_camera.y += dy;
+    free_camera.z += dz;
+    if (new_x) *new_x = free_camera.x;
+    if (new_y) *new_y = free_camera.y;
+}
+
+void level_view_toggle() {
+    level_view = !level_view;
+    printf("[LEVEL] Level view %s\n", level_view ? "ON" : "OFF");
 }
 
 void renderer_reset() {
+    free_camera = free_camera_state{};
     dl_walker_reset();
 }
 

@@ -62,11 +62,48 @@ struct renderer_switch_set {
     int dbg8002;           // SKYVOLTA_8002DBG
     int trace_model;       // SKYVOLTA_TRACE_MODEL (-1: none)
     int lensdbg;           // SKYVOLTA_LENSDBG
+    // Frame render.
+    int geo_noshade;       // SKYVOLTA_GEO_NOSHADE
+    int geo_nofog;         // SKYVOLTA_GEO_NOFOG: no fog, colour scale or fade quad
+    int texel_centre;      // SKYVOLTA_TEXEL_CENTRE
+    int no_sprites;        // SKYVOLTA_NO_SPRITES
+    int no_text;           // SKYVOLTA_NO_TEXT
+    int tie_emit;          // SKYVOLTA_TIE_EMIT: equal keys keep their arrival order
+    int zfight;            // SKYVOLTA_ZFIGHT
+    const char* seamdump;  // SKYVOLTA_SEAMDUMP: file of drawn quads' near vertices
+    int pick;              // SKYVOLTA_PICK: object highlight at start-up (-1: none)
+    int pickerdbg;         // SKYVOLTA_PICKERDBG
+    int sprc;              // SKYVOLTA_SPRC
 };
 extern renderer_switch_set renderer_switches;
 
-// Reads the switches above from the environment.
+// Reads the switches above from the environment (start-up; the first frame render
+// reads them when start-up did not), and the seam test and pick of start-up.
 void renderer_switches_read();
+extern bool renderer_switches_loaded;
+
+// The seam test: quads of the listed model-code ranges are not drawn.
+constexpr int SEAM_RANGES_MAX = 16;
+struct seam_test_state {
+    int active;
+    int count;
+    int32_t low[SEAM_RANGES_MAX], high[SEAM_RANGES_MAX];
+};
+extern seam_test_state seam_test;
+// "a" or "a-b" items separated by commas, at most 16; turns the test on.
+void seam_test_parse(const char* text);
+
+// Offsets of the perspective preview's free camera; the main loop's camera keys add to
+// them. Gives the new x and y.
+struct free_camera_state {
+    float x, y, z;
+};
+extern free_camera_state free_camera;
+void free_camera_offset_add(float dx, float dy, float dz, float* new_x, float* new_y);
+
+// The level view of the perspective preview.
+extern bool level_view;
+void level_view_toggle();
 
 void renderer_reset();
 

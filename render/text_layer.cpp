@@ -134,6 +134,10 @@ uint64_t text_layer_change_key(const text_input* rec, const fog_state* fog) {
     h = hash_bytes(h, fog->colour_scale, sizeof fog->colour_scale);
     h = hash_bytes(h, fog->lut, sizeof fog->lut);
     h = hash_bytes(h, &fog->fade_flags, 1);
+    // The palette group and the translucency settings colour the picture too.
+    const uint8_t look[5] = {fog->text_group, fog->text_clear_low, fog->text_clear_high, fog->text_clear_pixel,
+                             fog->text_clear_amount};
+    h = hash_bytes(h, look, sizeof look);
     uint32_t f = fade_always || fade_applies(fog);
     uint8_t f_bytes[4] = {uint8_t(f), uint8_t(f >> 8), uint8_t(f >> 16), uint8_t(f >> 24)};
     h = hash_bytes(h, f_bytes, sizeof f_bytes);

@@ -69,15 +69,6 @@ void switches_read() {
 
 uint16_t clamp16(int n) { return uint16_t(n < 0 ? 0 : n > 0xFFFF ? 0xFFFF : n); }
 
-// A side below 16 texels becomes 16 about its centre, never starting below 0.
-void widen(int* origin, int* size) {
-    if (*size < 16) {
-        *origin = (*size + 2 * *origin) / 2 - 8;
-        *size = 16;
-    }
-    if (*origin < 0) *origin = 0;
-}
-
 void caplog_open() {
     if (cache.caplog_tried) return;
     cache.caplog_tried = true;
@@ -92,8 +83,8 @@ void caplog_line(const tex_key& k) {
 
 tex_key key_make(const tex_request& req, int forced_cap) {
     int u = req.u, v = req.v, w = req.w < 1 ? 1 : req.w, h = req.h < 1 ? 1 : req.h;
-    widen(&u, &w);
-    widen(&v, &h);
+    tex_rect_widen(&u, &w);
+    tex_rect_widen(&v, &h);
     int cap = 256;
     if (!tex_switches.fixed_cap && (w > 256 || h > 256)) {
         cap = tex_resolution_tier > 512 ? 1024 : tex_resolution_tier <= 256 ? 256 : 512;
@@ -262,6 +253,14 @@ GLuint entry_result(const tex_entry& e, tex_coords* out) {
 }
 
 }  // namespace
+
+void tex_rect_widen(int* origin, int* size) {
+    if (*size < 16) {
+        *origin = (*size + 2 * *origin) / 2 - 8;
+        *size = 16;
+    }
+    if (*origin < 0) *origin = 0;
+}
 
 uint32_t tex_key_hash(const tex_key& k) {
     const uint32_t fields[] = {k.u, k.v, k.w, k.h, k.bank, k.palette, k.format, k.transparency, k.cap};

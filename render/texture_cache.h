@@ -73,6 +73,10 @@ struct tex_switch_block {
 };
 extern tex_switch_block tex_switches;
 
+// A side below 16 texels becomes 16 about its centre, never starting below 0 (the
+// rectangle every bake and its texture coordinates use).
+void tex_rect_widen(int* origin, int* size);
+
 // The FNV-1a hash of a key's fields (without the palette change count).
 uint32_t tex_key_hash(const tex_key& key);
 
