@@ -41,6 +41,20 @@ TEST_F(ProgramRun, HeadlessScreenshotRun) {
     EXPECT_EQ(file_size(dir + "/dspram_dump.bin"), 131072);
     EXPECT_EQ(file_size(dir + "/palette_dump.bin"), 8192 * 3);
     EXPECT_EQ(file_size(dir + "/skyvolta_scores.nv"), -1);  // a headless run keeps no scores
+
+    // The boot screen's title "SKY VOLTA" (text row 2, columns 13-21) is drawn in the
+    // picture: its cells hold glyph pixels, the rows above it only the background.
+    std::vector<uint8_t> ppm = file_read(dir + "/s.ppm");
+    auto pixel = [&](int x, int y) {
+        size_t at = 15 + 3 * (size_t(y) * 640 + size_t(x));
+        return uint32_t(ppm[at]) << 16 | uint32_t(ppm[at + 1]) << 8 | ppm[at + 2];
+    };
+    uint32_t background = pixel(0, 0);
+    int title = 0, above = 0;
+    for (int y = 0; y < 48; y++)
+        for (int x = 13 * 16; x < 22 * 16; x++) (y >= 32 ? title : above) += pixel(x, y) != background;
+    EXPECT_GT(title, 100);
+    EXPECT_EQ(above, 0);
 }
 
 TEST_F(ProgramRun, WidePictureAndTrace) {

@@ -22,3 +22,17 @@ void synth_boot_text_list(synth_rom_set* set) {
     synth_put16(set, SYNTH_BOOT_TEXT_LITERAL + 2, 3);
     for (uint32_t i = 0; i < 4; i++) synth_put16(set, SYNTH_BOOT_TEXT_LITERAL + 4 + 2 * i, SYNTH_BOOT_TEXT_CELLS[2 + i]);
 }
+
+void synth_title_text_registers(synth_rom_set* set) {
+    static const uint16_t registers[4] = {860, 0, 110, 0};
+    for (uint32_t i = 0; i < 4; i++) synth_put16(set, SYNTH_TITLE_TEXT_REGISTERS + 2 * i, registers[i]);
+}
+
+void synth_title_tiles(synth_rom_set* set) {
+    for (uint32_t i = 0; i < 0x4000; i++) synth_put8(set, SYNTH_TITLE_TILES + i, 0xFF);
+}
+
+void synth_title_palette(synth_rom_set* set) {
+    for (uint32_t plane = 0; plane < 3; plane++)
+        for (uint32_t j = 0; j < 256; j++) synth_put8(set, SYNTH_TITLE_PALETTE + 256 * plane + j, uint8_t((j & 15) * 17));
+}

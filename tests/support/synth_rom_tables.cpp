@@ -64,4 +64,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_area_entries(set);
     synth_cell_areas(set);
     synth_boot_text_list(set);
+    synth_title_text_registers(set);
+    synth_title_tiles(set);
+    synth_title_palette(set);
 }

@@ -242,6 +242,18 @@ constexpr uint32_t SYNTH_BOOT_TEXT_RUNS = 0x1C100;
 constexpr uint32_t SYNTH_BOOT_TEXT_LITERAL = 0x1C120;
 constexpr uint16_t SYNTH_BOOT_TEXT_CELLS[6] = {0x1041, 0x2042, 0x3043, 0x3044, 0x3045, 0x3046};
 void synth_boot_text_list(synth_rom_set* set);
+// Program ROM 0x01C8D2: the title's eight text-layer register bytes (x scroll 860, y
+// scroll 0, 110, 0): map cell (0, 0) at the top-left corner.
+constexpr uint32_t SYNTH_TITLE_TEXT_REGISTERS = 0x01C8D2;
+void synth_title_text_registers(synth_rom_set* set);
+// Program ROM 0x01C994: the title's 0x4000 bytes of character-RAM tiles, every pixel 15
+// (transparent), so only the boot font's glyphs show.
+constexpr uint32_t SYNTH_TITLE_TILES = 0x01C994;
+void synth_title_tiles(synth_rom_set* set);
+// Program ROM 0x020994: the title's palette group, 256 bytes per plane (R, G, B):
+// entry j is grey (j & 15) x 17.
+constexpr uint32_t SYNTH_TITLE_PALETTE = 0x020994;
+void synth_title_palette(synth_rom_set* set);
 
 void synth_rom_tables_write(synth_rom_set* set);
 
