@@ -262,9 +262,9 @@ TEST_F(GameInitTest, ResetReturnsEverythingButTheSettingsBlock) {
         return (x >= 0x4030 && x < 0x4034) || (x >= 0x3F50 && x < 0x3F54) || (x >= W_FRAME_COUNTER && x < W_FRAME_COUNTER + 4);
     };
     for (uint32_t x = 0; x < sizeof wram_bytes; x++)
-        if (!kept(x)) ASSERT_EQ(wram_bytes[x], bytes[x]) << std::hex << x;
+        if (!kept(x)) { ASSERT_EQ(wram_bytes[x], bytes[x]) << std::hex << x; }
     for (uint32_t x = 0; x < 0x1F000; x++)
-        if (!kept(x & ~3u) && !kept((x & ~3u) + 4)) ASSERT_EQ(wram[x], slots[x]) << std::hex << x;
+        if (!kept(x & ~3u) && !kept((x & ~3u) + 4)) { ASSERT_EQ(wram[x], slots[x]) << std::hex << x; }
     // The images the boot writes (text RAM and sprite RAM keep what lies outside).
     for (int row = 0; row < 30; row++)
         for (int column = 0; column < 46; column++) {

@@ -245,7 +245,7 @@ TEST_F(TextPrintTest, PixelRowCopiesTouchOnlyThatRow) {
     for (int k = 0; k < 6; k++) {
         expect_tile(200 + k, uint32_t(b.source + k), 40, 8);
         for (int i = 0; i < 128; i++)
-            if (i < 40 || i >= 48) ASSERT_EQ(CGRAM[128 * (200 + k) + i], 0) << "tile " << 200 + k << " byte " << i;
+            if (i < 40 || i >= 48) { ASSERT_EQ(CGRAM[128 * (200 + k) + i], 0) << "tile " << 200 + k << " byte " << i; }
     }
     EXPECT_TRUE(tile_empty(206));
     cgram_load_block_at(b.number, 300, 16);

@@ -46,8 +46,8 @@ TEST_F(ChipTest, CompandTableHoldsItsTellingValues) {
     for (const auto& c : cases) EXPECT_EQ(chip.compand_table[c.index], c.value) << c.index;
     for (int k = 0; k < 256; k++) {
         EXPECT_EQ(chip.compand_table[k] % 32, 0) << k;
-        if (k < 128) EXPECT_EQ(chip.compand_table[128 + k], -chip.compand_table[k] - 32) << k;
-        if (k > 0 && k < 128) EXPECT_GT(chip.compand_table[k], chip.compand_table[k - 1]) << k;
+        if (k < 128) { EXPECT_EQ(chip.compand_table[128 + k], -chip.compand_table[k] - 32) << k; }
+        if (k > 0 && k < 128) { EXPECT_GT(chip.compand_table[k], chip.compand_table[k - 1]) << k; }
     }
 }
 

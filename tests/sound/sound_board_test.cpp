@@ -126,14 +126,14 @@ TEST_F(BoardTest, SixHundredFramesKeepTheFrameRateAndInterrupts) {
             ASSERT_LT(cpu.cycles, due + 96) << frame;
             uint32_t now0 = iram16(SYNTH_DRIVER_INT0_COUNT), now2 = iram16(SYNTH_DRIVER_INT2_COUNT);
             EXPECT_EQ(now2, int2 + 1) << frame;
-            if (jitter) EXPECT_EQ(now0, int0 + 1) << frame;
+            if (jitter) { EXPECT_EQ(now0, int0 + 1) << frame; }
             else EXPECT_LE(uint32_t(std::abs(int(now0) - int(frame) - 1)), 1u) << frame;
             int0 = now0, int2 = now2;
         }
         EXPECT_EQ((cpu.cycles - e0) / 600, MCU_FRAME_CYCLES);
         EXPECT_EQ(mcu_timing.last_frame_end, e0 + 600 * MCU_FRAME_CYCLES);
         EXPECT_EQ(int2, 600u);
-        if (jitter) EXPECT_EQ(int0, 600u) << "the one pending at the start, then one per frame";
+        if (jitter) { EXPECT_EQ(int0, 600u) << "the one pending at the start, then one per frame"; }
         unsetenv("SKYVOLTA_SNDJITTER");
     }
 }

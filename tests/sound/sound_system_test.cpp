@@ -59,9 +59,9 @@ void write_sound_roms(const std::string& dir, size_t driver_size = SOUND_DRIVER_
     synth_sound_driver(set);
     std::vector<uint8_t> driver = synth_rom_file(set, 25);
     driver.resize(driver_size);
-    if (driver_size) ASSERT_TRUE(file_write(dir + "/kv1data.8k", driver));
+    if (driver_size) { ASSERT_TRUE(file_write(dir + "/kv1data.8k", driver)); }
     ASSERT_TRUE(file_write(dir + "/kv1wavea.2l", synth_rom_file(set, 26)));
-    if (wave_b) ASSERT_TRUE(file_write(dir + "/kv1waveb.1l", synth_rom_file(set, 27)));
+    if (wave_b) { ASSERT_TRUE(file_write(dir + "/kv1waveb.1l", synth_rom_file(set, 27))); }
     synth_rom_free(set);
 }
 
@@ -209,9 +209,9 @@ TEST_F(SoundSystemTest, NoMusicKeepsTheChipSilent) {
         chip_ring.fill = 100;  // left over from before: emptied when the chip goes live
         audio_frame();
         EXPECT_EQ(chip_live.load(), c.live) << (c.value ? c.value : "unset");
-        if (c.live) EXPECT_EQ(chip_ring.fill, 0);
+        if (c.live) { EXPECT_EQ(chip_ring.fill, 0); }
         audio_frame();
-        if (c.live) EXPECT_NEAR(chip_ring.fill, 1422.2, 1.0) << "one video frame of chip output";
+        if (c.live) { EXPECT_NEAR(chip_ring.fill, 1422.2, 1.0) << "one video frame of chip output"; }
         else EXPECT_EQ(chip_ring.fill, 100);
     }
 }
