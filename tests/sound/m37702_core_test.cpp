@@ -2,6 +2,7 @@
 // the arithmetic flag operations.
 #include "sound/m37702.h"
 #include "sound/m37702_bus.h"
+#include "tests/sound/m37702_fixture.h"
 #include "tests/support/m37702_asm.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,7 @@
 
 namespace {
 
-constexpr uint16_t C = m377_flag_c, Z = m377_flag_z, V = m377_flag_v, N = m377_flag_n;
-
-struct M37702Core : testing::Test {
-    std::unique_ptr<m377_test_cpu> t = std::make_unique<m377_test_cpu>();
-    m377_state& cpu = t->cpu;
-
-    void boot(const char* source) {
-        ASSERT_TRUE(m377_test_boot(t.get(), source)) << t->program.error;
-    }
-    uint8_t& mem(uint32_t address) { return t->mem.bytes[address & 0x3FFFF]; }
-};
+using M37702Core = M37702Fixture;
 
 TEST_F(M37702Core, InitClearsTheRecordAndInstallsTheBus) {
     memset(&cpu, 0xA5, sizeof cpu);

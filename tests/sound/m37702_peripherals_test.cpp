@@ -2,6 +2,7 @@
 // requests, arbitration and entry, and the diagnostics of SFR writes.
 #include "sound/m37702.h"
 #include "sound/m37702_bus.h"
+#include "tests/sound/m37702_fixture.h"
 #include "tests/support/m37702_asm.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,9 @@ namespace {
 
 constexpr int source_int0 = 13, source_int2 = 15;
 
-struct M37702Peripherals : testing::Test {
-    std::unique_ptr<m377_test_cpu> t = std::make_unique<m377_test_cpu>();
-    m377_state& cpu = t->cpu;
-
+struct M37702Peripherals : M37702Fixture {
     void SetUp() override {
-        ASSERT_TRUE(m377_test_boot(t.get(), "nop")) << t->program.error;
+        boot("nop");
         timer_start_offset = 0;
         timer_start_offset_read = true;
     }
@@ -29,7 +27,6 @@ struct M37702Peripherals : testing::Test {
         timer_start_offset_read = true;
         sfr_trace = false;
     }
-    uint8_t& mem(uint32_t address) { return t->mem.bytes[address & 0x3FFFF]; }
     void set_timer(int n, uint16_t reload, uint8_t mode) {
         m377_sfr_write(&cpu, 0x46 + 2 * n, reload & 0xFF);
         m377_sfr_write(&cpu, 0x47 + 2 * n, reload >> 8);
