@@ -6,6 +6,7 @@
 // reads, writes, pushes, pulls, vector bytes) and per instruction dispatch, not
 // datasheet clocks. Bus primitives and addressing live in sound/m37702_bus.h.
 #pragma once
+#include <array>
 #include <cstdint>
 
 // Board memory behind the CPU, for addresses 0x80 and up (24-bit, bank in bits 16-23).
@@ -106,8 +107,37 @@ void m377_timer_count(m377_state* s, int32_t timer, int up);
 // does not perform (0x00 and the 0x42 prefix), which then changes nothing.
 int m377_execute(m377_state* s, uint32_t opcode);
 
-// Add and subtract with carry into the selected accumulator at M width, decimal when D is set.
+// The executors behind m377_execute, one per opcode and M/X state (element
+// mx << 8 | opcode, mx as (ps >> 4) & 3): each performs its instruction under those
+// widths with the same result as m377_execute, but leaves the trail to its caller.
+using m377_performer = int (*)(m377_state* s);
+extern const std::array<m377_performer, 1024> m377_performers;
+
+inline m377_performer m377_performer_of(uint32_t mx, uint32_t opcode) {
+    return m377_performers[(mx & 3) << 8 | (opcode & 0xFF)];
+}
+
+// Records the start address of a performed instruction in the trail of the last 64.
+inline void m377_trail(m377_state* s, uint16_t start) {
+    s->pc_trail[s->pc_trail_pos & 63] = start;
+    s->pc_trail_pos = uint8_t((s->pc_trail_pos + 1) & 63);
+}
+
+// Add and subtract with carry into the selected accumulator at M width, decimal when D
+// is set (m377_add in sound/m37702_bus.h with the widths given).
 void m377_adc(m377_state* s, uint32_t value);
 void m377_sbc(m377_state* s, uint32_t value);
+// The decimal form of those at the given width (narrow: 8 bits).
+void m377_add_decimal(m377_state* s, uint32_t value, bool subtract, bool narrow);
 // C when a >= b, Z when equal, N from the top bit of a - b, at 8 bits unless wide.
-void m377_compare(m377_state* s, uint32_t a, uint32_t b, bool wide);
+inline void m377_compare(m377_state* s, uint32_t a, uint32_t b, bool wide) {
+    uint32_t mask = wide ? 0xFFFF : 0xFF, sign = wide ? 0x8000 : 0x80;
+    a &= mask;
+    b &= mask;
+    uint32_t diff = (a - b) & mask;
+    uint16_t ps = s->ps & ~(m377_flag_c | m377_flag_z | m377_flag_n);
+    if (a >= b) ps |= m377_flag_c;
+    if (diff == 0) ps |= m377_flag_z;
+    if (diff & sign) ps |= m377_flag_n;
+    s->ps = ps;
+}

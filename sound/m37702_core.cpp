@@ -1,4 +1,5 @@
-// M37702 record construction, reset, and the arithmetic flag operations.
+// M37702 record construction, reset, the out-of-line bus paths (SFR reads, fetches
+// from the bus) and ADC/SBC with their decimal digits.
 #include "sound/m37702.h"
 #include "sound/m37702_bus.h"
 
@@ -39,11 +40,25 @@ void m377_reset(m377_state* s) {
     s->pc = uint16_t(hi << 8 | lo);
 }
 
-namespace {
-
-uint16_t& selected_acc(m377_state* s) {
-    return s->acc_b ? s->b : s->a;
+uint8_t m377_peek_sfr(const m377_state* s, uint32_t address) {
+    if (address - 0x20 < 0x10) return uint8_t(s->adc_result[(address - 0x20) >> 1] >> ((address & 1) * 8));
+    if (s->sfr_read_hook && (address == 0x0A || address == 0x0B || address == 0x0E))
+        return s->sfr_read_hook(s->bus_user, address, s->sfr[address]);
+    return s->sfr[address];
 }
+
+uint32_t m377_fetch_bus(m377_state* s, uint32_t n) {
+    uint32_t value = 0;
+    for (uint32_t i = 0; i < n; i++) {
+        value |= uint32_t(m377_peek8(s, uint32_t(s->pg) << 16 | s->pc)) << (8 * i);
+        s->cycles++;
+        s->fetch_count++;
+        s->pc++;
+    }
+    return value;
+}
+
+namespace {
 
 // Nibble-by-nibble decimal add of the width's digits; a nibble above 9 gains 6 and carries.
 uint32_t decimal_add(uint32_t acc, uint32_t value, uint32_t carry, int digits, uint32_t* carry_out) {
@@ -72,60 +87,23 @@ uint32_t decimal_sub(uint32_t acc, uint32_t value, uint32_t carry, int digits, u
     return result;
 }
 
-// Stores an add or subtract result (operand already complemented for a subtract)
-// and sets C, V, Z and N at the accumulator's width.
-void store_arith(m377_state* s, uint32_t acc, uint32_t operand, uint32_t result, uint32_t carry) {
-    bool m8 = m377_m8(s);
-    uint32_t mask = m8 ? 0xFF : 0xFFFF, sign = m8 ? 0x80 : 0x8000;
-    result &= mask;
-    uint16_t ps = s->ps & ~(m377_flag_c | m377_flag_v | m377_flag_z | m377_flag_n);
-    if (carry) ps |= m377_flag_c;
-    if (~(acc ^ operand) & (acc ^ result) & sign) ps |= m377_flag_v;
-    if (result == 0) ps |= m377_flag_z;
-    if (result & sign) ps |= m377_flag_n;
-    s->ps = ps;
-    uint16_t& reg = selected_acc(s);
-    reg = uint16_t((reg & ~mask) | result);
-}
-
 }  // namespace
 
+void m377_add_decimal(m377_state* s, uint32_t value, bool subtract, bool narrow) {
+    uint32_t mask = narrow ? 0xFF : 0xFFFF;
+    uint32_t acc = (s->acc_b ? s->b : s->a) & mask, operand = value & mask, carry_in = s->ps & m377_flag_c;
+    int digits = narrow ? 2 : 4;
+    uint32_t carry;
+    uint32_t result = subtract ? decimal_sub(acc, operand, carry_in, digits, &carry)
+                               : decimal_add(acc, operand, carry_in, digits, &carry);
+    // V as for an add of the complemented operand when subtracting.
+    m377_store_sum(s, acc, subtract ? operand ^ mask : operand, result, carry, narrow);
+}
+
 void m377_adc(m377_state* s, uint32_t value) {
-    bool m8 = m377_m8(s);
-    uint32_t mask = m8 ? 0xFF : 0xFFFF;
-    uint32_t acc = selected_acc(s) & mask, operand = value & mask, carry_in = s->ps & m377_flag_c;
-    uint32_t result, carry;
-    if (s->ps & m377_flag_d) {
-        result = decimal_add(acc, operand, carry_in, m8 ? 2 : 4, &carry);
-    } else {
-        result = acc + operand + carry_in;
-        carry = result > mask;
-    }
-    store_arith(s, acc, operand, result, carry);
+    m377_add(s, value, false, m377_m8(s));
 }
 
 void m377_sbc(m377_state* s, uint32_t value) {
-    bool m8 = m377_m8(s);
-    uint32_t mask = m8 ? 0xFF : 0xFFFF;
-    uint32_t acc = selected_acc(s) & mask, operand = value & mask, carry_in = s->ps & m377_flag_c;
-    uint32_t result, carry;
-    if (s->ps & m377_flag_d) {
-        result = decimal_sub(acc, operand, carry_in, m8 ? 2 : 4, &carry);
-    } else {
-        result = acc + (operand ^ mask) + carry_in;
-        carry = result > mask;
-    }
-    store_arith(s, acc, operand ^ mask, result, carry);
-}
-
-void m377_compare(m377_state* s, uint32_t a, uint32_t b, bool wide) {
-    uint32_t mask = wide ? 0xFFFF : 0xFF, sign = wide ? 0x8000 : 0x80;
-    a &= mask;
-    b &= mask;
-    uint32_t diff = (a - b) & mask;
-    uint16_t ps = s->ps & ~(m377_flag_c | m377_flag_z | m377_flag_n);
-    if (a >= b) ps |= m377_flag_c;
-    if (diff == 0) ps |= m377_flag_z;
-    if (diff & sign) ps |= m377_flag_n;
-    s->ps = ps;
+    m377_add(s, value, true, m377_m8(s));
 }

@@ -39,6 +39,7 @@ const int snd_continuation_root_count = int(sizeof snd_continuation_roots / size
 
 bool snd_translated_strict = false;
 uint32_t* snd_profile_counts = nullptr;
+snd_decoded_step snd_decoded_steps[SND_TABLE_ENTRIES * 4];
 
 namespace {
 
@@ -71,6 +72,13 @@ void translate(uint32_t address, uint32_t mx) {
     e.stream[mx] = stream_area + stream_used;
     e.length[mx] = uint8_t(length);
     e.translated = true;
+    // Hook sites, and every pair while the profile counts, keep the full dispatch.
+    if (e.hook < 0 && !snd_profile_counts) {
+        const uint8_t* stream = e.stream[mx];
+        uint32_t taken = stream[0] == 0x42 ? 2 : 1;
+        snd_decoded_steps[(address - SND_TABLE_FIRST) << 2 | mx] = {m377_performer_of(mx, stream[taken - 1]),
+                                                                    stream + taken, taken};
+    }
     stream_used += length;
     variant_count++;
 }
@@ -133,6 +141,7 @@ int snd_translated_build(const uint8_t* rom) {
     driver_image = rom;
     memset(table, 0, sizeof table);
     memset(queued, 0, sizeof queued);
+    memset(snd_decoded_steps, 0, sizeof snd_decoded_steps);
     for (snd_translated_entry& e : table) e.hook = -1;
     stream_used = 0;
     variant_count = 0;
@@ -192,7 +201,7 @@ namespace {
 
 // The dispatch of an address without its plain stream: strict halts, the hook site's
 // routine, a variant the walk did not reach. Null when the step is over.
-[[gnu::noinline]] const uint8_t* stream_slow(m377_state* s, uint32_t address, snd_translated_entry& e, uint32_t mx) {
+const uint8_t* stream_slow(m377_state* s, uint32_t address, snd_translated_entry& e, uint32_t mx) {
     if (!e.translated && snd_translated_strict) {
         snd_translated_halt(s, address, "no translation for this address");
         return nullptr;
@@ -210,7 +219,7 @@ namespace {
 
 }  // namespace
 
-void snd_translated_program(m377_state* s) {
+void snd_translated_dispatch_full(m377_state* s) {
     uint32_t address = uint32_t(s->pg) << 16 | s->pc;
     if (snd_profile_counts) snd_profile_counts[address & 0xFFFF]++;
     uint32_t mx = m377_mx_state(s->ps);
@@ -225,15 +234,10 @@ void snd_translated_program(m377_state* s) {
         stream = stream_slow(s, address, e, mx);
         if (!stream) return;
     }
-    // The opcode (after the 0x42 prefix when there is one) fetched from the stream, one
-    // cycle and one pc step per byte, then one cycle for the dispatch.
-    uint32_t opcode = stream[0], taken = 1;
-    s->acc_b = opcode == 0x42;
-    if (s->acc_b) opcode = stream[taken++];
-    s->operand_ptr = stream + taken;
-    s->pc = uint16_t(s->pc + taken);
-    s->fetch_count += taken;
-    s->cycles += taken + 1;
-    m377_execute(s, opcode);
-    s->operand_ptr = nullptr;
+    uint32_t taken = stream[0] == 0x42 ? 2 : 1;
+    snd_run_decoded(s, m377_performer_of(mx, stream[taken - 1]), stream + taken, taken);
+}
+
+void snd_translated_program(m377_state* s) {
+    snd_translated_step(s);
 }

@@ -4,6 +4,7 @@
 // to their readable routine first.
 #pragma once
 #include "sound/m37702.h"
+#include "sound/m37702_decode.h"
 
 constexpr uint32_t SND_TABLE_FIRST = 0xC030;
 constexpr uint32_t SND_TABLE_ENTRIES = 0x10000 - SND_TABLE_FIRST;  // 16,336 addresses
@@ -48,6 +49,48 @@ const snd_translated_entry* snd_translated_entry_at(uint32_t address);
 void snd_translated_init();
 // One dispatch at pg:pc (see the run loop for the servicing around it).
 void snd_translated_program(m377_state* s);
+
+// A variant decoded ahead, element (address - SND_TABLE_FIRST) << 2 | M/X: its executor,
+// its operand bytes (after the opcode) and the prefix and opcode bytes before them (1
+// or 2). Null `perform`: the pair takes the full dispatch (no variant, a hook site, or
+// the profile on).
+struct snd_decoded_step {
+    m377_performer perform;
+    const uint8_t* operands;
+    uint32_t taken;
+};
+extern snd_decoded_step snd_decoded_steps[SND_TABLE_ENTRIES * 4];
+
+// The dispatch through the entry table: the profile count, hook sites, halts for what
+// has no translation, late translations.
+void snd_translated_dispatch_full(m377_state* s);
+
+// An instruction whose prefix and opcode come from its stream: one cycle and one pc step
+// per byte taken, one cycle for the dispatch, then the executor reading its operands
+// from the stream, and the trail.
+inline void snd_run_decoded(m377_state* s, m377_performer perform, const uint8_t* operands, uint32_t taken) {
+    uint16_t start = s->pc;
+    s->acc_b = taken == 2;
+    s->operand_ptr = operands;
+    s->pc = uint16_t(start + taken);
+    s->fetch_count += taken;
+    s->cycles += taken + 1;
+    if (perform(s)) m377_trail(s, start);
+    s->operand_ptr = nullptr;
+}
+
+// snd_translated_program inline, for the run loop: the decoded variant when there is one.
+[[gnu::always_inline]] inline void snd_translated_step(m377_state* s) {
+    uint32_t index = (uint32_t(s->pg) << 16 | s->pc) - SND_TABLE_FIRST;
+    if (index < SND_TABLE_ENTRIES) {
+        const snd_decoded_step& d = snd_decoded_steps[index << 2 | m377_mx_state(s->ps)];
+        if (d.perform) {
+            snd_run_decoded(s, d.perform, d.operands, d.taken);
+            return;
+        }
+    }
+    snd_translated_dispatch_full(s);
+}
 // Halts the driver (code -1) with the "[SND] TRANSLATED DRIVER" line; pc and cycles unchanged.
 int snd_translated_halt(m377_state* s, uint32_t address, const char* reason);
 // Writes the profile ("%04X %u" per executed address) at exit.

@@ -25,7 +25,7 @@ bool skip_interrupted(const m377_state* s, uint64_t interrupts_before) {
     return s->halted || s->irq_count != interrupts_before;
 }
 
-// The peripheral service before each step, skipped while it would change nothing: no
+// The peripheral service before each step is skipped while it would change nothing: no
 // timer or conversion due (cycles below the next event, taken again after every
 // service and whenever a timer or A/D start may have brought it forward) and no
 // request that could be accepted.
@@ -34,13 +34,19 @@ struct service_gate {
     uint32_t event_starts = 0;
 };
 
-inline void service(m377_state* s, service_gate* gate) {
-    if (s->cycles < gate->next_event && gate->event_starts == m377_event_starts &&
-        !(s->irq_pending && !(s->ps & m377_flag_i)))
-        return;
+inline bool service_idle(const m377_state* s, const service_gate& gate) {
+    return s->cycles < gate.next_event && gate.event_starts == m377_event_starts &&
+           !(s->irq_pending && !(s->ps & m377_flag_i));
+}
+
+inline void serve(m377_state* s, service_gate* gate) {
     m377_service(s);
     gate->next_event = m377_next_event(s);
     gate->event_starts = m377_event_starts;
+}
+
+inline void service(m377_state* s, service_gate* gate) {
+    if (!service_idle(s, *gate)) serve(s, gate);
 }
 
 }  // namespace
@@ -49,12 +55,15 @@ void mcu_run_to(m377_state* s, uint64_t target) {
     if (target <= s->cycles) return;
     service_gate gate;
     while (!s->halted) {
-        service(s, &gate);
+        serve(s, &gate);
         if (s->stopped) {
             s->cycles = target;
             return;
         }
-        snd_translated_program(s);
+        // One step after the service, then more for as long as the gate stays shut (the
+        // service would change nothing) and the target is not reached.
+        do snd_translated_step(s);
+        while (s->cycles < target && service_idle(s, gate) && !s->halted && !s->stopped);
         if (s->cycles >= target) return;
     }
 }

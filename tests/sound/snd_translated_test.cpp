@@ -194,6 +194,42 @@ TEST_F(TranslatedTest, StreamsRunLikePlainRomReads) {
     EXPECT_GT(mem_a->bytes[0x94] | mem_a->bytes[0x95], 0) << "the busy work ran";
 }
 
+// With the profile on, every dispatch goes through the entry table; otherwise the
+// translated variants run from their steps decoded ahead. Both leave the same machine.
+TEST_F(TranslatedTest, DecodedStepsRunLikeTheFullDispatch) {
+    synth_sound_driver_image(sound_driver_rom);
+    std::vector<uint32_t> counts(0x10000);
+    std::vector<m377_state> runs[2];
+    for (int decoded = 0; decoded < 2; decoded++) {
+        snd_profile_counts = decoded ? nullptr : counts.data();
+        snd_translated_build(sound_driver_rom);
+        auto mem = std::make_unique<m377_test_memory>();
+        memset(mem.get(), 0, sizeof *mem);
+        memcpy(mem->bytes + 0xC000, sound_driver_rom + 0xC000, 0x4000);
+        mem->bytes[SYNTH_DRIVER_BUSY] = 1;
+        m377_state s;
+        m377_init(&s, m377_test_read, m377_test_write, mem.get());
+        m377_reset(&s);
+        for (int step = 0; step < 2000; step++) {
+            if (step % 500 == 250) m377_raise(&s, 20);
+            if (step % 700 == 10) m377_raise(&s, 16);
+            m377_service(&s);
+            snd_translated_program(&s);
+            runs[decoded].push_back(s);
+        }
+        snd_profile_counts = nullptr;
+        EXPECT_FALSE(s.halted);
+        EXPECT_GE(s.irq_count, 4u);
+    }
+    uint64_t counted = 0;
+    for (uint32_t n : counts) counted += n;
+    EXPECT_EQ(counted, 2000u) << "every dispatch of the first run was a full one";
+    for (size_t i = 0; i < runs[0].size(); i++) {
+        expect_same_cpu(runs[0][i], runs[1][i], int(i));
+        ASSERT_EQ(runs[0][i].cycles, runs[1][i].cycles) << i;
+    }
+}
+
 TEST_F(TranslatedTest, HaltsNameTheAddressAndWidths) {
     build_walk_driver();
     snd_translated_strict = true;
