@@ -22,6 +22,7 @@
 
 #include <SDL_opengl.h>
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,10 +43,12 @@ struct frame_state {
     int layer_count;
     uint8_t* layer_pixels;  // allocated on first use
     uint8_t* text_pixels;
-    bool layer_alloc_failed, text_alloc_failed;
+    uint8_t* layer_shadow;  // the layer atlas's pixels as last uploaded
+    bool layer_alloc_failed, text_alloc_failed, shadow_alloc_failed;
     GLuint layer_texture, text_texture, layer_atlas;
     uint64_t text_hash;
     bool text_hash_set;
+    bool text_uploaded;  // the texture holds the picture of text_hash
     long text_opaque;
     int32_t last_quads;
     long sprite_pixels;  // sprite-layer pixels uploaded this frame
@@ -54,6 +57,7 @@ struct frame_state {
     int frames;
 };
 frame_state frame;
+int32_t frame_order[FRAME_QUADS_MAX];  // the painting order of frame_quads
 
 bool fog_on() {
     return !renderer_switches.geo_nofog && fog_current_valid;
@@ -111,9 +115,10 @@ bool quad_box(const quad_record& q, screen_box* b) {
 void zfight_report() {
     for (int i = 0; i < frame_quad_count; i++) {
         screen_box a;
-        if (!quad_box(frame_quads[i], &a)) continue;
+        const quad_record& qa = frame_quads[frame_order[i]];
+        if (!quad_box(qa, &a)) continue;
         for (int j = i + 1; j < frame_quad_count && j <= i + 5; j++) {
-            const quad_record &qa = frame_quads[i], &qb = frame_quads[j];
+            const quad_record& qb = frame_quads[frame_order[j]];
             screen_box b;
             if (!quad_box(qb, &b)) continue;
             int32_t dcode = int32_t(qa.model_code) - int32_t(qb.model_code);
@@ -164,20 +169,29 @@ void quad_paint(const quad_record& q, const quad_draw_context& ctx) {
     quad_draw_wide(&q, &ctx);
 }
 
-// The frame's sprite layers are rasterised one by one into the reused layer buffer and
-// each rectangle goes to its place in one layer atlas before the painter starts, so that
-// no texture changes under the queued quads in the middle of the frame (a driver would
-// have to finish them first). A layer that finds no room is uploaded when it is drawn,
+// The frame's sprite layers go to their places in one layer atlas before the painter
+// starts, so that no texture changes under the queued quads in the middle of the frame
+// (a driver would have to finish them first). A layer whose change key and place are
+// the last frame's keeps the picture its rectangle holds (the places of one frame never
+// overlap); the others are rasterised into the atlas's shadow, and each shelf's changed
+// span goes up in one upload. A layer that finds no room is uploaded when it is drawn,
 // after the pending quads (quad_draw_end).
 constexpr int LAYER_ATLAS = 2048;
 
 struct layer_place {
     int x, y;  // in the atlas; x < 0: not placed
+    uint64_t key;
 };
 layer_place layer_places[SPRITE_LAYERS_MAX];
+layer_place layer_held[SPRITE_LAYERS_MAX];  // the places and keys of the last prepared frame
+int layer_held_count;
+
+const fog_state* fog_or_null() {
+    return fog_current_valid ? &fog_current : nullptr;
+}
 
 void layer_raster(const sprite_layer& l, uint8_t* pixels, int w, int h) {
-    sprite_layer_raster(&frame.sprites, fog_current_valid ? &fog_current : nullptr, &l, pixels, true);
+    sprite_layer_raster(&frame.sprites, fog_or_null(), &l, pixels, true);
     frame.sprite_pixels += long(w) * h;
 }
 
@@ -189,41 +203,89 @@ int layer_height(const sprite_layer& l) {
     return l.height < SCREEN_H ? l.height : SCREEN_H;
 }
 
-void layers_prepare() {
-    double start = monotonic_seconds();
-    for (int i = 0; i < frame.layer_count; i++) layer_places[i] = {-1, 0};
-    uint8_t* pixels = screen_buffer(&frame.layer_pixels, &frame.layer_alloc_failed, "sprite layer");
-    if (!pixels || frame.layer_count == 0) return;
+// The layer atlas and its shadow, made on first use; false when either cannot be had.
+bool layer_atlas_ready() {
     if (!frame.layer_atlas) {
         GLint max = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max);
         if (max >= LAYER_ATLAS) frame.layer_atlas = screen_texture_create(LAYER_ATLAS, LAYER_ATLAS);
-        if (!frame.layer_atlas) return;
+        if (!frame.layer_atlas) return false;
     }
-    int x = 0, y = 0, shelf = 0;
-    for (int i = 0; i < frame.layer_count; i++) {
-        const sprite_layer& l = frame.layers[i];
-        int w = layer_width(l), h = layer_height(l);
-        if (w <= 0 || h <= 0) continue;
-        if (x + w > LAYER_ATLAS) x = 0, y += shelf, shelf = 0;
-        if (y + h > LAYER_ATLAS) break;
-        layer_raster(l, pixels, w, h);
+    if (!frame.layer_shadow && !frame.shadow_alloc_failed) {
+        frame.layer_shadow = static_cast<uint8_t*>(calloc(size_t(LAYER_ATLAS) * LAYER_ATLAS, 4));
+        if (!frame.layer_shadow) {
+            frame.shadow_alloc_failed = true;
+            fprintf(stderr, "[3D] no memory for the sprite layer atlas: layers are drawn one by one\n");
+        }
+    }
+    return frame.layer_shadow != nullptr;
+}
+
+// The changed part of one shelf: columns x0..x1 of rows y..y + h.
+struct shelf_span {
+    int x0, x1, y, h;
+};
+
+void shelf_upload(shelf_span* span) {
+    if (span->x1 > span->x0) {
+        driver_span_begin();
         glBindTexture(GL_TEXTURE_2D, frame.layer_atlas);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-        layer_places[i] = {x, y};
-        x += w;
-        shelf = h > shelf ? h : shelf;
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, LAYER_ATLAS);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, span->x0, span->y, span->x1 - span->x0, span->h, GL_RGBA, GL_UNSIGNED_BYTE,
+                        frame.layer_shadow + (size_t(span->y) * LAYER_ATLAS + size_t(span->x0)) * 4);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        driver_span_end();
     }
-    batch_texture_binding_lost();
-    frame_times.sprites += monotonic_seconds() - start;
+    *span = shelf_span{LAYER_ATLAS, 0, span->y, 0};
+}
+
+bool layer_held_at(int index, const layer_place& at) {
+    const layer_place& held = layer_held[index];
+    return index < layer_held_count && held.x == at.x && held.y == at.y && held.key == at.key;
+}
+
+void layers_prepare() {
+    stage_time start = stage_clock_now();
+    for (int i = 0; i < frame.layer_count; i++) layer_places[i] = {-1, 0, 0};
+    uint8_t* pixels = screen_buffer(&frame.layer_pixels, &frame.layer_alloc_failed, "sprite layer");
+    if (pixels && frame.layer_count > 0 && layer_atlas_ready()) {
+        int x = 0, y = 0, shelf = 0;
+        shelf_span span{LAYER_ATLAS, 0, 0, 0};
+        for (int i = 0; i < frame.layer_count; i++) {
+            const sprite_layer& l = frame.layers[i];
+            int w = layer_width(l), h = layer_height(l);
+            if (w <= 0 || h <= 0) continue;
+            if (x + w > LAYER_ATLAS) {
+                shelf_upload(&span);
+                x = 0, y += shelf, shelf = 0;
+                span.y = y;
+            }
+            if (y + h > LAYER_ATLAS) break;
+            layer_place& at = layer_places[i];
+            at = {x, y, sprite_layer_change_key(&frame.sprites, fog_or_null(), &l, true)};
+            if (!layer_held_at(i, at)) {
+                layer_raster(l, pixels, w, h);
+                for (int r = 0; r < h; r++)
+                    memcpy(frame.layer_shadow + (size_t(y + r) * LAYER_ATLAS + size_t(x)) * 4,
+                           pixels + size_t(r) * size_t(w) * 4, size_t(w) * 4);
+                span.x0 = std::min(span.x0, x), span.x1 = std::max(span.x1, x + w), span.h = std::max(span.h, h);
+            }
+            x += w;
+            shelf = h > shelf ? h : shelf;
+        }
+        shelf_upload(&span);
+        memcpy(layer_held, layer_places, sizeof(layer_place) * size_t(frame.layer_count));
+        layer_held_count = frame.layer_count;
+        batch_texture_binding_lost();
+    }
+    stage_clock_add(&frame_times.sprites, start);
 }
 
 // A placed layer joins the quad batch as one more polygon: its state (the layer atlas,
 // blending, no alpha test) differs from the quads', so the pending quads are drawn first
 // and the painter's order holds; layers that follow one another share one draw call.
 void layer_paint(int index) {
-    double start = monotonic_seconds();
     const sprite_layer& l = frame.layers[index];
     int w = layer_width(l), h = layer_height(l);
     int32_t shift = (l.priority >> 21) == 5 && l.y0 <= 63 ? wide_hud_offset(l.x0 + w / 2 - 320) : 0;
@@ -244,20 +306,33 @@ void layer_paint(int index) {
         quad_draw_state s{};
         s.texture = frame.layer_atlas, s.textured = true, s.blend = true;
         batch_state_set(4, s);
-    } else {
-        quad_draw_end();
-        uint8_t* pixels = screen_buffer(&frame.layer_pixels, &frame.layer_alloc_failed, "sprite layer");
-        GLuint texture = screen_texture(&frame.layer_texture);
-        if (pixels && texture && w > 0 && h > 0) {
-            layer_raster(l, pixels, w, h);
-            screen_texture_upload(texture, w, h, pixels);
-            screen_texture_draw(texture, x, y, x + float(w), y + float(h), 0, 0, float(w) / SCREEN_W,
-                                float(h) / SCREEN_H);
-        }
-        glEnable(GL_ALPHA_TEST);
-        batch_arrays_bind();
+        return;
     }
-    frame_times.sprites += monotonic_seconds() - start;
+    stage_time start = stage_clock_now();
+    quad_draw_end();
+    uint8_t* pixels = screen_buffer(&frame.layer_pixels, &frame.layer_alloc_failed, "sprite layer");
+    GLuint texture = screen_texture(&frame.layer_texture);
+    if (pixels && texture && w > 0 && h > 0) {
+        layer_raster(l, pixels, w, h);
+        screen_texture_upload(texture, w, h, pixels);
+        screen_texture_draw(texture, x, y, x + float(w), y + float(h), 0, 0, float(w) / SCREEN_W, float(h) / SCREEN_H);
+    }
+    glEnable(GL_ALPHA_TEST);
+    batch_arrays_bind();
+    stage_clock_add(&frame_times.sprites, start);
+}
+
+// The painter visits the records in depth order, all over the list: the parts it reads
+// of a record some places ahead are fetched early (four quad vertices, the counts, the
+// fields after the vertices).
+constexpr int PREFETCH_AHEAD = 8;
+
+void quad_prefetch(const quad_record& q) {
+    const char* p = reinterpret_cast<const char*>(&q);
+    constexpr size_t near = offsetof(quad_record, near);
+    for (size_t at : {near, near + 64, near + 128, offsetof(quad_record, near_count), offsetof(quad_record, colour),
+                      sizeof(quad_record) - 1})
+        __builtin_prefetch(p + at);
 }
 
 // Quads and sprite layers, both farthest first: a quad goes before the layer only when
@@ -273,12 +348,15 @@ void painter_loop() {
     ctx.colour_callback = fog_colour_callback;
     int q = 0, l = 0;
     while (q < frame_quad_count || l < frame.layer_count) {
-        bool quad_next = q < frame_quad_count &&
-                         (l >= frame.layer_count || (frame_quads[q].zsort & 0xFFFFFF) > frame.layers[l].priority);
-        if (quad_next)
-            quad_paint(frame_quads[q++], ctx);
-        else
+        const quad_record* quad = q < frame_quad_count ? &frame_quads[frame_order[q]] : nullptr;
+        bool quad_next = quad && (l >= frame.layer_count || (quad->zsort & 0xFFFFFF) > frame.layers[l].priority);
+        if (quad_next) {
+            if (q + PREFETCH_AHEAD < frame_quad_count) quad_prefetch(frame_quads[frame_order[q + PREFETCH_AHEAD]]);
+            quad_paint(*quad, ctx);
+            q++;
+        } else {
             layer_paint(l++);
+        }
     }
 }
 
@@ -289,27 +367,30 @@ void fade_draw() {
                        f.fade_colour[1] / 255.0f, f.fade_colour[2] / 255.0f, float(f.fade_amount + 1) / 256.0f);
 }
 
-// The text layer is rasterised again only when what it depends on changed.
+// The text layer is rasterised and uploaded again only when what it depends on changed.
 void text_draw() {
-    double start = monotonic_seconds();
     if (renderer_switches.no_text || !frame.live || !frame.text.enabled) return;
+    stage_time start = stage_clock_now();
     uint8_t* pixels = screen_buffer(&frame.text_pixels, &frame.text_alloc_failed, "text layer");
     GLuint texture = screen_texture(&frame.text_texture);
-    if (!pixels || !texture) return;
-    uint64_t hash = text_layer_change_key(&frame.text, fog_current_valid ? &fog_current : nullptr);
-    if (!frame.text_hash_set || hash != frame.text_hash) {
-        text_layer_raster(&frame.text, fog_current_valid ? &fog_current : nullptr, pixels, false);
-        long opaque = 0;
-        for (size_t i = 3; i < SCREEN_BYTES; i += 4) opaque += pixels[i] != 0;
-        frame.text_hash = hash;
-        frame.text_hash_set = true;
-        frame.text_opaque = opaque;
+    if (pixels && texture) {
+        uint64_t hash = text_layer_change_key(&frame.text, fog_or_null());
+        if (!frame.text_hash_set || hash != frame.text_hash) {
+            text_layer_raster(&frame.text, fog_or_null(), pixels, false);
+            long opaque = 0;
+            for (size_t i = 3; i < SCREEN_BYTES; i += 4) opaque += pixels[i] != 0;
+            frame.text_hash = hash;
+            frame.text_hash_set = true;
+            frame.text_uploaded = false;
+            frame.text_opaque = opaque;
+        }
+        if (frame.text_opaque > 0) {
+            if (!frame.text_uploaded) screen_texture_upload(texture, SCREEN_W, SCREEN_H, pixels);
+            frame.text_uploaded = true;
+            screen_texture_draw(texture, 0, 0, SCREEN_W, SCREEN_H, 0, 0, 1, 1);
+        }
     }
-    if (frame.text_opaque > 0) {
-        screen_texture_upload(texture, SCREEN_W, SCREEN_H, pixels);
-        screen_texture_draw(texture, 0, 0, SCREEN_W, SCREEN_H, 0, 0, 1, 1);
-    }
-    frame_times.text = monotonic_seconds() - start;
+    stage_clock_add(&frame_times.text, start);
 }
 
 void statistics_report() {
@@ -363,13 +444,14 @@ void fog_colour_callback(float* r, float* g, float* b) {
 }
 
 void render_frame_3d() {
-    double frame_start = monotonic_seconds();
+    stage_time frame_start = stage_clock_now();
     frame_times = frame_stage_times{};
     if (!renderer_switches_loaded) renderer_switches_read();
     buffers_report();
     dl_source_select_live();
     dsp_word_set(DSP_WORD_LIST_READY, dsp_word(DSP_WORD_LIST_READY) & ~0xFF);
 
+    driver_span_begin();
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -382,8 +464,9 @@ void render_frame_3d() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_TEXTURE_2D);
+    driver_span_end();
 
-    double t = monotonic_seconds();
+    stage_time t = stage_clock_now();
     frame.live = false;
     if (fog_mixer_intake() && sprite_intake(&frame.sprites)) {
         text_intake(&frame.text);
@@ -394,18 +477,19 @@ void render_frame_3d() {
     quad_frame_stats_reset();
     frame.sprite_pixels = 0;
     tex_transparency_mode = 1;
-    frame_times.intake = monotonic_seconds() - t;
+    stage_clock_add(&frame_times.intake, t);
 
-    t = monotonic_seconds();
+    t = stage_clock_now();
     walk_display_list();
     pause_pivot_frame_end();
-    frame_times.walk = monotonic_seconds() - t;
+    stage_clock_add(&frame_times.walk, t);
 
-    t = monotonic_seconds();
-    quads_zsort(frame_quads, frame_quad_count, renderer_switches.tie_emit);
-    frame_times.sort = monotonic_seconds() - t;
+    t = stage_clock_now();
+    quads_zsort_order(frame_quads, frame_quad_count, renderer_switches.tie_emit, frame_order);
+    stage_clock_add(&frame_times.sort, t);
     if (renderer_switches.zfight) zfight_report();
 
+    t = stage_clock_now();
     frame.layer_count = 0;
     if (!renderer_switches.no_sprites && frame.live)
         frame.layer_count = sprite_list_build(&frame.sprites, frame.layers, SPRITE_LAYERS_MAX);
@@ -413,14 +497,19 @@ void render_frame_3d() {
         fprintf(stderr, "    [SPRC] f=%d sst=%p live_ok=%d ni=%d spr_n=%d\n", int(host_frame),
                 static_cast<void*>(&frame.sprites), int(frame.live), int(frame.sprites.word_count), frame.layer_count);
     billboard_list_build(frame.layers, frame.layer_count);
+    stage_clock_add(&frame_times.sprites, t);
     layers_prepare();
 
-    t = monotonic_seconds();
-    double layers_before = frame_times.sprites;
+    // The painter's time less the layers drawn on their own inside it.
+    t = stage_clock_now();
+    stage_time layers_before = frame_times.sprites;
     quad_draw_begin();
     painter_loop();
     quad_draw_end();
-    frame_times.quads = monotonic_seconds() - t - (frame_times.sprites - layers_before);
+    stage_clock_add(&frame_times.quads, t);
+    frame_times.quads.wall -= frame_times.sprites.wall - layers_before.wall;
+    frame_times.quads.cpu -= frame_times.sprites.cpu - layers_before.cpu;
+    frame_times.quads.driver -= frame_times.sprites.driver - layers_before.driver;
 
     object_list_build(frame_quads, frame_quad_count);
     pick_highlights_draw(frame_quads, frame_quad_count);
@@ -435,5 +524,5 @@ void render_frame_3d() {
     statistics_report();
     glDisable(GL_DEPTH_TEST);
     frame.frames++;
-    frame_times.total = monotonic_seconds() - frame_start;
+    stage_clock_add(&frame_times.total, frame_start);
 }

@@ -2,6 +2,7 @@
 // priority, the fade and the text layer, into the current render target.
 #pragma once
 #include "render/quad_draw.h"
+#include "render/stage_clock.h"
 
 #include <cstdint>
 
@@ -24,14 +25,17 @@ void fog_colour_callback(float* r, float* g, float* b);
 // Quads drawn in the last frame.
 int32_t last_frame_quad_count();
 
-// CPU seconds of the stages of the last frame (wall clock on the main thread).
+// Time of the stages of the last frame on the render thread: wall clock, thread CPU
+// time, and the part of it inside GL driver calls (stage_clock).
 struct frame_stage_times {
-    double intake;   // fog/mixer, sprite and text inputs
-    double walk;     // display-list walk, placement and quad geometry
-    double sort;
-    double quads;    // the painter's quads: texture fetch and bake, vertices, batching
-    double sprites;  // sprite layers: raster, upload and draw
-    double text;     // text layer: hash, raster when changed, upload and draw
-    double total;
+    stage_time intake;   // fog/mixer, sprite and text inputs
+    stage_time walk;     // display-list walk, placement and quad geometry
+    stage_time sort;
+    stage_time quads;    // the painter: texture fetch and bake, vertices, batching and the draws
+                         // (placed sprite layers' polygons included)
+    stage_time sprites;  // sprite layers: list, change keys, raster and upload of the changed
+                         // ones (and the whole draw of a layer with no atlas room)
+    stage_time text;     // text layer: change key, raster and upload when changed, draw
+    stage_time total;
 };
 extern frame_stage_times frame_times;

@@ -4,6 +4,7 @@
 #include "render/quad_batch.h"
 
 #include "render/gl_functions.h"
+#include "render/stage_clock.h"
 #include "render/texture_atlas.h"
 #include "render/texture_cache.h"
 
@@ -118,6 +119,7 @@ void enable(GLenum cap, bool on) {
 
 // Each part of the new state that differs from the cache goes to GL.
 void state_apply(const quad_draw_state& s) {
+    driver_span_begin();
     const quad_draw_state& c = cache.s;
     bool all = !cache.valid;
     if (all || c.textured != s.textured) enable(GL_TEXTURE_2D, s.textured);
@@ -145,6 +147,7 @@ void state_apply(const quad_draw_state& s) {
     }
     cache.s = s;
     cache.valid = true;
+    driver_span_end();
 }
 
 void breaks_count(const quad_draw_state& a, const quad_draw_state& b) {
@@ -243,6 +246,7 @@ void batch_state_forget() {
 
 void batch_flush() {
     if (batch.count == 0) return;
+    driver_span_begin();
     const quad_draw_state& s = batch.state;
     if (s.textured) {
         if (cache.bound != s.texture) {
@@ -256,6 +260,7 @@ void batch_flush() {
     quad_batch_counters.draw_calls++;
     if (s.depth_test) glVertexPointer(2, GL_FLOAT, 0, batch.pos2);
     batch.count = 0;
+    driver_span_end();
 }
 
 void batch_state_set(int count, const quad_draw_state& state) {
@@ -280,8 +285,10 @@ void batch_state_set(int count, const quad_draw_state& state) {
     int triangles = 3 * (count - 2);
     if (!batch.state_applied || !same_state(batch.state, s)) {
         if (batch.state_applied) breaks_count(batch.state, s);
+        driver_span_begin();  // one span for the draw and the state change
         batch_flush();
         state_apply(s);
+        driver_span_end();
         batch.state = s;
         batch.state_applied = true;
     } else if (batch.count + triangles > BATCH_VERTICES) {

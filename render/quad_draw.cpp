@@ -6,6 +6,7 @@
 #include "render/cz_fog.h"
 #include "render/palette_source.h"
 #include "render/quad_batch.h"
+#include "render/stage_clock.h"
 #include "render/texture_atlas.h"
 #include "render/texture_cache.h"
 #include "render/wide_margins.h"
@@ -80,9 +81,14 @@ bool range_make(const quad_record* q, draw_range* r) {
 }
 
 // Clips the polygon in place against the picture edges; returns what is left (0 below 3).
+// A polygon wholly inside comes back as it was, without the four passes.
 int clip_to_picture(float (*poly)[CLIP_FLOATS], int n, const draw_range& r) {
     float left = r.widened ? float(hud_margin_left) : 0.0f;
     float right = r.widened ? float(hud_margin_right) : float(BOARD_W);
+    bool inside = true;
+    for (int i = 0; i < n && inside; i++)
+        inside = poly[i][VX] >= left && poly[i][VX] <= right && poly[i][VY] >= 0.0f && poly[i][VY] <= float(BOARD_H);
+    if (inside) return n;
     const struct {
         int axis, side;
         float boundary;
@@ -96,17 +102,26 @@ int clip_to_picture(float (*poly)[CLIP_FLOATS], int n, const draw_range& r) {
     return n;
 }
 
+// Larger and smaller of two floats that are never NaN (inline, unlike fmaxf and fminf).
+float max_of(float a, float b) {
+    return a > b ? a : b;
+}
+
+float min_of(float a, float b) {
+    return a < b ? a : b;
+}
+
 // The larger on-screen side of the quad in window pixels (the texture resolution tier).
 int screen_tier(const quad_record* q, int n, const draw_range& r) {
     float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
     for (int i = 0; i < n; i++) {
         float x = float(q->near[i].sx) / 16.0f, y = float(q->near[i].sy) / 16.0f;
-        x0 = fminf(x0, x), x1 = fmaxf(x1, x), y0 = fminf(y0, y), y1 = fmaxf(y1, y);
+        x0 = min_of(x0, x), x1 = max_of(x1, x), y0 = min_of(y0, y), y1 = max_of(y1, y);
     }
-    x0 = fmaxf(x0, float(r.x0)), x1 = fminf(x1, float(r.x1 + 1));
-    y0 = fmaxf(y0, float(r.y0)), y1 = fminf(y1, float(r.y1 + 1));
-    float w = fmaxf(0.0f, x1 - x0) * r.k, h = fmaxf(0.0f, y1 - y0) * float(run.viewport[3]) / BOARD_H;
-    return int(fmaxf(w, h));
+    x0 = max_of(x0, float(r.x0)), x1 = min_of(x1, float(r.x1 + 1));
+    y0 = max_of(y0, float(r.y0)), y1 = min_of(y1, float(r.y1 + 1));
+    float w = max_of(0.0f, x1 - x0) * r.k, h = max_of(0.0f, y1 - y0) * float(run.viewport[3]) / BOARD_H;
+    return int(max_of(w, h));
 }
 
 // The constant colour of a quad with a nonzero fog_mode: a 3D palette entry.
@@ -267,7 +282,7 @@ void quad_draw(const quad_record* q, const quad_draw_context* ctx) {
     for (int i = 0; i < n; i++) {
         const quad_vertex& v = q->near[i];
         float qv = v.z > 0 ? 1.0f / float(v.z) : 1.0f;
-        float bri = ctx->lit ? fmaxf(0.0f, float(v.b16) / 65536.0f / 64.0f) : 1.0f;
+        float bri = ctx->lit ? max_of(0.0f, float(v.b16) / 65536.0f / 64.0f) : 1.0f;
         poly[i][VX] = float(v.sx) / 16.0f;
         poly[i][VY] = float(v.sy) / 16.0f;
         poly[i][VS] = 0, poly[i][VT] = 0;
@@ -398,6 +413,7 @@ void quad_draw(const quad_record* q, const quad_draw_context* ctx) {
 }
 
 void quad_draw_end() {
+    driver_span_begin();
     batch_arrays_release();
     tex_env_reset();
     glDisable(GL_DEPTH_TEST);
@@ -409,4 +425,5 @@ void quad_draw_end() {
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
+    driver_span_end();
 }

@@ -83,8 +83,11 @@ struct quad_draw_frame_stats {
 extern quad_draw_frame_stats quad_frame_stats;
 void quad_frame_stats_reset();
 
-// Sorts records in place by zsort descending (farthest first); equal keys by seq
-// ascending when tie_order is nonzero, else descending.
+// The painting order of the records: order[0..count) gets their indices by zsort
+// descending (farthest first); equal keys by seq ascending when tie_order is nonzero,
+// else descending; then by index. The records do not move.
+void quads_zsort_order(const quad_record* records, int count, int tie_order, int32_t* order);
+// The records themselves moved into that order.
 void quads_zsort(quad_record* records, int count, int tie_order);
 
 // Per-run set-up; advances the engine frame counter.

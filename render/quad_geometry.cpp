@@ -3,6 +3,7 @@
 #include "render/point_words.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,12 +69,19 @@ int camera_shift() {
 int64_t centre_x16() { return (320 + int64_t(geo_camera.ox)) * 16; }
 int64_t centre_y16() { return (240 + int64_t(geo_camera.oy)) * 16; }
 
+// num / den truncated, in 64 bits whenever the numerator fits (the same quotient at a
+// fraction of the cost of a 128-bit division).
+i128 quotient(i128 num, int64_t den) {
+    if (den > 0 && num >= INT64_MIN && num <= INT64_MAX) return int64_t(num) / den;
+    return num / den;
+}
+
 // Screen position in 1/16 pixel of a view-space point with z > 0.
 void project(int64_t x, int64_t y, int64_t z, int32_t* sx, int32_t* sy) {
     i128 f16 = i128(geo_camera.focal) * 16;
     int s = camera_shift();
-    *sx = sat32((i128(x) * f16 >> s) / z + centre_x16());
-    *sy = sat32(centre_y16() - (i128(y) * f16 >> s) / z);
+    *sx = sat32(quotient(i128(x) * f16 >> s, z) + centre_x16());
+    *sy = sat32(centre_y16() - quotient(i128(y) * f16 >> s, z));
 }
 
 int64_t transform_row(int row, const int32_t c[3]) {
@@ -163,18 +171,20 @@ int32_t corner_brightness(int k, uint32_t colour, const uint32_t tex[8], uint32_
     return light_list.values[x % light_list.count];
 }
 
-// Sutherland-Hodgman near clip at z = 1 over the edges 0-1, 1-2, 2-3, 3-0.
-int near_clip(const clip_vertex c[4], clip_vertex out[MAX_NEAR]) {
+// Sutherland-Hodgman near clip at z = 1 over the edges 0-1, 1-2, 2-3, 3-0; corner[i]
+// names the corner output i is, or -1 for a point made on an edge.
+int near_clip(const clip_vertex c[4], clip_vertex out[MAX_NEAR], int corner[MAX_NEAR]) {
     int n = 0;
     for (int k = 0; k < 4 && n < MAX_NEAR; k++) {
         const clip_vertex& s = c[k];
         const clip_vertex& e = c[(k + 1) & 3];
-        if (s.z > 0) out[n++] = s;
+        if (s.z > 0) corner[n] = k, out[n++] = s;
         if ((s.z > 0) == (e.z > 0) || n >= MAX_NEAR) continue;
         i128 num = i128(1 - s.z) * (1 << 24), den = e.z - s.z;
         i128 q = num / den;
         if ((num % den != 0) && ((num < 0) != (den < 0))) q -= 1;  // floor
         auto lerp = [q](int64_t a, int64_t b) { return int64_t(a + ((i128(b - a) * q) >> 24)); };
+        corner[n] = -1;
         out[n++] = {lerp(s.x, e.x), lerp(s.y, e.y), 1, lerp(s.u, e.u), lerp(s.v, e.v), lerp(s.b, e.b)};
     }
     return n;
@@ -337,8 +347,12 @@ void quad_transform_cull(uint32_t colour, uint32_t index, int32_t depth_word, ui
     }
     if (nearest < 0) nearest = 0;
 
+    // Everything but the near and band vertices starts at zero; those are written up to
+    // their counts, and no reader looks beyond.
     quad_record q;
-    memset(&q, 0, sizeof q);
+    memset(q.src, 0, sizeof q.src);
+    q.near_count = q.band_count = 0;
+    memset(reinterpret_cast<char*>(&q) + offsetof(quad_record, colour), 0, sizeof q - offsetof(quad_record, colour));
     q.zsort = sort_key(nearest, farthest, attr, depth_word);
     bool any_behind = false;
     for (int k = 0; k < 4; k++) {
@@ -363,9 +377,13 @@ void quad_transform_cull(uint32_t colour, uint32_t index, int32_t depth_word, ui
     }
 
     clip_vertex near[MAX_NEAR];
-    int count = near_clip(c, near);
+    int corner[MAX_NEAR];
+    int count = near_clip(c, near, corner);
     for (int i = 0; i < count; i++) {
-        project(near[i].x, near[i].y, near[i].z, &q.near[i].sx, &q.near[i].sy);
+        if (corner[i] >= 0)  // a corner in front keeps the screen position worked out above
+            q.near[i].sx = q.src[corner[i]].sx, q.near[i].sy = q.src[corner[i]].sy;
+        else
+            project(near[i].x, near[i].y, near[i].z, &q.near[i].sx, &q.near[i].sy);
         vertex_from_fixed(&q.near[i], near[i].z, near[i].u, near[i].v, near[i].b);
     }
     q.near_count = count >= 3 ? count : 0;

@@ -17,9 +17,9 @@ struct quad_vertex {
 
 struct quad_record {
     quad_vertex src[4];    // the corners unclipped; a corner with z <= 0 is all zero
-    quad_vertex near[10];  // after the near clip at z = 1
+    quad_vertex near[10];  // after the near clip at z = 1 (entries past near_count undefined)
     int32_t near_count;    // 3..6, or 0 when fewer than three remain
-    quad_vertex band[10];  // after the guard-band clip
+    quad_vertex band[10];  // after the guard-band clip (entries past band_count undefined)
     int32_t band_count;    // 0 not needed (or over 10), -1 nothing left, else 3..10
     uint32_t colour;
     uint32_t tex_bank;

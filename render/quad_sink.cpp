@@ -2,6 +2,7 @@
 
 #include "render/renderer_switches.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -44,12 +45,19 @@ void quad_sink_live(const quad_record* quad, void*) {
         }
     }
     if (frame_quad_count >= FRAME_QUADS_MAX) return;
+    // Only the vertices within the counts are copied: the list is large and the
+    // painter reads each record once.
     quad_record& q = frame_quads[frame_quad_count];
-    q = *quad;
-    if (use_band) {
-        memcpy(q.near, q.band, sizeof q.near);
-        q.near_count = q.band_count;
-    }
+    const quad_vertex* near = use_band ? quad->band : quad->near;
+    int32_t near_count = use_band ? quad->band_count : quad->near_count;
+    int32_t band_count = quad->band_count > 0 && quad->band_count <= 10 ? quad->band_count : 0;
+    memcpy(q.src, quad->src, sizeof q.src);
+    memcpy(q.near, near, sizeof(quad_vertex) * size_t(near_count < 10 ? near_count : 10));
+    q.near_count = near_count;
+    memcpy(q.band, quad->band, sizeof(quad_vertex) * size_t(band_count));
+    q.band_count = quad->band_count;
+    constexpr size_t fields = offsetof(quad_record, colour);  // everything after the vertices
+    memcpy(reinterpret_cast<char*>(&q) + fields, reinterpret_cast<const char*>(quad) + fields, sizeof q - fields);
     q.seq = uint32_t(frame_quad_count);
     q.model_code = uint32_t(geo_current_code);
     frame_quad_count++;

@@ -13,6 +13,6 @@ void frame_quads_clear();
 
 // The live path's quad_sink: drops quads with fewer than three near vertices or nothing
 // left after the guard band, stores the guard-band polygon as the near one, keeps only
-// SKYVOLTA_ONLY_CODE's quads when set, and appends a copy stamped with its index and the
-// current model code while the list has room.
+// SKYVOLTA_ONLY_CODE's quads when set, and appends a copy (vertices up to their counts)
+// stamped with its index and the current model code while the list has room.
 void quad_sink_live(const quad_record* quad, void* data);

@@ -1,5 +1,7 @@
 #include "render/screen_quads.h"
 
+#include "render/stage_clock.h"
+
 GLuint screen_texture_create(int w, int h) {
     GLuint t = 0;
     glGenTextures(1, &t);
@@ -14,14 +16,17 @@ GLuint screen_texture_create(int w, int h) {
 }
 
 void screen_texture_upload(GLuint texture, int w, int h, const uint8_t* rgba) {
+    driver_span_begin();
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    driver_span_end();
 }
 
 void screen_texture_draw(GLuint texture, float x0, float y0, float x1, float y1, float s0, float t0, float s1,
                          float t1) {
+    driver_span_begin();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -37,9 +42,11 @@ void screen_texture_draw(GLuint texture, float x0, float y0, float x1, float y1,
     glEnd();
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
+    driver_span_end();
 }
 
 void screen_colour_draw(float x0, float y0, float x1, float y1, float r, float g, float b, float a) {
+    driver_span_begin();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_BLEND);
@@ -50,4 +57,5 @@ void screen_colour_draw(float x0, float y0, float x1, float y1, float r, float g
     glEnd();
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    driver_span_end();
 }

@@ -2,6 +2,7 @@
 
 #include "board/board_memory.h"
 #include "host/rom_loader.h"
+#include "render/change_key.h"
 #include "render/palette_source.h"
 #include "render/side_files.h"
 
@@ -361,6 +362,34 @@ void sprite_layer_raster(const sprite_input* rec, const fog_state* fog, const sp
     sprite_draw d = attr_decode(rec, h, entry_fetch(rec, h, layer->index), fog);
     blit_target t{rgba, nullptr, layer->x0, layer->y0, layer->width, layer->height, keep_alpha};
     sprite_draw_tiles(rec, fog, d, t);
+}
+
+uint64_t sprite_layer_change_key(const sprite_input* rec, const fog_state* fog, const sprite_layer* layer,
+                                 bool keep_alpha) {
+    uint64_t key = change_key_word(CHANGE_KEY_SEED, uint64_t(reinterpret_cast<uintptr_t>(sprite_rom)));
+    key = change_key_word(key, sprite_rom_size);
+    if (!layer) return key;
+    const int32_t box[6] = {layer->x0, layer->y0, layer->width, layer->height, layer->index, keep_alpha};
+    key = change_key_bytes(key, box, sizeof box);
+    if (!input_usable(rec)) return key;
+    sprite_header h = header_decode(rec);
+    key = change_key_word(key, uint64_t(h.total));
+    if (layer->index < 0 || layer->index >= h.total) return key;
+    fog = fog_or_none(fog);
+    sprite_draw d = attr_decode(rec, h, entry_fetch(rec, h, layer->index), fog);
+    const int32_t look[20] = {d.x,       d.y,         d.sx,        d.sy,      d.rows,
+                              d.cols,    d.clip_x0,   d.clip_x1,   d.clip_y0, d.clip_y1,
+                              d.vflip,   d.hflip,     int32_t(d.base_tile), int32_t(d.table_select), d.group,
+                              d.depth_cue, d.fade,    d.opacity,   d.mark,    0};
+    key = change_key_bytes(key, look, sizeof look);
+    if (d.table_select != CONSECUTIVE_TILES)
+        for (int k = 0; k < d.rows * d.cols; k++) key = change_key_word(key, tile_number(rec, d, uint32_t(k)));
+    for (uint32_t plane = 0; plane < 3; plane++)
+        key = change_key_bytes(key, rec->palette + plane * PALETTE_ENTRIES + uint32_t(d.group) * 256, 256);
+    const uint8_t colours[8] = {fog->fog_colour[0],  fog->fog_colour[1],  fog->fog_colour[2],
+                                fog->fade_colour[0], fog->fade_colour[1], fog->fade_colour[2],
+                                fog->sprite_clear_group, fog->sprite_clear_pixel};
+    return change_key_bytes(key, colours, sizeof colours);
 }
 
 void sprites_raster(const sprite_input* rec, const fog_state* fog, uint8_t* rgba, uint8_t* map, bool keep_alpha) {

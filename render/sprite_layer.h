@@ -57,6 +57,12 @@ int sprite_list_build(const sprite_input* rec, sprite_layer* layers, int max);
 // fog state draws without depth cue or fade.
 void sprite_layer_raster(const sprite_input* rec, const fog_state* fog, const sprite_layer* layer, uint8_t* rgba,
                          bool keep_alpha);
+// A key over everything sprite_layer_raster reads for the layer (the sprite's words, its
+// clip and tile-table words, its palette group, the fog's colours and translucency
+// settings, the sprite ROM's place): equal keys give equal pictures while the sprite
+// ROM's bytes stay as loaded.
+uint64_t sprite_layer_change_key(const sprite_input* rec, const fog_state* fog, const sprite_layer* layer,
+                                 bool keep_alpha);
 // Draws every sprite into a cleared 640 x 480 RGBA buffer; `map` (640 x 480, optional)
 // gets 2 for each sprite pixel, 3 for a marked sprite's.
 void sprites_raster(const sprite_input* rec, const fog_state* fog, uint8_t* rgba, uint8_t* map, bool keep_alpha);

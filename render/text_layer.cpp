@@ -1,6 +1,7 @@
 #include "render/text_layer.h"
 
 #include "board/board_memory.h"
+#include "render/change_key.h"
 #include "render/palette_source.h"
 #include "render/side_files.h"
 
@@ -17,12 +18,6 @@ constexpr uint8_t TRANSPARENT = 15;
 constexpr int X_SCROLL_ORIGIN = 860;  // register 0 value that puts map column 0 at the left edge
 
 uint8_t live_chars[TEXT_CHARS_BYTES];
-
-uint64_t hash_bytes(uint64_t h, const void* data, size_t n) {
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < n; i++) h = (h ^ p[i]) * 0x100000001b3ull;
-    return h;
-}
 
 bool fade_applies(const fog_state* fog) {
     return (fog->fade_flags & 2) && fog->fade_amount;
@@ -126,24 +121,24 @@ void text_layer_raster(const text_input* rec, const fog_state* fog, uint8_t* rgb
 
 uint64_t text_layer_change_key(const text_input* rec, const fog_state* fog) {
     static const bool fade_always = getenv("SKYVOLTA_TEXTHASH_FADE") != nullptr;
-    uint64_t h = 0x14650fb0739d0383ull;
-    if (rec && rec->chars) h = hash_bytes(h, rec->chars, TEXT_CHARS_BYTES);
-    if (rec && rec->palette) h = hash_bytes(h, rec->palette, PALETTE_BYTES);
-    if (rec) h = hash_bytes(h, rec->text_regs, sizeof rec->text_regs);
+    uint64_t h = CHANGE_KEY_SEED;
+    if (rec && rec->chars) h = change_key_bytes(h, rec->chars, TEXT_CHARS_BYTES);
+    if (rec && rec->palette) h = change_key_bytes(h, rec->palette, PALETTE_BYTES);
+    if (rec) h = change_key_bytes(h, rec->text_regs, sizeof rec->text_regs);
     if (!fog) return h;
-    h = hash_bytes(h, fog->colour_scale, sizeof fog->colour_scale);
-    h = hash_bytes(h, fog->lut, sizeof fog->lut);
-    h = hash_bytes(h, &fog->fade_flags, 1);
+    h = change_key_bytes(h, fog->colour_scale, sizeof fog->colour_scale);
+    h = change_key_bytes(h, fog->lut, sizeof fog->lut);
+    h = change_key_bytes(h, &fog->fade_flags, 1);
     // The palette group and the translucency settings colour the picture too.
     const uint8_t look[5] = {fog->text_group, fog->text_clear_low, fog->text_clear_high, fog->text_clear_pixel,
                              fog->text_clear_amount};
-    h = hash_bytes(h, look, sizeof look);
+    h = change_key_bytes(h, look, sizeof look);
     uint32_t f = fade_always || fade_applies(fog);
     uint8_t f_bytes[4] = {uint8_t(f), uint8_t(f >> 8), uint8_t(f >> 16), uint8_t(f >> 24)};
-    h = hash_bytes(h, f_bytes, sizeof f_bytes);
+    h = change_key_bytes(h, f_bytes, sizeof f_bytes);
     if (f) {
-        h = hash_bytes(h, fog->fade_colour, sizeof fog->fade_colour);
-        h = hash_bytes(h, &fog->fade_amount, 1);
+        h = change_key_bytes(h, fog->fade_colour, sizeof fog->fade_colour);
+        h = change_key_bytes(h, &fog->fade_amount, 1);
     }
     return h;
 }

@@ -1,5 +1,6 @@
 #include "render/texture_atlas.h"
 
+#include "render/stage_clock.h"
 #include "render/texture_cache.h"
 
 #include <cstdio>
@@ -61,6 +62,7 @@ void atlas_page_shadow_alloc(int page) {
     if (!p.shadow) fprintf(stderr, "[TEX] atlas shadow: out of memory\n");
     static const uint8_t white[4] = {255, 255, 255, 255};
     if (p.shadow) memcpy(p.shadow, white, 4);
+    driver_span_begin();
     glGenTextures(1, &p.texture);
     glBindTexture(GL_TEXTURE_2D, p.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -70,6 +72,7 @@ void atlas_page_shadow_alloc(int page) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, d, d, 0, GL_RGBA, GL_UNSIGNED_BYTE, p.shadow);
     if (!p.shadow) glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    driver_span_end();
     allocator_reset(p);
     p.in_use = true;
 }
@@ -77,6 +80,7 @@ void atlas_page_shadow_alloc(int page) {
 static void page_upload(atlas_page& p) {
     if (p.dirty_x1 <= p.dirty_x0) return;
     if (p.shadow) {
+        driver_span_begin();
         const int d = atlas.dim;
         glBindTexture(GL_TEXTURE_2D, p.texture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -91,6 +95,7 @@ static void page_upload(atlas_page& p) {
             for (int i = 0; i < p.dirty_count; ++i) upload(p.dirty[i].x, p.dirty[i].y, p.dirty[i].w, p.dirty[i].h);
         }
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        driver_span_end();
     }
     p.dirty_count = 0;
     p.dirty_overflow = false;

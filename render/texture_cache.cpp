@@ -2,6 +2,7 @@
 
 #include "host/host_state.h"
 #include "render/palette_source.h"
+#include "render/stage_clock.h"
 #include "render/texture_atlas.h"
 #include "render/texture_bake.h"
 
@@ -172,6 +173,7 @@ bool bake_single(tex_entry& e, const tex_bake_plan& plan, const tex_request& req
     GLuint name = single_texture_take(plan.alloc_w, plan.alloc_h, &reused);
     atlas_evict_notify(name);
     tex_bake(plan, e.key.u, e.key.v, req.bank, e.key.format, colours, single_texels, size_t(plan.alloc_w) * 4);
+    driver_span_begin();
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     if (reused && !tex_switches.orphan) {
@@ -185,6 +187,7 @@ bool bake_single(tex_entry& e, const tex_bake_plan& plan, const tex_request& req
         tex_counters.realloc++;
     }
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, plan.alloc_w, plan.alloc_h, GL_RGBA, GL_UNSIGNED_BYTE, single_texels);
+    driver_span_end();
     e.texture = name;
     e.page = -1;
     e.page_x = e.page_y = 0;

@@ -194,6 +194,46 @@ TEST_F(FrameRender, TextLayerFollowsItsPaletteGroup) {
     EXPECT_NE(picture_difference(group0, group1, 0), "");
 }
 
+// The sprite layers and the text layer are drawn again only when what they show
+// changes: a repeated frame gives the same picture, a frame with the sprite moved and
+// the text on another row shows both changes, so does a fade of the 2D layers, and going
+// back gives the first picture.
+TEST_F(FrameRender, ChangedSpritesAndTextShowAndRepeatedFramesStayTheSame) {
+    cgram_load_tile_block(SYNTH_BLOCK_HUGE.number, 0);
+    auto frame = [&](int32_t x, int row) {
+        dl_cursor_set(dl_packet_area(dl_buffer_current()));
+        list_end();
+        const int32_t call[1][4] = {{7, 0x11, x, 200}};
+        sprites_write(call, 1);
+        text_blank();
+        text_print(4, row, SYNTH_STRING_TEN, 1);
+        return draw(640, 480);
+    };
+    // Pixels of the box (x0, y0)-(x1, y1) that differ between two pictures.
+    auto differing = [](const rgb_picture& a, const rgb_picture& b, int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < x1; x++) n += memcmp(scene_pixel(a, x, y), scene_pixel(b, x, y), 3) != 0;
+        return n;
+    };
+    rgb_picture first = frame(100, 3);
+    EXPECT_EQ(picture_difference(frame(100, 3), first, 0), "");
+    rgb_picture moved = frame(400, 20);
+    EXPECT_GT(differing(first, moved, 104, 204, 124, 224), 200) << "the sprite left its first place";
+    EXPECT_GT(differing(first, moved, 404, 204, 424, 224), 200) << "the sprite shows at its new place";
+    EXPECT_GT(differing(first, moved, 0, 48, 640, 64), 100) << "the text left row 3";
+    EXPECT_GT(differing(first, moved, 0, 320, 640, 336), 100) << "the text shows on row 20";
+    // The 2D layers' fade changes the sprite's and the text's colours where they stand.
+    mixer_registers[MIX_FADE_FLAGS] = 2;
+    mixer_registers[MIX_FADE_AMOUNT] = 0x80;
+    rgb_picture faded = frame(100, 3);
+    EXPECT_GT(differing(first, faded, 104, 204, 124, 224), 200) << "the sprite fades";
+    EXPECT_GT(differing(first, faded, 0, 48, 640, 64), 100) << "the text fades";
+    mixer_registers[MIX_FADE_FLAGS] = 0;
+    mixer_registers[MIX_FADE_AMOUNT] = 0;
+    EXPECT_EQ(picture_difference(frame(100, 3), first, 0), "");
+}
+
 // One quad and one sprite layer with the same key: the layer is drawn first, the quad
 // over it; a quad one key farther goes under the layer.
 TEST_F(FrameRender, AQuadWithTheLayersKeyPaintsOverTheLayer) {

@@ -7,6 +7,7 @@
 #include "tests/render/frame_scene.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -40,6 +41,31 @@ TEST(QuadsZsort, FarthestFirstAndTiesByTheTieOrder) {
     quads_zsort(q.data(), int(q.size()), 0);
     const uint32_t reversed[4] = {3, 1, 2, 0};
     for (int i = 0; i < 4; i++) EXPECT_EQ(q[size_t(i)].seq, reversed[i]) << i;
+}
+
+// The painter's order leaves the records where they are and names them in the order
+// the in-place sort puts them, for both tie orders, equal keys and equal arrival numbers
+// included (those by index), across keys that differ in every byte.
+TEST(QuadsZsort, TheOrderMatchesTheSortedRecordsAndMovesNothing) {
+    std::vector<quad_record> q;
+    const uint32_t keys[][2] = {{5, 7},          {0xE00001, 2}, {5, 7},     {0x1FFFFF, 0x10000}, {5, 1},
+                                {0x200000, 2},   {0, 0},        {5, 0x300}, {0xE00001, 0x01000000}, {9, 3}};
+    for (const auto& k : keys) q.push_back(make_quad(0, 0, 1, 1, 1, k[0], k[1]));
+    for (int tie : {1, 0}) {
+        std::vector<quad_record> moved = q;
+        quads_zsort(moved.data(), int(moved.size()), tie);
+        std::vector<int32_t> order(q.size());
+        quads_zsort_order(q.data(), int(q.size()), tie, order.data());
+        for (size_t i = 0; i < q.size(); i++) {
+            EXPECT_EQ(q[i].zsort, keys[i][0]) << "record " << i << " moved";
+            const quad_record& named = q[size_t(order[i])];
+            EXPECT_EQ(named.zsort, moved[i].zsort) << "tie " << tie << " place " << i;
+            EXPECT_EQ(named.seq, moved[i].seq) << "tie " << tie << " place " << i;
+        }
+        // The two records with key 5 and arrival 7 keep their index order.
+        auto first = std::find(order.begin(), order.end(), 0), second = std::find(order.begin(), order.end(), 2);
+        EXPECT_LT(first, second) << "tie " << tie;
+    }
 }
 
 TEST(PolyClipEdge, KeepsTheInsideAndCutsTheEdges) {

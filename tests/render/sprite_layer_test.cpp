@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -354,6 +356,46 @@ TEST_F(sprite_fixture, DepthCueFadeAndTranslucency) {
     count = 0;
     add({.x = 0, .y = 0, .tile = TILE_SOLID, .p8 = 0x4000, .colour = 5});
     EXPECT_EQ(at(screen(nullptr, true), 640, 3, 3)[3], 0xBF);
+}
+
+// The layer's change key moves with whatever its picture reads and stays put for what
+// it does not (another palette group, another sprite's words).
+TEST_F(sprite_fixture, ChangeKeyFollowsWhatTheLayerReads) {
+    add({.x = 40, .y = 30, .tile = TILE_COLUMNS, .colour = 3});
+    add({.x = 200, .y = 100, .tile = TILE_ROWS, .colour = 4});
+    auto key_of_first = [&]() {
+        std::vector<sprite_layer> l = layers();
+        auto it = std::find_if(l.begin(), l.end(), [](const sprite_layer& x) { return x.index == 0; });
+        return it == l.end() ? uint64_t(0) : sprite_layer_change_key(&in, fog.get(), &*it, true);
+    };
+    const uint64_t base = key_of_first();
+    EXPECT_EQ(key_of_first(), base);
+    struct change_case {
+        const char* name;
+        std::function<void()> change, undo;
+        bool moves;
+    };
+    uint8_t saved = 0;
+    const change_case cases[] = {
+        {"its palette group", [&] { saved = pal[3 * 256 + 5], pal[3 * 256 + 5] ^= 1; },
+         [&] { pal[3 * 256 + 5] = saved; }, true},
+        {"another palette group", [&] { saved = pal[4 * 256 + 5], pal[4 * 256 + 5] ^= 1; },
+         [&] { pal[4 * 256 + 5] = saved; }, false},
+        {"its position", [&] { put16(0x4010, 40 + 640 + 1); }, [&] { put16(0x4010, 40 + 640); }, true},
+        {"its tile", [&] { put16(0x4010 + 12, TILE_SOLID); }, [&] { put16(0x4010 + 12, TILE_COLUMNS); }, true},
+        {"the other sprite", [&] { put16(0x4020 + 12, TILE_SOLID); }, [&] { put16(0x4020 + 12, TILE_ROWS); }, false},
+        {"its clip set", [&] { put16(0x200, 0x0290); }, [&] { put16(0x200, 0x0280); }, true},
+        {"the fog colour", [&] { fog->fog_colour[1] = 9; }, [&] { fog->fog_colour[1] = 0; }, true},
+        {"the fade", [&] { fog->fade_flags = 2, fog->fade_amount = 40; },
+         [&] { fog->fade_flags = 0, fog->fade_amount = 0; }, true},
+        {"the sprite ROM", [&] { sprite_rom_size -= 1024; }, [&] { sprite_rom_size += 1024; }, true},
+    };
+    for (const change_case& c : cases) {
+        c.change();
+        EXPECT_EQ(key_of_first() != base, c.moves) << c.name;
+        c.undo();
+        EXPECT_EQ(key_of_first(), base) << c.name;
+    }
 }
 
 TEST_F(sprite_fixture, TranslucencyMixesWithTheSpriteBeneath) {
