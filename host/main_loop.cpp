@@ -15,6 +15,7 @@
 #include "host/options.h"
 #include "host/picture_reshow.h"
 #include "render/frame_render.h"
+#include "render/layer2d.h"
 #include "render/render_target.h"
 #include "render/wide_margins.h"
 #include "sound/sound_system.h"
@@ -113,10 +114,16 @@ void target_prepare(SDL_Window* window) {
 }
 
 void scene_draw() {
-    if (getenv("SKYVOLTA_NO_3D")) return;
-    double start = monotonic_seconds();
-    render_frame_3d();
-    render_seconds += monotonic_seconds() - start;
+    if (!getenv("SKYVOLTA_NO_3D")) {
+        double start = monotonic_seconds();
+        render_frame_3d();
+        render_seconds += monotonic_seconds() - start;
+    }
+    // The simpler 2D path when the renderer did not take this frame's 2D input.
+    if (!live_feed_active() || getenv("SKYVOLTA_FORCE_2D")) {
+        if (!getenv("SKYVOLTA_NO_2D")) layer2d_draw();
+        fade_quad_draw();
+    }
 }
 
 // SKYVOLTA_EXIT_AT=N: iteration times after frame SKYVOLTA_FPS_FROM, a summary line
