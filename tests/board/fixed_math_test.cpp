@@ -157,6 +157,11 @@ void rotate(double& u, double& v, int32_t angle) {
 }
 
 TEST_F(MathTest, RotationsMatchRealRotationsInTheirOrder) {
+    typedef void (*rotation)(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t*, int32_t*, int32_t*);
+    // Each routine and its order of plane rotations: 'r' roll (y into x), 'p' pitch (z into y),
+    // 'h' heading (x into z).
+    const struct { const char* name; rotation fn; const char* order; } rotations[] = {
+        {"rph", vec_rotate_rph, "rph"}, {"hrp", vec_rotate_hrp, "hrp"}, {"phr", vec_rotate_phr, "phr"}};
     const int32_t vecs[][3] = {{0x10000, 0, 0}, {0, 0x10000, 0}, {0, 0, 0x10000}, {-30000, 45000, 12345}};
     const int32_t angles[][3] = {{0x4000, 0, 0}, {0, 0x4000, 0}, {0, 0, 0x4000}, {0x1234, 0xA5A4, 0x7FFC}, {0xF000, 0x2000, 0x9000}};
     for (const auto& v : vecs) {
@@ -165,26 +170,19 @@ TEST_F(MathTest, RotationsMatchRealRotationsInTheirOrder) {
             SCOPED_TRACE(testing::Message() << "v " << v[0] << "," << v[1] << "," << v[2] << " p " << p << " h " << h << " r " << r);
             int32_t x, y, z;
             double rx, ry, rz;
-            vec_rotate_rph(v[0], v[1], v[2], p, h, r, &x, &y, &z);
-            rx = v[0], ry = v[1], rz = v[2];
-            rotate(ry, rx, r), rotate(rz, ry, p), rotate(rx, rz, h);
-            EXPECT_NEAR(x, rx, 12);
-            EXPECT_NEAR(y, ry, 12);
-            EXPECT_NEAR(z, rz, 12);
-
-            vec_rotate_hrp(v[0], v[1], v[2], p, h, r, &x, &y, &z);
-            rx = v[0], ry = v[1], rz = v[2];
-            rotate(rx, rz, h), rotate(ry, rx, r), rotate(rz, ry, p);
-            EXPECT_NEAR(x, rx, 12);
-            EXPECT_NEAR(y, ry, 12);
-            EXPECT_NEAR(z, rz, 12);
-
-            vec_rotate_phr(v[0], v[1], v[2], p, h, r, &x, &y, &z);
-            rx = v[0], ry = v[1], rz = v[2];
-            rotate(rz, ry, p), rotate(rx, rz, h), rotate(ry, rx, r);
-            EXPECT_NEAR(x, rx, 12);
-            EXPECT_NEAR(y, ry, 12);
-            EXPECT_NEAR(z, rz, 12);
+            for (const auto& rot : rotations) {
+                SCOPED_TRACE(rot.name);
+                rot.fn(v[0], v[1], v[2], p, h, r, &x, &y, &z);
+                rx = v[0], ry = v[1], rz = v[2];
+                for (const char* step = rot.order; *step; step++) {
+                    if (*step == 'r') rotate(ry, rx, r);
+                    if (*step == 'p') rotate(rz, ry, p);
+                    if (*step == 'h') rotate(rx, rz, h);
+                }
+                EXPECT_NEAR(x, rx, 12);
+                EXPECT_NEAR(y, ry, 12);
+                EXPECT_NEAR(z, rz, 12);
+            }
 
             int32_t w;
             vec_rotate_plane(v[0], v[1], v[2], h, &x, &y, &w);
