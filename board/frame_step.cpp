@@ -15,6 +15,7 @@
 #include "board/wram_cell.h"
 #include "dsp/master.h"
 #include "game/world/camera.h"
+#include "host/env_switch.h"
 #include "host/host_state.h"
 #include "host/trace.h"
 
@@ -28,10 +29,6 @@ namespace {
 
 constexpr uint32_t IO_LOOP_ACK = 0x700014;
 constexpr uint32_t FEED_DIR_MAX = 250;
-
-bool env_set(const char* name) {
-    return getenv(name) != nullptr;
-}
 
 // The settings block kept over a reset, in both images.
 void reset_with_settings_kept() {
@@ -56,7 +53,7 @@ void byte_long_set(uint32_t x, uint32_t v) {
 }
 
 void inputs_latch() {
-    static const bool no_input_read = env_set("SKYVOLTA_NO_INPUTREAD");
+    static const bool no_input_read = env_present("SKYVOLTA_NO_INPUTREAD");
     input_latch_reset();
     if (!no_input_read) switch_edges_update();
     if (menu_stick_enabled) analog_inputs_read();
@@ -70,7 +67,7 @@ long cell(uint32_t x) {
 // SKYVOLTA_LOOPDBG: the race-end words every 60th frame, the results words every 30th,
 // and every change of state or sub-state.
 void loop_debug_log() {
-    static const bool on = env_set("SKYVOLTA_LOOPDBG");
+    static const bool on = env_present("SKYVOLTA_LOOPDBG");
     static long last_state = -1, last_sub = -1;
     if (!on) return;
     long state = cell(W_GAME_STATE), sub = cell(W_GAME_SUB_STATE);
@@ -92,7 +89,7 @@ void loop_debug_log() {
 }
 
 void text_count_log() {
-    static const bool on = env_set("SKYVOLTA_CMDDUMP");
+    static const bool on = env_present("SKYVOLTA_CMDDUMP");
     static uint32_t calls;
     if (!on || calls++ % 60) return;
     int non_zero = 0;

@@ -6,6 +6,7 @@
 #include "board/palette_mixer.h"
 #include "board/text_hex_label.h"
 #include "board/wram.h"
+#include "host/env_switch.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -82,18 +83,13 @@ void cell_put(int column, int row, uint32_t cell) {
 
 uint32_t cell_of(int palette, uint32_t tile) { return (uint32_t(palette) << 12 | tile) & 0xFFFF; }
 
-bool env_flag_zero_test(const char* name) {
-    const char* s = getenv(name);
-    return s && s[0] != '0';
-}
-
 bool cg_log_on() {
     static const bool on = getenv("SKYVOLTA_CGLOG") != nullptr;
     return on;
 }
 
 bool tdb_log_on() {
-    static const bool on = env_flag_zero_test("SKYVOLTA_TDBLOG");
+    static const bool on = env_on("SKYVOLTA_TDBLOG");
     return on;
 }
 

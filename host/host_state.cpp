@@ -1,5 +1,7 @@
 #include "host/host_state.h"
 
+#include "host/env_switch.h"
+
 #include <cstdlib>
 #include <ctime>
 
@@ -12,10 +14,7 @@ void on_quit_signal(int) {
 }
 
 bool verbose_enabled() {
-    static const bool on = [] {
-        const char* v = getenv("SKYVOLTA_VERBOSE");
-        return v && v[0] != '0';
-    }();
+    static const bool on = env_on("SKYVOLTA_VERBOSE");
     return on;
 }
 

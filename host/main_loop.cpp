@@ -9,6 +9,7 @@
 #include "board/sprite_records.h"
 #include "board/text_print.h"
 #include "board/wram.h"
+#include "host/env_switch.h"
 #include "host/frame_pacing.h"
 #include "host/headless_picture.h"
 #include "host/host_state.h"
@@ -47,11 +48,6 @@ uint64_t counter_ns() {
 
 void log_to_stderr(const char* line) {
     fputs(line, stderr);
-}
-
-int env_int(const char* name, int fallback) {
-    const char* v = getenv(name);
-    return v ? atoi(v) : fallback;
 }
 
 void key_down(SDL_Keycode key) {

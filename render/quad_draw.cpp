@@ -3,6 +3,7 @@
 // in a second blended pass.
 #include "render/quad_draw.h"
 
+#include "host/env_switch.h"
 #include "render/cz_fog.h"
 #include "render/palette_source.h"
 #include "render/quad_batch.h"
@@ -29,18 +30,13 @@ struct run_state {
 };
 run_state run;
 
-bool env_set_not0(const char* name) {
-    const char* v = getenv(name);
-    return v && v[0] != '0';
-}
-
 bool clipbox_switch() {
     static const bool on = getenv("SKYVOLTA_TEX_CLIPBOX") != nullptr;
     return on;
 }
 
 bool degen_uv_legacy() {
-    static const bool on = env_set_not0("SKYVOLTA_DEGEN_UV_LEGACY");
+    static const bool on = env_on("SKYVOLTA_DEGEN_UV_LEGACY");
     return on;
 }
 

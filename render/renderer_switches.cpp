@@ -1,5 +1,6 @@
 #include "render/renderer_switches.h"
 
+#include "host/env_switch.h"
 #include "render/dl_walker.h"
 #include "render/pick_lists.h"
 
@@ -30,25 +31,6 @@ model_viewer_state model_viewer;
 
 namespace {
 
-// Presence: any value counts.
-int env_present(const char* name) {
-    return getenv(name) != nullptr;
-}
-
-// Set and not beginning with '0'; `need_text` also refuses the empty value.
-int env_not0(const char* name, bool need_text = false) {
-    const char* s = getenv(name);
-    if (!s || s[0] == '0') return 0;
-    return need_text && s[0] == '\0' ? 0 : 1;
-}
-
-// A decimal integer; `fallback` when unset (or empty, with `need_text`).
-int env_int(const char* name, int fallback, bool need_text = false) {
-    const char* s = getenv(name);
-    if (!s || (need_text && s[0] == '\0')) return fallback;
-    return int(strtol(s, nullptr, 10));
-}
-
 bool in_range(int32_t v, int32_t lo, int32_t hi) {
     return v >= lo && v <= hi;
 }
@@ -57,7 +39,7 @@ bool in_range(int32_t v, int32_t lo, int32_t hi) {
 
 void renderer_switches_read() {
     renderer_switch_set& s = renderer_switches;
-    s.dsp32 = env_not0("SKYVOLTA_DSP32", true);
+    s.dsp32 = env_on("SKYVOLTA_DSP32", true);
     s.max_data = env_int("SKYVOLTA_MAXDATA", 4096, true);
     s.no_cursor_bound = env_present("SKYVOLTA_NO_CURSOR_BOUND");
     s.no_empty_list = env_present("SKYVOLTA_NO_EMPTYLIST");
@@ -70,26 +52,26 @@ void renderer_switches_read() {
     s.rot8008 = env_int("SKYVOLTA_ROT8008", 1);
     s.slot_legacy = env_present("SKYVOLTA_SLOT_LEGACY");
     s.nmat_order = env_int("SKYVOLTA_NMAT_ORDER", 2);
-    s.no_nmat = env_not0("SKYVOLTA_NO_NMAT");
-    s.nmat_nohalf = env_not0("SKYVOLTA_NMAT_NOHALF");
-    s.nmat_compose = env_not0("SKYVOLTA_NMAT_COMPOSE");
+    s.no_nmat = env_on("SKYVOLTA_NO_NMAT");
+    s.nmat_nohalf = env_on("SKYVOLTA_NMAT_NOHALF");
+    s.nmat_compose = env_on("SKYVOLTA_NMAT_COMPOSE");
     s.geo_euler = env_int("SKYVOLTA_GEO_EULER", 3);
     s.geo_euler_8008 = env_int("SKYVOLTA_GEO_EULER_8008", 4);
     s.geo_euler_p = env_int("SKYVOLTA_GEO_EULER_P", -1);
 
     s.no_objshift = env_present("SKYVOLTA_NO_OBJSHIFT");
-    s.geo_identity = env_not0("SKYVOLTA_GEO_IDENTITY");
-    s.no_light = env_not0("SKYVOLTA_NO_LIGHT");
-    s.no_roll = env_not0("SKYVOLTA_NO_ROLL");
+    s.geo_identity = env_on("SKYVOLTA_GEO_IDENTITY");
+    s.no_light = env_on("SKYVOLTA_NO_LIGHT");
+    s.no_roll = env_on("SKYVOLTA_NO_ROLL");
     s.no_hudfix = env_present("SKYVOLTA_NO_HUDFIX");
     s.hud_norot = env_present("SKYVOLTA_HUD_NOROT");
     s.hud_flat = env_present("SKYVOLTA_HUD_FLAT");
     s.hud_by_model = env_present("SKYVOLTA_HUD_BY_MODEL");
     s.hud_vp1only = env_present("SKYVOLTA_HUD_VP1ONLY");
     s.vp_view_legacy = env_present("SKYVOLTA_VP_VIEW_LEGACY");
-    s.vp_legacy = env_not0("SKYVOLTA_VP_LEGACY", true);
+    s.vp_legacy = env_on("SKYVOLTA_VP_LEGACY", true);
     s.vp_ap_legacy = env_present("SKYVOLTA_VP_AP_LEGACY");
-    s.vp_zoom_legacy = env_not0("SKYVOLTA_VP_ZOOM_LEGACY");
+    s.vp_zoom_legacy = env_on("SKYVOLTA_VP_ZOOM_LEGACY");
     s.no_lensvp = env_present("SKYVOLTA_NO_LENSVP");
     s.live_ap_set = getenv("SKYVOLTA_LIVE_AP") != nullptr;
     s.live_ap = env_int("SKYVOLTA_LIVE_AP", 0);
@@ -101,35 +83,35 @@ void renderer_switches_read() {
     const char* m = getenv("SKYVOLTA_LIVE_MSCALE");
     s.live_mscale_set = m != nullptr;
     s.live_mscale = m ? strtof(m, nullptr) : 0.0f;
-    s.no_ending_vp = env_not0("SKYVOLTA_NO_ENDING_VP");
-    s.end8001_world = env_not0("SKYVOLTA_END8001_WORLD", true);
-    s.geo_cullflip = env_not0("SKYVOLTA_GEO_CULLFLIP");
+    s.no_ending_vp = env_on("SKYVOLTA_NO_ENDING_VP");
+    s.end8001_world = env_on("SKYVOLTA_END8001_WORLD", true);
+    s.geo_cullflip = env_on("SKYVOLTA_GEO_CULLFLIP");
     s.seam_legacy = env_present("SKYVOLTA_SEAM_LEGACY");
     // The wide_hud setting sets the centring switch first; a non-empty variable overrides it.
     s.hud_centre = env_int("SKYVOLTA_WIDE_HUD_CENTER", s.hud_centre, true) != 0;
 
-    s.guardband_legacy = env_not0("SKYVOLTA_GUARDBAND_LEGACY");
+    s.guardband_legacy = env_on("SKYVOLTA_GUARDBAND_LEGACY");
     s.only_code = env_int("SKYVOLTA_ONLY_CODE", -1, true);
     s.vdump = env_int("SKYVOLTA_VDUMP", 0, true);
 
     s.cmddump = env_present("SKYVOLTA_CMDDUMP");
     s.rigdump = env_present("SKYVOLTA_RIGDUMP");
     s.matdump = env_present("SKYVOLTA_MATDUMP");
-    s.drawmat = env_not0("SKYVOLTA_DRAWMAT");
+    s.drawmat = env_on("SKYVOLTA_DRAWMAT");
     s.dbg8002 = env_present("SKYVOLTA_8002DBG");
     s.trace_model = env_int("SKYVOLTA_TRACE_MODEL", -1);
     s.lensdbg = env_present("SKYVOLTA_LENSDBG");
 
-    s.geo_noshade = env_not0("SKYVOLTA_GEO_NOSHADE");
-    s.geo_nofog = env_not0("SKYVOLTA_GEO_NOFOG");
+    s.geo_noshade = env_on("SKYVOLTA_GEO_NOSHADE");
+    s.geo_nofog = env_on("SKYVOLTA_GEO_NOFOG");
     s.texel_centre = env_int("SKYVOLTA_TEXEL_CENTRE", 1);
-    s.no_sprites = env_not0("SKYVOLTA_NO_SPRITES");
-    s.no_text = env_not0("SKYVOLTA_NO_TEXT");
+    s.no_sprites = env_on("SKYVOLTA_NO_SPRITES");
+    s.no_text = env_on("SKYVOLTA_NO_TEXT");
     s.tie_emit = env_present("SKYVOLTA_TIE_EMIT");
-    s.zfight = env_not0("SKYVOLTA_ZFIGHT");
+    s.zfight = env_on("SKYVOLTA_ZFIGHT");
     s.seamdump = getenv("SKYVOLTA_SEAMDUMP");
     s.pick = env_int("SKYVOLTA_PICK", -1);
-    s.pickerdbg = env_not0("SKYVOLTA_PICKERDBG");
+    s.pickerdbg = env_on("SKYVOLTA_PICKERDBG");
     s.sprc = env_present("SKYVOLTA_SPRC");
     if (const char* seams = getenv("SKYVOLTA_SEAMTEST")) seam_test_parse(seams);
     if (s.pick >= 0) object_highlight_set(s.pick);

@@ -1,5 +1,6 @@
 #include "render/texture_cache.h"
 
+#include "host/env_switch.h"
 #include "host/host_state.h"
 #include "render/palette_source.h"
 #include "render/stage_clock.h"
@@ -46,20 +47,13 @@ cache_state cache;
 
 uint8_t single_texels[size_t(SINGLE_MAX) * SINGLE_MAX * 4];
 
-bool env_set(const char* name) { return getenv(name) != nullptr; }
-
-bool env_not_zero(const char* name) {
-    const char* v = getenv(name);
-    return !v || v[0] != '0';
-}
-
 void switches_read() {
     tex_switch_block& s = tex_switches;
-    s.fixed_cap = env_set("SKYVOLTA_TEX_FIXEDCAP");
-    s.fifo = env_set("SKYVOLTA_TEX_FIFO");
-    s.pow2_alloc = env_set("SKYVOLTA_TEX_POW2ALLOC");
-    s.pow2_sample = env_set("SKYVOLTA_TEX_POW2SAMPLE");
-    s.atlas = env_not_zero("SKYVOLTA_TEXATLAS") && !s.pow2_alloc && !s.pow2_sample;
+    s.fixed_cap = env_present("SKYVOLTA_TEX_FIXEDCAP");
+    s.fifo = env_present("SKYVOLTA_TEX_FIFO");
+    s.pow2_alloc = env_present("SKYVOLTA_TEX_POW2ALLOC");
+    s.pow2_sample = env_present("SKYVOLTA_TEX_POW2SAMPLE");
+    s.atlas = env_default_on("SKYVOLTA_TEXATLAS") && !s.pow2_alloc && !s.pow2_sample;
     const char* orphan = getenv("SKYVOLTA_TEXORPHAN");
     s.orphan = !orphan || atoi(orphan) != 0;
     const char* budget = getenv("SKYVOLTA_TEXBUDGET");

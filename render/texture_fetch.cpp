@@ -2,6 +2,7 @@
 // new textures. Over budget, a large texture shows another resolution tier's bake, or
 // a 32-texel version, and its real bake waits for a later frame.
 #include "render/quad_geometry.h"
+#include "host/env_switch.h"
 #include "render/texture_cache.h"
 
 #include <cstdio>
@@ -31,15 +32,10 @@ struct budget_state {
 };
 budget_state budget;
 
-bool env_not_zero(const char* name) {
-    const char* v = getenv(name);
-    return !v || v[0] != '0';
-}
-
 void budget_read() {
     budget.read = true;
-    budget.sticky = env_not_zero("ENG_TEX_TIERSTICKY");
-    budget.fallback = env_not_zero("ENG_TEX_TIERFALLBACK");
+    budget.sticky = env_default_on("ENG_TEX_TIERSTICKY");
+    budget.fallback = env_default_on("ENG_TEX_TIERFALLBACK");
     const char* text = getenv("ENG_TEX_BUDGET");
     long first = 0, second = 0;
     int n = text ? sscanf(text, "%ld:%ld", &first, &second) : 0;

@@ -1,6 +1,7 @@
 #include "sound/sound_system.h"
 
 #include "board/byte_order.h"
+#include "host/env_switch.h"
 #include "host/rom_loader.h"
 #include "sound/audio_output.h"
 #include "sound/chip_ring.h"
@@ -31,12 +32,6 @@ struct wav_dump_state {
     double carry;  // fraction of a frame carried between video frames
 };
 wav_dump_state dump;
-
-// "Set and not beginning with '0'"; an empty value counts as off.
-bool env_flag_on(const char* name) {
-    const char* v = getenv(name);
-    return v && v[0] && v[0] != '0';
-}
 
 void coin_sample_release() {
     if (!coin_loaded) return;
@@ -149,10 +144,10 @@ void audio_init(const char* sfx_dir, const char* rom_dir) {
     coin_sample_release();
     coin_loaded = coin_wav_load(path, &coin_sample);
 
-    no_music = env_flag_on("SKYVOLTA_NO_MUSIC");
+    no_music = env_on("SKYVOLTA_NO_MUSIC", true);
 
     chip_release();
-    bool chip = !env_flag_on("SKYVOLTA_NO_CHIP") && rom_dir && wave_roms_load(rom_dir);
+    bool chip = !env_on("SKYVOLTA_NO_CHIP", true) && rom_dir && wave_roms_load(rom_dir);
     if (chip) {
         q904_init(&q904, wave_image, int32_t(WAVE_ROM_IMAGE_SIZE));
         chip_present.store(true);
