@@ -1,6 +1,8 @@
 // Reading the renderer's input files: the palette captured from a running board and the
 // per-frame side files of a frame dump (sprite, character, palette and fog RAM).
 #pragma once
+#include "board/byte_order.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -25,11 +27,3 @@ bool side_file_load_shared(const char* path, size_t n, const uint8_t* shared, co
 
 // Frees what side_file_load_shared handed out when it is owned.
 void side_file_release(const uint8_t* data, int owned);
-
-inline uint16_t load_be16(const uint8_t* p) {
-    return uint16_t(p[0] << 8 | p[1]);
-}
-
-inline uint32_t load_be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}

@@ -21,10 +21,6 @@ void collect(const quad_record* q, void* data) {
     static_cast<std::vector<quad_record>*>(data)->push_back(*q);
 }
 
-int32_t sext24(uint32_t w) {
-    return int32_t((w & 0xFFFFFF) ^ 0x800000) - 0x800000;
-}
-
 // Camera with rotation m (column-major, view x = m0 x + m3 y + m6 z), translation t.
 geo_camera_record camera(const int32_t m[9], int32_t tx, int32_t ty, int32_t tz, int32_t focal, int32_t shift) {
     geo_camera_record c;
@@ -129,7 +125,7 @@ TEST_F(QuadGeometryTest, CubeShowsItsThreeFacingFacesWithinASixteenthPixel) {
         EXPECT_EQ(q.behind, 0u);
         for (int k = 0; k < 4; k++) {
             double p[3], v[3];
-            for (int j = 0; j < 3; j++) p[j] = sext24(rom[chunk + 1 + 24 * face + 12 + 3 * k + j]);
+            for (int j = 0; j < 3; j++) p[j] = point_sign_extend24(rom[chunk + 1 + 24 * face + 12 + 3 * k + j]);
             for (int i = 0; i < 3; i++) v[i] = r[i][0] * p[0] + r[i][1] * p[1] + r[i][2] * p[2];
             v[2] += tz;
             double scale = focal * 16.0 / (1 << shift) / v[2];

@@ -1,6 +1,7 @@
 // Sound start-up, the per-frame run, the coin WAV loader and the WAV dump.
 #include "sound/sound_system.h"
 
+#include "board/byte_order.h"
 #include "sound/audio_output.h"
 #include "sound/chip_ring.h"
 #include "sound/coin_wav.h"
@@ -25,10 +26,6 @@ void put16(std::vector<uint8_t>& v, size_t at, uint32_t x) {
 void put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
     put16(v, at, x);
     put16(v, at + 2, x >> 16);
-}
-
-uint32_t get32(const std::vector<uint8_t>& v, size_t at) {
-    return uint32_t(v[at]) | uint32_t(v[at + 1]) << 8 | uint32_t(v[at + 2]) << 16 | uint32_t(v[at + 3]) << 24;
 }
 
 // A plain 44-byte-header WAV holding `samples` 16-bit values.
@@ -240,10 +237,10 @@ std::vector<int16_t> read_dump(const std::string& path) {
     if (f.size() < 44) return {};
     EXPECT_EQ(memcmp(f.data(), "RIFF", 4), 0);
     EXPECT_EQ(memcmp(f.data() + 8, "WAVEfmt ", 8), 0);
-    EXPECT_EQ(get32(f, 24), 44100u);
-    EXPECT_EQ(get32(f, 28), 44100u * 4);
-    EXPECT_EQ(get32(f, 4), f.size() - 8);
-    EXPECT_EQ(get32(f, 40), f.size() - 44);
+    EXPECT_EQ(load_le32(&f[24]), 44100u);
+    EXPECT_EQ(load_le32(&f[28]), 44100u * 4);
+    EXPECT_EQ(load_le32(&f[4]), f.size() - 8);
+    EXPECT_EQ(load_le32(&f[40]), f.size() - 44);
     std::vector<int16_t> s((f.size() - 44) / 2);
     for (size_t i = 0; i < s.size(); i++) s[i] = int16_t(f[44 + 2 * i] | f[45 + 2 * i] << 8);
     return s;
