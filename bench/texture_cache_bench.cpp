@@ -51,15 +51,22 @@ bool gl_ready() {
     return ready == 1;
 }
 
-// A miss through the whole cache: key, probe, atlas place and bake into the page shadow.
-void cache_miss_per_texel(benchmark::State& state) {
+// GL, the synthetic images and an empty cache in transparency mode 1; false (the
+// benchmark skipped) without GL.
+bool cache_ready(benchmark::State& state) {
     if (!gl_ready()) {
         state.SkipWithError("no GL");
-        return;
+        return false;
     }
     images_fill();
     tex_cache_reset();
     tex_transparency_mode = 1;
+    return true;
+}
+
+// A miss through the whole cache: key, probe, atlas place and bake into the page shadow.
+void cache_miss_per_texel(benchmark::State& state) {
+    if (!cache_ready(state)) return;
     int i = 0;
     for (auto _ : state) {
         tex_request req{(i % 256) * 16, (i / 256 % 256) * 16, 64, 64, (i / 65536) & 15, 3, 0};
@@ -71,13 +78,7 @@ void cache_miss_per_texel(benchmark::State& state) {
 BENCHMARK(cache_miss_per_texel);
 
 void fetch_per_hit(benchmark::State& state) {
-    if (!gl_ready()) {
-        state.SkipWithError("no GL");
-        return;
-    }
-    images_fill();
-    tex_cache_reset();
-    tex_transparency_mode = 1;
+    if (!cache_ready(state)) return;
     const int keys = 4096;
     for (int i = 0; i < keys; ++i)
         texture_fetch((i % 64) * 16, (i / 64) * 16, 32, 32, 0, 3, 0, nullptr, nullptr, nullptr, nullptr);
