@@ -8,11 +8,11 @@
 // thread's CPU time inside GL calls (Mesa validates state, transforms vertices and
 // copies uploads on the calling thread; it rasterises on its own threads, which
 // finish_wall_ms shows: the glFinish after the frame). The goal is frame_ms under 4.
+#include "base/run_flags.h"
 #include "board/palette_mixer.h"
 #include "board/sprite_records.h"
 #include "board/text_print.h"
 #include "render/cz_fog.h"
-#include "host/host_state.h"
 #include "render/frame_render.h"
 #include "render/quad_sink.h"
 #include "tests/render/frame_scene.h"

@@ -3,9 +3,9 @@
 // and pct_of_frame.
 #include "board/board_memory.h"
 #include "board/dspram.h"
-#include "board/frame_step.h"
-#include "board/game_init.h"
 #include "board/scores_file.h"
+#include "game/flow/frame_step.h"
+#include "game/flow/game_init.h"
 #include "tests/support/synth_rom.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 // Quads per second through transform, back-face test, near clip, guard band and
 // projection: the synthetic cube, ground, lit and depth models under a turning camera.
-#include "host/rom_loader.h"
+#include "base/rom_files.h"
 #include "render/model_walk.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/synth_rom_tables.h"

@@ -1,10 +1,10 @@
 #include "board/display_list.h"
 
+#include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/wram.h"
-#include "host/host_state.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,9 +2,9 @@
 // angle, the ROM curve evaluator and the linear map, with the division-trap report.
 #include "board/fixed_math.h"
 
+#include "base/run_flags.h"
 #include "board/bus.h"
 #include "board/wram.h"
-#include "host/host_state.h"
 
 #include <cstdio>
 

@@ -3,8 +3,8 @@
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/dspram.h"
+#include "board/palette_marks.h"
 #include "board/wram.h"
-#include "render/palette_source.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #include "board/scores_file.h"
 
-#include "board/byte_order.h"
+#include "base/byte_order.h"
+#include "base/run_flags.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "host/host_state.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,12 +1,12 @@
 #include "board/text_print.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/eeprom_settings.h"
 #include "board/palette_mixer.h"
 #include "board/text_hex_label.h"
 #include "board/wram.h"
-#include "host/env_switch.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "board/wram.h"
 
-#include "board/byte_order.h"
-#include "host/host_state.h"
+#include "base/byte_order.h"
+#include "base/run_flags.h"
 
 #include <cstdlib>
 #include <cstring>

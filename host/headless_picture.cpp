@@ -1,7 +1,7 @@
 #include "host/headless_picture.h"
 
+#include "base/run_flags.h"
 #include "board/board_memory.h"
-#include "host/host_state.h"
 #include "render/cz_fog.h"
 #include "render/wide_margins.h"
 

@@ -1,6 +1,6 @@
 #include "host/png_file.h"
 
-#include "board/byte_order.h"
+#include "base/byte_order.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,8 @@
 #include "host/rom_loader.h"
 
+#include "base/byte_order.h"
+#include "base/rom_files.h"
 #include "board/board_memory.h"
-#include "board/byte_order.h"
 #include "host/rom_set.h"
 #include "render/graphics_rom.h"
 
@@ -9,11 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/mman.h>
-
-const uint32_t* point_rom = nullptr;
-uint32_t point_rom_count = 0;
-const uint8_t* sprite_rom = nullptr;
-uint32_t sprite_rom_size = 0;
 
 namespace {
 
@@ -99,33 +95,6 @@ bool sprite_rom_load(const char* dir) {
 }
 
 }  // namespace
-
-long rom_read_upto(const char* dir, const char* name, void* buf, size_t len) {
-    char path[512];
-    snprintf(path, sizeof path, "%s/%s", dir, name);
-    FILE* f = fopen(path, "rb");
-    if (!f) {
-        fprintf(stderr, "  Cannot open: %s\n", path);
-        return -1;
-    }
-    size_t got = fread(buf, 1, len, f);
-    fclose(f);
-    return long(got);
-}
-
-void rom_short_read_report(const char* dir, const char* name, size_t got, size_t want) {
-    fprintf(stderr, "  Short read: %s/%s (%zu/%zu)\n", dir, name, got, want);
-}
-
-bool rom_read_at(const char* dir, const char* name, void* buf, size_t offset, size_t len) {
-    long got = rom_read_upto(dir, name, static_cast<uint8_t*>(buf) + offset, len);
-    if (got < 0) return false;
-    if (size_t(got) < len) {
-        rom_short_read_report(dir, name, size_t(got), len);
-        return false;
-    }
-    return true;
-}
 
 bool load_roms(const char* dir) {
     printf("Loading ROMs from: %s\n", dir);

@@ -1,6 +1,6 @@
 #include "host/rom_set.h"
 
-#include "board/byte_order.h"
+#include "base/byte_order.h"
 
 #include <cerrno>
 #include <cstdio>

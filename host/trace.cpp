@@ -1,5 +1,6 @@
 #include "host/trace.h"
 
+#include "base/host_hooks.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 
@@ -52,6 +53,7 @@ bool trace_open(const char* dir, uint32_t max_frame) {
     trace.enabled = true;
     trace.max_frame = max_frame;
     trace.written = 0;
+    frame_trace_hook = trace_write_frame;
     printf("[TRACE] L3 trace -> %s (max fc %u)\n", trace.dir, max_frame);
     return true;
 }

@@ -1,6 +1,6 @@
 #include "host/window.h"
 
-#include "host/host_state.h"
+#include "base/run_flags.h"
 #include "render/wide_margins.h"
 
 #include <SDL_opengl.h>

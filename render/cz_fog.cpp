@@ -1,7 +1,7 @@
 #include "render/cz_fog.h"
 
+#include "base/run_flags.h"
 #include "board/board_memory.h"
-#include "host/host_state.h"
 #include "render/side_files.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "render/dl_walker.h"
 
+#include "base/rom_files.h"
+#include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/wram.h"
-#include "host/host_state.h"
-#include "host/rom_loader.h"
 #include "render/model_placement.h"
 #include "render/renderer_switches.h"
 #include "render/rotation_math.h"

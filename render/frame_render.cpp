@@ -3,10 +3,10 @@
 // priority, then the menu's highlights, the fade and the text layer.
 #include "render/frame_render.h"
 
+#include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
 #include "board/text_print.h"
-#include "host/host_state.h"
 #include "render/cz_fog.h"
 #include "render/dl_walker.h"
 #include "render/model_placement.h"

@@ -1,6 +1,6 @@
 #include "render/graphics_rom.h"
 
-#include "host/rom_loader.h"
+#include "base/rom_files.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,10 +28,6 @@ uint32_t tile_attr(uint32_t e) {
 }
 }  // namespace
 
-bool rom_file_read(const char* dir, const char* name, void* buf, size_t len) {
-    return rom_read_at(dir, name, buf, 0, len);
-}
-
 bool rom_file_read_2mb(const char* dir, const char* name, void* buf) {
     long got = rom_read_upto(dir, name, buf, TILE_NUMBERS_SIZE);
     if (got < 0) return false;
@@ -49,11 +45,11 @@ int texture_rom_load(const char* dir, const char* const cg_names[8], const char*
     if (!texture_tilemap) texture_tilemap = static_cast<uint8_t*>(calloc(TEXTURE_TILEMAP_SIZE, 1));
     if (!texture_rom || !texture_tilemap) return 0;
     for (int i = 0; i < 8; i++) {
-        if (cg_names[i] && !rom_file_read(dir, cg_names[i], texture_rom + i * CG_FILE_SIZE, CG_FILE_SIZE))
+        if (cg_names[i] && !rom_read_at(dir, cg_names[i], texture_rom, i * CG_FILE_SIZE, CG_FILE_SIZE))
             return 0;
     }
     if (!rom_file_read_2mb(dir, tile_name, texture_tilemap)) return 0;
-    return rom_file_read(dir, attr_name, texture_tilemap + TILE_NUMBERS_SIZE, TILE_ATTRS_SIZE) ? 1 : 0;
+    return rom_read_at(dir, attr_name, texture_tilemap, TILE_NUMBERS_SIZE, TILE_ATTRS_SIZE) ? 1 : 0;
 }
 
 namespace {

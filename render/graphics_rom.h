@@ -15,9 +15,6 @@ extern uint8_t* texture_tilemap;
 int texture_rom_load(const char* dir, const char* const cg_names[8], const char* tile_name,
                      const char* attr_name);
 
-// Reads "dir/name" into buf; succeeds only when exactly len bytes were read.
-bool rom_file_read(const char* dir, const char* name, void* buf, size_t len);
-
 // Reads up to 2 MB; succeeds on a nonzero multiple of 512 KB and zero-fills the rest.
 bool rom_file_read_2mb(const char* dir, const char* name, void* buf);
 

@@ -1,10 +1,10 @@
 #include "render/layer2d.h"
 
+#include "base/rom_files.h"
+#include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/sprite_records.h"
 #include "board/wram.h"
-#include "host/host_state.h"
-#include "host/rom_loader.h"
 #include "render/palette_source.h"
 #include "render/screen_quads.h"
 #include "render/side_files.h"

@@ -1,9 +1,9 @@
 #include "render/model_placement.h"
 
+#include "base/rom_files.h"
+#include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/wram.h"
-#include "host/host_state.h"
-#include "host/rom_loader.h"
 #include "render/dl_walker.h"
 #include "render/model_walk.h"
 #include "render/quad_sink.h"

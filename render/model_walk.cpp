@@ -1,6 +1,6 @@
 #include "render/model_walk.h"
 
-#include "host/rom_loader.h"
+#include "base/rom_files.h"
 #include "render/point_words.h"
 
 #include <cstdio>

@@ -8,7 +8,6 @@
 
 uint8_t palette_3d[PALETTE_BYTES];
 bool palette_3d_ready = false;
-uint8_t palette_written[PALETTE_ENTRIES];
 
 namespace {
 
@@ -20,8 +19,6 @@ constexpr uint32_t OVERRIDE_MAX_GROUPS = 12;     // 116 + 12 = 128: never past t
 
 uint8_t composed[PALETTE_BYTES];
 bool composed_base_ready = false;  // unmarked entries of `composed` hold palette_3d
-uint16_t written_list[PALETTE_ENTRIES];
-uint32_t written_count = 0;
 
 void static_palette_build() {
     memset(palette_3d, 0, 3 * 256);
@@ -53,12 +50,6 @@ void palette_source_init(const char* rom_dir) {
     palette_3d_ready = true;
 }
 
-void palette_entry_mark_written(uint32_t entry) {
-    if (entry >= PALETTE_ENTRIES || palette_written[entry]) return;
-    palette_written[entry] = 1;
-    written_list[written_count++] = uint16_t(entry);
-}
-
 const uint8_t* palette_compose() {
     if (!palette_3d_ready) return nullptr;
     if (!composed_base_ready) {
@@ -70,8 +61,8 @@ const uint8_t* palette_compose() {
         composed_base_ready = true;
     }
     // A mark is never cleared, so only the marked entries can differ from last time.
-    for (uint32_t i = 0; i < written_count; i++) {
-        uint32_t e = written_list[i];
+    for (uint32_t i = 0; i < palette_written_count; i++) {
+        uint32_t e = palette_written_list[i];
         composed[e] = palette_ram[e];
         composed[PALETTE_ENTRIES + e] = palette_ram[PALETTE_ENTRIES + e];
         composed[2 * PALETTE_ENTRIES + e] = palette_ram[2 * PALETTE_ENTRIES + e];

@@ -2,24 +2,19 @@
 // static colours (or a palette captured from a running board), and the composed palette
 // of the sprite and text layers, which takes every entry the game wrote from palette RAM.
 #pragma once
+#include "board/palette_marks.h"
+
 #include <cstdint>
 
-constexpr uint32_t PALETTE_ENTRIES = 0x8000;
 constexpr uint32_t PALETTE_BYTES = 3 * PALETTE_ENTRIES;
 
 // 0x8000 entries of R, G, B, entry after entry; valid once palette_3d_ready is set.
 extern uint8_t palette_3d[PALETTE_BYTES];
 extern bool palette_3d_ready;
 
-// One mark per entry: 1 once the game has written it while running (never cleared).
-extern uint8_t palette_written[PALETTE_ENTRIES];
-
 // Fills palette_3d from "<rom_dir>/palette_runtime.bin" when that holds a whole
 // palette, else from the program ROM image. Called once after the ROMs are loaded.
 void palette_source_init(const char* rom_dir);
-
-// Marks an entry as written by the game; indices above 0x7FFF are ignored.
-void palette_entry_mark_written(uint32_t entry);
 
 // The composed palette as three planes of 0x8000 bytes (R, G, B, the layout of
 // palette_ram), rebuilt on every call so that it follows palette RAM; null until

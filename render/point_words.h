@@ -1,7 +1,7 @@
 // Word reads of the model data: the point ROM, and beyond it an optional point-RAM
 // source. Words are 24 bits, read sign-extended from bit 23.
 #pragma once
-#include "host/rom_loader.h"
+#include "base/rom_files.h"
 
 #include <cstdint>
 

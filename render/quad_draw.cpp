@@ -3,7 +3,7 @@
 // in a second blended pass.
 #include "render/quad_draw.h"
 
-#include "host/env_switch.h"
+#include "base/env_switch.h"
 #include "render/cz_fog.h"
 #include "render/palette_source.h"
 #include "render/quad_batch.h"

@@ -1,6 +1,6 @@
 #include "render/renderer_switches.h"
 
-#include "host/env_switch.h"
+#include "base/env_switch.h"
 #include "render/dl_walker.h"
 #include "render/pick_lists.h"
 

@@ -1,7 +1,7 @@
 // Reading the renderer's input files: the palette captured from a running board and the
 // per-frame side files of a frame dump (sprite, character, palette and fog RAM).
 #pragma once
-#include "board/byte_order.h"
+#include "base/byte_order.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "render/sprite_layer.h"
 
+#include "base/rom_files.h"
 #include "board/board_memory.h"
-#include "host/rom_loader.h"
 #include "render/change_key.h"
 #include "render/palette_source.h"
 #include "render/side_files.h"

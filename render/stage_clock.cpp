@@ -1,6 +1,6 @@
 #include "render/stage_clock.h"
 
-#include "host/host_state.h"
+#include "base/run_flags.h"
 
 #include <ctime>
 

@@ -1,7 +1,7 @@
 #include "render/texture_cache.h"
 
-#include "host/env_switch.h"
-#include "host/host_state.h"
+#include "base/env_switch.h"
+#include "base/run_flags.h"
 #include "render/palette_source.h"
 #include "render/stage_clock.h"
 #include "render/texture_atlas.h"

@@ -1,8 +1,8 @@
 // The per-quad fetch: a per-frame budget of baked texels keeps a frame from stalling on
 // new textures. Over budget, a large texture shows another resolution tier's bake, or
 // a 32-texel version, and its real bake waits for a later frame.
+#include "base/env_switch.h"
 #include "render/quad_geometry.h"
-#include "host/env_switch.h"
 #include "render/texture_cache.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "sound/coin_wav.h"
 
-#include "board/byte_order.h"
+#include "base/byte_order.h"
 
 #include <cstdio>
 #include <cstdlib>

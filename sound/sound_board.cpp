@@ -1,8 +1,8 @@
 // The sound board: memory map, driver loading and the per-frame run of the sound CPU.
 #include "sound/sound_board.h"
 
+#include "base/rom_files.h"
 #include "board/board_memory.h"
-#include "host/rom_loader.h"
 #include "sound/chip_ring.h"
 #include "sound/snd_translated.h"
 #include "sound/sound_cpu_run.h"

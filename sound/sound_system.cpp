@@ -1,8 +1,8 @@
 #include "sound/sound_system.h"
 
-#include "board/byte_order.h"
-#include "host/env_switch.h"
-#include "host/rom_loader.h"
+#include "base/byte_order.h"
+#include "base/env_switch.h"
+#include "base/rom_files.h"
 #include "sound/audio_output.h"
 #include "sound/chip_ring.h"
 #include "sound/coin_wav.h"

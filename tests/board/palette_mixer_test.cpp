@@ -3,9 +3,9 @@
 
 #include "board/bus.h"
 #include "board/dspram.h"
+#include "board/palette_marks.h"
 #include "board/video_setup.h"
 #include "board/wram.h"
-#include "render/palette_source.h"
 #include "tests/board/board_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

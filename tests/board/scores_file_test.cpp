@@ -1,8 +1,8 @@
 #include "board/scores_file.h"
 
+#include "base/run_flags.h"
 #include "board/rankings.h"
 #include "board/wram_cell.h"
-#include "host/host_state.h"
 #include "tests/board/board_fixture.h"
 #include "tests/support/test_files.h"
 

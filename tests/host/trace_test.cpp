@@ -1,8 +1,8 @@
 // The trace directory written by the frame step.
 #include "board/board_memory.h"
-#include "board/frame_step.h"
-#include "board/game_init.h"
 #include "board/scores_file.h"
+#include "game/flow/frame_step.h"
+#include "game/flow/game_init.h"
 #include "host/trace.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/test_files.h"

@@ -1,11 +1,11 @@
 // End to end: a display list written by the board's packet writers is walked, placed
 // and expanded into the frame's quad list; each model's quads equal those of the same
 // model expanded under a camera record built by hand.
+#include "base/rom_files.h"
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/wram.h"
-#include "host/rom_loader.h"
 #include "render/dl_walker.h"
 #include "render/model_placement.h"
 #include "render/model_walk.h"

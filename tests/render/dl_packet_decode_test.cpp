@@ -1,7 +1,7 @@
 // Replay of a display-list packet sequence over the synthetic cube.
 #include "render/dl_packet_decode.h"
 
-#include "host/rom_loader.h"
+#include "base/rom_files.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/synth_rom_tables.h"
 

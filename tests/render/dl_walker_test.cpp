@@ -3,9 +3,9 @@
 // placement target and compared with values worked out by hand.
 #include "render/dl_walker.h"
 
+#include "base/rom_files.h"
 #include "board/board_memory.h"
 #include "board/wram.h"
-#include "host/rom_loader.h"
 #include "render/model_placement.h"
 #include "render/renderer_switches.h"
 

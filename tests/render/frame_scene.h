@@ -2,11 +2,11 @@
 // textures, palette and sprite tiles in the renderer's images, a display list, sprites,
 // text and mixer state written by the board's own writers, and the picture read back.
 #pragma once
+#include "base/rom_files.h"
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/wram.h"
-#include "host/rom_loader.h"
 #include "render/graphics_rom.h"
 #include "render/model_placement.h"
 #include "render/palette_source.h"

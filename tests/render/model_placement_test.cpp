@@ -3,10 +3,10 @@
 // the pause orbit and the live quad sink, over the synthetic models.
 #include "render/model_placement.h"
 
+#include "base/rom_files.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
 #include "board/wram.h"
-#include "host/rom_loader.h"
 #include "render/dl_walker.h"
 #include "render/quad_sink.h"
 #include "render/renderer_switches.h"

@@ -2,7 +2,7 @@
 // last-record flag, the point-RAM model and the guard against leaving the image.
 #include "render/model_walk.h"
 
-#include "host/rom_loader.h"
+#include "base/rom_files.h"
 #include "render/point_words.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // and projection, on the synthetic models and on hand-made quads.
 #include "render/quad_geometry.h"
 
-#include "host/rom_loader.h"
+#include "base/rom_files.h"
 #include "render/model_walk.h"
 #include "render/point_words.h"
 #include "tests/support/synth_rom.h"

@@ -1,7 +1,7 @@
 #include "render/sprite_layer.h"
 
+#include "base/rom_files.h"
 #include "board/board_memory.h"
-#include "host/rom_loader.h"
 #include "render/palette_source.h"
 #include "tests/support/test_files.h"
 

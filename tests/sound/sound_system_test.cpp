@@ -1,7 +1,7 @@
 // Sound start-up, the per-frame run, the coin WAV loader and the WAV dump.
 #include "sound/sound_system.h"
 
-#include "board/byte_order.h"
+#include "base/byte_order.h"
 #include "sound/audio_output.h"
 #include "sound/chip_ring.h"
 #include "sound/coin_wav.h"

@@ -1,6 +1,6 @@
 #include "tests/support/png_compare.h"
 
-#include "board/byte_order.h"
+#include "base/byte_order.h"
 #include "host/png_file.h"
 #include "tests/support/test_files.h"
 

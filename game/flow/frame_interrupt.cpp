@@ -1,11 +1,11 @@
-#include "board/frame_interrupt.h"
+#include "game/flow/frame_interrupt.h"
 
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/fixed_math.h"
-#include "board/game_init.h"
+#include "game/flow/game_init.h"
 #include "game/modes/service_mode.h"
 
 namespace {

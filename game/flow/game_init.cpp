@@ -1,5 +1,6 @@
-#include "board/game_init.h"
+#include "game/flow/game_init.h"
 
+#include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/boot_font.h"
 #include "board/bus.h"
@@ -11,7 +12,6 @@
 #include "board/video_setup.h"
 #include "board/wram.h"
 #include "game/modes/tile_block_list.h"
-#include "host/host_state.h"
 
 #include <algorithm>
 #include <cstdio>

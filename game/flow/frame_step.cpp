@@ -1,23 +1,23 @@
-#include "board/frame_step.h"
+#include "game/flow/frame_step.h"
 
+#include "base/env_switch.h"
+#include "base/host_hooks.h"
+#include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/eeprom_settings.h"
-#include "board/frame_interrupt.h"
-#include "board/game_init.h"
-#include "board/game_state_dispatch.h"
 #include "board/inputs.h"
 #include "board/palette_mixer.h"
 #include "board/sprite_records.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "dsp/master.h"
+#include "game/flow/frame_interrupt.h"
+#include "game/flow/game_init.h"
+#include "game/flow/game_state_dispatch.h"
 #include "game/world/camera.h"
-#include "host/env_switch.h"
-#include "host/host_state.h"
-#include "host/trace.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -166,7 +166,7 @@ void game_frame() {
 
     uint32_t tick = byte_long(W_FRAME_TICK) + 1;
     byte_long_set(W_FRAME_TICK, tick);
-    trace_write_frame(tick);
+    frame_trace_hook(tick);
     wram_bytes[W_DL_BUFFER_INDEX + 3] ^= 1;  // only reaches the slot under SKYVOLTA_BUF_LEGACY
     wram_import();
 

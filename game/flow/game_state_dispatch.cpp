@@ -1,4 +1,4 @@
-#include "board/game_state_dispatch.h"
+#include "game/flow/game_state_dispatch.h"
 
 #include "game/modes/attract_sequencer.h"
 #include "game/modes/service_mode.h"

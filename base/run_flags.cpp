@@ -1,6 +1,6 @@
-#include "host/host_state.h"
+#include "base/run_flags.h"
 
-#include "host/env_switch.h"
+#include "base/env_switch.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -1,0 +1,7 @@
+#include "base/host_hooks.h"
+
+namespace {
+void no_frame_trace(uint32_t) {}
+}  // namespace
+
+void (*frame_trace_hook)(uint32_t frame_tick) = no_frame_trace;

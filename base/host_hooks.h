@@ -1,0 +1,9 @@
+// Hooks through which the game program reaches services of the host above it. Each is
+// a function pointer with a do-nothing default; the host fills it when the service
+// starts (a trace being opened, a replay loaded), so no layer below host/ includes a
+// host header.
+#pragma once
+#include <cstdint>
+
+// After each frame tick (W 0x0C98) is counted: the trace directory's per-frame write.
+extern void (*frame_trace_hook)(uint32_t frame_tick);
