@@ -138,6 +138,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "SDL_GL_CreateContext failed: %s\n", SDL_GetError());
         return 1;
     }
+    gl_driver_libraries_pin();
     if (!headless) pacing_init(window);
     if (!gl_driver_check(window)) return 1;
 

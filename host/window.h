@@ -16,3 +16,9 @@ window_size windowed_size(const SDL_Rect* usable, const char* window_env);
 // Prints the GL strings; warns about a software renderer; false (after a message box)
 // for the basic "GDI Generic" driver, which ends the program.
 bool gl_driver_check(SDL_Window* window);
+
+// In sanitizer builds, keeps every shared library loaded now (the GL driver's, which the
+// context just brought in) loaded until exit: SDL_Quit would unload them, and
+// LeakSanitizer would then report their live allocations as leaks it cannot name. Other
+// builds do nothing.
+void gl_driver_libraries_pin();

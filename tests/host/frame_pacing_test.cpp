@@ -62,6 +62,17 @@ TEST_F(PacingTest, TimerKeepsTheAbsoluteGameRate) {
     EXPECT_EQ(m.presents, 600);
 }
 
+// A real sleep wakes a millisecond or more late: the timer sleeps only to 1.5 ms before
+// the deadline and spins the rest, so no frame ends late.
+TEST_F(PacingTest, OversleepingTimerStillEndsEachFrameAtItsDeadline) {
+    pacing_io.delay_ms = [](uint32_t ms) { m.t += uint64_t(ms) * 1000000 + 1200000; };
+    pacing_setup(0, -1, false, false);
+    for (int i = 0; i < 120; i++) {
+        run(1);
+        ASSERT_LT(m.t - pacing.game_clock, 100000u) << "frame " << i;
+    }
+}
+
 TEST_F(PacingTest, LateFramesCatchUpAndLongStallsReanchor) {
     pacing_setup(0, -1, false, false);
     uint64_t start = pacing.game_clock;

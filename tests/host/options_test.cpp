@@ -97,6 +97,7 @@ TEST(Options, ParseLeftToRight) {
         {"--screenshot ends parsing", {"--screenshot"}, [](const command_line& c) { EXPECT_TRUE(c.screenshot); }},
         {"--autostart 7 leaves course 0", {"--autostart", "7"}, [](const command_line& c) { EXPECT_EQ(c.autostart_course, 0); }},
         {"--autostart 2", {"--autostart", "2"}, [](const command_line& c) { EXPECT_EQ(c.autostart_course, 2); }},
+        {"--autostart 3, the last course", {"--autostart", "3"}, [](const command_line& c) { EXPECT_EQ(c.autostart_course, 3); }},
         {"--autostart then an option", {"--autostart", "--noaudio", "r"}, [](const command_line& c) {
              EXPECT_EQ(c.autostart_course, 0);
              EXPECT_TRUE(c.no_audio);

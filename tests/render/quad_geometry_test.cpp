@@ -150,6 +150,42 @@ TEST_F(QuadGeometryTest, CubeShowsItsThreeFacingFacesWithinASixteenthPixel) {
         for (const quad_record& f : quads) EXPECT_NE(q.colour, f.colour);
 }
 
+// A quad faces away only when both of its triangles do: a quad with a repeated corner (a
+// triangle, one determinant 0) or a twisted one (determinants of opposite signs) is
+// drawn, in the normal and the mirrored view alike.
+TEST_F(QuadGeometryTest, OnlyAQuadWhoseTrianglesBothFaceAwayIsCulled) {
+    // Corners in the plane z = 100 in front of an identity camera; a-b-c-d winds so that
+    // the quad faces the viewer. Attribute bit 5 asks for the test.
+    constexpr uint32_t CULL_BACK_FACES = 0x20;
+    constexpr int32_t A[3] = {-100, -100, 100}, B[3] = {100, -100, 100}, C[3] = {100, 100, 100},
+                      D[3] = {-100, 100, 100};
+    struct row {
+        const char* name;
+        const int32_t* corner[4];
+        int cull_sense;
+        bool drawn;
+    } rows[] = {
+        {"facing", {A, B, C, D}, 0, true},
+        {"facing away", {D, C, B, A}, 0, false},
+        {"facing, mirrored view", {A, B, C, D}, 1, false},
+        {"facing away, mirrored view", {D, C, B, A}, 1, true},
+        {"triangle facing", {A, A, C, D}, 0, true},
+        {"triangle facing away, mirrored view", {D, C, A, A}, 1, true},
+        {"twisted", {A, B, D, C}, 0, true},
+        {"twisted, mirrored view", {A, B, D, C}, 1, true},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        geo_camera_record cam = identity_camera(0);
+        cam.cull_sense = r.cull_sense;
+        geo_camera_set(&cam);
+        int32_t corners[12];
+        for (int k = 0; k < 4; k++) memcpy(corners + 3 * k, r.corner[k], 3 * sizeof(int32_t));
+        use_quad(corners);
+        EXPECT_EQ(emit_quad(CULL_BACK_FACES).size(), r.drawn ? 1u : 0u);
+    }
+}
+
 TEST_F(QuadGeometryTest, QuadWhollyBehindCountsAsBehind) {
     int32_t m[9];
     double r[3][3];
