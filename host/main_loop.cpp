@@ -72,15 +72,6 @@ void events_poll() {
     }
 }
 
-void game_step() {
-    if (paused) return;
-    sprite_call_list_reset();
-    tdb_list_clear();
-    double start = monotonic_seconds();
-    game_frame();
-    game_seconds += monotonic_seconds() - start;
-}
-
 // The background colour of the mixer; a dark blue while the first frames have none.
 void clear_colour_set() {
     const uint8_t* bg = mixer_registers + MIX_BACKGROUND;
@@ -107,19 +98,6 @@ void target_prepare(SDL_Window* window) {
         vw = int(h * DEFAULT_ASPECT + 0.5);
     }
     glViewport((w - vw) / 2, (h - vh) / 2, vw, vh);
-}
-
-void scene_draw() {
-    if (!getenv("SKYVOLTA_NO_3D")) {
-        double start = monotonic_seconds();
-        render_frame_3d();
-        render_seconds += monotonic_seconds() - start;
-    }
-    // The simpler 2D path when the renderer did not take this frame's 2D input.
-    if (!live_feed_active() || getenv("SKYVOLTA_FORCE_2D")) {
-        if (!getenv("SKYVOLTA_NO_2D")) layer2d_draw();
-        fade_quad_draw();
-    }
 }
 
 // SKYVOLTA_EXIT_AT=N: iteration times after frame SKYVOLTA_FPS_FROM, a summary line
@@ -168,13 +146,16 @@ void exit_statistics_tick() {
 void iteration(SDL_Window* window, const command_line* cl) {
     if (!headless) events_poll();
     frame_due = 1;
-    game_step();
+    frame_game_step();
     audio_frame();
     if (host_frame == 5) palette_dump_write();
     if (!headless) target_prepare(window);
-    if (headless) clear_colour_set();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    scene_draw();
+    if (headless)
+        frame_headless_draw();
+    else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        frame_scene_draw();
+    }
     if (!headless) render_target_present(window, false);
     if (headless)
         glFinish();
@@ -193,6 +174,34 @@ void iteration(SDL_Window* window, const command_line* cl) {
 }
 
 }  // namespace
+
+void frame_game_step() {
+    if (paused) return;
+    sprite_call_list_reset();
+    tdb_list_clear();
+    double start = monotonic_seconds();
+    game_frame();
+    game_seconds += monotonic_seconds() - start;
+}
+
+void frame_scene_draw() {
+    if (!getenv("SKYVOLTA_NO_3D")) {
+        double start = monotonic_seconds();
+        render_frame_3d();
+        render_seconds += monotonic_seconds() - start;
+    }
+    // The simpler 2D path when the renderer did not take this frame's 2D input.
+    if (!live_feed_active() || getenv("SKYVOLTA_FORCE_2D")) {
+        if (!getenv("SKYVOLTA_NO_2D")) layer2d_draw();
+        fade_quad_draw();
+    }
+}
+
+void frame_headless_draw() {
+    clear_colour_set();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    frame_scene_draw();
+}
 
 void pacing_init(SDL_Window* window) {
     pacing_window = window;

@@ -15,3 +15,12 @@ void main_loop(SDL_Window* window, const command_line* cl);
 // Flips `paused` (source "P" or "Start") and prints the [POS] report.
 void pause_toggle(const char* source);
 void pause_report();
+
+// One game frame step as the loop runs it (unless paused): the host's per-frame sprite
+// call and block-draw lists cleared, then `game_frame`.
+void frame_game_step();
+// The 3D scene with the sprite and text layers, or the 2D fallback and fade when the
+// renderer did not take this frame's 2D input.
+void frame_scene_draw();
+// The headless picture: cleared to the mixer's background colour, then the scene.
+void frame_headless_draw();

@@ -1,0 +1,34 @@
+// The screen harness steps the game as the main loop does: after 30 frames of the
+// synthetic set it shows the boot screen, text and picture alike, and its picture is the
+// one the program's own headless screenshot writes.
+#include "tests/support/screen_harness.h"
+
+#include "tests/support/program_run.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ScreenHarness, BootScreenMatchesTheProgramsOwnScreenshot) {
+    screen_start();
+    screen_frames(30);
+    EXPECT_EQ(screen_text_row(2).substr(13, 9), "SKY VOLTA");
+    rgb_picture got = screen_picture();
+    ASSERT_EQ(got.width, 640);
+
+    std::string dir = temp_dir_make("harness");
+    std::string out;
+    ASSERT_EQ(run_in(dir, std::string(SYNTHROM_EXE) + " roms > /dev/null", &out), 0);
+    ASSERT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot s.ppm 30 roms", &out), 0) << out;
+    std::vector<uint8_t> ppm = file_read(dir + "/s.ppm");
+    ASSERT_EQ(ppm.size(), size_t(15 + 640 * 480 * 3));
+    rgb_picture want;
+    want.width = 640;
+    want.height = 480;
+    want.rgb.assign(ppm.begin() + 15, ppm.end());
+    EXPECT_EQ(picture_difference(got, want, 0), "");
+    temp_dir_remove(dir);
+}
+
+}  // namespace
