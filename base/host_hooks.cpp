@@ -2,6 +2,8 @@
 
 namespace {
 void no_frame_trace(uint32_t) {}
+void no_replay() {}
 }  // namespace
 
 void (*frame_trace_hook)(uint32_t frame_tick) = no_frame_trace;
+void (*replay_apply_attitude_hook)() = no_replay;
