@@ -48,6 +48,15 @@ protected:
              {W_COURSE_NUMBER, 1}});
     }
 
+    // Word w after one flight step from cruise at speed with w set to before.
+    int32_t one_step(int32_t speed, uint32_t w, int32_t before) {
+        fresh();
+        cruise(speed);
+        set({{w, before}});
+        player_flight_step();
+        return w_cell(w);
+    }
+
     void (*hook_default)() = replay_apply_attitude_hook;
 };
 
@@ -234,24 +243,12 @@ TEST_F(FlightTest, SlowHandlingFloorsTheTargetPitchAtMinus0x3000) {
     // Speed 105 lowers the target by 2882; the floor compares its low 16 bits and
     // replaces the whole long.
     const before_after rows[] = {{-0x2000, -0x2000 - 2882}, {-0x2500, -0x3000}, {0x10000 - 0x2500, -0x3000}};
-    for (const before_after& r : rows) {
-        fresh();
-        cruise(100);
-        set({{W_TARGET_PITCH, r.before}});
-        player_flight_step();
-        EXPECT_EQ(w_cell(W_TARGET_PITCH), r.after) << r.before;
-    }
+    for (const before_after& r : rows) EXPECT_EQ(one_step(100, W_TARGET_PITCH, r.before), r.after) << r.before;
 }
 
 TEST_F(FlightTest, WingPushDecaysWithoutContact) {
     const before_after rows[] = {{63, 0}, {-63, -62}, {64, 0}, {65, 64}, {4096, 4032}, {-4096, -4032}, {6000, 4032}};
-    for (const before_after& r : rows) {
-        fresh();
-        cruise(4000);
-        set({{W_WING_PUSH, r.before}});
-        player_flight_step();
-        EXPECT_EQ(w_cell(W_WING_PUSH), r.after) << r.before;
-    }
+    for (const before_after& r : rows) EXPECT_EQ(one_step(4000, W_WING_PUSH, r.before), r.after) << r.before;
 }
 
 TEST_F(FlightTest, WingContactsPushByHitAndRegionType) {
