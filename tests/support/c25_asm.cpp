@@ -76,7 +76,7 @@ constexpr struct {
     {"*", 0}, {"*-", 1}, {"*+", 2}, {"*BR0-", 4}, {"*0-", 5}, {"*0+", 6}, {"*BR0+", 7},
 };
 
-constexpr int max_operands = 8;
+constexpr int max_operands = 16;
 
 struct assembler {
     c25_program* p;
@@ -120,7 +120,7 @@ struct assembler {
     }
 
     bool ranged(const char* text, int32_t low, int32_t high, uint32_t* out) {
-        int32_t v;
+        int32_t v = 0;
         if (!value(text, &v)) return false;
         if (v < low || v > high) return fail("%s out of range %d..%d", text, low, high);
         *out = uint32_t(v);
@@ -136,7 +136,7 @@ struct assembler {
     // A data operand: direct (bits 6-0 of the address) or an indirect form.
     bool data_operand(const char* text, uint32_t* out) {
         if (text[0] != '*') {
-            int32_t v;
+            int32_t v = 0;
             if (!value(text, &v)) return false;
             *out = uint32_t(v) & 0x7F;
             return true;
@@ -277,12 +277,13 @@ void trim(char** text) {
     while (end > *text && isspace(uint8_t(end[-1]))) *--end = 0;
 }
 
-// Splits the operand text at commas into trimmed pieces.
+// Splits the operand text at commas into trimmed pieces; -1 for more than max_operands.
 int split_operands(char* text, char** ops) {
     trim(&text);
     if (!*text) return 0;
     int n = 0;
-    for (char* piece = text; piece && n < max_operands;) {
+    for (char* piece = text; piece;) {
+        if (n == max_operands) return -1;
         char* comma = strchr(piece, ',');
         if (comma) *comma = 0;
         trim(&piece);
@@ -316,17 +317,18 @@ bool assemble_line(assembler* a, char* text, uint32_t* at) {
     if (*rest) *rest++ = 0;
     char* ops[max_operands];
     int n = split_operands(rest, ops);
+    if (n < 0) return a->fail("more than %d operands", max_operands);
     uint16_t words[max_operands] = {};
     uint32_t length;
     if (strcasecmp(text, ".org") == 0) {
-        uint32_t address;
+        uint32_t address = 0;
         if (n != 1 || !a->ranged(ops[0], 0, 0xFFFF, &address)) return a->fail(".org takes one address");
         *at = address;
         return true;
     }
     if (strcasecmp(text, ".word") == 0) {
         for (int i = 0; i < n; i++) {
-            int32_t v;
+            int32_t v = 0;
             if (!a->value(ops[i], &v)) return false;
             words[i] = uint16_t(v);
         }
