@@ -59,6 +59,7 @@ inline uint32_t c25_dspram_read(c25_state* s, uint32_t index) {
     case C25_DSPRAM_LATCHED:
         s->dspram_latch = uint16_t(word >> 16);
         return word;
+    case C25_DSPRAM_NONE:
     default: return 0;
     }
 }
@@ -71,17 +72,27 @@ inline void c25_dspram_write(c25_state* s, uint32_t index, uint16_t v) {
         case C25_DSPRAM_LOW: word = (word & 0xFFFF0000u) | v; break;
         case C25_DSPRAM_HIGH: word = uint32_t(v) << 16 | (word & 0xFFFF); break;
         case C25_DSPRAM_LATCHED: word = uint32_t(s->dspram_latch) << 16 | v; break;
-        default: break;
+        case C25_DSPRAM_NONE:
+        default: break;  // the word keeps its value but is marked
         }
     }
     c25_mark(s, index);
+}
+
+// Program-memory words for table reads, block moves, table writes and the
+// data space's window onto them.
+inline uint16_t c25_prog_read(const c25_state* s, uint16_t address) {
+    return s->prog[address];
+}
+inline void c25_prog_write(c25_state* s, uint16_t address, uint16_t value) {
+    s->prog[address] = value;
 }
 
 // The data-space word at an address: 0..0xFFFF, except DSP RAM in modes 0 and 2, which
 // gives the whole 32-bit word (instructions take its low 16 bits).
 inline uint32_t c25_data_read(c25_state* s, uint16_t address) {
     if (address & C25_DATA_DSPRAM_WINDOW) return c25_dspram_read(s, address);
-    if (address & C25_DATA_PROGRAM_WINDOW) return s->prog[address];
+    if (address & C25_DATA_PROGRAM_WINDOW) return c25_prog_read(s, address);
     if (address == C25_DATA_TIM) return s->tim;
     if (address == C25_DATA_IMR) return s->imr;
     return s->data[address];
@@ -93,21 +104,13 @@ inline void c25_data_write(c25_state* s, uint16_t address, uint16_t value) {
         return;
     }
     if (address & C25_DATA_PROGRAM_WINDOW) {
-        s->prog[address] = value;
+        c25_prog_write(s, address, value);
         return;
     }
     if (address == C25_DATA_TIM) s->tim = value;
     if (address == C25_DATA_PRD) s->prd = value;
     if (address == C25_DATA_IMR) s->imr = value;
     s->data[address] = value;
-}
-
-// Program-memory words for table reads, block moves and table writes.
-inline uint16_t c25_prog_read(const c25_state* s, uint16_t address) {
-    return s->prog[address];
-}
-inline void c25_prog_write(c25_state* s, uint16_t address, uint16_t value) {
-    s->prog[address] = value;
 }
 
 // IN of port 0-15 (the DSP takes the low 16 bits) and OUT of a value. Ports outside
