@@ -1,7 +1,7 @@
 // Loading DSP program memory from raw big-endian word files.
 #include "dsp/c25.h"
 
-#include "board/byte_order.h"
+#include "base/byte_order.h"
 
 #include <cstdio>
 
