@@ -23,6 +23,7 @@
 #include "render/palette_source.h"
 #include "render/renderer_switches.h"
 #include "sound/audio_output.h"
+#include "sound/sound_diagnostics.h"
 #include "sound/sound_system.h"
 
 #include <SDL.h>
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
         }
     }
     host_env_switches_read();
+    sound_diag_switches_read();
     input_switches_read();
     pads_init();
     encoder_init(!headless);

@@ -48,7 +48,9 @@ bool coin_wav_load(const char* path, sample_record* out) {
     int16_t* data = f ? read_samples(f, &size, &rate) : nullptr;
     if (f) fclose(f);
     if (!data) {
-        fprintf(stderr, "[AUDIO_HLE] cannot load %s (run tools/extract_sound_assets.py) -- that SFX will be silent\n",
+        fprintf(stderr,
+                "[AUDIO_HLE] cannot load %s (a 16-bit mono WAV file there plays on every coin) -- that SFX will be "
+                "silent\n",
                 path);
         return false;
     }

@@ -4,7 +4,10 @@
 #include "base/rom_files.h"
 #include "board/board_memory.h"
 #include "sound/chip_ring.h"
+#include "sound/chip_window_log.h"
 #include "sound/snd_translated.h"
+#include "sound/sound_diagnostics.h"
+#include "sound/sound_state_hash.h"
 #include "sound/sound_cpu_run.h"
 #include "sound/sound_system.h"
 
@@ -52,6 +55,7 @@ void mcu_bus_write(void*, uint32_t address, uint8_t value) {
         // The low byte waits in the shadow; the high byte commits the register.
         uint32_t i = address - chip_window;
         chip_shadow[i] = value;
+        chip_window_write(i, value);
         if (i & 1) {
             chip_catch_up(mcu_cpu.cycles);
             chip_write(i >> 1, uint16_t(value << 8 | chip_shadow[i - 1]));
@@ -92,6 +96,7 @@ void mcu_driver_start() {
     m377_raise(&mcu_cpu, int0_code);
     if (getenv("SKYVOLTA_MCUSFR")) sfr_trace = true;
     mcu_cpu.trap_stray = getenv("SKYVOLTA_MCUTRAP") != nullptr;
+    sound_diag_driver_start();
     driver_loaded = true;
     printf("[MCU] sound driver loaded (kv1data.8k), reset to PC=%04X\n", mcu_cpu.pc);
 }
@@ -121,6 +126,7 @@ void mcu_run_frame() {
     uint64_t start = mcu_timing.last_frame_end ? mcu_timing.last_frame_end : s->cycles;
     uint64_t frame_end = start + MCU_FRAME_CYCLES, stretched_end = start + MCU_STRETCHED_CYCLES;
     mcu_timing.last_frame_end = frame_end;
+    sound_diag_before_run();
     while (!s->halted && (s->cycles < frame_end ||
                           (mcu_iram[MCU_BUSY_FLAG - MCU_IRAM_FIRST] && s->cycles < stretched_end))) {
         mcu_frame_irqs();
@@ -131,7 +137,9 @@ void mcu_run_frame() {
         mcu_idle_skip(s, slice_end);
         mcu_run_cycles(s, int32_t(std::min<uint64_t>(64, slice_end - s->cycles)));
     }
-    chip_catch_up(s->cycles);
+    sound_state_hash_frame();
+    chip_catch_up(s->cycles);  // all of this frame's sound into the ring
+    sound_diag_after_run();
     if (s->halted) {
         // Translated-program halts carry -1 and -2, printed as the 16-bit codes 0xFFFF and 0xFFFE.
         fprintf(stderr, "[MCU] unimplemented opcode 0x%03X at %06X -- driver halted\n",

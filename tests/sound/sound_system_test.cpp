@@ -132,7 +132,7 @@ TEST_F(SoundSystemTest, CoinWavAcceptsOnlyPlainMono16) {
         } else {
             EXPECT_EQ(rec.data, nullptr);
             EXPECT_EQ(err, "[AUDIO_HLE] cannot load " + path +
-                               " (run tools/extract_sound_assets.py) -- that SFX will be silent\n")
+                               " (a 16-bit mono WAV file there plays on every coin) -- that SFX will be silent\n")
                 << c.name;
         }
     }
