@@ -41,7 +41,8 @@ void mcu_driver_start();
 bool mcu_driver_loaded();
 
 // One video frame of the sound CPU (273,066 cycles, stretched up to 341,332 while the
-// busy flag is set) in slices of at most 64 cycles; reports a halt and unloads the driver.
+// busy flag is set) in slices of at most 64 cycles, with the diagnostics before and after
+// the run; reports a halt and unloads the driver.
 void mcu_run_frame();
 // Raises INT0, then INT2, when each is due (at most one of each per call).
 void mcu_frame_irqs();
