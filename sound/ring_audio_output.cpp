@@ -115,8 +115,8 @@ void second_statistics(uint32_t n, uint32_t queued) {
     if (st.log_enabled < 0) st.log_enabled = getenv("ENG_AUDIOLOG") != nullptr;
     if (st.log_enabled == 1)
         fprintf(stderr, "[AUDIO] second: %u underrun samples, ring %d, cushion %d ms, latency resets %u\n",
-                st.second_underruns, int(queued), int(st.cushion.load(std::memory_order_relaxed) * 1000 / RING_AUDIO_RATE),
-                st.resets);
+                st.second_underruns, int(queued),
+                int(st.cushion.load(std::memory_order_relaxed) * 1000 / RING_AUDIO_RATE), st.resets);
     st.second_underruns = 0;
     st.second_frames -= RING_AUDIO_RATE;
 }

@@ -42,7 +42,8 @@ TEST_F(DiagnosticsRun, WithEverySwitchUnsetNoFileAndNoLine) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"extracted", "s.ppm", "dspram_dump.bin", "palette_dump.bin"}));
-    for (const char* tag : {"[MCU]   68K", "[MCU]   (", "[MCU] f", "[MCU] wrote", "[SLOT]", "[KEYON", "[VOICE", "MBOX"})
+    for (const char* tag :
+         {"[MCU]   68K", "[MCU]   (", "[MCU] f", "[MCU] wrote", "[SLOT]", "[KEYON", "[VOICE", "MBOX"})
         EXPECT_EQ(out.find(tag), std::string::npos) << tag << " in:\n" << out;
 }
 

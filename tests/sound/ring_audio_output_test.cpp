@@ -50,7 +50,10 @@ struct RingAudioTest : testing::Test {
     static void queue(uint32_t n, int16_t left, int16_t right) {
         ring_audio_record& s = ring_audio_state;
         uint32_t w = s.write_pos;
-        for (uint32_t k = 0; k < n; k++, w++) s.ring[w & (RING_AUDIO_FRAMES - 1)][0] = left, s.ring[w & (RING_AUDIO_FRAMES - 1)][1] = right;
+        for (uint32_t k = 0; k < n; k++, w++) {
+            s.ring[w & (RING_AUDIO_FRAMES - 1)][0] = left;
+            s.ring[w & (RING_AUDIO_FRAMES - 1)][1] = right;
+        }
         s.write_pos = w;
     }
     uint32_t queued() const { return ring_audio_state.write_pos - ring_audio_state.read_pos; }
@@ -69,7 +72,9 @@ struct RingAudioTest : testing::Test {
         ring_audio_write(frames.data(), count);
     }
     // Fade-out frame k (1..240) of a held value, in single precision as played.
-    static int16_t fade_out_of(int16_t value, int k) { return int16_t(float(value) * (1.0f - float(k) / 240.0f)); }
+    static int16_t fade_out_of(int16_t value, int k) {
+        return int16_t(float(value) * (1.0f - float(k) / 240.0f));
+    }
     static int16_t ring_left(uint32_t position) { return ring_audio_state.ring[position & (RING_AUDIO_FRAMES - 1)][0]; }
     static int16_t ring_right(uint32_t position) { return ring_audio_state.ring[position & (RING_AUDIO_FRAMES - 1)][1]; }
 };
