@@ -22,12 +22,12 @@
 #pragma once
 #include <cstdint>
 
+#include "board/game_state_ram.h"
+
 // Work-RAM longs the writers keep or read.
 constexpr uint32_t W_DL_LAST_HEADER = 0x169E8;  // 0x8000 or 0x8002 of the last header
 constexpr uint32_t W_DL_LAST_BANK = 0x4704;     // objshift of the last 0x8010 link
 constexpr uint32_t W_NODE_ANCHOR = 0xEB08;      // x, y, z of the current rig root
-constexpr uint32_t W_GAME_STATE = 0x0CBC;
-constexpr uint32_t W_GAME_SUB_STATE = 0x0CC0;
 
 constexpr int32_t DL_HEADER_4 = 0x8000;
 constexpr int32_t DL_HEADER_11_HUD = 0x8001;

@@ -2,6 +2,7 @@
 
 #include "board/board_memory.h"
 #include "board/display_list.h"
+#include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/rankings.h"
 #include "board/text_print.h"
@@ -13,7 +14,6 @@
 namespace {
 
 constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
-constexpr uint32_t W_ATTRACT_PHASE = 0x0CC4;
 constexpr uint32_t W_PLAYER_X = 0x0D00, W_PLAYER_Y = 0x0D04, W_PLAYER_Z = 0x0D08;
 constexpr uint32_t W_PLAYER_PITCH = 0x0D0C, W_PLAYER_HEADING = 0x0D10, W_PLAYER_ROLL = 0x0D14;
 constexpr uint32_t W_FADE_AMOUNT = 0xEB16;  // fade_control_word

@@ -12,13 +12,14 @@
 #pragma once
 #include <cstdint>
 
+#include "board/game_state_ram.h"
+
 constexpr uint32_t W_SPRITE_BUFFERS = 0x4AF0;
 constexpr uint32_t SPRITE_BUFFER_BYTES = 0x1800;
 constexpr uint32_t SPRITE_RECORD_BYTES = 24;
 constexpr uint32_t SPRITE_RECORDS_MAX = 255;
 constexpr uint32_t W_SPRITE_COUNT = 0x4AEC;
 constexpr uint32_t W_SPRITE_WRITE_BUFFER = 0xAAF0;  // 16-bit word, upper half of the long
-constexpr uint32_t W_FRAME_TICK = 0x0C98;
 
 // Sprite tile tables (program ROM, one big-endian word per tile number 0-509).
 constexpr uint32_t SPRITE_TILE_TABLE_1 = 0xB79C0;  // also the size multiplier selectors

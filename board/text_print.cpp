@@ -4,6 +4,7 @@
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/eeprom_settings.h"
+#include "board/game_state_ram.h"
 #include "board/palette_mixer.h"
 #include "board/text_hex_label.h"
 #include "board/wram.h"
@@ -21,7 +22,6 @@ constexpr uint32_t W_BLOCK_WIDTH = 0x3EA4;   // size of the last block drawn
 constexpr uint32_t W_BLOCK_HEIGHT = 0x3EA8;
 constexpr uint32_t W_BANNER_STEP = 0x173C8;
 constexpr uint32_t W_ROWS_COURSE = 0x15EE4;  // course whose block block_rows_copy copies
-constexpr uint32_t W_FRAME_TICK = 0x0C98;
 constexpr uint32_t ROM_COURSE_BLOCKS = 0x354D4;
 constexpr uint32_t ROM_LAMP_PATTERNS = 0x373D8;
 constexpr uint32_t ROM_LAMP_LABEL = 0x3ABB2;

@@ -3,6 +3,7 @@
 #include "base/host_hooks.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
+#include "board/game_state_ram.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr uint32_t W_GAME_STATE = 0x0CBC;
-constexpr uint32_t W_GAME_SUB_STATE = 0x0CC0;
 
 struct trace_state {
     bool enabled;

@@ -3,6 +3,7 @@
 #include "base/rom_files.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "render/dl_walker.h"
 #include "render/model_walk.h"
@@ -35,8 +36,6 @@ constexpr int32_t ENDING_PRIO_BASE = 4;
 constexpr int32_t UNSHIFTED_MODEL = 802;      // spans the wide picture by itself
 constexpr int32_t CAMERA_PIVOT_MODEL = 39;    // turned about the camera when paused
 constexpr int32_t PREFERRED_PIVOTS[2] = {69, 44};
-constexpr uint32_t W_GAME_STATE = 0x0CBC;
-constexpr uint32_t W_GAME_SUB_STATE = 0x0CC0;
 constexpr uint32_t W_ENDING_H = 0x172F4;
 constexpr uint32_t W_ENDING_U = 0x172F6;
 constexpr uint32_t W_ENDING_E = 0x172F8;

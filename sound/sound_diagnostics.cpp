@@ -4,6 +4,7 @@
 
 #include "board/board_memory.h"
 #include "board/display_list.h"
+#include "board/game_state_ram.h"
 #include "board/sprite_records.h"
 #include "board/wram_cell.h"
 #include "sound/audio_output.h"
@@ -21,7 +22,6 @@ char share_dump_prefix[1024];
 
 namespace {
 
-constexpr uint32_t W_ATTRACT_PHASE = 0x0CC4;
 constexpr uint32_t SFR_COUNT_START = 0x40;
 constexpr uint32_t SFR_TIMER_B0_RELOAD = 0x50;  // 16 bits, low byte first
 constexpr uint32_t SFR_TIMER_B0_MODE = 0x5B;

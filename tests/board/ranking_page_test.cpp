@@ -1,5 +1,6 @@
 #include "board/ranking_page.h"
 
+#include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/rankings.h"
 #include "board/scores_file.h"
@@ -13,7 +14,6 @@
 namespace {
 
 constexpr uint32_t W_PAGE_TIMER = 0x1736C;
-constexpr uint32_t W_GAME_STATE = 0x0CBC;
 constexpr uint32_t W_FADE_AMOUNT = 0xEB16;
 
 class RankingPageTest : public BoardTest {

@@ -5,6 +5,7 @@
 #include "sound/sound_diagnostics.h"
 
 #include "board/display_list.h"
+#include "board/game_state_ram.h"
 #include "board/sprite_records.h"
 #include "board/wram_cell.h"
 #include "sound/chip_ring.h"
@@ -24,7 +25,6 @@ namespace {
 const char* const diag_switches[] = {"SKYVOLTA_MCULOG",   "SKYVOLTA_SNDLOG",   "SKYVOLTA_SHAREDUMP",
                                      "SKYVOLTA_SLOTWATCH", "SKYVOLTA_MBOXLOG",  "SKYVOLTA_SNDSTATE",
                                      "SKYVOLTA_MCUVOICE",  "SKYVOLTA_Q904LOG",  "SKYVOLTA_CHIPTRACE"};
-constexpr uint32_t W_ATTRACT_PHASE = 0x0CC4;
 
 std::string text_of(const std::string& path) {
     std::vector<uint8_t> bytes = file_read(path);
