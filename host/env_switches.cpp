@@ -1,4 +1,11 @@
 #include "host/env_switches.h"
 
-// Stand-in until the host's switches (replay, recording, exit frame...) are read here.
-void host_env_switches_read() {}
+#include "host/input_logs.h"
+#include "host/input_update.h"
+
+// The start-up block of host switches; those of the replay, the recording and the
+// other host services join it as they are built.
+void host_env_switches_read() {
+    input_env_switches_read();
+    input_log_open();
+}

@@ -66,9 +66,10 @@ void rom_directory_prepare(command_line* cl) {
 
 // The settings file's free-play choice into coin_options (work RAM 0xE03FF4).
 void freeplay_apply() {
-    if (headless || freeplay_override < 0 || getenv("SKYVOLTA_COINPLAY")) return;
-    bus_write16(0xE03FF4, uint32_t(freeplay_override));
-    printf("  %s (skyvolta_controls.cfg)\n", freeplay_override ? "free play" : "coins required");
+    int choice = host_settings.freeplay_override;
+    if (headless || choice < 0 || getenv("SKYVOLTA_COINPLAY")) return;
+    bus_write16(0xE03FF4, uint32_t(choice));
+    printf("  %s (skyvolta_controls.cfg)\n", choice ? "free play" : "coins required");
 }
 
 // Re-executes the program with the arguments left after the overrides were taken out.

@@ -11,12 +11,21 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "game/flow/frame_step.h"
+#include "host/display_settings.h"
 #include "host/frame_pacing.h"
 #include "host/headless_picture.h"
+#include "host/host_ram.h"
+#include "host/input_logs.h"
+#include "host/input_update.h"
+#include "host/menu.h"
 #include "host/options.h"
+#include "host/pads.h"
+#include "host/paused_camera.h"
 #include "host/picture_reshow.h"
+#include "host/settings.h"
 #include "render/frame_render.h"
 #include "render/layer2d.h"
+#include "render/model_placement.h"
 #include "render/render_target.h"
 #include "render/wide_margins.h"
 #include "sound/sound_system.h"
@@ -28,15 +37,10 @@
 
 namespace {
 
-constexpr uint32_t W_PLAYER_X = 0x0D00;
-constexpr uint32_t W_PLAYER_HEADING = 0x0DAC;
-constexpr uint32_t W_PLAYER_SPEED = 0x0D48;
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
 constexpr int32_t TERRAIN_CELL = 0x18000;
 constexpr int FORCED_TITLE_STATE = 6;
 constexpr double MISSED_VSYNC_MS = 25.0;
-constexpr double DEFAULT_ASPECT = 4.0 / 3.0;  // until the display settings choose another
-constexpr int FRAME_RATE_SETTING = 0;          // automatic, until the settings file gives frame_rate
+constexpr double FALLBACK_ASPECT = 4.0 / 3.0;  // a wide target too narrow for wide margins
 
 double game_seconds, render_seconds;
 SDL_Window* pacing_window;
@@ -68,6 +72,13 @@ void events_poll() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (e.type == SDL_QUIT) run_flag = 0;
+        pads_hotplug(&e);
+        // A controller's Start pauses while racing (and resumes), else it is the game's.
+        if (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_START &&
+            !menu_is_open() && (paused || is_racing())) {
+            pause_toggle("Start");
+            continue;
+        }
         if (e.type == SDL_KEYDOWN) key_down(e.key.keysym.sym);
     }
 }
@@ -81,10 +92,14 @@ void clear_colour_set() {
         glClearColor(bg[0] / 255.0f, bg[1] / 255.0f, bg[2] / 255.0f, 1);
 }
 
-// The render target, cleared, and the viewport of the picture's aspect within it.
-void target_prepare(SDL_Window* window) {
-    int w = 0, h = 0;
-    render_target_begin(window, 0, 0, &w, &h);
+// The render target at the settings' render size, cleared, and the viewport of the
+// picture's aspect within it; a wide aspect widens the HUD margins instead. Gives the
+// aspect in force (0: stretch).
+float target_prepare(SDL_Window* window) {
+    int want_w = 0, want_h = 0, w = 0, h = 0;
+    render_size(window, &want_w, &want_h);
+    render_target_begin(window, want_w, want_h, &w, &h);
+    float aspect = display_aspect();
     glDisable(GL_SCISSOR_TEST);
     glViewport(0, 0, w, h);
     glClearColor(0, 0, 0, 1);
@@ -92,12 +107,24 @@ void target_prepare(SDL_Window* window) {
     hud_margin_left = 0;
     hud_margin_right = 640;
     h = h > 0 ? h : 1;
-    int vw = w, vh = int(w / DEFAULT_ASPECT + 0.5);
-    if (vh > h) {
-        vh = h;
-        vw = int(h * DEFAULT_ASPECT + 0.5);
+    if (aspect < 0) {
+        int m = int((double(w) * 480 / h - 640) / 2 + 0.5);
+        if (m >= 1) {
+            hud_margin_left = -m;
+            hud_margin_right = 640 + m;
+            return aspect;
+        }
+        aspect = float(FALLBACK_ASPECT);
     }
-    glViewport((w - vw) / 2, (h - vh) / 2, vw, vh);
+    if (aspect > 0) {
+        int vw = w, vh = int(w / aspect + 0.5);
+        if (vh > h) {
+            vh = h;
+            vw = int(h * aspect + 0.5);
+        }
+        glViewport((w - vw) / 2, (h - vh) / 2, vw, vh);
+    }
+    return aspect;
 }
 
 // SKYVOLTA_EXIT_AT=N: iteration times after frame SKYVOLTA_FPS_FROM, a summary line
@@ -146,22 +173,30 @@ void exit_statistics_tick() {
 void iteration(SDL_Window* window, const command_line* cl) {
     if (!headless) events_poll();
     frame_due = 1;
+    input_update();
+    menu_stick_test();
+    if (!paused)
+        pedal_emulate();
+    else if (!menu_is_open())
+        paused_camera();
     frame_game_step();
     audio_frame();
+    input_log_frame();
     if (host_frame == 5) palette_dump_write();
-    if (!headless) target_prepare(window);
+    float aspect = 0;
+    if (!headless) aspect = target_prepare(window);
     if (headless)
         frame_headless_draw();
     else {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         frame_scene_draw();
     }
-    if (!headless) render_target_present(window, false);
+    if (!headless) render_target_present(window, aspect == 0);
     if (headless)
         glFinish();
     else {
         // The first call anchors both clocks at the first picture.
-        if (!pacing.rate_fixed) set_picture_rate(FRAME_RATE_SETTING);
+        if (!pacing.rate_fixed) set_picture_rate(host_settings.frame_rate);
         pacing_present_and_wait();
     }
     host_frame++;
@@ -230,7 +265,9 @@ void main_loop(SDL_Window* window, const command_line* cl) {
 }
 
 void pause_toggle(const char* source) {
+    pause_view_offsets_clear();
     paused = !paused;
+    pause_view.active = paused;
     pause_report();
 }
 
@@ -239,11 +276,11 @@ void pause_report() {
     long course = w(W_COURSE_NUMBER);
     printf("[POS] %s  frame %u  state %d/%d  course %d\n", paused ? "PAUSED " : "RESUMED", host_frame,
            int(w(W_GAME_STATE)), int(w(W_GAME_SUB_STATE)), int(course));
-    printf("      player  x=%-9ld y=%-9ld z=%-9ld  heading=%-6ld speed=%ld\n", w(W_PLAYER_X), w(W_PLAYER_X + 4),
-           w(W_PLAYER_X + 8), w(W_PLAYER_HEADING) & 0xFFFF, w(W_PLAYER_SPEED));
+    printf("      player  x=%-9ld y=%-9ld z=%-9ld  heading=%-6ld speed=%ld\n", w(W_PLAYER_X), w(W_PLAYER_Y),
+           w(W_PLAYER_Z), w(W_PLAYER_HEADING) & 0xFFFF, w(W_PLAYER_SPEED));
     printf("      camera  x=%-9ld y=%-9ld z=%-9ld  heading=%ld\n", w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z),
            w(W_CAMERA_HEADING) & 0xFFFF);
-    int32_t grid_x = wram_long(W_PLAYER_X) / TERRAIN_CELL, grid_z = wram_long(W_PLAYER_X + 8) / TERRAIN_CELL;
+    int32_t grid_x = wram_long(W_PLAYER_X) / TERRAIN_CELL, grid_z = wram_long(W_PLAYER_Z) / TERRAIN_CELL;
     int32_t cell = grid_x + 8 * grid_z;
     static const int32_t chunk_base[4] = {0x495, 0x515, 0x595, 0x615};
     int32_t chunk = course >= 0 && course <= 3 && cell >= 0 && cell <= 127 ? cell + chunk_base[course] : -1;
