@@ -72,10 +72,13 @@ bool coin_step(bool pressed) {
     return input.coin_pulse > 0;
 }
 
-// The raw pedal axis as a trigger value 0..32767.
+// The raw pedal axis as a trigger value 0..32767. The axis is read as it stands and
+// inverted once, on the travel fraction (inverting the reading too would cancel out).
 int joy_pedal_value() {
     if (joy_map.pedal.axis < 0) return 0;
-    int raw = joy_axis_read(joy_map.pedal);
+    joy_axis_mapping as_read = joy_map.pedal;
+    as_read.invert = false;
+    int raw = joy_axis_read(as_read);
     double l = joy_map.pedal.half ? (raw >= 0 ? raw / 32767.0 : 0.0) : (raw + 32768) / 65535.0;
     if (joy_map.pedal.invert) l = 1.0 - l;
     return l > PEDAL_AXIS_REST ? int((l - PEDAL_AXIS_REST) / (1.0 - PEDAL_AXIS_REST) * 32767) : 0;
