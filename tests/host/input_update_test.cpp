@@ -8,7 +8,9 @@
 #include "host/encoder.h"
 #include "host/input_update.h"
 #include "host/pads.h"
+#include "host/paused_camera.h"
 #include "host/settings.h"
+#include "render/model_placement.h"
 #include "tests/support/test_files.h"
 #include "tests/support/virtual_pads.h"
 
@@ -67,6 +69,22 @@ protected:
         input_update();
         pedal_emulate();
     }
+    // A value read after each of n frames.
+    template <class F>
+    static std::vector<int> over_frames(int n, F read) {
+        std::vector<int> values;
+        for (int i = 0; i < n; i++) {
+            frame();
+            values.push_back(read());
+        }
+        return values;
+    }
+    // A switch bit after each of n frames, as '1' and '0'.
+    static std::string bits_over_frames(int n, int mask) {
+        std::string bits;
+        for (int v : over_frames(n, [] { return switch_byte0(); })) bits += v & mask ? '1' : '0';
+        return bits;
+    }
     static SDL_Joystick* slot_joystick(int slot) {
         const pad_slot& s = pad_slots[slot];
         return s.controller ? SDL_GameControllerGetJoystick(s.controller) : s.joystick;
@@ -102,25 +120,16 @@ TEST_F(HostInput, EachTestPressFlipsTheLatch) {
 TEST_F(HostInput, ServiceButtonHoldsServiceForTwelveFrames) {
     pads_init();
     service_button_press();
-    std::string bits;
-    for (int i = 0; i < 14; i++) {
-        frame();
-        bits += switch_byte0() & 4 ? '1' : '0';
-    }
-    EXPECT_EQ(bits, "11111111111100");
+    EXPECT_EQ(bits_over_frames(14, 4), "11111111111100");
 }
 
 TEST_F(HostInput, EachCoinPressSendsThreeFrames) {
     pads_init();
-    std::string held_long, pressed_twice;
     hold(CONTROL_COIN, true);
-    for (int i = 0; i < 100; i++) {
-        frame();
-        held_long += switch_byte0() & 1 ? '1' : '0';
-    }
-    EXPECT_EQ(held_long, "111" + std::string(97, '0'));
+    EXPECT_EQ(bits_over_frames(100, 1), "111" + std::string(97, '0'));
 
     // A second press while a pulse runs starts the three frames again.
+    std::string pressed_twice;
     for (bool down : {false, true, false, true, false, false, false, false, false}) {
         hold(CONTROL_COIN, down);
         frame();
@@ -149,20 +158,11 @@ TEST_F(HostInput, KeysMoveTheHandleByTheKeyStep) {
 
 TEST_F(HostInput, SteerKeysClimbAndBothReturnTowardCentre) {
     pads_init();
+    auto steer = [] { return int(w_cell(W_HANDLE_TURN)); };
     hold(CONTROL_STEER_LEFT, true);
-    std::vector<int> steer;
-    for (int i = 0; i < 10; i++) {
-        frame();
-        steer.push_back(w_cell(W_HANDLE_TURN));
-    }
-    EXPECT_EQ(steer, (std::vector<int>{551, 591, 631, 671, 711, 751, 791, 831, 831, 831}));
+    EXPECT_EQ(over_frames(10, steer), (std::vector<int>{551, 591, 631, 671, 711, 751, 791, 831, 831, 831}));
     hold(CONTROL_STEER_RIGHT, true);  // both: back toward the centre
-    steer.clear();
-    for (int i = 0; i < 10; i++) {
-        frame();
-        steer.push_back(w_cell(W_HANDLE_TURN));
-    }
-    EXPECT_EQ(steer, (std::vector<int>{791, 751, 711, 671, 631, 591, 551, 511, 511, 511}));
+    EXPECT_EQ(over_frames(10, steer), (std::vector<int>{791, 751, 711, 671, 631, 591, 551, 511, 511, 511}));
     EXPECT_EQ(w_cell(W_HANDLE_CENTRE_TURN), 511);
     EXPECT_EQ(w_cell(W_HANDLE_CENTRE_PITCH), 511);
 }
@@ -229,20 +229,12 @@ TEST_F(HostInput, ControllerButtonsAreTheSwitches) {
 
 TEST_F(HostInput, PedalKeyClimbsEightAndFallsSix) {
     pads_init();
+    auto level = [] { return input.pedal_level; };
     hold(CONTROL_PEDAL, true);
-    std::vector<int> levels;
-    for (int i = 0; i < 17; i++) {
-        frame();
-        levels.push_back(input.pedal_level);
-    }
-    EXPECT_EQ(levels, (std::vector<int>{8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 104, 112, 120, 127, 127}));
+    EXPECT_EQ(over_frames(17, level),
+              (std::vector<int>{8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 104, 112, 120, 127, 127}));
     hold(CONTROL_PEDAL, false);
-    levels.clear();
-    for (int i = 0; i < 3; i++) {
-        frame();
-        levels.push_back(input.pedal_level);
-    }
-    EXPECT_EQ(levels, (std::vector<int>{121, 115, 109}));
+    EXPECT_EQ(over_frames(3, level), (std::vector<int>{121, 115, 109}));
 }
 
 TEST_F(HostInput, PedalCounterStepsAndWrapsWithoutABreak) {
@@ -347,6 +339,35 @@ TEST_F(HostInput, AMappingFileMakesTheWheelAController) {
     EXPECT_NE(pad_slots[0].controller, nullptr);
     EXPECT_EQ(chdir(old), 0);
     temp_dir_remove(dir);
+}
+
+TEST_F(HostInput, PauseViewTurnsAndZoomsWithinItsLimits) {
+    pads_init();
+    const struct {
+        std::vector<int> held;
+        double yaw, pitch, distance;       // before
+        double yaw_after, pitch_after, distance_after;
+    } cases[] = {
+        {{}, 10, 10, 10, 10, 10, 10},
+        {{key_bindings[CONTROL_STEER_RIGHT]}, 179, 0, 0, -179, 0, 0},  // wrapped once
+        {{key_bindings[CONTROL_STEER_LEFT], key_bindings[CONTROL_STEER_RIGHT]}, 30, 0, 0, 30, 0, 0},
+        {{key_bindings[CONTROL_LEAN_DOWN]}, 0, 84, 0, 0, 85, 0},
+        {{key_bindings[CONTROL_LEAN_UP]}, 0, -80, 0, 0, -82, 0},
+        {{SDL_SCANCODE_MINUS}, 0, 0, 59900, 0, 0, 60000},
+        {{SDL_SCANCODE_PAGEUP, SDL_SCANCODE_KP_PLUS}, 0, 0, -8900, 0, 0, -9000},
+        {{SDL_SCANCODE_EQUALS}, 0, 0, 1000, 0, 0, 750},
+    };
+    for (const auto& c : cases) {
+        memset(keys, 0, sizeof keys);
+        for (int k : c.held) keys[k] = true;
+        pause_view.yaw = c.yaw, pause_view.pitch = c.pitch, pause_view.distance = c.distance;
+        pause_view_move(2, 250);
+        EXPECT_DOUBLE_EQ(pause_view.yaw, c.yaw_after) << c.held.size();
+        EXPECT_DOUBLE_EQ(pause_view.pitch, c.pitch_after);
+        EXPECT_DOUBLE_EQ(pause_view.distance, c.distance_after);
+    }
+    pause_view_offsets_clear();
+    EXPECT_EQ(pause_view.yaw + pause_view.pitch + pause_view.distance, 0.0);
 }
 
 TEST_F(HostInput, StartUpValuesAndOwnedHandleCells) {

@@ -87,6 +87,10 @@ protected:
     static void reset() {
         unsetenv("ENG_SET");
         std::remove(SETTINGS_FILE);
+        forget();
+    }
+    // The settings in memory back to the defaults; the file stays.
+    static void forget() {
         host_settings = initial_settings;
         joy_map = initial_joy_map;
         encoder_config = initial_encoder;
@@ -246,13 +250,7 @@ TEST_F(SettingsFile, DefaultsSaveAsTheirTextAndReadBack) {
     int bits = encoder_config.axis_bits, proto = encoder_config.serial_proto;
     ASSERT_TRUE(save_settings_file());
 
-    host_settings = initial_settings;
-    joy_map = initial_joy_map;
-    encoder_config = initial_encoder;
-    renderer_switches.hud_centre = 0;
-    master_volume_set(1.0f);
-    default_bindings();
-    bus_write16(0xE03FF4, 0);
+    forget();
     ASSERT_TRUE(load_settings_file());
     saved.volume = 0.42f;  // whole percent
     saved.s.display_settings_changed = 1;
