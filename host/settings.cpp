@@ -6,6 +6,7 @@
 #include "sound/audio_output.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -35,6 +36,19 @@ bool loaded_file_damaged;
 
 int number(const char* value) {
     return int(strtol(value, nullptr, 10));
+}
+
+// "WxH" as printf's "%dx%d" reads it; numbers beyond an int are refused.
+bool resolution_parse(const char* value, int* w, int* h) {
+    char* end = nullptr;
+    long a = strtol(value, &end, 10);
+    if (end == value || *end != 'x') return false;
+    const char* second = end + 1;
+    long b = strtol(second, &end, 10);
+    if (end == second || a < INT_MIN || a > INT_MAX || b < INT_MIN || b > INT_MAX) return false;
+    *w = int(a);
+    *h = int(b);
+    return true;
 }
 
 bool is_blank_line(const char* s, size_t length) {
@@ -146,7 +160,7 @@ void apply_setting(const char* key, const char* value) {
         s.display_settings_changed = 1;
     } else if (strcmp(key, "resolution") == 0) {
         int w = 0, h = 0;
-        if (sscanf(value, "%dx%d", &w, &h) == 2 && ((w >= 320 && h >= 240) || (w == 0 && h == 0))) {
+        if (resolution_parse(value, &w, &h) && ((w >= 320 && h >= 240) || (w == 0 && h == 0))) {
             s.resolution_w = w;
             s.resolution_h = h;
         }

@@ -156,6 +156,8 @@ TEST_F(SettingsFile, ValueAndReadingRules) {
          "frame_rate=144\n"},
         {"resolution too small", "resolution=300x200\n", nullptr,
          [](snapshot& x) { x.s.display_settings_changed = 1; }, "resolution=0x0\n"},
+        {"resolution past an int", "resolution=99999999999x1080\nresolution=1920x\nresolution=x1080\n", nullptr,
+         [](snapshot& x) { x.s.display_settings_changed = 1; }, nullptr},
         {"resolution 0x0", "resolution=1920x1080\nresolution=0x0\n", nullptr,
          [](snapshot& x) { x.s.display_settings_changed = 1; }, "resolution=0x0\n"},
         {"resolution 1920x1080", "resolution=1920x1080\n", nullptr,
