@@ -205,8 +205,8 @@ void encoder_config_load() {
     const encoder_settings& c = encoder_config;
     if (c.source == ENC_NONE) return;
     bool serial = c.source == ENC_SERIAL;
-    printf("  [ENC] external pedal: %s%s%s, %g counts/rev, %g rpm = full\n", encoder_source_name(c.source), serial ? " / " : "",
-           serial ? encoder_protocol_name(c.serial_proto) : "", c.counts_per_rev, c.full_rpm);
+    printf("  [ENC] external pedal: %s%s%s, %g counts/rev, %g rpm = full\n", encoder_source_name(c.source),
+           serial ? " / " : "", serial ? encoder_protocol_name(c.serial_proto) : "", c.counts_per_rev, c.full_rpm);
 }
 
 bool encoder_key_apply(const char* key, const char* value) {
@@ -259,8 +259,8 @@ void encoder_settings_write(FILE* f) {
     fprintf(f, "enc_counts_per_rev=%g\n", c.counts_per_rev);
     fprintf(f, "# the cadence that counts as flat out\nenc_full_rpm=%g\n", c.full_rpm);
     fprintf(f, "# enc_serial_proto: peloton (we poll the bike, 19200) | peloton_sniff (listen only) | ticks | rpm\n");
-    fprintf(f, "enc_serial=%s\nenc_serial_proto=%s\nenc_serial_baud=%d\n", c.serial, encoder_protocol_name(c.serial_proto),
-            c.serial_baud);
+    fprintf(f, "enc_serial=%s\nenc_serial_proto=%s\nenc_serial_baud=%d\n", c.serial,
+            encoder_protocol_name(c.serial_proto), c.serial_baud);
 }
 
 const char* encoder_source_name(int source) {

@@ -47,13 +47,15 @@ void switches_read() {
     sw.read = true;
     sw.continue_screen = env_on("SKYVOLTA_TEST_CONTINUE");
     sw.analog_steer = sw.analog_lean = -1;
-    if (const char* v = getenv("SKYVOLTA_TEST_ANALOG")) sw.analog = sscanf(v, "%d,%d", &sw.analog_steer, &sw.analog_lean) >= 1;
+    if (const char* v = getenv("SKYVOLTA_TEST_ANALOG"))
+        sw.analog = sscanf(v, "%d,%d", &sw.analog_steer, &sw.analog_lean) >= 1;
     sw.mode = env_int("SKYVOLTA_TEST_MODE", -1);
     sw.stage = env_int("SKYVOLTA_TEST_STAGE", -1);
     sw.pass = env_on("SKYVOLTA_TEST_PASS");
     sw.timer = env_int("SKYVOLTA_TEST_TIMER", -1);
     sw.timer_armed = true;
-    if (const char* v = getenv("SKYVOLTA_TEST_GOTO")) sw.go_to = sscanf(v, "%ld@%ld", &sw.goto_sub, &sw.goto_frame) == 2;
+    if (const char* v = getenv("SKYVOLTA_TEST_GOTO"))
+        sw.go_to = sscanf(v, "%ld@%ld", &sw.goto_sub, &sw.goto_frame) == 2;
     sw.ending_frame = env_int("SKYVOLTA_TEST_ENDING", -1);
     if (const char* v = getenv("SKYVOLTA_TEST_STEER")) {
         if (sscanf(v, "%ld,%ld,%ld", &sw.steer_period, &sw.steer_amplitude, &sw.steer_start) < 2) sw.steer_period = 0;
@@ -178,7 +180,8 @@ bool autopilot_steer(int steer_gain, int lean_gain, double scale, autopilot_resu
         uint64_t rec = uint64_t(table) + uint64_t(first + uint32_t(j)) * BALLOON_RECORD_SIZE;
         if (rec < WRAM_BASE || rec + BALLOON_RECORD_SIZE > uint64_t(WRAM_BASE) + WRAM_SIZE) continue;
         if ((bus_read16(WRAM_BASE + W_BALLOON_STATES + 2 * uint32_t(j)) & 0xFFFF) != 0) continue;
-        int32_t x = bus_read32(uint32_t(rec) + 4), y = bus_read32(uint32_t(rec) + 8), z = bus_read32(uint32_t(rec) + 12);
+        uint32_t at = uint32_t(rec);
+        int32_t x = bus_read32(at + 4), y = bus_read32(at + 8), z = bus_read32(at + 12);
         if (uint32_t(x) > BALLOON_COORD_MAX || uint32_t(z) > BALLOON_COORD_MAX) continue;
         if (y < BALLOON_Y_MIN || y > BALLOON_Y_MAX) continue;
         double d2 = (x - px) * (x - px) + (y - py) * (y - py) + (z - pz) * (z - pz);

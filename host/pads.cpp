@@ -199,8 +199,9 @@ int joytest_run() {
     for (int i = 0; i < n && i < 16; i++) {
         SDL_Joystick* j = SDL_JoystickOpen(i);
         const char* name = SDL_JoystickNameForIndex(i);
-        printf("  %d: %s -- %s, %d axes, %d buttons, %d hats\n", i, name ? name : "?",
-               SDL_IsGameController(i) ? "GAMEPAD (standard layout, no mapping needed)" : "RAW joystick (map by number)",
+        const char* kind = SDL_IsGameController(i) ? "GAMEPAD (standard layout, no mapping needed)"
+                                                   : "RAW joystick (map by number)";
+        printf("  %d: %s -- %s, %d axes, %d buttons, %d hats\n", i, name ? name : "?", kind,
                j ? SDL_JoystickNumAxes(j) : 0, j ? SDL_JoystickNumButtons(j) : 0, j ? SDL_JoystickNumHats(j) : 0);
     }
     fflush(stdout);
