@@ -3,7 +3,7 @@
 #include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
-#include "board/display_list.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "host/host_ram.h"

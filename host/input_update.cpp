@@ -2,7 +2,7 @@
 
 #include "base/env_switch.h"
 #include "board/board_memory.h"
-#include "board/display_list.h"
+#include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"

@@ -2,7 +2,7 @@
 // test drive.
 #include "board/board_memory.h"
 #include "board/bus.h"
-#include "board/display_list.h"
+#include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"

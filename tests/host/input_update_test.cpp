@@ -1,7 +1,7 @@
 // The host input: keys, controllers and raw joysticks (SDL virtual devices) into the
 // board's switch bytes, handle readings and pedal counter.
 #include "board/board_memory.h"
-#include "board/display_list.h"
+#include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
