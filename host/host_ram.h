@@ -1,24 +1,18 @@
 // Work-RAM cells of the game that the host reads or sets from outside the game step:
 // the player's position for the [POS] report and the autopilot, the race and menu
 // words of the automation switches. Offsets from 0xE00000 (W[x]).
+// The player's words (position, speed, eased heading, course, game mode) are the
+// flight's names.
 #pragma once
 #include <cstdint>
 
-// player_state: x, y, z longs; heading in the low 16 bits.
-constexpr uint32_t W_PLAYER_X = 0x0D00;
-constexpr uint32_t W_PLAYER_Y = 0x0D04;
-constexpr uint32_t W_PLAYER_Z = 0x0D08;
-constexpr uint32_t W_PLAYER_SPEED = 0x0D48;
-constexpr uint32_t W_PLAYER_CRANK = 0x0D80;  // a speed cell the pedal log prints
-constexpr uint32_t W_PLAYER_HEADING = 0x0DAC;
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
+#include "game/world/flight_ram.h"
 
 // Course and mode select: the cursor is the game's own slot, the maximum the high
 // word of its long.
 constexpr uint32_t W_SELECT_MAX = 0x0C80;
 constexpr uint32_t W_SELECT_CURSOR = 0x0C82;
 
-constexpr uint32_t W_GAME_MODE = 0x0E10;       // the 16-bit word (high half of the long)
 constexpr uint32_t W_END_FLAG = 0x0E18;        // ending flag long
 constexpr uint32_t W_RACE_TIMER = 0x0E48;      // race_timers: the timer long
 constexpr uint32_t W_RACE_PASS_TIMER = 0x0E4C; // race_timers: the pass threshold long

@@ -191,7 +191,7 @@ bool autopilot_steer(int steer_gain, int lean_gain, double scale, autopilot_resu
         bx = x, by = y, bz = z;
     }
     if (best < 0) return false;
-    double heading = double(uint32_t(w_cell(W_PLAYER_HEADING)) & 0xFFFF);
+    double heading = double(uint32_t(w_cell(W_EASED_HEADING)) & 0xFFFF);
     double angle = std::atan2(-(bx - px), bz - pz) - heading * 2 * M_PI / 65536.0;
     if (angle > M_PI) angle -= 2 * M_PI;
     if (angle < -M_PI) angle += 2 * M_PI;

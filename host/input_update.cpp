@@ -202,7 +202,7 @@ void pedal_emulate() {
     static const bool pedal_log = env_on("SKYVOLTA_PEDALDBG");
     if (pedal_log && host_frame % PEDAL_LOG_EVERY == 0)
         printf("[PEDAL] f%u level=%d ctr=%u W[0x2C04]=%ld W[0x0D80]=%ld W[0x0D48]=%ld enc_rpm=%.1f\n", host_frame,
-               input.pedal_level, input.pedal_counter, long(w_cell(W_PEDAL_DELTA)), long(w_cell(W_PLAYER_CRANK)),
+               input.pedal_level, input.pedal_counter, long(w_cell(W_PEDAL_DELTA)), long(w_cell(W_CRANK_RATE)),
                long(w_cell(W_PLAYER_SPEED)), encoder_rpm());
 }
 

@@ -277,7 +277,7 @@ void pause_report() {
     printf("[POS] %s  frame %u  state %d/%d  course %d\n", paused ? "PAUSED " : "RESUMED", host_frame,
            int(w(W_GAME_STATE)), int(w(W_GAME_SUB_STATE)), int(course));
     printf("      player  x=%-9ld y=%-9ld z=%-9ld  heading=%-6ld speed=%ld\n", w(W_PLAYER_X), w(W_PLAYER_Y),
-           w(W_PLAYER_Z), w(W_PLAYER_HEADING) & 0xFFFF, w(W_PLAYER_SPEED));
+           w(W_PLAYER_Z), w(W_EASED_HEADING) & 0xFFFF, w(W_PLAYER_SPEED));
     printf("      camera  x=%-9ld y=%-9ld z=%-9ld  heading=%ld\n", w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z),
            w(W_CAMERA_HEADING) & 0xFFFF);
     int32_t grid_x = wram_long(W_PLAYER_X) / TERRAIN_CELL, grid_z = wram_long(W_PLAYER_Z) / TERRAIN_CELL;

@@ -67,7 +67,7 @@ TEST_F(Automation, AutopilotSteersTowardTheNearestStandingBalloon) {
         {0xF000, 1.0, -2, 1, 626, 671},
     };
     for (const auto& c : cases) {
-        w_cell_set(W_PLAYER_HEADING, int32_t(c.heading));
+        w_cell_set(W_EASED_HEADING, int32_t(c.heading));
         autopilot_result r{};
         ASSERT_TRUE(autopilot_steer(c.steer_gain, c.lean_gain, c.scale, &r));
         EXPECT_EQ(r.target, 11);
