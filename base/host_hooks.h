@@ -11,3 +11,8 @@ extern void (*frame_trace_hook)(uint32_t frame_tick);
 // At the end of every flight step: the host's replay_apply_attitude, which lets a loaded
 // flight replay overwrite the player's position, attitude, targets and speed.
 extern void (*replay_apply_attitude_hook)();
+
+// Once per frame while a frame dump is shown: the host's viewer moves its sequence on
+// (and loads the next dump when it reads per frame); false when nothing is to be drawn
+// this frame.
+extern bool (*framedump_advance_hook)();

@@ -31,22 +31,34 @@ bool ppm_write(const char* path, int width, int height, const uint8_t* rgb) {
     return file_write_all(path, rgb, size_t(width) * size_t(height) * 3, header);
 }
 
+uint8_t* picture_read_back(int width, int height, bool colour_table) {
+    if (width <= 0 || height <= 0) return nullptr;
+    size_t row = size_t(width) * 3, bytes = row * size_t(height);
+    uint8_t* pixels = static_cast<uint8_t*>(malloc(bytes));
+    uint8_t* flipped = static_cast<uint8_t*>(malloc(bytes));
+    if (pixels && flipped) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        if (colour_table)
+            for (size_t i = 0; i < bytes; i += 3) mixer_colour_lut_apply(&pixels[i], &pixels[i + 1], &pixels[i + 2]);
+        for (int y = 0; y < height; y++) memcpy(flipped + row * size_t(y), pixels + row * size_t(height - 1 - y), row);
+    } else {
+        free(flipped);
+        flipped = nullptr;
+    }
+    free(pixels);
+    return flipped;
+}
+
 bool headless_screenshot_write(const char* path) {
     int width = int(hud_margin_right - hud_margin_left + 0.5);
-    size_t row = size_t(width > 0 ? width : 0) * 3;
-    uint8_t* pixels = static_cast<uint8_t*>(malloc(2 * row * SHOT_HEIGHT));
-    if (!pixels || !row) {
-        free(pixels);
+    uint8_t* rgb = picture_read_back(width, SHOT_HEIGHT, true);
+    if (!rgb) {
         fprintf(stderr, "malloc failed for screenshot\n");
         return false;
     }
-    uint8_t* flipped = pixels + row * SHOT_HEIGHT;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, SHOT_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    for (size_t i = 0; i < row * SHOT_HEIGHT; i += 3) mixer_colour_lut_apply(&pixels[i], &pixels[i + 1], &pixels[i + 2]);
-    for (int y = 0; y < SHOT_HEIGHT; y++) memcpy(flipped + row * y, pixels + row * (SHOT_HEIGHT - 1 - y), row);
-    bool ok = ppm_write(path, width, SHOT_HEIGHT, flipped);
-    free(pixels);
+    bool ok = ppm_write(path, width, SHOT_HEIGHT, rgb);
+    free(rgb);
     if (!ok) {
         fprintf(stderr, "Can't open %s\n", path);
         return false;

@@ -7,6 +7,11 @@
 // opened or a write falls short.
 bool ppm_write(const char* path, int width, int height, const uint8_t* rgb);
 
+// Reads back width x height RGB of the current read buffer, top row first, through the
+// mixer's colour tables when `colour_table` (as the final colour stage would); a malloc'd
+// buffer, or null when the memory cannot be had.
+uint8_t* picture_read_back(int width, int height, bool colour_table);
+
 // Reads back the HUD-wide picture (640, or the SKYVOLTA_WIDE width) x 480, through the
 // mixer's colour tables, rows flipped, into a PPM at path; prints the outcome.
 bool headless_screenshot_write(const char* path);

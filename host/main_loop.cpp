@@ -22,9 +22,12 @@
 #include "host/pads.h"
 #include "host/paused_camera.h"
 #include "host/picture_reshow.h"
+#include "host/screenshot.h"
 #include "host/settings.h"
 #include "render/frame_render.h"
+#include "render/framedump_draw.h"
 #include "render/layer2d.h"
+#include "render/model_diagnostics.h"
 #include "render/model_placement.h"
 #include "render/render_target.h"
 #include "render/wide_margins.h"
@@ -44,6 +47,7 @@ constexpr double FALLBACK_ASPECT = 4.0 / 3.0;  // a wide target too narrow for w
 
 double game_seconds, render_seconds;
 SDL_Window* pacing_window;
+bool screenshot_requested;
 
 uint64_t counter_ns() {
     uint64_t count = SDL_GetPerformanceCounter(), frequency = SDL_GetPerformanceFrequency();
@@ -58,6 +62,9 @@ void key_down(SDL_Keycode key) {
     switch (key) {
     case SDLK_p:
         pause_toggle("P");
+        break;
+    case SDLK_F12:
+        screenshot_requested = true;
         break;
     case SDLK_t:
         printf("[INPUT] Forcing title screen (state 6)...\n");
@@ -83,9 +90,15 @@ void events_poll() {
     }
 }
 
-// The background colour of the mixer; a dark blue while the first frames have none.
+// The background colour of the mixer (of the frame dump's when one is shown); a dark
+// blue while the first frames have none.
 void clear_colour_set() {
+    uint8_t dump_bg[3] = {0, 0, 0};
     const uint8_t* bg = mixer_registers + MIX_BACKGROUND;
+    if (framedump_active()) {
+        clear_colour_from_mixer(&dump_bg[0], &dump_bg[1], &dump_bg[2]);
+        bg = dump_bg;
+    }
     if (!bg[0] && !bg[1] && !bg[2] && host_frame < 2)
         glClearColor(0, 0, 0.1f, 1);
     else
@@ -170,6 +183,15 @@ void exit_statistics_tick() {
            s.ms[s.count - 1], missed, s.count);
 }
 
+// F12, or every SKYVOLTA_SHOT_EVERY frames: a PNG of the window, marked in the blink log.
+void screenshot_take(SDL_Window* window) {
+    static const int every = env_int("SKYVOLTA_SHOT_EVERY", 0);
+    if (!screenshot_requested && !(every > 0 && host_frame % uint32_t(every) == 0)) return;
+    screenshot_requested = false;
+    png_screenshot(window, shot_directory(), host_frame);
+    blink_log_mark("screenshot", host_frame);
+}
+
 void iteration(SDL_Window* window, const command_line* cl) {
     if (!headless) events_poll();
     frame_due = 1;
@@ -192,6 +214,7 @@ void iteration(SDL_Window* window, const command_line* cl) {
         frame_scene_draw();
     }
     if (!headless) render_target_present(window, aspect == 0);
+    screenshot_take(window);
     if (headless)
         glFinish();
     else {
@@ -211,7 +234,8 @@ void iteration(SDL_Window* window, const command_line* cl) {
 }  // namespace
 
 void frame_game_step() {
-    if (paused) return;
+    static const bool dump_runs_game = env_present("SKYVOLTA_FRAMEDUMP_RUNGAME");
+    if (paused || (framedump_active() && !dump_runs_game)) return;
     sprite_call_list_reset();
     tdb_list_clear();
     double start = monotonic_seconds();
@@ -225,8 +249,9 @@ void frame_scene_draw() {
         render_frame_3d();
         render_seconds += monotonic_seconds() - start;
     }
-    // The simpler 2D path when the renderer did not take this frame's 2D input.
-    if (!live_feed_active() || getenv("SKYVOLTA_FORCE_2D")) {
+    // The simpler 2D path when the renderer did not take this frame's 2D input (a frame
+    // dump brings its own, or none).
+    if ((!framedump_active() && !live_feed_active()) || getenv("SKYVOLTA_FORCE_2D")) {
         if (!getenv("SKYVOLTA_NO_2D")) layer2d_draw();
         fade_quad_draw();
     }
@@ -268,6 +293,9 @@ void pause_toggle(const char* source) {
     pause_view_offsets_clear();
     paused = !paused;
     pause_view.active = paused;
+    char mark[64];
+    snprintf(mark, sizeof mark, "%s pressed (%s)", source, paused ? "paused" : "resumed");
+    blink_log_mark(mark, host_frame);
     pause_report();
 }
 
@@ -285,5 +313,7 @@ void pause_report() {
     static const int32_t chunk_base[4] = {0x495, 0x515, 0x595, 0x615};
     int32_t chunk = course >= 0 && course <= 3 && cell >= 0 && cell <= 127 ? cell + chunk_base[course] : -1;
     printf("      grid    cell=%d  (grid_x=%d grid_z=%d)  terrain chunk model=%d\n", cell, grid_x, grid_z, chunk);
+    watch_pause_report();
+    if (paused) codes_log();
     fflush(stdout);
 }

@@ -2,8 +2,11 @@
 
 #include "base/byte_order.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -42,22 +45,48 @@ bool png_write_chunk(FILE* file, const char* type, const uint8_t* data, uint32_t
            fwrite(tail, 1, 4, file) == 4;
 }
 
-bool png_write_rgb(const char* path, int width, int height, const uint8_t* rgb) {
-    if (width <= 0 || height <= 0) return false;
+namespace {
+
+// Writes the picture into the open file f (which it closes); removes the file at path
+// when anything falls short.
+bool png_stream_write(FILE* f, const char* path, int width, int height, const uint8_t* rgb) {
+    if (!f) return false;
     uLongf packed_size = 0;
-    uint8_t* packed = png_idat_build(width, height, rgb, &packed_size);
-    if (!packed) return false;
+    uint8_t* packed = width > 0 && height > 0 ? png_idat_build(width, height, rgb, &packed_size) : nullptr;
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     uint8_t ihdr[13] = {};
     store_be32(ihdr, uint32_t(width));
     store_be32(ihdr + 4, uint32_t(height));
     ihdr[8] = 8;  // bit depth
     ihdr[9] = 2;  // RGB
-    FILE* f = fopen(path, "wb");
-    bool ok = f && fwrite(signature, 1, 8, f) == 8 && png_write_chunk(f, "IHDR", ihdr, 13) &&
+    bool ok = packed && fwrite(signature, 1, 8, f) == 8 && png_write_chunk(f, "IHDR", ihdr, 13) &&
               png_write_chunk(f, "IDAT", packed, uint32_t(packed_size)) && png_write_chunk(f, "IEND", nullptr, 0);
-    if (f && fclose(f) != 0) ok = false;
-    if (f && !ok) remove(path);
+    if (fclose(f) != 0) ok = false;
+    if (!ok) remove(path);
     free(packed);
     return ok;
+}
+
+}  // namespace
+
+bool png_write_rgb(const char* path, int width, int height, const uint8_t* rgb) {
+    if (width <= 0 || height <= 0) return false;
+    return png_stream_write(fopen(path, "wb"), path, width, height, rgb);
+}
+
+bool png_create_rgb(const char* path, int width, int height, const uint8_t* rgb, bool* taken) {
+    *taken = false;
+    if (width <= 0 || height <= 0) return false;
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) {
+        *taken = errno == EEXIST;
+        return false;
+    }
+    FILE* f = fdopen(fd, "wb");
+    if (!f) {
+        close(fd);
+        remove(path);
+        return false;
+    }
+    return png_stream_write(f, path, width, height, rgb);
 }

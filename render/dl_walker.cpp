@@ -4,6 +4,7 @@
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/wram.h"
+#include "render/model_diagnostics.h"
 #include "render/model_placement.h"
 #include "render/renderer_switches.h"
 #include "render/rotation_math.h"
@@ -25,6 +26,8 @@ constexpr uint32_t W_DL_CURSOR = 0x0CA4;
 constexpr uint32_t DSP_BOARD_BASE = 0xC00000;
 constexpr int32_t BUFFER_SPAN = 0x8000;  // most bytes a list may run past its base
 constexpr int32_t DEFAULT_DATA_LIMIT = 4096;
+constexpr int32_t PREVIEW_PLACEMENTS_MAX = 5000;  // immediate-mode placements per walk
+int32_t preview_placements;
 
 enum walk_exit : int32_t { EXIT_END_LINK = 1, EXIT_DATA_4WORD = 2, EXIT_DATA_11WORD = 3 };
 
@@ -89,7 +92,15 @@ int data_limit() {
 }
 
 void place(int32_t model, const int32_t* rotation, int64_t x, int64_t y, int64_t z) {
-    walk_placement_target(model, rotation, double(x), double(y), double(z));
+    int32_t code = model + MODEL_CODE_OFFSET;
+    find_code_log(code, dl_walk.word_index, dl_walk.header_code);
+    if (renderer_switches.geo_preview) {
+        if (preview_placements >= PREVIEW_PLACEMENTS_MAX) return;
+        preview_placements++;
+        track_models_log(code, double(x), double(y), double(z));
+    } else {
+        walk_placement_target(model, rotation, double(x), double(y), double(z));
+    }
     dl_walk.models++;
 }
 
@@ -425,6 +436,7 @@ void walk_begin() {
     w.has_node_matrix = false;
     w.axis_order = -1;
     w.commands = w.models = w.data = 0;
+    preview_placements = 0;
 }
 
 void walk_end(int32_t i, int32_t n) {
@@ -449,6 +461,13 @@ int32_t dl_word_read(int32_t index) {
     }
     if (renderer_switches.dsp32) return int32_t(raw);
     return int32_t((raw & 0xFFFFFF) ^ 0x800000) - 0x800000;
+}
+
+bool dl_word_in_buffer(int64_t index) {
+    if (index < 0) return false;
+    if (dl_source.external) return index < dl_source.external_count;
+    int64_t at = int64_t(dl_source.list_base) + 4 * index;
+    return 4 * index < BUFFER_SPAN && at + 4 <= DSPRAM_BYTES;
 }
 
 void dl_source_select_live() {

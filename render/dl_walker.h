@@ -84,6 +84,10 @@ extern placement_target walk_placement_target;
 // (0 outside either), the low 24 bits sign-extended unless SKYVOLTA_DSP32.
 int32_t dl_word_read(int32_t index);
 
+// True when word i lies in the list being walked: inside the external array, or inside
+// the packet area of the current dspram buffer.
+bool dl_word_in_buffer(int64_t index);
+
 // Chooses the live list from the game's cursor (dl_cursor, W 0x0CA4): the buffer whose
 // packet area holds it, or the buffer named by bit 0 of DSP RAM word 4 when the cursor
 // lies outside; the cursor word count, or -1. Clears the external source.

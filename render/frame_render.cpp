@@ -3,17 +3,22 @@
 // priority, then the menu's highlights, the fade and the text layer.
 #include "render/frame_render.h"
 
+#include "base/env_switch.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
+#include "board/sprite_records.h"
 #include "board/text_print.h"
 #include "render/cz_fog.h"
 #include "render/dl_walker.h"
+#include "render/framedump_draw.h"
+#include "render/model_diagnostics.h"
 #include "render/model_placement.h"
 #include "render/pick_lists.h"
 #include "render/quad_batch.h"
 #include "render/quad_sink.h"
 #include "render/renderer_switches.h"
+#include "render/rotation_math.h"
 #include "render/screen_quads.h"
 #include "render/sprite_layer.h"
 #include "render/text_layer.h"
@@ -34,11 +39,14 @@ namespace {
 constexpr int SCREEN_W = 640;
 constexpr int SCREEN_H = 480;
 constexpr size_t SCREEN_BYTES = size_t(SCREEN_W) * SCREEN_H * 4;
+constexpr uint32_t W_DIST_PLAYER = 0x0D00;  // the player's position and attitude longs
 
 struct frame_state {
     bool live;
     sprite_input sprites;
     text_input text;
+    const sprite_input* sprite_source;  // the frame dump's, the live intake's, or null
+    const text_input* text_source;
     sprite_layer layers[SPRITE_LAYERS_MAX];
     int layer_count;
     uint8_t* layer_pixels;  // allocated on first use
@@ -191,7 +199,7 @@ const fog_state* fog_or_null() {
 }
 
 void layer_raster(const sprite_layer& l, uint8_t* pixels, int w, int h) {
-    sprite_layer_raster(&frame.sprites, fog_or_null(), &l, pixels, true);
+    sprite_layer_raster(frame.sprite_source, fog_or_null(), &l, pixels, true);
     frame.sprite_pixels += long(w) * h;
 }
 
@@ -263,7 +271,7 @@ void layers_prepare() {
             }
             if (y + h > LAYER_ATLAS) break;
             layer_place& at = layer_places[i];
-            at = {x, y, sprite_layer_change_key(&frame.sprites, fog_or_null(), &l, true)};
+            at = {x, y, sprite_layer_change_key(frame.sprite_source, fog_or_null(), &l, true)};
             if (!layer_held_at(i, at)) {
                 layer_raster(l, pixels, w, h);
                 for (int r = 0; r < h; r++)
@@ -369,14 +377,14 @@ void fade_draw() {
 
 // The text layer is rasterised and uploaded again only when what it depends on changed.
 void text_draw() {
-    if (renderer_switches.no_text || !frame.live || !frame.text.enabled) return;
+    if (renderer_switches.no_text || !frame.text_source) return;
     stage_time start = stage_clock_now();
     uint8_t* pixels = screen_buffer(&frame.text_pixels, &frame.text_alloc_failed, "text layer");
     GLuint texture = screen_texture(&frame.text_texture);
     if (pixels && texture) {
-        uint64_t hash = text_layer_change_key(&frame.text, fog_or_null());
+        uint64_t hash = text_layer_change_key(frame.text_source, fog_or_null());
         if (!frame.text_hash_set || hash != frame.text_hash) {
-            text_layer_raster(&frame.text, fog_or_null(), pixels, false);
+            text_layer_raster(frame.text_source, fog_or_null(), pixels, false);
             long opaque = 0;
             for (size_t i = 3; i < SCREEN_BYTES; i += 4) opaque += pixels[i] != 0;
             frame.text_hash = hash;
@@ -393,8 +401,25 @@ void text_draw() {
     stage_clock_add(&frame_times.text, start);
 }
 
+// The distance dump's frame and camera lines (placements add their own).
+void dist_dump_frame_lines() {
+    if (!dist_dump_open()) return;
+    int32_t m[9];
+    camera_matrix_build(m, !renderer_switches.no_roll);
+    FILE* f = dist_dump_file();
+    fprintf(f, "F %d %ld\n", int(host_frame), long(wram_long(W_FRAME_TICK)));
+    fprintf(f, "C");
+    for (int32_t v : m) fprintf(f, " %d", v);
+    for (uint32_t w = W_CAMERA_X; w <= W_CAMERA_ROLL; w += 4) fprintf(f, " %ld", long(wram_long(w)));
+    for (uint32_t k = 0; k < 9; k++) fprintf(f, " %ld", long(wram_long(W_DIST_PLAYER + 4 * k)));
+    fputc('\n', f);
+}
+
 void statistics_report() {
-    if (!verbose_enabled() || (frame.frames >= 20 && host_frame % 60 != 0)) return;
+    if (!verbose_enabled() || (frame.frames >= 20 && host_frame % 60 != 0)) {
+        dist_stats_flush();
+        return;
+    }
     const geo_counter_block& g = geo_counters;
     const quad_draw_frame_stats& d = quad_frame_stats;
     fprintf(stderr,
@@ -406,6 +431,7 @@ void statistics_report() {
             d.fog_min > d.fog_max ? 0 : d.fog_max, int(tex_counters.hit), int(tex_counters.miss),
             int(tex_counters.evict), int(frame.sprite_pixels), int(frame.text_opaque), int(tex_counters.realloc),
             int(tex_counters.sub));
+    dist_stats_report();
 }
 
 }  // namespace
@@ -447,6 +473,9 @@ void render_frame_3d() {
     stage_time frame_start = stage_clock_now();
     frame_times = frame_stage_times{};
     if (!renderer_switches_loaded) renderer_switches_read();
+    blink_frame_report(host_frame);
+    track_models_budget_reset();
+    dist_dump_frame_lines();
     buffers_report();
     dl_source_select_live();
     dsp_word_set(DSP_WORD_LIST_READY, dsp_word(DSP_WORD_LIST_READY) & ~0xFF);
@@ -468,10 +497,13 @@ void render_frame_3d() {
 
     stage_time t = stage_clock_now();
     frame.live = false;
-    if (fog_mixer_intake() && sprite_intake(&frame.sprites)) {
+    bool dump = framedump_active();
+    if (!dump && fog_mixer_intake() && sprite_intake(&frame.sprites)) {
         text_intake(&frame.text);
         frame.live = true;
     }
+    frame.sprite_source = dump ? framedump_sprite_state() : frame.live ? &frame.sprites : nullptr;
+    frame.text_source = dump ? framedump_text_state() : frame.live && frame.text.enabled ? &frame.text : nullptr;
     tex_counters.hit = tex_counters.miss = tex_counters.evict = 0;
     geo_counters = geo_counter_block{};
     quad_frame_stats_reset();
@@ -480,8 +512,13 @@ void render_frame_3d() {
     stage_clock_add(&frame_times.intake, t);
 
     t = stage_clock_now();
-    walk_display_list();
-    pause_pivot_frame_end();
+    static const bool framedump_shown_switch = env_present("SKYVOLTA_FRAMEDUMP");
+    if (framedump_shown_switch) {
+        framedump_step(quad_sink_live, nullptr);
+    } else {
+        walk_display_list();
+        pause_pivot_frame_end();
+    }
     stage_clock_add(&frame_times.walk, t);
 
     t = stage_clock_now();
@@ -491,11 +528,12 @@ void render_frame_3d() {
 
     t = stage_clock_now();
     frame.layer_count = 0;
-    if (!renderer_switches.no_sprites && frame.live)
-        frame.layer_count = sprite_list_build(&frame.sprites, frame.layers, SPRITE_LAYERS_MAX);
+    if (!renderer_switches.no_sprites && frame.sprite_source)
+        frame.layer_count = sprite_list_build(frame.sprite_source, frame.layers, SPRITE_LAYERS_MAX);
     if (renderer_switches.sprc && host_frame % 120 == 0)
         fprintf(stderr, "    [SPRC] f=%d sst=%p live_ok=%d ni=%d spr_n=%d\n", int(host_frame),
-                static_cast<void*>(&frame.sprites), int(frame.live), int(frame.sprites.word_count), frame.layer_count);
+                static_cast<const void*>(frame.sprite_source), int(frame.live),
+                int(frame.sprite_source ? frame.sprite_source->word_count : 0), frame.layer_count);
     billboard_list_build(frame.layers, frame.layer_count);
     stage_clock_add(&frame_times.sprites, t);
     layers_prepare();

@@ -6,6 +6,7 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "render/dl_walker.h"
+#include "render/model_diagnostics.h"
 #include "render/model_walk.h"
 #include "render/quad_sink.h"
 #include "render/renderer_switches.h"
@@ -358,6 +359,23 @@ void placement_sets_clear() {
     memset(&placement_sets, 0, sizeof placement_sets);
 }
 
+namespace {
+
+// The model diagnostics of a placement: its distance sample, its blink record and its
+// line of the distance dump.
+void placement_diagnostics(int32_t model, int32_t code, const int32_t m[9], const int32_t t[3]) {
+    dist_sample_add(code, double(t[0]) * t[0] + double(t[1]) * t[1] + double(t[2]) * t[2]);
+    blink_model_seen(code);
+    if (!dist_dump_open()) return;
+    FILE* f = dist_dump_file();
+    fprintf(f, "P %d %d %d %d", model, t[0], t[1], t[2]);
+    if (renderer_switches.dist_mat)
+        for (int k = 0; k < 9; k++) fprintf(f, " %d", m[k]);
+    fputc('\n', f);
+}
+
+}  // namespace
+
 void pause_pivot_frame_end() {
     pause_view_state& p = pause_view;
     if (p.candidate_set) {
@@ -454,6 +472,7 @@ void render_model(int32_t model, const int32_t* rotation, double x, double y, do
     if (ending_viewpoint_active() && w.prio == 3) ending_view_apply(c);
     c.cull_sense = s.geo_cullflip ? 1 : 0;
     memcpy(c.v, pv.view, sizeof c.v);
+    placement_diagnostics(model, code, c.m, t);
     if (pause_view.active) pause_orbit_apply(c, model, t);
     c.tx = t[0], c.ty = t[1], c.tz = t[2];
 
@@ -463,8 +482,12 @@ void render_model(int32_t model, const int32_t* rotation, double x, double y, do
                 rotation ? "yes" : "no", uint32_t(w.header_code), w.word_index);
     geo_current_code = code;
     int32_t first = frame_quad_count;
+    const geo_counter_block before = geo_counters;
     uint32_t emitted = geo_counters.emitted, culled = geo_counters.cull;
     model_quads_emit(code, quad_sink_live, nullptr);
+    blink_add_quads(code, geo_counters.behind - before.behind, geo_counters.cull - before.cull,
+                    geo_counters.partclip - before.partclip);
+    blink_quads_drawn(code, uint32_t(frame_quad_count - first));
     if (hud_margin_left < 0 && model != UNSHIFTED_MODEL && frame_quad_count > first && pv.screen)
         hud_shift_apply(first);
     geo_current_code = -1;

@@ -19,8 +19,8 @@ renderer_switch_set renderer_switches = {
     .no_ending_vp = 0, .end8001_world = 0, .geo_cullflip = 0, .seam_legacy = 0, .hud_centre = 0,
     .guardband_legacy = 0, .only_code = -1, .vdump = 0,
     .cmddump = 0, .rigdump = 0, .matdump = 0, .drawmat = 0, .dbg8002 = 0, .trace_model = -1, .lensdbg = 0,
-    .geo_noshade = 0, .geo_nofog = 0, .texel_centre = 1, .no_sprites = 0, .no_text = 0, .tie_emit = 0,
-    .zfight = 0, .seamdump = nullptr, .pick = -1, .pickerdbg = 0, .sprc = 0,
+    .geo_preview = 0, .geo_noshade = 0, .geo_nofog = 0, .texel_centre = 1, .no_sprites = 0, .no_text = 0, .tie_emit = 0,
+    .zfight = 0, .seamdump = nullptr, .pick = -1, .pickerdbg = 0, .sprc = 0, .dist_mat = 0,
 };
 bool renderer_switches_loaded = false;
 seam_test_state seam_test;
@@ -102,6 +102,8 @@ void renderer_switches_read() {
     s.trace_model = env_int("SKYVOLTA_TRACE_MODEL", -1);
     s.lensdbg = env_present("SKYVOLTA_LENSDBG");
 
+    s.geo_preview = !env_default_on("SKYVOLTA_GEO_HW");
+    s.dist_mat = env_on("SKYVOLTA_DIST_MAT");
     s.geo_noshade = env_on("SKYVOLTA_GEO_NOSHADE");
     s.geo_nofog = env_on("SKYVOLTA_GEO_NOFOG");
     s.texel_centre = env_int("SKYVOLTA_TEXEL_CENTRE", 1);

@@ -63,6 +63,8 @@ struct renderer_switch_set {
     int trace_model;       // SKYVOLTA_TRACE_MODEL (-1: none)
     int lensdbg;           // SKYVOLTA_LENSDBG
     // Frame render.
+    int geo_preview;       // SKYVOLTA_GEO_HW beginning with '0': placements go to the
+                           // immediate-mode drawing of the model diagnostics
     int geo_noshade;       // SKYVOLTA_GEO_NOSHADE
     int geo_nofog;         // SKYVOLTA_GEO_NOFOG: no fog, colour scale or fade quad
     int texel_centre;      // SKYVOLTA_TEXEL_CENTRE
@@ -74,6 +76,7 @@ struct renderer_switch_set {
     int pick;              // SKYVOLTA_PICK: object highlight at start-up (-1: none)
     int pickerdbg;         // SKYVOLTA_PICKERDBG
     int sprc;              // SKYVOLTA_SPRC
+    int dist_mat;          // SKYVOLTA_DIST_MAT: distance dump lines with the rotation
 };
 extern renderer_switch_set renderer_switches;
 

@@ -26,6 +26,10 @@ bool png_read_rgb(const std::string& path, rgb_picture* out, std::string* why) {
         if (len > f.size() - at - 12) break;
         const uint8_t* type = &f[at + 4];
         const uint8_t* data = &f[at + 8];
+        if (crc32(0L, type, 4 + len) != load_be32(&f[at + 8 + len])) {
+            *why = path + ": chunk CRC does not match";
+            return false;
+        }
         if (memcmp(type, "IHDR", 4) == 0 && len == 13) {
             width = int(load_be32(data));
             height = int(load_be32(data + 4));

@@ -11,7 +11,7 @@ struct rgb_picture {
 };
 
 // False (with the reason in *why) for anything but an 8-bit RGB, non-interlaced PNG
-// whose rows all use filter 0.
+// whose rows all use filter 0 and whose chunks all carry their CRC.
 bool png_read_rgb(const std::string& path, rgb_picture* out, std::string* why);
 
 // Empty when every channel of every pixel differs by at most `tolerance`; otherwise a

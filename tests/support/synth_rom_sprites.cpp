@@ -26,3 +26,14 @@ void synth_sprite_tile_table_3(synth_rom_set* set) {
 void synth_sprite_size_multipliers(synth_rom_set* set) {
     for (uint32_t i = 0; i < 8; i++) synth_put32(set, 0x3AC14 + 4 * i, uint32_t(SYNTH_SPRITE_SIZE_MULTIPLIER[i]));
 }
+
+void synth_sprite_disc_tiles(synth_rom_set* set) {
+    for (uint32_t k = 0; k < SYNTH_SPRITE_DISC_COUNT; k++) {
+        uint8_t* tile = set->sprite + size_t(SYNTH_SPRITE_DISC_TILE + k) * 1024;
+        for (int y = 0; y < 32; y++)
+            for (int x = 0; x < 32; x++) {
+                int d2 = (2 * x - 31) * (2 * x - 31) + (2 * y - 31) * (2 * y - 31);
+                tile[32 * y + x] = d2 > 31 * 31 ? 255 : uint8_t(1 + (d2 / 160 + k) % 7);
+            }
+    }
+}

@@ -230,6 +230,11 @@ void synth_sprite_tile_table_3(synth_rom_set* set);
 // Program ROM 0x3AC14: the eight sprite size multipliers (longs), one of them negative.
 constexpr int32_t SYNTH_SPRITE_SIZE_MULTIPLIER[8] = {8, 16, 24, 32, 40, 48, 64, -40};
 void synth_sprite_size_multipliers(synth_rom_set* set);
+// Sprite ROM tiles SYNTH_SPRITE_DISC_TILE.. (32 x 32 bytes each): discs in rings of pixel
+// values 1..7 (tile k starts its rings at 1 + k) with transparent corners (255).
+constexpr uint32_t SYNTH_SPRITE_DISC_TILE = 0xFF0;
+constexpr uint32_t SYNTH_SPRITE_DISC_COUNT = 4;
+void synth_sprite_disc_tiles(synth_rom_set* set);
 
 // ---- Boot text screen (synth_rom_boot.cpp) ------------------------------------------
 // Program ROM 0x1C0E4: the boot screen's tile-block list (column SYNTH_BOOT_TEXT_COLUMN,
