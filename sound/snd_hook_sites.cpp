@@ -1,6 +1,8 @@
 // Hook sites of the sound driver and the timing rules around their routines.
 #include "sound/snd_hook_sites.h"
 
+#include "sound/snd_native_routines.h"
+
 namespace {
 
 constexpr uint8_t mx0 = 1, mx2 = 4, mx02 = mx0 | mx2;
@@ -8,19 +10,19 @@ constexpr uint8_t mx0 = 1, mx2 = 4, mx02 = mx0 | mx2;
 }  // namespace
 
 snd_hook_site snd_hook_sites[SND_HOOK_SITE_COUNT] = {
-    {0xC12B, "idle_wait", 0, mx2, nullptr},
-    {0xC258, "tick", 0, mx02, nullptr},
-    {0xD684, "tick_body", 0, mx0, nullptr},
-    {0xD6E3, "mailbox", 0, mx2, nullptr},
-    {0xD745, "slot_level", 40, mx0, nullptr},
-    {0xD788, "new_command", 0, mx0, nullptr},
-    {0xD8A0, "voice_alloc_d8a0", 0, mx0, nullptr},
-    {0xD8CF, "voice_alloc_d8cf", 0, mx2, nullptr},
-    {0xD8F9, "voice_alloc_d8f9", 0, mx02, nullptr},
-    {0xD912, "voice_alloc_d912", 0, mx02, nullptr},
-    {0xD936, "voice_alloc_d936", 0, mx2, nullptr},
-    {0xD95B, "voice_alloc_d95b", 0, mx2, nullptr},
-    {0xD982, "stop_slot_children", 0, mx0, nullptr},
+    {0xC12B, "idle_wait", 0, mx2, idle_wait},
+    {0xC258, "tick", 0, mx02, tick},
+    {0xD684, "tick_body", 0, mx0, tick_body},
+    {0xD6E3, "mailbox", 0, mx2, mailbox},
+    {0xD745, "slot_level", 40, mx0, slot_level},
+    {0xD788, "new_command", 0, mx0, new_command},
+    {0xD8A0, "voice_alloc_d8a0", 0, mx0, voice_alloc_d8a0},
+    {0xD8CF, "voice_alloc_d8cf", 0, mx2, voice_alloc_d8cf},
+    {0xD8F9, "voice_alloc_d8f9", 0, mx02, voice_alloc_d8f9},
+    {0xD912, "voice_alloc_d912", 0, mx02, voice_alloc_d912},
+    {0xD936, "voice_alloc_d936", 0, mx2, voice_alloc_d936},
+    {0xD95B, "voice_alloc_d95b", 0, mx2, voice_alloc_d95b},
+    {0xD982, "stop_slot_children", 0, mx0, stop_slot_children},
     {0xD9D0, "sequencer", 0, mx0, nullptr},
     {0xDAAF, "seq_cmd_daaf", 0, mx0, nullptr},
     {0xDAF0, "seq_cmd_daf0", 0, mx0, nullptr},
@@ -41,7 +43,7 @@ snd_hook_site snd_hook_sites[SND_HOOK_SITE_COUNT] = {
     {0xE143, "seq_cmd_e143", 0, mx02, nullptr},
     {0xE157, "seq_cmd_e157", 0, mx0, nullptr},
     {0xE185, "seq_cmd_e185", 0, mx0, nullptr},
-    {0xE18D, "stop_track", 0, mx02, nullptr},
+    {0xE18D, "stop_track", 0, mx02, stop_track},
     {0xE277, "seq_cmd_e277", 0, mx0, nullptr},
     {0xE286, "seq_cmd_e286", 0, mx0, nullptr},
     {0xE342, "seq_cmd_e342", 0, mx0, nullptr},

@@ -4,6 +4,7 @@
 
 #include "sound/m37702_bus.h"
 #include "sound/sound_board.h"
+#include "sound/sound_cpu_run.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -106,9 +107,17 @@ int snd_bail(m377_state* s, uint32_t address, int index) {
     return 1;
 }
 
-int snd_return_from_driver_call(m377_state* s) {
+int snd_return_counted(m377_state* s, int index) {
     s->pc = uint16_t(m377_pull16(s));
-    return snd_count_ran(SND_COUNTER_SEQ_COMMANDS);
+    return snd_count_ran(index);
+}
+
+int snd_return_from_driver_call(m377_state* s) {
+    return snd_return_counted(s, SND_COUNTER_SEQ_COMMANDS);
+}
+
+int snd_call_vector(m377_state* s, uint32_t vector) {
+    return snd_call_driver(s, m377_read16(s, vector));
 }
 
 void snd_stats_print() {
@@ -150,6 +159,22 @@ uint32_t snd_pull16(m377_state* s) {
 
 void snd_push16(m377_state* s, uint32_t value) {
     m377_push16(s, value);
+}
+
+uint32_t snd_pull8(m377_state* s) {
+    return m377_pull8(s);
+}
+
+void snd_push8(m377_state* s, uint32_t value) {
+    m377_push8(s, value);
+}
+
+uint32_t snd_peek8(const m377_state* s, uint32_t address) {
+    return s->bus_read(s->bus_user, address & 0xFFFFFF);
+}
+
+uint32_t snd_peek16(const m377_state* s, uint32_t address) {
+    return snd_peek8(s, address) | snd_peek8(s, address + 1) << 8;
 }
 
 void snd_set_nz(m377_state* s, uint32_t value, bool wide) {
@@ -194,4 +219,45 @@ uint32_t snd_adc8(m377_state* s, uint32_t a, uint32_t b) {
 
 uint32_t snd_adc16(m377_state* s, uint32_t a, uint32_t b) {
     return add_with_carry(s, a, b, true);
+}
+
+void snd_load16(m377_state* s, uint16_t* reg, uint32_t value) {
+    *reg = uint16_t(value);
+    snd_set_nz(s, value, true);
+}
+
+namespace {
+
+uint32_t shift(m377_state* s, uint32_t value, int count, bool wide, bool left) {
+    uint32_t mask = wide ? 0xFFFF : 0xFF, sign = wide ? 0x8000 : 0x80;
+    value &= mask;
+    for (int i = 0; i < count; i++) {
+        bool out = left ? (value & sign) != 0 : (value & 1) != 0;
+        s->ps = out ? uint16_t(s->ps | m377_flag_c) : uint16_t(s->ps & ~m377_flag_c);
+        value = (left ? value << 1 : value >> 1) & mask;
+    }
+    snd_set_nz(s, value, wide);
+    return value;
+}
+
+}  // namespace
+
+uint32_t snd_asl(m377_state* s, uint32_t value, int count, bool wide) {
+    return shift(s, value, count, wide, true);
+}
+
+uint32_t snd_lsr(m377_state* s, uint32_t value, int count, bool wide) {
+    return shift(s, value, count, wide, false);
+}
+
+uint32_t snd_step_memory(m377_state* s, uint32_t address, int delta, bool wide) {
+    uint32_t mask = wide ? 0xFFFF : 0xFF;
+    uint32_t value = (m377_read_w(s, address, !wide) + uint32_t(delta)) & mask;
+    m377_write_w(s, address, value, !wide);
+    snd_set_nz(s, value, wide);
+    return value;
+}
+
+void snd_narrow_a(m377_state* s, bool narrow) {
+    s->ps = narrow ? uint16_t(s->ps | m377_flag_m) : uint16_t(s->ps & ~m377_flag_m);
 }

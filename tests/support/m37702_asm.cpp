@@ -447,6 +447,15 @@ bool assemble_directive(asm_context* c, const char* directive, const char* rest)
     if (!strcmp(directive, ".m16")) return c->m8 = false, true;
     if (!strcmp(directive, ".x8")) return c->x8 = true, true;
     if (!strcmp(directive, ".x16")) return c->x8 = false, true;
+    if (!strcmp(directive, ".org")) {
+        const char* t = rest;
+        uint32_t target;
+        int ignored;
+        if (!parse_value(c, t, &target, &ignored)) return false;
+        if (target < c->pc) return fail(c, ".org below the current address", rest);
+        c->pc = target;
+        return at_end(t) || fail(c, "trailing text", t);
+    }
     int bytes = !strcmp(directive, ".byte") ? 1 : !strcmp(directive, ".word") ? 2 : 0;
     if (!bytes) return fail(c, "unknown directive", directive);
     const char* t = rest;
@@ -483,7 +492,7 @@ bool assemble_pass(asm_context* c, const char* source) {
         if (colon) {
             *colon = 0;
             if (!c->final_pass) {
-                if (c->p->label_count == 128 || strlen(t) >= 32) return fail(c, "too many labels or name too long", t);
+                if (c->p->label_count == int(sizeof c->p->labels / sizeof c->p->labels[0]) || strlen(t) >= 32) return fail(c, "too many labels or name too long", t);
                 auto& label = c->p->labels[c->p->label_count++];
                 memcpy(label.name, t, strlen(t) + 1);
                 label.address = c->pc;

@@ -11,6 +11,7 @@
 //   ldm #$12,$80   seb #$01,$1234   bbs #$80,$80,target   mvn $01,$02 (dst, src)
 //   asl a / asl b, inc b ...; ldb stb orb andb eorb adcb sbcb cmpb tbx tby txb tyb phb plb
 //   .byte $01,$02   .word $1234   .m8 .m16 .x8 .x16 (sep/clp/sem/clm also track widths)
+//   .org $d684      continue at a higher address (the gap stays zero)
 // Branch operands are target addresses or labels.
 #pragma once
 #include <cstdint>
@@ -25,7 +26,7 @@ struct m377_program {
     struct {
         char name[32];
         uint32_t address;
-    } labels[128];
+    } labels[256];
     char error[160];
 };
 

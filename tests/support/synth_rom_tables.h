@@ -19,6 +19,18 @@ void synth_wave_tone(synth_rom_set* set);
 // tests/support/synth_sound_driver.h.
 void synth_sound_driver(synth_rom_set* set);
 
+// Sound driver 0x210000 (image 0x10000, MCU bank 0x21): the command table. The word at
+// 0x210000 is the table's offset in the bank (SYNTH_COMMAND_TABLE); entry n (n = 0 to
+// 0x7FF) holds 3 bytes, the sequence address SYNTH_SEQUENCE_BASE + 16n (low, high) and
+// its bank SYNTH_SEQUENCE_BANK. Written into a driver image of 524,288 bytes.
+constexpr uint32_t SYNTH_COMMAND_TABLE = 0x0010;
+constexpr uint32_t SYNTH_SEQUENCE_BASE = 0x1000;
+constexpr uint32_t SYNTH_SEQUENCE_BANK = 0x22;
+void synth_driver_command_table(uint8_t* driver_image);
+// Sound driver 0x200002-0x200003 (image 2 and 3): the two bytes the tick body compares
+// with 0xAA, 0x99.
+void synth_driver_id_bytes(uint8_t* driver_image, uint8_t byte2, uint8_t byte3);
+
 // Program ROM 0x21B204: the static palette of groups 1..127, 0x300 bytes per group
 // (256 red, 256 green, 256 blue bytes); entry j of group k is
 // synth_static_palette_colour(k, j).

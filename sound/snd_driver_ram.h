@@ -1,0 +1,94 @@
+// The sound driver's data as its top level keeps it: direct-page variables (offsets
+// from D; the tick runs the driver with D = 0), the vectors in internal RAM, the slot
+// tables and records in the shared RAM, and the driver-ROM places it reads.
+#pragma once
+#include <cstdint>
+
+// Direct page.
+constexpr uint32_t DRV_IDLE_FLAG = 0x83;        // byte: the idle loop waits while it is 0
+constexpr uint32_t DRV_SCRATCH = 0xC0;          // word: command number; loop counter (byte)
+constexpr uint32_t DRV_CLAIM_PRIORITY = 0xC2;   // byte: priority of the claim being made
+constexpr uint32_t DRV_SAVED_CHANNEL = 0xC2;    // word: channel record being released
+constexpr uint32_t DRV_CLAIM_CHANNEL = 0xC3;    // byte: channel number of the claimant
+constexpr uint32_t DRV_CHANNEL_COUNT = 0xC4;    // word: channels left to release
+constexpr uint32_t DRV_STOP_OWNER = 0xC6;       // word: slot word whose slot and children stop
+constexpr uint32_t DRV_OWNER_ENTRY = 0xCA;      // word: owner entry or channel record worked on
+constexpr uint32_t DRV_VOICE_NUMBER = 0xCC;     // word
+constexpr uint32_t DRV_SLOT_COUNTER = 0xD0;     // byte (0xD1 above it when saved as a word)
+constexpr uint32_t DRV_BUSY = 0xD3;             // byte: the tick body is at work
+constexpr uint32_t DRV_CHANNEL_AREA = 0xD6;     // word: channel area of the current slot
+constexpr uint32_t DRV_TRACK = 0xD8;            // word: track record of the current slot
+constexpr uint32_t DRV_TIME = 0xDA;             // word: driver time, +64 per tick
+constexpr uint32_t DRV_BEST_CLAIM = 0xDE;       // word: address of the strongest claim
+constexpr uint32_t DRV_SLOT_WORD = 0xE0;        // word: address of the current slot's command word
+constexpr uint32_t DRV_SAVED_S = 0xEE;          // word: S saved by the tick body
+constexpr uint32_t DRV_PAN_MASK = 0xF4;         // byte: copy of DRV_PAN_MASK_SOURCE
+
+// Vectors in internal RAM (absolute, bank 0): driver subroutines the routines call.
+constexpr uint32_t DRV_VEC_MAIN_WORK = 0x0104;
+constexpr uint32_t DRV_VEC_NEW_COMMAND = 0x0106;
+constexpr uint32_t DRV_VEC_SLOT_WORK = 0x010A;
+constexpr uint32_t DRV_VEC_RELEASED_AFTER = 0x010E;
+constexpr uint32_t DRV_VEC_RELEASED = 0x0112;
+constexpr uint32_t DRV_VEC_RELEASED_LEVEL = 0x0114;
+constexpr uint32_t DRV_VEC_RESTART = 0x0116;
+constexpr uint32_t DRV_VEC_AFTER_SLOTS = 0x0126;
+
+// Shared RAM (sound-CPU addresses).
+constexpr uint32_t DRV_SLOT_WORDS = 0x4000;        // command word of slot s at + 2s
+constexpr uint32_t DRV_SLOT_LINK = 0x40;           // link word: slot word + 0x40
+constexpr uint32_t DRV_QUIET_BYTE = 0x4480;        // 0x5A: the tick body is left to the driver
+constexpr uint32_t DRV_VOICE_COUNT = 0x4482;       // byte
+constexpr uint32_t DRV_SLOT_COUNT = 0x4484;        // byte: slots the mailbox walks (0: 256)
+constexpr uint32_t DRV_PAN_MASK_SOURCE = 0x448A;   // byte
+constexpr uint32_t DRV_PAIR_FIRST = 0x43FC;        // byte pair: unequal after the main work,
+constexpr uint32_t DRV_PAIR_SECOND = 0x43FE;       // the tick body calls DRV_PAIR_ROUTINE
+constexpr uint32_t DRV_TRACKS = 0x4500;            // track record of slot s at + 0x50s
+constexpr uint32_t DRV_TRACK_SIZE = 0x50;
+constexpr uint32_t DRV_OWNERS = 0x4F00;            // owner of voice v: word at + 2v
+constexpr uint32_t DRV_CHANNELS = 0x5000;          // channel area of slot s at + 0x100s
+constexpr uint32_t DRV_CHANNEL_AREA_SIZE = 0x100;
+constexpr uint32_t DRV_CHANNEL_SIZE = 0x20;
+constexpr uint32_t DRV_CLAIMS = 0x8800;            // priority of slot s on voice v at + 32v + s
+constexpr uint32_t DRV_CLAIM_TO_CHANNEL = 0x400;   // the channel number 0x400 above its priority
+constexpr uint32_t DRV_TICK_WORD = 0xBFBA;         // the tick's subroutine
+
+// Command word bits.
+constexpr uint32_t DRV_CMD_RUNNING = 0x8000;
+constexpr uint32_t DRV_CMD_NEW = 0x4000;
+constexpr uint32_t DRV_CMD_CHILD = 0x0800;
+constexpr uint32_t DRV_CMD_NUMBER = 0x07FF;
+
+// Track record fields.
+constexpr uint32_t TRK_TIME = 0x00;
+constexpr uint32_t TRK_COMMAND = 0x0A;       // word; bit 15 live
+constexpr uint32_t TRK_SEQUENCE = 0x10;      // word
+constexpr uint32_t TRK_BANK = 0x12;          // byte
+constexpr uint32_t TRK_LEVEL_SOURCE = 0x1E;  // word
+constexpr uint32_t TRK_LEVEL = 0x20;         // byte
+// Words a new command clears, in the driver's order.
+constexpr uint32_t TRK_CLEARED_AT_START[5] = {0x18, 0x0E, 0x1A, 0x14, 0x16};
+
+// Channel record fields.
+constexpr uint32_t CH_INSTRUMENT = 0x10;         // byte
+constexpr uint32_t CH_VOICE = 0x11;              // byte
+constexpr uint32_t CH_STATE = 0x13;              // byte: 0 inactive, 0xFF claiming or playing
+constexpr uint32_t CH_VOICE_RECORD = 0x16;       // word
+constexpr uint32_t CH_INSTRUMENT_RECORD = 0x18;  // word
+constexpr uint32_t CH_STOP_MODE = 0x1D;          // byte: bits 0-6 set, a stop silences at once
+
+// Voice record fields.
+constexpr uint32_t VC_ENVELOPE = 0x06;     // byte: volume envelope number
+constexpr uint32_t VC_RELEASE = 0x2E;      // byte: release counter
+constexpr uint32_t VC_EVENT_WRITE = 0x34;  // byte
+constexpr uint32_t VC_EVENT_READ = 0x35;   // byte
+
+// Q904 registers: voice n's block at 0x2000 + 16n; "flags" at +6.
+constexpr uint32_t DRV_CHIP = 0x2000;
+constexpr uint32_t DRV_CHIP_FLAGS = 6;
+
+// Driver ROM.
+constexpr uint32_t DRV_ID_BYTES = 0x200002;     // 0xAA 0x99: the tick body is left to the driver
+constexpr uint32_t DRV_COMMAND_BANK = 0x210000; // word at the start: offset of the command table
+constexpr uint32_t DRV_PAIR_ROUTINE = 0xD879;
+constexpr uint32_t DRV_SLOT_LEVEL = 0xD745;

@@ -1,0 +1,153 @@
+// The differential harness of the readable routines: the structured synthetic driver
+// on the board, a start state saved whole, and one run of a driver entry from it with a
+// routine's hook on and one with it off, compared at the exit: all registers, internal
+// RAM but the dead stack below S, the shared RAM, the chip shadow and the ordered chip
+// writes (not cycles: an untimed routine counts only its bus accesses).
+#pragma once
+#include "sound/m37702_bus.h"
+#include "sound/snd_driver_ram.h"
+#include "sound/snd_native_routines.h"
+#include "tests/sound/sound_board_fixture.h"
+#include "tests/support/synth_rom_tables.h"
+#include "tests/support/synth_structured_driver.h"
+
+#include <cstdio>
+#include <vector>
+
+struct chip_write {
+    uint32_t address;
+    uint8_t value;
+    bool operator==(const chip_write&) const = default;
+};
+
+// Every write the CPU makes into the chip window, in order, then the board's write.
+inline std::vector<chip_write> recorded_chip_writes;
+inline void recording_bus_write(void* user, uint32_t address, uint8_t value) {
+    if ((address & 0xFFFFFF) - 0x2000 < 0x1000) recorded_chip_writes.push_back({address & 0xFFFFFF, value});
+    mcu_bus_write(user, address, value);
+}
+
+struct board_state {
+    m377_state cpu;
+    mcu_timing_state timing;
+    std::vector<uint8_t> iram, comms, shadow;
+    std::vector<chip_write> writes;
+};
+
+inline board_state board_take() {
+    return {mcu_cpu,
+            mcu_timing,
+            std::vector<uint8_t>(mcu_iram, mcu_iram + MCU_IRAM_SIZE),
+            std::vector<uint8_t>(commsram, commsram + sizeof commsram),
+            std::vector<uint8_t>(chip_shadow, chip_shadow + sizeof chip_shadow),
+            recorded_chip_writes};
+}
+
+inline void board_restore(const board_state& b) {
+    mcu_cpu = b.cpu;
+    mcu_timing = b.timing;
+    memcpy(mcu_iram, b.iram.data(), MCU_IRAM_SIZE);
+    memcpy(commsram, b.comms.data(), sizeof commsram);
+    memcpy(chip_shadow, b.shadow.data(), sizeof chip_shadow);
+    recorded_chip_writes = b.writes;
+}
+
+// Bytes below S that a run may have written as stack (pushes of the emulated driver and
+// of the driver calls differ there).
+constexpr uint32_t DEAD_STACK_BYTES = 0x60;
+
+struct NativeDiffTest : SoundBoardTest {
+    // The structured driver started and idle at 0xC12B with its vectors set; no timer,
+    // interrupt or frame interrupt falls due during a run; the shared bytes written.
+    void load_structured() {
+        synth_structured_driver_image(sound_driver_rom);
+        start();
+        for (int i = 0; i < 1000 && pc24() != 0xC12B; i++) snd_translated_program(&cpu);
+        ASSERT_EQ(pc24(), 0xC12Bu);
+        cpu.irq_pending = 0;
+        cpu.timer_running = 0;
+        cpu.sfr[0x40] = 0;
+        mcu_timing.int0_phase = mcu_timing.int2_phase = UINT64_MAX / 2;
+        cpu.bus_write = recording_bus_write;
+        recorded_chip_writes.clear();
+        synth_driver_shared_bytes(commsram, 32, 32);
+        cpu.s = 0x01F1;
+        cpu.dpr = 0;
+        cpu.dt = 0;
+    }
+    // Registers as a driver caller leaves them for an entry in M/X state mx.
+    void registers(uint32_t mx, uint16_t a, uint16_t x, uint16_t y = 0x1234, uint16_t b = 0x5678) {
+        cpu.ps = uint16_t(0x0100 | mx << 4);
+        cpu.a = a;
+        cpu.x = x;
+        cpu.y = y;
+        cpu.b = b;
+    }
+
+    // A driver subroutine call of `entry` (0: a clean return) or, for an interrupt
+    // service routine, an interrupt frame returning to 0 run to its RTI.
+    int run_entry(uint32_t entry, bool interrupt) {
+        if (!interrupt) return snd_call_driver(&cpu, entry);
+        m377_push8(&cpu, 0);
+        m377_push16(&cpu, 0);
+        m377_push16(&cpu, cpu.ps);
+        cpu.pg = 0;
+        cpu.pc = uint16_t(entry);
+        cpu.ps = uint16_t((cpu.ps & ~(m377_flag_d | m377_ipl_mask)) | m377_flag_i | 5 << 8);
+        for (int steps = 0; steps < 5000000 && pc24() != 0 && !cpu.halted; steps++) snd_translated_program(&cpu);
+        return pc24() == 0 ? 0 : 1;
+    }
+
+    board_state on, off;
+    int on_result = -1, off_result = -1;
+
+    // Runs `entry` from the present state with the routine at `hook` on, then off; the
+    // two ends must match, and the run with it on must count a run at `counter` (a
+    // declining routine would match too). Leaves the board as the run with it on ended.
+    void differential(uint32_t hook_address, int counter, uint32_t entry, bool interrupt = false) {
+        board_state begin = board_take();
+        hook(hook_address, false);
+        off_result = run_entry(entry, interrupt);
+        off = board_take();
+        board_restore(begin);
+        hook(hook_address, true);
+        uint64_t ran = snd_ran[counter];
+        on_result = run_entry(entry, interrupt);
+        on = board_take();
+        hook(hook_address, false);
+        EXPECT_GT(snd_ran[counter], ran) << "the routine at " << std::hex << hook_address << " did not run";
+        expect_same_end();
+    }
+
+    void expect_same_end() {
+        EXPECT_EQ(on_result, 0);
+        EXPECT_EQ(off_result, 0);
+        const m377_state &a = on.cpu, &b = off.cpu;
+        EXPECT_EQ(a.a, b.a);
+        EXPECT_EQ(a.b, b.b);
+        EXPECT_EQ(a.x, b.x);
+        EXPECT_EQ(a.y, b.y);
+        EXPECT_EQ(a.s, b.s);
+        EXPECT_EQ(a.pc, b.pc);
+        EXPECT_EQ(a.pg, b.pg);
+        EXPECT_EQ(a.dpr, b.dpr);
+        EXPECT_EQ(a.dt, b.dt);
+        EXPECT_EQ(a.ps, b.ps);
+        EXPECT_EQ(a.halted, b.halted);
+        for (uint32_t i = 0; i < MCU_IRAM_SIZE; i++) {
+            uint32_t address = MCU_IRAM_FIRST + i;
+            if (address <= a.s && address + DEAD_STACK_BYTES > a.s) continue;
+            if (on.iram[i] != off.iram[i])
+                ADD_FAILURE() << "internal RAM " << std::hex << address << ": " << int(on.iram[i]) << " on, "
+                              << int(off.iram[i]) << " off";
+        }
+        for (uint32_t i = 0; i < on.comms.size(); i++)
+            if (on.comms[i] != off.comms[i])
+                ADD_FAILURE() << "shared RAM " << std::hex << (0x4000 + (i ^ 1)) << ": " << int(on.comms[i])
+                              << " on, " << int(off.comms[i]) << " off";
+        EXPECT_TRUE(on.shadow == off.shadow);
+        EXPECT_TRUE(on.writes == off.writes) << on.writes.size() << " chip writes on, " << off.writes.size() << " off";
+    }
+    uint32_t comms16(uint32_t address) const { return synth_driver_comms_read16(commsram, address); }
+    uint32_t comms8(uint32_t address) const { return commsram[(address - 0x4000) ^ 1]; }
+};

@@ -1,0 +1,68 @@
+// A structured sound driver for the sound board's M37702, written with the test
+// assembler: the driver's top level as the readable routines know it, so that every
+// hooked routine can be run emulated and readable from the same state and compared.
+//
+// Start-up sets the internal-RAM vectors 0x0104-0x012E, the stack at 0x01FF and D = 0,
+// starts timer A0 (interrupt 0xFFEE, every 68,224 cycles) and idles at 0xC12B. The
+// timer's interrupt is the tick at 0xC258, which calls the word at 0xBFBA (the tick
+// body at 0xD684); the tick body's main work (vector 0x0104) walks the mailbox at
+// 0xD6E3. At each hook address stands the driver code of its routine (a JMP to it
+// where the next hook follows too closely). Vectors and interrupts the driver does not
+// use point at stubs that count their calls and change nothing else.
+//
+// The per-slot work of a live track (vector 0x010A) stands in for the sequencer: on the
+// track's first tick it resets, claims and takes voices for (command AND 3) + 1
+// channels (voice numbers from the command number, nine apart; claim priority
+// (command AND 0x7F) + 1), writes the command word into each voice's "freq" register
+// and, with command bit 10, starts a child in the next slot; after (command AND 31) + 4
+// ticks the track stops itself. A released channel's voice goes to the strongest
+// claim left (vector 0x0112).
+#pragma once
+#include <cstdint>
+
+// Driver addresses besides the hook sites: entries that tests call like a driver caller
+// would (Y pushed for stop_track, widths set for the allocator steps that need them).
+constexpr uint32_t SYNTH_SD_CALL_STOP_TRACK = 0xC200;  // phy, jmp 0xE18D
+constexpr uint32_t SYNTH_SD_PAIR_ROUTINE = 0xD879;     // copies 0x43FE to 0x43FC, counts at 0x0334
+
+// Internal-RAM words the driver counts in: per vector stub (vector v counts at
+// 0x0300 + v - 0x0104), the two frame interrupts, the 0xD879 routine.
+constexpr uint32_t SYNTH_SD_STUB_COUNTS = 0x0300;
+constexpr uint32_t SYNTH_SD_INT0_COUNT = 0x0330;
+constexpr uint32_t SYNTH_SD_INT2_COUNT = 0x0332;
+constexpr uint32_t SYNTH_SD_PAIR_COUNT = 0x0334;
+inline uint32_t synth_sd_stub_count_address(uint32_t vector) {
+    return SYNTH_SD_STUB_COUNTS + vector - 0x0104;
+}
+
+// Writes the driver into a 524,288-byte kv1data.8k image: bank 0 0xC000-0xFFFF, the
+// command table in bank 0x21 (synth_driver_command_table) and the identification bytes
+// 0x200002-0x200003 (synth_driver_id_bytes, 0 and 0). Aborts if it does not assemble.
+void synth_structured_driver_image(uint8_t* image);
+
+// Shared-RAM data the driver reads (sound-CPU addresses; `comms` is commsram, bytes of
+// each word swapped as the board keeps them).
+// The tick's subroutine word at 0xBFBA (the tick body) and the bytes 0x4480 (0), 0x4482
+// (voices served), 0x4484 (slots walked), 0x448A (pan mask) and 0x43FC / 0x43FE (equal).
+void synth_driver_shared_bytes(uint8_t* comms, uint32_t voices, uint32_t slots);
+// One byte and one word at a sound-CPU address in the shared RAM.
+void synth_driver_comms_byte(uint8_t* comms, uint32_t address, uint32_t value);
+void synth_driver_comms_word(uint8_t* comms, uint32_t address, uint32_t value);
+uint32_t synth_driver_comms_read16(const uint8_t* comms, uint32_t address);
+// Slot s: its command word (0x4000 + 2s) and link word (0x4040 + 2s).
+void synth_driver_slot(uint8_t* comms, uint32_t slot, uint32_t command, uint32_t link);
+// Track record of slot s (0x4500 + 0x50s): +0x0A command word, +0x0E ticks played 0,
+// +0x1E level source address; the other fields a fixed pattern so that what a routine
+// clears shows.
+void synth_driver_track(uint8_t* comms, uint32_t slot, uint32_t command, uint32_t level_source);
+// Channel record k of slot s (0x5000 + 0x100s + 32k): +0x13 active, +0x11 voice, +0x16
+// voice record, +0x1D stop mode; the other bytes a fixed pattern.
+void synth_driver_channel(uint8_t* comms, uint32_t slot, uint32_t k, uint32_t active, uint32_t voice,
+                          uint32_t voice_record, uint32_t stop_mode);
+// Voice record n (0x7000 + 192n): +0x06 volume envelope, +0x34 / +0x35 event indices.
+void synth_driver_voice(uint8_t* comms, uint32_t voice, uint32_t envelope, uint32_t write_index,
+                        uint32_t read_index);
+// Owner table entry of voice v (0x4F00 + 2v) and the claim of slot s on voice v
+// (priority at 0x8800 + 32v + s, channel number at 0x8C00 + 32v + s).
+void synth_driver_owner(uint8_t* comms, uint32_t voice, uint32_t channel_record);
+void synth_driver_claim(uint8_t* comms, uint32_t voice, uint32_t slot, uint32_t priority, uint32_t channel);
