@@ -57,9 +57,11 @@ inline void board_restore(const board_state& b) {
 constexpr uint32_t DEAD_STACK_BYTES = 0x60;
 
 struct NativeDiffTest : SoundBoardTest {
-    // The structured driver started and idle at 0xC12B with its vectors set; no timer,
+    // The structured driver started over a cleared shared RAM and idle at 0xC12B with
+    // its vectors set; no timer,
     // interrupt or frame interrupt falls due during a run; the shared bytes written.
     void load_structured() {
+        memset(commsram, 0, sizeof commsram);
         synth_structured_driver_image(sound_driver_rom);
         start();
         for (int i = 0; i < 1000 && pc24() != 0xC12B; i++) snd_translated_program(&cpu);
@@ -117,6 +119,36 @@ struct NativeDiffTest : SoundBoardTest {
         hook(hook_address, false);
         EXPECT_GT(snd_ran[counter], ran) << "the routine at " << std::hex << hook_address << " did not run";
         expect_same_end();
+    }
+
+    // Like differential, for a state the routine declines: the same end, one decline
+    // counted and no run.
+    void declines(uint32_t hook_address, int counter, uint32_t entry, bool interrupt = false) {
+        board_state begin = board_take();
+        hook(hook_address, false);
+        off_result = run_entry(entry, interrupt);
+        off = board_take();
+        board_restore(begin);
+        hook(hook_address, true);
+        uint64_t ran = snd_ran[counter], declined = snd_declined[counter];
+        on_result = run_entry(entry, interrupt);
+        on = board_take();
+        hook(hook_address, false);
+        EXPECT_EQ(snd_ran[counter], ran);
+        EXPECT_GT(snd_declined[counter], declined);
+        expect_same_end();
+    }
+    // The current slot's direct-page variables: slot counter, channel area, track and
+    // command-word address.
+    void current_slot(uint32_t slot) {
+        iram(DRV_SLOT_COUNTER) = uint8_t(slot);
+        set_iram16(DRV_CHANNEL_AREA, DRV_CHANNELS + DRV_CHANNEL_AREA_SIZE * slot);
+        set_iram16(DRV_TRACK, DRV_TRACKS + DRV_TRACK_SIZE * slot);
+        set_iram16(DRV_SLOT_WORD, DRV_SLOT_WORDS + 2 * slot);
+    }
+    void set_iram16(uint32_t address, uint32_t value) {
+        iram(address) = uint8_t(value);
+        iram(address + 1) = uint8_t(value >> 8);
     }
 
     void expect_same_end() {
