@@ -23,13 +23,8 @@ reset:  sei
         tad
 VECTORS
         sep #$20
-        ldm #$29,$46        ; timer A0 reload 0x0429: (0x429 + 1) x 64 = 68,224 cycles
-        ldm #$04,$47
-        ldm #$80,$56        ; timer mode, divisor 64
-        ldm #$05,$75        ; timer A0 (the tick) level 5
-        ldm #$03,$7d        ; INT0 level 3
+        ldm #$05,$7d        ; INT0 (the tick) level 5
         ldm #$02,$7f        ; INT2 level 2
-        ldm #$01,$40        ; start timer A0
         cli
         jmp $c12b
 
@@ -697,16 +692,10 @@ reset_channel:              ; 0xD95B, X = a channel record
         rts
 
         .m16
-int0:   pht
-        ldt #$00
-        clp #$20
-        inc $0330
-        plt
-        rti
 int2:   pht
         ldt #$00
         clp #$20
-        inc $0332
+        inc $0330
         plt
         rti
 STUBS
@@ -800,8 +789,7 @@ void synth_structured_driver_image(uint8_t* image) {
     std::string source = driver_source();
     if (!synth_driver_put(image, 0xC030, source.c_str(), p.get())) abort();
     synth_driver_vector(image, 0xFFFE, 0xC030);
-    synth_driver_vector(image, 0xFFEE, m377_label(p.get(), "tick"));
-    synth_driver_vector(image, 0xFFF4, m377_label(p.get(), "int0"));
+    synth_driver_vector(image, 0xFFF4, m377_label(p.get(), "tick"));
     synth_driver_vector(image, 0xFFF0, m377_label(p.get(), "int2"));
     synth_driver_command_table(image);
     synth_driver_id_bytes(image, 0, 0);

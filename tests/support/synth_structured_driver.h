@@ -3,10 +3,9 @@
 // hooked routine can be run emulated and readable from the same state and compared.
 //
 // Start-up sets the internal-RAM vectors 0x0104-0x012E, the stack at 0x01FF and D = 0,
-// starts timer A0 (interrupt 0xFFEE, every 68,224 cycles) and idles at 0xC12B. The
-// timer's interrupt is the tick at 0xC258, which calls the word at 0xBFBA (the tick
-// body at 0xD684); the tick body's main work (vector 0x0104) walks the mailbox at
-// 0xD6E3. At each hook address stands the driver code of its routine (a JMP to it
+// enables the frame interrupts and idles at 0xC12B. INT0 (once a frame) is the tick at
+// 0xC258, which calls the word at 0xBFBA (the tick body at 0xD684); the tick body's
+// main work (vector 0x0104) walks the mailbox at 0xD6E3. At each hook address stands the driver code of its routine (a JMP to it
 // where the next hook follows too closely). Vectors and interrupts the driver does not
 // use point at stubs that count their calls and change nothing else.
 //
@@ -26,10 +25,9 @@ constexpr uint32_t SYNTH_SD_CALL_STOP_TRACK = 0xC200;  // phy, jmp 0xE18D
 constexpr uint32_t SYNTH_SD_PAIR_ROUTINE = 0xD879;     // copies 0x43FE to 0x43FC, counts at 0x0334
 
 // Internal-RAM words the driver counts in: per vector stub (vector v counts at
-// 0x0300 + v - 0x0104), the two frame interrupts, the 0xD879 routine.
+// 0x0300 + v - 0x0104), INT2, the 0xD879 routine.
 constexpr uint32_t SYNTH_SD_STUB_COUNTS = 0x0300;
-constexpr uint32_t SYNTH_SD_INT0_COUNT = 0x0330;
-constexpr uint32_t SYNTH_SD_INT2_COUNT = 0x0332;
+constexpr uint32_t SYNTH_SD_INT2_COUNT = 0x0330;
 constexpr uint32_t SYNTH_SD_PAIR_COUNT = 0x0334;
 inline uint32_t synth_sd_stub_count_address(uint32_t vector) {
     return SYNTH_SD_STUB_COUNTS + vector - 0x0104;
