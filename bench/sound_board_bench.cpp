@@ -1,10 +1,17 @@
 // One sound-board frame of a busy synthetic driver (no idle time: every cycle of the
 // frame is interpreted through the translated program, with chip writes rendering the
-// Q904 as they come), against the 16.693 ms video frame.
+// Q904 as they come), and a busy frame of the structured driver (every slot restarted
+// by the game: the mailbox, new commands, stops, releases and claims) with its readable
+// routines on and off, against the 16.693 ms video frame.
+#include "board/board_memory.h"
 #include "sound/chip_ring.h"
+#include "sound/snd_hook_sites.h"
 #include "sound/sound_board.h"
 #include "sound/sound_system.h"
 #include "tests/support/synth_sound_driver.h"
+#include "tests/support/synth_structured_driver.h"
+
+#include <cstring>
 
 #include <benchmark/benchmark.h>
 
@@ -32,5 +39,36 @@ void sound_board_frame(benchmark::State& state) {
     if (mcu_cpu.halted) state.SkipWithError("the driver halted");
 }
 BENCHMARK(sound_board_frame)->Unit(benchmark::kMillisecond);
+
+// Argument 1: the readable routines on (as built); 0: every site declines.
+void structured_driver_busy_frame(benchmark::State& state) {
+    static std::vector<uint8_t> wave(WAVE_ROM_IMAGE_SIZE);
+    q904_init(&q904, wave.data(), int32_t(wave.size()));
+    chip_present.store(true);
+    static snd_routine built[SND_HOOK_SITE_COUNT];
+    static bool taken = false;
+    for (int i = 0; i < SND_HOOK_SITE_COUNT && !taken; i++) built[i] = snd_hook_sites[i].routine;
+    taken = true;
+    for (int i = 0; i < SND_HOOK_SITE_COUNT; i++) snd_hook_sites[i].routine = state.range(0) ? built[i] : nullptr;
+    memset(commsram, 0, sizeof commsram);
+    synth_structured_driver_image(sound_driver_rom);
+    mcu_driver_start();
+    synth_driver_shared_bytes(commsram, 32, 32);
+    uint64_t cycles = mcu_cpu.cycles;
+    uint32_t frame = 0;
+    for (auto _ : state) {
+        for (uint32_t slot = 0; slot < 32; slot++)
+            synth_driver_comms_word(commsram, 0x4000 + 2 * slot, 0x4000 | ((frame * 32 + slot) & 0x7FF));
+        frame++;
+        mcu_run_frame();
+    }
+    for (int i = 0; i < SND_HOOK_SITE_COUNT; i++) snd_hook_sites[i].routine = built[i];
+    double frames = double(state.iterations());
+    state.counters["cycles/frame"] = double(mcu_cpu.cycles - cycles) / frames;
+    state.counters["share_of_video_frame"] = benchmark::Counter(
+        frames * video_frame_seconds, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    if (mcu_cpu.halted) state.SkipWithError("the driver halted");
+}
+BENCHMARK(structured_driver_busy_frame)->Arg(1)->Arg(0)->ArgName("readable")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
