@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr uint16_t flag_c = m377_flag_c, flag_z = m377_flag_z, flag_m = m377_flag_m, flag_x = m377_flag_x;
+constexpr uint16_t flag_c = m377_flag_c, flag_z = m377_flag_z, flag_m = m377_flag_m;
 constexpr uint16_t widths = m377_flag_m | m377_flag_x;
 
 // The status bits the tick clears around its call: M, X, D, Z and C.

@@ -103,37 +103,31 @@ struct NativeDiffTest : SoundBoardTest {
     board_state on, off;
     int on_result = -1, off_result = -1;
 
-    // Runs `entry` from the present state with the routine at `hook` on, then off; the
-    // two ends must match, and the run with it on must count a run at `counter` (a
-    // declining routine would match too). Leaves the board as the run with it on ended.
-    void differential(uint32_t hook_address, int counter, uint32_t entry, bool interrupt = false) {
+    // Runs `entry` from the present state with the routine at `hook` off, then on;
+    // leaves the board as the run with it on ended.
+    void run_off_and_on(uint32_t hook_address, uint32_t entry, bool interrupt) {
         board_state begin = board_take();
         hook(hook_address, false);
         off_result = run_entry(entry, interrupt);
         off = board_take();
         board_restore(begin);
         hook(hook_address, true);
-        uint64_t ran = snd_ran[counter];
         on_result = run_entry(entry, interrupt);
         on = board_take();
         hook(hook_address, false);
+    }
+    // The two ends must match, and the run with the routine on must count a run at
+    // `counter` (a declining routine would match too).
+    void differential(uint32_t hook_address, int counter, uint32_t entry, bool interrupt = false) {
+        uint64_t ran = snd_ran[counter];
+        run_off_and_on(hook_address, entry, interrupt);
         EXPECT_GT(snd_ran[counter], ran) << "the routine at " << std::hex << hook_address << " did not run";
         expect_same_end();
     }
-
-    // Like differential, for a state the routine declines: the same end, one decline
-    // counted and no run.
+    // For a state the routine declines: the same end, a decline counted and no run.
     void declines(uint32_t hook_address, int counter, uint32_t entry, bool interrupt = false) {
-        board_state begin = board_take();
-        hook(hook_address, false);
-        off_result = run_entry(entry, interrupt);
-        off = board_take();
-        board_restore(begin);
-        hook(hook_address, true);
         uint64_t ran = snd_ran[counter], declined = snd_declined[counter];
-        on_result = run_entry(entry, interrupt);
-        on = board_take();
-        hook(hook_address, false);
+        run_off_and_on(hook_address, entry, interrupt);
         EXPECT_EQ(snd_ran[counter], ran);
         EXPECT_GT(snd_declined[counter], declined);
         expect_same_end();
