@@ -50,6 +50,7 @@ constexpr uint32_t DRV_CHANNELS = 0x5000;          // channel area of slot s at 
 constexpr uint32_t DRV_CHANNEL_AREA_SIZE = 0x100;
 constexpr uint32_t DRV_CHANNEL_SIZE = 0x20;
 constexpr uint32_t DRV_CLAIMS = 0x8800;            // priority of slot s on voice v at + 32v + s
+constexpr uint32_t DRV_CLAIM_ROW = 32;             // a voice's claims, one byte per slot
 constexpr uint32_t DRV_CLAIM_TO_CHANNEL = 0x400;   // the channel number 0x400 above its priority
 constexpr uint32_t DRV_TICK_WORD = 0xBFBA;         // the tick's subroutine
 

@@ -226,6 +226,13 @@ void snd_load16(m377_state* s, uint16_t* reg, uint32_t value) {
     snd_set_nz(s, value, true);
 }
 
+void snd_step_x(m377_state* s, uint32_t amount) {
+    snd_load16(s, &s->a, s->x);
+    s->ps &= ~m377_flag_c;
+    snd_load16(s, &s->x, snd_adc16(s, s->a, amount));
+    s->a = s->x;
+}
+
 namespace {
 
 uint32_t shift(m377_state* s, uint32_t value, int count, bool wide, bool left) {

@@ -87,6 +87,8 @@ uint32_t snd_adc8(m377_state* s, uint32_t a, uint32_t b);
 uint32_t snd_adc16(m377_state* s, uint32_t a, uint32_t b);
 // A 16-bit load or transfer into a register, with N and Z.
 void snd_load16(m377_state* s, uint16_t* reg, uint32_t value);
+// TXA, CLC, ADC #amount, TAX at 16 bits: the driver's step from record to record.
+void snd_step_x(m377_state* s, uint32_t amount);
 // ASL and LSR repeated `count` times at a width: C the last bit out, N and Z of the result.
 uint32_t snd_asl(m377_state* s, uint32_t value, int count, bool wide);
 uint32_t snd_lsr(m377_state* s, uint32_t value, int count, bool wide);

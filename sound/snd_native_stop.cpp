@@ -8,14 +8,6 @@ namespace {
 constexpr uint16_t flag_c = m377_flag_c, flag_z = m377_flag_z;
 constexpr uint16_t widths = m377_flag_m | m377_flag_x;
 
-// TXA, CLC, ADC #amount, TAX.
-void step_x(m377_state* s, uint32_t amount) {
-    snd_load16(s, &s->a, s->x);
-    s->ps &= ~flag_c;
-    snd_load16(s, &s->x, snd_adc16(s, s->a, amount));
-    s->a = s->x;
-}
-
 // The chip's register block of the voice numbered at 0x00CC: X = 16n.
 void x_to_voice_block(m377_state* s) {
     snd_load16(s, &s->a, snd_bus_read16(s, snd_dp(s, DRV_VOICE_NUMBER)));
@@ -79,7 +71,7 @@ int stop_common(m377_state* s) {
         snd_lda8(s, 0);
         snd_bus_write8(s, DRV_CLAIMS + s->x, 0);
         snd_narrow_a(s, false);
-        step_x(s, 32);
+        snd_step_x(s, DRV_CLAIM_ROW);
     }
     snd_bus_write16(s, snd_dp(s, DRV_SCRATCH), 0);
     snd_bus_write16(s, snd_dp(s, DRV_CHANNEL_COUNT), 8);
@@ -92,7 +84,7 @@ int stop_common(m377_state* s) {
         } else {
             snd_narrow_a(s, false);
         }
-        step_x(s, DRV_CHANNEL_SIZE);
+        snd_step_x(s, DRV_CHANNEL_SIZE);
     } while (snd_step_memory(s, snd_dp(s, DRV_CHANNEL_COUNT), -1, true));
     snd_load16(s, &s->x, snd_bus_read16(s, snd_dp(s, DRV_SLOT_WORD)));
     snd_load16(s, &s->a, snd_bus_read16(s, snd_field(s, s->x, 0)) & 0x7FFF);

@@ -25,14 +25,6 @@ uint32_t add_to_word(m377_state* s, uint32_t address, uint32_t amount) {
     return value;
 }
 
-// A register moved on by CLC, ADC #amount at 16 bits, the way the driver steps X.
-void step_register(m377_state* s, uint16_t* reg, uint32_t amount) {
-    s->ps &= ~flag_c;
-    snd_load16(s, &s->a, *reg);
-    snd_load16(s, reg, snd_adc16(s, s->a, amount));
-    s->a = *reg;
-}
-
 }  // namespace
 
 // 0xC12B: the idle loop (LDA D+0x83, BEQ back) while the flag is 0, skipped in one step
@@ -215,7 +207,7 @@ int new_command(m377_state* s) {
     snd_load16(s, &s->x, snd_bus_read16(s, snd_dp(s, DRV_CHANNEL_AREA)));
     for (snd_load16(s, &s->y, 8); s->y; snd_load16(s, &s->y, s->y - 1u)) {
         snd_bus_write8(s, snd_field(s, s->x, CH_STATE), 0);
-        step_register(s, &s->x, DRV_CHANNEL_SIZE);
+        snd_step_x(s, DRV_CHANNEL_SIZE);
     }
     return snd_return_counted(s, SND_COUNTER_NEW_COMMAND);
 }
