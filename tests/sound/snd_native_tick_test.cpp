@@ -25,7 +25,8 @@ struct TopLevelTest : NativeDiffTest {
         synth_driver_track(commsram, 4, 0x8811, 0x0093);
         synth_driver_slot(commsram, 5, 0x4800 | 0x012, 0x4002);
         for (uint32_t slot = 0; slot < 6; slot++)
-            for (uint32_t k = 0; k < 8; k++) synth_driver_channel(commsram, slot, k, k & 1 ? 0xFF : 0, (slot * 8 + k) & 31, 0x7000 + 192 * k, k & 2);
+            for (uint32_t k = 0; k < 8; k++)
+                synth_driver_channel(commsram, slot, k, k & 1 ? 0xFF : 0, (slot * 8 + k) & 31, 0x7000 + 192 * k, k & 2);
     }
 };
 
@@ -108,7 +109,10 @@ TEST_F(TopLevelTest, TickBodyLeavesTheCasesItWasNotWrittenFor) {
         uint32_t quiet, id2, id3;
         uint16_t s;
     } cases[] = {
-        {"quiet byte", 0x5A, 0, 0, 0x01F1}, {"identification bytes", 0, 0xAA, 0x99, 0x01F1}, {"even S", 0, 0, 0, 0x01F0}};
+        {"quiet byte", 0x5A, 0, 0, 0x01F1},
+        {"identification bytes", 0, 0xAA, 0x99, 0x01F1},
+        {"even S", 0, 0, 0, 0x01F0},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         load_structured();

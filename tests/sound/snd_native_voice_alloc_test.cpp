@@ -96,7 +96,8 @@ TEST_F(VoiceAllocTest, FindTheStrongestClaim) {
             SCOPED_TRACE(c.what);
             load_structured();
             synth_driver_comms_byte(commsram, DRV_VOICE_COUNT, c.voices);
-            for (const auto& [slot, priority] : c.claims) synth_driver_comms_byte(commsram, DRV_CLAIMS + 32 * 9 + slot, priority);
+            for (const auto& [slot, priority] : c.claims)
+                synth_driver_comms_byte(commsram, DRV_CLAIMS + 32 * 9 + slot, priority);
             set_iram16(DRV_BEST_CLAIM, 0xABCD);
             registers(mx, 0x7700, DRV_CLAIMS + 32 * 9, 0, 0x6600);
             differential(0xD912, SND_COUNTER_VOICE_ALLOC, 0xD912);

@@ -492,7 +492,8 @@ bool assemble_pass(asm_context* c, const char* source) {
         if (colon) {
             *colon = 0;
             if (!c->final_pass) {
-                if (c->p->label_count == int(sizeof c->p->labels / sizeof c->p->labels[0]) || strlen(t) >= 32) return fail(c, "too many labels or name too long", t);
+                constexpr int most = int(sizeof c->p->labels / sizeof c->p->labels[0]);
+                if (c->p->label_count == most || strlen(t) >= 32) return fail(c, "too many labels or name too long", t);
                 auto& label = c->p->labels[c->p->label_count++];
                 memcpy(label.name, t, strlen(t) + 1);
                 label.address = c->pc;

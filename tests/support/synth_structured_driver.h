@@ -5,9 +5,11 @@
 // Start-up sets the internal-RAM vectors 0x0104-0x012E, the stack at 0x01FF and D = 0,
 // enables the frame interrupts and idles at 0xC12B. INT0 (once a frame) is the tick at
 // 0xC258, which calls the word at 0xBFBA (the tick body at 0xD684); the tick body's
-// main work (vector 0x0104) walks the mailbox at 0xD6E3. At each hook address stands the driver code of its routine (a JMP to it
-// where the next hook follows too closely). Vectors and interrupts the driver does not
-// use point at stubs that count their calls and change nothing else.
+// main work (vector 0x0104) walks the mailbox at 0xD6E3. At the hook address of each
+// routine of the tick, mailbox, commands, stops and voice allocation stands its driver
+// code (a JMP to it where the next hook follows too closely); the other hook addresses
+// hold zero bytes until their code is written here. Vectors and interrupts the driver
+// does not use point at stubs that count their calls and change nothing else.
 //
 // The per-slot work of a live track (vector 0x010A) stands in for the sequencer: on the
 // track's first tick it resets, claims and takes voices for (command AND 3) + 1
