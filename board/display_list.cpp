@@ -144,6 +144,10 @@ void dl_header_8002_put(int32_t prio) {
     dl_emit(words, 2);
 }
 
+void dl_model_header_put(int32_t view) {
+    dl_header_8002_put(view);
+}
+
 void dl_marker(int32_t prio, int32_t model, int32_t x, int32_t y, int32_t z) {
     const int32_t words[6] = {DL_HEADER_4, prio, model, x, y, z};
     dl_emit(words, 6);

@@ -68,6 +68,9 @@ void dl_header_8000();
 void dl_header_8002();
 // 0x8002, prio whatever dl_last_header holds; dl_last_header unchanged.
 void dl_header_8002_put(int32_t prio);
+// The display-object lists' header: 0x8002, view at dl_cursor (dl_last_header
+// unchanged), which the view's camera words are to follow.
+void dl_model_header_put(int32_t view);
 
 // ---- Single packets at dl_cursor (angles 16-bit, through the ROM sine table) --------
 void dl_marker(int32_t prio, int32_t model, int32_t x, int32_t y, int32_t z);

@@ -7,8 +7,11 @@
 #include "board/wram.h"
 #include "tests/board/board_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 // (sin, cos) of a 16-bit angle as the synthetic ROM's table holds them.
@@ -56,3 +59,64 @@ protected:
         wram_long_set(W_CAMERA_Z, z);
     }
 };
+
+// A display-list writer under the bounds comparison. whole_packet: refused whole when
+// 16 words do not fit (dsp_cmd_ptr); prefix: stores some leading part of its words
+// when room runs short (several guarded packets); otherwise exactly min(room, words).
+struct dl_writer {
+    const char* name;
+    std::function<void()> run;
+    bool whole_packet = false;
+    bool prefix = false;
+};
+
+// Runs each writer with its cursor in the last 48 words of dspram, at its end and
+// outside it (fresh() restores the state it starts from): whatever does not fit is
+// dropped, the cursor never leaves [start, end], the words stored are the leading
+// words of what it writes with room to spare, and the images around dspram (which
+// AddressSanitizer cannot guard, lying in one block) keep every byte.
+inline void expect_writers_inside_dspram(const std::vector<dl_writer>& writers, const std::function<void()>& fresh) {
+    static uint8_t below[sizeof sprite_registers], above[sizeof commsram];
+    std::memset(sprite_registers, 0x5A, sizeof sprite_registers);
+    std::memset(commsram, 0xA5, sizeof commsram);
+    std::memcpy(below, sprite_registers, sizeof below);
+    std::memcpy(above, commsram, sizeof above);
+    int32_t* packets = reinterpret_cast<int32_t*>(dspram + DL_BUFFER_BASE + DL_PACKET_OFFSET);
+    int32_t* end = reinterpret_cast<int32_t*>(dspram + sizeof dspram);
+
+    for (const dl_writer& w : writers) {
+        SCOPED_TRACE(w.name);
+        fresh();
+        dl_cursor_set(packets);
+        w.run();
+        std::vector<int32_t> ref(packets, dl_cursor_get());
+        ASSERT_FALSE(ref.empty() && std::string(w.name) != "dl_terminate");
+        for (uint32_t room = 0; room <= 48; room++) {
+            fresh();
+            std::memset(dspram + sizeof dspram - 4 * 48, 0, 4 * 48);
+            int32_t* start = end - room;
+            dl_cursor_set(start);
+            w.run();
+            int32_t* cursor = dl_cursor_get();
+            ASSERT_GE(cursor, start);
+            ASSERT_LE(cursor, end) << "room " << room;
+            size_t stored = size_t(cursor - start);
+            if (w.prefix) {
+                ASSERT_LE(stored, std::min<size_t>(room, ref.size())) << "room " << room;
+            } else {
+                size_t expect = w.whole_packet ? (room >= 16 ? ref.size() : 0) : std::min<size_t>(room, ref.size());
+                ASSERT_EQ(stored, expect) << "room " << room;
+            }
+            ASSERT_EQ(std::vector<int32_t>(start, cursor), std::vector<int32_t>(ref.begin(), ref.begin() + long(stored)))
+                << "room " << room;
+        }
+        for (int32_t* outside : {end, end + 1, reinterpret_cast<int32_t*>(dspram) - 1, static_cast<int32_t*>(nullptr)}) {
+            fresh();
+            dl_cursor_set(outside);
+            w.run();
+            ASSERT_EQ(dl_cursor_get(), outside);
+        }
+    }
+    EXPECT_EQ(std::memcmp(below, sprite_registers, sizeof below), 0);
+    EXPECT_EQ(std::memcmp(above, commsram, sizeof above), 0);
+}

@@ -68,4 +68,20 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_title_text_registers(set);
     synth_title_tiles(set);
     synth_title_palette(set);
+    synth_object_records(set);
+    synth_segment_models(set);
+    synth_submodel_offsets(set);
+    synth_submodel_sizes(set);
+    synth_train_records(set);
+    synth_chain_tilts(set);
+    synth_chain_turns(set);
+    synth_radial_tilts(set);
+    synth_backdrop_models(set);
+    synth_range_records(set);
+    synth_prop_animation_words(set);
+    synth_course2_hooks(set);
+    synth_letter_models(set);
+    synth_ending_list(set);
+    synth_backdrop_records(set);
+    synth_menu_lists(set);
 }

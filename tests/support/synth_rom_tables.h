@@ -272,6 +272,98 @@ void synth_title_tiles(synth_rom_set* set);
 constexpr uint32_t SYNTH_TITLE_PALETTE = 0x020994;
 void synth_title_palette(synth_rom_set* set);
 
+// ---- Object and scenery emitters (synth_rom_emitters.cpp) ---------------------------
+// Program ROM 0x36424, 0x36440, 0x3645C: the compound, rotating and plain object
+// records (28 bytes: flag mask, matched model, other model, 0, companion offsets).
+struct synth_object_record {
+    int32_t mask, matched_model, other_model, dx, dy, dz;
+};
+constexpr synth_object_record SYNTH_OBJECT_RECORDS[3] = {
+    {0x0001, 520, 521, 100, 200, 300}, {0x0002, 522, 523, 400, 500, 600}, {0x0004, 524, 525, 700, 800, 900}};
+void synth_object_records(synth_rom_set* set);
+// Program ROM 0x36414: the eight segment models (words).
+constexpr int16_t SYNTH_SEGMENT_MODELS[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+void synth_segment_models(synth_rom_set* set);
+// Program ROM 0x3543C + 8 v: the node offsets of sub-model v (longs 1000 v, -500 v),
+// for the segment models.
+void synth_submodel_offsets(synth_rom_set* set);
+// Program ROM 0x34BA0 + 12 v: the sizes of sub-model v (longs 100 v, 200 v, 300 v).
+void synth_submodel_sizes(synth_rom_set* set);
+// Program ROM 0x36108, 0x3611C, 0x36130: train records (longs x, y, z, words a, b, c).
+struct synth_train_record {
+    int32_t x, y, z;
+    int16_t a, b, c;
+};
+constexpr synth_train_record SYNTH_TRAIN_RECORDS[3] = {
+    {1000, 2000, 3000, 0x100, 0x200, 0x300}, {-1000, 500, 7000, 0x1000, 0x2000, 0x3000}, {40, 50, 60, 4, 8, 12}};
+void synth_train_records(synth_rom_set* set);
+// Program ROM 0x3808C and 0x3809C: the chain's tilt and turn words of segments 0..7.
+constexpr int16_t synth_chain_tilt(int k) { return int16_t(0x400 * (k + 1)); }
+constexpr int16_t synth_chain_turn(int k) { return int16_t(0x2000 * k + 0x123); }
+void synth_chain_tilts(synth_rom_set* set);
+void synth_chain_turns(synth_rom_set* set);
+// Program ROM 0x39218: the radial groups' tilt words; 0x391F8: the backdrop's second
+// models (longs); 0x39228: range records (start, end, two heights, angle), then -1.
+constexpr int16_t synth_radial_tilt(int i) { return int16_t(0x300 * (i + 1)); }
+constexpr int32_t synth_backdrop_model(int k) { return 830 + k; }
+struct synth_range_record {
+    int32_t start, end, y0, y1, angle;
+};
+constexpr synth_range_record SYNTH_RANGE_RECORDS[3] = {
+    {0, 100, 1000, 2000, 0x1000}, {50, 150, -400, 400, 0x8000}, {200, 300, 0, 0, 0x4000}};
+void synth_radial_tilts(synth_rom_set* set);
+void synth_backdrop_models(synth_rom_set* set);
+void synth_range_records(synth_rom_set* set);
+// Program ROM 0x35000 + 4 i (i = 0..15): the props' animation words, 10 i + 1.
+constexpr int16_t synth_prop_animation(int i) { return int16_t(10 * i + 1); }
+void synth_prop_animation_words(synth_rom_set* set);
+// Program ROM 0x54F8 + 2 n (n = 0..127): course 2's hook choice by camera cell, the
+// values 28, 30, 80, 94, 5, -28 in turn.
+constexpr int16_t SYNTH_HOOK_CHOICES[6] = {28, 30, 80, 94, 5, -28};
+constexpr int16_t synth_hook_choice(int n) { return SYNTH_HOOK_CHOICES[n % 6]; }
+void synth_course2_hooks(synth_rom_set* set);
+// Program ROM 0x37990: the course menu's letter models (longs 1000 + i, i = 0..35).
+constexpr int32_t synth_letter_model(int i) { return 1000 + i; }
+void synth_letter_models(synth_rom_set* set);
+// Program ROM 0x1F9400: an ending object list (20 bytes: model, x, y, z, heading
+// mode), ended by model -1.
+constexpr uint32_t SYNTH_ENDING_LIST = 0x1F9400;
+struct synth_list_record {
+    int32_t model, x, y, z, mode;
+};
+constexpr synth_list_record SYNTH_ENDING_RECORDS[3] = {
+    {700, 100, 200, 300, -2}, {701, -100, 0, 50, -1}, {702, 0, 0, 0, 0x1234}};
+void synth_ending_list(synth_rom_set* set);
+// Program ROM 0x1F9500: four ending backdrop records of seven longs a0..a6; long k of
+// record i = synth_backdrop_long(i, k).
+constexpr uint32_t SYNTH_BACKDROP_TABLE = 0x1F9500;
+constexpr int32_t synth_backdrop_long(int i, int k) { return (k == 1 || k == 6) ? 20000 + 1000 * i : 16 * (i + 1) + k; }
+void synth_backdrop_records(synth_rom_set* set);
+
+// ---- Service-screen menu lists (synth_rom_emitters.cpp) ----------------------------
+// Program ROM 0x1F9000: three label records (SYNTH_MENU_LABEL_TEXT, column 2, rows
+// 4-6, palettes 1, 1, 3, items 0-2), then the end mark. 0x1F9100: five value records
+// (below), then the end mark; the values live in work RAM at SYNTH_MENU_VALUE_AT + 2 k.
+// 0x1F9200: the string table of record 3 ("OFF", "ON", "AUTO").
+constexpr uint32_t SYNTH_MENU_LABELS = 0x1F9000;
+constexpr uint32_t SYNTH_MENU_VALUES = 0x1F9100;
+constexpr uint32_t SYNTH_MENU_STRINGS = 0x1F9200;
+constexpr uint32_t SYNTH_MENU_VALUE_AT = 0xE09000;
+constexpr const char* SYNTH_MENU_LABEL_TEXT[3] = {"SPEED", "COLOUR", "VOLUME"};
+constexpr const char* SYNTH_MENU_STRING_TEXT[3] = {"OFF", "ON", "AUTO"};
+struct synth_menu_value {
+    int32_t kind;
+    int16_t column, row, lower, upper, width, factory, no_value, item;
+};
+constexpr synth_menu_value SYNTH_MENU_VALUE_RECORDS[5] = {
+    {0, 20, 4, 0, 9, 2, 5, 0, 0},                        // decimal
+    {-1, 20, 5, 0, 0xFF, 4, 0x10, 0, 1},                 // hexadecimal
+    {-2, 20, 6, -5, 5, 3, 0, 0, 2},                      // the short form
+    {int32_t(SYNTH_MENU_STRINGS), 20, 7, 0, 2, 0, 1, 0, 3},  // strings
+    {0, 20, 8, 0, 3, 1, 0, 2, 4},                        // no value
+};
+void synth_menu_lists(synth_rom_set* set);
+
 void synth_rom_tables_write(synth_rom_set* set);
 
 // Big-endian stores into the program image (bounds-checked: a table that would leave
