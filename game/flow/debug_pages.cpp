@@ -33,16 +33,12 @@ struct dump_row {
     bool cell;
 };
 
-void dump_page(const dump_row* rows, int n) {
-    for (int i = 0; i < n; i++) {
-        int32_t v = rows[i].cell ? w_cell(rows[i].offset) : wram_long(rows[i].offset);
-        text_print_hex(DEBUG_VALUE_COLUMN, rows[i].row, DIGITS, uint32_t(v), 0);
-    }
-}
-
 template <int N>
 void dump_page(const dump_row (&rows)[N]) {
-    dump_page(rows, N);
+    for (const dump_row& r : rows) {
+        int32_t v = r.cell ? w_cell(r.offset) : wram_long(r.offset);
+        text_print_hex(DEBUG_VALUE_COLUMN, r.row, DIGITS, uint32_t(v), 0);
+    }
 }
 
 // The letter index of a character, -1 for one without a model.

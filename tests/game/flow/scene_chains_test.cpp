@@ -58,6 +58,7 @@ TEST_F(SceneChainTest, ChainWordsWithRisingAndTiltingSegments) {
     // In the attract state the bank follows W[0x3EF0].
     wram_long_set(W_GAME_STATE, 1);
     wram_long_set(W_BAND_HEIGHT, 0x10000);
+    wram_long_set(W_DL_LAST_HEADER, 0);
     cursor_at(PACKETS0);
     dl_emit_segment_chain(t, u, 0);
     EXPECT_EQ(*at(PACKETS0 + 16), 0x10000 - 0xD600);
@@ -84,7 +85,8 @@ TEST_F(SceneChainTest, RadialGroupsRiseAndTilt) {
             int32_t model = (i & 1) ? SYNTH_SEGMENT_MODELS[i / 2] : 0;  // bytes of the model words
             expect = expect + segment(tilt, uint32_t(g), 4, model, g, h);
         }
-        EXPECT_EQ(written(), expect + words_t{0x8010, -1});
+        expect = expect + words_t{0x8010, -1};
+        EXPECT_EQ(written(), expect);
         EXPECT_EQ(result, moving);
     }
     cursor_at(PACKETS0);
@@ -127,8 +129,8 @@ TEST_F(SceneChainTest, EndingListTurnsByItsHeadingModes) {
                pair + words_t{0, 0x7FFF, 0};
     };
     // Records from number 2 on (start 16): record 2 only, its heading 0x1234.
-    EXPECT_EQ(written(), words_t{0x8002, 0, 0x8010, 3, -0x6000, -1} +
-                             entry(SYNTH_ENDING_RECORDS[2], 24, rom_pair(0x1234)));
+    words_t from_two = words_t{0x8002, 0, 0x8010, 3, -0x6000, -1} + entry(SYNTH_ENDING_RECORDS[2], 24, rom_pair(0x1234));
+    EXPECT_EQ(written(), from_two);
     cursor_at(PACKETS0);
     dl_emit_object_list(SYNTH_ENDING_LIST, 0, -0x6000);
     words_t expect = words_t{0x8002, 0} + entry(SYNTH_ENDING_RECORDS[0], 8, {123, 456}) +
@@ -180,7 +182,8 @@ TEST_F(SceneChainTest, ViewBlockThreeFromTheEndingWords) {
     wram_long_set(W_VIEW_CENTRE, 0x0003FFF0);  // high half 3, low half -16
     camera_viewport_write();
     uint32_t base = (DL_BUFFER_BASE + DL_BUFFER_SIZE + 3 * 128) / 4;
-    const std::pair<uint32_t, int32_t> expect[] = {
+    using word_value = std::pair<uint32_t, int32_t>;
+    const word_value expect[] = {
         {14, -256}, {15, 200}, {16, -16}, {17, 0}, {29, 0x10000}, {30, 0}, {31, 0},
         {21, (200 + ((320 - 200) * 3 * 2 >> 8) - 320) & 0xFFFF},
         {22, (0x0003FFF0 + (-16 * -13 >> 3) + 150) & 0xFFFF},
