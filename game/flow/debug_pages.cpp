@@ -10,6 +10,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/flow/emitter_tables.h"
+#include "game/flow/game_init.h"
 #include "game/flow/object_ram.h"
 #include "game/flow/test_menus.h"
 
@@ -73,11 +74,11 @@ void course_start(int course) {
 void debug_values_print() {
     static const dump_row rows[] = {
         {5, W_CAMERA_CELL, false},   {6, W_CAMERA_CELL + 4, false}, {7, W_CAMERA_CELL + 8, false},
-        {8, W_FRAME_TICK, false},    {9, W_PLAY_FRAME_COUNTER, false}, {10, 0x4010, false},
+        {8, W_FRAME_TICK, false},    {9, W_PLAY_FRAME_COUNTER, false}, {10, W_FRAME_COUNTER, false},
         {11, W_GAME_STATE, false},   {12, W_GAME_SUB_STATE, false}, {13, W_COURSE_NUMBER, false},
-        {14, 0x0D00, false},         {15, 0x0D04, false},           {16, 0x0D08, false},
-        {17, 0x0D0C, false},         {18, 0x0D10, false},           {19, 0x0D14, false},
-        {20, 0x0D48, false},         {21, 0x0D50, false},           {22, 0x0D54, false},
+        {14, W_PLAYER_X, false},         {15, W_PLAYER_Y, false},           {16, W_PLAYER_Z, false},
+        {17, W_PLAYER_PITCH, false},         {18, W_PLAYER_HEADING, false},           {19, W_PLAYER_ROLL, false},
+        {20, W_PLAYER_SPEED, false},         {21, W_PITCH_INPUT, false},           {22, W_TURN_INPUT, false},
         {23, W_PEDAL_DELTA, true},   {24, W_SUBPART_COUNT, false},
     };
     dump_page(rows);
@@ -101,8 +102,8 @@ void debug_switches_print() {
 
 void debug_position_print() {
     static const dump_row rows[] = {
-        {5, 0x0D00, false},  {6, 0x0D04, false},  {7, 0x0D08, false},  {8, 0x0D0C, false},
-        {9, 0x0D10, false},  {10, 0x0D14, false}, {12, W_CAMERA_X, false}, {13, W_CAMERA_Y, false},
+        {5, W_PLAYER_X, false},  {6, W_PLAYER_Y, false},  {7, W_PLAYER_Z, false},  {8, W_PLAYER_PITCH, false},
+        {9, W_PLAYER_HEADING, false},  {10, W_PLAYER_ROLL, false}, {12, W_CAMERA_X, false}, {13, W_CAMERA_Y, false},
         {14, W_CAMERA_Z, false}, {15, W_CAMERA_PITCH, false}, {16, W_CAMERA_HEADING, false},
         {17, W_CAMERA_ROLL, false},
     };

@@ -4,12 +4,11 @@
 #pragma once
 #include <cstdint>
 
-// Counters and course.
+#include "game/world/flight_ram.h"  // course number and the player's position
+
+// Counters and the camera's cell.
 constexpr uint32_t W_PLAY_FRAME_COUNTER = 0x0C8C;  // play_frame_counter
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;       // course 0-3
 constexpr uint32_t W_CAMERA_CELL = 0x0CF4;         // x cell + 8 x z cell
-constexpr uint32_t W_PLAYER_X = 0x0D00;
-constexpr uint32_t W_PLAYER_Z = 0x0D08;
 
 // Object emitters: 68020 pointers to three-long position records, the mode word.
 constexpr uint32_t W_OBJECT_COMPOUND = 0x46F8;  // object_packet_emit_compound, object_packet_fill

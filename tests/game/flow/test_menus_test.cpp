@@ -176,7 +176,7 @@ TEST_F(TestMenuTest, SweepObjectResetStaysInsideItsRecord) {
 
 TEST_F(TestMenuTest, DebugPagesPrintTheirWordsInHex) {
     wram_long_set(W_CAMERA_CELL, 0x3A);
-    wram_long_set(0x0D08, -2);
+    wram_long_set(W_PLAYER_Z, -2);
     debug_values_print();
     EXPECT_EQ(cell(DEBUG_VALUE_COLUMN + 6, 5), 0x3);
     EXPECT_EQ(cell(DEBUG_VALUE_COLUMN + 7, 5), 0xA);
