@@ -5,7 +5,7 @@
 #include "board/dspram.h"
 #include "board/inputs.h"
 #include "board/palette_mixer.h"
-#include "board/sprite_records.h"
+#include "board/game_state_ram.h"
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"

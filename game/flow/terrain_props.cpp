@@ -3,7 +3,7 @@
 #include "base/env_switch.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
-#include "board/sprite_records.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/flow/emitter_tables.h"

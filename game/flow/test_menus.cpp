@@ -3,7 +3,7 @@
 #include "board/board_memory.h"
 #include "board/dspram.h"
 #include "board/inputs.h"
-#include "board/sprite_records.h"
+#include "board/game_state_ram.h"
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"

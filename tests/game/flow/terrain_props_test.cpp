@@ -10,7 +10,7 @@ namespace {
 
 class TerrainPropsTest : public EmitterTest {
 protected:
-    void frame_tick(uint32_t ft) { wram_long_set(0x0C98, int32_t(ft)); }
+    void frame_tick(uint32_t ft) { wram_long_set(W_FRAME_TICK, int32_t(ft)); }
     void course(int32_t c) { wram_long_set(W_COURSE_NUMBER, c); }
     int32_t* props_copy() { return static_cast<int32_t*>(w_host(wram[W_PROPS_CURSOR])); }
 };

@@ -105,7 +105,7 @@ TEST_F(TestMenuTest, LabelsBlinkOnTheCursorWithFrameTickBitThree) {
     cursor(1);
     for (uint32_t ft : {8u, 7u}) {
         SCOPED_TRACE(ft);
-        wram_long_set(0x0C98, int32_t(ft));
+        wram_long_set(W_FRAME_TICK, int32_t(ft));
         test_menu_print_labels(SYNTH_MENU_LABELS, MENU_WITH_CURSOR + 3);
         EXPECT_EQ(cell(2, 4), text_cell(1, 'S'));
         EXPECT_EQ(cell(2, 5), text_cell(ft & 8 ? 2 : 1, 'C'));
@@ -113,7 +113,7 @@ TEST_F(TestMenuTest, LabelsBlinkOnTheCursorWithFrameTickBitThree) {
     }
     // Without the cursor flag, and only as many as counted.
     textram_clear();
-    wram_long_set(0x0C98, 8);
+    wram_long_set(W_FRAME_TICK, 8);
     test_menu_print_labels(SYNTH_MENU_LABELS, 2);
     EXPECT_EQ(cell(2, 5), text_cell(1, 'C'));
     EXPECT_EQ(cell(2, 6), TEXT_BLANK_CELL);
@@ -128,7 +128,7 @@ TEST_F(TestMenuTest, ValuesTakeTheFactoryMarkAndTheBlinkingCursor) {
     testing::internal::CaptureStderr();
     for (uint32_t ft : {8u, 0u}) {
         SCOPED_TRACE(ft);
-        wram_long_set(0x0C98, int32_t(ft));
+        wram_long_set(W_FRAME_TICK, int32_t(ft));
         test_menu_draw_values(SYNTH_MENU_VALUES, MENU_WITH_CURSOR + 5);
         uint16_t blink = ft & 8 ? 0x2000 : 0;
         const uint16_t expect_marks[5] = {0x4000, blink, 0, 0x4000, 0x4000};
