@@ -2,6 +2,11 @@
 #pragma once
 #include <cstdint>
 
+// A 24-bit word (point ROM and DSP words) as a signed value, from its bit 23.
+inline int32_t sign_extend24(uint32_t w) {
+    return int32_t((w & 0xFFFFFF) ^ 0x800000) - 0x800000;
+}
+
 inline uint16_t load_be16(const uint8_t* p) {
     return uint16_t(p[0] << 8 | p[1]);
 }

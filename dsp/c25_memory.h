@@ -7,6 +7,7 @@
 // Nothing here fails or allocates: addresses are masked into range, and an access
 // outside a mapped area reads a fixed value or is dropped. Data accesses are inline.
 #pragma once
+#include "base/byte_order.h"
 #include "dsp/c25.h"
 
 #include <cstdint>
@@ -21,10 +22,6 @@ constexpr uint32_t C25_DSPRAM_LOW = 0;
 constexpr uint32_t C25_DSPRAM_HIGH = 1;
 constexpr uint32_t C25_DSPRAM_LATCHED = 2;
 constexpr uint32_t C25_DSPRAM_NONE = 3;
-
-inline int32_t c25_sign_extend24(uint32_t w) {
-    return int32_t((w & 0xFFFFFF) ^ 0x800000) - 0x800000;
-}
 
 // Marks a DSP RAM word as written, counting it the first time since the last clear.
 inline void c25_mark(c25_state* s, uint32_t index) {
@@ -45,9 +42,9 @@ inline uint32_t* c25_point_ram_slot(c25_state* s, uint32_t address) {
 // and the window.
 inline int32_t c25_point_read(c25_state* s, uint32_t address) {
     address &= C25_POINT_ADDRESS_MASK;
-    if (address < s->point_rom_words) return s->point_rom ? c25_sign_extend24(s->point_rom[address]) : -1;
+    if (address < s->point_rom_words) return s->point_rom ? sign_extend24(s->point_rom[address]) : -1;
     uint32_t offset = address - s->point_window_base;
-    return offset < C25_POINT_RAM_WORDS ? c25_sign_extend24(s->point_ram[offset]) : -1;
+    return offset < C25_POINT_RAM_WORDS ? sign_extend24(s->point_ram[offset]) : -1;
 }
 
 inline uint32_t c25_dspram_read(c25_state* s, uint32_t index) {

@@ -57,7 +57,7 @@ struct walk {
             *next = i + 3;
             return true;
         case cmd_dspram_copy:
-            for (uint32_t k = 0; k < count3; k++) set_word(op2 + k, c25_sign_extend24(word(op1 + k)));
+            for (uint32_t k = 0; k < count3; k++) set_word(op2 + k, sign_extend24(word(op1 + k)));
             moved += count3;
             *next = i + 4;
             return true;

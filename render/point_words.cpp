@@ -3,7 +3,7 @@
 point_ram_source point_ram_words = nullptr;
 
 int32_t point_word_beyond(uint32_t index) {
-    return point_ram_words ? point_sign_extend24(point_ram_words(index)) : 0;
+    return point_ram_words ? sign_extend24(point_ram_words(index)) : 0;
 }
 
 bool point_span_readable(uint32_t start, uint32_t len) {

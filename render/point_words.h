@@ -1,6 +1,7 @@
 // Word reads of the model data: the point ROM, and beyond it an optional point-RAM
 // source. Words are 24 bits, read sign-extended from bit 23.
 #pragma once
+#include "base/byte_order.h"
 #include "base/rom_files.h"
 
 #include <cstdint>
@@ -13,13 +14,9 @@ extern point_ram_source point_ram_words;
 // Words beyond the point ROM (point RAM, else 0).
 int32_t point_word_beyond(uint32_t index);
 
-inline int32_t point_sign_extend24(uint32_t w) {
-    return int32_t((w & 0xFFFFFF) ^ 0x800000) - 0x800000;
-}
-
 // Inline: the model walk reads some twenty words per quad.
 inline int32_t point_word(uint32_t index) {
-    if (point_rom && index < point_rom_count) return point_sign_extend24(point_rom[index]);
+    if (point_rom && index < point_rom_count) return sign_extend24(point_rom[index]);
     return point_word_beyond(index);
 }
 

@@ -82,7 +82,9 @@ TEST_F(ProgramRun, UnwritableScreenshotIsReported) {
 // A window on a virtual X display at 60 Hz with vsync switched off: the timer paces the
 // game at 59.906 Hz and never faster. Whether a machine keeps up is a matter for the
 // benchmarks (and the pacing arithmetic is tested on a fake clock), so the run leaves the
-// 3D scene out and only checks that the timer never runs ahead of the game's rate.
+// 3D scene out and only checks that the timer never runs ahead of the game's rate. A first
+// frame late by up to the re-anchor limit (100 ms, a loaded machine) is caught up without a
+// re-anchor, so the 180 measured frames may span 100 ms less than 180 periods: 62 fps at most.
 TEST_F(ProgramRun, WindowedRunIsTimerPacedUnderXvfb) {
     if (system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
     std::string out;
@@ -94,7 +96,7 @@ TEST_F(ProgramRun, WindowedRunIsTimerPacedUnderXvfb) {
     ASSERT_NE(at, std::string::npos) << out;
     double average = atof(out.c_str() + at + strlen("[FPS] frames 1-180: "));
     EXPECT_GT(average, 0.0) << out.substr(at);
-    EXPECT_LE(average, 60.2) << out.substr(at);
+    EXPECT_LE(average, 62.0) << out.substr(at);
 }
 
 }  // namespace

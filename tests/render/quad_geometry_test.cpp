@@ -125,7 +125,7 @@ TEST_F(QuadGeometryTest, CubeShowsItsThreeFacingFacesWithinASixteenthPixel) {
         EXPECT_EQ(q.behind, 0u);
         for (int k = 0; k < 4; k++) {
             double p[3], v[3];
-            for (int j = 0; j < 3; j++) p[j] = point_sign_extend24(rom[chunk + 1 + 24 * face + 12 + 3 * k + j]);
+            for (int j = 0; j < 3; j++) p[j] = sign_extend24(rom[chunk + 1 + 24 * face + 12 + 3 * k + j]);
             for (int i = 0; i < 3; i++) v[i] = r[i][0] * p[0] + r[i][1] * p[1] + r[i][2] * p[2];
             v[2] += tz;
             double scale = focal * 16.0 / (1 << shift) / v[2];
