@@ -11,6 +11,7 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "game/flow/frame_step.h"
+#include "game/flow/sound_sweep.h"
 #include "host/display_settings.h"
 #include "host/frame_pacing.h"
 #include "host/headless_picture.h"
@@ -238,6 +239,7 @@ void frame_game_step() {
     if (paused || (framedump_active() && !dump_runs_game)) return;
     sprite_call_list_reset();
     tdb_list_clear();
+    sound_sweep();
     double start = monotonic_seconds();
     game_frame();
     game_seconds += monotonic_seconds() - start;

@@ -17,6 +17,7 @@
 #include "game/flow/frame_interrupt.h"
 #include "game/flow/game_init.h"
 #include "game/flow/game_state_dispatch.h"
+#include "game/flow/sound_commands.h"
 #include "game/world/camera.h"
 
 #include <cstdio>
@@ -175,6 +176,7 @@ void game_frame() {
     text_count_log();
     sprite_list_upload();
     mixer_fade_update();
+    sound_defer_tick();
     verbose_frame_log();
     game_state_dispatch(wram_long(W_GAME_STATE));
 

@@ -39,6 +39,15 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_palette_override(set);
     synth_wave_tone(set);
     synth_sound_driver(set);
+    synth_sound_table(set);
+    synth_course_sound_ids(set);
+    synth_param_reset_list(set);
+    synth_indexed_sound_ids(set);
+    synth_course_slot_lists(set);
+    synth_stem_targets(set);
+    synth_attract_sound_phases(set);
+    synth_sound_point_list(set);
+    synth_sound_points(set);
     synth_models(set);
     synth_sprite_tile_table_1(set);
     synth_sprite_tile_table_2(set);

@@ -31,6 +31,82 @@ void synth_driver_command_table(uint8_t* driver_image);
 // with 0xAA, 0x99.
 void synth_driver_id_bytes(uint8_t* driver_image, uint8_t byte2, uint8_t byte3);
 
+// ---- Sound command tables (synth_rom_sound.cpp) -------------------------------------
+// Program ROM 0x0355A4: the sound table, 89 records of 12 bytes (slot, command, parameter
+// slot, hold, second slot, second value) and the end record at 0x0359D0 (all 0xFF).
+// Record i is synth_sound_record(i): slot i % 32, command 0x0100 + i, parameter slot
+// i % 32, hold 0 and no second parameter, except the records listed here. The single ROM
+// words the game reads in this range are their fields: 0x0356A0 the slot of id 21,
+// 0x03576C the slot of 38, 0x0357AC the parameter slot of 43, 0x0357D8..0x0357E2 the
+// record of 47, 0x0357E8, 0x0357F4, 0x035818 and 0x035998 the parameter slots of 48, 49,
+// 52 and 84.
+struct synth_sound_entry {
+    int32_t id;
+    int16_t slot;
+    uint16_t command;
+    int16_t param_slot;
+    int16_t hold;
+    int16_t slot2;
+    uint16_t value2;
+};
+constexpr int16_t SYNTH_NONE = -32768;
+constexpr synth_sound_entry SYNTH_SOUND_RECORDS[] = {
+    {0, SYNTH_NONE, 0x0100, SYNTH_NONE, 0, SYNTH_NONE, 0},  // no sound
+    {1, 0, 0x0101, 0, 0, 0, 0x3000},      // slot 0 at the synthetic driver's pitch 0x3000
+    {21, 12, 0x0115, 12, 0, -1, 0},       // the coin: the upper stop keeps slots 0-12
+    {37, 11, 0x0125, 11, 60, -1, 0},      // the race end, holding 60 frames
+    {38, 14, 0x0126, 14, 0, -1, 0},       // the goal; the run's end keeps slot 14 running
+    {43, 27, 0x012B, 0x40, 0, -1, 0},     // the mailbox words at 0x180 and 0x182
+    {47, 10, 0x012F, 10, 0, 9, 0x0040},   // the preset: slot 10, level 0x40 for slot 9
+    {48, 16, 0x0130, 16, 0, -1, 0},       // area sounds, each its own level slot
+    {49, 17, 0x0131, 17, 0, -1, 0},
+    {52, 18, 0x0134, 18, 0, -1, 0},
+    {84, 19, 0x0154, 19, 0, -1, 0},
+    {85, 20, 0x0155, -128, 5, 3, 0x1234},       // the first parameter word; a second value
+    {86, 21, 0x0156, 22, 0x7FFF, -1, 0},        // the longest hold
+    {87, 0x3FFF, 0x0157, 16255, 0, 16255, 0x57},  // the last command and parameter slots
+    {88, 0x4000, 0x0158, -129, 30, 16256, 0x58},  // every slot just outside: writes nothing
+};
+constexpr uint32_t SYNTH_SOUND_MAX_COMMAND = 0x0158;
+synth_sound_entry synth_sound_record(int32_t id);
+void synth_sound_table(synth_rom_set* set);
+// Program ROM 0x0359DC: the start sound of courses 0..3.
+constexpr int16_t SYNTH_COURSE_SOUND_IDS[4] = {24, 25, 27, 29};
+void synth_course_sound_ids(synth_rom_set* set);
+// Program ROM 0x0359E4: the parameter-reset slots, ended by -1 (9 words to 0x0359F6).
+constexpr int16_t SYNTH_PARAM_RESET_SLOTS[] = {3, 4, 9, 11, 13};
+void synth_param_reset_list(synth_rom_set* set);
+// Program ROM 0x0359F6: the indexed ids 0..6 (entry 3 none).
+constexpr int16_t SYNTH_INDEXED_SOUND_IDS[7] = {40, 41, 42, -1, 44, 45, 46};
+void synth_indexed_sound_ids(synth_rom_set* set);
+// Program ROM 0x035A04: the slot lists of courses 0..3, 8 words each, -1 after the slots.
+constexpr int16_t SYNTH_COURSE_SLOTS[4][4] = {{16, 17, 18, -1}, {16, 20, -1, -1}, {19, -1, -1, -1}, {18, -1, -1, -1}};
+void synth_course_slot_lists(synth_rom_set* set);
+// Program ROM 0x035A44: the stem target of camera cells 0..127, by row (cell / 8): rows
+// 0-1 target 0, rows 2-5 target 1, rows 6-9 target 3, rows 10-11 target -2, rows 12-15 -1.
+constexpr int16_t synth_stem_target(int32_t cell) {
+    int32_t row = cell / 8;
+    return int16_t(row < 2 ? 0 : row < 6 ? 1 : row < 10 ? 3 : row < 12 ? -2 : -1);
+}
+void synth_stem_targets(synth_rom_set* set);
+// Program ROM 0x035B44: one word per pair of attract phases (18 words); phases 4-5 and
+// 20-21 are set.
+constexpr int16_t SYNTH_ATTRACT_SOUND_PHASES[18] = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+void synth_attract_sound_phases(synth_rom_set* set);
+// Program ROM 0x035B68: the point list, four X, Y, Z records and the long -1. Records 0
+// and 1 are both near (0x50200, 0x8000, 0x50200); 2 and 3 are not.
+struct synth_point {
+    int32_t x, y, z;
+};
+constexpr synth_point SYNTH_SOUND_POINT_LIST[4] = {
+    {0x50000, 0x8000, 0x50000}, {0x50400, 0x8100, 0x50400}, {0x58000, 0x8000, 0x58000}, {0x50200, 0x10000, 0x50200}};
+void synth_sound_point_list(synth_rom_set* set);
+// Program ROM 0x035B9C, 0x035BAC, 0x035BBC: the single points of course 0's cells 26 and
+// 35 and of course 2.
+constexpr synth_point SYNTH_SOUND_POINTS[3] = {
+    {0x3C000, 0x6000, 0x50000}, {0x50000, 0x7000, 0x68000}, {0x80000, 0x9000, 0x30000}};
+void synth_sound_points(synth_rom_set* set);
+
 // Program ROM 0x21B204: the static palette of groups 1..127, 0x300 bytes per group
 // (256 red, 256 green, 256 blue bytes); entry j of group k is
 // synth_static_palette_colour(k, j).

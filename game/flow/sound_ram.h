@@ -1,0 +1,93 @@
+// The sound side of work RAM and of the sound RAM: the words of the sound command layer,
+// the course sounds and the music stems, the sound RAM's slot and mailbox layout, and the
+// words of other areas that the course sounds read.
+//
+// Most of the layer's variables are 16-bit halves of a long: a name below is the offset
+// of the word itself (the high word of the long at x is named x, its low word x + 2), read
+// and written with sound_word / sound_word_set.
+#pragma once
+#include <cstdint>
+
+#include "board/game_state_ram.h"
+#include "board/wram.h"
+
+// ---- The command layer -------------------------------------------------------------
+constexpr uint32_t W_SOUND_ONCE_FLAG = 0x15F44;      // play-once flag
+constexpr uint32_t W_SOUND_HOLD_LEVEL = 0x15F46;     // raised by plays, counted down per call
+constexpr uint32_t W_SOUND_COOLDOWN = 0x15F48;       // of sound_play_cooldown
+constexpr uint32_t W_SOUND_FLAGS = 0x15F4A;          // bit 0 climb sound, bit 1 scrape or turn
+constexpr uint32_t W_STEM_RESTART = 0x15F54;         // play sound 59 on the next stem step
+constexpr uint32_t W_SOUND_HOLD_TIMER = 0x15F56;     // bit 15 set: no hold
+constexpr uint32_t W_SOUND_DEFERRED_ID = 0x15F58;    // -1: none
+constexpr uint32_t W_COURSE_FADE_LEVEL = 0x15F5A;    // 0..255
+constexpr uint32_t W_CONTACT_BITS = 0x15F3C;         // H: bits 0-4 probes, bit 7 surface
+constexpr uint32_t W_CONTACT_LEVEL = 0x15F3E;        // L: 240 when set, counted down
+constexpr uint32_t W_LEVEL_ADJUST = 0x0E20;          // signed, added to every level
+constexpr uint32_t W_ATTRACT_SOUND = 0x3FFC;         // attract sound setting (word or long)
+constexpr uint32_t W_SOUND_VOLUMES = 0x3FE0;         // four cells 0x3FE0, 0x3FE2, 0x3FE4, 0x3FE6
+constexpr uint32_t AUX_SOUND_VOLUMES = 0xF83D58;     // four big-endian words nothing reads
+
+// ---- Course sounds (longs unless a word is named) ----------------------------------
+constexpr uint32_t W_SOUND_LAYER_2C = 0x15F2C;       // cleared by the course reset
+constexpr uint32_t W_IDLE_FRAME_MARK = 0x15F30;
+constexpr uint32_t W_IDLE_FLAG = 0x15F34;            // the long; its high word is:
+constexpr uint32_t W_RACE_END_STEP = 0x15F34;        // 0 racing, 2 and 3 after the end sounds
+constexpr uint32_t W_LAST_RACE_TIMER = 0x15F38;      // word: last seen race timer
+constexpr uint32_t W_LAST_SECOND_TIMER = 0x15F3A;    // word: last seen second timer
+constexpr uint32_t W_AREA_CELL = 0x15F40;            // word: camera cell at the last call
+constexpr uint32_t W_AREA_SOUND_ID = 0x15F42;        // word: current area sound, -1 none
+constexpr uint32_t W_CLIMB_COUNTER = 0x15F4C;        // word
+constexpr uint32_t W_STALL_TIMER = 0x15F4E;          // word
+constexpr uint32_t W_STEM_WAIT = 0x15F50;            // word: frames before the next step
+constexpr uint32_t W_STEM_STATE = 0x15F52;           // word: 0..4
+constexpr uint32_t W_POINT_COOLDOWN = 0x15F5C;       // word
+constexpr uint32_t W_LAST_HEADING = 0x15F5E;         // word: player heading at the last call
+constexpr uint32_t W_SOUND_BYTE_COPIES = 0x3ED0;     // eight longs
+constexpr uint32_t W_PRESET_ARM = 0x169EC;           // word: above 0 re-arms the preset slot
+constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
+
+// ---- Words of other areas that the course sounds read ------------------------------
+constexpr uint32_t W_CAMERA_CELL = 0x0CF4;           // column + 8 x row
+constexpr uint32_t W_PLAYER_X = 0x0D00;              // y + 4, z + 8
+constexpr uint32_t W_PLAYER_PITCH = 0x0D0C;
+constexpr uint32_t W_PLAYER_HEADING = 0x0D10;
+constexpr uint32_t W_PLAYER_CELL = 0x0D24;
+constexpr uint32_t W_PLAYER_SPEED = 0x0D48;
+constexpr uint32_t W_SPEED_WORD = 0x0D4C;
+constexpr uint32_t W_PITCH_INPUT = 0x0D50;
+constexpr uint32_t W_TURN_INPUT = 0x0D54;
+constexpr uint32_t W_FLIGHT_PITCH = 0x0D9C;
+constexpr uint32_t W_DRIVE = 0x0E00;
+constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
+constexpr uint32_t W_END_FLAG = 0x0E18;              // 1 goal, 2 time up
+constexpr uint32_t W_RACE_TIMER = 0x0E44;
+constexpr uint32_t W_SECOND_TIMER = 0x0E48;
+constexpr uint32_t W_CLIMB_WORD = 0x12C0;
+constexpr uint32_t W_SCRAPE_WORD = 0x12D4;
+// Collision probe records, 0x140 bytes each: the hit word and the value of probe n.
+constexpr uint32_t W_PROBES = 0x1300;
+constexpr uint32_t PROBE_STRIDE = 0x140;
+constexpr uint32_t PROBE_HIT = 0x24;
+constexpr uint32_t PROBE_VALUE = 0x2C;
+constexpr uint32_t PROBE_SURFACE_FLAG = 0x124;       // of probe records 0..5
+constexpr uint32_t PROBE_SURFACE_VALUE = 0x128;
+
+// ---- Sound RAM (commsram byte offsets, big-endian words) ---------------------------
+constexpr uint32_t SOUND_COMMAND_SLOTS = 0x4000;     // command word of slot s at 2s
+constexpr uint32_t SOUND_PARAMS = 0x100;             // parameter word of slot s at 0x100 + 2s
+constexpr int32_t SOUND_PARAM_SLOT_MIN = -128;
+constexpr int32_t SOUND_PARAM_SLOT_MAX = 16255;
+constexpr uint32_t SOUND_STOPPABLE_SLOTS = 32;       // the slots the stop-alls clear
+constexpr uint32_t MAILBOX_STEM_1 = 0x220;
+constexpr uint32_t MAILBOX_STEM_2 = 0x222;
+constexpr uint32_t MAILBOX_STEM_3 = 0x224;
+constexpr uint32_t MAILBOX_STEM_4 = 0x226;
+constexpr uint32_t MAILBOX_STEM_ACK = 0x22E;         // the driver's 1: the last stem played out
+
+// The signed 16-bit work-RAM word at W x, and its store.
+inline int32_t sound_word(uint32_t x) {
+    return int16_t(w_read16(WRAM_BASE + x));
+}
+inline void sound_word_set(uint32_t x, int32_t value) {
+    w_write16(WRAM_BASE + x, uint32_t(value));
+}
