@@ -57,7 +57,7 @@ constexpr synth_sound_entry SYNTH_SOUND_RECORDS[] = {
     {37, 11, 0x0125, 11, 60, -1, 0},      // the race end, holding 60 frames
     {38, 14, 0x0126, 14, 0, -1, 0},       // the goal; the run's end keeps slot 14 running
     {43, 27, 0x012B, 0x40, 0, -1, 0},     // the mailbox words at 0x180 and 0x182
-    {47, 10, 0x012F, 10, 0, 9, 0x0040},   // the preset: slot 10, level 0x40 for slot 9
+    {47, 10, 0x002F, 10, 0, 9, 0x0040},   // the preset: slot 10, level 0x40 for slot 9
     {48, 16, 0x0130, 16, 0, -1, 0},       // area sounds, each its own level slot
     {49, 17, 0x0131, 17, 0, -1, 0},
     {52, 18, 0x0134, 18, 0, -1, 0},

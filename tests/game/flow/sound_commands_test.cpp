@@ -87,7 +87,7 @@ TEST_F(SoundGates, EveryOperationInEveryGateContext) {
             wram_long_set(W_END_FLAG, g.end_flag);
             command_put(5, 0xC105);   // running, for the stops
             command_put(31, 0xC000);  // running, for the stop-alls
-            command_put(10, 0x812F);  // the preset record's command, running
+            command_put(10, 0x802F);  // the preset record's command, running
             wram_long_set(W_CAMERA_CELL, 16);  // stem target 1
             std::vector<uint8_t> before = sound_ram();
             row.call();
@@ -324,7 +324,7 @@ TEST_F(SoundGates, IndexedPlays) {
 }
 
 TEST_F(SoundGates, PresetRestartsOnlyItsRunningCommand) {
-    const uint32_t cases[][2] = {{0x812F, 0x012F}, {0x012F, 0x012F}, {0x812E, 0x812E}, {0xC12F, 0xC12F}};
+    const uint32_t cases[][2] = {{0x802F, 0x002F}, {0x002F, 0x002F}, {0x802E, 0x802E}, {0xC02F, 0xC02F}};
     for (const auto& c : cases) {
         command_put(10, c[0]);
         sound_preset_from_rom();
