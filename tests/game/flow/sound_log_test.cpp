@@ -1,5 +1,6 @@
 // The call-trace lines (SKYVOLTA_SNDTRIG) and the "[SOUND]" lines (SKYVOLTA_SNDLOG) of
-// the sound layer, character for character. Both switches are read once per process, so
+// the sound layer and the stem machine's "[STEM]" line (SKYVOLTA_STAGEDBG), character for
+// character. The switches are read once per process, so
 // the test runs this test program again with them set, through SoundLogChild.Script,
 // which does its work only then.
 #include "board/sprite_records.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr const char* CHILD_SWITCH = "SKYVOLTA_TEST_SOUNDLOG_CHILD";
 constexpr const char* AREA_MARK = "--- area";
+constexpr const char* STEM_MARK = "--- stems";
 
 using SoundLogChild = SoundTest;
 
@@ -51,6 +53,15 @@ TEST_F(SoundLogChild, Script) {
     wram_long_set(W_PLAYER_X + 4, 0x8000);
     wram_long_set(W_PLAYER_X + 8, 0x50200);
     area_sound_update();
+    fprintf(stderr, "%s\n", STEM_MARK);
+    wram_long_set(W_CAMERA_CELL, 16);
+    wram_long_set(W_CAMERA_X, 0x12345);
+    wram_long_set(W_CAMERA_Z, -5);
+    music_stem_update();  // state 0 to 1: the line with state 0
+    music_stem_update();  // waiting: no line
+    sound_word_set(W_STEM_WAIT, 0);
+    music_stem_update();  // state 1, target 1: the line with state 1, nothing moves
+    music_stem_update();  // the same state and acknowledgement: no line
 }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -71,14 +82,15 @@ TEST(SoundLog, LinesAreExact) {
     ASSERT_FALSE(exe.empty());
     std::string out;
     int status = run_in(".",
-                        std::string("env ASAN_OPTIONS=detect_leaks=0 SKYVOLTA_SNDLOG=1 SKYVOLTA_SNDTRIG=1 ") + CHILD_SWITCH +
+                        std::string("env ASAN_OPTIONS=detect_leaks=0 SKYVOLTA_SNDLOG=1 SKYVOLTA_SNDTRIG=1 SKYVOLTA_STAGEDBG=1 ") + CHILD_SWITCH +
                             "=1 " + exe + " --gtest_filter=SoundLogChild.Script",
                         &out);
     ASSERT_EQ(status, 0) << out;
-    std::vector<std::string> traced, area;
+    std::vector<std::string> traced, area, stems;
     bool in_area = false;
     for (const std::string& line : lines_of(out)) {
         if (line == AREA_MARK) in_area = true;
+        if (line.rfind("[STEM]", 0) == 0) stems.push_back(line);
         if (line.rfind("T fc=", 0) != 0 && line.rfind("[SOUND]", 0) != 0) continue;
         (in_area ? area : traced).push_back(line);
     }
@@ -111,6 +123,14 @@ TEST(SoundLog, LinesAreExact) {
         if (line.rfind("[SOUND]", 0) == 0) area_logs.push_back(line);
     const std::string point = "[SOUND] f1234   sub=3   sound_play             id=0x08  slot 8  cmd=4108";
     EXPECT_EQ(area_logs, std::vector<std::string>({point, point})) << out;
+    // SKYVOLTA_STAGEDBG: the stem machine's line when its state or the acknowledgement changes.
+    const std::vector<std::string> stem_lines = {
+        "[STEM] f1234 state=0 target=1 cell=16 cam=(74565,-5) plyz=328192 mbox 220=0000 222=0000 224=0000 "
+        "226=0000 22E=0000",
+        "[STEM] f1234 state=1 target=1 cell=16 cam=(74565,-5) plyz=328192 mbox 220=0001 222=0000 224=0000 "
+        "226=0000 22E=0000",
+    };
+    EXPECT_EQ(stems, stem_lines) << out;
 }
 
 }  // namespace
