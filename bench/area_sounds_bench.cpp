@@ -29,7 +29,7 @@ void race_set_up(int32_t course, int32_t camera_cell) {
     wram_long_set(W_DRIVE, 0x1000);
     sound_word_set(W_SOUND_HOLD_LEVEL, -1);
     sound_word_set(W_SOUND_HOLD_TIMER, -1);
-    sound_word_set(W_PROBES + PROBE_HIT, 1);
+    wram[probe_field(PROBE_CENTRE, PROBE_HIT)] = 1;
 }
 
 void area_sound_update_call(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/rig_packets.h"
+#include "board/wram_cell.h"
 #include "game/flow/course_sounds.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
@@ -40,16 +41,18 @@ int32_t w16(int32_t e) {
     return int16_t(e);
 }
 
-int32_t player(uint32_t axis) {
-    return wram_long(W_PLAYER_X + 4 * axis);
+// A field of probe record n, as the collision step keeps it: a long in its slot, of
+// which the sounds take the low 16 bits (the flags are tested whole).
+int32_t probe_word(int32_t n, uint32_t field) {
+    return w16(w_cell(probe_field(uint32_t(n), field)));
 }
 
-int32_t probe_word(int32_t n, uint32_t field) {
-    return sound_word(W_PROBES + PROBE_STRIDE * uint32_t(n) + field);
+bool probe_flag(int32_t n, uint32_t field) {
+    return w_cell(probe_field(uint32_t(n), field)) != 0;
 }
 
 bool probe_in_contact(int32_t n) {
-    return probe_word(n, PROBE_HIT) != 0;
+    return probe_flag(n, PROBE_HIT);
 }
 
 // Bits of a layer word.
@@ -134,7 +137,7 @@ void speed_and_drive_levels() {
 // The value of the first collision probe record on a surface, or 0.
 int32_t surface_value() {
     for (int32_t k = 0; k < SURFACE_PROBES; k++)
-        if (probe_word(k, PROBE_SURFACE_FLAG)) return probe_word(k, PROBE_SURFACE_VALUE);
+        if (probe_flag(k, PROBE_SPECIAL)) return probe_word(k, PROBE_SPECIAL_TYPE);
     return 0;
 }
 
@@ -151,7 +154,7 @@ void climb_count_step() {
 
 // Slots 1 and 2 follow the climb c (0..40) of the flight pitch and of a drop.
 void climb_levels(int32_t m) {
-    int32_t c = w16(((math_sin(wram_long(W_FLIGHT_PITCH)) * -27) >> 14) - 2);
+    int32_t c = w16(((math_sin(wram_long(W_TARGET_PITCH)) * -27) >> 14) - 2);
     if (c <= 0) {
         c = 0;
         bits_keep(W_SOUND_FLAGS, ~SOUND_FLAG_CLIMB);
@@ -159,13 +162,13 @@ void climb_levels(int32_t m) {
     } else if (c >= CLIMB_FULL) {
         c = CLIMB_FULL;
         climb_count_step();
-    } else if (wram_long(W_CLIMB_WORD) != 0 && c > CLIMB_STEEP) {
+    } else if (wram_long(W_SLOW_FLAG) != 0 && c > CLIMB_STEEP) {
         climb_count_step();
     } else {
         sound_word_set(W_CLIMB_COUNTER, 0);
     }
     if (m > SURFACE_CONTACT + 1) {
-        if (sound_word(W_SOUND_HOLD_LEVEL) <= 0 && probe_word(0, PROBE_SURFACE_FLAG) != 0) sound_play(SOUND_CLIMB);
+        if (sound_word(W_SOUND_HOLD_LEVEL) <= 0 && probe_flag(0, PROBE_SPECIAL)) sound_play(SOUND_CLIMB);
         c = std::min(c + 32 * (m - (SURFACE_CONTACT + 2)), CLIMB_FULL);
     }
     slot_param_set(1, uint32_t(0x2000 + (3072 * c) / CLIMB_FULL));
@@ -175,7 +178,7 @@ void climb_levels(int32_t m) {
 void climb_sound() {
     int32_t pitch_input = wram_long(W_PITCH_INPUT);
     if (bit_test(W_SOUND_FLAGS, SOUND_FLAG_CLIMB) || sound_word(W_CLIMB_COUNTER) <= 3) return;
-    if (wrap_sub(player(1), wram_long(W_WING_ROOT_Y)) <= 0x8000 || pitch_input > 10239) return;
+    if (wrap_sub(wram_long(W_PLAYER_Y), wram_long(W_WING_ROOT_Y)) <= 0x8000 || pitch_input > 10239) return;
     sound_play_cooldown(pitch_input & 2 ? 80 : 81);
     bits_set(W_SOUND_FLAGS, SOUND_FLAG_CLIMB);
 }
@@ -200,7 +203,7 @@ void turn_sound(int32_t state) {
 void contact_sounds(int32_t state, int32_t m) {
     int32_t v = wram_long(W_SPEED_WORD);
     auto pick = [&](int32_t n, int32_t parameter, int32_t speed) {
-        return contact_pick(w16(probe_word(n, PROBE_VALUE)), parameter, w16(speed));
+        return contact_pick(probe_word(n, PROBE_VALUE), parameter, w16(speed));
     };
     auto scrape_ready = [] { return !bit_test(W_SOUND_FLAGS, SOUND_FLAG_SCRAPE); };
     int32_t free_probes = 0;
@@ -236,7 +239,7 @@ void contact_sounds(int32_t state, int32_t m) {
 
     if (probe_in_contact(0)) {
         if (fresh && !bit_test(W_CONTACT_BITS, 1)) {
-            int32_t p = w16(probe_word(0, PROBE_VALUE));
+            int32_t p = probe_word(0, PROBE_VALUE);
             if (p == 3 || p == 7 || p == 8) {
                 pick(0, 5, wrap_sub(v, 0x800));
             } else {
@@ -262,7 +265,7 @@ void contact_sounds(int32_t state, int32_t m) {
         bits_set(W_CONTACT_BITS, 1u << n);
     }
     free_probes += !probe_in_contact(0) + !probe_in_contact(1) + !probe_in_contact(2);
-    if (scrape_ready() && wram_long(W_SCRAPE_WORD) != 0) scrape_sound(CONTACT_SOUND_PARAM);
+    if (scrape_ready() && wram_long(W_LOOKAHEAD_IMPACT) != 0) scrape_sound(CONTACT_SOUND_PARAM);
 
     int32_t l = w16(sound_word(W_CONTACT_LEVEL) - 1);
     sound_word_set(W_CONTACT_LEVEL, l);
@@ -382,7 +385,8 @@ void area_step(int32_t course) {
 
 // ---- Points --------------------------------------------------------------------------
 bool near(const sound_point& p, int64_t xz_reach) {
-    int64_t dy = wrap_sub(player(1), p.y), dx = wrap_sub(player(0), p.x), dz = wrap_sub(player(2), p.z);
+    int64_t dy = wrap_sub(wram_long(W_PLAYER_Y), p.y), dx = wrap_sub(wram_long(W_PLAYER_X), p.x),
+            dz = wrap_sub(wram_long(W_PLAYER_Z), p.z);
     return std::llabs(dy) <= 0x9FF && std::llabs(dx) + std::llabs(dz) <= xz_reach;
 }
 

@@ -59,7 +59,7 @@ void stem_log(int32_t state, int32_t target, int32_t cell) {
             "[STEM] f%u state=%d target=%d cell=%d cam=(%ld,%ld) plyz=%ld mbox 220=%04X 222=%04X 224=%04X 226=%04X "
             "22E=%04X\n",
             host_frame, state, target, cell, long(wram_long(W_CAMERA_X)), long(wram_long(W_CAMERA_Z)),
-            long(wram_long(W_PLAYER_X + 8)), sound_ram_word(MAILBOX_STEM_1), sound_ram_word(MAILBOX_STEM_2),
+            long(wram_long(W_PLAYER_Z)), sound_ram_word(MAILBOX_STEM_1), sound_ram_word(MAILBOX_STEM_2),
             sound_ram_word(MAILBOX_STEM_3), sound_ram_word(MAILBOX_STEM_4), unsigned(ack));
 }
 
@@ -106,7 +106,7 @@ void music_stem_update() {
         }
         break;
     case 3:
-        if (target == 1 || target == -1 || wram_long(W_PLAYER_X + 8) <= STEM_4_Z) {
+        if (target == 1 || target == -1 || wram_long(W_PLAYER_Z) <= STEM_4_Z) {
             sound_word_set(W_STEM_STATE, 4);
             sound_ram_word_set(MAILBOX_STEM_4, 1);
         }

@@ -10,6 +10,8 @@
 
 #include "board/game_state_ram.h"
 #include "board/wram.h"
+#include "game/world/flight_ram.h"
+#include "game/world/probe_ram.h"
 
 // ---- The command layer -------------------------------------------------------------
 constexpr uint32_t W_SOUND_ONCE_FLAG = 0x15F44;      // play-once flag
@@ -47,30 +49,15 @@ constexpr uint32_t W_PRESET_ARM = 0x169EC;           // word: above 0 re-arms th
 constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------
+// (The player's words are in game/world/flight_ram.h, the probe records in
+// game/world/probe_ram.h, the attract phase in board/game_state_ram.h.)
 constexpr uint32_t W_CAMERA_CELL = 0x0CF4;           // column + 8 x row
-constexpr uint32_t W_PLAYER_X = 0x0D00;              // y + 4, z + 8
-constexpr uint32_t W_PLAYER_PITCH = 0x0D0C;
-constexpr uint32_t W_PLAYER_HEADING = 0x0D10;
 constexpr uint32_t W_PLAYER_CELL = 0x0D24;
-constexpr uint32_t W_PLAYER_SPEED = 0x0D48;
 constexpr uint32_t W_SPEED_WORD = 0x0D4C;
-constexpr uint32_t W_PITCH_INPUT = 0x0D50;
-constexpr uint32_t W_TURN_INPUT = 0x0D54;
-constexpr uint32_t W_FLIGHT_PITCH = 0x0D9C;
-constexpr uint32_t W_DRIVE = 0x0E00;
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
 constexpr uint32_t W_END_FLAG = 0x0E18;              // 1 goal, 2 time up
 constexpr uint32_t W_RACE_TIMER = 0x0E44;
 constexpr uint32_t W_SECOND_TIMER = 0x0E48;
-constexpr uint32_t W_CLIMB_WORD = 0x12C0;
-constexpr uint32_t W_SCRAPE_WORD = 0x12D4;
-// Collision probe records, 0x140 bytes each: the hit word and the value of probe n.
-constexpr uint32_t W_PROBES = 0x1300;
-constexpr uint32_t PROBE_STRIDE = 0x140;
-constexpr uint32_t PROBE_HIT = 0x24;
-constexpr uint32_t PROBE_VALUE = 0x2C;
-constexpr uint32_t PROBE_SURFACE_FLAG = 0x124;       // of probe records 0..5
-constexpr uint32_t PROBE_SURFACE_VALUE = 0x128;
+constexpr uint32_t PROBE_VALUE = 0x2C;               // a probe record's contact value
 
 // ---- Sound RAM (commsram byte offsets, big-endian words) ---------------------------
 constexpr uint32_t SOUND_COMMAND_SLOTS = 0x4000;     // command word of slot s at 2s

@@ -41,8 +41,8 @@ protected:
     }
     static void player_at(int32_t x, int32_t y, int32_t z) {
         wram_long_set(W_PLAYER_X, x);
-        wram_long_set(W_PLAYER_X + 4, y);
-        wram_long_set(W_PLAYER_X + 8, z);
+        wram_long_set(W_PLAYER_Y, y);
+        wram_long_set(W_PLAYER_Z, z);
     }
     static void camera_at(int32_t cell, int32_t x, int32_t y, int32_t z) {
         wram_long_set(W_CAMERA_CELL, cell);
@@ -310,15 +310,15 @@ TEST_F(AreaSounds, ClimbLevelsAndTheClimbSound) {
     const row rows[] = {{0xEAA8, 0x2780, 24}, {0xF000, 0x2566, 36}, {0xC000, 0x2C00, 0}, {0x4000, 0x2000, 64},
                         {0, 0x2000, 64}};
     for (const row& r : rows) {
-        wram_long_set(W_FLIGHT_PITCH, r.flight_pitch);
+        wram_long_set(W_TARGET_PITCH, r.flight_pitch);
         area_sound_update();
         EXPECT_EQ(param(1), r.word) << std::hex << r.flight_pitch;
         EXPECT_EQ(param(2), r.level) << std::hex << r.flight_pitch;
     }
     // A steep climb nose-up counts frames: the strain sound on the second, the climb
     // sound (through the cooldown) once the count passes 3 high above the ground.
-    wram_long_set(W_FLIGHT_PITCH, 0xC000);
-    wram_long_set(W_CLIMB_WORD, 1);
+    wram_long_set(W_TARGET_PITCH, 0xC000);
+    wram_long_set(W_SLOW_FLAG, 1);
     wram_long_set(W_PLAYER_PITCH, 0x9000);
     player_at(0, 0x10000, 0);
     std::vector<int32_t> strain, climb;
@@ -334,7 +334,7 @@ TEST_F(AreaSounds, ClimbLevelsAndTheClimbSound) {
 
 TEST_F(AreaSounds, TurnSoundOncePerScrapeFlag) {
     // A probe in contact keeps the scrape-or-turn flag from clearing.
-    sound_word_set(W_PROBES + 3 * PROBE_STRIDE + PROBE_HIT, 1);
+    w_cell_set(probe_field(PROBE_NOSE, PROBE_HIT), 1);
     wram_long_set(W_PLAYER_HEADING, 0);
     area_sound_update();
     EXPECT_FALSE(played(SOUND_SCRAPE));
@@ -348,7 +348,7 @@ TEST_F(AreaSounds, TurnSoundOncePerScrapeFlag) {
     sound_word_set(W_SOUND_COOLDOWN, 0);
     area_sound_update();
     EXPECT_FALSE(played(SOUND_SCRAPE)) << "the flag holds it while a probe is in contact";
-    sound_word_set(W_PROBES + 3 * PROBE_STRIDE + PROBE_HIT, 0);
+    w_cell_set(probe_field(PROBE_NOSE, PROBE_HIT), 0);
     area_sound_update();  // every probe free: the flag clears
     wram_long_set(W_PLAYER_HEADING, -0x3003);
     sound_word_set(W_SOUND_COOLDOWN, 0);
@@ -381,20 +381,20 @@ TEST_F(AreaSounds, HoldStepEndsTheWaitAndRearmsThePreset) {
 }
 
 TEST_F(AreaSounds, ContactSoundsOfTheProbes) {
-    auto probe = [](int32_t n, int32_t hit, int32_t value) {
-        sound_word_set(W_PROBES + PROBE_STRIDE * uint32_t(n) + PROBE_HIT, hit);
-        sound_word_set(W_PROBES + PROBE_STRIDE * uint32_t(n) + PROBE_VALUE, value);
+    auto probe = [](uint32_t n, int32_t hit, int32_t value) {
+        w_cell_set(probe_field(n, PROBE_HIT), hit);
+        w_cell_set(probe_field(n, PROBE_VALUE), value);
     };
     // The surface (probe value 224): its sound once, the contact held 240 calls.
-    sound_word_set(W_PROBES + PROBE_SURFACE_FLAG, 1);
-    sound_word_set(W_PROBES + PROBE_SURFACE_VALUE, 224);
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_SPECIAL), 1);
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_SPECIAL_TYPE), 224);
     area_sound_update();
     EXPECT_TRUE(played(SOUND_SURFACE));
     EXPECT_EQ(sound_word(W_CONTACT_BITS), 0x80);
     EXPECT_EQ(sound_word(W_CONTACT_LEVEL), 239);
     area_sound_update();
     EXPECT_FALSE(played(SOUND_SURFACE));
-    sound_word_set(W_PROBES + PROBE_SURFACE_FLAG, 0);
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_SPECIAL), 0);
 
     // Probe 0 at speed on a plain surface: the stall sound, then the scrape sound.
     wram_long_set(W_SPEED_WORD, 0x5000);
@@ -477,7 +477,7 @@ TEST_F(MusicStems, TransitionsTable) {
         wram_long_set(W_CAMERA_CELL, r.cell);
         wram_long_set(W_CAMERA_X, r.cam_x);
         wram_long_set(W_CAMERA_Z, r.cam_z);
-        wram_long_set(W_PLAYER_X + 8, r.player_z);
+        wram_long_set(W_PLAYER_Z, r.player_z);
         for (uint32_t m : {MAILBOX_STEM_1, MAILBOX_STEM_2, MAILBOX_STEM_3, MAILBOX_STEM_4}) sound_ram_word_set(m, S);
         sound_ram_word_set(MAILBOX_STEM_ACK, r.ack);
         command_put(27, 0xC13B);  // sound 59, running

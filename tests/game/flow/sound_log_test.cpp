@@ -50,8 +50,8 @@ TEST_F(SoundLogChild, Script) {
     wram_long_set(W_LAST_RACE_TIMER, 0x7FFF7FFF);
     wram_long_set(W_PLAYER_CELL, 27);
     wram_long_set(W_PLAYER_X, 0x50200);
-    wram_long_set(W_PLAYER_X + 4, 0x8000);
-    wram_long_set(W_PLAYER_X + 8, 0x50200);
+    wram_long_set(W_PLAYER_Y, 0x8000);
+    wram_long_set(W_PLAYER_Z, 0x50200);
     area_sound_update();
     fprintf(stderr, "%s\n", STEM_MARK);
     wram_long_set(W_CAMERA_CELL, 16);
