@@ -9,6 +9,7 @@
 #include "tests/support/synth_sound_driver.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -23,9 +24,15 @@ protected:
         chip_present.store(true);
         chip_clock = {};
         synth_sound_driver_image(sound_driver_rom);
+        // INT0 half a frame into each board frame, so that its whole handler (the driver's
+        // take of the command and the key-on) runs inside the frame after the play. Without
+        // it, the reset's two cycles put INT0 two cycles before the frame's end and the
+        // key-on lands at the start of the next frame.
+        setenv("SKYVOLTA_SNDJITTER", "136533", 1);
         testing::internal::CaptureStdout();
         mcu_driver_start();
         testing::internal::GetCapturedStdout();
+        unsetenv("SKYVOLTA_SNDJITTER");
     }
     void TearDown() override {
         chip_present.store(false);
