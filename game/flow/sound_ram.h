@@ -10,6 +10,7 @@
 
 #include "board/game_state_ram.h"
 #include "board/wram.h"
+#include "game/flow/object_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/probe_ram.h"
 
@@ -50,8 +51,8 @@ constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------
 // (The player's words are in game/world/flight_ram.h, the probe records in
-// game/world/probe_ram.h, the attract phase in board/game_state_ram.h.)
-constexpr uint32_t W_CAMERA_CELL = 0x0CF4;           // column + 8 x row
+// game/world/probe_ram.h, the attract phase in board/game_state_ram.h, the camera cell in
+// game/flow/object_ram.h.)
 constexpr uint32_t W_PLAYER_CELL = 0x0D24;
 constexpr uint32_t W_SPEED_WORD = 0x0D4C;
 constexpr uint32_t W_END_FLAG = 0x0E18;              // 1 goal, 2 time up
