@@ -13,10 +13,6 @@
 constexpr uint32_t W_SELECT_MAX = 0x0C80;
 constexpr uint32_t W_SELECT_CURSOR = 0x0C82;
 
-constexpr uint32_t W_END_FLAG = 0x0E18;        // ending flag long
-constexpr uint32_t W_RACE_TIMER = 0x0E48;      // race_timers: the timer long
-constexpr uint32_t W_RACE_PASS_TIMER = 0x0E4C; // race_timers: the pass threshold long
-constexpr uint32_t W_COURSE_QUOTA = 0x0E60;
 constexpr uint32_t W_COURSE_LEFT = 0x0E6A;     // 16-bit word
 
 // Balloon records of the course layout: 32-byte records from record W[0x15FE4] (word)

@@ -103,7 +103,7 @@ void autopilot_apply(int* steer, int* lean) {
     if (host_frame % AUTOPILOT_LOG_EVERY != 0) return;
     printf("[AUTO] f%u target j=%d at (%ld,%ld,%ld) dist=%.0f err=%.1fdeg dy=%ld adc=(%d,%d) score=%ld left=%ld\n",
            host_frame, r.target, r.tx, r.ty, r.tz, r.distance, r.angle_degrees, r.ty - long(w_cell(W_PLAYER_Y)),
-           r.steer, r.lean, long(w_cell(W_RACE_PASS_TIMER)), long(w_read16(WRAM_BASE + W_COURSE_LEFT)));
+           r.steer, r.lean, long(w_cell(W_RUN_SCORE)), long(w_read16(WRAM_BASE + W_COURSE_LEFT)));
 }
 
 }  // namespace
@@ -133,12 +133,15 @@ void automation_values_apply(int* steer, int* lean) {
     }
     if (sw.mode >= 0 && state == STATE_GAMEPLAY && (sub == 12 || sub == 13)) w_cell_set(W_SELECT_CURSOR, sw.mode);
     if (sw.pass && racing) {
-        int32_t quota = w_cell(W_COURSE_QUOTA);
-        both_images_long(W_RACE_PASS_TIMER, int32_t(uint32_t((quota > 0 ? quota : 0) + PASS_MARGIN)));
+        int32_t quota = w_cell(W_STAGE_QUOTA);
+        both_images_long(W_RUN_SCORE, int32_t(uint32_t((quota > 0 ? quota : 0) + PASS_MARGIN)));
     }
     if (sw.timer >= 0) {
         if (racing && sw.timer_armed) {
+            // The time left as well as the shown time: the shown time alone follows the
+            // time left back within a few frames and the race would not end on it.
             both_images_long(W_RACE_TIMER, int32_t(sw.timer));
+            both_images_long(W_RACE_TIMER_SHOWN, int32_t(sw.timer));
             sw.timer_armed = false;
         } else if (!racing) {
             sw.timer_armed = true;

@@ -86,7 +86,7 @@ void scrape_sound(int32_t parameter) {
 // The countdown sounds of the race's last ten seconds and the two race-end sounds.
 void timing_sounds(int32_t state, int32_t course) {
     int32_t end = wram_long(W_END_FLAG);
-    int32_t t = wram_long(W_RACE_TIMER), t2 = wram_long(W_SECOND_TIMER);
+    int32_t t = wram_long(W_RACE_TIMER), t2 = wram_long(W_RACE_TIMER_SHOWN);
     if (end > 0 && state == 3) {
         int32_t h = sound_word(W_RACE_END_STEP);
         if (h <= 1) {

@@ -12,6 +12,7 @@
 #include "board/wram_cell.h"
 #include "game/flow/sound_ram.h"
 #include "game/flow/sound_tables.h"
+#include "sound/sound_diagnostics.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -60,7 +61,7 @@ bool hold_timer_runs() {
 }
 
 void sound_log(const char* op, int32_t id, int32_t slot, uint32_t command, int32_t param) {
-    if (!sound_log_on()) return;
+    if (!sound_log_enabled) return;
     fprintf(stderr, "[SOUND] f%-6u sub=%-3ld %-22s id=0x%02X  slot %-2d cmd=%04X", host_frame,
             long(wram_long(W_GAME_SUB_STATE)), op, unsigned(id), slot, command);
     if (param >= 0) fprintf(stderr, "  param=0x%02X", unsigned(param));
@@ -152,11 +153,6 @@ bool slot_param_set(int32_t slot, uint32_t word) {
     if (slot < SOUND_PARAM_SLOT_MIN || slot > SOUND_PARAM_SLOT_MAX) return false;
     sound_ram_word_set(uint32_t(int32_t(SOUND_PARAMS) + 2 * slot), word);
     return true;
-}
-
-bool sound_log_on() {
-    static const bool on = env_present("SKYVOLTA_SNDLOG");
-    return on;
 }
 
 void sound_play(int32_t id) {

@@ -31,9 +31,6 @@ bool slot_command_set(int32_t slot, uint32_t word);
 bool slot_param(int32_t slot, uint32_t* word);
 bool slot_param_set(int32_t slot, uint32_t word);
 
-// SKYVOLTA_SNDLOG (presence), read once.
-bool sound_log_on();
-
 // ---- Plays ---------------------------------------------------------------------------
 // G (word) and R, except the coin sound (id 21): that one plays ungated and unlogged,
 // writing only its command, or id 38 with parameter 0x77 through sound_play_p when the

@@ -51,13 +51,10 @@ constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------
 // (The player's words are in game/world/flight_ram.h, the probe records in
-// game/world/probe_ram.h, the attract phase in board/game_state_ram.h, the camera cell in
+// game/world/probe_ram.h, the attract phase and the race words in board/game_state_ram.h, the camera cell in
 // game/flow/object_ram.h.)
 constexpr uint32_t W_PLAYER_CELL = 0x0D24;
 constexpr uint32_t W_SPEED_WORD = 0x0D4C;
-constexpr uint32_t W_END_FLAG = 0x0E18;              // 1 goal, 2 time up
-constexpr uint32_t W_RACE_TIMER = 0x0E44;
-constexpr uint32_t W_SECOND_TIMER = 0x0E48;
 constexpr uint32_t PROBE_VALUE = 0x2C;               // a probe record's contact value
 
 // ---- Sound RAM (commsram byte offsets, big-endian words) ---------------------------

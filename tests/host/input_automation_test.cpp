@@ -128,17 +128,18 @@ TEST_F(Automation, SwitchesDriveTheInputsOnTheirScreens) {
     EXPECT_EQ(w_cell(W_SELECT_CURSOR), 1);
 
     state_set(3, 3);
-    w_cell_set(W_COURSE_QUOTA, 1000);
+    w_cell_set(W_STAGE_QUOTA, 1000);
     std::string steer;
     for (host_frame = 0; host_frame < 13; host_frame++) {
         input_update();
         steer += std::to_string(w_cell(W_HANDLE_TURN)) + " ";
         EXPECT_EQ(w_cell(W_HANDLE_PITCH), 700);
-        EXPECT_EQ(w_cell(W_RACE_PASS_TIMER), 1500);
-        EXPECT_EQ(bus_read32(WRAM_BASE + W_RACE_PASS_TIMER), 1500);
+        EXPECT_EQ(w_cell(W_RUN_SCORE), 1500);
+        EXPECT_EQ(bus_read32(WRAM_BASE + W_RUN_SCORE), 1500);
         EXPECT_EQ(input.pedal_request, 90);
         if (host_frame == 0) {
             EXPECT_EQ(bus_read32(WRAM_BASE + W_RACE_TIMER), 77);
+            EXPECT_EQ(bus_read32(WRAM_BASE + W_RACE_TIMER_SHOWN), 77);
         }
         w_cell_set(W_RACE_TIMER, 5);  // the race counts on; once per race
     }

@@ -94,7 +94,7 @@ TEST_F(AreaSounds, CountdownOnEveryMinuteMarkFrom600To60) {
 TEST_F(AreaSounds, SecondTimerTicksOnItsRise) {
     std::vector<int32_t> ticks;
     for (int32_t t2 : {3, 4, 5, 6, 7, 8, 8, 63, 64, 64, 65}) {
-        wram_long_set(W_SECOND_TIMER, t2);
+        wram_long_set(W_RACE_TIMER_SHOWN, t2);
         area_sound_update();
         if (played(SOUND_COUNTDOWN)) ticks.push_back(t2);
     }

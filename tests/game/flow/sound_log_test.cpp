@@ -6,6 +6,7 @@
 #include "board/sprite_records.h"
 #include "game/flow/area_sounds.h"
 #include "game/flow/sound_tables.h"
+#include "sound/sound_diagnostics.h"
 #include "tests/game/flow/sound_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 #include "tests/support/test_files.h"
@@ -29,6 +30,7 @@ using SoundLogChild = SoundTest;
 
 TEST_F(SoundLogChild, Script) {
     if (!getenv(CHILD_SWITCH)) GTEST_SKIP() << "run by SoundLog.LinesAreExact";
+    sound_diag_switches_read();  // as start-up does
     host_frame = 1234;
     game(5, 7);
     wram_long_set(W_FRAME_TICK, 42);
