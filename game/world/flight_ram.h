@@ -17,6 +17,7 @@ constexpr uint32_t W_PLAYER_PREV_X = 0x0D18;  // position before this frame's mo
 constexpr uint32_t W_PLAYER_PREV_Y = 0x0D1C;
 constexpr uint32_t W_PLAYER_PREV_Z = 0x0D20;
 constexpr uint32_t W_PLAYER_SPEED = 0x0D48;  // never negative
+constexpr uint32_t W_PLAYER_SPEED_COPY = 0x0D4C;  // the speed as the look-ahead contact found it
 constexpr uint32_t W_CRANK_RATE = 0x0D80;    // per-frame speed gain from the pedal
 constexpr uint32_t W_DRAG = 0x0D84;          // speed^2 >> 22 of the frame
 constexpr uint32_t W_SLOPE_TERM = 0x0D8C;    // speed change from the pitch of the frame

@@ -93,4 +93,14 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_ending_list(set);
     synth_backdrop_records(set);
     synth_menu_lists(set);
+    synth_terrain_layer_counts(set);
+    synth_terrain_layer_masks(set);
+    synth_terrain_geometry(set);
+    synth_terrain_slopes(set);
+    synth_slope_values(set);
+    synth_shear_table(set);
+    synth_seed_offsets(set);
+    synth_terrain_zones(set);
+    synth_dynamic_zone_sizes(set);
+    synth_lookahead_steps(set);
 }

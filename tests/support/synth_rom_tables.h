@@ -439,6 +439,102 @@ constexpr synth_menu_value SYNTH_MENU_VALUE_RECORDS[5] = {
     {0, 20, 8, 0, 3, 1, 0, 2, 4},                        // no value
 };
 void synth_menu_lists(synth_rom_set* set);
+// ---- Terrain and collision (synth_rom_terrain.cpp) ----------------------------------
+// Courses 0 and 3 have terrain; their per-cell tables are written whole (cells not
+// listed below: no layers, no zones). A layer is a mesh of 8 x 8 vertices at every
+// second lattice point (g = 2i, 2j), vertex (i, j) present when i0 <= i <= i1 and
+// j0 <= j <= j1, its height byte base + di i + dj j; quad (i, j) splits along its
+// (i, j)-(i + 1, j + 1) diagonal into triangles 2 (7 j + i) and 2 (7 j + i) + 1, each with
+// the layer's slope indices and edge flags.
+struct synth_terrain_layer {
+    int i0, i1, j0, j1;
+    int height, di, dj;
+    int slope_x, slope_z;  // slope values (synth_slope_value)
+    int edge_flags;        // 4 bits
+};
+struct synth_terrain_cell {
+    int course, cell;
+    int count_byte;        // the layer-count byte (may exceed 3)
+    int mask;
+    int layers;            // layers written (at most 3)
+    synth_terrain_layer layer[3];
+};
+constexpr int SYNTH_CELL_WALL = 8;      // course 0: no layers, beside the flat cell
+constexpr int SYNTH_CELL_FLAT = 9;      // one SOLID layer at height 10
+constexpr int SYNTH_CELL_SLOPE = 10;    // one layer, height 40 + i - j, slopes 32 and -32
+constexpr int SYNTH_CELL_LAYERS = 11;   // SOLID 4, PASS 30 (over i <= 3 only), SOLID 50
+constexpr int SYNTH_CELL_FIVE = 12;     // count byte 5 over the three layers of cell 11
+constexpr int SYNTH_CELL_ZONES = 17;    // ground at 2 and the zone list below
+constexpr int SYNTH_CELL_LEDGE = 18;    // ground at 2 over i >= 4 only (x >= 0xE000 in the cell)
+constexpr int SYNTH_C3_EMPTY = 72;      // course 3: no layers
+constexpr int SYNTH_C3_SINGLE = 73;     // one SOLID layer at height 10
+constexpr int SYNTH_C3_RISING = 75;     // two SOLID layers, the second (30) above the first (4)
+constexpr synth_terrain_cell SYNTH_TERRAIN_CELLS[] = {
+    {0, SYNTH_CELL_FLAT, 1, 0, 1, {{0, 7, 0, 7, 10, 0, 0, 0, 0, 0x5}}},
+    {0, SYNTH_CELL_SLOPE, 1, 0, 1, {{0, 7, 0, 7, 40, 1, -1, 32, -32, 0x9}}},
+    {0, SYNTH_CELL_LAYERS, 3, 0x02, 3,
+     {{0, 7, 0, 7, 4, 0, 0, 0, 0, 0x1}, {0, 3, 0, 7, 30, 0, 0, 0, 0, 0x2}, {0, 7, 0, 7, 50, 0, 0, 0, 0, 0x3}}},
+    {0, SYNTH_CELL_FIVE, 5, 0x02, 3,
+     {{0, 7, 0, 7, 4, 0, 0, 0, 0, 0x1}, {0, 3, 0, 7, 30, 0, 0, 0, 0, 0x2}, {0, 7, 0, 7, 50, 0, 0, 0, 0, 0x3}}},
+    {0, SYNTH_CELL_ZONES, 1, 0, 1, {{0, 7, 0, 7, 2, 0, 0, 0, 0, 0x4}}},
+    {0, SYNTH_CELL_LEDGE, 1, 0, 1, {{4, 7, 0, 7, 2, 0, 0, 0, 0, 0x6}}},
+    {3, SYNTH_C3_SINGLE, 1, 0, 1, {{0, 7, 0, 7, 10, 0, 0, 0, 0, 0x5}}},
+    {3, SYNTH_C3_RISING, 2, 0, 2, {{0, 7, 0, 7, 4, 0, 0, 0, 0, 0x1}, {0, 7, 0, 7, 30, 0, 0, 0, 0, 0x2}}},
+};
+// Program ROM 0x0B971C / 0x0B989C: layer-count bytes of courses 0 and 3.
+void synth_terrain_layer_counts(synth_rom_set* set);
+// Program ROM 0x0B991C / 0x0B9A9C: layer-mask bytes.
+void synth_terrain_layer_masks(synth_rom_set* set);
+// Program ROM 0x0CB410 / 0x0FADEC: geometry tables, layer lists, layer records and
+// vertex rings (after each table).
+void synth_terrain_geometry(synth_rom_set* set);
+// Program ROM 0x101CDC / 0x11505C: slope tables, per-layer lists and triangle records.
+void synth_terrain_slopes(synth_rom_set* set);
+// Program ROM 0x203004: slope values 0..0x1FFF; value k = k - 0x1000 (index 0x1000 + v
+// gives v).
+constexpr int synth_slope_index(int value) { return value + 0x1000; }
+void synth_slope_values(synth_rom_set* set);
+// Program ROM 0x207004: the shear table, 512 tan(f) (at most 32767) for the quarter-turn
+// heading f at 0x207004 + (f & 0x3FFC), both words of each pair.
+void synth_shear_table(synth_rom_set* set);
+// Program ROM 0x0B8618: the 1089 seed offsets (dx, dz) of -16..16, nearest first.
+constexpr int SYNTH_SEED_OFFSETS = 1089;
+void synth_seed_offsets(synth_rom_set* set);
+
+// Program ROM 0x118550 (course 0) / 0x120BF4 (course 3): zone tables; the zones of
+// SYNTH_CELL_ZONES, each centred at cell origin + (0x3000 + 0x6000 a, 0x3000 + 0x6000 b),
+// and for SYNTH_CELL_LAYERS the four zones of row b = 0 moved to its row b = 3.
+struct synth_zone {
+    int a, b;
+    int type, selector, surface;
+    int y, shear;
+    int half, coarse, top;  // words (x16 when read)
+    int slope, slope2, bottom_base;
+};
+constexpr synth_zone SYNTH_ZONES[] = {
+    {0, 0, 0, 0, 0x20, 4096, 0, 0x180, 0x200, 0x100, 0, 0, 0},
+    {1, 0, 1, 0, 0x21, 4096, 0, 0x180, 0x200, 0x100, 256, 0, 0},
+    {2, 0, 2, 2, 0x22, 4096, 0, 0x180, 0x200, 0x100, 128, 0, 0},
+    {3, 0, 3, 2, 0x23, 4096, 0, 0x180, 0x200, 0x100, 256, 128, 0},
+    {0, 1, 4, 1, 0x24, 4096, 0, 0x180, 0x200, 0x100, 64, 0x20, 0},
+    {1, 1, 5, 3, 0x25, 4096, 0, 0x180, 0x200, 0x100, 64, 100, 0x10},
+    {2, 1, 0, 0, 0x26, 4096, 0x800, 0x180, 0x200, 0x100, 0, 0, 0},  // sheared by 1/2
+    {0, 2, 0, 0, 0xE0, -4096, 0, 0x180, 0x200, 0x200, 0, 0, 0},   // special region
+    {1, 2, 0, 0, 0xFD, -6000, 0, 0x180, 0x200, 0x300, 0, 0, 0},   // hole through the ground
+    {2, 2, 0, 0, 0x30, 8192, 0, 0x180, 0x200, 0x200, 0, 0, 0},    // a floating box ...
+    {2, 2, 0, 0, 0xFE, 10000, 0, 0x100, 0x200, 0x80, 0, 0, 0},    // ... with a hole in it
+    {3, 2, 0, 0, 0xFF, -6000, 0, 0x180, 0x200, 0x300, 0, 0, 0},   // hole through both
+};
+void synth_terrain_zones(synth_rom_set* set);
+
+// Program ROM 0x0338F8: dynamic zone sizes, (half a, half b, top) per kind.
+constexpr int32_t SYNTH_DYNAMIC_SIZES[2][3] = {{0x1000, 0x800, 6000}, {0x2000, 0x2000, 3000}};
+void synth_dynamic_zone_sizes(synth_rom_set* set);
+// Program ROM 0x039FA0: the look-ahead angle steps, ended by 0x8000 (none a quarter
+// turn, whose straight-up try has no heading).
+constexpr int32_t SYNTH_LOOKAHEAD_STEPS[11] = {0x400, 0x800, 0xC00, 0x1000, 0x1800, 0x2000,
+                                               0x2800, 0x3000, 0x3800, 0x3C00, 0x8000};
+void synth_lookahead_steps(synth_rom_set* set);
 
 void synth_rom_tables_write(synth_rom_set* set);
 

@@ -1,0 +1,70 @@
+// Cost of the collision driver against the 16.693 ms game frame: a normal frame in a
+// three-layer cell with zone boxes around the probes, and a frame whose look-ahead
+// contact runs the full 401-try search (inside solid matter, where no try is free).
+// Counter pct_of_frame: one collision_update as a share of the frame.
+#include "board/board_memory.h"
+#include "board/wram_cell.h"
+#include "game/world/collision_driver.h"
+#include "game/world/flight_ram.h"
+#include "game/world/terrain_cells.h"
+#include "game/world/terrain_ram.h"
+#include "tests/support/synth_rom_tables.h"
+
+#include <benchmark/benchmark.h>
+#include <cstring>
+
+namespace {
+
+constexpr double FRAME_SECONDS = 0.016693;
+
+void course0_ready() {
+    board_memory_clear();
+    std::memcpy(program_rom, synth_rom_shared()->program, sizeof program_rom);
+    w_cell_set(W_COURSE_NUMBER, 0);
+    world_props_init(0);
+}
+
+void player_at(int cell, int32_t dx, int32_t y, int32_t dz, int32_t target_pitch) {
+    w_cell_set(W_PLAYER_X, (cell % 8) * CELL_SIZE + dx);
+    w_cell_set(W_PLAYER_Y, y);
+    w_cell_set(W_PLAYER_Z, (cell / 8) * CELL_SIZE + dz);
+    w_cell_set(W_TARGET_PITCH, target_pitch);
+    w_cell_set(W_TARGET_HEADING, 0);
+    w_cell_set(W_TARGET_ROLL, 0);
+    w_cell_set(W_PLAYER_SPEED, 3000);
+    player_cell_update();
+}
+
+void pct_of_frame(benchmark::State& state) {
+    state.counters["pct_of_frame"] =
+        benchmark::Counter(FRAME_SECONDS / 100.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                      benchmark::Counter::kInvert);
+}
+
+// In the tunnel of the three-layer cell, among the zone boxes of its row 3; the player
+// moves a little every frame, as in flight.
+void normal_frame(benchmark::State& state) {
+    course0_ready();
+    int32_t step = 0;
+    for (auto _ : state) {
+        player_at(SYNTH_CELL_LAYERS, 0x9000 + (step++ & 15) * 0x80, 15000, 0x15000, 0);
+        collision_update();
+    }
+    benchmark::DoNotOptimize(w_cell(W_PROBES + PROBE_HIT));
+    pct_of_frame(state);
+}
+BENCHMARK(normal_frame);
+
+// Inside the zero-layer cell everything is solid: the look-ahead search makes all 401 tries.
+void full_search(benchmark::State& state) {
+    course0_ready();
+    for (auto _ : state) {
+        player_at(SYNTH_CELL_WALL, 0x8000, 20000, 0x8000, 0);
+        collision_update();
+    }
+    benchmark::DoNotOptimize(w_cell(W_PLAYER_X));
+    pct_of_frame(state);
+}
+BENCHMARK(full_search);
+
+}  // namespace

@@ -1,0 +1,109 @@
+// Work-RAM layout of the terrain and the probe collision: the course's table addresses,
+// the "stage" holding the player's current cell (lookup grids, vertex pointers, seeds,
+// the current triangle and its history), the player's cell words, the six probe
+// records, the dynamic zone arrays and the published probe outputs. W 0xXXXX below is
+// the slot of work-RAM byte offset 0xXXXX; byte tables keep one byte per slot.
+#pragma once
+#include <cstdint>
+
+#include "game/world/flight_ram.h"
+#include "game/world/probe_ram.h"
+
+// ---- Cell grid -------------------------------------------------------------------
+constexpr int32_t CELL_SIZE = 0x18000;      // world units per cell side
+constexpr int32_t CELL_COLUMNS = 8;
+constexpr int32_t CELL_COUNT = 128;         // 8 columns x 16 rows
+constexpr int32_t LATTICE_SIZE = 16;        // lattice points per side; g stands for (g - 1) steps
+constexpr int32_t LATTICE_SHIFT = 13;       // 0x2000 units per lattice step
+constexpr int32_t HEIGHT_STEP = 1024;       // world units per height byte step
+constexpr int32_t NO_SURFACE_HEIGHT = 255;  // vertex height byte of "no surface"
+constexpr int32_t NO_VERTEX = 0xFF;         // lookup grid and seed value of "none"
+constexpr int32_t STAGE_LAYERS = 3;         // layers the stage layout holds
+constexpr int32_t LAYER_VERTICES = 128;     // vertex pointers per layer
+
+// player_cell, written every frame from the player's x and z
+constexpr uint32_t W_PLAYER_CELL = 0x0D24;
+constexpr uint32_t W_PLAYER_COLUMN = 0x0D28;
+constexpr uint32_t W_PLAYER_ROW = 0x0D2C;
+constexpr uint32_t W_PLAYER_CELL_X = 0x0D30;     // x mod 0x18000
+constexpr uint32_t W_PLAYER_CELL_Z = 0x0D34;
+constexpr uint32_t W_PLAYER_STEP_X = 0x0D38;     // lattice step within the cell
+constexpr uint32_t W_PLAYER_STEP_Z = 0x0D3C;
+constexpr uint32_t W_PLAYER_FRACTION_X = 0x0D40;  // x & 0x1FFF
+constexpr uint32_t W_PLAYER_FRACTION_Z = 0x0D44;
+
+// ---- Stage: the loaded cell --------------------------------------------------------
+constexpr uint32_t W_LOADED_CELL = 0x0010;
+constexpr uint32_t W_LOOKUP_GRID = 0x0014;     // + L x 256 + gz x 16 + gx: primary vertex index
+constexpr uint32_t LOOKUP_GRID_SIZE = 256;
+constexpr uint32_t W_VERTEX_POINTERS = 0x0314; // + L x 0x200 + k x 4: ROM address of vertex k
+constexpr uint32_t VERTEX_POINTER_LAYER = 0x200;
+constexpr uint32_t W_SEED_VERTEX = 0x0914;     // + L x 4
+
+// The current triangle: corners, the angle sector of each corner, height, slopes,
+// edge flags and the corner-test flag; 17 longs that the history stores as one entry.
+constexpr uint32_t W_TRI_CORNERS = 0x0920;     // x0, z0, x1, z1, x2, z2
+constexpr uint32_t W_TRI_SECTORS = 0x0938;     // from, to of corners 0, 1, 2
+constexpr uint32_t W_TRI_HEIGHT = 0x0950;      // height byte (255 = no surface)
+constexpr uint32_t W_TRI_SLOPE_X = 0x0954;
+constexpr uint32_t W_TRI_SLOPE_Z = 0x0958;
+constexpr uint32_t W_TRI_EDGE_FLAGS = 0x095C;
+constexpr uint32_t W_TRI_THREE_CORNERS = 0x0960;
+constexpr uint32_t TRIANGLE_LONGS = 17;
+
+constexpr uint32_t W_STAGE_LAYER_COUNT = 0x0964;
+constexpr uint32_t W_STAGE_LAYER_MASK = 0x0968;
+constexpr uint32_t W_WALK_LAYER = 0x096C;      // layer being searched
+constexpr uint32_t W_WALK_HISTORY = 0x0970;    // history entry being tested
+constexpr uint32_t W_WORK_COUNT = 0x0974;      // column work list: count,
+constexpr uint32_t W_WORK_ENTRIES = 0x0978;    // three entries,
+constexpr uint32_t W_WORK_FLAGS = 0x0984;      // and their edge flags
+constexpr uint32_t W_STAGE_CELL = 0x0990;
+constexpr uint32_t W_STAGE_COLUMN = 0x0994;
+constexpr uint32_t W_STAGE_ROW = 0x0998;
+constexpr uint32_t W_STAGE_ORIGIN_X = 0x099C;
+constexpr uint32_t W_STAGE_ORIGIN_Z = 0x09A0;
+
+// Triangle history: two entries of 0x50 bytes per layer, held count and write index.
+constexpr uint32_t W_HISTORY = 0x1F90;
+constexpr uint32_t HISTORY_LAYER = 0x320;
+constexpr uint32_t HISTORY_ENTRY = 0x50;
+constexpr int32_t HISTORY_ENTRIES = 2;
+constexpr uint32_t W_HISTORY_HELD = 0x28F0;    // + L x 4
+constexpr uint32_t W_HISTORY_NEXT = 0x28FC;    // + L x 4
+
+// The course's five table addresses, in the order of course_terrain_table.
+constexpr uint32_t W_COURSE_TABLES = 0x2908;
+enum course_table_slot { TABLE_GEOMETRY, TABLE_SLOPES, TABLE_LAYER_COUNTS, TABLE_LAYER_MASKS, TABLE_ZONES,
+                    COURSE_TABLES };
+constexpr uint32_t W_CHUNK_MODEL_BASE = 0x12B4;
+constexpr uint32_t W_CHUNK_MASK_ADDRESS = 0x12B8;
+constexpr uint32_t W_CHUNK_SLOTS = 0x1234;     // 128 bytes, one per cell
+
+// Column entry kinds and the end entries.
+constexpr int32_t KIND_PASS = 4;
+constexpr int32_t KIND_SOLID = 12;
+constexpr int32_t COLUMN_TOP = 0x42000;
+constexpr int32_t COLUMN_BOTTOM = -8192;
+constexpr int32_t END_SURFACE = 1;
+
+// ---- Dynamic zones: parallel long arrays of 12 --------------------------------------
+constexpr uint32_t W_DYNAMIC_ZONE_COUNT = 0x291C;
+constexpr uint32_t W_DYNAMIC_ZONE_X = 0x2920;
+constexpr uint32_t W_DYNAMIC_ZONE_Y = 0x2950;
+constexpr uint32_t W_DYNAMIC_ZONE_Z = 0x2980;
+constexpr uint32_t W_DYNAMIC_ZONE_HEADING = 0x29B0;
+constexpr uint32_t W_DYNAMIC_ZONE_HALF_A = 0x29E0;
+constexpr uint32_t W_DYNAMIC_ZONE_HALF_B = 0x2A10;
+constexpr uint32_t W_DYNAMIC_ZONE_TOP = 0x2A40;
+constexpr int32_t DYNAMIC_ZONES = 12;
+
+// Animated-object slots that carry dynamic zones (88-byte records).
+constexpr uint32_t W_ANIMATED_SLOTS = 0x4178;
+constexpr uint32_t ANIMATED_SLOT_SIZE = 88;
+
+// ---- Published probe outputs ----------------------------------------------------------
+constexpr uint32_t W_GROUND_POINTS = 0x2A70;   // five (offset x, offset z, contact) triples
+constexpr uint32_t W_CONTACT_COPY = 0x2AAC;    // five (offset x, offset z, offset y) triples
+constexpr uint32_t W_CONTACT_HITS = 0x2AE8;    // hit flags of probes 0..4
+constexpr uint32_t W_CONTACT_SURFACES = 0x2B10;  // surface bytes of probes 0..4
