@@ -3,6 +3,7 @@
 #include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/fixed_math.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/world/collision_zones.h"
@@ -132,7 +133,7 @@ void coll_debug(bool ran) {
                long(probe_long(0, PROBE_POS + 4)), long(probe_long(0, PROBE_POS + 8)),
                long(probe_long(0, PROBE_HIT)));
     printf("[COLL]   timer W[0x0E44]=%ld  W[0x0E48]=%ld  state=%ld sub=%ld\n", long(w_cell(0x0E44)),
-           long(w_cell(0x0E48)), long(w_read16(WRAM_BASE + 0x0CBC)), long(w_read16(WRAM_BASE + 0x0CC0)));
+           long(w_cell(0x0E48)), long(w_read16(WRAM_BASE + W_GAME_STATE)), long(w_read16(WRAM_BASE + W_GAME_SUB_STATE)));
     printf("[COLL]   W[0x1324]: zero=%u nonzero=%u\n", zero, nonzero);
 }
 
