@@ -30,7 +30,7 @@ constexpr int32_t HOLD_TURN = 56, HOLD_SHARP = 120, TURN_HOLD_FRAMES = 120;
 constexpr int32_t AVOID_TURN = 3, AVOID_SHARP = 4, AVOID_STALL = 5;
 constexpr int32_t GROUND_HOLD_LIMIT = 20;
 constexpr int32_t GROUND_DROP = 2048;
-constexpr int32_t ALT_STEP = 1024, ALT_TRIES = 32;
+constexpr int32_t ALT_STEP = 1024, ALT_TRIES = 64;
 constexpr int32_t COLL_LOG_PERIOD = 60;
 
 // Output order of the probes: top, nose, right wing, left wing, centre.
@@ -49,15 +49,22 @@ struct direction {
     int32_t pitch, heading;
 };
 
-// The target direction turned by a pitch or heading offset.
-direction candidate(int32_t pitch_offset, int32_t heading_offset) {
+// The forward vector turned by a pitch offset, then by the attitude (pitch, heading
+// offset, roll): its pitch, and its heading added to `heading`.
+direction turned_forward(int32_t pitch_offset, int32_t pitch, int32_t heading_offset, int32_t heading, int32_t roll) {
     int32_t x, y, z, x2, y2, z2;
     vec_rotate_phr(0, 0, FORWARD, pitch_offset, 0, 0, &x, &y, &z);
-    vec_rotate_hrp(x, y, z, w_cell(W_TARGET_PITCH), heading_offset, w_cell(W_TARGET_ROLL), &x2, &y2, &z2);
+    vec_rotate_hrp(x, y, z, pitch, heading_offset, roll, &x2, &y2, &z2);
     int32_t h = math_atan2(x2, z2);
     vec_rotate_phr(x2, y2, z2, 0, wrap_neg(h), 0, &x, &y, &z);
     int32_t p = int16_t(math_atan2(z, y) + 0x4000);
-    return {p, wrap_add(w_cell(W_TARGET_HEADING), h)};
+    return {p, wrap_add(heading, h)};
+}
+
+// The target direction turned by a pitch or heading offset.
+direction candidate(int32_t pitch_offset, int32_t heading_offset) {
+    return turned_forward(pitch_offset, w_cell(W_TARGET_PITCH), heading_offset, w_cell(W_TARGET_HEADING),
+                          w_cell(W_TARGET_ROLL));
 }
 
 // Probe 0 alone at `reach` along the direction; true when it is free.
@@ -236,14 +243,17 @@ void probe_contact_copy() {
     }
 }
 
+// The board turns until a try is free; ALT_TRIES (half a turn each way) bounds it.
 void collision_probe_driver_alt() {
-    int32_t pitch = w_cell(W_PLAYER_PITCH), heading = w_cell(W_PLAYER_HEADING);
-    for (int32_t k = 0; k < ALT_TRIES && probe_long(3, PROBE_HIT) != 0; k++) {
+    int32_t pitch = w_cell(W_PLAYER_PITCH), heading = w_cell(W_PLAYER_HEADING), roll = w_cell(W_PLAYER_ROLL);
+    for (int32_t k = 0; k < ALT_TRIES && probe_long(PROBE_NOSE, PROBE_HIT) != 0; k++) {
         int32_t turn = (k / 2 + 1) * ALT_STEP * (k % 2 ? -1 : 1);
         w_cell_set(W_PROBE_COUNT, 1);
-        direction d{pitch, wrap_add(heading, turn)};
+        direction d = turned_forward(0, pitch, turn, heading, roll);
         if (!point_free(d, SEARCH_REACH)) continue;
+        w_cell_set(W_PLAYER_PITCH, d.pitch);
         w_cell_set(W_PLAYER_HEADING, d.heading);
+        w_cell_set(W_PLAYER_ROLL, 0);
         probe_update();
         return;
     }

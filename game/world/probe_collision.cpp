@@ -135,7 +135,7 @@ void column_walk(int32_t n) {
     int32_t key = probe_key(n), c = column_count(n);
     int32_t terrain = field(n, PROBE_PARITY) ? 0 : 1, zones = 0, v1 = 0, v2 = 0;
     column_entry ceiling{CEILING_NONE, 0, 0}, floor{FLOOR_NONE, 0, 0};
-    bool inside = false, floor_found = false;
+    bool inside = false, floor_found = false, walk_ended = false;
     auto inside_rule = [&] { return (v1 <= 0 && terrain != 0) || (v2 <= 0 && zones != 0); };
     for (int32_t i = 0; i < c; i++) {
         column_entry e = entry_get(n, i);
@@ -151,7 +151,10 @@ void column_walk(int32_t n) {
                 inside = inside_rule();
                 decided = terrain > 0 || zones > 0;
             }
-            if (decided) break;
+            if (decided) {
+                walk_ended = true;
+                break;
+            }
             bool on_v1 = e.surface != MARKER_V2, on_v2 = e.surface != MARKER_V1;
             if (votes_on_terrain) {
                 if (on_v1) terrain += s;
@@ -175,8 +178,11 @@ void column_walk(int32_t n) {
         floor = e;
         floor_found = true;
         inside = inside_rule();
+        walk_ended = true;
         break;
     }
+    // Past the last entry (a probe below the column's bottom) the floor lies at height 0.
+    if (!walk_ended) floor.value = kind_of(floor.value);
     bool ceiling_open = kind_of(ceiling.value) == KIND_PASS || is_marker(ceiling.surface);
     bool floor_solid = floor_found && (kind_of(floor.value) == KIND_SOLID || is_marker(floor.surface));
     if (ceiling_open && floor_solid && !inside) {

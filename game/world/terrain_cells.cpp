@@ -109,11 +109,11 @@ bool layer_load(int32_t cell, int32_t layer, layer_walk* w) {
 
 void world_props_init(int32_t course) {
     history_counters_clear();
-    // The stage may hold the last course's geometry under the start cell's number:
-    // mark it unloaded so the first stage update loads this course's.
-    w_cell_set(W_LOADED_CELL, -1);
     uint32_t tables[COURSE_TABLES];
     if (!course_terrain_pointers_load(course, tables)) return;
+    // The stage may hold another course's geometry (or none, after a clear) under the
+    // start cell's number: a change of tables marks it unloaded.
+    if (course_table(TABLE_GEOMETRY) != tables[TABLE_GEOMETRY]) w_cell_set(W_LOADED_CELL, -1);
     chunk_course_store(course);
     for (int i = 0; i < COURSE_TABLES; i++) w_cell_set(W_COURSE_TABLES + 4 * uint32_t(i), int32_t(tables[i]));
     if (verbose_enabled())

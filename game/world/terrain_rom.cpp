@@ -16,6 +16,7 @@ constexpr uint32_t COURSE_TERRAIN_TABLE[4][COURSE_TABLES] = {
 constexpr uint32_t RING_START = 4;               // first ring byte of a vertex record
 constexpr uint32_t ZONE_LENGTH[6] = {26, 28, 28, 30, 30, 32};
 constexpr uint32_t DYNAMIC_SIZE_RECORD = 12;
+constexpr uint32_t CHUNK_RECORD = 20;
 constexpr uint32_t ZONE_LIST_END = 0xFFFF;
 
 bool cell_ok(int32_t cell) { return cell >= 0 && cell < CELL_COUNT; }
@@ -150,4 +151,20 @@ int32_t lookahead_step(int32_t i) {
     if (i < 0 || i >= LOOKAHEAD_STEPS || !rom_long(ROM_LOOKAHEAD_STEPS + 4 * uint32_t(i), &v))
         return LOOKAHEAD_STEP_END;
     return int32_t(v);
+}
+
+bool chunk_record_read(int32_t direction, int32_t index, int32_t out[5]) {
+    uint32_t list;
+    if (direction < 0 || direction >= CHUNK_SECTORS || index < 0 || index >= CHUNK_LIST_RECORDS ||
+        !rom_long(ROM_CHUNK_LISTS + 4 * uint32_t(direction), &list))
+        return false;
+    uint32_t at = list + CHUNK_RECORD * uint32_t(index);
+    if (!terrain_rom_range(at, CHUNK_RECORD)) return false;
+    for (uint32_t i = 0; i < 5; i++) out[i] = bus_read32(at + 4 * i);
+    return true;
+}
+
+int32_t chunk_mask_byte(int32_t course, int32_t cell, int32_t row) {
+    if (course < 0 || course > 3 || !cell_ok(cell) || row < 0 || row >= CHUNK_MASK_ROWS) return 0;
+    return bus_read8(CHUNK_MASK_ADDRESS[course] + uint32_t(cell * CHUNK_MASK_ROWS + row)) & 0xFF;
 }

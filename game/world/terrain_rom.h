@@ -17,6 +17,10 @@ constexpr int32_t LOOKAHEAD_STEP_END = 0x8000;     // a step this large ends the
 // Terrain chunk model base and visibility mask address of each course.
 constexpr int32_t CHUNK_MODEL_BASE[4] = {0x495, 0x515, 0x595, 0x615};
 constexpr uint32_t CHUNK_MASK_ADDRESS[4] = {0x08B280, 0x08BA80, 0x08C280, 0x08CA80};
+constexpr uint32_t ROM_CHUNK_LISTS = 0x08B200;     // one list pointer per heading sector
+constexpr int32_t CHUNK_SECTORS = 32;
+constexpr int32_t CHUNK_LIST_RECORDS = 60;         // records of 20 bytes per list
+constexpr int32_t CHUNK_MASK_ROWS = 16;            // mask bytes per camera cell
 
 // True when the n bytes from address lie inside the program ROM.
 bool terrain_rom_range(uint32_t address, uint32_t n);
@@ -77,3 +81,11 @@ bool dynamic_zone_size(int32_t kind, int32_t out[3]);
 
 // Look-ahead angle step i (0..10); LOOKAHEAD_STEP_END past the table or the ROM.
 int32_t lookahead_step(int32_t i);
+
+// Record `index` (below 60) of the chunk list of heading sector `direction` (below 32):
+// cell offset, column offset, row offset, x and z of the chunk origin; false out of
+// range or when the pointer or the record leaves the ROM.
+bool chunk_record_read(int32_t direction, int32_t index, int32_t out[5]);
+// The visibility mask byte of a camera cell (below 128) for a chunk row (0..15); bit
+// 0x80 >> chunk column set = visible. 0 for a course above 3 or out of range.
+int32_t chunk_mask_byte(int32_t course, int32_t cell, int32_t row);

@@ -201,17 +201,13 @@ int32_t terrain_cell_find_triangle(int32_t x, int32_t z) {
     corner_store(W_CORNER_1, q);
     corner_store(W_CORNER_2, r);
     if (triangle == OPEN_SIDE || p.head.height == NO_SURFACE_HEIGHT) return no_surface();
+    // A slope record outside the ROM leaves the triangle without a surface.
     int32_t s = 0, u = 0;
-    if (!triangle_slope_record(course_table(TABLE_SLOPES), w_cell(W_STAGE_CELL), layer,
-                               triangle, &s, &u)) {
-        w_cell_set(W_TRI_SLOPE_X, 0);
-        w_cell_set(W_TRI_SLOPE_Z, 0);
-        w_cell_set(W_TRI_EDGE_FLAGS, 0);
-    } else {
-        w_cell_set(W_TRI_EDGE_FLAGS, ((s >> 14) << 2) | (u >> 14));
-        w_cell_set(W_TRI_SLOPE_X, slope_value(s));
-        w_cell_set(W_TRI_SLOPE_Z, slope_value(u));
-    }
+    if (!triangle_slope_record(course_table(TABLE_SLOPES), w_cell(W_STAGE_CELL), layer, triangle, &s, &u))
+        return no_surface();
+    w_cell_set(W_TRI_EDGE_FLAGS, ((s >> 14) << 2) | (u >> 14));
+    w_cell_set(W_TRI_SLOPE_X, slope_value(s));
+    w_cell_set(W_TRI_SLOPE_Z, slope_value(u));
     return plane_height(p.head.height, wrap_sub(x, p.x), wrap_sub(z, p.z), w_cell(W_TRI_SLOPE_X),
                         w_cell(W_TRI_SLOPE_Z));
 }

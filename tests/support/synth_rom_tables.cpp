@@ -103,4 +103,6 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_terrain_zones(set);
     synth_dynamic_zone_sizes(set);
     synth_lookahead_steps(set);
+    synth_chunk_lists(set);
+    synth_chunk_masks(set);
 }

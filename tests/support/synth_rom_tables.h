@@ -535,6 +535,15 @@ void synth_dynamic_zone_sizes(synth_rom_set* set);
 constexpr int32_t SYNTH_LOOKAHEAD_STEPS[11] = {0x400, 0x800, 0xC00, 0x1000, 0x1800, 0x2000,
                                                0x2800, 0x3000, 0x3800, 0x3C00, 0x8000};
 void synth_lookahead_steps(synth_rom_set* set);
+// Program ROM 0x08B200: the chunk list pointers of the 32 heading sectors; the lists lie
+// from SYNTH_CHUNK_LIST_POOL. Record i (0..59) of sector s: column offset i % 7 - 3, row
+// offset i / 7 - 4 (negated for sectors 16..31), cell offset column + 8 row, and the
+// chunk origin x, z = the offsets x 0x18000.
+constexpr uint32_t SYNTH_CHUNK_LIST_POOL = 0x08D280;
+void synth_chunk_lists(synth_rom_set* set);
+// Program ROM 0x08B280 + 0x800 course: visibility masks of all four courses; from a
+// camera cell, the chunks within 2 columns and 3 rows of it are visible.
+void synth_chunk_masks(synth_rom_set* set);
 
 void synth_rom_tables_write(synth_rom_set* set);
 

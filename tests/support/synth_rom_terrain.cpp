@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -217,4 +218,28 @@ void synth_dynamic_zone_sizes(synth_rom_set* set) {
 
 void synth_lookahead_steps(synth_rom_set* set) {
     for (uint32_t i = 0; i < 11; i++) synth_put32(set, 0x039FA0 + 4 * i, uint32_t(SYNTH_LOOKAHEAD_STEPS[i]));
+}
+
+void synth_chunk_lists(synth_rom_set* set) {
+    for (int s = 0; s < 32; s++) {
+        uint32_t list = SYNTH_CHUNK_LIST_POOL + 60 * 20 * uint32_t(s);
+        synth_put32(set, 0x08B200 + 4 * uint32_t(s), list);
+        for (int i = 0; i < 60; i++) {
+            int column = i % 7 - 3, row = (i / 7 - 4) * (s < 16 ? 1 : -1);
+            const int32_t record[5] = {column + 8 * row, column, row, column * int32_t(CELL_SIZE),
+                                       row * int32_t(CELL_SIZE)};
+            for (uint32_t k = 0; k < 5; k++) synth_put32(set, list + 20 * uint32_t(i) + 4 * k, uint32_t(record[k]));
+        }
+    }
+}
+
+void synth_chunk_masks(synth_rom_set* set) {
+    for (uint32_t course = 0; course < 4; course++)
+        for (int cell = 0; cell < CELLS; cell++)
+            for (int row = 0; row < 16; row++) {
+                int bits = 0;
+                for (int column = 0; column < 8; column++)
+                    if (std::abs(column - cell % 8) <= 2 && std::abs(row - cell / 8) <= 3) bits |= 0x80 >> column;
+                synth_put8(set, 0x08B280 + 0x800 * course + 16 * uint32_t(cell) + uint32_t(row), uint8_t(bits));
+            }
 }

@@ -95,6 +95,22 @@ TEST_F(CollisionTest, FreeFirstStepTurnsWithoutRelocation) {
     }
 }
 
+TEST_F(CollisionTest, AlternativeDriverTurnsTheNoseOffTheWall) {
+    // The nose at the ledge's wall; +1024 of heading frees it, as the look-ahead finds.
+    fly(SYNTH_CELL_LEDGE, LEDGE_EDGE + 220, 10000, 0x8000, 0x7000, 0, 3000);
+    w_cell_set(W_PLAYER_ROLL, 0x200);
+    probe_update();
+    ASSERT_EQ(probe(PROBE_NOSE, PROBE_HIT), 1);
+    collision_probe_driver_alt();
+    EXPECT_EQ(probe(PROBE_NOSE, PROBE_HIT), 0);
+    EXPECT_NEAR(angle_diff(w_cell(W_PLAYER_HEADING), 0x7000 + 1024), 0, 40);
+    EXPECT_EQ(w_cell(W_PLAYER_ROLL), 0);
+    EXPECT_EQ(w_cell(W_PROBE_COUNT), 6);
+    // Free already: nothing turns.
+    collision_probe_driver_alt();
+    EXPECT_NEAR(angle_diff(w_cell(W_PLAYER_HEADING), 0x7000 + 1024), 0, 40);
+}
+
 TEST_F(CollisionTest, WallMovesThePlayerToTheFirstFreePointFurtherOut) {
     // Inside the ledge cell's solid part, facing the ground 0x3000 away: nothing is free
     // at 688 or 6832 units; at 12976 the first try (pitch +0x400) reaches the ground side.

@@ -87,7 +87,7 @@ const hostile_case CASES[] = {
     {"lattice beyond the grid", SYNTH_CELL_FLAT, [] { each_flat_vertex([](uint32_t at, int) { bus_write8(at, 200); }); }},
     {"rings running past their records", SYNTH_CELL_FLAT,
      [] { each_flat_vertex([](uint32_t at, int) { bus_write8(at + 2, 255); }); }},
-    {"slope list past the ROM", SYNTH_CELL_FLAT, [] { bus_write32(SLOPES0 + 4 * SYNTH_CELL_FLAT, 0x3FFFFC); }},
+    {"slope list past the ROM", SYNTH_CELL_FLAT, [] { bus_write32(SLOPES0 + 4 * SYNTH_CELL_FLAT, 0x3FFFFE); }},
     {"layer count -128", SYNTH_CELL_FLAT, [] { bus_write8(COUNTS0 + SYNTH_CELL_FLAT, 0x80); }},
     {"layer count 100", SYNTH_CELL_LAYERS, [] { bus_write8(COUNTS0 + SYNTH_CELL_LAYERS, 100); },
      {"layer count 100 (cell 11)"}},
@@ -161,12 +161,16 @@ TEST_F(TerrainTest, OversizedLayerKeeps128VerticesAndOneGuardLine) {
     EXPECT_EQ(w_cell(W_VERTEX_POINTERS + VERTEX_POINTER_LAYER), 0);  // layer 1 untouched
 }
 
-TEST_F(TerrainTest, NeighbourWithoutRecordIsNoSurface) {
-    CASES[4].spoil();
-    place(SYNTH_CELL_FLAT, 0x8100, 12000, 0x8100);
-    w_cell_set(W_WALK_LAYER, 0);
-    EXPECT_EQ(terrain_cell_find_triangle(w_cell(W_PLAYER_X), w_cell(W_PLAYER_Z)), -2);
-    EXPECT_EQ(w_cell(W_TRI_HEIGHT), NO_SURFACE_HEIGHT);
+TEST_F(TerrainTest, MissingNeighbourOrSlopeRecordIsNoSurface) {
+    for (int spoiled : {4, 7}) {
+        SCOPED_TRACE(CASES[spoiled].name);
+        SetUp();
+        CASES[spoiled].spoil();
+        place(SYNTH_CELL_FLAT, 0x8100, 12000, 0x8100);
+        w_cell_set(W_WALK_LAYER, 0);
+        EXPECT_EQ(terrain_cell_find_triangle(w_cell(W_PLAYER_X), w_cell(W_PLAYER_Z)), -2);
+        EXPECT_EQ(w_cell(W_TRI_HEIGHT), NO_SURFACE_HEIGHT);
+    }
 }
 
 TEST_F(TerrainTest, StepTableWithoutStepsLeavesTargetsAndPosition) {

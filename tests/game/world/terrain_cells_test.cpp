@@ -1,11 +1,15 @@
 // The player's cell words, the stage load on a cell change and the seed vertices.
 #include "game/world/terrain_cells.h"
 
+#include "board/bus.h"
 #include "game/world/terrain_ram.h"
 #include "game/world/terrain_rom.h"
 #include "tests/game/world/terrain_fixture.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -64,6 +68,27 @@ TEST_F(TerrainTest, CourseTablesAndChunkBase) {
     EXPECT_EQ(chunk_model_base(2), 0x595);
 }
 
+TEST_F(TerrainTest, ChunkAccessorsRefuseOutOfRange) {
+    int32_t r[5] = {};
+    ASSERT_TRUE(chunk_record_read(3, 9, r));  // column 9 % 7 - 3, row 9 / 7 - 4
+    EXPECT_EQ(std::vector<int32_t>(r, r + 5), (std::vector<int32_t>{-1 - 24, -1, -3, -CELL_SIZE, -3 * CELL_SIZE}));
+    ASSERT_TRUE(chunk_record_read(31, 59, r));  // the sectors behind: rows negated
+    EXPECT_EQ(r[2], -4);
+    for (auto [direction, index] : {std::pair{32, 0}, {0, 60}, {-1, 0}, {0, -1}})
+        EXPECT_FALSE(chunk_record_read(direction, index, r)) << direction << "," << index;
+    bus_write32(ROM_CHUNK_LISTS + 4 * 5, PROGRAM_ROM_END - 90);  // a list cut by the ROM end
+    EXPECT_TRUE(chunk_record_read(5, 3, r));
+    EXPECT_FALSE(chunk_record_read(5, 4, r));
+
+    // Camera cell 17 (column 1, row 2): columns 0..3 and rows 0..5 are visible.
+    EXPECT_EQ(chunk_mask_byte(2, 17, 0), 0xF0);
+    EXPECT_EQ(chunk_mask_byte(2, 17, 5), 0xF0);
+    EXPECT_EQ(chunk_mask_byte(2, 17, 6), 0);
+    EXPECT_EQ(chunk_mask_byte(3, 127, 15), 0x07);
+    for (auto [course, cell, row] : {std::tuple{4, 17, 0}, {-1, 17, 0}, {0, 128, 0}, {0, -1, 0}, {0, 17, 16}})
+        EXPECT_EQ(chunk_mask_byte(course, cell, row), 0) << course << "," << cell << "," << row;
+}
+
 TEST_F(TerrainTest, CellChangeLoadsGridAndPointersOnce) {
     place(SYNTH_CELL_FLAT, 0x8000, 20000, 0x8000);
     EXPECT_EQ(w_cell(W_LOADED_CELL), SYNTH_CELL_FLAT);
@@ -90,6 +115,19 @@ TEST_F(TerrainTest, CellChangeLoadsGridAndPointersOnce) {
     place(SYNTH_CELL_SLOPE, 0x8000, 20000, 0x8000);
     EXPECT_EQ(w_cell(W_HISTORY_HELD), 0);
     EXPECT_EQ(w_cell(W_LOOKUP_GRID + 1), NO_VERTEX);
+}
+
+TEST_F(TerrainTest, AnotherCoursesTablesReloadTheSameCell) {
+    place(SYNTH_CELL_FLAT, 0x8000, 20000, 0x8000);
+    w_cell_set(W_LOOKUP_GRID + 1, 0x44);
+    world_props_init(0);  // the same course again (as the fly-in frames do): kept
+    world_stage_update();
+    EXPECT_EQ(w_cell(W_LOOKUP_GRID + 1), 0x44);
+    EXPECT_EQ(w_cell(W_STAGE_LAYER_COUNT), 1);
+    course(3);  // course 3 has no layers in this cell
+    world_stage_update();
+    EXPECT_EQ(w_cell(W_LOADED_CELL), SYNTH_CELL_FLAT);
+    EXPECT_EQ(w_cell(W_STAGE_LAYER_COUNT), 0);
 }
 
 TEST_F(TerrainTest, ZeroLayerCellLeavesGridsAlone) {
