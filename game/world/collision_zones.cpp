@@ -86,14 +86,14 @@ void zone_heights(const zone_record& z, const box_place& p, int32_t* top, int32_
 zone_record dynamic_zone(int32_t k) {
     zone_record z{};
     z.surface = DYNAMIC_SURFACE;
-    z.x = w_cell(W_DYNAMIC_ZONE_X + 4 * uint32_t(k));
-    z.y = w_cell(W_DYNAMIC_ZONE_Y + 4 * uint32_t(k));
-    z.z = w_cell(W_DYNAMIC_ZONE_Z + 4 * uint32_t(k));
-    z.top = w_cell(W_DYNAMIC_ZONE_TOP + 4 * uint32_t(k));
-    int32_t heading = w_cell(W_DYNAMIC_ZONE_HEADING + 4 * uint32_t(k)) & 0xFFFF;
+    z.x = w_cell(W_SUBPART_X + 4 * uint32_t(k));
+    z.y = w_cell(W_SUBPART_Y + 4 * uint32_t(k));
+    z.z = w_cell(W_SUBPART_Z + 4 * uint32_t(k));
+    z.top = w_cell(W_SUBPART_TOP + 4 * uint32_t(k));
+    int32_t heading = w_cell(W_SUBPART_ANGLE + 4 * uint32_t(k)) & 0xFFFF;
     int32_t folded = heading & 0x3FFF;
-    int32_t halves[2] = {w_cell(W_DYNAMIC_ZONE_HALF_A + 4 * uint32_t(k)),
-                         w_cell(W_DYNAMIC_ZONE_HALF_B + 4 * uint32_t(k))};
+    int32_t halves[2] = {w_cell(W_SUBPART_HALF_A + 4 * uint32_t(k)),
+                         w_cell(W_SUBPART_HALF_B + 4 * uint32_t(k))};
     if ((heading >> 14) & 1) std::swap(halves[0], halves[1]);
     int32_t table = shear_word(folded), sine = wrap_abs(math_sin(folded)), cosine = math_cos(folded);
     z.shear = table * SHEAR_SCALE;
@@ -117,9 +117,9 @@ void zones_dump(int32_t count) {
     }
     for (int32_t k = 0; k < count; k++) {
         uint32_t at = 4 * uint32_t(k);
-        fprintf(stderr, "  %d  xyz=(%d,%d,%d) hdg=%d  ext=(%d,%d,%d)\n", k, w_cell(W_DYNAMIC_ZONE_X + at),
-                w_cell(W_DYNAMIC_ZONE_Y + at), w_cell(W_DYNAMIC_ZONE_Z + at), w_cell(W_DYNAMIC_ZONE_HEADING + at),
-                w_cell(W_DYNAMIC_ZONE_HALF_A + at), w_cell(W_DYNAMIC_ZONE_HALF_B + at), w_cell(W_DYNAMIC_ZONE_TOP + at));
+        fprintf(stderr, "  %d  xyz=(%d,%d,%d) hdg=%d  ext=(%d,%d,%d)\n", k, w_cell(W_SUBPART_X + at),
+                w_cell(W_SUBPART_Y + at), w_cell(W_SUBPART_Z + at), w_cell(W_SUBPART_ANGLE + at),
+                w_cell(W_SUBPART_HALF_A + at), w_cell(W_SUBPART_HALF_B + at), w_cell(W_SUBPART_TOP + at));
     }
 }
 
@@ -155,12 +155,12 @@ void zones_all_test() {
         zone_hit_test(z);
         list += z.length;
     }
-    int32_t count = w_cell(W_DYNAMIC_ZONE_COUNT);
-    count = count < 0 ? 0 : count > DYNAMIC_ZONES ? DYNAMIC_ZONES : count;
+    int32_t count = w_cell(W_SUBPART_COUNT);
+    count = count < 0 ? 0 : count > SUBPART_SLOTS ? SUBPART_SLOTS : count;
     int32_t px = w_cell(W_PLAYER_X), pz = w_cell(W_PLAYER_Z);
     for (int32_t k = 0; k < count; k++) {
-        int32_t reach = wrap_add(wrap_abs(wrap_sub(w_cell(W_DYNAMIC_ZONE_X + 4 * uint32_t(k)), px)),
-                                 wrap_abs(wrap_sub(w_cell(W_DYNAMIC_ZONE_Z + 4 * uint32_t(k)), pz)));
+        int32_t reach = wrap_add(wrap_abs(wrap_sub(w_cell(W_SUBPART_X + 4 * uint32_t(k)), px)),
+                                 wrap_abs(wrap_sub(w_cell(W_SUBPART_Z + 4 * uint32_t(k)), pz)));
         if (uint32_t(reach) > uint32_t(DYNAMIC_REACH)) continue;
         zone_hit_test(dynamic_zone(k));
     }
@@ -177,17 +177,17 @@ void zone_link_update() {
         uint32_t slot = W_ANIMATED_SLOTS + ANIMATED_SLOT_SIZE * uint32_t(FIRST_ZONE_SLOT + k);
         if (int16_t(w_read16(WRAM_BASE + slot + SLOT_STATE)) < 0) break;
         uint32_t at = 4 * uint32_t(k);
-        w_cell_set(W_DYNAMIC_ZONE_X + at, w_cell(slot + SLOT_X));
-        w_cell_set(W_DYNAMIC_ZONE_Y + at, wrap_sub(w_cell(slot + SLOT_Y), SLOT_Y_LIFT));
-        w_cell_set(W_DYNAMIC_ZONE_Z + at, w_cell(slot + SLOT_Z));
-        w_cell_set(W_DYNAMIC_ZONE_HEADING + at, -int32_t(int16_t(w_read16(WRAM_BASE + slot + SLOT_HEADING))) * 4);
+        w_cell_set(W_SUBPART_X + at, w_cell(slot + SLOT_X));
+        w_cell_set(W_SUBPART_Y + at, wrap_sub(w_cell(slot + SLOT_Y), SLOT_Y_LIFT));
+        w_cell_set(W_SUBPART_Z + at, w_cell(slot + SLOT_Z));
+        w_cell_set(W_SUBPART_ANGLE + at, -int32_t(int16_t(w_read16(WRAM_BASE + slot + SLOT_HEADING))) * 4);
         int32_t size[3];
         if (dynamic_zone_size(int16_t(w_read16(WRAM_BASE + slot + SLOT_KIND)), size)) {
-            w_cell_set(W_DYNAMIC_ZONE_HALF_A + at, size[0]);
-            w_cell_set(W_DYNAMIC_ZONE_HALF_B + at, size[1]);
-            w_cell_set(W_DYNAMIC_ZONE_TOP + at, size[2]);
+            w_cell_set(W_SUBPART_HALF_A + at, size[0]);
+            w_cell_set(W_SUBPART_HALF_B + at, size[1]);
+            w_cell_set(W_SUBPART_TOP + at, size[2]);
         }
     }
-    w_cell_set(W_DYNAMIC_ZONE_COUNT, k);
+    w_cell_set(W_SUBPART_COUNT, k);
     if (log && calls == 31) zones_dump(k);
 }

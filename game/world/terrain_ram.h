@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 
+#include "game/flow/object_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/probe_ram.h"
 
@@ -87,16 +88,12 @@ constexpr int32_t COLUMN_TOP = 0x42000;
 constexpr int32_t COLUMN_BOTTOM = -8192;
 constexpr int32_t END_SURFACE = 1;
 
-// ---- Dynamic zones: parallel long arrays of 12 --------------------------------------
-constexpr uint32_t W_DYNAMIC_ZONE_COUNT = 0x291C;
-constexpr uint32_t W_DYNAMIC_ZONE_X = 0x2920;
-constexpr uint32_t W_DYNAMIC_ZONE_Y = 0x2950;
-constexpr uint32_t W_DYNAMIC_ZONE_Z = 0x2980;
-constexpr uint32_t W_DYNAMIC_ZONE_HEADING = 0x29B0;
-constexpr uint32_t W_DYNAMIC_ZONE_HALF_A = 0x29E0;
-constexpr uint32_t W_DYNAMIC_ZONE_HALF_B = 0x2A10;
-constexpr uint32_t W_DYNAMIC_ZONE_TOP = 0x2A40;
-constexpr int32_t DYNAMIC_ZONES = 12;
+// ---- Dynamic zones ---------------------------------------------------------------------
+// The sub-part rows of game/flow/object_ram.h (count, x, y, z, heading, then the three
+// rows of W_SUBPART_SIZE: the two half sizes and the top height).
+constexpr uint32_t W_SUBPART_HALF_A = W_SUBPART_SIZE;
+constexpr uint32_t W_SUBPART_HALF_B = W_SUBPART_SIZE + SUBPART_ROW_BYTES;
+constexpr uint32_t W_SUBPART_TOP = W_SUBPART_SIZE + 2 * SUBPART_ROW_BYTES;
 
 // Animated-object slots that carry dynamic zones (88-byte records).
 constexpr uint32_t W_ANIMATED_SLOTS = 0x4178;

@@ -106,7 +106,7 @@ const hostile_case CASES[] = {
          bus_write16(SPARE + 26 * 20, 0xFFFF);
      },
      {"column full", "more than 10 special entries"}},
-    {"dynamic zone count 1000", SYNTH_CELL_ZONES, [] { w_cell_set(W_DYNAMIC_ZONE_COUNT, 1000); }},
+    {"dynamic zone count 1000", SYNTH_CELL_ZONES, [] { w_cell_set(W_SUBPART_COUNT, 1000); }},
 };
 
 class HostileTest : public TerrainTest, public testing::WithParamInterface<int> {};

@@ -287,16 +287,16 @@ TEST_F(ProbeTest, DynamicZonesFromAnimatedObjectSlots) {
     w_write16(WRAM_BASE + slot8 + 0x48, 0);
     w_write16(WRAM_BASE + slot9 + 0x48, 0x8000);  // a free slot ends the list
     zone_link_update();
-    EXPECT_EQ(w_cell(W_DYNAMIC_ZONE_COUNT), 1);
-    EXPECT_EQ(w_cell(W_DYNAMIC_ZONE_Y), 20000);
-    EXPECT_EQ(w_cell(W_DYNAMIC_ZONE_HALF_A), SYNTH_DYNAMIC_SIZES[1][0]);
-    EXPECT_EQ(w_cell(W_DYNAMIC_ZONE_TOP), SYNTH_DYNAMIC_SIZES[1][2]);
+    EXPECT_EQ(w_cell(W_SUBPART_COUNT), 1);
+    EXPECT_EQ(w_cell(W_SUBPART_Y), 20000);
+    EXPECT_EQ(w_cell(W_SUBPART_HALF_A), SYNTH_DYNAMIC_SIZES[1][0]);
+    EXPECT_EQ(w_cell(W_SUBPART_TOP), SYNTH_DYNAMIC_SIZES[1][2]);
     probes_at(SYNTH_CELL_ZONES, 0x3000 + 100, 21000, 0x15000 + 100);
     EXPECT_TRUE(has(column(0), {23000, S, 1, 1}));
     EXPECT_TRUE(has(column(0), {20000, P, 1, 1}));
     EXPECT_EQ(probe(0, PROBE_HIT), 1);
     // Too far from the player: not tested.
-    w_cell_set(W_DYNAMIC_ZONE_X, x + 45000);
+    w_cell_set(W_SUBPART_X, x + 45000);
     probe_update();
     EXPECT_EQ(column(0).size(), 3u);
 }
