@@ -16,3 +16,16 @@ extern void (*replay_apply_attitude_hook)();
 // (and loads the next dump when it reads per frame); false when nothing is to be drawn
 // this frame.
 extern bool (*framedump_advance_hook)();
+
+// Each frame the renderer asks for the map view's camera: false while the map view is
+// off; else the course (0..3), the rotation (rows, camera to world), the camera offset
+// in world units and the zoom (distance factor). The host's map_view_camera.
+extern bool (*map_view_camera_hook)(int* course, float rotation[9], float position[3], float* zoom);
+
+// The wide view's extra display-list words for the renderer's second walk (null and a
+// count of 0 when there are none): the side headings of a wide picture in flight, given
+// the margin width (640-wide units) and the projection distance, and the four headings
+// of the paused view. The host's wide_fill_update, pause360_update and wide_view_reset.
+extern const int32_t* (*wide_fill_hook)(int32_t* count, double margin, double distance);
+extern const int32_t* (*pause360_hook)(int32_t* count);
+extern void (*wide_view_reset_hook)();

@@ -63,6 +63,7 @@ bool scene_setup() {
     scene_mixer_neutral();
     scene_fog_set(0xE0, 0x90, 0x40);
     driver_time_split = true;
+    stage_timing = true;
     cgram_load_tile_block(SYNTH_BLOCK_HUGE.number, 0);
     scene.ready = true;
     return true;

@@ -211,6 +211,10 @@ void sprite_call_list_get(int n, int32_t* tile, int32_t* key, int32_t* x, int32_
     if (y) *y = e.y;
 }
 
+void sprite_call_list_truncate(int count) {
+    if (count >= 0 && count < call_count) call_count = count;
+}
+
 void sprite_call_list_collect(bool on) {
     collecting = on;
 }

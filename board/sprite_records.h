@@ -56,5 +56,7 @@ void sprite_call_list_reset();
 int sprite_call_list_count();
 // Entry n; outside 0..count-1, tile = -1 and the rest 0. Any pointer may be null.
 void sprite_call_list_get(int n, int32_t* tile, int32_t* key, int32_t* x, int32_t* y);
+// Drops the entries past the first `count` (what a scene build added and must not keep).
+void sprite_call_list_truncate(int count);
 // Raised by world_sprite_draw around its own sprite_call.
 void sprite_call_list_collect(bool on);

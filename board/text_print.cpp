@@ -206,6 +206,10 @@ void tdb_list_clear() { tdb_count = 0; }
 
 int tdb_list_count() { return tdb_count; }
 
+void tdb_list_truncate(int count) {
+    if (count >= 0 && count < tdb_count) tdb_count = count;
+}
+
 void tdb_list_get(int index, int* column, int* row, int* width, int* height, int* base, int* palette) {
     tdb_entry e = index >= 0 && index < tdb_count ? tdb_entries[index] : tdb_entry{-1, -1, 0, 0, 0, 0};
     *column = e.column;

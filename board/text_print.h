@@ -63,6 +63,8 @@ void text_block_clear(int block, int column, int row);
 // The block draws of the current frame (at most TDB_LIST_SIZE), in call order.
 void tdb_list_clear();
 int tdb_list_count();
+// Drops the draws past the first `count`.
+void tdb_list_truncate(int count);
 // An index outside the list gives -1, -1, 0, 0, 0, 0.
 void tdb_list_get(int index, int* column, int* row, int* width, int* height, int* base, int* palette);
 

@@ -2,6 +2,7 @@
 
 #include "base/run_flags.h"
 #include "board/board_memory.h"
+#include "host/map_view.h"
 #include "render/cz_fog.h"
 #include "render/wide_margins.h"
 
@@ -39,7 +40,8 @@ uint8_t* picture_read_back(int width, int height, bool colour_table) {
     if (pixels && flipped) {
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-        if (colour_table)
+        // The map view is no picture of the board: its shots are what the window shows.
+        if (colour_table && !map_view_active())
             for (size_t i = 0; i < bytes; i += 3) mixer_colour_lut_apply(&pixels[i], &pixels[i + 1], &pixels[i + 2]);
         for (int y = 0; y < height; y++) memcpy(flipped + row * size_t(y), pixels + row * size_t(height - 1 - y), row);
     } else {

@@ -1,4 +1,5 @@
 // Sky Volta: start-up, shutdown and restart.
+#include "base/env_switch.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
@@ -10,6 +11,7 @@
 #include "host/env_switches.h"
 #include "host/framedump.h"
 #include "host/main_loop.h"
+#include "host/map_view.h"
 #include "host/menu.h"
 #include "host/offline_tools.h"
 #include "host/options.h"
@@ -19,9 +21,14 @@
 #include "host/settings.h"
 #include "host/trace.h"
 #include "host/window.h"
+#include "host/wide_view.h"
+#include "render/cz_fog.h"
+#include "render/frame_render.h"
 #include "render/layer2d.h"
 #include "render/palette_source.h"
 #include "render/renderer_switches.h"
+#include "render/stage_clock.h"
+#include "render/texture_cache.h"
 #include "sound/audio_output.h"
 #include "sound/sound_diagnostics.h"
 #include "sound/sound_system.h"
@@ -70,6 +77,23 @@ void freeplay_apply() {
     if (headless || choice < 0 || getenv("SKYVOLTA_COINPLAY")) return;
     bus_write16(0xE03FF4, uint32_t(choice));
     printf("  %s (skyvolta_controls.cfg)\n", choice ? "free play" : "coins required");
+}
+
+// SKYVOLTA_PERF: the run's timing totals; figures the renderer does not keep apart
+// print 0 (flush is its painter, gl the painter's time inside the GL driver).
+void perf_report() {
+    if (!env_present("SKYVOLTA_PERF")) return;
+    const render_run_totals& r = render_totals;
+    double game = 0, render = 0;
+    loop_seconds(&game, &render);
+    printf("[PERF]   flush = bake %.3f + clip %.3f + gl %.3f   (texels baked %.0fM, realloc %d / reuse %d)\n", 0.0, 0.0,
+           r.stages.quads.driver, tex_counters.texels_baked / 1e6, int(tex_counters.realloc), int(tex_counters.sub));
+    fprintf(stderr, "[PERF] game %.3f (sync %.3f)  render %.3f = walk %.3f + flush %.3f + text %.3f (fog %.3f)  evict %d\n",
+            game, 0.0, render, r.stages.walk.wall, r.stages.quads.wall, r.stages.text.wall, fog_intake_seconds(),
+            int(r.evictions));
+    fprintf(stderr, "[PERF]   text = render %.3f + alphacount %.3f + upload %.3f\n", r.stages.text.wall, 0.0, 0.0);
+    fprintf(stderr, "[PERF]   text cache: %ld calls, %ld misses (%.1f%%)\n", r.text_calls, r.text_misses,
+            r.text_calls ? 100.0 * double(r.text_misses) / double(r.text_calls) : 0.0);
 }
 
 // Re-executes the program with the arguments left after the overrides were taken out.
@@ -159,6 +183,10 @@ int main(int argc, char** argv) {
         }
     }
     host_env_switches_read();
+    stage_timing = env_present("SKYVOLTA_PERF") || env_present("SKYVOLTA_PERFFRAME");
+    driver_time_split = env_present("SKYVOLTA_PERF");
+    map_view_from_environment();
+    wide_view_install();
     sound_diag_switches_read();
     input_switches_read();
     pads_init();
@@ -190,6 +218,7 @@ int main(int argc, char** argv) {
     trace_close();
     SDL_GL_DeleteContext(gl);
     SDL_DestroyWindow(window);
+    perf_report();
     SDL_Quit();
     if (!headless && restart_requested()) return restart_exec(argv);
     return 0;

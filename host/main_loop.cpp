@@ -18,6 +18,7 @@
 #include "host/host_ram.h"
 #include "host/input_logs.h"
 #include "host/input_update.h"
+#include "host/map_view.h"
 #include "host/menu.h"
 #include "host/options.h"
 #include "host/pads.h"
@@ -28,20 +29,25 @@
 #include "render/frame_render.h"
 #include "render/framedump_draw.h"
 #include "render/layer2d.h"
+#include "render/map_view_scene.h"
 #include "render/model_diagnostics.h"
 #include "render/model_placement.h"
+#include "render/quad_reports.h"
 #include "render/render_target.h"
+#include "render/renderer_switches.h"
+#include "render/stage_clock.h"
+#include "render/texture_cache.h"
 #include "render/wide_margins.h"
 #include "sound/sound_system.h"
 
 #include <SDL_opengl.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 
 namespace {
 
-constexpr int32_t TERRAIN_CELL = 0x18000;
 constexpr int FORCED_TITLE_STATE = 6;
 constexpr double MISSED_VSYNC_MS = 25.0;
 constexpr double FALLBACK_ASPECT = 4.0 / 3.0;  // a wide target too narrow for wide margins
@@ -49,6 +55,10 @@ constexpr double FALLBACK_ASPECT = 4.0 / 3.0;  // a wide target too narrow for w
 double game_seconds, render_seconds;
 SDL_Window* pacing_window;
 bool screenshot_requested;
+uint32_t camera_step_ms;  // SDL ticks of the last keyboard camera step (0: none yet)
+
+constexpr double CAMERA_FIRST_STEP_S = 0.016, CAMERA_LONGEST_STEP_S = 0.1;
+constexpr float FREE_CAMERA_STEP = 100, FREE_CAMERA_FAST_STEP = 1000;
 
 uint64_t counter_ns() {
     uint64_t count = SDL_GetPerformanceCounter(), frequency = SDL_GetPerformanceFrequency();
@@ -59,8 +69,32 @@ void log_to_stderr(const char* line) {
     fputs(line, stderr);
 }
 
+// The model viewer steps to the next or previous model code.
+void model_viewer_step(int delta) {
+    long code = model_viewer.code;
+    if ((delta < 0 && code > 1) || (delta > 0 && code > 0)) model_viewer_select(code + delta);
+}
+
 void key_down(SDL_Keycode key) {
     switch (key) {
+    case SDLK_COMMA:
+    case SDLK_LEFT:
+        model_viewer_step(-1);
+        break;
+    case SDLK_PERIOD:
+    case SDLK_RIGHT:
+        model_viewer_step(1);
+        break;
+    case SDLK_1:
+    case SDLK_2:
+    case SDLK_3:
+    case SDLK_4:
+        // The level jump comes with its own issue; the keys already leave the viewer.
+        if (model_viewer.code > 0) model_viewer_select(0);
+        break;
+    case SDLK_l:
+        level_view_toggle();
+        break;
     case SDLK_p:
         pause_toggle("P");
         break;
@@ -87,8 +121,22 @@ void events_poll() {
             pause_toggle("Start");
             continue;
         }
+        if (!menu_is_open() && map_view_active()) {
+            if (e.type == SDL_MOUSEMOTION) map_view_mouse(e.motion.xrel, e.motion.yrel, SDL_GetMouseState(nullptr, nullptr), 0);
+            if (e.type == SDL_MOUSEWHEEL) map_view_mouse(0, 0, 0, e.wheel.y);
+        }
         if (e.type == SDL_KEYDOWN) key_down(e.key.keysym.sym);
     }
+}
+
+// Step 4 of an iteration: the keyboard flies the map view's camera, or the perspective
+// preview's free camera.
+void keyboard_camera_tick() {
+    if (headless || menu_is_open()) return;
+    uint32_t now = SDL_GetTicks();
+    double dt = camera_step_ms ? std::min((now - camera_step_ms) / 1000.0, CAMERA_LONGEST_STEP_S) : CAMERA_FIRST_STEP_S;
+    camera_step_ms = now;
+    keyboard_camera_step(SDL_GetKeyboardState(nullptr), dt, menu_is_open());
 }
 
 // The background colour of the mixer (of the frame dump's when one is shown); a dark
@@ -96,6 +144,10 @@ void events_poll() {
 void clear_colour_set() {
     uint8_t dump_bg[3] = {0, 0, 0};
     const uint8_t* bg = mixer_registers + MIX_BACKGROUND;
+    if (seam_test.active) {
+        glClearColor(1, 0, 1, 1);  // what the seam test leaves undrawn shows
+        return;
+    }
     if (framedump_active()) {
         clear_colour_from_mixer(&dump_bg[0], &dump_bg[1], &dump_bg[2]);
         bg = dump_bg;
@@ -193,8 +245,24 @@ void screenshot_take(SDL_Window* window) {
     blink_log_mark("screenshot", host_frame);
 }
 
+// SKYVOLTA_PERFFRAME=N: a "[SLOW]" line for each frame whose game and render time since
+// the last check reach N ms.
+void slow_frame_check() {
+    static const int limit_ms = env_int("SKYVOLTA_PERFFRAME", 0);
+    static double game_before, render_before;
+    if (limit_ms <= 0) return;
+    double game = (game_seconds - game_before) * 1000, render = (render_seconds - render_before) * 1000;
+    game_before = game_seconds, render_before = render_seconds;
+    if (game + render < limit_ms) return;
+    const frame_stage_times& f = frame_times;
+    fprintf(stderr, "[SLOW] f%d %.2fms = game %.2f + render %.2f (walk %.2f flush %.2f text %.2f)  quads %d  tex hit %d miss %d evict %d\n",
+            int(host_frame), game + render, game, render, f.walk.wall * 1000, f.quads.wall * 1000, f.text.wall * 1000,
+            int(last_frame_quad_count()), int(tex_counters.hit), int(tex_counters.miss), int(tex_counters.evict));
+}
+
 void iteration(SDL_Window* window, const command_line* cl) {
     if (!headless) events_poll();
+    keyboard_camera_tick();
     frame_due = 1;
     input_update();
     menu_stick_test();
@@ -226,8 +294,10 @@ void iteration(SDL_Window* window, const command_line* cl) {
     host_frame++;
     exit_statistics_tick();
     if (!headless) return;
-    if (int64_t(host_frame) >= cl->screenshot_frame)
+    if (int64_t(host_frame) >= cl->screenshot_frame) {
+        bbox_report();
         headless_end(cl->screenshot_path);
+    }
     else if (host_frame % 10 == 0)
         printf("  frame %d / %d\n", int(host_frame), cl->screenshot_frame);
 }
@@ -245,15 +315,34 @@ void frame_game_step() {
     game_seconds += monotonic_seconds() - start;
 }
 
+void keyboard_camera_step(const uint8_t* keys, double dt, bool menu_open) {
+    if (menu_open) return;
+    if (map_view_active()) {
+        map_view_keys(keys, dt);
+        return;
+    }
+    float step = keys[SDL_SCANCODE_LSHIFT] ? FREE_CAMERA_FAST_STEP : FREE_CAMERA_STEP;
+    auto axis = [keys](SDL_Scancode plus, SDL_Scancode minus) { return float(keys[plus] ? 1 : 0) - float(keys[minus] ? 1 : 0); };
+    float dx = axis(SDL_SCANCODE_D, SDL_SCANCODE_A), dy = axis(SDL_SCANCODE_Q, SDL_SCANCODE_E);
+    float dz = axis(SDL_SCANCODE_W, SDL_SCANCODE_S);
+    if (dx != 0 || dy != 0 || dz != 0) free_camera_offset_add(dx * step, dy * step, dz * step, nullptr, nullptr);
+}
+
+void loop_seconds(double* game, double* render) {
+    *game = game_seconds;
+    *render = render_seconds;
+}
+
 void frame_scene_draw() {
     if (!getenv("SKYVOLTA_NO_3D")) {
         double start = monotonic_seconds();
         render_frame_3d();
         render_seconds += monotonic_seconds() - start;
+        slow_frame_check();
     }
     // The simpler 2D path when the renderer did not take this frame's 2D input (a frame
-    // dump brings its own, or none).
-    if ((!framedump_active() && !live_feed_active()) || getenv("SKYVOLTA_FORCE_2D")) {
+    // dump brings its own, or none); the map view has no 2D layers.
+    if ((!framedump_active() && !map_view_active() && !live_feed_active()) || getenv("SKYVOLTA_FORCE_2D")) {
         if (!getenv("SKYVOLTA_NO_2D")) layer2d_draw();
         fade_quad_draw();
     }
@@ -310,10 +399,9 @@ void pause_report() {
            w(W_PLAYER_Z), w(W_EASED_HEADING) & 0xFFFF, w(W_PLAYER_SPEED));
     printf("      camera  x=%-9ld y=%-9ld z=%-9ld  heading=%ld\n", w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z),
            w(W_CAMERA_HEADING) & 0xFFFF);
-    int32_t grid_x = wram_long(W_PLAYER_X) / TERRAIN_CELL, grid_z = wram_long(W_PLAYER_Z) / TERRAIN_CELL;
-    int32_t cell = grid_x + 8 * grid_z;
-    static const int32_t chunk_base[4] = {0x495, 0x515, 0x595, 0x615};
-    int32_t chunk = course >= 0 && course <= 3 && cell >= 0 && cell <= 127 ? cell + chunk_base[course] : -1;
+    int32_t grid_x = wram_long(W_PLAYER_X) / COURSE_CELL_UNITS, grid_z = wram_long(W_PLAYER_Z) / COURSE_CELL_UNITS;
+    int32_t cell = grid_x + COURSE_COLUMNS * grid_z;
+    int32_t chunk = terrain_chunk_model(int32_t(course), cell);
     printf("      grid    cell=%d  (grid_x=%d grid_z=%d)  terrain chunk model=%d\n", cell, grid_x, grid_z, chunk);
     watch_pause_report();
     if (paused) codes_log();

@@ -1,6 +1,7 @@
 // The main loop: one paced game frame per iteration, with input, sound and drawing.
 #pragma once
 #include <SDL.h>
+#include <cstdint>
 
 struct command_line;
 
@@ -24,3 +25,11 @@ void frame_game_step();
 void frame_scene_draw();
 // The headless picture: cleared to the mixer's background colour, then the scene.
 void frame_headless_draw();
+
+// Step 4 of an iteration with the keyboard state and the step time: the map view's
+// keys, or the free camera (W/S z, D/A x, Q/E y, 100 units a frame, 1000 with the left
+// Shift). Nothing with the menu open.
+void keyboard_camera_step(const uint8_t* keys, double dt, bool menu_open);
+
+// Seconds the game steps and the frame renders took over the run (SKYVOLTA_PERF).
+void loop_seconds(double* game, double* render);

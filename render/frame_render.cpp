@@ -4,6 +4,7 @@
 #include "render/frame_render.h"
 
 #include "base/env_switch.h"
+#include "base/host_hooks.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
@@ -12,10 +13,13 @@
 #include "render/cz_fog.h"
 #include "render/dl_walker.h"
 #include "render/framedump_draw.h"
+#include "render/immediate_views.h"
+#include "render/map_view_scene.h"
 #include "render/model_diagnostics.h"
 #include "render/model_placement.h"
 #include "render/pick_lists.h"
 #include "render/quad_batch.h"
+#include "render/quad_reports.h"
 #include "render/quad_sink.h"
 #include "render/renderer_switches.h"
 #include "render/rotation_math.h"
@@ -63,12 +67,20 @@ struct frame_state {
     FILE* seamdump;
     bool seamdump_tried;
     int frames;
+    bool map_view;          // this frame draws the map view's scene
+    bool pause_walk_reported;  // the paused view's extra walk line of this pause
+    // The quads the painter draws and their order (grown past the live list's size for
+    // the engine frame's collected quads).
+    const quad_record* paint_quads;
+    int32_t paint_count;
+    int32_t* order;
+    int32_t order_room;
 };
 frame_state frame;
 int32_t frame_order[FRAME_QUADS_MAX];  // the painting order of frame_quads
 
 bool fog_on() {
-    return !renderer_switches.geo_nofog && fog_current_valid;
+    return !renderer_switches.geo_nofog && fog_current_valid && !frame.map_view;
 }
 
 // A buffer of the screen's size, allocated on first use; null (and said once) when the
@@ -121,12 +133,13 @@ bool quad_box(const quad_record& q, screen_box* b) {
 }
 
 void zfight_report() {
-    for (int i = 0; i < frame_quad_count; i++) {
+    const quad_record* quads = frame.paint_quads;
+    for (int i = 0; i < frame.paint_count; i++) {
         screen_box a;
-        const quad_record& qa = frame_quads[frame_order[i]];
+        const quad_record& qa = quads[frame.order[i]];
         if (!quad_box(qa, &a)) continue;
-        for (int j = i + 1; j < frame_quad_count && j <= i + 5; j++) {
-            const quad_record& qb = frame_quads[frame_order[j]];
+        for (int j = i + 1; j < frame.paint_count && j <= i + 5; j++) {
+            const quad_record& qb = quads[frame.order[j]];
             screen_box b;
             if (!quad_box(qb, &b)) continue;
             int32_t dcode = int32_t(qa.model_code) - int32_t(qb.model_code);
@@ -345,21 +358,16 @@ void quad_prefetch(const quad_record& q) {
 
 // Quads and sprite layers, both farthest first: a quad goes before the layer only when
 // its key is the larger, so a quad whose key equals the layer's paints over it.
-void painter_loop() {
-    const renderer_switch_set& s = renderer_switches;
-    quad_draw_context ctx{};
-    ctx.lit = !s.geo_noshade;
-    ctx.fog = fog_on();
-    ctx.solid_fill = seam_test.active;
-    ctx.half_texel = s.texel_centre != 0;
-    ctx.fog_callback = fog_callback_live;
-    ctx.colour_callback = fog_colour_callback;
+void painter_loop(const quad_draw_context& ctx) {
+    const quad_record* quads = frame.paint_quads;
+    const int32_t* order = frame.order;
+    int32_t count = frame.paint_count;
     int q = 0, l = 0;
-    while (q < frame_quad_count || l < frame.layer_count) {
-        const quad_record* quad = q < frame_quad_count ? &frame_quads[frame_order[q]] : nullptr;
+    while (q < count || l < frame.layer_count) {
+        const quad_record* quad = q < count ? &quads[order[q]] : nullptr;
         bool quad_next = quad && (l >= frame.layer_count || (quad->zsort & 0xFFFFFF) > frame.layers[l].priority);
         if (quad_next) {
-            if (q + PREFETCH_AHEAD < frame_quad_count) quad_prefetch(frame_quads[frame_order[q + PREFETCH_AHEAD]]);
+            if (q + PREFETCH_AHEAD < count) quad_prefetch(quads[order[q + PREFETCH_AHEAD]]);
             quad_paint(*quad, ctx);
             q++;
         } else {
@@ -383,7 +391,9 @@ void text_draw() {
     GLuint texture = screen_texture(&frame.text_texture);
     if (pixels && texture) {
         uint64_t hash = text_layer_change_key(frame.text_source, fog_or_null());
+        render_totals.text_calls++;
         if (!frame.text_hash_set || hash != frame.text_hash) {
+            render_totals.text_misses++;
             text_layer_raster(frame.text_source, fog_or_null(), pixels, false);
             long opaque = 0;
             for (size_t i = 3; i < SCREEN_BYTES; i += 4) opaque += pixels[i] != 0;
@@ -469,13 +479,170 @@ void fog_colour_callback(float* r, float* g, float* b) {
     *b *= fog_current.colour_scale[2] / 256.0f;
 }
 
+namespace {
+
+// Room for the painting order of n quads: the live list's array, or a grown one.
+int32_t* order_room(int32_t n) {
+    if (n <= FRAME_QUADS_MAX) return frame_order;
+    if (n > frame.order_room) {
+        int32_t* grown = static_cast<int32_t*>(realloc(frame.order_room ? frame.order : nullptr, sizeof(int32_t) * size_t(n)));
+        if (!grown) return nullptr;
+        frame.order = grown;
+        frame.order_room = n;
+    }
+    return frame.order;
+}
+
+// The game's list, then a captured list of extra headings whose placements the first
+// walk already drew are dropped (side fill, pause view).
+void two_pass_walk(const int32_t* words, int32_t count) {
+    placement_sets_clear();
+    placement_sets.pass = WALK_PASS_FIRST;
+    walk_display_list();
+    placement_sets.pass = WALK_PASS_SECOND;
+    dl_source.external = words;
+    dl_source.external_count = count;
+    walk_display_list();
+    dl_source.external = nullptr;
+    dl_source.external_count = 0;
+    placement_sets.pass = WALK_PASS_SINGLE;
+    const placement_set_state& p = placement_sets;
+    if (pause_view.active && !frame.pause_walk_reported) {
+        frame.pause_walk_reported = true;
+        fprintf(stderr, "[PAUSE360] extra walk: %d new placements, %d already drawn\n", p.added_at_sides,
+                p.already_drawn);
+    } else if (!pause_view.active && renderer_switches.widefill_log && host_frame % 60 == 0) {
+        fprintf(stderr, "[WIDEFILL] f%d: %d placements added at the sides, %d already drawn\n", int(host_frame),
+                p.added_at_sides, p.already_drawn);
+    }
+    placement_sets.already_drawn = placement_sets.added_at_sides = 0;
+}
+
+// The frame's scene into the quad list: the map view, a frame dump, or the game's list
+// (with the paused view's or the side fill's extra headings when the host has them).
+void scene_build() {
+    int course = 0;
+    float rotation[9], position[3], zoom = 1;
+    frame.map_view = map_view_camera_hook(&course, rotation, position, &zoom);
+    if (frame.map_view) {
+        map_view_scene_draw(course, rotation, position, zoom);
+        return;
+    }
+    static const bool framedump_shown_switch = env_present("SKYVOLTA_FRAMEDUMP");
+    if (framedump_shown_switch) {
+        framedump_step(quad_sink_live, nullptr);
+        return;
+    }
+    int32_t count = 0;
+    const int32_t* words = nullptr;
+    if (pause_view.active) {
+        words = pause360_hook(&count);
+    } else {
+        frame.pause_walk_reported = false;
+        wide_view_reset_hook();
+        if (hud_margin_left < -0.5) words = wide_fill_hook(&count, -double(hud_margin_left), WIDE_FILL_DISTANCE);
+    }
+    if (words && count > 0)
+        two_pass_walk(words, count);
+    else
+        walk_display_list();
+    pause_pivot_frame_end();
+}
+
+// A view that replaces the whole frame (the model viewer, the perspective preview):
+// no 2D input is taken, so the host draws its fallback layer.
+void frame_replaced() {
+    frame.live = false;
+    glDisable(GL_DEPTH_TEST);
+    frame.frames++;
+}
+
+void totals_add() {
+    if (!stage_timing) return;
+    render_run_totals& r = render_totals;
+    const frame_stage_times& f = frame_times;
+    stage_time* sums[] = {&r.stages.intake, &r.stages.walk, &r.stages.sort, &r.stages.quads,
+                          &r.stages.sprites, &r.stages.text, &r.stages.total};
+    const stage_time* adds[] = {&f.intake, &f.walk, &f.sort, &f.quads, &f.sprites, &f.text, &f.total};
+    for (int i = 0; i < 7; i++) {
+        sums[i]->wall += adds[i]->wall, sums[i]->cpu += adds[i]->cpu, sums[i]->driver += adds[i]->driver;
+    }
+    r.evictions += tex_counters.evict;
+    r.frames++;
+}
+
+}  // namespace
+
+render_run_totals render_totals;
+
+void frame_paint(const quad_record* quads, int32_t count, const sprite_input* sprites, const quad_draw_context& ctx) {
+    stage_time t = stage_clock_now();
+    frame.paint_quads = quads;
+    frame.order = order_room(count);
+    frame.paint_count = frame.order ? count : 0;
+    if (frame.order) quads_zsort_order(quads, frame.paint_count, renderer_switches.tie_emit, frame.order);
+    stage_clock_add(&frame_times.sort, t);
+    zord_report();
+    if (renderer_switches.zfight) zfight_report();
+
+    t = stage_clock_now();
+    frame.sprite_source = sprites;
+    frame.layer_count = 0;
+    if (!renderer_switches.no_sprites && sprites && !frame.map_view)
+        frame.layer_count = sprite_list_build(sprites, frame.layers, SPRITE_LAYERS_MAX);
+    if (renderer_switches.sprc && host_frame % 120 == 0)
+        fprintf(stderr, "    [SPRC] f=%d sst=%p live_ok=%d ni=%d spr_n=%d\n", int(host_frame),
+                static_cast<const void*>(sprites), int(frame.live), int(sprites ? sprites->word_count : 0),
+                frame.layer_count);
+    stage_clock_add(&frame_times.sprites, t);
+    layers_prepare();
+
+    // The painter's time less the layers drawn on their own inside it.
+    t = stage_clock_now();
+    stage_time layers_before = frame_times.sprites;
+    quad_draw_begin();
+    painter_loop(ctx);
+    quad_draw_end();
+    stage_clock_add(&frame_times.quads, t);
+    frame_times.quads.wall -= frame_times.sprites.wall - layers_before.wall;
+    frame_times.quads.cpu -= frame_times.sprites.cpu - layers_before.cpu;
+    frame_times.quads.driver -= frame_times.sprites.driver - layers_before.driver;
+}
+
+quad_draw_context frame_draw_context() {
+    const renderer_switch_set& s = renderer_switches;
+    quad_draw_context ctx{};
+    ctx.lit = !s.geo_noshade;
+    ctx.fog = fog_on();
+    ctx.solid_fill = seam_test.active;
+    ctx.half_texel = s.texel_centre != 0;
+    ctx.fog_callback = fog_callback_live;
+    ctx.colour_callback = fog_colour_callback;
+    return ctx;
+}
+
+void frame_fade_draw() {
+    fade_draw();
+}
+
+void frame_text_draw(const text_input* text) {
+    frame.text_source = text;
+    text_draw();
+}
+
 void render_frame_3d() {
     stage_time frame_start = stage_clock_now();
     frame_times = frame_stage_times{};
     if (!renderer_switches_loaded) renderer_switches_read();
+    bbox_frame_reset();
     blink_frame_report(host_frame);
     track_models_budget_reset();
     dist_dump_frame_lines();
+    if (model_viewer.code > 0) {
+        model_viewer_draw();
+        frame_replaced();
+        return;
+    }
     buffers_report();
     dl_source_select_live();
     dsp_word_set(DSP_WORD_LIST_READY, dsp_word(DSP_WORD_LIST_READY) & ~0xFF);
@@ -488,6 +655,12 @@ void render_frame_3d() {
     glAlphaFunc(GL_GREATER, 0.1f);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
+    if (renderer_switches.geo_preview) {
+        driver_span_end();
+        perspective_preview_draw();
+        frame_replaced();
+        return;
+    }
     glOrtho(hud_margin_left, hud_margin_right, SCREEN_H, 0, -1, 1);
     glDisable(GL_DEPTH_TEST);
     glMatrixMode(GL_MODELVIEW);
@@ -502,8 +675,8 @@ void render_frame_3d() {
         text_intake(&frame.text);
         frame.live = true;
     }
-    frame.sprite_source = dump ? framedump_sprite_state() : frame.live ? &frame.sprites : nullptr;
-    frame.text_source = dump ? framedump_text_state() : frame.live && frame.text.enabled ? &frame.text : nullptr;
+    const sprite_input* sprites = dump ? framedump_sprite_state() : frame.live ? &frame.sprites : nullptr;
+    const text_input* text = dump ? framedump_text_state() : frame.live && frame.text.enabled ? &frame.text : nullptr;
     tex_counters.hit = tex_counters.miss = tex_counters.evict = 0;
     geo_counters = geo_counter_block{};
     quad_frame_stats_reset();
@@ -512,42 +685,11 @@ void render_frame_3d() {
     stage_clock_add(&frame_times.intake, t);
 
     t = stage_clock_now();
-    static const bool framedump_shown_switch = env_present("SKYVOLTA_FRAMEDUMP");
-    if (framedump_shown_switch) {
-        framedump_step(quad_sink_live, nullptr);
-    } else {
-        walk_display_list();
-        pause_pivot_frame_end();
-    }
+    scene_build();
     stage_clock_add(&frame_times.walk, t);
 
-    t = stage_clock_now();
-    quads_zsort_order(frame_quads, frame_quad_count, renderer_switches.tie_emit, frame_order);
-    stage_clock_add(&frame_times.sort, t);
-    if (renderer_switches.zfight) zfight_report();
-
-    t = stage_clock_now();
-    frame.layer_count = 0;
-    if (!renderer_switches.no_sprites && frame.sprite_source)
-        frame.layer_count = sprite_list_build(frame.sprite_source, frame.layers, SPRITE_LAYERS_MAX);
-    if (renderer_switches.sprc && host_frame % 120 == 0)
-        fprintf(stderr, "    [SPRC] f=%d sst=%p live_ok=%d ni=%d spr_n=%d\n", int(host_frame),
-                static_cast<const void*>(frame.sprite_source), int(frame.live),
-                int(frame.sprite_source ? frame.sprite_source->word_count : 0), frame.layer_count);
+    frame_paint(frame_quads, frame_quad_count, sprites, frame_draw_context());
     billboard_list_build(frame.layers, frame.layer_count);
-    stage_clock_add(&frame_times.sprites, t);
-    layers_prepare();
-
-    // The painter's time less the layers drawn on their own inside it.
-    t = stage_clock_now();
-    stage_time layers_before = frame_times.sprites;
-    quad_draw_begin();
-    painter_loop();
-    quad_draw_end();
-    stage_clock_add(&frame_times.quads, t);
-    frame_times.quads.wall -= frame_times.sprites.wall - layers_before.wall;
-    frame_times.quads.cpu -= frame_times.sprites.cpu - layers_before.cpu;
-    frame_times.quads.driver -= frame_times.sprites.driver - layers_before.driver;
 
     object_list_build(frame_quads, frame_quad_count);
     pick_highlights_draw(frame_quads, frame_quad_count);
@@ -558,9 +700,10 @@ void render_frame_3d() {
     frame_quads_clear();
 
     fade_draw();
-    text_draw();
+    frame_text_draw(frame.map_view ? nullptr : text);
     statistics_report();
     glDisable(GL_DEPTH_TEST);
     frame.frames++;
     stage_clock_add(&frame_times.total, frame_start);
+    totals_add();
 }

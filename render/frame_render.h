@@ -39,3 +39,28 @@ struct frame_stage_times {
     stage_time total;
 };
 extern frame_stage_times frame_times;
+
+// The projection distance (pixels) the side fill of a wide picture is asked for.
+constexpr double WIDE_FILL_DISTANCE = 554.25;
+
+// Sums over the run, kept while stage_timing is on (SKYVOLTA_PERF, SKYVOLTA_PERFFRAME):
+// every frame's stages, the text layer's change checks and the rasters they caused,
+// texture evictions.
+struct render_run_totals {
+    frame_stage_times stages;
+    long text_calls, text_misses;
+    long evictions;
+    long frames;
+};
+extern render_run_totals render_totals;
+
+// The painter over any quad list (the live frame's, or the engine frame's collected
+// one): the quads sorted, the sprite layers of `sprites` (none when null) interleaved by
+// priority. frame_draw_context gives the live frame's draw options.
+struct sprite_input;
+struct text_input;
+void frame_paint(const quad_record* quads, int32_t count, const sprite_input* sprites, const quad_draw_context& ctx);
+quad_draw_context frame_draw_context();
+// The mixer's fade quad and the text layer (none when null), as the frame draws them.
+void frame_fade_draw();
+void frame_text_draw(const text_input* text);

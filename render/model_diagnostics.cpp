@@ -146,6 +146,8 @@ dist_dump_state dist_dump;
 
 // ---- Immediate-mode drawing ------------------------------------------------------------
 constexpr int LIST_ENTRIES_MAX = 100;
+constexpr int BOX_LISTS_MAX = 500;      // the model viewer's box reads further
+constexpr int32_t BOX_RECORD_MIN = 20;  // polygon records of 20..32 words
 constexpr int32_t BLOCK_WORDS_MAX = 2000;
 constexpr int32_t POLYGON_WORDS_MAX = 32;
 constexpr int QUADS_PER_MODEL_MAX = 2000;
@@ -392,12 +394,9 @@ void find_code_log(int32_t code, int32_t word, int32_t mode) {
     fputc('\n', stderr);
 }
 
-void track_models_log(int32_t code, double x, double y, double z) {
-    if (!track) {
-        track = static_cast<track_state*>(calloc(1, sizeof(track_state)));
-        if (!track) return;
-    }
-    if (!track->opened) {
+int track_models_log(int32_t code, double x, double y, double z) {
+    if (!track) track = static_cast<track_state*>(calloc(1, sizeof(track_state)));
+    if (track && !track->opened) {
         track->opened = true;
         if (const char* path = getenv("SKYVOLTA_TRACK_MODELS")) {
             track->file = fopen(path, "w");
@@ -407,7 +406,7 @@ void track_models_log(int32_t code, double x, double y, double z) {
                 fprintf(stderr, "[TRACK] cannot write %s\n", path);
         }
     }
-    if (track->file && code >= 1 && code < DIAG_CODES) {
+    if (track && track->file && code >= 1 && code < DIAG_CODES) {
         int32_t state = wram_long(W_GAME_STATE), sub = wram_long(W_GAME_SUB_STATE);
         uint8_t& bits = track->written[(state & 15) * 64 + (sub & 63)][code >> 3];
         if (!(bits >> (code & 7) & 1)) {
@@ -416,20 +415,18 @@ void track_models_log(int32_t code, double x, double y, double z) {
             fflush(track->file);
         }
     }
-    model_immediate_draw(code, float(x), float(y), float(z));
+    return model_immediate_draw(code, float(x), float(y), float(z));
 }
 
 void track_models_budget_reset() {
     immediate.budget_used = 0;
 }
 
-int model_immediate_draw(int32_t code, float x, float y, float z) {
-    if (code < 0 || !point_readable(code, 1)) return 0;
+void model_records_walk(int32_t code, int lists, model_record_visit visit, void* data) {
+    if (code < 0 || !point_readable(code, 1)) return;
     int32_t start = point_word(uint32_t(code));
-    if (start < 0 || !point_readable(start, 1)) return 0;
-    bool textured = game_palette_loaded();
-    int drawn = 0;
-    for (int e = 0; e < LIST_ENTRIES_MAX; e++) {
+    if (start < 0 || !point_readable(start, 1)) return;
+    for (int e = 0; e < lists; e++) {
         if (!point_readable(int64_t(start) + e, 1)) break;
         int32_t block = point_word(uint32_t(start + e));
         if (block < 0 || !point_readable(block, 1)) break;
@@ -439,17 +436,53 @@ int model_immediate_draw(int32_t code, float x, float y, float z) {
         for (int64_t r = block + 1; r < end;) {
             int32_t count = point_word(uint32_t(r));
             if (count < 1 || count > POLYGON_WORDS_MAX || r + count + 1 > end) break;
-            immediate_quad q;
-            if ((count == REC_QUAD || count == REC_QUAD_DEPTH) && immediate_quad_read(uint32_t(r), count, &q)) {
-                if (drawn >= QUADS_PER_MODEL_MAX || immediate.budget_used >= IMMEDIATE_FRAME_BUDGET) return drawn;
-                immediate_quad_draw(q, x, y, z, textured);
-                drawn++;
-                immediate.budget_used++;
-            }
+            if (!visit(uint32_t(r), count, data)) return;
             r += count + 1;
         }
     }
-    return drawn;
+}
+
+int model_immediate_draw(int32_t code, float x, float y, float z) {
+    struct draw_job {
+        float x, y, z;
+        bool textured;
+        int drawn;
+    } job = {x, y, z, game_palette_loaded(), 0};
+    auto visit = [](uint32_t r, int32_t count, void* data) {
+        draw_job& j = *static_cast<draw_job*>(data);
+        immediate_quad q;
+        if ((count == REC_QUAD || count == REC_QUAD_DEPTH) && immediate_quad_read(r, count, &q)) {
+            if (j.drawn >= QUADS_PER_MODEL_MAX || immediate.budget_used >= IMMEDIATE_FRAME_BUDGET) return false;
+            immediate_quad_draw(q, j.x, j.y, j.z, j.textured);
+            j.drawn++;
+            immediate.budget_used++;
+        }
+        return true;
+    };
+    model_records_walk(code, LIST_ENTRIES_MAX, visit, &job);
+    return job.drawn;
+}
+
+bool model_vertex_box(int32_t code, float lo[3], float hi[3]) {
+    struct box_job {
+        float *lo, *hi;
+        bool any;
+    } job = {lo, hi, false};
+    auto visit = [](uint32_t r, int32_t count, void* data) {
+        box_job& j = *static_cast<box_job*>(data);
+        if (count < BOX_RECORD_MIN) return true;
+        // The four corners are the record's last twelve words.
+        for (uint32_t k = 0; k < 12; k++) {
+            float v = float(point_word(r + uint32_t(count) - 11 + k));
+            int axis = int(k % 3);
+            if (!j.any || v < j.lo[axis]) j.lo[axis] = v;
+            if (!j.any || v > j.hi[axis]) j.hi[axis] = v;
+            if (axis == 2) j.any = true;
+        }
+        return true;
+    };
+    model_records_walk(code, BOX_LISTS_MAX, visit, &job);
+    return job.any;
 }
 
 void dist_sample_add(int32_t code, double squared) {

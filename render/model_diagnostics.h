@@ -36,12 +36,20 @@ void codes_log();
 void find_code_log(int32_t code, int32_t word, int32_t mode);
 
 // SKYVOLTA_TRACK_MODELS: one TSV line per (state, sub-state, code) placed; then the model
-// is drawn in immediate mode at (x, y, z) with the current GL matrices.
-void track_models_log(int32_t code, double x, double y, double z);
+// is drawn in immediate mode at (x, y, z) with the current GL matrices; the quads drawn.
+int track_models_log(int32_t code, double x, double y, double z);
 // The frame renderer: the shared budget of immediate-mode quads starts again.
 void track_models_budget_reset();
 // The immediate-mode drawing alone; returns the quads drawn.
 int model_immediate_draw(int32_t code, float x, float y, float z);
+
+// Each polygon record (point word index, word count) of the first `lists` chunks of
+// model `code`, in order, while `visit` returns true; unreadable pointers end the walk.
+using model_record_visit = bool (*)(uint32_t record, int32_t count, void* data);
+void model_records_walk(int32_t code, int lists, model_record_visit visit, void* data);
+// The box of the corners of the model's polygon records of 20..32 words (the first 500
+// chunks); false when it has none.
+bool model_vertex_box(int32_t code, float lo[3], float hi[3]);
 
 // Distance samples of one frame (code, squared distance), at most 8192.
 void dist_sample_add(int32_t code, double squared);

@@ -1,5 +1,6 @@
 #include "render/quad_sink.h"
 
+#include "render/quad_reports.h"
 #include "render/renderer_switches.h"
 
 #include <cstddef>
@@ -31,6 +32,7 @@ void frame_quads_clear() {
 
 void quad_sink_live(const quad_record* quad, void*) {
     const renderer_switch_set& s = renderer_switches;
+    bbox_note(*quad, geo_current_code);
     if (quad->near_count < 3) return;
     bool use_band = false;
     if (!s.guardband_legacy) {
@@ -44,6 +46,7 @@ void quad_sink_live(const quad_record* quad, void*) {
             vdump_print(*quad);
         }
     }
+    zord_note(*quad, geo_current_code);
     if (frame_quad_count >= FRAME_QUADS_MAX) return;
     // Only the vertices within the counts are copied: the list is large and the
     // painter reads each record once.

@@ -17,10 +17,11 @@ renderer_switch_set renderer_switches = {
     .vp_ap_legacy = 0, .vp_zoom_legacy = 0, .no_lensvp = 0, .live_ap_set = 0, .live_ap = 0,
     .live_zoom_focal = 0, .live_zoom_shift = 0, .live_mscale_set = 0, .live_mscale = 0.0f,
     .no_ending_vp = 0, .end8001_world = 0, .geo_cullflip = 0, .seam_legacy = 0, .hud_centre = 0,
-    .guardband_legacy = 0, .only_code = -1, .vdump = 0,
+    .guardband_legacy = 0, .only_code = -1, .vdump = 0, .bbox = -1, .zord = 0,
     .cmddump = 0, .rigdump = 0, .matdump = 0, .drawmat = 0, .dbg8002 = 0, .trace_model = -1, .lensdbg = 0,
     .geo_preview = 0, .geo_noshade = 0, .geo_nofog = 0, .texel_centre = 1, .no_sprites = 0, .no_text = 0, .tie_emit = 0,
     .zfight = 0, .seamdump = nullptr, .pick = -1, .pickerdbg = 0, .sprc = 0, .dist_mat = 0,
+    .widefill_log = 0,
 };
 bool renderer_switches_loaded = false;
 seam_test_state seam_test;
@@ -93,6 +94,8 @@ void renderer_switches_read() {
     s.guardband_legacy = env_on("SKYVOLTA_GUARDBAND_LEGACY");
     s.only_code = env_int("SKYVOLTA_ONLY_CODE", -1, true);
     s.vdump = env_int("SKYVOLTA_VDUMP", 0, true);
+    s.bbox = env_int("SKYVOLTA_BBOX", -1);
+    s.zord = env_present("SKYVOLTA_ZORD");
 
     s.cmddump = env_present("SKYVOLTA_CMDDUMP");
     s.rigdump = env_present("SKYVOLTA_RIGDUMP");
@@ -115,6 +118,7 @@ void renderer_switches_read() {
     s.pick = env_int("SKYVOLTA_PICK", -1);
     s.pickerdbg = env_on("SKYVOLTA_PICKERDBG");
     s.sprc = env_present("SKYVOLTA_SPRC");
+    s.widefill_log = env_present("SKYVOLTA_WIDEFILL_LOG");
     if (const char* seams = getenv("SKYVOLTA_SEAMTEST")) seam_test_parse(seams);
     if (s.pick >= 0) object_highlight_set(s.pick);
     renderer_switches_loaded = true;

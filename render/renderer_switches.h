@@ -54,6 +54,8 @@ struct renderer_switch_set {
     int guardband_legacy;  // SKYVOLTA_GUARDBAND_LEGACY
     int only_code;         // SKYVOLTA_ONLY_CODE (-1: all)
     int vdump;             // SKYVOLTA_VDUMP
+    int bbox;              // SKYVOLTA_BBOX: model code whose screen box is kept (-1: none)
+    int zord;              // SKYVOLTA_ZORD: per-code depth report each frame
     // Logs.
     int cmddump;           // SKYVOLTA_CMDDUMP
     int rigdump;           // SKYVOLTA_RIGDUMP
@@ -77,6 +79,7 @@ struct renderer_switch_set {
     int pickerdbg;         // SKYVOLTA_PICKERDBG
     int sprc;              // SKYVOLTA_SPRC
     int dist_mat;          // SKYVOLTA_DIST_MAT: distance dump lines with the rotation
+    int widefill_log;      // SKYVOLTA_WIDEFILL_LOG: side-fill statistics every 60 frames
 };
 extern renderer_switch_set renderer_switches;
 

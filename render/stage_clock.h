@@ -11,6 +11,10 @@ struct stage_time {
     double driver;  // of cpu, seconds inside driver spans
 };
 
+// The stage clock runs only while stage_timing is set (SKYVOLTA_PERF, SKYVOLTA_PERFFRAME,
+// the benchmarks); off, every reading is zero and costs nothing.
+extern bool stage_timing;
+
 // Where the three clocks stand now.
 stage_time stage_clock_now();
 // Adds the time from `start` to now to *sum.

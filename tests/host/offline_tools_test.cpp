@@ -20,18 +20,6 @@
 
 namespace {
 
-// "P6\n<w> <h>\n255\n" and the RGB bytes.
-bool ppm_read(const std::string& path, rgb_picture* out) {
-    std::vector<uint8_t> f = file_read(path);
-    int w = 0, h = 0, max = 0, used = 0;
-    std::string text(f.begin(), f.begin() + std::min<size_t>(f.size(), 32));
-    if (sscanf(text.c_str(), "P6\n%d %d\n%d\n%n", &w, &h, &max, &used) != 3 || max != 255) return false;
-    if (f.size() != size_t(used) + size_t(w) * h * 3) return false;
-    out->width = w, out->height = h;
-    out->rgb.assign(f.begin() + used, f.end());
-    return true;
-}
-
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
     size_t at = 0;

@@ -4,6 +4,8 @@
 #include "host/png_file.h"
 #include "tests/support/test_files.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <zlib.h>
@@ -94,4 +96,15 @@ std::string golden_check(const rgb_picture& got, const std::string& reference_pa
     std::string why;
     if (!png_read_rgb(reference_path, &want, &why)) return why;
     return picture_difference(got, want, tolerance);
+}
+
+bool ppm_read(const std::string& path, rgb_picture* out) {
+    std::vector<uint8_t> f = file_read(path);
+    int w = 0, h = 0, max = 0, used = 0;
+    std::string text(f.begin(), f.begin() + std::min<size_t>(f.size(), 32));
+    if (sscanf(text.c_str(), "P6\n%d %d\n%d\n%n", &w, &h, &max, &used) != 3 || max != 255) return false;
+    if (f.size() != size_t(used) + size_t(w) * h * 3) return false;
+    out->width = w, out->height = h;
+    out->rgb.assign(f.begin() + used, f.end());
+    return true;
 }

@@ -21,3 +21,7 @@ std::string picture_difference(const rgb_picture& got, const rgb_picture& want, 
 // Compares `got` with the reference PNG; with SKYVOLTA_UPDATE_GOLDEN set, writes `got`
 // as the new reference instead (to be looked at before it is committed).
 std::string golden_check(const rgb_picture& got, const std::string& reference_path, int tolerance);
+
+// A binary PPM ("P6\n<w> <h>\n255\n" and the RGB bytes), as the headless screenshot
+// writes it; false for anything else.
+bool ppm_read(const std::string& path, rgb_picture* out);

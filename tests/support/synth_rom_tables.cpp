@@ -49,6 +49,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_sound_point_list(set);
     synth_sound_points(set);
     synth_models(set);
+    synth_terrain_chunks(set);
     synth_sprite_tile_table_1(set);
     synth_sprite_tile_table_2(set);
     synth_sprite_tile_table_3(set);

@@ -174,6 +174,20 @@ constexpr uint32_t SYNTH_TEX_GROUND_V = 16;
 constexpr uint32_t SYNTH_TEX_GROUND_SIZE = 64;
 void synth_models(synth_rom_set* set);
 
+// Course 0's terrain chunk models (point ROM model codes 0x495 + cell 0..127,
+// synth_rom_models.cpp): the cells listed are each one flat textured square over the cell,
+// the others empty models. A square lies in y = 0 from its cell's corner (model units
+// 0..0x30000 in x and z: one cell of 0x18000 world units as drawn),
+// the ground's checker in palette SYNTH_CHUNK_PALETTE + (cell & 7). Data from word
+// SYNTH_CHUNK_DATA on.
+constexpr int32_t SYNTH_CHUNK_BASE = 0x495;
+constexpr int32_t SYNTH_CHUNK_CELL_COUNT = 128;
+constexpr int32_t SYNTH_CHUNK_CELLS[] = {0, 7, 9, 18, 27, 36, 45, 54, 63, 120, 127};
+constexpr int32_t SYNTH_CHUNK_SIZE = 0x30000;
+constexpr uint32_t SYNTH_CHUNK_PALETTE = 0x28;
+constexpr uint32_t SYNTH_CHUNK_DATA = 0x178000;
+void synth_terrain_chunks(synth_rom_set* set);
+
 // Program ROM 0x20B000: 16385 (sin, cos) 1.15 pairs of the angles -4, 0, 4, ... 0xFFFC
 // (sine_table proper starts at 0x20B004).
 void synth_sine_table(synth_rom_set* set);
