@@ -3,17 +3,23 @@
 // pictures (tests/render/golden), plus the painter's ordering and fade rules.
 #include "render/frame_render.h"
 
+#include "base/host_hooks.h"
 #include "board/palette_mixer.h"
 #include "board/sprite_records.h"
 #include "board/text_print.h"
 #include "render/cz_fog.h"
 #include "render/dl_walker.h"
+#include "render/quad_reports.h"
 #include "render/quad_sink.h"
 #include "render/renderer_switches.h"
 #include "tests/render/frame_scene.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -283,6 +289,133 @@ TEST_F(FrameRender, AQuadWithTheLayersKeyPaintsOverTheLayer) {
         else
             EXPECT_LT(same, total / 2) << "the layer of the nearer key must cover the quad";
     }
+}
+
+// The box of the pixels unlike the black background.
+struct pixel_box {
+    int x0 = 1 << 20, x1 = -1, y0 = 1 << 20, y1 = -1;
+};
+pixel_box drawn_box(const rgb_picture& p) {
+    pixel_box b;
+    for (int y = 0; y < p.height; y++)
+        for (int x = 0; x < p.width; x++) {
+            const uint8_t* px = scene_pixel(p, x, y);
+            if (px[0] + px[1] + px[2] == 0) continue;
+            b.x0 = std::min(b.x0, x), b.x1 = std::max(b.x1, x);
+            b.y0 = std::min(b.y0, y), b.y1 = std::max(b.y1, y);
+        }
+    return b;
+}
+
+TEST_F(FrameRender, BboxOfTheCubesCodeIsTheBoxItsQuadsCover) {
+    if (!renderer_switches_loaded) renderer_switches_read();
+    renderer_switches.bbox = SYNTH_MODEL_CUBE;
+    dl_object_at(0, SCENE_CUBE, 0x2000, 0x1000, 0x40000, 0x1800, 0x1000, 0, 0);
+    list_end();
+    rgb_picture p = draw(640, 480);
+    testing::internal::CaptureStdout();
+    bbox_report();
+    std::string line = testing::internal::GetCapturedStdout();
+    renderer_switches.bbox = -1;
+    int code = 0, verts = 0, x0 = 0, x1 = 0, w = 0, y0 = 0, y1 = 0, h = 0;
+    ASSERT_EQ(sscanf(line.c_str(), "  [BBOX] code=%d verts=%d screen x[%d..%d] w=%d  y[%d..%d] h=%d\n", &code, &verts,
+                     &x0, &x1, &w, &y0, &y1, &h),
+              8)
+        << line;
+    EXPECT_EQ(code, SYNTH_MODEL_CUBE);
+    EXPECT_EQ(verts % 4, 0);
+    EXPECT_GE(verts, 12);  // three faces at least, culled ones included
+    EXPECT_EQ(w, x1 - x0);
+    EXPECT_EQ(h, y1 - y0);
+    // The corners span what the cube covers on screen (the back faces lie inside it).
+    pixel_box b = drawn_box(p);
+    EXPECT_NEAR(b.x0, x0, 2);
+    EXPECT_NEAR(b.x1, x1, 2);
+    EXPECT_NEAR(b.y0, y0, 2);
+    EXPECT_NEAR(b.y1, y1, 2);
+    EXPECT_GT(w, 20);
+}
+
+TEST_F(FrameRender, ZordPrintsItsHeaderAndOneLinePerCodeNearestLast) {
+    if (!renderer_switches_loaded) renderer_switches_read();
+    renderer_switches.zord = 1;
+    ground_write();
+    cubes_write();
+    list_end();
+    testing::internal::CaptureStderr();
+    draw(640, 480);
+    std::string out = testing::internal::GetCapturedStderr();
+    renderer_switches.zord = 0;
+    const std::string header = "[ZORD] painted last (on top) first:\n"
+                               "[ZORD] code   quads  ap   depth     view_ap   objshift  screen bbox\n";
+    ASSERT_EQ(out.substr(0, header.size()), header) << out;
+    std::vector<std::string> lines;
+    for (size_t at = header.size(), nl; (nl = out.find('\n', at)) != std::string::npos; at = nl + 1)
+        if (out.compare(at, 7, "[ZORD] ") == 0) lines.push_back(out.substr(at, nl - at));
+    ASSERT_EQ(lines.size(), 2u) << out;
+    int code[2], quads[2], ap[2], depth[2];
+    for (int i = 0; i < 2; i++)
+        ASSERT_EQ(sscanf(lines[size_t(i)].c_str(), "[ZORD] %d %d %d %d", &code[i], &quads[i], &ap[i], &depth[i]), 4);
+    // The nearest ground tile lies in front of the nearest cube: the ground comes first.
+    EXPECT_EQ(code[0], SYNTH_MODEL_GROUND);
+    EXPECT_EQ(code[1], SYNTH_MODEL_CUBE);
+    EXPECT_LE(uint32_t(ap[0]) << 21 | uint32_t(depth[0]), uint32_t(ap[1]) << 21 | uint32_t(depth[1]));
+    EXPECT_GE(quads[0], 19 * 11 / 2);
+    EXPECT_GE(quads[1], 4 * 3);
+    // The table is emptied for the next frame.
+    testing::internal::CaptureStderr();
+    zord_report();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// The side fill's words for the second walk, kept for the hook below.
+std::vector<int32_t> side_words;
+const int32_t* side_fill_stub(int32_t* count, double, double) {
+    *count = int32_t(side_words.size());
+    return side_words.data();
+}
+
+// In a wide picture the side fill's list is walked after the game's: a placement the
+// first walk drew is not drawn again, a new one is, and the log line counts both.
+TEST_F(FrameRender, TheSecondWalkDrawsOnlyWhatTheFirstDidNot) {
+    const int32_t near_cube[3] = {0, 0, 0x30000}, side_cube[3] = {0x30000, 0, 0x40000};
+    dl_object_at(0, SCENE_CUBE, near_cube[0], near_cube[1], near_cube[2], 0x1800, 0x1000, 0, 0);
+    list_end();
+    // The same cube and one more, written into the other buffer and taken out.
+    int32_t* cursor = dl_cursor_get();
+    int32_t* other = dl_packet_area(1);
+    dl_cursor_set(other);
+    dl_object_at(0, SCENE_CUBE, near_cube[0], near_cube[1], near_cube[2], 0x1800, 0x1000, 0, 0);
+    dl_object_at(0, SCENE_CUBE, side_cube[0], side_cube[1], side_cube[2], 0x1800, 0x1000, 0, 0);
+    side_words.assign(other, dl_cursor_get());
+    dl_cursor_set(cursor);
+    ASSERT_GT(side_words.size(), 10u);
+
+    if (!renderer_switches_loaded) renderer_switches_read();
+    auto saved_hook = wide_fill_hook;
+    wide_fill_hook = side_fill_stub;
+    renderer_switches.widefill_log = 1;
+    host_frame = 120;
+    testing::internal::CaptureStderr();
+    scene_viewport(854, 480);
+    render_frame_3d();
+    int32_t quads = last_frame_quad_count();
+    std::string out = testing::internal::GetCapturedStderr();
+    renderer_switches.widefill_log = 0;
+    wide_fill_hook = saved_hook;
+    host_frame = 0;
+    EXPECT_NE(out.find("[WIDEFILL] f120: 1 placements added at the sides, 1 already drawn\n"), std::string::npos) << out;
+
+    // Against the game's list alone: the second walk added one cube's quads.
+    scene_board_reset();
+    dl_object_at(0, SCENE_CUBE, near_cube[0], near_cube[1], near_cube[2], 0x1800, 0x1000, 0, 0);
+    list_end();
+    scene_viewport(854, 480);
+    render_frame_3d();
+    int32_t alone = last_frame_quad_count();
+    EXPECT_GT(alone, 0);
+    EXPECT_GT(quads, alone);
+    EXPECT_LE(quads, 2 * alone + 2);
 }
 
 }  // namespace
