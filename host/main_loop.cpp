@@ -341,8 +341,9 @@ void frame_scene_draw() {
         slow_frame_check();
     }
     // The simpler 2D path when the renderer did not take this frame's 2D input (a frame
-    // dump brings its own, or none); the map view has no 2D layers.
-    if ((!framedump_active() && !map_view_active() && !live_feed_active()) || getenv("SKYVOLTA_FORCE_2D")) {
+    // dump brings its own, or none); the map view and the model viewer have no 2D layers.
+    bool own_view = map_view_active() || model_viewer.code > 0;
+    if ((!framedump_active() && !own_view && !live_feed_active()) || getenv("SKYVOLTA_FORCE_2D")) {
         if (!getenv("SKYVOLTA_NO_2D")) layer2d_draw();
         fade_quad_draw();
     }

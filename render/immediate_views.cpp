@@ -4,6 +4,7 @@
 #include "board/dspram.h"
 #include "board/wram.h"
 #include "render/dl_walker.h"
+#include "render/map_view_scene.h"
 #include "render/model_diagnostics.h"
 #include "render/renderer_switches.h"
 
@@ -13,11 +14,8 @@
 
 namespace {
 
-constexpr uint32_t W_PLAYER_POSITION = 0x0D00;  // x, y, z longs
 constexpr uint32_t W_TERRAIN_BASE = 0x12B4;     // first terrain chunk model of the course
 constexpr double ANGLE_DEGREES = 0.005493164;   // 360 / 65536
-constexpr int32_t TERRAIN_CELL = 0x18000;
-constexpr int LEVEL_COLUMNS = 8, LEVEL_ROWS = 16;
 
 struct preview_state {
     int frames;
@@ -40,12 +38,12 @@ void level_chunks_draw() {
         return;
     }
     int drawn = 0;
-    for (int row = 0; row < LEVEL_ROWS; row++)
-        for (int col = 0; col < LEVEL_COLUMNS; col++) {
-            double x = double(col) * TERRAIN_CELL - wram_long(W_CAMERA_X);
+    for (int row = 0; row < COURSE_ROWS; row++)
+        for (int col = 0; col < COURSE_COLUMNS; col++) {
+            double x = double(col) * COURSE_CELL_UNITS - wram_long(W_CAMERA_X);
             double y = -double(wram_long(W_CAMERA_Y));
-            double z = double(row) * TERRAIN_CELL - wram_long(W_CAMERA_Z);
-            if (track_models_log(base + row * LEVEL_COLUMNS + col, x, y, z) > 0) drawn++;
+            double z = double(row) * COURSE_CELL_UNITS - wram_long(W_CAMERA_Z);
+            if (track_models_log(base + row * COURSE_COLUMNS + col, x, y, z) > 0) drawn++;
         }
     if (!preview.level_reported) printf("[LEVEL] Rendered %d terrain chunks (base=%d)\n", drawn, base);
     preview.level_reported = true;
@@ -86,6 +84,8 @@ void model_viewer_draw() {
     }
     double near = 0.01 * g, top = 0.41421318 * near, right = top * 4.0 / 3.0;
     glEnable(GL_DEPTH_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glFrustum(-right, right, -top, top, near, 100.0 * g);

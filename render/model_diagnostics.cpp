@@ -10,6 +10,7 @@
 #include "render/dl_walker.h"
 #include "render/graphics_rom.h"
 #include "render/point_words.h"
+#include "render/texture_atlas.h"
 #include "render/texture_cache.h"
 
 #include <SDL_opengl.h>
@@ -230,6 +231,7 @@ void immediate_quad_draw(const immediate_quad& q, float x, float y, float z, boo
         tex_rect_widen(&u0, &w);
         tex_rect_widen(&v0, &h);
         glEnable(GL_TEXTURE_2D);
+        atlas_page_flush(texture);  // a fresh bake reaches the GPU only through the flush
         glBindTexture(GL_TEXTURE_2D, texture);
         glColor3f(shade, shade, shade);
     } else {
