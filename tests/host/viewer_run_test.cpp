@@ -67,6 +67,7 @@ TEST_F(ViewerRun, PerspectivePreviewPrintsItsCameraLines) {
 
 TEST(LevelView, WithoutATerrainBaseItSaysSoOnce) {
     screen_start();
+    if (!renderer_switches_loaded) renderer_switches_read();
     renderer_switches.geo_preview = 1;
     testing::internal::CaptureStdout();
     level_view_toggle();
