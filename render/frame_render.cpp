@@ -8,6 +8,7 @@
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
+#include "board/master_output.h"
 #include "board/sprite_records.h"
 #include "board/text_print.h"
 #include "render/cz_fog.h"
@@ -531,6 +532,10 @@ void scene_build() {
     static const bool framedump_shown_switch = env_present("SKYVOLTA_FRAMEDUMP");
     if (framedump_shown_switch) {
         framedump_step(quad_sink_live, nullptr);
+        return;
+    }
+    if (const uint32_t* master_words = master_output()) {
+        framedump_draw_words(master_words, quad_sink_live, nullptr);
         return;
     }
     int32_t count = 0;

@@ -326,6 +326,17 @@ bool assemble_line(assembler* a, char* text, uint32_t* at) {
         *at = address;
         return true;
     }
+    if (strcasecmp(text, ".fill") == 0) {
+        uint32_t end = 0, word = 0;
+        if (n != 2 || !a->ranged(ops[0], 0, 0x10000, &end) || !a->ranged(ops[1], 0, 0xFFFF, &word) || end < *at)
+            return a->fail(".fill takes an address from here on and a word");
+        if (end == *at) return true;
+        for (uint32_t i = *at; i < end; i++) p->words[i] = uint16_t(word);
+        if (*at < p->low) p->low = *at;
+        *at = end;
+        if (end > p->high) p->high = end;
+        return true;
+    }
     if (strcasecmp(text, ".word") == 0) {
         for (int i = 0; i < n; i++) {
             int32_t v = 0;

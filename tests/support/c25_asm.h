@@ -16,6 +16,7 @@
 //   SSXM RSXM CNFD CNFP SFL SFR ROL ROR RC SC RTC STC RXF SXF NOP   SPM 3   CMPR 1
 //   NORM *-[,ARn]   (without a new ARP bits 2-0 are 010, as the TI assembler writes them)
 //   .word 0x1234,label,-1   .org 0x0018 (moves on to a program address)
+//   .fill 0x404A,0x5500 (the word up to, not including, the address)
 #pragma once
 #include "dsp/c25.h"
 

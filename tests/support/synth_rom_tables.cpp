@@ -106,4 +106,5 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_lookahead_steps(set);
     synth_chunk_lists(set);
     synth_chunk_masks(set);
+    synth_dsp_program(set);
 }
