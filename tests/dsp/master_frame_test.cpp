@@ -41,7 +41,8 @@ TEST_F(MasterFrame, EachFramePublishesTheViewAndTheTurnedCube) {
     ASSERT_TRUE(boot()) << err;
     const struct {
         uint32_t list_words, game_buffer, turn_of;
-    } cases[] = {{0, 1, 0}, {5, 0, 5}, {37, 1, 37}, {0x1E10, 0, 0x1E00}};  // no end code within 0x1E00 words
+    } cases[] = {{0, 1, 1}, {5, 0, 6}, {37, 1, 38}, {0x1E10, 0, 0x1E00}};  // the end code is a word too; no -1
+                                                                        // within 0x1E00 words
     int frame_number = 0;
     for (const auto& c : cases) {
         hand_over(c.list_words, c.game_buffer);

@@ -21,6 +21,7 @@ constexpr uint16_t LAST_BRANCH = 0x5929;        // B 0x40F2, the last translated
 constexpr uint16_t LAST_BRANCH_TARGET = 0x40F2;
 constexpr uint16_t FILLER_TWO_WORD = 0xD001;    // LALK 0 (never executed)
 constexpr double PITCH = 0.35;                  // radians
+constexpr double TURN_FIRST = M_PI / 6;         // turn of step 0; each step adds 22.5 degrees
 constexpr int32_t FOCAL = 554;                  // pixels: a 60-degree picture 640 wide
 
 int16_t q15(double v) {
@@ -113,19 +114,13 @@ wait:   LAC 1                   ; the doorbell, DSP RAM word 1
         BZ walk
         LRLK AR1,0xC100         ; buffer 0, word 0x4100
 walk:   LRLK AR2,0x1DFF         ; at most 0x1E00 words
-        LARK AR3,0              ; words before the end code
+        LARK AR3,0              ; words before the end marker
         MAR *,AR1
 next:   ZALS *+,AR3
-        XORK 0x8010
-        BZ maybe_end
-more:   MAR *+,AR2
+        XORK 0xFFFF             ; -1 ends the list
+        BZ emit
+        MAR *+,AR2
         BANZ next,*-,AR1
-        B emit
-maybe_end:
-        MAR *,AR1
-        ZALS *,AR3              ; the word after it
-        XORK 0xFFFF
-        BNZ more
 ; The cube's turn: step (words AND 15) of the table, then the pitch.
 emit:   LDPK 4
         SAR AR3,0x11
@@ -210,8 +205,8 @@ packets_high:
     std::vector<uint32_t> packets = packet_words(), high, low, turns;
     for (uint32_t w : packets) high.push_back(w >> 16), low.push_back(w & 0xFFFF);
     for (int k = 0; k < 16; k++) {
-        turns.push_back(uint32_t(q15(std::sin(k * M_PI / 8))) & 0xFFFF);
-        turns.push_back(uint32_t(q15(std::cos(k * M_PI / 8))) & 0xFFFF);
+        turns.push_back(uint32_t(q15(std::sin(TURN_FIRST + k * M_PI / 8))) & 0xFFFF);
+        turns.push_back(uint32_t(q15(std::cos(TURN_FIRST + k * M_PI / 8))) & 0xFFFF);
     }
     src += word_list(high) + "packets_low:\n" + word_list(low) + "turns:\n" + word_list(turns);
     return src;
@@ -296,7 +291,7 @@ void synth_dsp_program(synth_rom_set* set) {
 }
 
 void synth_dsp_cube_rotation(uint32_t list_words, int16_t out[9]) {
-    double yaw = (list_words & 15) * M_PI / 8;
+    double yaw = TURN_FIRST + (list_words & 15) * M_PI / 8;
     int16_t sy = q15(std::sin(yaw)), cy = q15(std::cos(yaw)), sp = q15(std::sin(PITCH)), cp = q15(std::cos(PITCH));
     const int16_t m[9] = {cy, 0, sy, q15_product(sp, sy), cp, q15_product(int16_t(-sp), cy), q15_product(int16_t(-cp), sy),
                           sp, q15_product(cp, cy)};

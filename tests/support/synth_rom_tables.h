@@ -564,7 +564,7 @@ void synth_chunk_masks(synth_rom_set* set);
 // its words for program memory 0x4000 on, assembled with the C25 test assembler. From
 // 0x4008 it sets up, then waits at 0x404A for the doorbell (LAC DSP RAM word 1, BZ to
 // itself); its frame routine walks the list handed over (buffer 1 when bit 0 of word 4
-// is clear, else buffer 0) to its end code 0x008010, -1 (at most 0x1E00 words), and
+// is clear, else buffer 0) to its end marker -1 (at most 0x1E00 words), and
 // writes into DSP RAM from word 0 the packets the packet decoder replays: a 16-word and
 // a matrix packet it passes over (words 1, 19, 21 and 33 written), the view at word
 // SYNTH_DSP_VIEW_AT (focal 554, the screen's edges, identity view matrix, priority base
@@ -580,15 +580,15 @@ constexpr uint32_t SYNTH_DSP_VIEW_AT = 34;
 constexpr uint32_t SYNTH_DSP_CUBE_AT = 59;
 constexpr uint32_t SYNTH_DSP_END_AT = 76;
 constexpr int32_t SYNTH_DSP_CUBE_Y = 0x2000;
-constexpr int32_t SYNTH_DSP_CUBE_Z = 0x30000;
+constexpr int32_t SYNTH_DSP_CUBE_Z = 0x38000;
 constexpr uint32_t SYNTH_DSP_WRITES = 47;  // DSP RAM words one frame run writes
 std::vector<uint16_t> synth_dsp_program_words(bool laid_out);
 // The count word and the words into a program ROM image of 0x400000 bytes.
 void synth_dsp_program_store(uint8_t* program, const std::vector<uint16_t>& words);
 void synth_dsp_program(synth_rom_set* set);
-// The cube's nine rotation words for a list of `list_words` words before its end code:
-// about y by (list_words AND 15) x 22.5 degrees, then about x by 0.35 rad, each product
-// of two 1.15 words as the program forms it.
+// The cube's nine rotation words for a list of `list_words` words before its end marker:
+// about y by 30 degrees + (list_words AND 15) x 22.5 degrees, then about x by 0.35 rad,
+// each product of two 1.15 words as the program forms it.
 void synth_dsp_cube_rotation(uint32_t list_words, int16_t out[9]);
 
 void synth_rom_tables_write(synth_rom_set* set);
