@@ -86,5 +86,13 @@ struct MasterFixture : testing::Test {
         dsp_word_set(DSP_WORD_BUFFER_INDEX, int32_t(game_buffer));
         dsp_word_set(DSP_WORD_LIST_READY, 1);
     }
+    // Boots and runs one frame: the DSP rests on its IDLE, a snapshot shown.
+    void boot_to_rest() {
+        ASSERT_TRUE(boot()) << err;
+        hand_over(1);
+        frame();
+        ASSERT_NE(master_output(), nullptr) << out << err;
+        ASSERT_EQ(cpu().prog[cpu().pc], MASTER_IDLE_WORD);
+    }
     c25_state& cpu() { return *master_driver.dsp; }
 };

@@ -86,9 +86,7 @@ TEST_F(MasterFrame, EachFramePublishesTheViewAndTheTurnedCube) {
 }
 
 TEST_F(MasterFrame, NoListHandedOverRunsNothing) {
-    ASSERT_TRUE(boot()) << err;
-    hand_over(3);
-    frame();
+    ASSERT_NO_FATAL_FAILURE(boot_to_rest());
     std::vector<uint32_t> shown(master_output(), master_output() + MASTER_OUTPUT_WORDS);
     uint64_t steps = cpu().steps;
     dsp_word_set(DSP_WORD_LIST_READY, 0);
@@ -119,11 +117,8 @@ TEST_F(MasterFrame, FirstParkedFramePublishesNothing) {
 // A doorbell while the game is busy parks in the BIOS; parked again the next frame, the
 // run takes 0 steps and the snapshot is taken again.
 TEST_F(MasterFrame, DoorbellPushesPastTheIdleAndParkedRunsRefresh) {
-    ASSERT_TRUE(boot()) << err;
-    hand_over(1);
-    frame();
+    ASSERT_NO_FATAL_FAILURE(boot_to_rest());
     uint16_t idle_at = cpu().pc;
-    ASSERT_EQ(cpu().prog[idle_at], MASTER_IDLE_WORD);
     hand_over(1);
     dsp_word_set(DSP_WORD_BUSY, 1);
     frame();
@@ -147,9 +142,7 @@ TEST_F(MasterFrame, DoorbellPushesPastTheIdleAndParkedRunsRefresh) {
 }
 
 TEST_F(MasterFrame, PcNotOnAnIdleIsPushedUnchanged) {
-    ASSERT_TRUE(boot()) << err;
-    hand_over(1);
-    frame();
+    ASSERT_NO_FATAL_FAILURE(boot_to_rest());
     cpu().pc = 0x404D;
     hand_over(1);
     dsp_word_set(DSP_WORD_BUSY, 1);
@@ -159,9 +152,7 @@ TEST_F(MasterFrame, PcNotOnAnIdleIsPushedUnchanged) {
 }
 
 TEST_F(MasterFrame, DoorbellRefusedWhenTheStackIsFull) {
-    ASSERT_TRUE(boot()) << err;
-    hand_over(1);
-    frame();
+    ASSERT_NO_FATAL_FAILURE(boot_to_rest());
     cpu().stack_depth = 63;
     hand_over(1);
     dsp_word_set(DSP_WORD_BUSY, 1);
@@ -182,9 +173,7 @@ TEST_F(MasterFrame, DoorbellRefusedWhenTheStackIsFull) {
 // Failed runs count over the whole run; the fourth disables the path and the renderer
 // goes back to its own expansion.
 TEST_F(MasterFrame, FourthFailedRunDisables) {
-    ASSERT_TRUE(boot()) << err;
-    hand_over(1);
-    frame();
+    ASSERT_NO_FATAL_FAILURE(boot_to_rest());
     std::vector<uint32_t> shown(master_output(), master_output() + MASTER_OUTPUT_WORDS);
     const uint16_t routine = 0x404D;  // the frame routine's first instruction
     uint16_t word = cpu().prog[routine];
@@ -219,9 +208,7 @@ TEST_F(MasterFrame, FourthFailedRunDisables) {
 // A timer interrupt taken at the IDLE runs its handler and comes back to the IDLE: the
 // rest is the IDLE executed, not the address the step began at.
 TEST_F(MasterFrame, InterruptTakenAtTheIdleReturnsBeforeTheRest) {
-    ASSERT_TRUE(boot()) << err;
-    hand_over(1);
-    frame();
+    ASSERT_NO_FATAL_FAILURE(boot_to_rest());
     uint16_t idle_at = cpu().pc;
     cpu().tint_pending = 1;
     uint64_t steps = 0;
