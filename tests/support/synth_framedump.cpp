@@ -146,22 +146,25 @@ bool write_bytes(const std::string& dir, const char* kind, int frame, const std:
 
 }  // namespace
 
+std::vector<uint32_t> synth_view_payload() {
+    const double half_w = -319.5 / FOCAL, half_h = -239.5 / FOCAL;  // insets reaching the screen edges
+    return {
+        20u << 16 | 200,                      // ambient, light scale
+        0,                                    // light x; no mirror
+        7u << 16 | 0x5A82,                    // priority base 7, light y
+        w24(-0x5A82) & 0xFFFF,                // light z
+        0,                                    // centre offsets
+        46u << 16 | uint32_t(FOCAL),          // focal, shift 0
+        float_word(half_w, 31), float_word(half_w, 31),
+        float_word(half_h, 31), float_word(half_h, 31),
+        0,
+        0x7FFF, 0, 0, 0, 0x7FFF, 0, 0, 0, 0x7FFF,  // view matrix
+    };
+}
+
 std::vector<uint32_t> synth_framedump_poly_words() {
     std::vector<uint32_t> w;
-    const double half_w = -319.5 / FOCAL, half_h = -239.5 / FOCAL;  // insets reaching the screen edges
-    packet(w, 0, PKT_VIEW,
-           {
-               20u << 16 | 200,                      // ambient, light scale
-               0,                                    // light x; no mirror
-               7u << 16 | 0x5A82,                    // priority base 7, light y
-               w24(-0x5A82) & 0xFFFF,                // light z
-               0,                                    // centre offsets
-               46u << 16 | uint32_t(FOCAL),          // focal, shift 0
-               float_word(half_w, 31), float_word(half_w, 31),
-               float_word(half_h, 31), float_word(half_h, 31),
-               0,
-               0x7FFF, 0, 0, 0, 0x7FFF, 0, 0, 0, 0x7FFF,  // view matrix
-           });
+    packet(w, 0, PKT_VIEW, synth_view_payload());
     const std::vector<uint32_t> flat = turned(0, 0);
     for (int row = 7; row >= 0; row--)
         for (int col = -3; col <= 3; col++)

@@ -22,6 +22,9 @@ constexpr uint8_t synth_dump_lut_blue(uint8_t b) {
 constexpr int SYNTH_DUMP_GROUND_TILES = 7 * 8;
 constexpr int SYNTH_DUMP_CUBES = 2;
 
+// The view packet's 21 payload words: lit from above, a 60-degree picture 640 wide
+// (focal 554) looking straight down +z.
+std::vector<uint32_t> synth_view_payload();
 // The poly words (24-bit values) of the dump.
 std::vector<uint32_t> synth_framedump_poly_words();
 // Writes words as big-endian 32-bit words.

@@ -1,5 +1,6 @@
 // The synthetic game DSP program, assembled with the C25 test assembler.
 #include "tests/support/c25_asm.h"
+#include "tests/support/synth_framedump.h"
 #include "tests/support/synth_rom_tables.h"
 
 #include "dsp/c25_bios.h"
@@ -22,15 +23,9 @@ constexpr uint16_t LAST_BRANCH_TARGET = 0x40F2;
 constexpr uint16_t FILLER_TWO_WORD = 0xD001;    // LALK 0 (never executed)
 constexpr double PITCH = 0.35;                  // radians
 constexpr double TURN_FIRST = M_PI / 6;         // turn of step 0; each step adds 22.5 degrees
-constexpr int32_t FOCAL = 554;                  // pixels: a 60-degree picture 640 wide
 
 int16_t q15(double v) {
     return int16_t(std::lround(v * 0x7FFF));
-}
-
-// A float word: 16-bit mantissa m with exponent e gives m / 2^(46 - e).
-uint32_t float_word(double value, int e) {
-    return uint32_t(e) << 16 | (uint32_t(int32_t(std::lround(value * std::ldexp(1.0, 46 - e)))) & 0xFFFF);
 }
 
 // The product of two 1.15 words as the program keeps it: P = a x b, ACC = P, SACH ,1.
@@ -50,19 +45,7 @@ std::vector<uint32_t> packet_words() {
         for (size_t i = 0; i < payload.size(); i++) w[a + 3 + i] = payload[i];
         w[a + 3 + d] = SYNTH_DSP_VIEW_AT + a + 4 + d;
     };
-    const double half_w = -319.5 / FOCAL, half_h = -239.5 / FOCAL;  // insets reaching the screen edges
-    packet(0, 21,
-           {
-               20u << 16 | 200,                        // ambient, light scale
-               0,                                      // light x; no mirror
-               7u << 16 | 0x5A82,                      // priority base 7, light y
-               uint32_t(-0x5A82) & 0xFFFF,             // light z
-               0,                                      // centre offsets
-               46u << 16 | uint32_t(FOCAL),            // focal, shift 0
-               float_word(half_w, 31), float_word(half_w, 31), float_word(half_h, 31), float_word(half_h, 31),
-               0,
-               0x7FFF, 0, 0, 0, 0x7FFF, 0, 0, 0, 0x7FFF,  // view matrix
-           });
+    packet(0, 21, synth_view_payload());
     packet(uint32_t(SYNTH_MODEL_CUBE), 13,
            {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint32_t(SYNTH_DSP_CUBE_Y) & 0xFFFFFF, uint32_t(SYNTH_DSP_CUBE_Z)});
     return w;
