@@ -23,6 +23,23 @@ constexpr uint32_t DRV_BEST_CLAIM = 0xDE;       // word: address of the stronges
 constexpr uint32_t DRV_SLOT_WORD = 0xE0;        // word: address of the current slot's command word
 constexpr uint32_t DRV_SAVED_S = 0xEE;          // word: S saved by the tick body
 constexpr uint32_t DRV_PAN_MASK = 0xF4;         // byte: copy of DRV_PAN_MASK_SOURCE
+// Direct page of the sequencer and its commands.
+constexpr uint32_t DRV_VALUE = 0xC0;            // word: a command's value operand
+constexpr uint32_t DRV_FIELD_STEP = 0xC8;       // word: a channel-field command's extra step
+constexpr uint32_t DRV_ASSIGNED = 0xC2;         // byte: the value a voice assignment stored
+constexpr uint32_t DRV_REMAINDER = 0xC2;        // word: the remainder of an arithmetic command
+constexpr uint32_t DRV_SECOND_VALUE = 0xC7;     // byte: a channel-field command's shared second value
+constexpr uint32_t DRV_FIELD_BYTE = 0xC4;       // byte: offset (bits 0-6), parameter value (bit 7)
+constexpr uint32_t DRV_ARITH_STATUS = 0xC4;     // word: PS after an arithmetic command
+constexpr uint32_t DRV_CHANNEL_MASK = 0xCE;     // byte: channels still to visit, channel 0 at bit 7
+constexpr uint32_t DRV_COMMAND_BYTE = 0xE2;     // byte: bit 6 = one shared value
+constexpr uint32_t DRV_RANDOM = 0xE8;           // word: the random generator's state
+constexpr uint32_t DRV_RESUME = 0xF0;           // word: where a command's emulated form resumes
+constexpr uint32_t DRV_STEP_FACTOR = 0xF2;      // word: a step-length factor being multiplied
+constexpr uint32_t DRV_WALK_CHANNEL = 0xF2;     // word: the channel a note walk is at
+constexpr uint32_t DRV_EVENT = 0xF0;            // word: the event a note start writes
+constexpr uint32_t DRV_NOTE_MODE = 0xE3;        // byte: nonzero, note starts left to the driver
+constexpr uint32_t DRV_SHARED_MASK = 0xD2;      // byte: 0xFF, one note for all channels
 
 // Vectors in internal RAM (absolute, bank 0): driver subroutines the routines call.
 constexpr uint32_t DRV_VEC_MAIN_WORK = 0x0104;
@@ -33,6 +50,10 @@ constexpr uint32_t DRV_VEC_RELEASED = 0x0112;
 constexpr uint32_t DRV_VEC_RELEASED_LEVEL = 0x0114;
 constexpr uint32_t DRV_VEC_RESTART = 0x0116;
 constexpr uint32_t DRV_VEC_AFTER_SLOTS = 0x0126;
+constexpr uint32_t DRV_VEC_VOICE_TAKEN = 0x0108;
+constexpr uint32_t DRV_VEC_TAKE_VOICE = 0x0110;
+constexpr uint32_t DRV_VEC_CLAIM = 0x0128;
+constexpr uint32_t DRV_HANDLERS = 0x0130;  // 64 words: the handler of each command code
 
 // Shared RAM (sound-CPU addresses).
 constexpr uint32_t DRV_SLOT_WORDS = 0x4000;        // command word of slot s at + 2s
@@ -53,6 +74,11 @@ constexpr uint32_t DRV_CLAIMS = 0x8800;            // priority of slot s on voic
 constexpr uint32_t DRV_CLAIM_ROW = 32;             // a voice's claims, one byte per slot
 constexpr uint32_t DRV_CLAIM_TO_CHANNEL = 0x400;   // the channel number 0x400 above its priority
 constexpr uint32_t DRV_TICK_WORD = 0xBFBA;         // the tick's subroutine
+constexpr uint32_t DRV_PARAMETERS = 0x4100;        // the game's parameter word n at + 2n
+constexpr uint32_t DRV_MESSAGE = 0x4300;           // a sequence's message for the game
+constexpr uint32_t DRV_MESSAGE_COUNT = 0x43FA;     // byte: +1 per message
+constexpr uint32_t DRV_INSTRUMENTS = 0x9000;       // instrument record n at + 16n
+constexpr uint32_t DRV_INSTRUMENT_SIZE = 16;
 
 // Command word bits.
 constexpr uint32_t DRV_CMD_RUNNING = 0x8000;
@@ -62,6 +88,20 @@ constexpr uint32_t DRV_CMD_NUMBER = 0x07FF;
 
 // Track record fields.
 constexpr uint32_t TRK_TIME = 0x00;
+constexpr uint32_t TRK_OWN_LEVEL = 0x06;     // byte: a level source of the track's own
+constexpr uint32_t TRK_STEP_B = 0x07;        // byte: step length = (+0x07) x (+0x09)
+constexpr uint32_t TRK_STEP_A = 0x09;        // byte
+constexpr uint32_t TRK_WORD_0C = 0x0C;       // word
+constexpr uint32_t TRK_EXTENDED = 0x0D;      // byte: nonzero, the emulated code schedules
+constexpr uint32_t TRK_CALL_DEPTH = 0x14;    // byte
+constexpr uint32_t TRK_LOOP_DEPTH = 0x15;    // byte
+constexpr uint32_t TRK_WAIT = 0x1A;          // byte: steps still to wait
+constexpr uint32_t TRK_EMULATED_NOTES = 0x17;  // byte: bit 7, notes left to the driver
+constexpr uint32_t TRK_BYTE_1B = 0x1B;       // byte: nonzero, the emulated code schedules
+constexpr uint32_t TRK_CALLS = 0x22;         // call entry d at + 3d: return word, bank byte
+constexpr uint32_t TRK_CALL_SIZE = 3;
+constexpr uint32_t TRK_LOOPS = 0x34;         // loop entry d at + 4d: count, bank, operands word
+constexpr uint32_t TRK_LOOP_SIZE = 4;
 constexpr uint32_t TRK_COMMAND = 0x0A;       // word; bit 15 live
 constexpr uint32_t TRK_SEQUENCE = 0x10;      // word
 constexpr uint32_t TRK_BANK = 0x12;          // byte
@@ -71,11 +111,18 @@ constexpr uint32_t TRK_LEVEL = 0x20;         // byte
 constexpr uint32_t TRK_CLEARED_AT_START[5] = {0x18, 0x0E, 0x1A, 0x14, 0x16};
 
 // Channel record fields.
+constexpr uint32_t CH_DELAY = 0x08;             // byte: a note's event 64 x this later
 constexpr uint32_t CH_INSTRUMENT = 0x10;         // byte
 constexpr uint32_t CH_VOICE = 0x11;              // byte
 constexpr uint32_t CH_STATE = 0x13;              // byte: 0 inactive, 0xFF claiming or playing
 constexpr uint32_t CH_VOICE_RECORD = 0x16;       // word
+constexpr uint32_t CH_TIES = 0x12;               // byte: notes still to tie
+constexpr uint32_t CH_FOLLOWS = 0x14;            // byte: w, the channel follows channel w - 1
 constexpr uint32_t CH_INSTRUMENT_RECORD = 0x18;  // word
+constexpr uint32_t CH_MODE_COPY = 0x6E;          // byte (of a voice field's address)
+constexpr uint32_t CH_NOTE = 0x1A;               // byte
+constexpr uint32_t CH_SELECTED = 0x1B;           // byte: bit 7, selected by the last note command
+constexpr uint32_t CH_LEVEL_PARAMETER = 0x1C;    // byte: nonzero, the level is parameter n
 constexpr uint32_t CH_STOP_MODE = 0x1D;          // byte: bits 0-6 set, a stop silences at once
 
 // Voice record fields.
@@ -83,6 +130,14 @@ constexpr uint32_t VC_ENVELOPE = 0x06;     // byte: volume envelope number
 constexpr uint32_t VC_RELEASE = 0x2E;      // byte: release counter
 constexpr uint32_t VC_EVENT_WRITE = 0x34;  // byte
 constexpr uint32_t VC_EVENT_READ = 0x35;   // byte
+constexpr uint32_t VC_EVENTS = 0x80;       // the ring of eight events
+constexpr uint32_t VC_EVENT_SIZE = 8;
+
+// Event fields.
+constexpr uint32_t EV_TIME = 0;
+constexpr uint32_t EV_KIND = 2;            // low byte kind (bit 7 tie), high byte note
+constexpr uint32_t EV_INSTRUMENT = 4;
+constexpr uint32_t EV_LEVEL_SOURCE = 6;
 
 // Q904 registers: voice n's block at 0x2000 + 16n; "flags" at +6.
 constexpr uint32_t DRV_CHIP = 0x2000;
@@ -91,5 +146,8 @@ constexpr uint32_t DRV_CHIP_FLAGS = 6;
 // Driver ROM.
 constexpr uint32_t DRV_ID_BYTES = 0x200002;     // 0xAA 0x99: the tick body is left to the driver
 constexpr uint32_t DRV_COMMAND_BANK = 0x210000; // word at the start: offset of the command table
+constexpr uint32_t DRV_KEY_MAP_BANK = 0x210000;
+constexpr uint32_t DRV_KEY_MAP_WORD = 0x21000C; // offset of the key maps, 16 bytes per instrument
 constexpr uint32_t DRV_PAIR_ROUTINE = 0xD879;
 constexpr uint32_t DRV_SLOT_LEVEL = 0xD745;
+constexpr uint32_t DRV_STOP_TRACK = 0xE18D;  // entered with the caller's Y pushed

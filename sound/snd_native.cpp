@@ -98,12 +98,16 @@ int snd_count_declined(int index) {
     return 0;
 }
 
-int snd_bail(m377_state* s, uint32_t address, int index) {
+bool snd_trace_on() {
     static int trace = -1;
     if (trace < 0) trace = switch_on("SKYVOLTA_SNDTRACE");
+    return trace;
+}
+
+int snd_bail(m377_state* s, uint32_t address, int index) {
     s->pc = uint16_t(address);
     snd_count_declined(index);
-    if (trace) printf("[SEQ] bail to %04X Y=%04X\n", address & 0xFFFF, s->y);
+    if (snd_trace_on()) printf("[SEQ] bail to %04X Y=%04X\n", address & 0xFFFF, s->y);
     return 1;
 }
 

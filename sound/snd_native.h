@@ -22,6 +22,7 @@ constexpr int SND_COUNTER_IDLE_WAIT = 19;
 constexpr int SND_COUNTER_NEW_COMMAND = 20;
 constexpr int SND_COUNTER_STOP_TRACK = 21;
 constexpr int SND_COUNTER_STOP_SLOT = 22;
+constexpr int SND_COUNTER_SEQUENCER = 17;
 constexpr int SND_COUNTER_VOICE_ALLOC = 23;
 extern const char* const snd_counter_names[SND_COUNTER_COUNT];
 extern uint64_t snd_ran[SND_COUNTER_COUNT + 1];
@@ -41,6 +42,8 @@ int snd_cost_check(m377_state* s, uint32_t site, uint64_t start, uint32_t declar
 // Count one run (result 1) or one decline (result 0) at a counter index.
 int snd_count_ran(int index);
 int snd_count_declined(int index);
+// SKYVOLTA_SNDTRACE, read once: bails and sequence commands are printed.
+bool snd_trace_on();
 // Hands the rest back to the emulated driver at address (pg unchanged); counts a
 // decline and reports the step handled.
 int snd_bail(m377_state* s, uint32_t address, int index);

@@ -24,3 +24,31 @@ int voice_alloc_d8f9(m377_state* s);  // clear a voice's owner
 int voice_alloc_d912(m377_state* s);  // find the strongest claim
 int voice_alloc_d936(m377_state* s);  // give the voice to the strongest claim
 int voice_alloc_d95b(m377_state* s);  // reset a channel
+
+// The sequencer (sound/snd_native_sequencer.cpp) and its commands
+// (sound/snd_native_seq_commands.cpp).
+int sequencer(m377_state* s);     // 0xD9D0
+int seq_cmd_daaf(m377_state* s);  // poke
+int seq_cmd_daf0(m377_state* s);  // channel fields
+int seq_cmd_db5c(m377_state* s);  // track field, +0x1B cleared
+int seq_cmd_db63(m377_state* s);  // track field, level source the track's own
+int seq_cmd_db6d(m377_state* s);  // channel fields, 127 above
+int seq_cmd_db8d(m377_state* s);  // level source a parameter word
+int seq_cmd_db9d(m377_state* s);  // track field, +0x0C cleared
+int seq_cmd_dbf0(m377_state* s);  // start a child
+int seq_cmd_dc4a(m377_state* s);  // instrument write
+int seq_cmd_dc83(m377_state* s);  // channel fields, 125 above
+int seq_cmd_dc90(m377_state* s);  // channel fields, 0x80 above or parameter words
+int seq_cmd_dd01(m377_state* s);  // channel fields, a second value above
+int seq_cmd_dd85(m377_state* s);  // arithmetic on a parameter word
+int seq_cmd_de77(m377_state* s);  // if
+int seq_cmd_df59(m377_state* s);  // notes, event kind 0
+int seq_cmd_df6d(m377_state* s);  // notes, event kind 1
+int seq_cmd_e143(m377_state* s);  // message
+int seq_cmd_e157(m377_state* s);  // call
+int seq_cmd_e185(m377_state* s);  // return
+int seq_cmd_e277(m377_state* s);  // jump
+int seq_cmd_e286(m377_state* s);  // repeat
+int seq_cmd_e342(m377_state* s);  // channel fields, a voice assigned
+int seq_cmd_e38a(m377_state* s);  // channel fields, bit 15 of the word
+int seq_cmd_e3a3(m377_state* s);  // channel fields, 126 above

@@ -88,6 +88,9 @@ TEST_F(NativeTest, StatisticsTable) {
     snd_ran[SND_WINDOW_DENIED] = 3;
     snd_ran[0] = 12;
     snd_declined[0] = 4;
+    uint64_t runs[64];
+    memcpy(runs, snd_seq_command_runs, sizeof runs);
+    memset(snd_seq_command_runs, 0, sizeof snd_seq_command_runs);
     snd_seq_command_runs[0x05] = 7;
     testing::internal::CaptureStderr();
     snd_stats_print();
@@ -97,7 +100,7 @@ TEST_F(NativeTest, StatisticsTable) {
     EXPECT_NE(err.find("[SND]   voice_volume_from_channel 0xE97E             12 / 4\n"), std::string::npos) << err;
     EXPECT_NE(err.find("[SND]   pan script 0xECD4/0xED7B/0xED8B (untimed) "), std::string::npos) << err;
     EXPECT_NE(err.find("[SND] sequencer commands run: 05:7\n"), std::string::npos) << err;
-    snd_seq_command_runs[0x05] = 0;
+    memcpy(snd_seq_command_runs, runs, sizeof runs);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ struct m377_program {
     struct {
         char name[32];
         uint32_t address;
-    } labels[256];
+    } labels[512];
     char error[160];
 };
 

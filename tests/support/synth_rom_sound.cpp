@@ -22,6 +22,59 @@ void synth_driver_command_table(uint8_t* driver_image) {
     }
 }
 
+void synth_driver_sequences(uint8_t* driver_image) {
+    uint8_t* bank = driver_image + 0x20000;
+    for (uint32_t n = 0; n < 0x800; n++) {
+        uint8_t* p = bank + SYNTH_SEQUENCE_BASE + 16 * n;
+        *p++ = 0x18;
+        for (uint8_t field : {0x07, 0x09}) {
+            *p++ = 0x02;
+            *p++ = field;
+            *p++ = 8;
+        }
+        if (n & 0x400) {
+            *p++ = 0x07;
+            *p++ = uint8_t((n + 1) & 31);
+            *p++ = uint8_t(n);
+            *p++ = uint8_t((n & 0x3FF) >> 8);
+        }
+        *p++ = uint8_t(0x80 | ((n & 31) + 3));
+        *p = 0x12;
+    }
+}
+
+void synth_driver_key_maps(uint8_t* driver_image) {
+    uint8_t* bank = driver_image + 0x10000;
+    bank[0x0C] = uint8_t(SYNTH_KEY_MAPS);
+    bank[0x0D] = uint8_t(SYNTH_KEY_MAPS >> 8);
+    for (uint32_t f = 1; f <= 16; f++) {
+        uint8_t* entry = bank + SYNTH_KEY_MAPS + 16 * (f - 1);
+        for (uint32_t j = 0; j < 8; j++) {
+            entry[1 + 2 * j] = uint8_t(4 * f + j);
+            entry[2 + 2 * j] = uint8_t(0x10 * (j + 1));
+        }
+    }
+}
+
+namespace {
+
+void driver_words(uint8_t* driver_image, uint32_t address, uint32_t value) {
+    for (uint32_t i = 0; i < 16; i++) {
+        driver_image[address + 2 * i] = uint8_t(value);
+        driver_image[address + 2 * i + 1] = uint8_t(value >> 8);
+    }
+}
+
+}  // namespace
+
+void synth_driver_condition_words(uint8_t* driver_image) {
+    driver_words(driver_image, 0xDE90, SYNTH_CONDITION_CONTINUATION);
+}
+
+void synth_driver_operation_words(uint8_t* driver_image) {
+    driver_words(driver_image, 0xDDF7, SYNTH_OPERATION_CONTINUATION);
+}
+
 void synth_driver_id_bytes(uint8_t* driver_image, uint8_t byte2, uint8_t byte3) {
     driver_image[2] = byte2;
     driver_image[3] = byte3;

@@ -27,6 +27,25 @@ constexpr uint32_t SYNTH_COMMAND_TABLE = 0x0010;
 constexpr uint32_t SYNTH_SEQUENCE_BASE = 0x1000;
 constexpr uint32_t SYNTH_SEQUENCE_BANK = 0x22;
 void synth_driver_command_table(uint8_t* driver_image);
+// Sound driver 0x220000 + SYNTH_SEQUENCE_BASE (image 0x20000 + ...): the sequence of
+// each command n, 16 bytes apart: the voices command (code 0x18); the track's step
+// length 8 x 8 (one tick); with bit 10 of n, a child n AND 0x3FF in slot (n + 1) AND 31;
+// a wait of (n AND 31) + 3 steps; a return at depth 0 (the track stops).
+void synth_driver_sequences(uint8_t* driver_image);
+// Sound driver 0x21000C (image 0x1000C): the word naming the key maps,
+// SYNTH_KEY_MAPS, 16 bytes per instrument number f - 1 (f = 1 to 16): from byte 1,
+// eight (value, bound) pairs, value 4f + j and bound 0x10 (j + 1) for pair j (the last
+// bound is the next entry's byte 0).
+constexpr uint32_t SYNTH_KEY_MAPS = 0x2000;
+void synth_driver_key_maps(uint8_t* driver_image);
+// Sound driver 0xDE90 (image 0xDE90, MCU bank 0): 16 words, the continuation of each
+// condition of the if command (all 0xDF2B).
+constexpr uint32_t SYNTH_CONDITION_CONTINUATION = 0xDF2B;
+void synth_driver_condition_words(uint8_t* driver_image);
+// Sound driver 0xDDF7 (image 0xDDF7): 16 words, the continuation of each operation of
+// the arithmetic command (all 0xDD3A).
+constexpr uint32_t SYNTH_OPERATION_CONTINUATION = 0xDD3A;
+void synth_driver_operation_words(uint8_t* driver_image);
 // Sound driver 0x200002-0x200003 (image 2 and 3): the two bytes the tick body compares
 // with 0xAA, 0x99.
 void synth_driver_id_bytes(uint8_t* driver_image, uint8_t byte2, uint8_t byte3);

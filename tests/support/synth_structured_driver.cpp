@@ -71,48 +71,18 @@ main_work:                  ; vector 0x0104: the mailbox
         clm
         rts
 
-slot_work:                  ; vector 0x010A, X = the track record
+cmd_voices:                 ; sequence command 0x18, X = the track: voices for its channels
         phy
-        lda $0a,x
-        bmi sw_live
-        jmp $e18d           ; the owner stopped: stop the track
-sw_live:
-        inc $0e,x           ; ticks played
-        lda $0e,x
-        cmp #$0001
-        bne sw_age
+        pht
+        ldt #$00
         jsr sw_voices
-        ldx $d8
-sw_age: lda $0a,x
-        and #$001f
-        clc
-        adc #$0004
-        cmp $0e,x
-        bcs sw_done
-        jmp $e18d           ; played out
-sw_done:
+        plt
         ply
+        ldx $d8
         rts
 
         .m16
 sw_voices:                  ; X = the track record
-        lda $0a,x
-        and #$0400
-        beq sw_solo
-        lda $d0             ; a child in the next slot
-        inc a
-        and #$001f
-        asl a
-        clc
-        adc #$4000
-        tay
-        lda $0a,x
-        and #$03ff
-        ora #$4800
-        sta $0000,y
-        lda $e0
-        sta $0040,y
-sw_solo:
         lda $0a,x
         and #$0003
         inc a
@@ -731,6 +701,84 @@ pair:   php                 ; the pair at 0x43FC / 0x43FE made equal
         jmp reset_channel
         .org $d982
         jmp stop_slot_children
+)";
+
+// The sequencer and its commands: the hook addresses jump to the bodies after 0xF400;
+// the addresses where the emulated forms of commands continue hold jumps to a stub that
+// counts at 0x0336 and returns. HANDLERS stands for the handler table's words.
+constexpr const char* sequence_source = R"(
+        .org $d9d0
+        jmp sequencer
+        .org $da11
+        jmp seq_loop
+        .org $da2e
+        jmp h_cont
+        .org $da92
+        jmp h_cont
+        .org $daaf
+        jmp poke
+        .org $daf0
+        jmp field_daf0
+        .org $db5c
+        jmp track_db5c
+        .org $db63
+        jmp track_db63
+        .org $db6d
+        jmp field_db6d
+        .org $db8d
+        jmp level_param
+        .org $db9d
+        jmp track_db9d
+        .org $dbf0
+        jmp child
+        .org $dc4a
+        jmp instrument
+        .org $dc83
+        jmp field_dc83
+        .org $dc90
+        jmp field_dc90
+        .org $dcd6
+        jmp h_cont
+        .org $dd01
+        jmp field_dd01
+        .org $dd3a
+        jmp h_cont
+        .org $dd85
+        jmp arithmetic
+        .org $de61
+        jmp h_cont
+        .org $de77
+        jmp if_cmd
+        .org $df2b
+        jmp h_cont
+        .org $df52
+        jmp h_cont
+        .org $df59
+        jmp note_df59
+        .org $df6d
+        jmp note_df6d
+        .org $dfa9
+        jmp h_cont
+        .org $dfed
+        jsr note_start      ; returns to 0xDFF0
+        jmp nt_next
+        .org $e02a
+        jsr note_start      ; returns to 0xE02D
+        jmp nt_fnext
+        .org $e054
+        jmp h_cont
+        .org $e07d
+        jmp h_cont
+        .org $e108
+        jmp h_cont
+        .org $e12d
+        jmp h_cont
+        .org $e143
+        jmp message
+        .org $e157
+        jmp call
+        .org $e185
+        jmp return
         .org $e18d
         .m16
 stop_track:
@@ -739,6 +787,1199 @@ stop_track:
         ply
         ldt #$00
         rts
+        .org $e277
+        jmp jump
+        .org $e286
+        jmp repeat
+        .org $e2bc
+        jmp h_cont
+        .org $e342
+        jmp field_e342
+        .org $e38a
+        jmp field_e38a
+        .org $e3a3
+        jmp field_e3a3
+
+        .org $f400
+        .m16
+        .x16
+sequencer:                  ; X = the track, B = its owner's command word
+        asl b
+        bcs sq_live
+        phy
+        jmp $e18d           ; the owner stopped
+sq_live:
+        lda $00,x
+        sec
+        sbc $da
+        beq sq_due
+        bmi sq_due
+        rts                 ; not yet
+sq_due: sep #$20
+        lda $12,x
+        pha
+        plt
+        clm
+        ldy $10,x
+        sep #$20
+        lda $1a,x
+        beq sq_commands
+        dec $1a,x
+        clm
+        bra sq_step
+        .m8
+sq_commands:
+        clm
+        jmp $da11
+seq_loop:                   ; 0xDA11: the next command byte at DT:Y
+        ldx $d8
+        lda $0000,y
+        and #$00ff
+        cmp #$0080
+        bcs sq_wait
+        iny
+        sep #$20
+        sta $e2
+        clm
+        and #$003f
+        asl a
+        tax
+        pea #$da11
+        lda $000130,x
+        pha
+        ldx $d8
+        clc
+        clv
+        rts                 ; into the handler, which returns to 0xDA11
+sq_wait:
+        iny
+        and #$007f
+        sep #$20
+        sta $1a,x
+        clm
+sq_step:
+        sep #$20
+        lda $1b,x
+        clm
+        beq sq_plain
+        jmp $da92
+sq_plain:
+        sep #$20
+        lda $0d,x
+        clm
+        beq sq_time
+        jmp $da2e
+sq_time:                    ; time += (+0x09) x (+0x07)
+        lda $09,x
+        and #$00ff
+        sta $f2
+        phy
+        lda $07,x
+        and #$00ff
+        tay
+        lda $00,x
+        cpy #$0000
+        beq sq_timed
+sq_mul: clc
+        adc $f2
+        dey
+        bne sq_mul
+sq_timed:
+        sta $00,x
+        ply
+        sty $10,x
+        ldt #$00
+        clc
+        clv
+        rts
+
+h_norm:                     ; a command's end: X = the track, A = 0, C and V clear
+        ldx $d8
+        lda #$0000
+        clc
+        clv
+        rts
+
+h_cont: php                 ; an emulated continuation: counted, then back to the caller
+        pht
+        ldt #$00
+        clm
+        inc $0336
+        plt
+        plp
+        rts
+
+h_other:                    ; a command without operands or work here
+        rts
+
+value_byte:                 ; Y at a value byte, 0x00C4 the field byte: A = the value
+        lda $0000,y
+        and #$00ff
+        pha
+        lda $c4
+        and #$0080
+        beq vb_plain
+        pla
+        asl a
+        phx
+        tax
+        lda $004100,x       ; a parameter word's low byte
+        plx
+        and #$00ff
+        rts
+vb_plain:
+        pla
+        rts
+
+poke:   lda $0002,y
+        pha
+        lda $0000,y
+        tax
+        pla
+        sta $00,x
+        iny
+        iny
+        iny
+        iny
+        jmp h_norm
+
+track_db5c:
+        sep #$20
+        ldm #$00,$1b,x
+        clm
+        bra track_field
+track_db63:
+        txa
+        clc
+        adc #$0006
+        sta $1e,x           ; the level source: the track's own byte
+        bra track_field
+track_db9d:
+        ldm #$0000,$0c,x
+track_field:                ; field byte, value byte
+        lda $0000,y
+        and #$00ff
+        sta $c4
+        iny
+        jsr value_byte
+        dey
+        phx
+        pha
+        lda $c4
+        and #$007f
+        clc
+        adc $03,s
+        tax
+        pla
+        sep #$20
+        sta $00,x
+        clm
+        plx
+        iny
+        iny
+        jmp h_norm
+
+level_param:
+        lda $0000,y
+        and #$00ff
+        asl a
+        clc
+        adc #$4100
+        sta $1e,x
+        iny
+        jmp h_norm
+
+child:  lda $0000,y
+        and #$00ff
+        asl a
+        tax
+        lda $0001,y
+        and #$07ff
+        ora #$4800
+        sta $004000,x
+        lda $e0
+        sta $004040,x
+        iny
+        iny
+        iny
+        jmp h_norm
+
+instrument:                 ; n, a mask word, the data the mask selects
+        lda $0000,y
+        and #$00ff
+        asl a
+        asl a
+        asl a
+        asl a
+        clc
+        adc #$9000
+        tax
+        lda $0001,y
+        sta $c0
+        iny
+        iny
+        iny
+        asl $c0
+        bcc in_bytes
+        lda $0000,y
+        sta $00,x
+        iny
+        iny
+in_bytes:
+        inx
+        inx
+in_loop:
+        lda $c0
+        beq in_done
+        asl $c0
+        bcc in_skip
+        sep #$20
+        lda $0000,y
+        sta $00,x
+        clm
+        iny
+in_skip:
+        inx
+        bra in_loop
+in_done:
+        jmp h_norm
+
+message:
+        ldx #$0000
+ms_loop:
+        sep #$20
+        lda $0000,y
+        sta $004300,x
+        clm
+        iny
+        inx
+        and #$007f
+        bne ms_loop
+        sep #$20
+        lda $0043fa
+        inc a
+        sta $0043fa
+        clm
+        jmp h_norm
+
+call:   lda $14,x           ; the entry at +0x22 + 3 x depth
+        and #$00ff
+        sta $c0
+        asl a
+        clc
+        adc $c0
+        clc
+        adc $d8
+        tax
+        tya
+        clc
+        adc #$0003
+        sta $22,x
+        lda $0000,y
+        pha
+        sep #$20
+        pht
+        pla
+        sta $24,x
+        lda $0002,y
+        ldx $d8
+        sta $12,x
+        inc $14,x
+        pha
+        plt
+        clm
+        ply
+        jmp h_norm
+
+return: sep #$20
+        lda $14,x
+        clm
+        bne rt_pop
+        tya
+        sta $01,s           ; Y in place of the return address, as stop_track wants
+        jmp $e18d
+rt_pop: sep #$20
+        dec $14,x
+        lda $14,x
+        clm
+        and #$00ff
+        sta $c0
+        asl a
+        clc
+        adc $c0
+        clc
+        adc $d8
+        tax
+        ldy $22,x
+        sep #$20
+        lda $24,x
+        ldx $d8
+        sta $12,x
+        pha
+        plt
+        clm
+        jmp h_norm
+
+jump:   lda $0002,y
+        pha
+        lda $0000,y
+        tay
+        pla
+        sep #$20
+        sta $12,x
+        pha
+        plt
+        clm
+        rts
+
+repeat: sep #$20
+        lda $15,x
+        clm
+        beq rp_push
+        and #$00ff
+        dec a
+        asl a
+        asl a
+        clc
+        adc $d8
+        tax                 ; the top entry - 0x34
+        tya
+        cmp $36,x
+        bne rp_other
+        sep #$20
+        pht
+        pla
+        cmp $35,x
+        clm
+        bne rp_other
+        sep #$20
+        lda $34,x
+        dec $34,x
+        cmp #$01
+        clm
+        bne rp_again
+        ldx $d8
+        sep #$20
+        dec $15,x
+        clm
+        iny
+        iny
+        iny
+        iny
+        jmp h_norm
+rp_other:
+        jsr h_norm
+        jmp $e2bc
+rp_push:
+        lda $0000,y
+        sep #$20
+        sta $34,x
+        pht
+        pla
+        sta $35,x
+        clm
+        tya
+        sta $36,x
+        sep #$20
+        inc $15,x
+        clm
+rp_again:
+        ldx $d8
+        lda $0001,y
+        pha
+        sep #$20
+        lda $0003,y
+        sta $12,x
+        pha
+        plt
+        clm
+        ply
+        jmp h_norm
+
+arithmetic:                 ; flags, target t, the value
+        lda $0000,y
+        and #$0070
+        cmp #$0030
+        beq ar_word
+        cmp #$0020
+        beq ar_byte
+        cmp #$0000
+        beq ar_param
+        jsr h_norm          ; bit 6, or bit 4 alone
+        jmp h_cont
+ar_word:
+        lda $0002,y
+        bra ar_value
+ar_byte:
+        lda $0002,y
+        and #$00ff
+        bra ar_value
+ar_param:
+        lda $0002,y
+        and #$00ff
+        asl a
+        tax
+        lda $004100,x
+ar_value:
+        sta $c0
+        lda $0000,y
+        and #$000f
+        beq ar_assign
+        cmp #$0001
+        beq ar_add
+        cmp #$0002
+        beq ar_sub
+        cmp #$0005
+        beq ar_rem
+        cmp #$0006
+        beq ar_random
+        asl a
+        pha
+        jsr h_norm
+        plx
+        jmp ($ddf7,x)
+ar_assign:
+        jsr ar_target
+        lda $c0
+        bra ar_store
+ar_add: jsr ar_target
+        lda $004100,x
+        clc
+        adc $c0
+        bra ar_store
+ar_sub: jsr ar_target
+        lda $004100,x
+        sec
+        sbc $c0
+        bra ar_store
+ar_rem: jsr ar_target
+        lda $c0
+        bne ar_rem_any
+        clc
+        sep #$40            ; a zero value: 0 and V
+        bra ar_store
+ar_rem_any:
+        lda $004100,x
+        jsr remainder
+        bra ar_store
+ar_random:
+        lda $c0
+        bne ar_step
+        jsr h_norm
+        jmp $de61
+ar_step:
+        lda $e8             ; bit 6 XOR bit 14 into bit 0
+        and #$4040
+        beq ar_bit0
+        cmp #$4040
+        beq ar_bit0
+        sec
+        bra ar_shift
+ar_bit0:
+        clc
+ar_shift:
+        rol $e8
+        lda $e8
+        bne ar_state
+        jsr h_norm
+        jmp $de61
+ar_state:
+        jsr ar_target
+        lda $e8
+        jsr remainder
+ar_store:
+        sta $004100,x
+        php
+        pla
+        sta $c4
+        lda $0000,y         ; past the operands
+        and #$0030
+        cmp #$0030
+        bne ar_short
+        iny
+ar_short:
+        iny
+        iny
+        iny
+        jmp h_norm
+ar_target:                  ; X = 2t
+        lda $0001,y
+        and #$00ff
+        asl a
+        tax
+        rts
+
+remainder:                  ; A mod the word at 0x00C0 (not 0), left at 0x00C2
+        phx
+        ldx #$0010
+        ldm #$0000,$c2
+rm_bit: asl a
+        rol $c2
+        pha
+        lda $c2
+        bcs rm_sub
+        cmp $c0
+        bcc rm_keep
+rm_sub: sec
+        sbc $c0
+        sta $c2
+rm_keep:
+        pla
+        dex
+        bne rm_bit
+        plx
+        clc
+        clv
+        lda $c2
+        rts
+
+if_cmd:                     ; flags, two values, true address and bank, false address and bank
+        lda $0000,y
+        and #$00c0
+        cmp #$00c0
+        bne if_one
+        jsr h_norm
+        jmp $df52
+if_one: cmp #$0040
+        bne if_two
+        jsr h_norm
+        jmp $df2b
+if_two: lda $0000,y
+        and #$0010
+        beq if_first
+        jsr h_norm
+        jmp $df2b
+if_first:
+        lda $0000,y
+        and #$0080
+        beq if_param1
+        lda $0001,y
+        and #$00ff
+        bra if_v1
+if_param1:
+        lda $0001,y
+        and #$00ff
+        asl a
+        tax
+        lda $004100,x
+if_v1:  sta $c0
+        lda $0000,y
+        and #$0020
+        beq if_param2
+        lda $0002,y
+        and #$00ff
+        bra if_v2
+if_param2:
+        lda $0002,y
+        and #$00ff
+        asl a
+        tax
+        lda $004100,x
+if_v2:  pha                 ; the second value
+        lda $0000,y
+        and #$000f
+        beq if_eq
+        cmp #$0002
+        beq if_ge
+        cmp #$0003
+        beq if_le
+        asl a
+        sta $01,s
+        jsr h_norm
+        plx
+        jmp ($de90,x)
+if_eq:  pla
+        cmp $c0
+        beq if_true
+        bra if_false
+if_ge:  lda $c0
+        cmp $01,s
+        pla
+        bcs if_true
+        bra if_false
+if_le:  lda $01,s
+        cmp $c0
+        pla
+        bcs if_true
+if_false:
+        lda $0006,y
+        pha
+        sep #$20
+        lda $0008,y
+        bra if_go
+if_true:
+        lda $0003,y
+        pha
+        sep #$20
+        lda $0005,y
+if_go:  ldx $d8
+        sta $12,x
+        pha
+        plt
+        clm
+        ply
+        jmp h_norm
+
+note_df59:                  ; kind 0
+        lda #$0000
+        bra note
+note_df6d:                  ; kind 1
+        lda #$0001
+note:   pha
+        sep #$20
+        lda $17,x
+        clm
+        bpl nt_readable
+        pla
+        jsr h_norm
+        jmp $dfa9           ; notes the emulated code starts
+nt_readable:
+        pla
+        sta $c0             ; the kind
+        sep #$20
+        ldm #$00,$e3
+        ldm #$00,$d2
+        lda $0000,y
+        sta $ce             ; the channel mask
+        iny
+        lda $e2
+        and #$40
+        beq nt_walk
+        lda $0000,y         ; one note for all
+        sta $e2
+        ldm #$ff,$d2
+        iny
+nt_walk:
+        clm
+        ldx $d6
+nt_loop:
+        sep #$20
+        lda $ce
+        clm
+        beq nt_walked
+        stx $f2
+        sep #$20
+        sta $1b,x           ; the mask before this channel's bit
+        asl $ce
+        clm
+        bcc nt_next
+        sep #$20
+        lda $d2
+        bne nt_shared
+        lda $0000,y
+        iny
+        bra nt_store
+nt_shared:
+        lda $e2
+nt_store:
+        sta $1a,x
+        clm
+        jmp $dfed
+nt_next:
+        ldx $f2
+        txa
+        clc
+        adc #$0020
+        tax
+        bra nt_loop
+nt_walked:                  ; unselected channels that follow a selected one
+        ldx $d6
+nt_follow:
+        stx $f2
+        sep #$20
+        lda $1b,x
+        bmi nt_fnext
+        lda $14,x
+        beq nt_fnext
+        clm
+        and #$00ff
+        dec a
+        asl a
+        asl a
+        asl a
+        asl a
+        asl a
+        clc
+        adc $d6
+        tax
+        sep #$20
+        lda $1b,x
+        bpl nt_fnext
+        lda $1a,x
+        ldx $f2
+        sta $1a,x
+        clm
+        jmp $e02a
+nt_fnext:
+        clm
+        ldx $f2
+        txa
+        clc
+        adc #$0020
+        tax
+        sec
+        sbc $d6
+        cmp #$0100
+        bne nt_follow
+        jmp h_norm          ; back to the command loop
+
+note_start:                 ; X = a channel record
+        sep #$20
+        lda $13,x
+        clm
+        bne ns_active
+        rts
+ns_active:
+        sep #$20
+        lda $e3
+        clm
+        beq ns_map
+        jsr h_norm
+        jmp $e054
+ns_map:
+        sep #$20
+        lda $1a,x
+        clm
+        and #$00ff
+        pha                 ; the note
+        sep #$20
+        lda $10,x
+        clm
+        and #$00ff
+        beq ns_own
+        dec a
+        asl a
+        asl a
+        asl a
+        asl a
+        clc
+        adc $21000c
+        tax                 ; the key map's entry
+        lda $01,s
+        cmp #$00ff
+        bne ns_scan
+        pla
+        jsr h_norm
+        jmp $e108
+ns_scan:
+        lda #$0008
+        pha                 ; pairs left
+ns_pair:
+        lda $210002,x       ; the pair's bound
+        and #$00ff
+        cmp $03,s
+        beq ns_more
+        bcs ns_take
+ns_more:
+        lda $01,s
+        dec a
+        sta $01,s
+        beq ns_take         ; the last pair
+        inx
+        inx
+        bra ns_pair
+ns_take:
+        pla
+        pla
+        lda $210001,x       ; its value
+        and #$00ff
+        bne ns_instrument
+        jsr h_norm
+        jmp $e12d
+ns_instrument:
+        asl a
+        asl a
+        asl a
+        asl a
+        clc
+        adc #$9000
+        ldx $f2
+        sta $18,x
+        bra ns_kind
+ns_own: pla
+        txa
+        sta $18,x           ; the channel is its own instrument
+ns_kind:
+        lda $c0
+        and #$00ff
+        cmp #$0002
+        bne ns_event
+        jsr h_norm
+        jmp $e07d
+ns_event:
+        ldx $f2
+        sep #$20
+        lda $1a,x
+        sta $c1
+        clm
+        lda $16,x
+        tax                 ; the voice record
+        sep #$20
+        lda $34,x
+        inc $34,x
+        clm
+        and #$0007
+        asl a
+        asl a
+        asl a
+        clc
+        adc #$0080
+        stx $f0
+        clc
+        adc $f0
+        sta $f0             ; the event
+        ldx $f2
+        lda $c0
+        pha
+        sep #$20
+        lda $12,x
+        beq ns_untied
+        dec $12,x
+        lda $01,s
+        ora #$80
+        sta $01,s
+ns_untied:
+        clm
+        pla
+        ldx $f0
+        sta $02,x
+        ldx $f2
+        lda $18,x
+        ldx $f0
+        sta $04,x
+        ldx $f2
+        lda $1c,x
+        and #$00ff
+        beq ns_track_level
+        asl a
+        clc
+        adc #$4100
+        bra ns_level
+ns_track_level:
+        lda $d8
+        clc
+        adc #$0020
+ns_level:
+        ldx $f0
+        sta $06,x
+        ldx $f2
+        lda $08,x
+        and #$00ff
+        asl a
+        asl a
+        asl a
+        asl a
+        asl a
+        asl a
+        ldx $d8
+        clc
+        adc $00,x
+        ldx $f0
+        sta $00,x           ; due at the track's time + 64 x (+0x08)
+        rts
+
+field_dd01:                 ; channel fields with a second value above
+        ldm #$dd01,$f0
+        lda $0001,y
+        and #$0080
+        beq sv_plain
+        jsr h_norm
+        jmp $dd3a           ; values from parameters
+sv_plain:
+        sep #$20
+        lda $0000,y
+        sta $ce
+        lda $0001,y
+        sta $c4
+        lda $e2
+        and #$40
+        beq sv_each
+        lda $0003,y
+        sta $c7             ; the shared second value
+sv_each:
+        clm
+        iny
+        iny
+        ldx $d6
+sv_loop:
+        sep #$20
+        lda $ce
+        clm
+        beq sv_done
+        sep #$20
+        asl $ce
+        clm
+        bcc sv_next
+        phx
+        lda $c4
+        and #$007f
+        clc
+        adc $01,s
+        tax
+        sep #$20
+        lda $0000,y
+        sta $00,x
+        lda $e2
+        and #$40
+        bne sv_shared
+        lda $0001,y
+        iny
+        bra sv_second
+sv_shared:
+        lda $c7
+sv_second:
+        ora #$80
+        sta $01,x
+        lda $e2
+        and #$40
+        bne sv_kept
+        iny
+sv_kept:
+        clm
+        plx
+sv_next:
+        txa
+        clc
+        adc #$0020
+        tax
+        bra sv_loop
+sv_done:
+        sep #$20
+        lda $e2
+        clm
+        and #$0040
+        beq sv_end
+        iny
+        iny
+sv_end: jmp h_norm
+
+field_dc90:                 ; channel fields with 0x80 above, or parameter words
+        ldm #$dc90,$f0
+        sep #$20
+        lda $0000,y
+        sta $ce
+        lda $0001,y
+        sta $c4
+        bpl fw_ok
+        lda $e2
+        and #$40
+        bne fw_ok
+        clm
+        jsr h_norm
+        jmp $dcd6           ; parameter words one per channel
+fw_ok:  clm
+        iny
+        iny
+        ldx $d6
+fw_loop:
+        sep #$20
+        lda $ce
+        clm
+        beq fw_done
+        sep #$20
+        asl $ce
+        clm
+        bcc fw_next
+        phx
+        lda $c4
+        and #$007f
+        clc
+        adc $01,s
+        tax
+        lda $c4
+        and #$0080
+        bne fw_word
+        sep #$20
+        lda $0000,y
+        sta $00,x
+        lda #$80
+        sta $01,x
+        lda $e2
+        and #$40
+        bne fw_kept
+        iny
+fw_kept:
+        clm
+        bra fw_stored
+fw_word:
+        lda $0000,y
+        and #$00ff
+        asl a
+        phx
+        tax
+        lda $004100,x
+        plx
+        ora #$8000
+        sta $00,x
+fw_stored:
+        plx
+fw_next:
+        txa
+        clc
+        adc #$0020
+        tax
+        bra fw_loop
+fw_done:
+        sep #$20
+        lda $e2
+        clm
+        and #$0040
+        beq fw_end
+        iny
+fw_end: jmp h_norm
+
+field_daf0:
+        ldm #$daf0,$f0
+        ldm #$0000,$c8
+        bra field_mask
+field_db6d:
+        ldm #$db6d,$f0
+        ldm #$007f,$c8
+        bra field_mask
+field_e3a3:
+        ldm #$e3a3,$f0
+        ldm #$007e,$c8
+        bra field_mask
+field_dc83:
+        ldm #$dc83,$f0
+        ldm #$007d,$c8
+        bra field_mask
+field_e38a:
+        ldm #$e38a,$f0
+        ldm #$8000,$c8
+        bra field_mask
+field_e342:
+        ldm #$e342,$f0
+        ldm #$4000,$c8
+field_mask:                 ; channel mask, field byte, values
+        sep #$20
+        lda $0000,y
+        sta $ce
+        lda $0001,y
+        sta $c4
+        clm
+        iny
+        iny
+        ldx $d6             ; channel 0
+fm_loop:
+        sep #$20
+        lda $ce
+        clm
+        beq fm_done
+        sep #$20
+        asl $ce
+        clm
+        bcc fm_next
+        jsr value_byte
+        phx
+        pha
+        lda $c4
+        and #$007f
+        clc
+        adc $03,s
+        tax
+        pla
+        sep #$20
+        sta $00,x
+        clm
+        jsr fm_extra
+        plx
+        sep #$20
+        lda $e2
+        clm
+        and #$0040
+        bne fm_next         ; one shared value
+        iny
+fm_next:
+        txa
+        clc
+        adc #$0020
+        tax
+        bra fm_loop
+fm_done:
+        sep #$20
+        lda $e2
+        clm
+        and #$0040
+        beq fm_end
+        iny
+fm_end: jmp h_norm
+fm_extra:                   ; X = the field's address
+        lda $c8
+        beq fx_done
+        bmi fx_high
+        cmp #$4000
+        beq fx_voice
+        sep #$20
+        sta $0b,x
+        clm
+        rts
+fx_high:
+        txa
+        and #$fff0
+        tax
+        lda $00,x
+        ora #$8000
+        sta $00,x
+fx_done:
+        rts
+fx_voice:                   ; a voice for the channel: claimed, its record, taken
+        phy
+        sep #$20
+        lda $00,x
+        sta $c2
+        clm
+        phx
+        per fv_claimed
+        jmp ($0128)
+fv_claimed:
+        plx
+        phx
+        sep #$20
+        lda $11,x
+        clm
+        and #$00ff
+        asl a
+        asl a
+        asl a
+        asl a
+        asl a
+        asl a
+        pha
+        asl a
+        clc
+        adc $01,s
+        sta $01,s
+        pla
+        clc
+        adc #$7000
+        sta $16,x           ; its voice record
+        per fv_taken
+        jmp ($0110)
+fv_taken:
+        plx
+        phx
+        per fv_told
+        jmp ($010e)
+fv_told:
+        sep #$20
+        cmp $c2
+        clm
+        bne fv_done
+        plx
+        phx
+        sep #$20
+        ldm #$00,$6e,x
+        clm
+        per fv_done
+        jmp ($0108)
+fv_done:
+        plx
+        ply
+        rts
+
+handlers:
+HANDLERS
 )";
 
 // Vectors 0x0104-0x012E: the driver's routines, the rest stubs.
@@ -746,7 +1987,7 @@ constexpr struct {
     uint16_t vector;
     const char* target;
 } used_vectors[] = {
-    {0x0104, "main_work"}, {0x0106, "$d788"}, {0x010A, "slot_work"}, {0x0110, "take_voice"},
+    {0x0104, "main_work"}, {0x0106, "$d788"}, {0x010A, "$d9d0"}, {0x0110, "take_voice"},
     {0x0112, "release_voice"}, {0x0116, "$d982"}, {0x0128, "$d8a0"},
 };
 
@@ -754,6 +1995,17 @@ const char* vector_target(uint32_t vector) {
     for (const auto& v : used_vectors)
         if (v.vector == vector) return v.target;
     return nullptr;
+}
+
+// The handler of a command code: its hook address, the voices command, or a command
+// without operands.
+std::string synth_sd_handler_label(uint32_t code) {
+    char text[16];
+    if (code < sizeof SYNTH_SD_HANDLERS / sizeof SYNTH_SD_HANDLERS[0] && SYNTH_SD_HANDLERS[code]) {
+        snprintf(text, sizeof text, "$%04x", SYNTH_SD_HANDLERS[code]);
+        return text;
+    }
+    return code == SYNTH_SD_CODE_VOICES ? "cmd_voices" : "h_other";
 }
 
 std::string replace(std::string text, const char* marker, const std::string& with) {
@@ -778,7 +2030,16 @@ std::string driver_source() {
                  stub, synth_sd_stub_count_address(vector));
         stubs += line;
     }
-    return replace(start_source, "VECTORS", vectors) + replace(work_source, "STUBS", stubs);
+    // The handler table: the driver copies it to 0x0130 at start-up.
+    vectors += "        ldx #$007e\nhandler_copy:\n        lda !handlers,x\n        sta $0130,x\n"
+               "        dex\n        dex\n        bpl handler_copy\n";
+    std::string handlers;
+    for (uint32_t code = 0; code < 64; code++) {
+        snprintf(line, sizeof line, "        .word %s\n", synth_sd_handler_label(code).c_str());
+        handlers += line;
+    }
+    return replace(start_source, "VECTORS", vectors) + replace(work_source, "STUBS", stubs) +
+           replace(sequence_source, "HANDLERS", handlers);
 }
 
 }  // namespace
@@ -792,6 +2053,10 @@ void synth_structured_driver_image(uint8_t* image) {
     synth_driver_vector(image, 0xFFF4, m377_label(p.get(), "tick"));
     synth_driver_vector(image, 0xFFF0, m377_label(p.get(), "int2"));
     synth_driver_command_table(image);
+    synth_driver_sequences(image);
+    synth_driver_key_maps(image);
+    synth_driver_condition_words(image);
+    synth_driver_operation_words(image);
     synth_driver_id_bytes(image, 0, 0);
 }
 
@@ -829,6 +2094,11 @@ void synth_driver_track(uint8_t* comms, uint32_t slot, uint32_t command, uint32_
     synth_driver_comms_word(comms, track + 0x0A, command);
     synth_driver_comms_word(comms, track + 0x0E, 0);
     synth_driver_comms_word(comms, track + 0x1E, level_source);
+    // Its command's sequence, due at time 0, no wait, call or loop open.
+    synth_driver_comms_word(comms, track + 0x00, 0);
+    synth_driver_comms_word(comms, track + 0x10, SYNTH_SEQUENCE_BASE + 16 * (command & 0x7FF));
+    synth_driver_comms_byte(comms, track + 0x12, SYNTH_SEQUENCE_BANK);
+    for (uint32_t field : {0x0D, 0x14, 0x15, 0x17, 0x1A, 0x1B}) synth_driver_comms_byte(comms, track + field, 0);
 }
 
 void synth_driver_channel(uint8_t* comms, uint32_t slot, uint32_t k, uint32_t active, uint32_t voice,

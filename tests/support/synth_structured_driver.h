@@ -11,13 +11,19 @@
 // hold zero bytes until their code is written here. Vectors and interrupts the driver
 // does not use point at stubs that count their calls and change nothing else.
 //
-// The per-slot work of a live track (vector 0x010A) stands in for the sequencer: on the
-// track's first tick it resets, claims and takes voices for (command AND 3) + 1
+// The per-slot work of a live track (vector 0x010A) is the sequencer at 0xD9D0. Its
+// command handlers come from the table at 0x0130 (SYNTH_SD_HANDLERS: code = index); the
+// command SYNTH_SD_CODE_VOICES resets, claims and takes voices for (command AND 3) + 1
 // channels (voice numbers from the command number, nine apart; claim priority
-// (command AND 0x7F) + 1), writes the command word into each voice's "freq" register
-// and, with command bit 10, starts a child in the next slot; after (command AND 31) + 4
-// ticks the track stops itself. A released channel's voice goes to the strongest
-// claim left (vector 0x0112).
+// (command AND 0x7F) + 1) and writes the command word into each voice's "freq"
+// register; the other codes are commands without operands that do nothing. A released
+// channel's voice goes to the strongest claim left (vector 0x0112). Where the emulated
+// form of a command continues in code the readable routines do not stand for (0xDA2E,
+// 0xDA92, 0xDCD6, 0xDD3A, 0xDE61, 0xDF2B, 0xDF52, 0xDFA9, 0xE054, 0xE07D, 0xE108, 0xE12D,
+// 0xE2BC and the addresses in the words at 0xDDF7 and 0xDE90), a stub counts at
+// SYNTH_SD_CONTINUATION_COUNT and returns. A note start is called from 0xDFED (for a
+// selected channel) and 0xE02A (a channel following one), returning to 0xDFF0 and
+// 0xE02D. Key maps: the word at 0x21000C (synth_driver_key_maps).
 #pragma once
 #include <cstdint>
 
@@ -25,6 +31,15 @@
 // would (Y pushed for stop_track, widths set for the allocator steps that need them).
 constexpr uint32_t SYNTH_SD_CALL_STOP_TRACK = 0xC200;  // phy, jmp 0xE18D
 constexpr uint32_t SYNTH_SD_PAIR_ROUTINE = 0xD879;     // copies 0x43FE to 0x43FC, counts at 0x0334
+
+// The handler of each command code 0x00-0x17, and the code of the voices command.
+constexpr uint16_t SYNTH_SD_HANDLERS[] = {
+    0xDAAF, 0xDAF0, 0xDB5C, 0xDB63, 0xDB6D, 0xDB8D, 0xDB9D, 0xDBF0, 0xDC4A, 0xDC83, 0xDC90, 0xDD01,
+    0xDD85, 0xDE77, 0xDF59, 0xDF6D, 0xE143, 0xE157, 0xE185, 0xE277, 0xE286, 0xE342, 0xE38A, 0xE3A3,
+};
+constexpr uint32_t SYNTH_SD_CODE_VOICES = 0x18;
+// The continuation stub's count (a word in internal RAM).
+constexpr uint32_t SYNTH_SD_CONTINUATION_COUNT = 0x0336;
 
 // Internal-RAM words the driver counts in: per vector stub (vector v counts at
 // 0x0300 + v - 0x0104), INT2, the 0xD879 routine.
@@ -51,9 +66,10 @@ void synth_driver_comms_word(uint8_t* comms, uint32_t address, uint32_t value);
 uint32_t synth_driver_comms_read16(const uint8_t* comms, uint32_t address);
 // Slot s: its command word (0x4000 + 2s) and link word (0x4040 + 2s).
 void synth_driver_slot(uint8_t* comms, uint32_t slot, uint32_t command, uint32_t link);
-// Track record of slot s (0x4500 + 0x50s): +0x0A command word, +0x0E ticks played 0,
-// +0x1E level source address; the other fields a fixed pattern so that what a routine
-// clears shows.
+// Track record of slot s (0x4500 + 0x50s): +0x0A command word, +0x0E 0, +0x1E level
+// source address, at the start of its command's sequence (+0x10, +0x12), due at time 0,
+// with no wait, call or loop open (+0x0D, +0x14, +0x15, +0x17, +0x1A, +0x1B 0); the other
+// fields a fixed pattern so that what a routine clears shows.
 void synth_driver_track(uint8_t* comms, uint32_t slot, uint32_t command, uint32_t level_source);
 // Channel record k of slot s (0x5000 + 0x100s + 32k): +0x13 active, +0x11 voice, +0x16
 // voice record, +0x1D stop mode; the other bytes a fixed pattern.
