@@ -52,3 +52,8 @@ int seq_cmd_e286(m377_state* s);  // repeat
 int seq_cmd_e342(m377_state* s);  // channel fields, a voice assigned
 int seq_cmd_e38a(m377_state* s);  // channel fields, bit 15 of the word
 int seq_cmd_e3a3(m377_state* s);  // channel fields, 126 above
+
+// Jumps through a voice's routine words (sound/snd_native_voice_hooks.cpp).
+int hook_fx4(m377_state* s);     // 0xE9D6, +0x5A
+int hook_volume(m377_state* s);  // 0xECAA, +0x60
+int hook_fx1(m377_state* s);     // 0xEF45, +0x5C

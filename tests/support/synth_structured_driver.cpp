@@ -799,6 +799,12 @@ stop_track:
         jmp field_e38a
         .org $e3a3
         jmp field_e3a3
+        .org $e9d6
+        jmp ($005a,x)       ; the voice's pitch-effect routine
+        .org $ecaa
+        jmp ($0060,x)       ; its pan and volume routine
+        .org $ef45
+        jmp ($005c,x)       ; its volume-envelope routine
 
         .org $f400
         .m16
