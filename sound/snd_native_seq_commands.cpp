@@ -266,8 +266,8 @@ uint32_t call_entry(m377_state* s, uint32_t depth) {
     return (3 * depth + track(s)) & 0xFFFF;
 }
 
-// The arithmetic command's result and PS for operations 0, 1, 2 and 5 (6 is stepped
-// before): non-zero `ok`.
+// The remainder of an arithmetic command (d not 0), kept at 0x00C2 as the driver's
+// division leaves it; C and V clear, N and Z of the result.
 uint32_t remainder_of(m377_state* s, uint32_t n, uint32_t d) {
     uint32_t r = n % d;
     snd_bus_write16(s, snd_dp(s, DRV_REMAINDER), r);

@@ -19,11 +19,6 @@ constexpr uint32_t command_loop = 0xDA11;
 constexpr uint32_t extended_step = 0xDA2E;  // +0x0D nonzero
 constexpr uint32_t held_step = 0xDA92;      // +0x1B nonzero
 
-// A's low byte from an 8-bit load, its high byte kept.
-void load_low(m377_state* s, uint32_t value) {
-    snd_lda8(s, value);
-}
-
 // Step 4: one command byte run through its handler; non-zero when the call did not
 // come back cleanly.
 int run_command(m377_state* s, uint32_t byte) {
@@ -42,9 +37,9 @@ int run_command(m377_state* s, uint32_t byte) {
 
 // Steps 6 and 7: the next step's time, the read address kept, DT = 0.
 int schedule(m377_state* s) {
-    load_low(s, snd_bus_read8(s, snd_field(s, s->x, TRK_BYTE_1B)));
+    snd_lda8(s, snd_bus_read8(s, snd_field(s, s->x, TRK_BYTE_1B)));
     if (s->a & 0xFF) return snd_bail(s, held_step, SND_COUNTER_SEQUENCER);
-    load_low(s, snd_bus_read8(s, snd_field(s, s->x, TRK_EXTENDED)));
+    snd_lda8(s, snd_bus_read8(s, snd_field(s, s->x, TRK_EXTENDED)));
     if (s->a & 0xFF) return snd_bail(s, extended_step, SND_COUNTER_SEQUENCER);
     uint32_t factor = snd_bus_read8(s, snd_field(s, s->x, TRK_STEP_A));
     snd_bus_write16(s, snd_dp(s, DRV_STEP_FACTOR), factor);
@@ -74,10 +69,10 @@ int sequencer(m377_state* s) {
     s->ps |= flag_c;
     s->a = uint16_t(snd_adc16(s, time, ~snd_bus_read16(s, snd_dp(s, DRV_TIME))));
     if (s->a && !(s->a & 0x8000)) return snd_return_counted(s, SND_COUNTER_SEQUENCER);
-    load_low(s, snd_bus_read8(s, snd_field(s, s->x, TRK_BANK)));
+    snd_lda8(s, snd_bus_read8(s, snd_field(s, s->x, TRK_BANK)));
     s->dt = uint8_t(s->a);
     snd_load16(s, &s->y, snd_bus_read16(s, snd_field(s, s->x, TRK_SEQUENCE)));
-    load_low(s, snd_bus_read8(s, snd_field(s, s->x, TRK_WAIT)));
+    snd_lda8(s, snd_bus_read8(s, snd_field(s, s->x, TRK_WAIT)));
     if (s->a & 0xFF) {
         snd_step_memory(s, snd_field(s, s->x, TRK_WAIT), -1, false);
         return schedule(s);
