@@ -3,6 +3,9 @@
 namespace {
 void no_frame_trace(uint32_t) {}
 void no_replay() {}
+bool no_level_apply() {
+    return false;
+}
 bool no_framedump_advance() {
     return true;
 }
@@ -10,6 +13,7 @@ bool no_framedump_advance() {
 
 void (*frame_trace_hook)(uint32_t frame_tick) = no_frame_trace;
 void (*replay_apply_attitude_hook)() = no_replay;
+bool (*level_apply_hook)() = no_level_apply;
 bool (*framedump_advance_hook)() = no_framedump_advance;
 
 namespace {

@@ -12,6 +12,11 @@ extern void (*frame_trace_hook)(uint32_t frame_tick);
 // flight replay overwrite the player's position, attitude, targets and speed.
 extern void (*replay_apply_attitude_hook)();
 
+// Gameplay initialisation (game_state 2) calls it each time it runs: the host's
+// level_apply, which rewrites mode, course and sub-state when a level jump waits. True
+// when it did.
+extern bool (*level_apply_hook)();
+
 // Once per frame while a frame dump is shown: the host's viewer moves its sequence on
 // (and loads the next dump when it reads per frame); false when nothing is to be drawn
 // this frame.

@@ -1,6 +1,9 @@
-// The host's environment switches, read once at start-up.
+// The start-up block of environment switches: read once, after the menu has applied the
+// settings file and the --set overrides, before the input devices open.
 #pragma once
 
-// The host diagnostics: the blink log (SKYVOLTA_BLINKLOG) and its watch range
-// (SKYVOLTA_WATCH).
+// In the documented order: the renderer's switches, the replay (SKYVOLTA_REPLAY) and the
+// recording (SKYVOLTA_RECORD), the board's and the host input's switches, the stage-debug
+// lines (SKYVOLTA_STAGEDBG), the character-RAM and blink logs, the sound diagnostics, the
+// model watch range (SKYVOLTA_WATCH). The level jump's apply hook is filled here too.
 void host_env_switches_read();

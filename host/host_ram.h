@@ -6,6 +6,10 @@
 #pragma once
 #include <cstdint>
 
+#include "board/bus.h"
+#include "board/wram.h"
+#include "board/wram_cell.h"
+#include "game/flow/sound_ram.h"  // the player cell, a probe's contact value
 #include "game/world/flight_ram.h"
 
 // Course and mode select: the cursor is the game's own slot, the maximum the high
@@ -24,8 +28,53 @@ constexpr uint32_t W_BALLOON_STATES = 0x478C;
 constexpr uint32_t BALLOON_RECORD_SIZE = 32;
 constexpr int BALLOONS_PER_LAYOUT = 64;
 
+// Course select: the courses offered (word, 0 none) and one course number per byte of
+// the long below it, from the most significant; the word at W 0x0C54 holds the cursor.
+constexpr uint32_t W_SELECT_COURSES = 0x0C7C;
+constexpr uint32_t W_SELECT_HOLD = 0x0C54;
+
+// The words a level jump rewrites to choose mode, course and sub-state.
+constexpr uint32_t W_JUMP_CLEAR = 0x2C12;        // cleared by every applied jump
+constexpr uint32_t W_COURSES_LEFT = 0x0E2C;      // word: one bit per course still to fly
+constexpr uint32_t W_ENDING_TOTAL = 0x0E54;
+constexpr uint32_t W_COURSE_PAIR = 0x0E64;       // two words, the course twice
+
+// What the flight recorder reads of the terrain walk: the layer count, the layer mask
+// (low byte), and the three gate byte cells.
+constexpr uint32_t W_TERRAIN_LAYERS = 0x0964;
+constexpr uint32_t W_TERRAIN_MASK = 0x0968;
+constexpr uint32_t W_GATE_BYTES[3] = {0x1266, 0x1267, 0x12A1};
+
+// Fields of a collision probe record (game/world/probe_ram.h) that the recorder and the
+// replay comparison read: position, the resolved floor, the contact value (probe 0's
+// surface byte, PROBE_VALUE of the sound layer), the face count, probe 0's faces and the
+// surface value.
+constexpr uint32_t PROBE_X = 0x18;
+constexpr uint32_t PROBE_FLOOR = 0x28;
+constexpr uint32_t PROBE_FACE_COUNT = 0x30;
+constexpr uint32_t PROBE_FACES = 0x34;
+constexpr int PROBE_FACES_MAX = 16;
+constexpr int PROBE_COUNT = 6;
+
 // Game states the host tests.
+constexpr int32_t STATE_GAMEPLAY_INIT = 2;
 constexpr int32_t STATE_GAMEPLAY = 3;
+constexpr int32_t STATE_STAGE_START = 4;
+constexpr int32_t SUB_COURSE_SELECT = 0;
+constexpr int32_t SUB_COURSE_SELECT_RUN = 1;
 constexpr int32_t SUB_RACING = 3;
+constexpr int32_t SUB_PRE_COURSE = 22;
 constexpr int32_t SUB_ENDING_SETUP = 14;
 constexpr int32_t SUB_CONTINUE = 29;
+
+// A long (a word) in both work-RAM images: the slot the game reads and the bytes the
+// next frame step's import reads, so that a value set between steps holds.
+inline void both_images_long(uint32_t offset, int32_t value) {
+    w_cell_set(offset, value);
+    bus_write32(WRAM_BASE + offset, uint32_t(value));
+}
+inline void both_images_word(uint32_t offset, uint32_t value) {
+    w_write16(WRAM_BASE + offset, value);
+    bus_write16(WRAM_BASE + offset, value);
+}
+

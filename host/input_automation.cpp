@@ -77,16 +77,6 @@ int32_t game_sub_state() {
     return w_cell(W_GAME_SUB_STATE);
 }
 
-// A long in both work-RAM images: the slot and the bytes the next import reads.
-void both_images_long(uint32_t offset, int32_t value) {
-    w_cell_set(offset, value);
-    bus_write32(WRAM_BASE + offset, uint32_t(value));
-}
-void both_images_word(uint32_t offset, uint32_t value) {
-    w_write16(WRAM_BASE + offset, value);
-    bus_write16(WRAM_BASE + offset, value);
-}
-
 int clamp_adc(double v) {
     return v < ADC_MIN ? ADC_MIN : v > ADC_MAX ? ADC_MAX : int(v);
 }

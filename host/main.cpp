@@ -3,7 +3,6 @@
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
-#include "board/inputs.h"
 #include "board/scores_file.h"
 #include "dsp/master.h"
 #include "game/flow/game_init.h"
@@ -20,8 +19,8 @@
 #include "host/rom_set.h"
 #include "host/settings.h"
 #include "host/trace.h"
-#include "host/window.h"
 #include "host/wide_view.h"
+#include "host/window.h"
 #include "render/cz_fog.h"
 #include "render/frame_render.h"
 #include "render/layer2d.h"
@@ -30,7 +29,6 @@
 #include "render/stage_clock.h"
 #include "render/texture_cache.h"
 #include "sound/audio_output.h"
-#include "sound/sound_diagnostics.h"
 #include "sound/sound_system.h"
 
 #include <SDL.h>
@@ -187,8 +185,6 @@ int main(int argc, char** argv) {
     driver_time_split = env_present("SKYVOLTA_PERF");
     map_view_from_environment();
     wide_view_install();
-    sound_diag_switches_read();
-    input_switches_read();
     pads_init();
     encoder_init(!headless);
     layer2d_texture_create();

@@ -13,19 +13,26 @@
 #include "game/flow/frame_step.h"
 #include "game/flow/sound_sweep.h"
 #include "host/display_settings.h"
+#include "host/flight_log.h"
+#include "host/flight_recorder.h"
 #include "host/frame_pacing.h"
 #include "host/headless_picture.h"
 #include "host/host_ram.h"
 #include "host/input_logs.h"
 #include "host/input_update.h"
+#include "host/level_jump.h"
+#include "host/loop_hooks.h"
 #include "host/map_view.h"
 #include "host/menu.h"
 #include "host/options.h"
 #include "host/pads.h"
 #include "host/paused_camera.h"
 #include "host/picture_reshow.h"
+#include "host/replay.h"
 #include "host/screenshot.h"
 #include "host/settings.h"
+#include "host/terrain_cell.h"
+#include "host/void_log.h"
 #include "render/frame_render.h"
 #include "render/framedump_draw.h"
 #include "render/layer2d.h"
@@ -75,6 +82,13 @@ void model_viewer_step(int delta) {
     if ((delta < 0 && code > 1) || (delta > 0 && code > 0)) model_viewer_select(code + delta);
 }
 
+// Keys 1-3 jump to novice courses 0-2, 4 to the advanced final stage; the model viewer
+// gives way.
+void level_key(int n) {
+    level_request(n == 3, n);
+    if (model_viewer.code != 0) model_viewer_select(0);
+}
+
 void key_down(SDL_Keycode key) {
     switch (key) {
     case SDLK_COMMA:
@@ -85,13 +99,6 @@ void key_down(SDL_Keycode key) {
     case SDLK_RIGHT:
         model_viewer_step(1);
         break;
-    case SDLK_1:
-    case SDLK_2:
-    case SDLK_3:
-    case SDLK_4:
-        // The level jump comes with its own issue; the keys already leave the viewer.
-        if (model_viewer.code > 0) model_viewer_select(0);
-        break;
     case SDLK_l:
         level_view_toggle();
         break;
@@ -100,6 +107,18 @@ void key_down(SDL_Keycode key) {
         break;
     case SDLK_F12:
         screenshot_requested = true;
+        break;
+    case SDLK_1:
+    case SDLK_2:
+    case SDLK_3:
+    case SDLK_4:
+        level_key(int(key - SDLK_1));
+        break;
+    case SDLK_g:
+        level_key(int(w_cell(W_COURSE_NUMBER) & 3));
+        break;
+    case SDLK_F9:
+        recording_toggle();
         break;
     case SDLK_t:
         printf("[INPUT] Forcing title screen (state 6)...\n");
@@ -266,13 +285,16 @@ void iteration(SDL_Window* window, const command_line* cl) {
     frame_due = 1;
     input_update();
     menu_stick_test();
+    loop_hooks_before_step(cl);
     if (!paused)
         pedal_emulate();
     else if (!menu_is_open())
         paused_camera();
+    if (paused) loop_hooks_paused();
     frame_game_step();
     audio_frame();
     input_log_frame();
+    flight_log_frame();
     if (host_frame == 5) palette_dump_write();
     float aspect = 0;
     if (!headless) aspect = target_prepare(window);
@@ -280,10 +302,12 @@ void iteration(SDL_Window* window, const command_line* cl) {
         frame_headless_draw();
     else {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        loop_hooks_after_clear();
         frame_scene_draw();
     }
     if (!headless) render_target_present(window, aspect == 0);
     screenshot_take(window);
+    void_log_check(window);
     if (headless)
         glFinish();
     else {
@@ -309,10 +333,13 @@ void frame_game_step() {
     if (paused || (framedump_active() && !dump_runs_game)) return;
     sprite_call_list_reset();
     tdb_list_clear();
+    replay_apply();
     sound_sweep();
     double start = monotonic_seconds();
     game_frame();
     game_seconds += monotonic_seconds() - start;
+    recording_write_frame();
+    replay_compare();
 }
 
 void keyboard_camera_step(const uint8_t* keys, double dt, bool menu_open) {
@@ -352,6 +379,7 @@ void frame_scene_draw() {
 void frame_headless_draw() {
     clear_colour_set();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    loop_hooks_after_clear();
     frame_scene_draw();
 }
 
@@ -400,10 +428,9 @@ void pause_report() {
            w(W_PLAYER_Z), w(W_EASED_HEADING) & 0xFFFF, w(W_PLAYER_SPEED));
     printf("      camera  x=%-9ld y=%-9ld z=%-9ld  heading=%ld\n", w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z),
            w(W_CAMERA_HEADING) & 0xFFFF);
-    int32_t grid_x = wram_long(W_PLAYER_X) / COURSE_CELL_UNITS, grid_z = wram_long(W_PLAYER_Z) / COURSE_CELL_UNITS;
-    int32_t cell = grid_x + COURSE_COLUMNS * grid_z;
-    int32_t chunk = terrain_chunk_model(int32_t(course), cell);
-    printf("      grid    cell=%d  (grid_x=%d grid_z=%d)  terrain chunk model=%d\n", cell, grid_x, grid_z, chunk);
+    terrain_cell c = terrain_cell_of(int32_t(course), wram_long(W_PLAYER_X), wram_long(W_PLAYER_Z));
+    printf("      grid    cell=%d  (grid_x=%d grid_z=%d)  terrain chunk model=%d\n", c.cell, c.grid_x, c.grid_z,
+           c.chunk);
     watch_pause_report();
     if (paused) codes_log();
     fflush(stdout);

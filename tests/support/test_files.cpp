@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 
 std::string temp_dir_make(const char* tag) {
@@ -40,6 +41,13 @@ std::vector<uint8_t> file_read(const std::string& path) {
     while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + n);
     fclose(f);
     return data;
+}
+
+std::vector<std::string> file_lines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
 int run_in(const std::string& dir, const std::string& command, std::string* out) {

@@ -12,6 +12,8 @@ void temp_dir_remove(const std::string& dir);
 long file_size(const std::string& path);
 bool file_write(const std::string& path, const std::vector<uint8_t>& data);
 std::vector<uint8_t> file_read(const std::string& path);
+// The lines of a text file without their newlines; none when it cannot be read.
+std::vector<std::string> file_lines(const std::string& path);
 
 // Runs a shell command in dir with stdout and stderr joined into *out; returns the exit status.
 int run_in(const std::string& dir, const std::string& command, std::string* out);

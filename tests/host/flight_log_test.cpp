@@ -1,0 +1,63 @@
+// The flight log's per-iteration lines: the F line, the terrain-chunk packets of the
+// display list (never past the cursor) and the probe block of SKYVOLTA_FLIGHTBLOCK.
+#include "board/board_memory.h"
+#include "board/display_list.h"
+#include "board/dspram.h"
+#include "board/wram_cell.h"
+#include "host/flight_log.h"
+#include "host/host_ram.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(FlightLog, ChunkPacketsUpToTheCursor) {
+    std::string dir = temp_dir_make("flightlog");
+    board_memory_clear();
+    dsp_init();
+    host_frame = 41;
+    w_cell_set(W_PLAYER_X, 0x18000 * 3);
+    w_cell_set(W_COURSE_NUMBER, 0);
+    const int32_t packets[] = {
+        DL_HEADER_4, 0, 1104, 10, 20, 30,      // code 1173: a chunk
+        50, 1, 2, 3,                           // code 119: not a chunk
+        DL_NODE, 4, 1, -1, -1, -1, -1, -1, -1, 0x1000, 0, 1, 2, 3, -1,  // a node whose pairs hold -1
+        DL_HEADER_11, 0, 1562, 7, 8, 9, 0, 0, 0, 0, 0, 0, 0,  // code 1631, the last chunk code
+        DL_NODE_MODEL, 1030, 4, -5, -6, -7,    // code 1099, drawn through a node
+        DL_LINK, -1,
+        DL_HEADER_4, 0, 1200, 1, 1, 1,         // past the cursor: not walked
+    };
+    int32_t* area = dl_packet_area(dl_buffer_current());
+    for (size_t i = 0; i < sizeof packets / sizeof packets[0]; i++) area[i] = packets[i];
+    dl_cursor_set(area + sizeof packets / sizeof packets[0] - 6);
+    setenv("SKYVOLTA_FLIGHTBLOCK", "41,41", 1);
+    ASSERT_TRUE(flight_log_open((dir + "/flight.log").c_str()));
+    flight_log_frame();
+    flight_log_close();
+    unsetenv("SKYVOLTA_FLIGHTBLOCK");
+    std::vector<std::string> lines = file_lines(dir + "/flight.log");
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0].rfind("F 41 st=0 sub=0 course=0 p=294912,0,0 cam=0,0,0 ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find(" cell=3 gx=3 gz=0 "), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "T 1173 10 20 30");
+    EXPECT_EQ(lines[2], "T 1631 7 8 9");
+    EXPECT_EQ(lines[3], "T 1099 4 -5 -6");
+    EXPECT_EQ(lines[4], "B 41 py=0 floor=0");
+    EXPECT_EQ(lines[5], "1324 00000000");
+    EXPECT_EQ(lines.back(), "19FC 00000000");
+    EXPECT_EQ(lines.size(), 5u + (6652 - 4900) / 4 + 1);
+    temp_dir_remove(dir);
+}
+
+TEST(FlightLog, AnUnwritablePathIsReported) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(flight_log_open("/nonexistent/dir/flight.log"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("[FLIGHTLOG] cannot write /nonexistent/dir/flight.log: ", 0),
+              0u);
+    flight_log_frame();  // nothing open: nothing happens
+}
+
+}  // namespace
