@@ -9,6 +9,7 @@ bool no_level_apply() {
 bool no_framedump_advance() {
     return true;
 }
+void no_player_render() {}
 }  // namespace
 
 void (*frame_trace_hook)(uint32_t frame_tick) = no_frame_trace;
@@ -35,3 +36,4 @@ bool (*map_view_camera_hook)(int* course, float rotation[9], float position[3], 
 const int32_t* (*wide_fill_hook)(int32_t* count, double margin, double distance) = no_wide_fill;
 const int32_t* (*pause360_hook)(int32_t* count) = no_pause360;
 void (*wide_view_reset_hook)() = no_wide_view_reset;
+void (*player_render_hook)() = no_player_render;

@@ -34,3 +34,6 @@ extern bool (*map_view_camera_hook)(int* course, float rotation[9], float positi
 extern const int32_t* (*wide_fill_hook)(int32_t* count, double margin, double distance);
 extern const int32_t* (*pause360_hook)(int32_t* count);
 extern void (*wide_view_reset_hook)();
+// The ranking page's draw (a board routine): the game world's player_render, which
+// the game fills in at initialisation.
+extern void (*player_render_hook)();

@@ -17,6 +17,7 @@ namespace {
 constexpr int32_t OBJECT_WORDS = 13;
 constexpr uint32_t CMD_ROOM_BYTES = 64;  // dsp_cmd_ptr grants 16 words
 constexpr int32_t CELL_SIZE = 0x18000;   // terrain cell side in world units
+constexpr int32_t VIEW_LENS_30_DEGREES = 1920;  // field of view in 1/64 degree
 
 // True when bytes p .. p + bytes - 1 lie inside dspram. Compared as integers: a stray
 // cursor may point anywhere.
@@ -84,6 +85,11 @@ void header_on_change(int32_t code) {
     wram_long_set(W_DL_LAST_HEADER, code);
 }
 
+// Word index of view block `view` of the current buffer.
+uint32_t view_block_first_word(uint32_t view) {
+    return (DL_BUFFER_BASE + DL_BUFFER_SIZE * dl_buffer_current() + DL_VIEW_BLOCK_BYTES * view) / 4;
+}
+
 // A list base given as a pointer into the work-RAM slots reads at its 68020 address.
 uint32_t board_address(int64_t base) {
     if (w_is_host_pointer(base)) {
@@ -146,6 +152,25 @@ void dl_header_8002_put(int32_t prio) {
 
 void dl_model_header_put(int32_t view) {
     dl_header_8002_put(view);
+    camera_zoom_words_emit(view, 2);
+}
+
+void camera_zoom_words_emit(int32_t view, int32_t word) {
+    if (view < 0 || uint32_t(view) >= DL_VIEW_BLOCKS) return;  // the packets lie beyond block 7
+    view_rotation_words_put(uint32_t(view), word);
+    dsp_word_set(view_block_first_word(uint32_t(view)) + DL_VIEW_FOV_WORD, VIEW_LENS_30_DEGREES);
+}
+
+void view_rotation_words_put(uint32_t view, int32_t word) {
+    uint32_t first = view_block_first_word(view);
+    const uint32_t angles[3] = {W_CAMERA_PITCH, W_CAMERA_HEADING, W_CAMERA_ROLL};
+    for (uint32_t i = 0; i < 3; i++) {
+        int32_t pair[2];
+        dl_rotation_pair(wram_long(angles[i]), pair);
+        dsp_word_set(first + 1 + 2 * i, pair[0]);
+        dsp_word_set(first + 2 + 2 * i, pair[1]);
+    }
+    dsp_word_set(first + 7, word);
 }
 
 void dl_marker(int32_t prio, int32_t model, int32_t x, int32_t y, int32_t z) {

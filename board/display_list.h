@@ -68,9 +68,15 @@ void dl_header_8000();
 void dl_header_8002();
 // 0x8002, prio whatever dl_last_header holds; dl_last_header unchanged.
 void dl_header_8002_put(int32_t prio);
-// The display-object lists' header: 0x8002, view at dl_cursor (dl_last_header
-// unchanged), which the view's camera words are to follow.
+// 0x8002, view at dl_cursor, then the camera of that view slot with word 7 = 2 (the
+// block's start value): the header of a list drawn through view slot `view`.
 void dl_model_header_put(int32_t view);
+// The camera of view slot `view` (0..7; any other writes nothing) of the current
+// buffer: view_rotation_words_put, then word 14 = 1920 (a 30-degree lens).
+void camera_zoom_words_emit(int32_t view, int32_t word);
+// Words 1-6 of view slot `view` of the current buffer := the (sin, cos) pairs of camera
+// pitch, heading and roll (sign-extended 1.15), word 7 := word.
+void view_rotation_words_put(uint32_t view, int32_t word);
 
 // ---- Single packets at dl_cursor (angles 16-bit, through the ROM sine table) --------
 void dl_marker(int32_t prio, int32_t model, int32_t x, int32_t y, int32_t z);

@@ -1,5 +1,6 @@
 #include "board/ranking_page.h"
 
+#include "base/host_hooks.h"
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/game_state_ram.h"
@@ -84,6 +85,7 @@ int ranking_page_draw() {
     w_cell_set(W_PLAYER_Z, int32_t(uint32_t(w_cell(W_PLAYER_Z)) + 80));
     w_cell_set(W_CAMERA_PITCH, 0x4000);
     dl_marker(0, 42, 0, 0, 0);
+    player_render_hook();
 
     if (w_cell(W_SWITCH_PORT0 + SP_PRESSED) & 8) {
         static const uint8_t initials[3] = {1, 2, 3};

@@ -1,5 +1,6 @@
 #include "game/flow/game_init.h"
 
+#include "base/host_hooks.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/boot_font.h"
@@ -12,6 +13,7 @@
 #include "board/video_setup.h"
 #include "board/wram.h"
 #include "game/modes/tile_block_list.h"
+#include "game/world/player_rig.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -208,6 +210,7 @@ void boot_hardware_init() {
 }  // namespace
 
 void game_init() {
+    player_render_hook = player_render;
     step("syscon_init");
     syscon_init();
     step("clear_work_ram");

@@ -10,7 +10,7 @@
 #include "board/wram_cell.h"
 #include "game/flow/emitter_tables.h"
 #include "game/flow/object_ram.h"
-#include "game/world/camera_zoom.h"
+#include "game/world/node_emitter.h"
 #include "game/world/node_lists.h"
 
 #include <climits>
@@ -324,7 +324,7 @@ void object_list_emit_staged() {
         return;
     }
     object_list_header();
-    node_list_walk(WRAM_BASE + W_DISPLAY_OBJECTS, stage);
+    node_list_walk(int32_t(W_DISPLAY_OBJECTS), stage);
     display_objects_rezoom();
     w_cell_set(W_OBJECT_LIST_STAGE, stage + 1);
 }

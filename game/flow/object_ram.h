@@ -4,11 +4,9 @@
 #pragma once
 #include <cstdint>
 
+#include "game/world/camera_ram.h"  // the camera's cell
 #include "game/world/flight_ram.h"  // course number and the player's position
-
-// Counters and the camera's cell.
-constexpr uint32_t W_PLAY_FRAME_COUNTER = 0x0C8C;  // play_frame_counter
-constexpr uint32_t W_CAMERA_CELL = 0x0CF4;         // x cell + 8 x z cell
+#include "game/world/rig_ram.h"     // the play frame counter; the rig's words the list shares
 
 // Object emitters: 68020 pointers to three-long position records, the mode word.
 constexpr uint32_t W_OBJECT_COMPOUND = 0x46F8;  // object_packet_emit_compound, object_packet_fill
@@ -36,11 +34,12 @@ constexpr uint32_t W_TRAIN_BASE_Y = 0x1230;
 
 // Display-object list (the screens' posed models).
 constexpr uint32_t W_OBJECT_LIST_VIEW = 0x169F0;  // low half: the view of its header
-constexpr uint32_t W_DISPLAY_OBJECTS = 0xAB04;    // 1024-byte display objects
+// Outside the race the rig's node array, stream counter and flag hold the list.
+constexpr uint32_t W_DISPLAY_OBJECTS = W_RIG_NODES;  // 1024-byte display objects
 constexpr uint32_t DISPLAY_OBJECT_BYTES = 1024;
 constexpr uint32_t W_OBJECT_LIST_LENGTH = 0xAB08;
-constexpr uint32_t W_OBJECT_LIST_STAGE = 0xEB04;  // cells cleared by the block-list expansion
-constexpr uint32_t W_OBJECT_LIST_DONE = 0xEB06;
+constexpr uint32_t W_OBJECT_LIST_STAGE = W_KEYFRAME_COUNTER;  // cells cleared by the block-list expansion
+constexpr uint32_t W_OBJECT_LIST_DONE = W_RIG_FLAG;
 
 // Ending scenes.
 constexpr uint32_t W_ENDING_MODE = 0x172E8;

@@ -94,25 +94,28 @@ uint32_t model_open(point_writer& w, int32_t code, int chunks) {
     return list;
 }
 
-void cube_write(point_writer& w) {
-    uint32_t list = model_open(w, SYNTH_MODEL_CUBE, 1);
+// Six faces of the box lo..hi (model code `code`), back-face culled, each textured in
+// another texel format like the cube's.
+void box_write(point_writer& w, int32_t code, const int32_t lo[3], const int32_t hi[3]) {
+    uint32_t list = model_open(w, code, 1);
     w.set->point[list] = w.at;
     uint32_t chunk = chunk_open(w);
     const uint32_t tex_u[6] = {SYNTH_TEX_U_8BIT, SYNTH_TEX_U_4BIT, SYNTH_TEX_U_4BIT,
                                SYNTH_TEX_U_2BIT, SYNTH_TEX_U_2BIT, SYNTH_TEX_U_4BIT};
     for (int face = 0; face < 6; face++) {
         // Outward normal along axis a with sign s; the tangents (b, c) run so that
-        // (V1 - V0) x (V2 - V0) points into the cube.
+        // (V1 - V0) x (V2 - V0) points into the box.
         int a = face < 2 ? 2 : face < 4 ? 0 : 1;
         int s = (face & 1) ? 1 : -1;
         int b = (a + 1) % 3, c = (a + 2) % 3;
         if (s > 0) std::swap(b, c);
         const int sb[4] = {-1, 1, 1, -1}, sc[4] = {-1, -1, 1, 1};
+        auto edge = [&](int axis, int sign) { return sign < 0 ? lo[axis] : hi[axis]; };
         int32_t corners[12];
         for (int k = 0; k < 4; k++) {
-            corners[3 * k + a] = s * SYNTH_CUBE_HALF;
-            corners[3 * k + b] = sb[k] * SYNTH_CUBE_HALF;
-            corners[3 * k + c] = sc[k] * SYNTH_CUBE_HALF;
+            corners[3 * k + a] = edge(a, s);
+            corners[3 * k + b] = edge(b, sb[k]);
+            corners[3 * k + c] = edge(c, sc[k]);
         }
         uint32_t tex[8];
         square_texture(tex, SYNTH_CUBE_FORMAT[face], tex_u[face], 0, 16);
@@ -120,6 +123,17 @@ void cube_write(point_writer& w) {
                  DEFAULT_BRIGHT | (SYNTH_CUBE_PALETTE + uint32_t(face)) << 8, nullptr, tex, corners);
     }
     chunk_close(w, chunk);
+}
+
+void cube_write(point_writer& w) {
+    const int32_t lo[3] = {-SYNTH_CUBE_HALF, -SYNTH_CUBE_HALF, -SYNTH_CUBE_HALF};
+    const int32_t hi[3] = {SYNTH_CUBE_HALF, SYNTH_CUBE_HALF, SYNTH_CUBE_HALF};
+    box_write(w, SYNTH_MODEL_CUBE, lo, hi);
+}
+
+void rig_boxes_write(point_writer& w) {
+    for (const synth_box& b : SYNTH_RIG_BOXES)
+        for (int32_t model = b.first; model <= b.last; model++) box_write(w, model + SYNTH_MODEL_CODE_BASE, b.lo, b.hi);
 }
 
 void ground_write(point_writer& w) {
@@ -237,6 +251,7 @@ void synth_terrain_chunks(synth_rom_set* set) {
 void synth_models(synth_rom_set* set) {
     point_writer w{set, SYNTH_MODEL_DATA};
     cube_write(w);
+    rig_boxes_write(w);
     ground_write(w);
     lit_write(w);
     depth_write(w);

@@ -107,4 +107,12 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_chunk_lists(set);
     synth_chunk_masks(set);
     synth_dsp_program(set);
+    synth_rig_lists(set);
+    synth_rig_second_list(set);
+    synth_rig_set_masks(set);
+    synth_rig_angle_base(set);
+    synth_keyframes(set);
+    synth_leg_constants(set);
+    synth_second_model(set);
+    synth_node_list(set);
 }

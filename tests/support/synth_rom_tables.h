@@ -191,6 +191,28 @@ constexpr uint32_t SYNTH_TEX_U_ALLFLIP = 112;   // SYNTH_TILE_8BIT, attribute 0x
 constexpr uint32_t SYNTH_TEX_GROUND_U = 0;
 constexpr uint32_t SYNTH_TEX_GROUND_V = 16;
 constexpr uint32_t SYNTH_TEX_GROUND_SIZE = 64;
+// Boxes (corners lo..hi in model units) of the player's machine (69..74, and 44..49 of
+// the cinematic set), the rider (92..109), its spinner and pennant (110..126) and the
+// sky (779..782), each model drawn like the cube.
+constexpr int32_t SYNTH_MODEL_CODE_BASE = 69;  // point-ROM code = display-list number + 69
+struct synth_box {
+    int32_t first, last, lo[3], hi[3];
+};
+constexpr synth_box SYNTH_RIG_BOXES[] = {
+    {69, 69, {-300, 0, -800}, {300, 500, 600}},    {44, 44, {-300, 0, -800}, {300, 500, 600}},
+    {70, 70, {-600, -60, -20}, {600, 60, 20}},     {45, 45, {-600, -60, -20}, {600, 60, 20}},
+    {71, 72, {-120, -10, -80}, {120, 10, 80}},     {46, 47, {-120, -10, -80}, {120, 10, 80}},
+    {73, 74, {-400, -10, -120}, {400, 10, 120}},   {48, 49, {-400, -10, -120}, {400, 10, 120}},
+    {92, 93, {-70, -70, -70}, {70, 70, 70}},       {95, 95, {-10, -10, -100}, {10, 10, 100}},
+    {96, 97, {-40, -8, -25}, {40, 8, 25}},         {98, 98, {-90, -50, -60}, {90, 50, 60}},
+    {99, 99, {-120, 0, -60}, {120, 280, 60}},      {100, 100, {-25, -416, -25}, {25, 0, 25}},
+    {102, 102, {-25, -416, -25}, {25, 0, 25}},     {101, 101, {-20, -256, -20}, {20, 0, 20}},
+    {103, 103, {-20, -256, -20}, {20, 0, 20}},     {104, 104, {-35, -221, -35}, {35, 0, 35}},
+    {107, 107, {-35, -221, -35}, {35, 0, 35}},     {105, 105, {-30, -290, -30}, {30, 0, 30}},
+    {108, 108, {-30, -290, -30}, {30, 0, 30}},     {106, 106, {-30, -20, -60}, {30, 20, 60}},
+    {109, 109, {-30, -20, -60}, {30, 20, 60}},     {110, 126, {-40, -40, -40}, {40, 40, 40}},
+    {779, 782, {-0x20000, -0x8000, -0x20000}, {0x20000, 0x8000, 0x20000}},
+};
 void synth_models(synth_rom_set* set);
 
 // Course 0's terrain chunk models (point ROM model codes 0x495 + cell 0..127,
@@ -577,6 +599,52 @@ void synth_chunk_lists(synth_rom_set* set);
 // Program ROM 0x08B280 + 0x800 course: visibility masks of all four courses; from a
 // camera cell, the chunks within 2 columns and 3 rows of it are visible.
 void synth_chunk_masks(synth_rom_set* set);
+// ---- Player rig and rider (synth_rom_rig.cpp) ---------------------------------------
+// The synthetic rider: nodes 5..23 after a load of selector 0 (node 5 the rear-left
+// part, 6 crank, 7/8 pedals, 9 body, 10 torso, 11 head, 12 spinner, 13/14 and 15/16
+// the arms, 17..19 and 20..22 thigh, shin and foot, 23 the second list's pennant).
+// Rider models (display-list numbers) of nodes 6..23; heads 92/93 and spinners 110..
+// are set by the rig.
+constexpr int32_t SYNTH_RIDER_MODELS[18] = {95, 96, 97, 98, 99, 92, 110, 100, 101,
+                                            102, 103, 104, 105, 106, 107, 108, 109, 118};
+constexpr int32_t SYNTH_CRANK_OFFSET[3] = {0, 160, -100};
+constexpr int32_t SYNTH_PEDAL_OFFSET[3] = {70, 0, 100};  // left; the right one is negated
+constexpr int32_t SYNTH_BODY_OFFSET[3] = {0, 460, 0};
+constexpr int32_t SYNTH_TORSO_OFFSET[3] = {0, 40, 0};
+// Hit set s (1..7): the rider's records with the body's pitch animated from 1000 s,
+// +SYNTH_SET_PITCH_STEP a frame, for a stream of SYNTH_SET_LENGTH_BASE + s frames.
+constexpr int32_t SYNTH_SET_PITCH_STEP = 100;
+constexpr int32_t SYNTH_SET_LENGTH_BASE = 3;
+constexpr int32_t SYNTH_START_LENGTH = 1;  // selector 0's stream
+// Program ROM 0x12ABB0: 63 longs, the node lists of selector 0 and hit sets 1..7 (the
+// others 0); the lists, records and streams from SYNTH_RIG_DATA.
+constexpr uint32_t SYNTH_RIG_DATA = 0x130000;
+void synth_rig_lists(synth_rom_set* set);
+// Program ROM 0x12ACAC: the second pointer list (one record: the pennant, node 23).
+void synth_rig_second_list(synth_rom_set* set);
+// Program ROM 0x375C0: six longs, the hit sets' field masks (1 << k).
+void synth_rig_set_masks(synth_rom_set* set);
+// Program ROM 0x3765C: the long 0x20B002, the hit sets' angle table base.
+void synth_rig_angle_base(synth_rom_set* set);
+// Program ROM 0x144A5C: 36 keyframe records (row e, column l at l + 9 e), each storing
+// node 9's z := SYNTH_KEYFRAME_Z(record, frame) from a 64-long table; record 0 also
+// names player x (W 0x0D00), a store the rig refuses.
+constexpr int32_t synth_keyframe_z(uint32_t record, uint32_t frame) {
+    return int32_t(1000 * record + frame);
+}
+void synth_keyframes(synth_rom_set* set);
+// Program ROM 0x3AC8C: the leg longs: hip (70, -20, 0), a 0, b 24, e 0, f 0, c 0x400, d 0x200.
+constexpr int32_t SYNTH_LEG_CONSTANTS[9] = {70, -20, 0, 0, 24, 0, 0, 0x400, 0x200};
+void synth_leg_constants(synth_rom_set* set);
+// Program ROM 0x123C4C: pointer to the second model's node list (three records).
+void synth_second_model(synth_rom_set* set);
+// Program ROM 0x13C000: a node list for the node-list walkers (SYNTH_NODE_LIST: one
+// pointer, to a record with a keyframe model list and four streams): x kind 1 (5, then
+// longs 10, 20, 30), y kind 2 (curve: c 0, e 0, step 256, base 1000), z kind 3 (100,
+// then bytes -1, -2, 5, 7), pitch of kind 9 (left as loaded, 0), heading 0x4000, roll
+// 0; models 300, from time 5 301, from time 10 302.
+constexpr uint32_t SYNTH_NODE_LIST = 0x13C000;
+void synth_node_list(synth_rom_set* set);
 
 // ---- Master DSP program (synth_rom_dsp.cpp) ------------------------------------------
 // Program ROM 0x043748: the game's DSP program's count word (words - 1); from 0x04374A
