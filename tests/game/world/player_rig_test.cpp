@@ -94,18 +94,30 @@ TEST_F(PlayerRigTest, RaceFrameWordsMatchTheHandDerivedList) {
     EXPECT_EQ(V(w.begin() + long(at), w.begin() + long(at + 25)),
               node_words(pairs(192, 0, 32), 0, 0, 40, 0, 14, 15, 99, anchor));
     at += 25;
-    // The rest of the rider (nodes 11..23): whole node packets with their models.
-    const int32_t models[13] = {92, 110, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 118};
-    for (int k = 0; k < 13; k++, at += 25) {
-        SCOPED_TRACE(k + 11);
+    // Head and spinner as loaded (head 92 without a top hit; spinner 110 + frame bits).
+    EXPECT_EQ(V(w.begin() + long(at), w.begin() + long(at + 25)),
+              node_words(pairs(0, 0, 0), 0, 0, 300, -40, 15, 16, 92, anchor));
+    at += 25;
+    EXPECT_EQ(V(w.begin() + long(at), w.begin() + long(at + 25)),
+              node_words(pairs(0, 0, 0), 0, 0, 600, -760, 4, 17, 110, anchor));
+    at += 25;
+    // The limbs (nodes 13..22): whole node packets with their models; their angles are
+    // the solver's (the forward-kinematics test checks where they put hands and feet).
+    const int32_t models[10] = {100, 101, 102, 103, 104, 105, 106, 107, 108, 109};
+    for (int k = 0; k < 10; k++, at += 25) {
+        SCOPED_TRACE(k + 13);
         ASSERT_GE(w.size(), at + 25);
         EXPECT_EQ(w[at], 0x8008);
         EXPECT_EQ(w[at + 15], 0x8009);
-        EXPECT_EQ(w[at + 18], node(uint32_t(k + 11), NODE_GROUP));
+        EXPECT_EQ(w[at + 18], node(uint32_t(k + 13), NODE_GROUP));
         EXPECT_EQ(w[at + 19], 0x800A);
         EXPECT_EQ(w[at + 20], models[k]);
         EXPECT_EQ(V(w.begin() + long(at + 22), w.begin() + long(at + 25)), anchor);
     }
+    // The second list's pennant, hung from the frame.
+    EXPECT_EQ(V(w.begin() + long(at), w.begin() + long(at + 25)),
+              node_words(pairs(0, 0, 0), 0, 0, 700, 300, 4, 28, 118, anchor));
+    at += 25;
     // The wings close the frame.
     const V head(w.begin(), w.begin() + long(at));
     cursor_at(PACKETS0);
