@@ -42,7 +42,7 @@ void f_line() {
             "yaw12EC=%ld spd=%ld pitch=%ld hdg=%ld cell=%ld gx=%ld gz=%ld layers=%ld e10=%ld e38=%ld z2918=%ld "
             "z2908=%ld ped2C04=%ld zones=%ld h1324=%ld s12D4=%ld s12D0=%ld s12E4=%ld s12DC=%ld score=%ld tgt=%ld\n",
             host_frame, w(W_GAME_STATE), w(W_GAME_SUB_STATE), w(W_COURSE_NUMBER), long(x), w(W_PLAYER_Y), long(z),
-            w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z), w(probe_field(PROBE_CENTRE, PROBE_FLOOR)),
+            w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z), w(probe_field(PROBE_CENTRE, PROBE_CONTACT)),
             w(probe_field(PROBE_RIGHT_WING, PROBE_HIT)), w(probe_field(PROBE_LOOKAHEAD, PROBE_HIT)), w(W_WING_PUSH),
             w(W_PLAYER_SPEED), w(W_EASED_PITCH), w(W_EASED_HEADING) & 0xFFFF, long(c.cell), long(c.grid_x),
             long(c.grid_z), w(W_TERRAIN_LAYERS), w(W_GAME_MODE), w(W_COLLISION_OFF), w(W_ZONE_TABLE),
@@ -62,7 +62,7 @@ void block_lines() {
     }
     if (!on || long(host_frame) < first || long(host_frame) > last) return;
     fprintf(log_file, "B %u py=%ld floor=%ld\n", host_frame, long(w_cell(W_PLAYER_Y)),
-            long(w_cell(probe_field(PROBE_CENTRE, PROBE_FLOOR))));
+            long(w_cell(probe_field(PROBE_CENTRE, PROBE_CONTACT))));
     for (uint32_t x = BLOCK_FIRST; x <= BLOCK_LAST; x += 4) fprintf(log_file, "%X %08X\n", x, uint32_t(w_cell(x)));
 }
 

@@ -93,12 +93,12 @@ void probe_texts_build(probe_texts* t) {
     size_t nf = 0, nc = 0, ns = 0, np = 0;
     for (uint32_t i = 0; i < PROBE_COUNT; i++) {
         const char* sep = i ? "," : "";
-        nf += size_t(snprintf(t->floors + nf, sizeof t->floors - nf, "%s%d", sep, probe(i, PROBE_FLOOR)));
-        nc += size_t(snprintf(t->faces + nc, sizeof t->faces - nc, "%s%d", sep, probe(i, PROBE_FACE_COUNT)));
+        nf += size_t(snprintf(t->floors + nf, sizeof t->floors - nf, "%s%d", sep, probe(i, PROBE_CONTACT)));
+        nc += size_t(snprintf(t->faces + nc, sizeof t->faces - nc, "%s%d", sep, probe(i, PROBE_COLUMN_COUNT)));
         ns += size_t(snprintf(t->surfaces + ns, sizeof t->surfaces - ns, "%s%02X", sep,
                               unsigned(w_cell_byte(probe_field(i, PROBE_SPECIAL_TYPE)))));
         np += size_t(snprintf(t->positions + np, sizeof t->positions - np, "%s%d/%d/%d", i ? " " : "",
-                              probe(i, PROBE_X), probe(i, PROBE_X + 4), probe(i, PROBE_X + 8)));
+                              probe(i, PROBE_POS), probe(i, PROBE_POS + 4), probe(i, PROBE_POS + 8)));
     }
 }
 
@@ -110,12 +110,12 @@ int64_t distance_abs(int32_t a, int32_t b) {
 }  // namespace
 
 int probe_faces_text(char* out, size_t size) {
-    int32_t count = probe(PROBE_CENTRE, PROBE_FACE_COUNT);
+    int32_t count = probe(PROBE_CENTRE, PROBE_COLUMN_COUNT);
     count = count < 0 ? 0 : count > PROBE_FACES_MAX ? PROBE_FACES_MAX : count;
     size_t used = 0;
     if (size) out[0] = 0;
     for (int32_t i = 0; i < count; i++) {
-        int32_t face = w_cell(probe_field(PROBE_CENTRE, PROBE_FACES) + 4 * uint32_t(i));
+        int32_t face = w_cell(probe_field(PROBE_CENTRE, PROBE_COLUMN) + 4 * uint32_t(i));
         char entry[24];
         int n = snprintf(entry, sizeof entry, " %c@%d", (face & 0xF) == FACE_KIND_PASS ? 'P' : 'S', face >> 4);
         if (used + size_t(n) >= FACES_TEXT_LIMIT || used + size_t(n) >= size) break;
@@ -207,7 +207,7 @@ void recording_write_frame() {
             unsigned(w_cell_byte(W_GATE_BYTES[1])), unsigned(w_cell_byte(W_GATE_BYTES[2])),
             w_cell(W_TERRAIN_LAYERS), unsigned(w_cell_byte(W_TERRAIN_MASK)), probe(PROBE_CENTRE, PROBE_HIT),
             unsigned(probes), t.floors, t.faces, t.surfaces, long(w_cell(W_SPRITE_COUNT)), t.positions, long(jump),
-            reset ? " RESET" : "", probe(PROBE_CENTRE, PROBE_FLOOR),
+            reset ? " RESET" : "", probe(PROBE_CENTRE, PROBE_CONTACT),
             unsigned(uint8_t(probe(PROBE_CENTRE, PROBE_VALUE))), col, faces);
     rec.contact_frames += probes != 0;
     rec.resets += reset;

@@ -45,16 +45,9 @@ constexpr uint32_t W_TERRAIN_LAYERS = 0x0964;
 constexpr uint32_t W_TERRAIN_MASK = 0x0968;
 constexpr uint32_t W_GATE_BYTES[3] = {0x1266, 0x1267, 0x12A1};
 
-// Fields of a collision probe record (game/world/probe_ram.h) that the recorder and the
-// replay comparison read: position, the resolved floor, the contact value (probe 0's
-// surface byte, PROBE_VALUE of the sound layer), the face count, probe 0's faces and the
-// surface value.
-constexpr uint32_t PROBE_X = 0x18;
-constexpr uint32_t PROBE_FLOOR = 0x28;
-constexpr uint32_t PROBE_FACE_COUNT = 0x30;
-constexpr uint32_t PROBE_FACES = 0x34;
+// The recorder logs at most this many of probe 0's column entries (the fields are
+// game/world/probe_ram.h's).
 constexpr int PROBE_FACES_MAX = 16;
-constexpr int PROBE_COUNT = 6;
 
 // Game states the host tests.
 constexpr int32_t STATE_GAMEPLAY_INIT = 2;

@@ -204,7 +204,7 @@ void replay_compare() {
             "[REPLAY] rec_f%u p=%d,%d,%d cell=%d layers=%ld mask=%02lX ours: contact=%d floor=%d col=%d%s  "
             "(recorded: contact=%d floor=%d col=%d)\n",
             r->frame, r->x, r->y, r->z, cell.cell, w(W_TERRAIN_LAYERS), w(W_TERRAIN_MASK) & 0xFF, contact,
-            w_cell(probe_field(PROBE_CENTRE, PROBE_FLOOR)), col, faces, r->contact, r->floor, r->col);
+            w_cell(probe_field(PROBE_CENTRE, PROBE_CONTACT)), col, faces, r->contact, r->floor, r->col);
     if (contact != r->contact || col != r->col) {
         rp.disagreed++;
         fprintf(stderr, "[REPLAY-DIFF] rec_f%u at (%d,%d,%d) cell %d: contact %d->%d, faces %d->%d\n", r->frame, r->x,

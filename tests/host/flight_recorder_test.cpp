@@ -51,16 +51,16 @@ void racing_frame_prepare(int32_t x) {
     w_cell_set(W_SPRITE_COUNT, 12);
     for (uint32_t i = 0; i < PROBE_COUNT; i++) {
         probe_set(i, PROBE_HIT, i == 0 ? 1 : i == 5 ? 7 : 0);
-        probe_set(i, PROBE_FLOOR, 100 * int32_t(i) - 50);
-        probe_set(i, PROBE_FACE_COUNT, i == 0 ? 3 : int32_t(i));
+        probe_set(i, PROBE_CONTACT, 100 * int32_t(i) - 50);
+        probe_set(i, PROBE_COLUMN_COUNT, i == 0 ? 3 : int32_t(i));
         probe_set(i, PROBE_SPECIAL_TYPE, 0xE0 + int32_t(i));
-        probe_set(i, PROBE_X, int32_t(i));
-        probe_set(i, PROBE_X + 4, -int32_t(i));
-        probe_set(i, PROBE_X + 8, 1000 + int32_t(i));
+        probe_set(i, PROBE_POS, int32_t(i));
+        probe_set(i, PROBE_POS + 4, -int32_t(i));
+        probe_set(i, PROBE_POS + 8, 1000 + int32_t(i));
     }
     probe_set(PROBE_CENTRE, PROBE_VALUE, 0x1C7);
     const int32_t faces[3] = {100 * 16 + 4, -20 * 16 + 1, 5 * 16};  // pass-through at 100, solid at -20 and 5
-    for (uint32_t f = 0; f < 3; f++) w_cell_set(probe_field(PROBE_CENTRE, PROBE_FACES) + 4 * f, faces[f]);
+    for (uint32_t f = 0; f < 3; f++) w_cell_set(probe_field(PROBE_CENTRE, PROBE_COLUMN) + 4 * f, faces[f]);
 }
 
 class FlightRecorder : public testing::Test {
@@ -161,10 +161,10 @@ TEST_F(FlightRecorder, FrameLinesFromPreparedWorkRam) {
 TEST_F(FlightRecorder, FaceListIsClampedToSixteenAndStaysShort) {
     std::string path = start();
     racing_frame_prepare(0);
-    probe_set(PROBE_CENTRE, PROBE_FACE_COUNT, 40);
+    probe_set(PROBE_CENTRE, PROBE_COLUMN_COUNT, 40);
     for (uint32_t f = 0; f < 16; f++)
-        w_cell_set(probe_field(PROBE_CENTRE, PROBE_FACES) + 4 * f, int32_t(0x80000001u));  // S@-134217728
-    w_cell_set(probe_field(PROBE_CENTRE, PROBE_FACES) + 4 * 16, 99 * 16 + 4);  // the 17th is never read
+        w_cell_set(probe_field(PROBE_CENTRE, PROBE_COLUMN) + 4 * f, int32_t(0x80000001u));  // S@-134217728
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_COLUMN) + 4 * 16, 99 * 16 + 4);  // the 17th is never read
     recording_write_frame();
     std::string line = file_lines(path).back();
     size_t col = line.find(" col=16 ");
@@ -176,7 +176,7 @@ TEST_F(FlightRecorder, FaceListIsClampedToSixteenAndStaysShort) {
     for (size_t at = 0; (at = faces.find(" S@-134217728", at)) != std::string::npos; at++) entries++;
     EXPECT_EQ(entries, 16u);
 
-    probe_set(PROBE_CENTRE, PROBE_FACE_COUNT, -2);
+    probe_set(PROBE_CENTRE, PROBE_COLUMN_COUNT, -2);
     recording_write_frame();
     line = file_lines(path).back();
     EXPECT_EQ(line.substr(line.size() - 6), " col=0");

@@ -26,7 +26,7 @@ void race_prepare() {
     both_images_long(W_PLAYER_Y, 4096);
     both_images_long(W_PLAYER_Z, 0x50000);
     both_images_long(probe_field(PROBE_CENTRE, PROBE_HIT), 1);
-    both_images_long(probe_field(PROBE_CENTRE, PROBE_FACE_COUNT), 2);
+    both_images_long(probe_field(PROBE_CENTRE, PROBE_COLUMN_COUNT), 2);
 }
 
 TEST(RecordReplayRace, ARecordedRaceReplaysWithoutDisagreement) {

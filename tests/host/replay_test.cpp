@@ -129,13 +129,13 @@ TEST_F(Replay, ThreeRecordsThenNothingChanges) {
 TEST_F(Replay, ContactOrFaceCountThatDiffersIsCounted) {
     load("F 5 p=0,0,0 contact=0 floor=0 col=0\nF 6 p=0,0,0 contact=1 floor=9 col=2\n");
     w_cell_set(probe_field(PROBE_CENTRE, PROBE_HIT), 1);
-    w_cell_set(probe_field(PROBE_CENTRE, PROBE_FACE_COUNT), 1);
-    w_cell_set(probe_field(PROBE_CENTRE, PROBE_FACES), 7 * 16 + 4);
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_COLUMN_COUNT), 1);
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_COLUMN), 7 * 16 + 4);
     std::string out = frame();
     EXPECT_NE(out.find("ours: contact=1 floor=0 col=1 P@7  (recorded: contact=0 floor=0 col=0)"), std::string::npos)
         << out;
     EXPECT_NE(out.find("[REPLAY-DIFF] rec_f5 at (0,0,0) cell 0: contact 0->1, faces 0->1\n"), std::string::npos) << out;
-    w_cell_set(probe_field(PROBE_CENTRE, PROBE_FACE_COUNT), 2);
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_COLUMN_COUNT), 2);
     out = frame();
     EXPECT_EQ(out.find("[REPLAY-DIFF]"), std::string::npos) << out;
     EXPECT_NE(out.find("[REPLAY] done: 2 frames, 1 disagreed with the recording\n"), std::string::npos) << out;
