@@ -69,11 +69,11 @@ void rom_directory_prepare(command_line* cl) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Sky Volta", text, nullptr);
 }
 
-// The settings file's free-play choice into coin_options (work RAM 0xE03FF4).
+// The settings file's free-play choice into the game's free-play word.
 void freeplay_apply() {
     int choice = host_settings.freeplay_override;
     if (headless || choice < 0 || getenv("SKYVOLTA_COINPLAY")) return;
-    bus_write16(0xE03FF4, uint32_t(choice));
+    bus_write16(FREEPLAY_WORD, uint32_t(choice));
     printf("  %s (skyvolta_controls.cfg)\n", choice ? "free play" : "coins required");
 }
 

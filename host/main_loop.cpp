@@ -16,6 +16,7 @@
 #include "host/flight_log.h"
 #include "host/flight_recorder.h"
 #include "host/frame_pacing.h"
+#include "host/gui_backend.h"
 #include "host/headless_picture.h"
 #include "host/host_ram.h"
 #include "host/input_logs.h"
@@ -24,6 +25,7 @@
 #include "host/loop_hooks.h"
 #include "host/map_view.h"
 #include "host/menu.h"
+#include "host/menu_input.h"
 #include "host/options.h"
 #include "host/pads.h"
 #include "host/paused_camera.h"
@@ -102,6 +104,15 @@ void key_down(SDL_Keycode key) {
     case SDLK_l:
         level_view_toggle();
         break;
+    case SDLK_ESCAPE:
+        if (!menu_is_open())
+            toggle_menu();
+        else if (!take_pending_rebind())
+            run_flag = 0;
+        break;
+    case SDLK_BACKSPACE:
+        if (menu_is_open() && !take_pending_rebind()) toggle_menu();
+        break;
     case SDLK_p:
         pause_toggle("P");
         break;
@@ -126,25 +137,6 @@ void key_down(SDL_Keycode key) {
         break;
     default:
         break;
-    }
-}
-
-void events_poll() {
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        if (e.type == SDL_QUIT) run_flag = 0;
-        pads_hotplug(&e);
-        // A controller's Start pauses while racing (and resumes), else it is the game's.
-        if (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_START &&
-            !menu_is_open() && (paused || is_racing())) {
-            pause_toggle("Start");
-            continue;
-        }
-        if (!menu_is_open() && map_view_active()) {
-            if (e.type == SDL_MOUSEMOTION) map_view_mouse(e.motion.xrel, e.motion.yrel, SDL_GetMouseState(nullptr, nullptr), 0);
-            if (e.type == SDL_MOUSEWHEEL) map_view_mouse(0, 0, 0, e.wheel.y);
-        }
-        if (e.type == SDL_KEYDOWN) key_down(e.key.keysym.sym);
     }
 }
 
@@ -280,7 +272,11 @@ void slow_frame_check() {
 }
 
 void iteration(SDL_Window* window, const command_line* cl) {
-    if (!headless) events_poll();
+    if (headless)
+        menu_clicks_feed(host_frame);
+    else
+        events_poll();
+    if (!headless && !menu_is_open()) menu_start_hold(pad_button_held(SDL_CONTROLLER_BUTTON_START));
     keyboard_camera_tick();
     frame_due = 1;
     input_update();
@@ -306,6 +302,9 @@ void iteration(SDL_Window* window, const command_line* cl) {
         frame_scene_draw();
     }
     if (!headless) render_target_present(window, aspect == 0);
+    bool quit = false;
+    menu_draw(window, &quit);
+    if (quit) run_flag = 0;
     screenshot_take(window);
     void_log_check(window);
     if (headless)
@@ -327,6 +326,34 @@ void iteration(SDL_Window* window, const command_line* cl) {
 }
 
 }  // namespace
+
+void events_poll() {
+    gui_input_begin();
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT) run_flag = 0;
+        pads_hotplug(&e);
+        if (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_RIGHTSTICK) {
+            toggle_menu();
+            continue;
+        }
+        // A controller's Start pauses while racing (and resumes), else it is the game's.
+        if (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button == SDL_CONTROLLER_BUTTON_START &&
+            !menu_is_open() && (paused || is_racing())) {
+            pause_toggle("Start");
+            continue;
+        }
+        // The menu's own keys reach the loop even while the menu takes every other event.
+        SDL_Keycode key = e.type == SDL_KEYDOWN ? e.key.keysym.sym : SDLK_UNKNOWN;
+        bool loop_key = key == SDLK_ESCAPE || key == SDLK_BACKSPACE || key == SDLK_F12;
+        if (!loop_key && menu_event_filter(&e)) continue;
+        if (!menu_is_open() && map_view_active()) {
+            if (e.type == SDL_MOUSEMOTION) map_view_mouse(e.motion.xrel, e.motion.yrel, SDL_GetMouseState(nullptr, nullptr), 0);
+            if (e.type == SDL_MOUSEWHEEL) map_view_mouse(0, 0, 0, e.wheel.y);
+        }
+        if (e.type == SDL_KEYDOWN) key_down(key);
+    }
+}
 
 void frame_game_step() {
     static const bool dump_runs_game = env_present("SKYVOLTA_FRAMEDUMP_RUNGAME");

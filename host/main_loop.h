@@ -13,6 +13,11 @@ void pacing_init(SDL_Window* window);
 // Runs iterations while run_flag is set; a headless run ends at the screenshot frame.
 void main_loop(SDL_Window* window, const command_line* cl);
 
+// One pump of SDL events (windowed runs): quit, hot-plug, the controller's right-stick
+// click (menu) and Start (pause), Escape, Backspace and F12 past the menu, every other
+// event to the menu while it is open, then the loop's keys.
+void events_poll();
+
 // Flips `paused` (source "P" or "Start") and prints the [POS] report.
 void pause_toggle(const char* source);
 void pause_report();

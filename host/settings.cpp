@@ -20,7 +20,6 @@ int (*settings_rename)(const char* from, const char* to) = rename;
 
 namespace {
 
-constexpr uint32_t COIN_OPTIONS = 0xE03FF4;  // the game's free-play word
 constexpr int LINE_PIECE = 256;              // a line read takes at most 255 characters
 constexpr size_t ENV_KEY_MAX = 128, ENV_VALUE_MAX = 256;
 
@@ -87,7 +86,7 @@ void settings_write(FILE* f) {
     fprintf(f, "# Sky Volta control bindings (SDL scancodes)\n");
     for (int i = 0; i < CONTROL_COUNT; i++) fprintf(f, "%s=%d\n", control_names[i], key_bindings[i]);
     fprintf(f, "volume=%d\n", int(master_volume_get() * 100.0f + 0.5f));
-    fprintf(f, "freeplay=%d\n", (bus_read16(COIN_OPTIONS) & 0xFFFF) != 0 ? 1 : 0);
+    fprintf(f, "freeplay=%d\n", (bus_read16(FREEPLAY_WORD) & 0xFFFF) != 0 ? 1 : 0);
     const host_settings_state& s = host_settings;
     fprintf(f, "widescreen=%d\nwide_hud=%d\naspect=%d\nwindow_mode=%d\nresolution=%dx%d\nframe_rate=%d\n",
             s.widescreen, s.wide_hud, s.aspect, s.window_mode, s.resolution_w, s.resolution_h, s.frame_rate);

@@ -3,11 +3,15 @@
 // joystick mapping and the pedal encoder. Every source of a setting (the file, the
 // --set overrides in ENG_SET, the menu) goes through apply_setting.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 
 constexpr const char* SETTINGS_FILE = "skyvolta_controls.cfg";
 constexpr const char* SETTINGS_TEMP_FILE = "skyvolta_controls.cfg.tmp";
 constexpr const char* SETTINGS_BACKUP_FILE = "skyvolta_controls.cfg.bak";
+
+// The game's free-play word (coin options), 16 bits on the bus: 0 coins required.
+constexpr uint32_t FREEPLAY_WORD = 0xE03FF4;
 
 // The board's controls, in the file's order; the names are the file's keys.
 enum control_index {
