@@ -12,6 +12,7 @@
 #include "host/main_loop.h"
 #include "host/map_view.h"
 #include "host/menu.h"
+#include "host/menu_input.h"
 #include "host/offline_tools.h"
 #include "host/options.h"
 #include "host/pads.h"
@@ -173,19 +174,14 @@ int main(int argc, char** argv) {
     audio_init(nullptr, cl.rom_dir);
 
     menu_init(window);
-    if (!headless) {
-        for (int i = 0; i < SDL_NumJoysticks(); i++) {
-            if (!SDL_IsGameController(i)) continue;
-            menu_toast("Menu: R3 (right stick click) or hold Start", 480);
-            break;
-        }
-    }
     host_env_switches_read();
     stage_timing = env_present("SKYVOLTA_PERF") || env_present("SKYVOLTA_PERFFRAME");
     driver_time_split = env_present("SKYVOLTA_PERF");
     map_view_from_environment();
     wide_view_install();
     pads_init();
+    // After the controller subsystem is up: before it, SDL lists no joysticks.
+    if (!headless) controller_toast_show();
     encoder_init(!headless);
     layer2d_texture_create();
     renderer_reset();

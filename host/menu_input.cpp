@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int START_HOLD_FRAMES = 60;
+constexpr int CONTROLLER_TOAST_FRAMES = 480;
 
 struct start_hold_state {
     int count;
@@ -71,4 +72,12 @@ void menu_start_hold(bool start_held) {
     start_hold.latched = true;
     if (!menu_is_open()) toggle_menu();
     fprintf(stderr, "[HOST] menu open (Start held)\n");
+}
+
+void controller_toast_show() {
+    for (int i = 0; i < SDL_NumJoysticks(); i++) {
+        if (!SDL_IsGameController(i)) continue;
+        menu_toast("Menu: R3 (right stick click) or hold Start", CONTROLLER_TOAST_FRAMES);
+        return;
+    }
 }

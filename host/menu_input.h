@@ -20,3 +20,7 @@ void menu_clicks_feed(uint32_t frame);
 // Windowed, while the menu is closed: Start held on a controller for 60 frames opens
 // the menu once ("[HOST] menu open (Start held)"); letting go re-arms it.
 void menu_start_hold(bool start_held);
+
+// Start-up, windowed, once the controllers are open: when any joystick is a game
+// controller, the toast "Menu: R3 (right stick click) or hold Start" for 480 frames.
+void controller_toast_show();

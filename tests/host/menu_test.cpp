@@ -10,11 +10,14 @@
 #include "host/menu_windows.h"
 #include "host/settings.h"
 #include "render/pick_lists.h"
+#include "sound/audio_output.h"
 #include "tests/support/menu_driver.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,11 +32,13 @@ const host_settings_state initial_settings = host_settings;
 struct point {
     int x, y;
 };
-constexpr point FILE_HEADER{25, 10}, DISPLAY_HEADER{80, 10}, CONTROLS_HEADER{200, 10}, BILLBOARDS_HEADER{345, 10};
+constexpr point FILE_HEADER{25, 10}, DISPLAY_HEADER{80, 10}, AUDIO_HEADER{140, 10}, CONTROLS_HEADER{200, 10},
+                BILLBOARDS_HEADER{345, 10};
 constexpr point TEST_MODE{60, 36}, EXIT{28, 105};
 constexpr point WIDESCREEN_BOX{64, 36}, RATE_DOWN{69, 493}, RATE_UP{345, 493}, MODE_800x600{100, 253};
 constexpr point FREEPLAY_BOX{180, 36}, CONTROLS_SAVE{188, 266};
 constexpr point SHOW_BILLBOARDS{378, 36};
+constexpr point VOLUME_HALF{215, 77}, AUDIO_SAVE{138, 100};
 
 std::string text_of(const std::string& path) {
     std::ifstream in(path);
@@ -53,11 +58,13 @@ protected:
         host_settings = initial_settings;
         display_modes.count = 0;
         run_flag = 1;
+        master_volume_set(1.0f);
         window = gui_window_open(800, 720);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         menu_init(window);
     }
     void TearDown() override {
+        settings_rename = rename;
         gui_window_close(window);
         ASSERT_EQ(chdir("/"), 0);
         temp_dir_remove(dir);
@@ -148,6 +155,32 @@ TEST_F(Menu, FreePlayBoxWritesTheWordAtOnceAndTheFileAtSave) {
     EXPECT_EQ(settings_text(), "freeplay=0\n");
     menu_click(window, CONTROLS_SAVE.x, CONTROLS_SAVE.y);
     EXPECT_NE(settings_text().find("\nfreeplay=1\n"), std::string::npos) << settings_text();
+}
+
+TEST_F(Menu, AudioPresetSetsTheVolumeAndOnlySaveKeepsIt) {
+    toggle_menu();
+    menu_frame(window);
+    open_and_click(AUDIO_HEADER, VOLUME_HALF);
+    EXPECT_FLOAT_EQ(master_volume_get(), 0.5f);
+    EXPECT_EQ(file_size(dir + "/" + SETTINGS_FILE), -1);
+    menu_click(window, AUDIO_SAVE.x, AUDIO_SAVE.y);
+    EXPECT_NE(settings_text().find("volume=50\n"), std::string::npos) << settings_text();
+}
+
+TEST_F(Menu, FailedSaveIsToldOnceTheMenuCloses) {
+    settings_rename = [](const char*, const char*) {
+        errno = EACCES;
+        return -1;
+    };
+    toggle_menu();
+    menu_frame(window);
+    testing::internal::CaptureStderr();
+    open_and_click(CONTROLS_HEADER, CONTROLS_SAVE);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("[SETTINGS]"), std::string::npos);
+    EXPECT_EQ(menu.toast_frames, 0) << "no toast over the open menu";
+    toggle_menu();
+    EXPECT_STREQ(menu.toast_text, "Settings not saved");
+    EXPECT_GT(menu.toast_frames, 0);
 }
 
 TEST_F(Menu, EmptyBillboardListShowsItsCountHintAndClear) {

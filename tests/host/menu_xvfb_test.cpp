@@ -159,8 +159,8 @@ TEST_F(MenuXvfb, StartHeldSixtyFramesOpensTheMenuOnce) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "[HOST] menu open (Start held)\n");
 }
 
-TEST_F(MenuXvfb, ToastShowsForFourHundredEightyFrames) {
-    RUN_UNDER_XVFB("MenuXvfb.ToastShowsForFourHundredEightyFrames");
+TEST_F(MenuXvfb, ControllerToastShowsForFourHundredEightyFrames) {
+    RUN_UNDER_XVFB("MenuXvfb.ControllerToastShowsForFourHundredEightyFrames");
     auto toast_lit = [this] {
         rgb_picture p = gui_window_picture(window);
         int lit = 0;
@@ -168,7 +168,11 @@ TEST_F(MenuXvfb, ToastShowsForFourHundredEightyFrames) {
             for (int x = 100; x < 540; x++) lit += p.rgb[(size_t(y) * 640 + size_t(x)) * 3 + 0] != 0;
         return lit;
     };
-    menu_toast("Menu: R3 (right stick click) or hold Start", 480);
+    controller_toast_show();
+    EXPECT_EQ(menu.toast_frames, 0) << "no controller, no toast";
+    ASSERT_NE(pad_attach(), nullptr);
+    controller_toast_show();
+    EXPECT_STREQ(menu.toast_text, "Menu: R3 (right stick click) or hold Start");
     for (int frame = 0; frame < 480; frame++) {
         menu_frame(window);
         if (frame == 0 || frame == 479) {
