@@ -9,15 +9,6 @@ bool no_level_apply() {
 bool no_framedump_advance() {
     return true;
 }
-void no_player_render() {}
-}  // namespace
-
-void (*frame_trace_hook)(uint32_t frame_tick) = no_frame_trace;
-void (*replay_apply_attitude_hook)() = no_replay;
-bool (*level_apply_hook)() = no_level_apply;
-bool (*framedump_advance_hook)() = no_framedump_advance;
-
-namespace {
 bool no_map_view(int*, float*, float*, float*) {
     return false;
 }
@@ -30,8 +21,13 @@ const int32_t* no_pause360(int32_t* count) {
     return nullptr;
 }
 void no_wide_view_reset() {}
+void no_player_render() {}
 }  // namespace
 
+void (*frame_trace_hook)(uint32_t frame_tick) = no_frame_trace;
+void (*replay_apply_attitude_hook)() = no_replay;
+bool (*level_apply_hook)() = no_level_apply;
+bool (*framedump_advance_hook)() = no_framedump_advance;
 bool (*map_view_camera_hook)(int* course, float rotation[9], float position[3], float* zoom) = no_map_view;
 const int32_t* (*wide_fill_hook)(int32_t* count, double margin, double distance) = no_wide_fill;
 const int32_t* (*pause360_hook)(int32_t* count) = no_pause360;
