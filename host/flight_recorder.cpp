@@ -208,7 +208,7 @@ void recording_write_frame() {
             w_cell(W_TERRAIN_LAYERS), unsigned(w_cell_byte(W_TERRAIN_MASK)), probe(PROBE_CENTRE, PROBE_HIT),
             unsigned(probes), t.floors, t.faces, t.surfaces, long(w_cell(W_SPRITE_COUNT)), t.positions, long(jump),
             reset ? " RESET" : "", probe(PROBE_CENTRE, PROBE_CONTACT),
-            unsigned(uint8_t(probe(PROBE_CENTRE, PROBE_VALUE))), col, faces);
+            unsigned(uint8_t(probe(PROBE_CENTRE, PROBE_SURFACE))), col, faces);
     rec.contact_frames += probes != 0;
     rec.resets += reset;
     rec.frames++;

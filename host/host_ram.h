@@ -9,8 +9,9 @@
 #include "board/bus.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_ram.h"  // the player cell, a probe's contact value
+#include "game/world/probe_ram.h"
 #include "game/world/flight_ram.h"
+#include "game/world/terrain_ram.h"
 
 // Course and mode select: the cursor is the game's own slot, the maximum the high
 // word of its long.

@@ -203,7 +203,7 @@ void turn_sound(int32_t state) {
 void contact_sounds(int32_t state, int32_t m) {
     int32_t v = wram_long(W_SPEED_WORD);
     auto pick = [&](int32_t n, int32_t parameter, int32_t speed) {
-        return contact_pick(probe_word(n, PROBE_VALUE), parameter, w16(speed));
+        return contact_pick(probe_word(n, PROBE_SURFACE), parameter, w16(speed));
     };
     auto scrape_ready = [] { return !bit_test(W_SOUND_FLAGS, SOUND_FLAG_SCRAPE); };
     int32_t free_probes = 0;
@@ -239,7 +239,7 @@ void contact_sounds(int32_t state, int32_t m) {
 
     if (probe_in_contact(0)) {
         if (fresh && !bit_test(W_CONTACT_BITS, 1)) {
-            int32_t p = probe_word(0, PROBE_VALUE);
+            int32_t p = probe_word(0, PROBE_SURFACE);
             if (p == 3 || p == 7 || p == 8) {
                 pick(0, 5, wrap_sub(v, 0x800));
             } else {

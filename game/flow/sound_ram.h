@@ -13,6 +13,7 @@
 #include "game/flow/object_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/probe_ram.h"
+#include "game/world/terrain_ram.h"
 
 // ---- The command layer -------------------------------------------------------------
 constexpr uint32_t W_SOUND_ONCE_FLAG = 0x15F44;      // play-once flag
@@ -50,12 +51,11 @@ constexpr uint32_t W_PRESET_ARM = 0x169EC;           // word: above 0 re-arms th
 constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------
-// (The player's words are in game/world/flight_ram.h, the probe records in
-// game/world/probe_ram.h, the attract phase and the race words in board/game_state_ram.h, the camera cell in
+// (The player's words are in game/world/flight_ram.h, the player cell in
+// game/world/terrain_ram.h, the probe records in game/world/probe_ram.h, the attract
+// phase and the race words in board/game_state_ram.h, the camera cell in
 // game/flow/object_ram.h.)
-constexpr uint32_t W_PLAYER_CELL = 0x0D24;
 constexpr uint32_t W_SPEED_WORD = 0x0D4C;
-constexpr uint32_t PROBE_VALUE = 0x2C;               // a probe record's contact value
 
 // ---- Sound RAM (commsram byte offsets, big-endian words) ---------------------------
 constexpr uint32_t SOUND_COMMAND_SLOTS = 0x4000;     // command word of slot s at 2s

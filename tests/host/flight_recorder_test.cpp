@@ -58,7 +58,7 @@ void racing_frame_prepare(int32_t x) {
         probe_set(i, PROBE_POS + 4, -int32_t(i));
         probe_set(i, PROBE_POS + 8, 1000 + int32_t(i));
     }
-    probe_set(PROBE_CENTRE, PROBE_VALUE, 0x1C7);
+    probe_set(PROBE_CENTRE, PROBE_SURFACE, 0x1C7);
     const int32_t faces[3] = {100 * 16 + 4, -20 * 16 + 1, 5 * 16};  // pass-through at 100, solid at -20 and 5
     for (uint32_t f = 0; f < 3; f++) w_cell_set(probe_field(PROBE_CENTRE, PROBE_COLUMN) + 4 * f, faces[f]);
 }

@@ -383,7 +383,7 @@ TEST_F(AreaSounds, HoldStepEndsTheWaitAndRearmsThePreset) {
 TEST_F(AreaSounds, ContactSoundsOfTheProbes) {
     auto probe = [](uint32_t n, int32_t hit, int32_t value) {
         w_cell_set(probe_field(n, PROBE_HIT), hit);
-        w_cell_set(probe_field(n, PROBE_VALUE), value);
+        w_cell_set(probe_field(n, PROBE_SURFACE), value);
     };
     // The surface (probe value 224): its sound once, the contact held 240 calls.
     w_cell_set(probe_field(PROBE_CENTRE, PROBE_SPECIAL), 1);
