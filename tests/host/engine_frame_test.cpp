@@ -41,8 +41,7 @@ TEST(EngineFrame, TheSyntheticDumpMatchesTheViewersPictureThroughTheTable) {
     rgb_picture got = scene_read(640, 480);
     rgb_picture want;
     std::string why;
-    std::string here = __FILE__;
-    ASSERT_TRUE(png_read_rgb(here.substr(0, here.rfind('/')) + "/golden/framedump_view.png", &want, &why)) << why;
+    ASSERT_TRUE(png_read_rgb(source_folder(__FILE__) + "/golden/framedump_view.png", &want, &why)) << why;
     // The same picture but for a few pixels on the cubes' silhouettes, where the
     // two paths' edge coverage rounds apart (19 of 307200 on Mesa's llvmpipe).
     int apart = 0;

@@ -17,6 +17,7 @@
 #include "tests/support/png_compare.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/synth_rom_tables.h"
+#include "tests/support/test_files.h"
 
 #include <cstring>
 #include <string>
@@ -130,6 +131,5 @@ inline const uint8_t* scene_pixel(const rgb_picture& p, int x, int y) {
 
 // A reference picture beside this file: tests/render/golden/<name>.png.
 inline std::string golden_path(const char* name) {
-    std::string here = __FILE__;
-    return here.substr(0, here.rfind('/')) + "/golden/" + name + ".png";
+    return source_folder(__FILE__) + "/golden/" + name + ".png";
 }

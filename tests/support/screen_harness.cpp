@@ -136,8 +136,7 @@ rgb_picture screen_picture() {
 }
 
 std::string screen_golden_check(const rgb_picture& picture, const char* test_file, const char* name, int tolerance) {
-    std::string here = test_file;
-    return golden_check(picture, here.substr(0, here.rfind('/')) + "/golden/" + name + ".png", tolerance);
+    return golden_check(picture, source_folder(test_file) + "/golden/" + name + ".png", tolerance);
 }
 
 int32_t screen_state() {

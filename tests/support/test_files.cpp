@@ -19,6 +19,12 @@ void temp_dir_remove(const std::string& dir) {
     if (!dir.empty()) std::filesystem::remove_all(dir, ec);
 }
 
+std::string source_folder(const char* file) {
+    std::string path = file;
+    if (path.empty() || path[0] != '/') path = std::string(SKYVOLTA_BUILD_DIR) + "/" + path;
+    return std::filesystem::path(path).lexically_normal().parent_path().string();
+}
+
 long file_size(const std::string& path) {
     std::error_code ec;
     auto n = std::filesystem::file_size(path, ec);

@@ -8,6 +8,10 @@
 std::string temp_dir_make(const char* tag);
 void temp_dir_remove(const std::string& dir);
 
+// The folder of a test's source file given by __FILE__, absolute also when the compiler
+// was handed the source by a path relative to the build folder.
+std::string source_folder(const char* file);
+
 // Size of a file, or -1 when it does not exist.
 long file_size(const std::string& path);
 bool file_write(const std::string& path, const std::vector<uint8_t>& data);
