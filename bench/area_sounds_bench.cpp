@@ -25,7 +25,7 @@ void race_set_up(int32_t course, int32_t camera_cell) {
     wram_long_set(W_CAMERA_CELL, camera_cell);
     wram_long_set(W_PLAYER_CELL, 27);
     wram_long_set(W_PLAYER_SPEED, 0x3000);
-    wram_long_set(W_SPEED_WORD, 0x3000);
+    wram_long_set(W_PLAYER_SPEED_COPY, 0x3000);
     wram_long_set(W_DRIVE, 0x1000);
     sound_word_set(W_SOUND_HOLD_LEVEL, -1);
     sound_word_set(W_SOUND_HOLD_TIMER, -1);

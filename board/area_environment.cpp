@@ -3,6 +3,7 @@
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/fixed_math.h"
+#include "board/game_state_ram.h"
 #include "board/palette_mixer.h"
 #include "board/wram.h"
 
@@ -19,10 +20,6 @@ constexpr uint32_t W_CURRENT_AREA = 0x16A36;
 constexpr uint32_t W_LAST_CELL = 0x16A38;
 constexpr uint32_t W_HOLD = 0x16A3A;
 constexpr uint32_t W_AREA_TABLE = 0x16A3C;   // long
-constexpr uint32_t W_CAMERA_CELL = 0x0CF4;   // longs: cell, column, row
-constexpr uint32_t W_CAMERA_COLUMN = 0x0CF8;
-constexpr uint32_t W_CAMERA_ROW = 0x0CFC;
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
 constexpr uint32_t TEXT_REGISTER_1 = 0x8A0002;
 constexpr int BIAS = 3;                      // index of the bias among R, G, B, bias
 

@@ -1,13 +1,12 @@
 #include "board/block_list.h"
 
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 
 namespace {
 
 constexpr uint32_t PARAM_MASKS = 0x037664;  // six longs: the flag bits of parameters 0-5
 constexpr uint32_t W_LIST_ADDRESS = 0x169F4;
-constexpr uint32_t W_EXPAND_DONE_A = 0xEB04;
-constexpr uint32_t W_EXPAND_DONE_B = 0xEB06;   // a word kept in a slot of its own
 constexpr int32_t BLOCK_SLOTS = 128;
 constexpr int32_t MAX_BLOCKS = 64;
 constexpr uint32_t RECORD_SIZE = 36;           // three head longs and six parameters
@@ -86,8 +85,8 @@ int32_t rom_block_list_expand(int32_t index, uint32_t list_address) {
         list_address += 4;
     }
     wram[i] = -1;
-    wram[W_EXPAND_DONE_A] = 0;
-    wram[W_EXPAND_DONE_B] = 0;
+    wram[W_KEYFRAME_COUNTER] = 0;
+    wram[W_RIG_FLAG] = 0;  // a word kept in a slot of its own
     return i;
 }
 

@@ -1,5 +1,7 @@
-// The game's run-wide state words in work RAM, read by every layer that reports or
-// records what the game is doing.
+// The game's work-RAM words that more than one layer reads: the run-wide state words
+// that every layer reporting or recording the game reads, and the words of game areas
+// (the player, the camera cell, the rig, the terrain) that the board's packet writers
+// and the renderer read as well. Each keeps the name of the game area it belongs to.
 #pragma once
 #include <cstdint>
 
@@ -14,3 +16,43 @@ constexpr uint32_t W_RACE_TIMER = 0x0E44;        // time left, in frames
 constexpr uint32_t W_RACE_TIMER_SHOWN = 0x0E48;  // displayed time, following the time left
 constexpr uint32_t W_RUN_SCORE = 0x0E4C;         // points of the balloons hit
 constexpr uint32_t W_STAGE_QUOTA = 0x0E60;       // the score to reach in the multi-stage game
+
+constexpr uint32_t W_PLAY_FRAME_COUNTER = 0x0C8C;  // frames of play, steps the rig's models
+constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;       // 0..3
+
+// player_state's position and attitude (longs; angles 16-bit, 0x10000 a full turn).
+constexpr uint32_t W_PLAYER_X = 0x0D00;  // world units; y is height
+constexpr uint32_t W_PLAYER_Y = 0x0D04;
+constexpr uint32_t W_PLAYER_Z = 0x0D08;
+constexpr uint32_t W_PLAYER_PITCH = 0x0D0C;  // displayed attitude; positive pitch is nose up
+constexpr uint32_t W_PLAYER_HEADING = 0x0D10;
+constexpr uint32_t W_PLAYER_ROLL = 0x0D14;
+// The flight's smoothed inputs; the wings tilt by them.
+constexpr uint32_t W_PITCH_INPUT_SMOOTH = 0x0D58;  // 1/16 per frame toward the input
+constexpr uint32_t W_TURN_INPUT_SMOOTH = 0x0D5C;   // 1/32 per frame
+
+// The camera's grid cell, set from camera x and z.
+constexpr uint32_t W_CAMERA_CELL = 0x0CF4;    // column + 8 x row
+constexpr uint32_t W_CAMERA_COLUMN = 0x0CF8;  // x / 0x18000, unsigned
+constexpr uint32_t W_CAMERA_ROW = 0x0CFC;     // z / 0x18000, unsigned
+
+// The course's first terrain chunk model.
+constexpr uint32_t W_CHUNK_MODEL_BASE = 0x12B4;
+
+// The probes' published ground points: five (offset x, offset z, contact) triples; the
+// wings stand on them.
+constexpr uint32_t W_GROUND_POINTS = 0x2A70;
+
+// The bank base of the chains in state 1 and of the banded wings; the ending list's
+// origin.
+constexpr uint32_t W_BAND_HEIGHT = 0x3EF0;
+
+// The ending's view, which the renderer's ending viewpoint reads: the centre long (upper
+// half the horizontal placement, lower half the half-height) and the half-width.
+constexpr uint32_t W_VIEW_CENTRE = 0x172F4;
+constexpr uint32_t W_VIEW_WIDTH = 0x172F8;  // upper half
+
+// The rig's keyframe stream: frames played, and 0 while a stream plays. The block-list
+// expansion clears both; the object list builds in stages on them.
+constexpr uint32_t W_KEYFRAME_COUNTER = 0xEB04;  // word
+constexpr uint32_t W_RIG_FLAG = 0xEB06;          // word

@@ -5,6 +5,7 @@
 #include "board/display_list.h"
 #include "board/game_state_ram.h"
 #include "board/inputs.h"
+#include "board/palette_mixer.h"
 #include "board/rankings.h"
 #include "board/text_print.h"
 #include "board/wram.h"
@@ -14,12 +15,6 @@
 
 namespace {
 
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
-constexpr uint32_t W_PLAYER_X = 0x0D00, W_PLAYER_Y = 0x0D04, W_PLAYER_Z = 0x0D08;
-constexpr uint32_t W_PLAYER_PITCH = 0x0D0C, W_PLAYER_HEADING = 0x0D10, W_PLAYER_ROLL = 0x0D14;
-constexpr uint32_t W_FADE_AMOUNT = 0xEB16;  // fade_control_word
-constexpr uint32_t W_FADE_MODE = 0xEB18;
-constexpr uint32_t W_FADE_COLOUR = 0xEB1A;  // three words
 constexpr uint32_t W_PAGE_TIMER = 0x1736C;
 constexpr uint32_t W_TEST_SCORE = 0x3EB4;
 constexpr int STATE_STAGE_START = 5;
@@ -69,8 +64,8 @@ void ranking_page_enter() {
     w_cell_set(W_PLAYER_Y, 0xDB00);
     w_cell_set(W_PLAYER_Z, -0x8000);
     for (uint32_t angle : {W_PLAYER_PITCH, W_PLAYER_HEADING, W_PLAYER_ROLL}) w_cell_set(angle, 0);
-    for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_COLOUR + 2 * k, 0);
-    w_cell_set(W_FADE_MODE, 3);
+    for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, 0);
+    w_cell_set(W_FADE_FLAGS, 3);
     w_cell_set(W_ATTRACT_PHASE, 7);
     w_cell_set(W_PAGE_TIMER, w_cell(W_GAME_STATE) == STATE_STAGE_START ? 474 : RANKING_PAGE_FRAMES);
     ranking_page_draw();

@@ -4,6 +4,7 @@
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/fixed_math.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 
 #include <initializer_list>
@@ -11,13 +12,8 @@
 namespace {
 
 constexpr uint32_t RECORD_BYTES = 128;
-constexpr uint32_t W_PLAY_FRAME_COUNTER = 0x0C8C;
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;
-constexpr uint32_t W_PLAYER_X = 0x0D00, W_PLAYER_Y = 0x0D04, W_PLAYER_Z = 0x0D08;
-constexpr uint32_t W_PLAYER_PITCH = 0x0D0C, W_PLAYER_ROLL = 0x0D14;
-constexpr uint32_t W_WING_PITCH_OFFSET = 0x0D58, W_WING_ROLL_OFFSET = 0x0D5C;
 constexpr uint32_t W_CONTACT_FRONT = 0x16E4, W_CONTACT_SIDE = 0x1824;
-constexpr uint32_t W_BAND_HEIGHT = 0x3EF0, W_BAND_THRESHOLD = 0x3EF4;
+constexpr uint32_t W_BAND_THRESHOLD = 0x3EF4;
 constexpr int32_t WING_DEPTH = 2240;
 
 struct node_record {
@@ -174,7 +170,7 @@ void hud_draw_wings() {
             if (w(offset) <= 0) wram_long_set(offset, wrap_sub(player_y, 0x40000));
     }
     int32_t root = w(W_WING_ROOT_Y);
-    int32_t a = wrap_neg(wrap_add(w(W_WING_PITCH_OFFSET) >> 3, w(W_PLAYER_PITCH))) & 0xFFFC;
+    int32_t a = wrap_neg(wrap_add(w(W_PITCH_INPUT_SMOOTH) >> 3, w(W_PLAYER_PITCH))) & 0xFFFC;
     int32_t c = math_cos(a);
 
     // Front or rear view when the wing pitch is within 60 degrees of level, else side.
@@ -202,7 +198,7 @@ void hud_draw_wings() {
     int32_t floor = wrap_div(wrap_mul(wrap_sub(root, wram_long(W_CAMERA_Y)), 2048), 10240);
     if ((s[1] < floor && !contact) || s[1] > 11008 || s[1] < -0x7FFF) return;
 
-    int32_t b = wrap_neg(wrap_add(w(W_WING_ROLL_OFFSET) >> 3, w(W_PLAYER_ROLL))) & 0xFFFC;
+    int32_t b = wrap_neg(wrap_add(w(W_TURN_INPUT_SMOOTH) >> 3, w(W_PLAYER_ROLL))) & 0xFFFC;
     const int32_t node[11] = {DL_NODE, 4, 1, math_sin(a), c, 0, 0x7FFF, math_sin(b), math_cos(b), 1, DL_END};
     dl_emit(node, 11);
     bool second_set = w(W_WING_SET) != 0;

@@ -9,8 +9,8 @@
 #pragma once
 #include <cstdint>
 
-// Wing inputs written by the rig (work-RAM longs).
-constexpr uint32_t W_WING_POINTS = 0x2A70;   // .. 0x2AA8, the wing root's height
+// Wing inputs written by the rig (work-RAM longs); the wings stand on the ground points
+// (board/game_state_ram.h), the last contact height being the wing root's.
 constexpr uint32_t W_WING_ROOT_Y = 0x2AA8;
 constexpr uint32_t W_WING_SCALE = 0x166B4;   // s0, s1, s2 and from 0x166C0 their quarters
 constexpr uint32_t W_SKY_PARENT_SLOT = 0xB0FC;

@@ -9,6 +9,8 @@
 #include "board/wram_cell.h"
 #include "game/flow/object_ram.h"
 #include "game/world/probe_ram.h"
+#include "game/world/terrain_cells.h"
+#include "game/world/terrain_ram.h"
 #include "host/host_ram.h"
 #include "host/terrain_cell.h"
 
@@ -27,12 +29,11 @@ constexpr int32_t ENTRY_WORDS_4 = 4, ENTRY_WORDS_11 = 11;
 constexpr int32_t NODE_FROM_MATRIX = 6;
 constexpr uint32_t NODE_MATRIX_WORDS = 13, NODE_ANGLES_WORDS = 11, NODE_POSITION_WORDS = 15;
 
-// Work-RAM longs the F line names by their offsets; its "zones" are the collision's
-// sub-part slots (W_SUBPART_COUNT).
-constexpr uint32_t W_ZONE_TABLE = 0x2918, W_ZONE_CURRENT = 0x2908;
-
 FILE* log_file;
 
+// The F line names some longs by their offsets: z2918 and z2908 are the course's zone and
+// geometry table addresses; its "zones" are the collision's sub-part slots
+// (W_SUBPART_COUNT).
 void f_line() {
     auto w = [](uint32_t x) { return long(w_cell(x)); };
     int32_t x = w_cell(W_PLAYER_X), z = w_cell(W_PLAYER_Z);
@@ -45,8 +46,9 @@ void f_line() {
             w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z), w(probe_field(PROBE_CENTRE, PROBE_CONTACT)),
             w(probe_field(PROBE_RIGHT_WING, PROBE_HIT)), w(probe_field(PROBE_LOOKAHEAD, PROBE_HIT)), w(W_WING_PUSH),
             w(W_PLAYER_SPEED), w(W_EASED_PITCH), w(W_EASED_HEADING) & 0xFFFF, long(c.cell), long(c.grid_x),
-            long(c.grid_z), w(W_TERRAIN_LAYERS), w(W_GAME_MODE), w(W_COLLISION_OFF), w(W_ZONE_TABLE),
-            w(W_ZONE_CURRENT), w(W_PEDAL_DELTA), w(W_SUBPART_COUNT), w(probe_field(PROBE_CENTRE, PROBE_HIT)),
+            long(c.grid_z), w(W_STAGE_LAYER_COUNT), w(W_GAME_MODE), w(W_COLLISION_OFF),
+            long(int32_t(course_table(TABLE_ZONES))), long(int32_t(course_table(TABLE_GEOMETRY))), w(W_PEDAL_DELTA),
+            w(W_SUBPART_COUNT), w(probe_field(PROBE_CENTRE, PROBE_HIT)),
             w(W_LOOKAHEAD_IMPACT), w(W_THRUST_OFF_TIMER), w(W_AVOID_STATE), w(W_LOOKAHEAD_FAST_AVOID),
             w(W_RUN_SCORE), w(W_TARGET_HEADING));
 }

@@ -6,6 +6,7 @@
 #include "board/sprite_records.h"
 #include "board/wram_cell.h"
 #include "game/world/probe_ram.h"
+#include "game/world/terrain_ram.h"
 #include "host/host_ram.h"
 #include "host/terrain_cell.h"
 
@@ -205,7 +206,7 @@ void recording_write_frame() {
             w_cell(W_TURN_INPUT), w_cell(W_PEDAL_DELTA), long(w_cell(W_PLAYER_PITCH)),
             long(w_cell(W_PLAYER_HEADING)), long(w_cell(W_PLAYER_ROLL)), unsigned(w_cell_byte(W_GATE_BYTES[0])),
             unsigned(w_cell_byte(W_GATE_BYTES[1])), unsigned(w_cell_byte(W_GATE_BYTES[2])),
-            w_cell(W_TERRAIN_LAYERS), unsigned(w_cell_byte(W_TERRAIN_MASK)), probe(PROBE_CENTRE, PROBE_HIT),
+            w_cell(W_STAGE_LAYER_COUNT), unsigned(w_cell_byte(W_STAGE_LAYER_MASK)), probe(PROBE_CENTRE, PROBE_HIT),
             unsigned(probes), t.floors, t.faces, t.surfaces, long(w_cell(W_SPRITE_COUNT)), t.positions, long(jump),
             reset ? " RESET" : "", probe(PROBE_CENTRE, PROBE_CONTACT),
             unsigned(uint8_t(probe(PROBE_CENTRE, PROBE_SURFACE))), col, faces);

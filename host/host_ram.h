@@ -40,10 +40,8 @@ constexpr uint32_t W_COURSES_LEFT = 0x0E2C;      // word: one bit per course sti
 constexpr uint32_t W_ENDING_TOTAL = 0x0E54;
 constexpr uint32_t W_COURSE_PAIR = 0x0E64;       // two words, the course twice
 
-// What the flight recorder reads of the terrain walk: the layer count, the layer mask
-// (low byte), and the three gate byte cells.
-constexpr uint32_t W_TERRAIN_LAYERS = 0x0964;
-constexpr uint32_t W_TERRAIN_MASK = 0x0968;
+// What the flight recorder reads of the terrain walk besides the stage's layer count and
+// mask (game/world/terrain_ram.h): the three gate byte cells.
 constexpr uint32_t W_GATE_BYTES[3] = {0x1266, 0x1267, 0x12A1};
 
 // The recorder logs at most this many of probe 0's column entries (the fields are

@@ -6,6 +6,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/world/probe_ram.h"
+#include "game/world/terrain_ram.h"
 #include "host/flight_recorder.h"
 #include "host/host_ram.h"
 #include "host/terrain_cell.h"
@@ -203,7 +204,7 @@ void replay_compare() {
     fprintf(stderr,
             "[REPLAY] rec_f%u p=%d,%d,%d cell=%d layers=%ld mask=%02lX ours: contact=%d floor=%d col=%d%s  "
             "(recorded: contact=%d floor=%d col=%d)\n",
-            r->frame, r->x, r->y, r->z, cell.cell, w(W_TERRAIN_LAYERS), w(W_TERRAIN_MASK) & 0xFF, contact,
+            r->frame, r->x, r->y, r->z, cell.cell, w(W_STAGE_LAYER_COUNT), w(W_STAGE_LAYER_MASK) & 0xFF, contact,
             w_cell(probe_field(PROBE_CENTRE, PROBE_CONTACT)), col, faces, r->contact, r->floor, r->col);
     if (contact != r->contact || col != r->col) {
         rp.disagreed++;

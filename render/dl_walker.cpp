@@ -3,6 +3,7 @@
 #include "base/rom_files.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
+#include "board/dspram.h"
 #include "board/wram.h"
 #include "render/model_diagnostics.h"
 #include "render/model_placement.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr int32_t ONE = 0x7FFF;
 constexpr int64_t DSPRAM_BYTES = sizeof board_memory.dspram;
-constexpr uint32_t W_DL_CURSOR = 0x0CA4;
 constexpr uint32_t DSP_BOARD_BASE = 0xC00000;
 constexpr int32_t BUFFER_SPAN = 0x8000;  // most bytes a list may run past its base
 constexpr int32_t DEFAULT_DATA_LIMIT = 4096;

@@ -8,6 +8,7 @@
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
+#include "board/game_state_ram.h"
 #include "board/master_output.h"
 #include "board/sprite_records.h"
 #include "board/text_print.h"
@@ -44,7 +45,6 @@ namespace {
 constexpr int SCREEN_W = 640;
 constexpr int SCREEN_H = 480;
 constexpr size_t SCREEN_BYTES = size_t(SCREEN_W) * SCREEN_H * 4;
-constexpr uint32_t W_DIST_PLAYER = 0x0D00;  // the player's position and attitude longs
 
 struct frame_state {
     bool live;
@@ -422,7 +422,7 @@ void dist_dump_frame_lines() {
     fprintf(f, "C");
     for (int32_t v : m) fprintf(f, " %d", v);
     for (uint32_t w = W_CAMERA_X; w <= W_CAMERA_ROLL; w += 4) fprintf(f, " %ld", long(wram_long(w)));
-    for (uint32_t k = 0; k < 9; k++) fprintf(f, " %ld", long(wram_long(W_DIST_PLAYER + 4 * k)));
+    for (uint32_t k = 0; k < 9; k++) fprintf(f, " %ld", long(wram_long(W_PLAYER_X + 4 * k)));
     fputc('\n', f);
 }
 

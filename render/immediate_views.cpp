@@ -2,6 +2,7 @@
 
 #include "board/board_memory.h"
 #include "board/dspram.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "render/dl_walker.h"
 #include "render/map_view_scene.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr uint32_t W_TERRAIN_BASE = 0x12B4;     // first terrain chunk model of the course
 constexpr double ANGLE_DEGREES = 0.005493164;   // 360 / 65536
 
 struct preview_state {
@@ -30,7 +30,7 @@ int32_t angle_word(uint32_t offset) {
 // The chunks of the 8 x 16 grid from the terrain base, each at its cell's corner
 // relative to the camera.
 void level_chunks_draw() {
-    int32_t base = wram_long(W_TERRAIN_BASE);
+    int32_t base = wram_long(W_CHUNK_MODEL_BASE);
     if (base <= 0) {
         if (!preview.level_reported)
             printf("[LEVEL] terrain base not set (W[0x12B4]=%d), press 'g' first\n", base);
@@ -57,8 +57,8 @@ void perspective_preview_draw() {
     if (preview.frames < 2 || preview.frames % 100 == 0) {
         auto w = [](uint32_t at) { return long(wram_long(at)); };
         printf("  [CAM] heading=%d (%.1f°) pitch=%d (%.1f°) cam=(%ld,%ld,%ld) player=(%ld,%ld,%ld)\n", heading,
-               heading_deg, pitch, pitch_deg, w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z), w(W_PLAYER_POSITION),
-               w(W_PLAYER_POSITION + 4), w(W_PLAYER_POSITION + 8));
+               heading_deg, pitch, pitch_deg, w(W_CAMERA_X), w(W_CAMERA_Y), w(W_CAMERA_Z), w(W_PLAYER_X),
+               w(W_PLAYER_Y), w(W_PLAYER_Z));
     }
     preview.frames++;
     glMatrixMode(GL_PROJECTION);

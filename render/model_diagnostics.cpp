@@ -6,6 +6,7 @@
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "render/dl_walker.h"
 #include "render/graphics_rom.h"
@@ -20,9 +21,6 @@
 
 namespace {
 
-// Work-RAM longs the diagnostic lines print.
-constexpr uint32_t W_PLAYER_POSITION = 0x0D00;  // x, y, z
-constexpr uint32_t W_COURSE = 0x0E0C;
 constexpr int32_t TERRAIN_CELL = 0x18000;
 
 // ---- Blink and watch log ------------------------------------------------------------
@@ -83,7 +81,7 @@ void watch_report(uint32_t f) {
     blink.watch_emitted = emitted, blink.watch_quads = quads, blink.watch_frame = f;
     if (verdict == blink.watch_verdict) return;
     blink.watch_verdict = verdict;
-    long x = wram_long(W_PLAYER_POSITION), y = wram_long(W_PLAYER_POSITION + 4), z = wram_long(W_PLAYER_POSITION + 8);
+    long x = wram_long(W_PLAYER_X), y = wram_long(W_PLAYER_Y), z = wram_long(W_PLAYER_Z);
     fprintf(blink.log, "WATCH f%-7u %d..%d -> %s   [%d emitted, %d quads]  player (%ld,%ld,%ld) cell %ld\n", f,
             blink.watch_lo, blink.watch_hi, WATCH_LOG_TEXT[verdict], emitted, quads, x, y, z,
             x / TERRAIN_CELL + 8 * (z / TERRAIN_CELL));
@@ -388,7 +386,7 @@ void find_code_log(int32_t code, int32_t word, int32_t mode) {
     if (code != find || find < 0 || lines >= FIND_LINES_MAX) return;
     lines++;
     fprintf(stderr, "[FIND] f%u model %d at word %d mode %04X course %ld:", host_frame, code, word, uint32_t(mode),
-            long(wram_long(W_COURSE)));
+            long(wram_long(W_COURSE_NUMBER)));
     for (int64_t i = int64_t(word) - FIND_BEFORE; i <= int64_t(word) + FIND_AFTER; i++) {
         if (!dl_word_in_buffer(i)) continue;
         fprintf(stderr, i == word ? " [%d" : " %d", dl_word_read(int32_t(i)));

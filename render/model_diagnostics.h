@@ -8,8 +8,6 @@
 #include <cstdio>
 
 constexpr int DIAG_CODES = 4096;
-// The player's position longs (x, y, z) the diagnostic lines print.
-constexpr uint32_t W_PLAYER_POSITION = 0x0D00;
 
 // SKYVOLTA_BLINKLOG ("1" stderr, "0" off, else a file), SKYVOLTA_BLINKGAP (8) and
 // SKYVOLTA_BLINKMIN (10); writes the log's first line. Start-up.

@@ -37,9 +37,6 @@ constexpr int32_t ENDING_PRIO_BASE = 4;
 constexpr int32_t UNSHIFTED_MODEL = 802;      // spans the wide picture by itself
 constexpr int32_t CAMERA_PIVOT_MODEL = 39;    // turned about the camera when paused
 constexpr int32_t PREFERRED_PIVOTS[2] = {69, 44};
-constexpr uint32_t W_ENDING_H = 0x172F4;
-constexpr uint32_t W_ENDING_U = 0x172F6;
-constexpr uint32_t W_ENDING_E = 0x172F8;
 constexpr int32_t ENDING_SUB_STATE = 15;
 constexpr int32_t SCREEN_CENTRE_X16 = 320 * 16;
 
@@ -179,7 +176,7 @@ void view_block_apply(geo_camera_record& c, int32_t prio) {
 
 // The ending's viewpoint from the ending camera words.
 void ending_view_apply(geo_camera_record& c) {
-    int32_t e = game_word(W_ENDING_E), h = game_word(W_ENDING_H), u = game_word(W_ENDING_U);
+    int32_t e = game_word(W_VIEW_WIDTH), h = game_word(W_VIEW_CENTRE), u = game_word(W_VIEW_CENTRE + 2);
     if (e <= 0 || u <= 0) return;
     double at = e * std::sqrt(3.0);
     int k = 0;

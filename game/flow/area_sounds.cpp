@@ -192,7 +192,7 @@ void sound_bytes_copy() {
 void turn_sound(int32_t state) {
     int32_t heading = wram_long(W_PLAYER_HEADING);
     bool turned = w16(wrap_sub(sound_word(W_LAST_HEADING), heading)) > 0x1000 ||
-                  wrap_sub(wram_long(W_SPEED_WORD), wram_long(W_PLAYER_SPEED)) > 0x1000;
+                  wrap_sub(wram_long(W_PLAYER_SPEED_COPY), wram_long(W_PLAYER_SPEED)) > 0x1000;
     if (turned && !bit_test(W_SOUND_FLAGS, SOUND_FLAG_SCRAPE) && state != 1)
         scrape_sound(wram_long(W_TURN_INPUT) & 2 ? 85 : 86);
     sound_word_set(W_LAST_HEADING, heading);
@@ -201,7 +201,7 @@ void turn_sound(int32_t state) {
 // The contact sounds of the five collision probes; H (W 0x15F3C) marks the probes in
 // contact, L (W 0x15F3E) holds them for 240 calls.
 void contact_sounds(int32_t state, int32_t m) {
-    int32_t v = wram_long(W_SPEED_WORD);
+    int32_t v = wram_long(W_PLAYER_SPEED_COPY);
     auto pick = [&](int32_t n, int32_t parameter, int32_t speed) {
         return contact_pick(probe_word(n, PROBE_SURFACE), parameter, w16(speed));
     };
@@ -288,7 +288,8 @@ void hold_step() {
     }
     sound_record p;
     uint32_t word;
-    if (sound_word(W_PRESET_ARM) <= 0 || !sound_record_read(SOUND_PRESET, &p) || p.slot < 0) return;
+    // The rig's pose flag, set once the root was posed, re-arms the preset slot.
+    if (sound_word(W_POSE_FLAG) <= 0 || !sound_record_read(SOUND_PRESET, &p) || p.slot < 0) return;
     if (!slot_command(p.slot, &word) || (word & 0x80FF) == ((p.command | 0x8000) & 0xFFFF)) return;
     sound_param_level_set(int32_t(uint32_t(p.slot2) << 16 | p.value2));
     slot_command_set(p.slot, (p.command | 0xC000) & 0xFFFF);

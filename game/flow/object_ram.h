@@ -4,9 +4,10 @@
 #pragma once
 #include <cstdint>
 
-#include "game/world/camera_ram.h"  // the camera's cell
-#include "game/world/flight_ram.h"  // course number and the player's position
-#include "game/world/rig_ram.h"     // the play frame counter; the rig's words the list shares
+#include "board/game_state_ram.h"  // camera cell, course number, player, play frames, band height
+#include "game/world/camera_ram.h"
+#include "game/world/flight_ram.h"
+#include "game/world/rig_ram.h"
 
 // Object emitters: 68020 pointers to three-long position records, the mode word.
 constexpr uint32_t W_OBJECT_COMPOUND = 0x46F8;  // object_packet_emit_compound, object_packet_fill
@@ -28,7 +29,6 @@ constexpr int32_t SUBPART_SLOTS = 12;
 
 // Landmark and chain scene.
 constexpr uint32_t W_LANDMARK_GATE = 0x1257;    // byte: the landmark shows while <= 17
-constexpr uint32_t W_BAND_HEIGHT = 0x3EF0;      // chain bank base in state 1; ending list origin
 constexpr uint32_t W_CHAIN_ORIGIN = 0x1FD00;    // three longs, the chain scene's object
 constexpr uint32_t W_TRAIN_BASE_Y = 0x1230;
 
@@ -44,8 +44,7 @@ constexpr uint32_t W_OBJECT_LIST_DONE = W_RIG_FLAG;
 // Ending scenes.
 constexpr uint32_t W_ENDING_MODE = 0x172E8;
 constexpr uint32_t W_VIEW_SCALE = 0x172F0;  // low half: word 14 of view block 3
-constexpr uint32_t W_VIEW_CENTRE = 0x172F4;
-constexpr uint32_t W_VIEW_WIDTH = 0x172F8;  // upper half
+// W_VIEW_CENTRE, W_VIEW_WIDTH (0x172F4, 0x172F8): board/game_state_ram.h.
 constexpr uint32_t W_VIEW_POSE_WORD = 0x17360;  // upper half
 
 // Status longs of the marker routines.

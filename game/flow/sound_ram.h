@@ -47,15 +47,13 @@ constexpr uint32_t W_STEM_STATE = 0x15F52;           // word: 0..4
 constexpr uint32_t W_POINT_COOLDOWN = 0x15F5C;       // word
 constexpr uint32_t W_LAST_HEADING = 0x15F5E;         // word: player heading at the last call
 constexpr uint32_t W_SOUND_BYTE_COPIES = 0x3ED0;     // eight longs
-constexpr uint32_t W_PRESET_ARM = 0x169EC;           // word: above 0 re-arms the preset slot
 constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------
-// (The player's words are in game/world/flight_ram.h, the player cell in
-// game/world/terrain_ram.h, the probe records in game/world/probe_ram.h, the attract
-// phase and the race words in board/game_state_ram.h, the camera cell in
-// game/flow/object_ram.h.)
-constexpr uint32_t W_SPEED_WORD = 0x0D4C;
+// They keep their areas' names: the player's words (the speed and its copy among them)
+// in game/world/flight_ram.h, the player cell in game/world/terrain_ram.h, the probe
+// records in game/world/probe_ram.h, the attract phase and the race words in
+// board/game_state_ram.h with the camera cell.
 
 // ---- Sound RAM (commsram byte offsets, big-endian words) ---------------------------
 constexpr uint32_t SOUND_COMMAND_SLOTS = 0x4000;     // command word of slot s at 2s

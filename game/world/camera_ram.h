@@ -1,12 +1,12 @@
 // Work-RAM words of the cameras besides camera_state's position and angles
-// (board/wram.h): the grid cell, the demo camera's own record and the ending's zoom.
+// (board/wram.h) and its grid cell (board/game_state_ram.h): the demo camera's own
+// record and the ending's zoom.
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t W_CAMERA_CELL = 0x0CF4;    // column + 8 x row
-constexpr uint32_t W_CAMERA_COLUMN = 0x0CF8;  // x / 0x18000, unsigned
-constexpr uint32_t W_CAMERA_ROW = 0x0CFC;     // z / 0x18000, unsigned
-constexpr uint32_t CAMERA_WORDS = 9;          // x .. W_CAMERA_ROW
+#include "board/game_state_ram.h"  // W_CAMERA_CELL, W_CAMERA_COLUMN, W_CAMERA_ROW
+
+constexpr uint32_t CAMERA_WORDS = 9;  // x .. W_CAMERA_ROW
 
 // The demo camera (attract demo flight): x, y, z, pitch, heading, roll longs.
 constexpr uint32_t W_DEMO_CAMERA = 0x17040;

@@ -6,13 +6,10 @@
 #pragma once
 #include <cstdint>
 
+#include "board/game_state_ram.h"  // position and attitude, smoothed inputs, course number
+
 // ---- player_state ------------------------------------------------------------------
-constexpr uint32_t W_PLAYER_X = 0x0D00;  // world units; y is height
-constexpr uint32_t W_PLAYER_Y = 0x0D04;
-constexpr uint32_t W_PLAYER_Z = 0x0D08;
-constexpr uint32_t W_PLAYER_PITCH = 0x0D0C;  // displayed attitude; positive pitch is nose up
-constexpr uint32_t W_PLAYER_HEADING = 0x0D10;
-constexpr uint32_t W_PLAYER_ROLL = 0x0D14;
+// W_PLAYER_X .. W_PLAYER_ROLL: board/game_state_ram.h.
 constexpr uint32_t W_PLAYER_PREV_X = 0x0D18;  // position before this frame's move
 constexpr uint32_t W_PLAYER_PREV_Y = 0x0D1C;
 constexpr uint32_t W_PLAYER_PREV_Z = 0x0D20;
@@ -35,8 +32,7 @@ constexpr uint32_t W_PITCH_INPUT = 0x0D50;  // about -32640..32640
 constexpr uint32_t W_TURN_INPUT = 0x0D54;
 
 // ---- flight_state ------------------------------------------------------------------
-constexpr uint32_t W_PITCH_INPUT_SMOOTH = 0x0D58;   // 1/16 per frame toward the input
-constexpr uint32_t W_TURN_INPUT_SMOOTH = 0x0D5C;    // 1/32 per frame
+// W_PITCH_INPUT_SMOOTH, W_TURN_INPUT_SMOOTH (0x0D58, 0x0D5C): board/game_state_ram.h.
 constexpr uint32_t W_TURN_INPUT_SMOOTH_2 = 0x0D60;  // the same filter, set apart by others
 constexpr uint32_t W_TARGET_PITCH = 0x0D9C;         // where the machine is steered
 constexpr uint32_t W_TARGET_HEADING = 0x0DA0;
@@ -64,5 +60,5 @@ constexpr uint32_t W_FLIGHT_RESET_FIRST = W_SLOW_FLAG;
 constexpr uint32_t W_FLIGHT_RESET_LAST = W_DIVE_PULL_PEAK;
 
 // ---- Read by the flight, kept by the game flow -------------------------------------
-constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;  // 0..3
+// W_COURSE_NUMBER: board/game_state_ram.h.
 constexpr uint32_t W_GAME_MODE = 0x0E10;      // the 16-bit word (upper half of the slot)

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "board/game_state_ram.h"  // W_GAME_STATE, W_ATTRACT_PHASE
+#include "board/game_state_ram.h"  // game state, play frames, keyframe counter and flag
 
 // ---- Node records ------------------------------------------------------------------
 constexpr uint32_t W_RIG_NODES = 0xAB04;      // node 0: the machine's frame (the root)
@@ -42,10 +42,7 @@ constexpr uint32_t W_VIEW_NUMBER = 0x169F2;   // word: view slot of the node emi
 constexpr uint32_t W_RIG_MODE = 0x16A28;      // word: current hit animation (0 none)
 constexpr uint32_t W_CONTACT_MASK = 0x16A2A;  // word: probes 0..4 touching this frame
 constexpr uint32_t W_HIT_TIMER = 0x16A2C;     // word
-constexpr uint32_t W_KEYFRAME_COUNTER = 0xEB04;  // word: frames of the stream played
-constexpr uint32_t W_RIG_FLAG = 0xEB06;       // word: 0 while a stream plays
 constexpr uint32_t W_STOP_MODEL = 0x0E34;     // body model while the machine stands
-constexpr uint32_t W_PLAY_FRAME_COUNTER = 0x0C8C;
 constexpr uint32_t W_STAGE_START_SUB_STATE = 0x0CCC;
 
 // ---- Rider -------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 
+#include "board/game_state_ram.h"  // chunk model base, ground points
 #include "game/flow/object_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/probe_ram.h"
@@ -77,7 +78,7 @@ constexpr uint32_t W_HISTORY_NEXT = 0x28FC;    // + L x 4
 constexpr uint32_t W_COURSE_TABLES = 0x2908;
 enum course_table_slot { TABLE_GEOMETRY, TABLE_SLOPES, TABLE_LAYER_COUNTS, TABLE_LAYER_MASKS, TABLE_ZONES,
                     COURSE_TABLES };
-constexpr uint32_t W_CHUNK_MODEL_BASE = 0x12B4;
+// W_CHUNK_MODEL_BASE (0x12B4): board/game_state_ram.h.
 constexpr uint32_t W_CHUNK_MASK_ADDRESS = 0x12B8;
 constexpr uint32_t W_CHUNK_SLOTS = 0x1234;     // 128 bytes, one per cell
 
@@ -100,7 +101,7 @@ constexpr uint32_t W_ANIMATED_SLOTS = 0x4178;
 constexpr uint32_t ANIMATED_SLOT_SIZE = 88;
 
 // ---- Published probe outputs ----------------------------------------------------------
-constexpr uint32_t W_GROUND_POINTS = 0x2A70;   // five (offset x, offset z, contact) triples
+// W_GROUND_POINTS (0x2A70): board/game_state_ram.h.
 constexpr uint32_t W_CONTACT_COPY = 0x2AAC;    // five (offset x, offset z, offset y) triples
 constexpr uint32_t W_CONTACT_HITS = 0x2AE8;    // hit flags of probes 0..4
 constexpr uint32_t W_CONTACT_SURFACES = 0x2B10;  // surface bytes of probes 0..4

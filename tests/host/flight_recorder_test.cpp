@@ -6,6 +6,7 @@
 #include "board/sprite_records.h"
 #include "board/wram_cell.h"
 #include "game/world/probe_ram.h"
+#include "game/world/terrain_ram.h"
 #include "host/flight_recorder.h"
 #include "host/host_ram.h"
 #include "tests/support/test_files.h"
@@ -46,8 +47,8 @@ void racing_frame_prepare(int32_t x) {
     w_cell_set(W_GATE_BYTES[0], 0x1A1);
     w_cell_set(W_GATE_BYTES[1], 2);
     w_cell_set(W_GATE_BYTES[2], 0xFF);
-    w_cell_set(W_TERRAIN_LAYERS, 3);
-    w_cell_set(W_TERRAIN_MASK, 0x1F5);
+    w_cell_set(W_STAGE_LAYER_COUNT, 3);
+    w_cell_set(W_STAGE_LAYER_MASK, 0x1F5);
     w_cell_set(W_SPRITE_COUNT, 12);
     for (uint32_t i = 0; i < PROBE_COUNT; i++) {
         probe_set(i, PROBE_HIT, i == 0 ? 1 : i == 5 ? 7 : 0);

@@ -364,7 +364,7 @@ TEST_F(AreaSounds, HoldStepEndsTheWaitAndRearmsThePreset) {
     area_sound_update();
     EXPECT_EQ(sound_word(W_AREA_SOUND_ID), SOUND_AREA_COURSE2) << "the wait ended and the area sound started";
     sound_word_set(W_SOUND_HOLD_LEVEL, -1);
-    sound_word_set(W_PRESET_ARM, 1);
+    sound_word_set(W_POSE_FLAG, 1);
     command_put(10, 0);
     area_sound_update();
     EXPECT_EQ(command(10), 0xC02Fu);
@@ -374,7 +374,7 @@ TEST_F(AreaSounds, HoldStepEndsTheWaitAndRearmsThePreset) {
     area_sound_update();
     EXPECT_EQ(command(10), 0x802Fu);
     EXPECT_EQ(param(9), 0u);
-    sound_word_set(W_PRESET_ARM, 0);
+    sound_word_set(W_POSE_FLAG, 0);
     command_put(10, 0);
     area_sound_update();
     EXPECT_EQ(command(10), 0u);
@@ -397,7 +397,7 @@ TEST_F(AreaSounds, ContactSoundsOfTheProbes) {
     w_cell_set(probe_field(PROBE_CENTRE, PROBE_SPECIAL), 0);
 
     // Probe 0 at speed on a plain surface: the stall sound, then the scrape sound.
-    wram_long_set(W_SPEED_WORD, 0x5000);
+    wram_long_set(W_PLAYER_SPEED_COPY, 0x5000);
     wram_long_set(W_PLAYER_SPEED, 0x5000);
     probe(0, 1, 20);
     area_sound_update();
@@ -417,7 +417,7 @@ TEST_F(AreaSounds, ContactSoundsOfTheProbes) {
     // Probe 1 picks its contact level from its value and the speed.
     probe(1, 1, 40);
     sound_word_set(W_CONTACT_LEVEL, 0);
-    wram_long_set(W_SPEED_WORD, 0x1000);
+    wram_long_set(W_PLAYER_SPEED_COPY, 0x1000);
     wram_long_set(W_PLAYER_SPEED, 0x1000);
     area_sound_update();
     EXPECT_EQ(sound_word(W_CONTACT_LEVEL), 59) << "speed 0x400 picks 60, then the count";
