@@ -1,5 +1,7 @@
 #include "host/picture_reshow.h"
 
+#include "render/engine_frame.h"
+
 #include <SDL_opengl.h>
 #include <cstring>
 #include <initializer_list>
@@ -60,31 +62,12 @@ bool reshow_draw(SDL_Window* window, bool compare) {
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window, &w, &h);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, 1, 0, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
     for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_FOG, GL_LIGHTING, GL_CULL_FACE})
         glDisable(cap);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glViewport(0, 0, w, h);
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, reshow.name);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glColor4f(1, 1, 1, 1);
-    float u = float(reshow.pic_w) / float(reshow.tex_w), v = float(reshow.pic_h) / float(reshow.tex_h);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0), glVertex2f(0, 0);
-    glTexCoord2f(u, 0), glVertex2f(1, 0);
-    glTexCoord2f(u, v), glVertex2f(1, 1);
-    glTexCoord2f(0, v), glVertex2f(0, 1);
-    glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
+    fullscreen_quad_draw(float(reshow.pic_w) / float(reshow.tex_w), float(reshow.pic_h) / float(reshow.tex_h));
     glPopAttrib();
     if (!compare) return false;
     uint8_t now[16][4];

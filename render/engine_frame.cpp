@@ -226,7 +226,7 @@ int32_t engine_quad_count() {
     return collected.count;
 }
 
-void fullscreen_quad_draw() {
+void fullscreen_quad_draw(float u, float v) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -239,9 +239,9 @@ void fullscreen_quad_draw() {
     glColor4f(1, 1, 1, 1);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0), glVertex2f(0, 0);
-    glTexCoord2f(1, 0), glVertex2f(1, 0);
-    glTexCoord2f(1, 1), glVertex2f(1, 1);
-    glTexCoord2f(0, 1), glVertex2f(0, 1);
+    glTexCoord2f(u, 0), glVertex2f(1, 0);
+    glTexCoord2f(u, v), glVertex2f(1, 1);
+    glTexCoord2f(0, v), glVertex2f(0, 1);
     glEnd();
     glDisable(GL_TEXTURE_2D);
     glMatrixMode(GL_PROJECTION);

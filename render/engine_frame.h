@@ -20,8 +20,9 @@ const quad_record* engine_quads();
 int32_t engine_quad_count();
 
 // One textured quad over the whole viewport through its own 0..1 projection, white,
-// texture coordinates 0..1; both matrices are restored.
-void fullscreen_quad_draw();
+// texture coordinates 0..u and 0..v (the part of the texture the picture fills); both
+// matrices are restored.
+void fullscreen_quad_draw(float u = 1, float v = 1);
 
 // The final colour stage over the current framebuffer's width x height pixels: each
 // channel through its 256-entry table. The method is chosen on first use: a GLSL
