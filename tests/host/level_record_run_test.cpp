@@ -1,7 +1,6 @@
 // Whole headless runs on the synthetic ROM set: the stage start at frame 10, level and
 // ending specs, the one-frame warp and pause, and the recorder and replay switches.
 #include "tests/support/program_run.h"
-#include "tests/support/synth_rom.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -10,23 +9,13 @@
 
 namespace {
 
-class LevelRecordRun : public testing::Test {
+class LevelRecordRun : public ProgramRunFixture {
 protected:
-    void SetUp() override {
-        dir = temp_dir_make("levelrun");
-        ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), (dir + "/extracted").c_str()));
-    }
-    void TearDown() override { temp_dir_remove(dir); }
     std::string run(const std::string& env, int frames, const std::string& args = "") {
         std::string out;
-        EXPECT_EQ(run_in(dir, headless_env + env + " " + skyvolta_exe + " --screenshot s.ppm " +
-                                  std::to_string(frames) + args,
-                         &out),
-                  0)
-            << out;
+        EXPECT_EQ(program_run(dir, env, "--screenshot s.ppm " + std::to_string(frames) + args, &out), 0) << out;
         return out;
     }
-    std::string dir;
 };
 
 TEST_F(LevelRecordRun, StageStartsAtFrameTenUnlessSwitchedOff) {

@@ -1,6 +1,5 @@
 // Whole runs of the program on the synthetic ROM set: the headless screenshot run, the
 // wide picture, the trace options, and a windowed run paced by the timer under Xvfb.
-#include "tests/support/synth_rom.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_files.h"
 
@@ -17,19 +16,11 @@ std::string ppm_header(const std::string& path) {
     return std::string(bytes.begin(), bytes.begin() + long(n));
 }
 
-class ProgramRun : public testing::Test {
-protected:
-    void SetUp() override {
-        dir = temp_dir_make("run");
-        ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), (dir + "/extracted").c_str()));
-    }
-    void TearDown() override { temp_dir_remove(dir); }
-    std::string dir;
-};
+class ProgramRun : public ProgramRunFixture {};
 
 TEST_F(ProgramRun, HeadlessScreenshotRun) {
     std::string out;
-    ASSERT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot s.ppm 30", &out), 0) << out;
+    ASSERT_EQ(program_run(dir, "", "--screenshot s.ppm 30", &out), 0) << out;
     expect_lines_in_order(out, {"Sky Volta - Velmo System Kestrel reimplementation\n",
                                 "Headless mode: screenshot after 30 frames \u2192 s.ppm\n", "ROM loading complete\n",
                                 "Running game init...\n", "Game init complete, entering main loop\n",
@@ -59,10 +50,7 @@ TEST_F(ProgramRun, HeadlessScreenshotRun) {
 
 TEST_F(ProgramRun, WidePictureAndTrace) {
     std::string out;
-    ASSERT_EQ(run_in(dir, headless_env + "SKYVOLTA_WIDE=1.7777 " + skyvolta_exe + " --screenshot w.ppm 6 --trace T --trace-max 5",
-                     &out),
-              0)
-        << out;
+    ASSERT_EQ(program_run(dir, "SKYVOLTA_WIDE=1.7777", "--screenshot w.ppm 6 --trace T --trace-max 5", &out), 0) << out;
     EXPECT_EQ(ppm_header(dir + "/w.ppm"), "P6\n852 480\n255\n");
     expect_lines_in_order(out, {"[TRACE] L3 trace -> T (max fc 5)\n", "Screenshot saved to w.ppm\n",
                                 "[TRACE] 5 frames dumped to T\n"});
@@ -75,7 +63,7 @@ TEST_F(ProgramRun, WidePictureAndTrace) {
 
 TEST_F(ProgramRun, UnwritableScreenshotIsReported) {
     std::string out;
-    EXPECT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot no/such/dir.ppm 2", &out), 0) << out;
+    EXPECT_EQ(program_run(dir, "", "--screenshot no/such/dir.ppm 2", &out), 0) << out;
     EXPECT_NE(out.find("Can't open no/such/dir.ppm\n"), std::string::npos) << out;
 }
 

@@ -21,15 +21,7 @@ namespace {
 constexpr int W = 640, H = 480;
 constexpr size_t PPM_HEADER = 15;  // "P6\n640 480\n255\n"
 
-class MasterRun : public testing::Test {
-protected:
-    void SetUp() override {
-        dir = temp_dir_make("master");
-        ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), (dir + "/extracted").c_str()));
-    }
-    void TearDown() override { temp_dir_remove(dir); }
-    std::string dir;
-};
+class MasterRun : public ProgramRunFixture {};
 
 void collect(const quad_record* q, void* data) {
     static_cast<std::vector<quad_record>*>(data)->push_back(*q);
@@ -51,7 +43,7 @@ bool inside(const quad_vertex* v, int n, double x, double y) {
 
 TEST_F(MasterRun, HeadlessRunDrawsTheDspsCube) {
     std::string out;
-    ASSERT_EQ(run_in(dir, headless_env + "SKYVOLTA_MASTER=1 " + skyvolta_exe + " --screenshot s.ppm 30", &out), 0) << out;
+    ASSERT_EQ(program_run(dir, "SKYVOLTA_MASTER=1", "--screenshot s.ppm 30", &out), 0) << out;
     expect_lines_in_order(out, {"Running game init...\n", "[MASTER] booted: 6443-word program, init ",
                                 "Game init complete, entering main loop\n", "[MASTER] frame 1: ", " steps, 47 polygon-RAM writes\n",
                                 "[MASTER] frame 2: ", "[MASTER] frame 3: ", "Screenshot saved to s.ppm\n"});
@@ -114,9 +106,8 @@ TEST_F(MasterRun, HeadlessRunDrawsTheDspsCube) {
 
 TEST_F(MasterRun, SwitchedOffThePictureStaysAsItWas) {
     std::string out;
-    ASSERT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot unset.ppm 30", &out), 0) << out;
-    ASSERT_EQ(run_in(dir, headless_env + "SKYVOLTA_MASTER=0 " + skyvolta_exe + " --screenshot zero.ppm 30", &out), 0)
-        << out;
+    ASSERT_EQ(program_run(dir, "", "--screenshot unset.ppm 30", &out), 0) << out;
+    ASSERT_EQ(program_run(dir, "SKYVOLTA_MASTER=0", "--screenshot zero.ppm 30", &out), 0) << out;
     EXPECT_EQ(out.find("[MASTER]"), std::string::npos) << out;
     std::vector<uint8_t> unset = file_read(dir + "/unset.ppm"), zero = file_read(dir + "/zero.ppm");
     ASSERT_EQ(unset.size(), PPM_HEADER + size_t(W) * H * 3);

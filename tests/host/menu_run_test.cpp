@@ -4,7 +4,6 @@
 #include "tests/support/png_compare.h"
 #include "tests/support/program_run.h"
 #include "tests/support/screen_harness.h"
-#include "tests/support/synth_rom.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -26,21 +25,12 @@ rgb_picture ppm_picture(const std::string& path) {
     return p;
 }
 
-class MenuRun : public testing::Test {
-protected:
-    void SetUp() override {
-        dir = temp_dir_make("menurun");
-        ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), (dir + "/extracted").c_str()));
-    }
-    void TearDown() override { temp_dir_remove(dir); }
-    std::string dir;
-};
+class MenuRun : public ProgramRunFixture {};
 
 TEST_F(MenuRun, OpenMenuCoversOnlyTheTopRows) {
     std::string plain_out, menu_out;
-    const std::string env = headless_env + "SKYVOLTA_NO_AUTOSTART=1 ";
-    ASSERT_EQ(run_in(dir, env + skyvolta_exe + " --screenshot plain.ppm 6", &plain_out), 0) << plain_out;
-    ASSERT_EQ(run_in(dir, env + "SKYVOLTA_MENU_OPEN=1 " + skyvolta_exe + " --screenshot menu.ppm 6", &menu_out), 0)
+    ASSERT_EQ(program_run(dir, "SKYVOLTA_NO_AUTOSTART=1", "--screenshot plain.ppm 6", &plain_out), 0) << plain_out;
+    ASSERT_EQ(program_run(dir, "SKYVOLTA_NO_AUTOSTART=1 SKYVOLTA_MENU_OPEN=1", "--screenshot menu.ppm 6", &menu_out), 0)
         << menu_out;
     const std::string logged = "[DISPLAY] f0 window now 640x480\n";
     ASSERT_NE(menu_out.find(logged), std::string::npos) << menu_out;
@@ -61,11 +51,8 @@ TEST_F(MenuRun, OpenMenuCoversOnlyTheTopRows) {
 TEST_F(MenuRun, FileExitEndsTheRunBeforeItsPicture) {
     std::string out;
     // File pressed at frame 2 (released at 3), Exit pressed at 5 and released at 6.
-    ASSERT_EQ(run_in(dir,
-                     headless_env + "SKYVOLTA_NO_AUTOSTART=1 SKYVOLTA_MENU_OPEN=1 "
-                                    "SKYVOLTA_MENU_CLICK='2:25,10;5:28,105' " +
-                         skyvolta_exe + " --screenshot s.ppm 30",
-                     &out),
+    ASSERT_EQ(program_run(dir, "SKYVOLTA_NO_AUTOSTART=1 SKYVOLTA_MENU_OPEN=1 SKYVOLTA_MENU_CLICK='2:25,10;5:28,105'",
+                          "--screenshot s.ppm 30", &out),
               0)
         << out;
     EXPECT_EQ(file_size(dir + "/s.ppm"), -1);

@@ -1,14 +1,12 @@
 // The sound diagnostics in whole runs of the program on the synthetic ROM set: silent
 // with every switch unset, and with them set, log files that are complete at exit.
 #include "tests/support/program_run.h"
-#include "tests/support/synth_rom.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <filesystem>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,27 +16,11 @@ const std::string no_diag_switches =
     "env -u SKYVOLTA_MCULOG -u SKYVOLTA_SNDLOG -u SKYVOLTA_SHAREDUMP -u SKYVOLTA_SLOTWATCH -u SKYVOLTA_MBOXLOG "
     "-u SKYVOLTA_SNDSTATE -u SKYVOLTA_MCUVOICE -u SKYVOLTA_Q904LOG -u SKYVOLTA_CHIPTRACE ";
 
-std::vector<std::string> file_lines(const std::string& path) {
-    std::vector<uint8_t> bytes = file_read(path);
-    std::istringstream in(std::string(bytes.begin(), bytes.end()));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-class DiagnosticsRun : public testing::Test {
-protected:
-    void SetUp() override {
-        dir = temp_dir_make("diagrun");
-        ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), (dir + "/extracted").c_str()));
-    }
-    void TearDown() override { temp_dir_remove(dir); }
-    std::string dir;
-};
+class DiagnosticsRun : public ProgramRunFixture {};
 
 TEST_F(DiagnosticsRun, WithEverySwitchUnsetNoFileAndNoLine) {
     std::string out;
-    ASSERT_EQ(run_in(dir, no_diag_switches + headless_env + skyvolta_exe + " --screenshot s.ppm 70", &out), 0) << out;
+    ASSERT_EQ(program_run(dir, no_diag_switches, "--screenshot s.ppm 70", &out), 0) << out;
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"extracted", "s.ppm", "dspram_dump.bin", "palette_dump.bin"}));
@@ -50,8 +32,8 @@ TEST_F(DiagnosticsRun, WithEverySwitchUnsetNoFileAndNoLine) {
 TEST_F(DiagnosticsRun, LogFilesAreCompleteAtExit) {
     std::string out;
     std::string switches = "SKYVOLTA_MCULOG=1 SKYVOLTA_SLOTWATCH=1 SKYVOLTA_MBOXLOG=mbox.log SKYVOLTA_SNDSTATE=st.txt:20 "
-                           "SKYVOLTA_Q904LOG=q904.log SKYVOLTA_CHIPTRACE=trace.log ";
-    ASSERT_EQ(run_in(dir, headless_env + switches + skyvolta_exe + " --screenshot s.ppm 70", &out), 0) << out;
+                           "SKYVOLTA_Q904LOG=q904.log SKYVOLTA_CHIPTRACE=trace.log";
+    ASSERT_EQ(program_run(dir, switches, "--screenshot s.ppm 70", &out), 0) << out;
     expect_lines_in_order(out, {"Game init complete, entering main loop\n", "[MCU] f0  count-start FF -> 00  (pc=",
                                 "[MCU] f60    st="});
     // Every frame's line is there, the last one whole: the 1 MB buffers were flushed at exit.

@@ -1,5 +1,8 @@
-// Running the built program as a child process in tests.
+// Running the built program as a child process in tests: a scratch directory holding
+// the synthetic ROM set, the headless environment, and the run itself.
 #pragma once
+#include "tests/support/test_files.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -11,6 +14,27 @@ inline const std::string skyvolta_exe = SKYVOLTA_EXE;
 // sanitizer build keeps the GL driver's libraries loaded to the end, so what it reports
 // is ours.
 inline const std::string headless_env = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy ";
+
+// A fresh scratch directory (temp_dir_make) holding the synthetic ROM set in extracted/,
+// where the program finds it when run there; "" when it cannot be made or written.
+std::string run_dir_make(const char* tag);
+
+// The program run headless in dir: the switches ("NAME=value ..." words, or an
+// "env -u NAME ..." of their own), then the program with args. The exit status; *out
+// holds what it printed on stdout and stderr.
+int program_run(const std::string& dir, const std::string& switches, const std::string& args, std::string* out);
+
+// Whole runs in a scratch directory of their own: dir is made by run_dir_make before
+// each test and removed after it.
+class ProgramRunFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = run_dir_make("run");
+        ASSERT_FALSE(dir.empty());
+    }
+    void TearDown() override { temp_dir_remove(dir); }
+    std::string dir;
+};
 
 // Each line must appear in `out`, in this order.
 inline void expect_lines_in_order(const std::string& out, const std::vector<std::string>& lines) {
