@@ -16,6 +16,13 @@ constexpr uint32_t W_RACE_TIMER = 0x0E44;        // time left, in frames
 constexpr uint32_t W_RACE_TIMER_SHOWN = 0x0E48;  // displayed time, following the time left
 constexpr uint32_t W_RUN_SCORE = 0x0E4C;         // points of the balloons hit
 constexpr uint32_t W_STAGE_QUOTA = 0x0E60;       // the score to reach in the multi-stage game
+constexpr uint32_t W_RACE_POINTS = 0x0E50;       // set from the distance by the goal's debug aid
+constexpr uint32_t W_COURSE_PAIR = 0x0E64;       // two words, the course twice
+constexpr uint32_t W_DISTANCE = 0x15FE2;         // distance left to the goal (own slot)
+
+// 1 while the game accepts a start: set by the game-over, name-entry and attract set-up
+// screens and by a level jump, cleared by a start.
+constexpr uint32_t W_ARMED_FLAG = 0x2C12;
 
 constexpr uint32_t W_PLAY_FRAME_COUNTER = 0x0C8C;  // frames of play, steps the rig's models
 constexpr uint32_t W_COURSE_NUMBER = 0x0E0C;       // 0..3

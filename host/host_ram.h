@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "board/bus.h"
+#include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/world/probe_ram.h"
@@ -34,11 +35,10 @@ constexpr int BALLOONS_PER_LAYOUT = 64;
 constexpr uint32_t W_SELECT_COURSES = 0x0C7C;
 constexpr uint32_t W_SELECT_HOLD = 0x0C54;
 
-// The words a level jump rewrites to choose mode, course and sub-state.
-constexpr uint32_t W_JUMP_CLEAR = 0x2C12;        // cleared by every applied jump
+// The words a level jump rewrites to choose mode, course and sub-state (with the armed
+// flag and the course pair of board/game_state_ram.h).
 constexpr uint32_t W_COURSES_LEFT = 0x0E2C;      // word: one bit per course still to fly
 constexpr uint32_t W_ENDING_TOTAL = 0x0E54;
-constexpr uint32_t W_COURSE_PAIR = 0x0E64;       // two words, the course twice
 
 // What the flight recorder reads of the terrain walk besides the stage's layer count and
 // mask (game/world/terrain_ram.h): the three gate byte cells.

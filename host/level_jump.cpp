@@ -53,7 +53,7 @@ void ending_apply() {
     level_jump.ending_pending = false;
     w_write16(WRAM_BASE + W_COURSES_LEFT, 8);
     w_write32(WRAM_BASE + W_END_FLAG, level_jump.cleared ? 1 : 2);
-    w_write32(WRAM_BASE + W_JUMP_CLEAR, 0);
+    w_write32(WRAM_BASE + W_ARMED_FLAG, 0);
     w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 0);
     w_write32(WRAM_BASE + W_COURSE_NUMBER, 3);
     w_write32(WRAM_BASE + W_ENDING_TOTAL, level_jump.total);
@@ -69,7 +69,7 @@ void ending_apply() {
 
 void course_apply() {
     int course = level_jump.course;
-    w_write32(WRAM_BASE + W_JUMP_CLEAR, 0);
+    w_write32(WRAM_BASE + W_ARMED_FLAG, 0);
     w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 0);
     w_write16(WRAM_BASE + W_GAME_MODE, level_jump.advanced);
     w_write32(WRAM_BASE + W_COURSE_NUMBER, course);

@@ -14,7 +14,9 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "dsp/master.h"
+#include "game/flow/coin_ram.h"
 #include "game/flow/frame_interrupt.h"
+#include "game/flow/game_flow.h"
 #include "game/flow/game_init.h"
 #include "game/flow/game_state_dispatch.h"
 #include "game/flow/sound_commands.h"
@@ -51,6 +53,12 @@ uint32_t byte_long(uint32_t x) {
 
 void byte_long_set(uint32_t x, uint32_t v) {
     for (uint32_t i = 0; i < 4; i++) wram_bytes[x + i] = uint8_t(v >> (24 - 8 * i));
+}
+
+// SKYVOLTA_NO_COINUPDATE: neither the test switch nor the coins are looked at.
+bool coin_update_on() {
+    static const bool off = env_present("SKYVOLTA_NO_COINUPDATE");
+    return !off;
 }
 
 void inputs_latch() {
@@ -104,9 +112,9 @@ void verbose_frame_log() {
         printf("    [DBG] frame=%d state=%d sub=%d fog=(%d,%d,%d) fade=%d cr=%d armed=%d in=%04x/%04x edge=%04x/%04x "
                "adc=(%d,%d)\n",
                int(host_frame), w_cell(W_GAME_STATE), w_cell(W_GAME_SUB_STATE) & 0xFFFF, mixer_registers[0x05],
-               mixer_registers[0x06], mixer_registers[0x07], mixer_registers[0x12], w_cell(0x2C0E), w_cell(0x2C12),
-               w_cell(W_COIN_SWITCH), w_cell(W_START_SWITCH), w_cell(W_COIN_EDGE), w_cell(W_START_EDGE),
-               w_cell(W_HANDLE_TURN), w_cell(W_HANDLE_PITCH));
+               mixer_registers[0x06], mixer_registers[0x07], mixer_registers[0x12], w_cell(W_COIN_COUNT),
+               w_cell(W_ARMED_FLAG), w_cell(W_COIN_SWITCH), w_cell(W_START_SWITCH), w_cell(W_COIN_EDGE),
+               w_cell(W_START_EDGE), w_cell(W_HANDLE_TURN), w_cell(W_HANDLE_PITCH));
     if (host_frame % 60 == 0) {
         int32_t cam[3], player[3];
         for (uint32_t i = 0; i < 3; i++) {
@@ -177,10 +185,12 @@ void game_frame() {
     sprite_list_upload();
     mixer_fade_update();
     sound_defer_tick();
+    if (coin_update_on()) test_switch_check();
     verbose_frame_log();
     game_state_dispatch(wram_long(W_GAME_STATE));
 
     camera_rotation_words_emit();
+    if (coin_update_on()) coin_credit_update();
     dl_terminate();
     feed_dump();
     wram_export();

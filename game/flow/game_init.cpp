@@ -12,6 +12,7 @@
 #include "board/scores_file.h"
 #include "board/video_setup.h"
 #include "board/wram.h"
+#include "game/flow/game_flow.h"
 #include "game/modes/tile_block_list.h"
 #include "game/world/player_rig.h"
 
@@ -69,6 +70,7 @@ void clear_work_ram() {
     scores_load();
     ranking_tables_reset();
     wram_owned_mark_settings_words();
+    coin_state_reset();
     bus_write32(0xE02C14, 22);  // the credit prompt's text row
     wram_owned_mark_rest();
 }

@@ -21,6 +21,7 @@ namespace {
 
 constexpr uint32_t COMMAND_PLAY = 0x4000;
 constexpr uint32_t COMMAND_RUNNING = 0x8000;
+constexpr int32_t LAST_STOPPABLE = int32_t(SOUND_STOPPABLE_SLOTS) - 1;
 constexpr uint32_t COMMAND_HELD = 0x2000;
 constexpr int32_t HOLD_FRAMES = 285;
 constexpr int32_t RACE_GATE_TIMER = 56;
@@ -110,12 +111,6 @@ void command_change(const char* op, int32_t id, const sound_record& r, uint32_t 
     sound_log(op, id, r.slot, word, -1);
 }
 
-void running_bits_clear(int32_t first) {
-    for (int32_t s = std::max(first, 0); s < int32_t(SOUND_STOPPABLE_SLOTS); s++) {
-        uint32_t word;
-        if (slot_command(s, &word)) slot_command_set(s, word & ~COMMAND_RUNNING);
-    }
-}
 
 
 }  // namespace
@@ -289,6 +284,13 @@ void sound_hold_and_defer(int32_t id) {
     sound_word_set(W_SOUND_HOLD_TIMER, HOLD_FRAMES);
 }
 
+void running_bits_clear(int32_t first, int32_t last) {
+    for (int32_t s = std::max(first, 0); s <= std::min(last, LAST_STOPPABLE); s++) {
+        uint32_t word;
+        if (slot_command(s, &word)) slot_command_set(s, word & ~COMMAND_RUNNING);
+    }
+}
+
 void sound_params_reset() {
     sound_call_trace("sound_params_reset", -1, -1);
     int32_t slot;
@@ -298,7 +300,7 @@ void sound_params_reset() {
 void sound_stop_all() {
     sound_call_trace("sound_stop_all", -1, -1);
     sound_params_reset();
-    running_bits_clear(0);
+    running_bits_clear(0, LAST_STOPPABLE);
 }
 
 void sound_reset_all() {
@@ -310,8 +312,8 @@ void sound_stop_upper() {
     sound_call_trace("sound_stop_upper", -1, -1);
     sound_params_reset();
     sound_record coin;
-    if (!sound_record_read(SOUND_COIN, &coin) || coin.slot > int32_t(SOUND_STOPPABLE_SLOTS) - 2) return;
-    running_bits_clear(coin.slot + 1);
+    if (!sound_record_read(SOUND_COIN, &coin) || coin.slot >= LAST_STOPPABLE) return;
+    running_bits_clear(coin.slot + 1, LAST_STOPPABLE);
 }
 
 void sound_param_level_set(int32_t slot_level) {

@@ -77,6 +77,8 @@ void sound_stop(int32_t id);
 void sound_stop_unless_held(int32_t id);
 // Sets bit 13 of the record's command word and starts the hold timer at 285 frames.
 void sound_hold_and_defer(int32_t id);
+// Clears bit 15 of the command words of slots first..last that lie within 0..31.
+void running_bits_clear(int32_t first, int32_t last);
 // Parameter 0x00FF for every slot of the reset list.
 void sound_params_reset();
 // sound_params_reset, then bit 15 cleared in slots 0-31.

@@ -157,7 +157,7 @@ TEST_F(LevelJump, AdvancedCoursesWriteTheirCourseBits) {
 
 TEST_F(LevelJump, NoviceCourseKeepsTheModeWordsLowHalf) {
     w_write32(WRAM_BASE + W_GAME_MODE, 0x1ABCD);
-    w_write32(WRAM_BASE + W_JUMP_CLEAR, 5);
+    w_write32(WRAM_BASE + W_ARMED_FLAG, 5);
     w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 6);
     testing::internal::CaptureStdout();
     level_request(false, 1);
@@ -166,7 +166,7 @@ TEST_F(LevelJump, NoviceCourseKeepsTheModeWordsLowHalf) {
     EXPECT_EQ(w_read32(WRAM_BASE + W_GAME_MODE), 0xABCD);
     EXPECT_EQ(w_read32(WRAM_BASE + W_GAME_SUB_STATE), SUB_COURSE_SELECT);
     EXPECT_EQ(w_read32(WRAM_BASE + W_COURSE_NUMBER), 1);
-    EXPECT_EQ(w_read32(WRAM_BASE + W_JUMP_CLEAR), 0);
+    EXPECT_EQ(w_read32(WRAM_BASE + W_ARMED_FLAG), 0);
     EXPECT_EQ(w_read32(WRAM_BASE + W_ATTRACT_SCENE_FLAG), 0);
 }
 

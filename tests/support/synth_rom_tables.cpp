@@ -37,6 +37,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_block_param_masks(set);
     synth_static_palette(set);
     synth_palette_override(set);
+    synth_event_records(set);
     synth_wave_tone(set);
     synth_sound_driver(set);
     synth_sound_table(set);

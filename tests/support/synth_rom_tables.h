@@ -140,6 +140,14 @@ constexpr uint32_t SYNTH_PALETTE_OVERRIDE_COUNT_ADDR = 0xB85B4;
 constexpr uint32_t SYNTH_PALETTE_OVERRIDE_ADDR = 0xB5EC0;
 constexpr uint16_t SYNTH_PALETTE_OVERRIDE_GROUPS = 4;
 void synth_palette_override(synth_rom_set* set);
+// Program ROM 0x037B38: the event records, 12 bytes each (three longs whose low words are
+// the fade colours red, green, blue); record n = synth_event_colour(n, c) in the low word
+// and 0x5A5A in the high word, which the game drops. Written for the 44 records.
+constexpr int32_t SYNTH_EVENT_RECORDS = 44;
+constexpr uint16_t synth_event_colour(int32_t n, uint32_t c) {
+    return uint16_t(0x1000 * (c + 1) + n);
+}
+void synth_event_records(synth_rom_set* set);
 
 // Point ROM models and texture ROM tiles (synth_rom_models.cpp). Word c of the point ROM
 // starts the chunk-pointer list of model code c (display-list number + 69); the lists
@@ -266,9 +274,14 @@ constexpr synth_block SYNTH_BLOCK_SET_LAST = {4, 0, 1, 1, 0x8E77};  // last colo
 constexpr synth_block SYNTH_BLOCK_SET_OUT = {5, 0, 1, 1, 0x8E78};   // colour set past the ROM
 constexpr synth_block SYNTH_BLOCK_HUGE = {6, 0, 40, 40, 2};      // 1600 tiles
 constexpr synth_block SYNTH_BLOCK_BANNER = {228, 10, 6, 3, 2};   // the banner screen's block
-constexpr synth_block SYNTH_BLOCKS[] = {SYNTH_BLOCK_SMALL, SYNTH_BLOCK_WIDE, SYNTH_BLOCK_ROM_END,
+constexpr synth_block SYNTH_BLOCK_INSERT = {25, 0, 8, 1, 0};      // credit prompt: insert coin
+constexpr synth_block SYNTH_BLOCK_FREE = {27, 0, 12, 1, 0};       // credit prompt: free play
+constexpr synth_block SYNTH_BLOCK_PRICE = {32, 0, 1, 1, 0};       // credit prompt: the price digit
+constexpr synth_block SYNTH_BLOCK_RECORDING = {245, 0, 6, 2, 0};  // the recording lamp
+constexpr synth_block SYNTH_BLOCKS[] = {SYNTH_BLOCK_SMALL,   SYNTH_BLOCK_WIDE,   SYNTH_BLOCK_ROM_END,
                                         SYNTH_BLOCK_SET_LAST, SYNTH_BLOCK_SET_OUT, SYNTH_BLOCK_HUGE,
-                                        SYNTH_BLOCK_BANNER};
+                                        SYNTH_BLOCK_BANNER,  SYNTH_BLOCK_INSERT, SYNTH_BLOCK_FREE,
+                                        SYNTH_BLOCK_PRICE,   SYNTH_BLOCK_RECORDING};
 constexpr int SYNTH_BLOCK_RECORDS = 300;
 void synth_block_table(synth_rom_set* set);
 // Program ROM 0x354D4: the block of each course's row copy (longs, courses 0..3).

@@ -3,10 +3,13 @@
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
+#include "board/inputs.h"
 #include "board/runtime_services.h"
 #include "board/scores_file.h"
 #include "board/sprite_records.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
+#include "game/flow/coin_ram.h"
 #include "game/flow/frame_step.h"
 #include "game/flow/game_init.h"
 #include "tests/board/dl_fixture.h"
@@ -89,6 +92,31 @@ TEST_F(FrameStepTest, CameraWordsAndListEnd) {
     }
     EXPECT_EQ(*dl_cursor_get(), DL_END);
     EXPECT_EQ(dl_cursor_get(), dl_packet_area(buffer));
+}
+
+// The switch bytes the host writes reach the coin and test-switch steps: a coin is
+// counted, a start press starts the armed game (free play, the default), the test switch
+// enters the service mode, and not again once in it.
+TEST_F(FrameStepTest, CoinsStartAndTestSwitch) {
+    EXPECT_EQ(w_cell(W_CREDIT_ROW), 22);
+    commsram[CR_SWITCH_BYTE0] = 1;
+    frame();
+    EXPECT_EQ(w_cell(W_COIN_COUNT), 1);
+    EXPECT_EQ(wram_long(W_GAME_STATE), 0);  // not armed: no start
+    commsram[CR_SWITCH_BYTE0] = 0;
+    w_cell_set(W_ARMED_FLAG, 1);
+    commsram[CR_SWITCH_BYTE1] = 1;
+    frame();
+    EXPECT_EQ(wram_long(W_GAME_STATE), 2);
+    EXPECT_EQ(w_cell(W_ARMED_FLAG), 0);
+    EXPECT_EQ(w_cell(W_COIN_COUNT), 1);
+
+    commsram[CR_SWITCH_BYTE0] = 8;
+    frame();
+    EXPECT_EQ(wram_long(W_GAME_STATE), 6);
+    bus_write32(WRAM_BASE + W_GAME_STATE, 7);
+    frame();
+    EXPECT_EQ(wram_long(W_GAME_STATE), 7);
 }
 
 TEST_F(FrameStepTest, FeedDumpWritesTheFourFilesOfItsFrame) {
