@@ -6,6 +6,7 @@
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/flow/coin_ram.h"
 #include "host/encoder.h"
 #include "host/host_ram.h"
 #include "host/input_automation.h"
@@ -16,6 +17,7 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstdlib>
 
 input_state input = {
     .steer = ADC_CENTRE, .lean = ADC_CENTRE, .key_step = KEY_STEP_DEFAULT, .coin_prev = false, .coin_pulse = 0,
@@ -30,6 +32,41 @@ constexpr int ANALOG_PEDAL_THRESHOLD = 3001;  // trigger values below this are r
 constexpr double PEDAL_AXIS_REST = 0.03;      // raw pedal axis: the first 3% is rest
 constexpr int PEDAL_KEY_RISE = 8, PEDAL_KEY_FALL = 6;
 constexpr uint32_t PEDAL_LOG_EVERY = 60;
+constexpr int TEST_COIN_FRAMES_MAX = 16;
+constexpr long TEST_START_FRAMES = 4;
+constexpr long COIN_LOG_BEFORE = 2, COIN_LOG_AFTER = 8;
+
+// SKYVOLTA_TEST_COIN's frames and SKYVOLTA_TEST_START's first frame (-1 off).
+struct scripted_switches {
+    long coin_frames[TEST_COIN_FRAMES_MAX];
+    int coin_count;
+    long start_frame;
+};
+scripted_switches scripted_inputs = {{}, 0, -1};
+
+// Up to 16 frame numbers separated by ','; the list ends at the first that is not one.
+void test_coin_parse(const char* text) {
+    scripted_inputs.coin_count = 0;
+    while (text && *text && scripted_inputs.coin_count < TEST_COIN_FRAMES_MAX) {
+        char* end = nullptr;
+        long frame = strtol(text, &end, 10);
+        if (end == text) break;
+        scripted_inputs.coin_frames[scripted_inputs.coin_count++] = frame;
+        text = *end == ',' ? end + 1 : end;
+    }
+}
+
+bool test_coin_due() {
+    for (int i = 0; i < scripted_inputs.coin_count; i++)
+        if (scripted_inputs.coin_frames[i] == long(host_frame)) return true;
+    return false;
+}
+
+bool test_start_held() {
+    long f = long(host_frame);
+    return scripted_inputs.start_frame >= 0 && f >= scripted_inputs.start_frame &&
+           f < scripted_inputs.start_frame + TEST_START_FRAMES;
+}
 
 bool sdl_key_held(int scancode) {
     int count = 0;
@@ -101,6 +138,8 @@ bool (*key_held)(int scancode) = sdl_key_held;
 void input_env_switches_read() {
     int step = env_int("SKYVOLTA_KEYDELTA", 0);
     input.key_step = step > 0 ? step : KEY_STEP_DEFAULT;
+    test_coin_parse(getenv("SKYVOLTA_TEST_COIN"));
+    scripted_inputs.start_frame = env_int("SKYVOLTA_TEST_START", -1, true);
 }
 
 void input_cells_init() {
@@ -147,19 +186,15 @@ void input_update() {
     if (scripted.replaces_coin) {
         coin = scripted.coin;
     } else {
-        // SKYVOLTA_TEST_COIN: its listed frames count as pressed here too (built with
-        // the top state machine).
-        coin = coin_step(control_held(CONTROL_COIN) || pad_button_held(SDL_CONTROLLER_BUTTON_BACK) ||
-                         joy_button_held(joy_map.coin));
+        coin = coin_step(control_held(CONTROL_COIN) || test_coin_due() ||
+                         pad_button_held(SDL_CONTROLLER_BUTTON_BACK) || joy_button_held(joy_map.coin));
     }
     bool service = control_held(CONTROL_SERVICE) || pad_button_held(SDL_CONTROLLER_BUTTON_LEFTSHOULDER) ||
                    joy_button_held(joy_map.service) || input.service_hold >= 1;
     bool test_now = control_held(CONTROL_TEST) || joy_button_held(joy_map.test);
     if (test_now && !input.test_prev) test_switch_set(!input.test_latch);
     input.test_prev = test_now;
-    // SKYVOLTA_TEST_START: start held for its four frames joins the conditions below
-    // (built with the top state machine).
-    bool start = control_held(CONTROL_START) || level_stage_chosen_log() || scripted.start ||
+    bool start = control_held(CONTROL_START) || level_stage_chosen_log() || test_start_held() || scripted.start ||
                  pad_button_held(SDL_CONTROLLER_BUTTON_A) || joy_button_held(joy_map.start) ||
                  (pad_button_held(SDL_CONTROLLER_BUTTON_START) && !is_racing());
     commsram[CR_SWITCH_BYTE0] = uint8_t((coin ? 1 : 0) | (service ? 4 : 0) | (input.test_latch ? 8 : 0));
@@ -226,6 +261,18 @@ void test_switch_set(bool on) {
 
 void service_button_press() {
     input.service_hold = SERVICE_HOLD_FRAMES;
+}
+
+void coin_test_log() {
+    long f = long(host_frame);
+    for (int i = 0; i < scripted_inputs.coin_count; i++) {
+        long n = scripted_inputs.coin_frames[i];
+        if (f < n - COIN_LOG_BEFORE || f > n + COIN_LOG_AFTER) continue;
+        printf("  [COIN] f=%d commsram[7D02]=%02X W[2B80]=%04X edge W[2B82]=%04X credits W[2C14]=%ld\n", int(f),
+               commsram[CR_SWITCH_BYTE0], unsigned(w_cell(W_COIN_SWITCH)) & 0xFFFF,
+               unsigned(w_cell(W_COIN_EDGE)) & 0xFFFF, long(w_cell(W_CREDIT_ROW)));
+        return;
+    }
 }
 
 bool is_racing() {

@@ -33,7 +33,9 @@ extern input_state input;
 // Test seam: whether a key (SDL scancode) is held; out-of-range codes are not held.
 extern bool (*key_held)(int scancode);
 
-// SKYVOLTA_KEYDELTA: an integer above 0 replaces the key step.
+// SKYVOLTA_KEYDELTA: an integer above 0 replaces the key step. SKYVOLTA_TEST_COIN: up
+// to 16 host frames, separated by ',', on which the coin control counts as pressed.
+// SKYVOLTA_TEST_START: start held for the four host frames from that one.
 void input_env_switches_read();
 
 // Start-up values of the board input cells: switch bytes 0, handle readings 511, the
@@ -59,6 +61,10 @@ int test_switch_state();
 void test_switch_set(bool on);
 // The menu's "Service button": service held for 12 frames.
 void service_button_press();
+
+// SKYVOLTA_TEST_COIN's "[COIN]" line, from two frames before each listed frame to
+// eight after (once a frame).
+void coin_test_log();
 
 // game_state 3 with game_sub_state 3.
 bool is_racing();

@@ -299,6 +299,7 @@ void iteration(SDL_Window* window, const command_line* cl) {
     else {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         loop_hooks_after_clear();
+        coin_test_log();
         frame_scene_draw();
     }
     if (!headless) render_target_present(window, aspect == 0);
@@ -407,6 +408,7 @@ void frame_headless_draw() {
     clear_colour_set();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     loop_hooks_after_clear();
+    coin_test_log();
     frame_scene_draw();
 }
 

@@ -15,6 +15,7 @@
 #include "tests/support/virtual_pads.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -136,6 +137,29 @@ TEST_F(HostInput, EachCoinPressSendsThreeFrames) {
         pressed_twice += switch_byte0() & 1 ? '1' : '0';
     }
     EXPECT_EQ(pressed_twice, "011111000");
+}
+
+// SKYVOLTA_TEST_COIN's frames press the coin (each a three-frame pulse, a frame listed
+// again restarting it); SKYVOLTA_TEST_START holds start for four frames.
+TEST_F(HostInput, ScriptedCoinAndStartFrames) {
+    pads_init();
+    setenv("SKYVOLTA_TEST_COIN", "3,5,12,not,20", 1);
+    setenv("SKYVOLTA_TEST_START", "15", 1);
+    input_env_switches_read();
+    std::string coin, start;
+    for (host_frame = 0; host_frame < 24; host_frame++) {
+        frame();
+        coin += commsram[CR_SWITCH_BYTE0] & 1 ? '1' : '0';
+        start += commsram[CR_SWITCH_BYTE1] & 1 ? '1' : '0';
+    }
+    unsetenv("SKYVOLTA_TEST_COIN");
+    unsetenv("SKYVOLTA_TEST_START");
+    input_env_switches_read();
+    host_frame = 0;
+    EXPECT_EQ(coin, "000111110000111000000000");
+    EXPECT_EQ(start, "000000000000000111100000");
+    frame();
+    EXPECT_EQ(commsram[CR_SWITCH_BYTE0] | commsram[CR_SWITCH_BYTE1], 0);
 }
 
 TEST_F(HostInput, KeysMoveTheHandleByTheKeyStep) {

@@ -30,12 +30,6 @@ protected:
 };
 std::string ViewerRun::dir;
 
-int count_of(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
-    return n;
-}
-
 TEST_F(ViewerRun, ModelSeventyShowsTheSpinningCube) {
     std::string out;
     ASSERT_EQ(run("", "--model 70 --screenshot cube.ppm 5", &out), 0) << out;

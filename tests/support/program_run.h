@@ -45,3 +45,10 @@ inline void expect_lines_in_order(const std::string& out, const std::vector<std:
         at = found + line.size();
     }
 }
+
+// How many times `what` appears in `text`.
+inline int count_of(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
+    return n;
+}
