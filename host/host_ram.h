@@ -10,6 +10,7 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/flow/gameplay_ram.h"  // the words a level jump rewrites
 #include "game/world/probe_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/terrain_ram.h"
@@ -18,8 +19,6 @@
 // word of its long.
 constexpr uint32_t W_SELECT_MAX = 0x0C80;
 constexpr uint32_t W_SELECT_CURSOR = 0x0C82;
-
-constexpr uint32_t W_COURSE_LEFT = 0x0E6A;     // 16-bit word
 
 // Balloon records of the course layout: 32-byte records from record W[0x15FE4] (word)
 // of the table whose address is the long W[0x16008]; the local state words of the 64
@@ -34,11 +33,6 @@ constexpr int BALLOONS_PER_LAYOUT = 64;
 // the long below it, from the most significant; the word at W 0x0C54 holds the cursor.
 constexpr uint32_t W_SELECT_COURSES = 0x0C7C;
 constexpr uint32_t W_SELECT_HOLD = 0x0C54;
-
-// The words a level jump rewrites to choose mode, course and sub-state (with the armed
-// flag and the course pair of board/game_state_ram.h).
-constexpr uint32_t W_COURSES_LEFT = 0x0E2C;      // word: one bit per course still to fly
-constexpr uint32_t W_ENDING_TOTAL = 0x0E54;
 
 // What the flight recorder reads of the terrain walk besides the stage's layer count and
 // mask (game/world/terrain_ram.h): the three gate byte cells.
