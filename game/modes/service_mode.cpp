@@ -1,9 +1,17 @@
 #include "game/modes/service_mode.h"
 
-// Empty until the service pages are written; nothing enters top state 6 before then
-// but the host's 't' key, which then leaves the game standing in that state.
-void service_mode_init() {}
+#include "game/flow/stand_in.h"
 
-void service_mode_run() {}
+// Empty until the service pages are written; the test switch or the host's 't' key
+// then leaves the game standing in top state 6.
+void service_mode_init() {
+    static bool seen;
+    stand_in_report(seen, "service_mode_init");
+}
+
+void service_mode_run() {
+    static bool seen;
+    stand_in_report(seen, "service_mode_run");
+}
 
 void testmode_vblank_hook() {}

@@ -20,8 +20,8 @@ protected:
 
 TEST_F(LevelRecordRun, StageStartsAtFrameTenUnlessSwitchedOff) {
     std::string out = run("SKYVOLTA_COURSE=2 SKYVOLTA_STAGEDBG=1", 12);
-    expect_lines_in_order(out, {"  [SIM] Forcing stage start (course 2) at frame 10\n", "[COURSE] f11 state=4 sub="});
-    EXPECT_NE(out.find("[COURSE] f11 state=4 sub=0 course=2\n"), std::string::npos) << out;
+    expect_lines_in_order(out, {"  [SIM] Forcing stage start (course 2) at frame 10\n", "[COURSE] f11 state=5 sub="});
+    EXPECT_NE(out.find("[COURSE] f11 state=5 sub=0 course=2\n"), std::string::npos) << out;
     out = run("SKYVOLTA_COURSE=7", 12);
     EXPECT_NE(out.find("  [SIM] Forcing stage start (course 0) at frame 10\n"), std::string::npos) << out;
     out = run("SKYVOLTA_NO_AUTOSTART=1", 12);

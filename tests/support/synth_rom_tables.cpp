@@ -65,6 +65,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_lamp_patterns(set);
     synth_lamp_label(set);
     synth_test_strings(set);
+    synth_title_prompt_text(set);
     synth_colour_ramp(set);
     synth_group127_triples(set);
     synth_group_colours(set);
@@ -116,4 +117,5 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_leg_constants(set);
     synth_second_model(set);
     synth_node_list(set);
+    synth_demo_table(set);
 }

@@ -274,14 +274,25 @@ constexpr synth_block SYNTH_BLOCK_SET_LAST = {4, 0, 1, 1, 0x8E77};  // last colo
 constexpr synth_block SYNTH_BLOCK_SET_OUT = {5, 0, 1, 1, 0x8E78};   // colour set past the ROM
 constexpr synth_block SYNTH_BLOCK_HUGE = {6, 0, 40, 40, 2};      // 1600 tiles
 constexpr synth_block SYNTH_BLOCK_BANNER = {228, 10, 6, 3, 2};   // the banner screen's block
-constexpr synth_block SYNTH_BLOCK_INSERT = {25, 0, 8, 1, 0};      // credit prompt: insert coin
-constexpr synth_block SYNTH_BLOCK_FREE = {27, 0, 12, 1, 0};       // credit prompt: free play
-constexpr synth_block SYNTH_BLOCK_PRICE = {32, 0, 1, 1, 0};       // credit prompt: the price digit
+// The title's blocks: 25 the credit line (its colour set doubles as palette record 25
+// of bank 3), 26 "insert coin", 27 "press start", 32..40 the digits 1..9 (2 x 2 tiles
+// each), 246 the demo screen's mark (palette record 246), and record 247's colour set
+// (the title's bank 5).
+constexpr synth_block SYNTH_BLOCK_TITLE_CREDIT = {25, 300, 12, 2, 3};
+constexpr synth_block SYNTH_BLOCK_TITLE_INSERT = {26, 330, 12, 2, 0};
+constexpr synth_block SYNTH_BLOCK_TITLE_START = {27, 360, 16, 2, 0};
+constexpr int32_t SYNTH_DIGIT_BLOCK_SOURCE = 400;  // block 32 + k: source + 4k, 2 x 2
+constexpr synth_block SYNTH_BLOCK_DEMO_MARK = {246, 440, 8, 2, 5};
+constexpr synth_block SYNTH_BLOCK_TITLE_BANK5 = {247, 0, 1, 1, 6};
 constexpr synth_block SYNTH_BLOCK_RECORDING = {245, 0, 6, 2, 0};  // the recording lamp
-constexpr synth_block SYNTH_BLOCKS[] = {SYNTH_BLOCK_SMALL,   SYNTH_BLOCK_WIDE,   SYNTH_BLOCK_ROM_END,
-                                        SYNTH_BLOCK_SET_LAST, SYNTH_BLOCK_SET_OUT, SYNTH_BLOCK_HUGE,
-                                        SYNTH_BLOCK_BANNER,  SYNTH_BLOCK_INSERT, SYNTH_BLOCK_FREE,
-                                        SYNTH_BLOCK_PRICE,   SYNTH_BLOCK_RECORDING};
+constexpr synth_block SYNTH_BLOCKS[] = {SYNTH_BLOCK_SMALL,        SYNTH_BLOCK_WIDE,        SYNTH_BLOCK_ROM_END,
+                                        SYNTH_BLOCK_SET_LAST,     SYNTH_BLOCK_SET_OUT,     SYNTH_BLOCK_HUGE,
+                                        SYNTH_BLOCK_BANNER,       SYNTH_BLOCK_TITLE_CREDIT, SYNTH_BLOCK_TITLE_INSERT,
+                                        SYNTH_BLOCK_TITLE_START,  SYNTH_BLOCK_DEMO_MARK,   SYNTH_BLOCK_TITLE_BANK5,
+                                        SYNTH_BLOCK_RECORDING};
+constexpr synth_block synth_digit_block(int32_t n) {
+    return {n, SYNTH_DIGIT_BLOCK_SOURCE + 4 * (n - 32), 2, 2, 0};
+}
 constexpr int SYNTH_BLOCK_RECORDS = 300;
 void synth_block_table(synth_rom_set* set);
 // Program ROM 0x354D4: the block of each course's row copy (longs, courses 0..3).
@@ -298,6 +309,20 @@ constexpr uint32_t SYNTH_STRING_TEN = 0x1F8000;    // "ABCDEFGHIJ"
 constexpr uint32_t SYNTH_STRING_LONG = 0x1F8010;   // 70 characters 'a' + i % 26
 constexpr uint32_t SYNTH_STRING_LONG_LEN = 70;
 void synth_test_strings(synth_rom_set* set);
+// Program ROM 0x03ACD4: the title's credit text, zero-terminated.
+constexpr const char* SYNTH_TITLE_TEXT = "PRESS START";
+void synth_title_prompt_text(synth_rom_set* set);
+
+// ---- Attract demo (synth_rom_gameplay.cpp) -----------------------------------------
+// Program ROM 0x15C508: the demo table, parallel arrays of 17 longs (array k at + 0x44k,
+// demo n at + 4n): input records (+0x000), course (+0x198), stage word (+0x1DC), select
+// mark (+0x220). Demos 0..3 fly course n from the input records at SYNTH_DEMO_INPUT:
+// SYNTH_DEMO_RECORDS records (pitch 1000 x i, turn -500 x i, pedal 3, frame 100 + i),
+// then one with frame -1 that ends the demo. Demos 4..16 are zero.
+constexpr uint32_t SYNTH_DEMO_TABLE = 0x15C508;
+constexpr uint32_t SYNTH_DEMO_INPUT = 0x15C760;
+constexpr int32_t SYNTH_DEMO_RECORDS = 8;
+void synth_demo_table(synth_rom_set* set);
 
 // ---- Video set-up, palette and mixer (synth_rom_video.cpp) ------------------------
 // Program ROM 0x21B004: the colour ramp, 256 words; word i = synth_colour_ramp_word(i).

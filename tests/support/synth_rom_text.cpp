@@ -16,6 +16,7 @@ void synth_block_tiles(synth_rom_set* set) {
 void synth_block_table(synth_rom_set* set) {
     for (int n = 0; n < SYNTH_BLOCK_RECORDS; n++) {
         synth_block b = {n, 0, 1, 1, 0};
+        if (n >= 32 && n <= 40) b = synth_digit_block(n);
         for (const synth_block& named : SYNTH_BLOCKS)
             if (named.number == n) b = named;
         uint32_t at = BLOCK_TABLE + 16 * uint32_t(n);
@@ -44,4 +45,8 @@ void synth_test_strings(synth_rom_set* set) {
     for (uint32_t i = 0; i <= strlen(ten); i++) synth_put8(set, SYNTH_STRING_TEN + i, uint8_t(ten[i]));
     for (uint32_t i = 0; i < SYNTH_STRING_LONG_LEN; i++) synth_put8(set, SYNTH_STRING_LONG + i, uint8_t('a' + i % 26));
     synth_put8(set, SYNTH_STRING_LONG + SYNTH_STRING_LONG_LEN, 0);
+}
+
+void synth_title_prompt_text(synth_rom_set* set) {
+    for (uint32_t i = 0; i <= strlen(SYNTH_TITLE_TEXT); i++) synth_put8(set, 0x03ACD4 + i, uint8_t(SYNTH_TITLE_TEXT[i]));
 }

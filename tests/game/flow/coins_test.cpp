@@ -129,18 +129,18 @@ TEST_F(Coins, CreditPromptBlinks) {
     w_cell_set(W_CREDIT_ROW, 20);
     free_play(true);
     coin_credit_update();  // frame_tick 0: shown
-    for (int k = 0; k < SYNTH_BLOCK_FREE.width; k++) EXPECT_EQ(text_cell(5 + k, 20), 0x3000u | (752 + k));
-    EXPECT_EQ(text_cell(5 + SYNTH_BLOCK_FREE.width, 20), 0u);
+    for (int k = 0; k < SYNTH_BLOCK_TITLE_START.width; k++) EXPECT_EQ(text_cell(5 + k, 20), 0x3000u | (752 + k));
+    EXPECT_EQ(text_cell(5 + SYNTH_BLOCK_TITLE_START.width, 20), 0u);
     w_cell_set(W_FRAME_TICK, 0x20);
     coin_credit_update();
-    for (int k = 0; k < SYNTH_BLOCK_FREE.width; k++) EXPECT_EQ(text_cell(5 + k, 20), TEXT_BLANK_CELL);
+    for (int k = 0; k < SYNTH_BLOCK_TITLE_START.width; k++) EXPECT_EQ(text_cell(5 + k, 20), TEXT_BLANK_CELL);
 
     free_play(false);
     w_cell_set(W_COINS_PER_CREDIT, 3);
     w_cell_set(W_FRAME_TICK, 0x40);
     tdb_list_clear();
     coin_credit_update();
-    for (int k = 0; k < SYNTH_BLOCK_INSERT.width; k++) EXPECT_EQ(text_cell(11 + k, 20), 0x3000u | (864 + k));
+    for (int k = 0; k < SYNTH_BLOCK_TITLE_CREDIT.width; k++) EXPECT_EQ(text_cell(11 + k, 20), 0x3000u | (864 + k));
     EXPECT_EQ(text_cell(19, 20), 0x3000u | (908 + 4 * 3));
     EXPECT_EQ(tdb_list_count(), 2);
     w_cell_set(W_FRAME_TICK, 0x60);

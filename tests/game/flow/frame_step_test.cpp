@@ -52,7 +52,7 @@ TEST_F(FrameStepTest, RunsOneFramePerDueMark) {
     EXPECT_EQ(commsram[0x7D00], 0xA0);
     EXPECT_EQ(dsp_word(DSP_WORD_BUSY), 0);
     EXPECT_EQ(io_bytes[0x14], 0);
-    EXPECT_EQ(wram_long(W_GAME_STATE), 0);
+    EXPECT_EQ(wram_long(W_GAME_STATE), 1);  // attract set up
 }
 
 TEST_F(FrameStepTest, FlipsOnlyWhenTheLastListWasTaken) {

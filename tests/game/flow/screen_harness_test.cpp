@@ -20,7 +20,7 @@ TEST(ScreenHarness, BootScreenMatchesTheProgramsOwnScreenshot) {
     std::string dir = temp_dir_make("harness");
     std::string out;
     ASSERT_EQ(run_in(dir, std::string(SYNTHROM_EXE) + " roms > /dev/null", &out), 0);
-    ASSERT_EQ(run_in(dir, headless_env + skyvolta_exe + " --screenshot s.ppm 30 roms", &out), 0) << out;
+    ASSERT_EQ(run_in(dir, headless_env + "SKYVOLTA_NO_AUTOSTART=1 " + skyvolta_exe + " --screenshot s.ppm 30 roms", &out), 0) << out;
     std::vector<uint8_t> ppm = file_read(dir + "/s.ppm");
     ASSERT_EQ(ppm.size(), size_t(15 + 640 * 480 * 3));
     rgb_picture want;

@@ -1,0 +1,271 @@
+#include "game/flow/gameplay_dispatch.h"
+
+#include "base/host_hooks.h"
+#include "base/run_flags.h"
+#include "board/display_list.h"
+#include "board/dspram.h"
+#include "board/game_state_ram.h"
+#include "board/palette_mixer.h"
+#include "board/text_print.h"
+#include "board/wram.h"
+#include "board/wram_cell.h"
+#include "game/flow/attract_demo.h"
+#include "game/flow/course_sounds.h"
+#include "game/flow/game_flow.h"
+#include "game/flow/game_init.h"
+#include "game/flow/gameplay_ram.h"
+#include "game/flow/gameplay_tick.h"
+#include "game/flow/object_ram.h"
+#include "game/flow/sound_commands.h"
+#include "game/flow/sound_ram.h"
+#include "game/modes/screen_stand_ins.h"
+#include "game/world/camera.h"
+#include "game/world/camera_ram.h"
+#include "game/world/flight_ram.h"
+#include "game/world/node_lists.h"
+#include "game/world/player_flight.h"
+#include "game/world/player_rig.h"
+#include "game/world/probe_ram.h"
+#include "game/world/rig_ram.h"
+#include "game/world/terrain_cells.h"
+#include "game/world/terrain_ram.h"
+#include "game/world/world_stand_ins.h"
+
+#include <cstdio>
+#include <initializer_list>
+
+namespace {
+
+constexpr int32_t COUNTDOWN_PLAY_FRAMES = -331;  // play_frame_counter reaches 0 as the race starts
+constexpr int32_t FLYIN_COURSE = 3;
+constexpr int32_t SOUND_GAME_OVER = 74;
+constexpr int32_t SOUND_INTRO = 63;
+constexpr int32_t DEMO_SCREEN_BLOCK = 246;
+constexpr int32_t DEMO_SCREEN_TILE = 624;
+constexpr int32_t DEMO_SCREEN_BANK = 5;
+constexpr int32_t OBJECT_LIST_START = 0x3637C;  // the object emitters' three records
+constexpr int32_t STOP_MODEL_START = 650;
+constexpr uint32_t PROBES_WITH_CONTACT = 5;
+
+void sub_state_set(int32_t sub) {
+    w_cell_set(W_GAME_SUB_STATE, sub);
+}
+
+int32_t game_mode() {
+    return w_read16(WRAM_BASE + W_GAME_MODE);
+}
+
+// Bits 0-2 of the byte 0xE00E2D (the low byte of the word at W 0x0E2C).
+int32_t stages_byte_bits() {
+    return w_read16(WRAM_BASE + W_COURSES_LEFT) & 7;
+}
+
+void fade_colour_set(int32_t value) {
+    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, value);
+}
+
+void fade_set(int32_t amount, int32_t mode, int32_t colour) {
+    w_cell_set(W_FADE_AMOUNT, amount);
+    w_cell_set(W_FADE_FLAGS, mode);
+    fade_colour_set(colour);
+}
+
+void results_tally() {
+    if (game_mode() != 0)
+        results_tally_multi();
+    else
+        results_tally_single();
+}
+
+// Sub-state 10: the game over set up, then its screen.
+void game_over_enter() {
+    start_lamp_idle();
+    textram_clear();
+    camera_reset();
+    for (uint32_t w : {W_RESULTS_POINTS, W_RESULTS_SHOWN, W_GAME_OVER_WORD, W_RESULTS_STEP, W_RESULTS_WORD_B0})
+        w_cell_set(w, 0);
+    w_cell_set(W_RESULTS_TIMER, 63);
+    sound_stop_upper();
+    sound_play_or_defer(SOUND_GAME_OVER);
+    sub_state_set(11);
+    game_over_screen();
+}
+
+// Sub-state 20: words and sounds only; the intro runs from the next frame.
+void intro_enter() {
+    camera_reset();
+    sound_stop_all();
+    sound_play(SOUND_INTRO);
+    w_cell_set(W_INTRO_STEP, 0);
+    w_cell_set(W_INTRO_TIMER, 0);
+    fade_set(0, 3, 0);
+    sub_state_set(21);
+}
+
+// Sub-state 22: the screen before a course of the multi-stage game, faded in from black.
+void pre_course_enter() {
+    w_cell_set(W_PRE_COURSE_STEP, 0);
+    fade_set(0xFF, 3, 0);
+    sub_state_set(23);
+    pre_course_screen_run();
+}
+
+// Sub-state 24: the demo flight after a game, faded in from white.
+void demo_flight_screen_enter() {
+    attract_demo_enter();
+    w_cell_set(W_DEMO_SCREEN_STEP, 0);
+    w_cell_set(W_DEMO_SCREEN_TIMER, 0);
+    fade_colour_set(0xFF);
+    w_cell_set(W_FADE_FLAGS, 3);
+    cgram_load_tile_block(DEMO_SCREEN_BLOCK, DEMO_SCREEN_TILE);
+    palette_bank_load(DEMO_SCREEN_BLOCK, DEMO_SCREEN_BANK);
+    sub_state_set(25);
+    demo_flight_screen_run();
+}
+
+void nothing() {}
+
+}  // namespace
+
+void gameplay_init() {
+    w_cell_set(W_GAME_STATE, 3);
+    sub_state_set(20);
+    w_cell_set(W_ENDING_TOTAL, 0);
+    w_cell_set(W_RUN_SCORE, 0);
+    w_cell_set(W_COURSE_PAIR, 0);
+    w_write16(WRAM_BASE + W_COURSES_LEFT, 0x000F);
+    int32_t now = w_cell(W_FRAME_COUNTER);
+    w_cell_set(W_RUN_START_FRAME, now);
+    w_cell_set(W_COURSE_START_FRAME, now);
+    level_apply_hook();
+    if (verbose_enabled()) printf("[GAMEPLAY] Init complete, entering gameplay_sub_init (sub=2)\n");
+    gameplay_dispatch();
+}
+
+void gameplay_dispatch() {
+    static void (*const handlers[GAMEPLAY_SUB_STATES])() = {
+        course_select_init,    course_select_frame,   gameplay_sub_init,    gameplay_tick,
+        gameplay_sub_init_tail, pre_race_countdown,   results_prepare,      results_tally,
+        nothing,               nothing,               game_over_enter,      game_over_screen,
+        mode_select_enter,     mode_select_run,       ending_init,          ending_phase_dispatch,
+        name_entry_enter,      name_entry_run,        flyin_setup,          stage_flyin_run,
+        intro_enter,           intro_sequence_run,    pre_course_enter,     pre_course_screen_run,
+        demo_flight_screen_enter, demo_flight_screen_run, intermission_enter, intermission_run,
+        continue_screen_enter, continue_screen_run,   total_screen_enter,   total_screen_run,
+    };
+    story_end_test_hook();
+    uint32_t sub = uint32_t(w_cell(W_GAME_SUB_STATE)) & 0xFFFF;
+    if (sub < uint32_t(GAMEPLAY_SUB_STATES)) handlers[sub]();
+    w_cell_set(W_PLAY_FRAME_COUNTER, w_cell(W_PLAY_FRAME_COUNTER) + 1);
+}
+
+void gameplay_sub_init() {
+    w_cell_set(W_PLAY_FRAME_COUNTER, COUNTDOWN_PLAY_FRAMES);
+    course_start_position();
+    gameplay_init_state_vars();
+    sub_state_set(4);
+    gameplay_sub_init_tail();
+}
+
+void gameplay_sub_init_tail() {
+    if (w_cell(W_COURSE_NUMBER) == FLYIN_COURSE) {
+        flyin_setup();
+        return;
+    }
+    textram_clear();
+    w_cell_set(W_FADE_AMOUNT, 0);
+    fade_colour_set(0);
+    player_model_setup_course();
+    camera_update();
+    countdown_start();
+    sub_state_set(5);
+    pre_race_countdown();
+}
+
+void gameplay_init_state_vars() {
+    int32_t course = w_cell(W_COURSE_NUMBER);
+    textram_clear();
+    camera_reset();
+    run_hud_words_init();
+    terrain_course_base(course);
+    world_props_init(course);
+    player_flight_init();
+    sound_course_reset();
+    terrain_flags_reset();
+    animated_objects_reset_all();
+    balloon_system_init();
+    w_write16(WRAM_BASE + W_RIG_FLAG, 1);
+    player_model_load_animation(0);
+    balloon_state_reset();
+    if (verbose_enabled()) printf("[GAMEPLAY] gameplay_init_state_vars complete\n");
+
+    w_cell_set(W_HALT_FLAG, 0);
+    w_cell_set(W_LEVEL_ADJUST, 0);  // the end counter of the goal sequence
+    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_PLAYER_PREV_X + 4 * i, w_cell(W_PLAYER_X + 4 * i));
+    w_cell_set(W_COURSE_WORD_E24, 0);
+    w_cell_set(W_COURSE_WORD_E28, 60);
+    w_cell_set(W_END_FLAG, -1);
+    for (uint32_t w = W_PLAYER_SPEED_COPY; w <= 0x0D6C; w += 4) w_cell_set(w, 0);
+    for (uint32_t w = W_CRANK_RATE; w <= W_SLOPE_TERM; w += 4) w_cell_set(w, 0);
+    for (uint32_t w : {W_CRANK_ANGLE, W_CRANK_FRAME, W_DRIVE, W_PREV_DRIVE, W_PROP_ANGLE}) w_cell_set(w, 0);
+    w_cell_set(W_COURSE_WORD_D90, 100);
+    w_cell_set(W_CAMERA_PITCH, w_cell(W_PLAYER_PITCH));
+    w_cell_set(W_CAMERA_HEADING, w_cell(W_PLAYER_HEADING));
+    w_cell_set(W_CAMERA_ROLL, w_cell(W_PLAYER_ROLL));
+    fade_set(0, 1, 0xFF);
+    w_cell_set(W_COLLISION_OFF, 0);
+    w_cell_set(W_COURSE_WORD_1F8C, 153);
+    w_cell_set(W_CAMERA_CELL, w_cell(W_PLAYER_X) / CELL_SIZE + 8 * (w_cell(W_PLAYER_Z) / CELL_SIZE));
+    for (uint32_t p = 0; p < PROBES_WITH_CONTACT; p++) {
+        w_cell_set(W_CONTACT_HITS + 4 * p, 0);
+        w_cell_set(W_CONTACT_SURFACES + 4 * p, 0);
+    }
+    w_cell_set(W_STOP_FLAG, 0);
+    w_cell_set(W_STOP_MODEL, STOP_MODEL_START);
+    run_snapshot_save();
+    for (uint32_t w : {W_OBJECT_COMPOUND, W_OBJECT_ROTATING, W_OBJECT_PLAIN}) w_cell_set(w, OBJECT_LIST_START);
+    w_cell_set(W_DL_LAST_BANK, 0);
+    w_cell_set(W_TRAIL_INDEX, 0);
+}
+
+void flyin_setup() {
+    camera_reset();
+    moving_objects_clear();
+    flyin_path_keys_set();
+    w_cell_set(W_COURSE_NUMBER, 0);
+    terrain_course_base(0);
+    world_props_init(0);
+    fade_set(0xFF, 3, 0xFF);
+    sub_state_set(19);
+    stage_flyin_run();
+}
+
+void course_select_init() {
+    textram_clear();
+    camera_reset();
+    dl_buffers_init();
+    bool stage_set = w_read16(WRAM_BASE + W_COURSE_LEFT) != 0;
+    if (!stage_set) w_cell_set(W_SELECT_MARK, 0xFFFF);
+    if (game_mode() != 1)
+        course_select_setup();
+    else if (stages_byte_bits() == 0)
+        course_select_setup2();
+    else if (stage_set)
+        course_select_fade();
+    else
+        course_select_setup();
+    sub_state_set(1);
+    if (w_cell(W_GAME_STATE) == 14) w_cell_set(W_GAME_STATE, 15);
+    course_select_frame();
+}
+
+void course_select_frame() {
+    if (game_mode() != 1)
+        course_select_stage_cursor();
+    else if (stages_byte_bits() == 0)
+        course_select_title();
+    else if (w_read16(WRAM_BASE + W_COURSE_LEFT) != 0)
+        course_map_draw();
+    else
+        course_select_stage_cursor();
+}
