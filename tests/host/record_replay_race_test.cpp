@@ -1,7 +1,9 @@
 // A recording made through the loop's game step while the game races, then replayed
-// through the same step: every racing frame is matched and agrees. Until the gameplay
-// tick is built the race is prepared work RAM that the frame step carries unchanged.
+// through the same step: every racing frame is matched and agrees. The race is prepared
+// work RAM held still by the halt flag (the gameplay tick then skips the world), so the
+// recording sees exactly the prepared contact.
 #include "board/board_memory.h"
+#include "board/dspram.h"
 #include "board/game_state_ram.h"
 #include "board/wram_cell.h"
 #include "game/world/probe_ram.h"
@@ -22,6 +24,7 @@ constexpr int RACE_FRAMES = 6;
 void race_prepare() {
     both_images_long(W_GAME_STATE, STATE_GAMEPLAY);
     both_images_long(W_GAME_SUB_STATE, SUB_RACING);
+    both_images_long(W_HALT_FLAG, 1);
     both_images_long(W_PLAYER_X, 0x20000);
     both_images_long(W_PLAYER_Y, 4096);
     both_images_long(W_PLAYER_Z, 0x50000);

@@ -63,7 +63,7 @@ TEST_F(TraceTest, WritesImagesIndexAndMetaUpToTheMaximum) {
         snprintf(name, sizeof name, "/f%06d.bin", fc);
         EXPECT_EQ(file_size(dir + name), 393216) << name;
         index += "{\"fc\": " + std::to_string(fc) + ", \"host\": " + std::to_string(fc - 1) +
-                 ", \"state\": 0, \"sub\": 0, \"file\": \"" + std::string(name + 1) + "\"}\n";
+                 ", \"state\": " + (fc == 1 ? "0" : "1") + ", \"sub\": 0, \"file\": \"" + std::string(name + 1) + "\"}\n";
     }
     EXPECT_EQ(file_size(dir + "/f000006.bin"), -1);
     EXPECT_EQ(text_of(dir + "/frames.jsonl"), index);
