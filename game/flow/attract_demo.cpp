@@ -96,7 +96,7 @@ bool start_or_coin_pressed() {
 
 // The demo input: a table entry, or the saved run when it holds enough frames.
 void demo_pick() {
-    int32_t saved = w_cell(W_DEMO_CYCLE);
+    int32_t saved = w_cell(W_DEMO_FRAMES);
     if (saved <= DEMO_SAVED_RUN_MIN) {
         int32_t n = w_cell(W_COURSE_NUMBER);
         if (n < 0 || n >= DEMO_TABLE_ENTRIES) n = 0;

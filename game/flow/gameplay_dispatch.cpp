@@ -82,7 +82,7 @@ void game_over_enter() {
     start_lamp_idle();
     textram_clear();
     camera_reset();
-    for (uint32_t w : {W_RESULTS_POINTS, W_RESULTS_SHOWN, W_GAME_OVER_WORD, W_RESULTS_STEP, W_RESULTS_WORD_B0})
+    for (uint32_t w : {W_RESULTS_POINTS, W_RESULTS_SHOWN, W_GAME_OVER_WORD, W_TIME_SCORE, W_RESULTS_WORD_B0})
         w_cell_set(w, 0);
     w_cell_set(W_RESULTS_TIMER, 63);
     sound_stop_upper();
@@ -135,8 +135,8 @@ void gameplay_init() {
     w_cell_set(W_COURSE_PAIR, 0);
     w_write16(WRAM_BASE + W_COURSES_LEFT, 0x000F);
     int32_t now = w_cell(W_FRAME_COUNTER);
-    w_cell_set(W_RUN_START_FRAME, now);
-    w_cell_set(W_COURSE_START_FRAME, now);
+    w_cell_set(W_STAGE_FRAMES, now);
+    w_cell_set(W_COURSE_FRAMES, now);
     level_apply_hook();
     if (verbose_enabled()) printf("[GAMEPLAY] Init complete, entering gameplay_sub_init (sub=2)\n");
     gameplay_dispatch();
@@ -225,7 +225,7 @@ void gameplay_init_state_vars() {
     run_snapshot_save();
     for (uint32_t w : {W_OBJECT_COMPOUND, W_OBJECT_ROTATING, W_OBJECT_PLAIN}) w_cell_set(w, OBJECT_LIST_START);
     w_cell_set(W_DL_LAST_BANK, 0);
-    w_cell_set(W_TRAIL_INDEX, 0);
+    w_cell_set(W_TRAIL_COUNT, 0);
 }
 
 void flyin_setup() {

@@ -41,11 +41,11 @@ constexpr uint32_t BOOK_WORDS_END = 0xE0414E;     //   together, up to here
 // ---- The recording of the run ------------------------------------------------------
 constexpr uint32_t W_DEMO_INPUT = 0xEB60;         // 16-byte records: pitch, turn, pedal, frame
 constexpr uint32_t DEMO_INPUT_ADDRESS = 0xE0EB60;
-constexpr int32_t DEMO_FRAMES_MAX = 1800;
+constexpr int32_t RECORD_FRAMES_MAX = 1800;   // a run records at most this many frames
 constexpr uint32_t W_DEMO_HEADER = 0x15BE8;       // course, the word at 0xE00E64, W 0x15F60
 constexpr uint32_t W_DEMO_HEADER_STAGE = 0x15BEA;
 constexpr uint32_t W_DEMO_HEADER_EXTRA = 0x15BEC;
-constexpr uint32_t W_DEMO_EXTRA = 0x15F60;
+constexpr uint32_t W_SELECT_MARK = 0x15F60;       // 0xFFFF while W_COURSE_LEFT is 0; the demo header keeps it
 constexpr uint32_t W_DEMO_CURSOR = 0x16D7C;       // the recording's first record (an address)
 constexpr uint32_t W_DEMO_FRAMES = 0x16D84;       // frames recorded; the demo cycle counter
 constexpr uint32_t W_TRAIL = 0x16D8C;             // map trail points, x >> 8 high, z >> 8 low

@@ -45,7 +45,7 @@ void longs_copy(uint32_t to, uint32_t first, uint32_t end) {
 bool recording_may_start(int32_t play_frame) {
     bool story_course = w_read16(WRAM_BASE + W_GAME_MODE) != 0 && w_cell(W_COURSE_NUMBER) != STORY_LAST_COURSE;
     if (story_course) return false;
-    return w_cell(W_PLAYER_SPEED) > RECORD_SPEED || play_frame >= DEMO_FRAMES_MAX ||
+    return w_cell(W_PLAYER_SPEED) > RECORD_SPEED || play_frame >= RECORD_FRAMES_MAX ||
            w_read16(WRAM_BASE + W_STAGE_EVENT) == RECORD_STAGE_EVENT;
 }
 
@@ -53,7 +53,7 @@ bool recording_may_start(int32_t play_frame) {
 // a position key every 256 records, and the lamp.
 void demo_record_append(int32_t play_frame) {
     int32_t count = w_cell(W_DEMO_FRAMES);
-    if (count < 0 || count >= DEMO_FRAMES_MAX) {
+    if (count < 0 || count >= RECORD_FRAMES_MAX) {
         text_block_clear(LAMP_BLOCK, LAMP_COLUMN, LAMP_ROW);
         return;
     }
@@ -96,7 +96,7 @@ void run_snapshot_save() {
     if (sub != SUB_DEMO_ENTER) w_cell_set(W_DEMO_FRAMES, 0);
     w_cell_set(W_DEMO_HEADER, w_cell(W_COURSE_NUMBER));
     w_cell_set(W_DEMO_HEADER_STAGE, w_read16(WRAM_BASE + W_COURSE_PAIR));
-    w_cell_set(W_DEMO_HEADER_EXTRA, w_cell(W_DEMO_EXTRA));
+    w_cell_set(W_DEMO_HEADER_EXTRA, w_cell(W_SELECT_MARK));
 }
 
 void run_recorder_tick() {

@@ -50,10 +50,10 @@ constexpr int32_t CREDIT_SOUND = 38, CREDIT_SOUND_PARAMETER = 0x6D;
 constexpr int32_t CREDIT_SOUND_FRAME = 30;
 
 bool credit_or_free_play(int32_t* coins_wanted) {
-    int32_t coins = w_cell(W_COIN_COUNTER) & 0xFFFF;
+    int32_t coins = w_cell(W_COIN_COUNT) & 0xFFFF;
     int32_t price = w_cell(W_COINS_PER_CREDIT);
     *coins_wanted = price - coins;
-    return coins >= price || w_read16(FREE_PLAY_WORD) != 0;
+    return coins >= price || w_read16((WRAM_BASE + W_FREE_PLAY)) != 0;
 }
 
 void prompt_draw(uint32_t tick) {

@@ -45,7 +45,7 @@ TEST_F(RunRecorder, SnapshotCopiesThePlayerAndStartsTheBuffer) {
     w_cell_set(W_DEMO_FRAMES, 55);
     w_cell_set(W_COURSE_NUMBER, 2);
     w_write16(WRAM_BASE + W_COURSE_PAIR, 0x0102);
-    w_cell_set(W_DEMO_EXTRA, 77);
+    w_cell_set(W_SELECT_MARK, 77);
 
     game(3, 24);  // the demo's own entry keeps the count and the flag
     run_snapshot_save();

@@ -38,8 +38,8 @@ protected:
     void SetUp() override { screen_start(); }
     void title(bool free_play, int coins = 0) {
         screen_frame();
-        both_word(FREE_PLAY_WORD, free_play ? 1 : 0);
-        both_long(W_COIN_COUNTER, coins);
+        both_word((WRAM_BASE + W_FREE_PLAY), free_play ? 1 : 0);
+        both_long(W_COIN_COUNT, coins);
         both_long(W_GAME_STATE, 12);
         screen_frame();
         ASSERT_EQ(screen_state(), 13);
