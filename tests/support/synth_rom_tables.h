@@ -278,7 +278,7 @@ constexpr synth_block SYNTH_BLOCK_BANNER = {228, 10, 6, 3, 2};   // the banner s
 // of bank 3), 26 "insert coin", 27 "press start", 32..40 the digits 1..9 (2 x 2 tiles
 // each), 246 the demo screen's mark (palette record 246), and record 247's colour set
 // (the title's bank 5).
-constexpr synth_block SYNTH_BLOCK_TITLE_CREDIT = {25, 300, 12, 2, 3};
+constexpr synth_block SYNTH_BLOCK_TITLE_CREDIT = {25, 300, 8, 2, 3};  // ends before the price digit
 constexpr synth_block SYNTH_BLOCK_TITLE_INSERT = {26, 330, 12, 2, 0};
 constexpr synth_block SYNTH_BLOCK_TITLE_START = {27, 360, 16, 2, 0};
 constexpr int32_t SYNTH_DIGIT_BLOCK_SOURCE = 400;  // block 32 + k: source + 4k, 2 x 2

@@ -99,6 +99,7 @@ TEST_F(FrameStepTest, CameraWordsAndListEnd) {
 // enters the service mode, and not again once in it.
 TEST_F(FrameStepTest, CoinsStartAndTestSwitch) {
     EXPECT_EQ(w_cell(W_CREDIT_ROW), 22);
+    bus_write32(WRAM_BASE + W_GAME_STATE, 9);  // back to state 0 without the attract set-up's arming
     commsram[CR_SWITCH_BYTE0] = 1;
     frame();
     EXPECT_EQ(w_cell(W_COIN_COUNT), 1);
