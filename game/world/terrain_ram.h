@@ -81,6 +81,12 @@ enum course_table_slot { TABLE_GEOMETRY, TABLE_SLOPES, TABLE_LAYER_COUNTS, TABLE
 // W_CHUNK_MODEL_BASE (0x12B4): board/game_state_ram.h.
 constexpr uint32_t W_CHUNK_MASK_ADDRESS = 0x12B8;
 constexpr uint32_t W_CHUNK_SLOTS = 0x1234;     // 128 bytes, one per cell
+// The chunks seen this frame: per visible chunk i (0..59) the longs cell, x and z
+// relative to the camera at W_VISIBLE_CHUNKS + 16 i, and their count. Minus the camera
+// y goes into W_TRAIN_BASE_Y, where the train emitter reads it.
+constexpr uint32_t W_VISIBLE_CHUNKS = 0x0E6C;
+constexpr uint32_t VISIBLE_CHUNK_BYTES = 16;
+constexpr uint32_t W_VISIBLE_COUNT = 0x122C;
 
 // Column entry kinds and the end entries.
 constexpr int32_t KIND_PASS = 4;
@@ -88,6 +94,19 @@ constexpr int32_t KIND_SOLID = 12;
 constexpr int32_t COLUMN_TOP = 0x42000;
 constexpr int32_t COLUMN_BOTTOM = -8192;
 constexpr int32_t END_SURFACE = 1;
+
+// ---- Pedal hints ----------------------------------------------------------------------
+// Flags the HUD turns into messages, with the counters that hold them.
+constexpr uint32_t W_RACE_FRAMES = 0x0E5C;      // frames since the race started
+constexpr uint32_t W_HINT_PEDAL = 0x12F8;       // not pedalling at the start, or slow on a light pedal
+constexpr uint32_t W_HINT_HIGH_CONTACT = 0x12FC;  // a look-ahead contact up high
+// Hard pedalling into a look-ahead contact: the first long of probe 0's record, which no
+// probe field uses.
+constexpr uint32_t W_HINT_HARD_PEDAL = probe_field(PROBE_CENTRE, 0);
+constexpr uint32_t W_PEDAL_IDLE = 0x09A4;       // set at race frame 120 while the pedal rests
+constexpr uint32_t W_HINT_SPARE = 0x09A8;       // cleared with the others; nothing reads it
+constexpr uint32_t W_HIGH_CONTACT_HOLD = 0x09AC;  // frames W_HINT_HIGH_CONTACT stays up
+constexpr uint32_t W_HARD_PEDAL_HOLD = 0x09B0;  // frames W_HINT_HARD_PEDAL stays up
 
 // ---- Dynamic zones ---------------------------------------------------------------------
 // The sub-part rows of game/flow/object_ram.h (count, x, y, z, heading, then the three

@@ -108,6 +108,8 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_lookahead_steps(set);
     synth_chunk_lists(set);
     synth_chunk_masks(set);
+    synth_course3_prop_models(set);
+    synth_course3_prop_positions(set);
     synth_dsp_program(set);
     synth_rig_lists(set);
     synth_rig_second_list(set);

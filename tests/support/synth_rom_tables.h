@@ -631,12 +631,20 @@ void synth_lookahead_steps(synth_rom_set* set);
 // Program ROM 0x08B200: the chunk list pointers of the 32 heading sectors; the lists lie
 // from SYNTH_CHUNK_LIST_POOL. Record i (0..59) of sector s: column offset i % 7 - 3, row
 // offset i / 7 - 4 (negated for sectors 16..31), cell offset column + 8 row, and the
-// chunk origin x, z = the offsets x 0x18000.
+// chunk origin x, z = the offsets x 0x18000; sector 1 holds sector 0's records in
+// reverse order (record i is record 59 - i).
 constexpr uint32_t SYNTH_CHUNK_LIST_POOL = 0x08D280;
 void synth_chunk_lists(synth_rom_set* set);
 // Program ROM 0x08B280 + 0x800 course: visibility masks of all four courses; from a
 // camera cell, the chunks within 2 columns and 3 rows of it are visible.
 void synth_chunk_masks(synth_rom_set* set);
+// Program ROM 0x039C70: course 3's letter models by initial byte (140 words up to the
+// positions): 1200 + byte.
+constexpr int32_t SYNTH_PROP_LETTER_BASE = 1200;
+void synth_course3_prop_models(synth_rom_set* set);
+// Program ROM 0x039D88: the eight (x, y, z) of course 3's props.
+constexpr int32_t synth_course3_prop(int32_t i, int32_t axis) { return 0x50000 + 0x1000 * i + 0x100 * axis; }
+void synth_course3_prop_positions(synth_rom_set* set);
 // ---- Player rig and rider (synth_rom_rig.cpp) ---------------------------------------
 // The synthetic rider: nodes 5..23 after a load of selector 0 (node 5 the rear-left
 // part, 6 crank, 7/8 pedals, 9 body, 10 torso, 11 head, 12 spinner, 13/14 and 15/16

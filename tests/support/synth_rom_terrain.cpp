@@ -225,7 +225,8 @@ void synth_chunk_lists(synth_rom_set* set) {
         uint32_t list = SYNTH_CHUNK_LIST_POOL + 60 * 20 * uint32_t(s);
         synth_put32(set, 0x08B200 + 4 * uint32_t(s), list);
         for (int i = 0; i < 60; i++) {
-            int column = i % 7 - 3, row = (i / 7 - 4) * (s < 16 ? 1 : -1);
+            int k = s == 1 ? 59 - i : i;
+            int column = k % 7 - 3, row = (k / 7 - 4) * (s < 16 ? 1 : -1);
             const int32_t record[5] = {column + 8 * row, column, row, column * int32_t(CELL_SIZE),
                                        row * int32_t(CELL_SIZE)};
             for (uint32_t k = 0; k < 5; k++) synth_put32(set, list + 20 * uint32_t(i) + 4 * k, uint32_t(record[k]));
@@ -242,4 +243,14 @@ void synth_chunk_masks(synth_rom_set* set) {
                     if (std::abs(column - cell % 8) <= 2 && std::abs(row - cell / 8) <= 3) bits |= 0x80 >> column;
                 synth_put8(set, 0x08B280 + 0x800 * course + 16 * uint32_t(cell) + uint32_t(row), uint8_t(bits));
             }
+}
+
+void synth_course3_prop_models(synth_rom_set* set) {
+    for (uint32_t b = 0; b < 140; b++) synth_put16(set, 0x039C70 + 2 * b, uint16_t(SYNTH_PROP_LETTER_BASE + int32_t(b)));
+}
+
+void synth_course3_prop_positions(synth_rom_set* set) {
+    for (int32_t i = 0; i < 8; i++)
+        for (int32_t axis = 0; axis < 3; axis++)
+            synth_put32(set, 0x039D88 + 12 * uint32_t(i) + 4 * uint32_t(axis), uint32_t(synth_course3_prop(i, axis)));
 }
