@@ -110,6 +110,18 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_chunk_masks(set);
     synth_course3_prop_models(set);
     synth_course3_prop_positions(set);
+    synth_balloon_draw_lists(set);
+    synth_balloon_hit_lists(set);
+    synth_balloon_records(set);
+    synth_moving_balloon_lists(set);
+    synth_moving_balloon_records(set);
+    synth_balloon_numbers(set);
+    synth_balloon_targets(set);
+    synth_balloon_first_numbers(set);
+    synth_balloon_model_rows(set);
+    synth_moving_balloon_models(set);
+    synth_balloon_layout_counts(set);
+    synth_balloon_sparkles(set);
     synth_dsp_program(set);
     synth_rig_lists(set);
     synth_rig_second_list(set);

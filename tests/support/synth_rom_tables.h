@@ -645,6 +645,92 @@ void synth_course3_prop_models(synth_rom_set* set);
 // Program ROM 0x039D88: the eight (x, y, z) of course 3's props.
 constexpr int32_t synth_course3_prop(int32_t i, int32_t axis) { return 0x50000 + 0x1000 * i + 0x100 * axis; }
 void synth_course3_prop_positions(synth_rom_set* set);
+
+// ---- Balloons (synth_rom_balloons.cpp) ----------------------------------------------
+// The four courses share one set of balloon lists and records in the pool from
+// SYNTH_BALLOON_POOL (each table of four longs names the same base for every course).
+// Three layouts are written, by (group, layout): the small one (0, 0), the single one
+// (0, 1) and the full one (2, 0); every other layout reads the pool's filler. A balloon's
+// record: kind, x, y, z, value, bob step SYNTH_BALLOON_STEP, amplitude
+// SYNTH_BALLOON_AMPLITUDE and bank SYNTH_BALLOON_BANK + kind; it stands at
+// synth_balloon_x (its rank among its cell's balloons), SYNTH_BALLOON_Y, the cell's
+// middle z.
+struct synth_balloon {
+    int32_t cell, kind, value;
+};
+struct synth_layout {
+    int32_t group, layout;
+    int32_t first, target;
+    const synth_balloon* balloons;
+    int32_t count;
+    int32_t moving_first, moving_count;
+};
+constexpr uint32_t SYNTH_BALLOON_POOL = 0x1E0000;
+constexpr int32_t SYNTH_BALLOON_Y = 0x8000;
+constexpr int32_t SYNTH_BALLOON_STEP = 0x200;
+constexpr int32_t SYNTH_BALLOON_AMPLITUDE = 0x800;
+constexpr int32_t SYNTH_BALLOON_BANK = 0x20;
+constexpr int32_t synth_balloon_x(int32_t cell, int32_t rank) { return (cell % 8) * 0x18000 + 0x4000 + 0x3000 * rank; }
+constexpr int32_t synth_balloon_z(int32_t cell) { return (cell / 8) * 0x18000 + 0xC000; }
+// Seven point balloons (one of 250) and a 5-second balloon in cells 9, 10, 17 and 18;
+// cell 10's hit list also names the last balloon of cell 9. Two moving balloons.
+constexpr synth_balloon SYNTH_BALLOONS_SMALL[8] = {{9, 0, 10}, {9, 1, 250}, {9, 2, -5}, {9, 3, 20},
+                                                   {10, 4, 30}, {10, 5, 40}, {17, 6, 5}, {18, 7, 1}};
+constexpr synth_balloon SYNTH_BALLOONS_SINGLE[1] = {{9, 0, 7}};
+// 64 balloons over the 40 chunks a camera in cell 35 (column 3, row 4) sees first when
+// every mask bit is set: two in each of the first 24, one in each of the next 16; every
+// fifth a 2-second balloon.
+constexpr int32_t synth_full_layout_cell(int32_t j) {
+    int32_t q = j < 48 ? j / 2 : j - 24;  // chunk 0..39 of that camera's list
+    return q < 35 ? (q / 7) * 8 + q % 7 : 40 + (q - 35);
+}
+struct synth_full_balloons {
+    synth_balloon b[64];
+    constexpr synth_full_balloons() : b() {
+        for (int32_t j = 0; j < 64; j++) b[j] = {synth_full_layout_cell(j), j % 8, j % 5 == 4 ? -2 : 10 + j};
+    }
+};
+constexpr synth_full_balloons SYNTH_BALLOONS_FULL{};
+constexpr synth_layout SYNTH_LAYOUTS[3] = {
+    {0, 0, 100, 500, SYNTH_BALLOONS_SMALL, 8, 0, 2},
+    {0, 1, 200, 7, SYNTH_BALLOONS_SINGLE, 1, 0, 0},
+    {2, 0, 400, 1000, SYNTH_BALLOONS_FULL.b, 64, 0, 0},
+};
+// Moving-balloon records (60 bytes, the first eight longs written): centre, radius,
+// turn rate, kind, value and a long the set-up copies over the current x.
+struct synth_moving_balloon {
+    int32_t x, y, z, radius, rate, kind, value;
+};
+constexpr synth_moving_balloon SYNTH_MOVING_BALLOONS[2] = {
+    {0x1E000, 0x9000, 0x1E000, 4096, 0x100, 1, 50},
+    {0x36000, 0x9000, 0x1E000, 0x2000, -0x200, 2, -3},
+};
+// Program ROM 0x035BCC: draw lists; 0x035C1C: hit lists (layouts of 128 (start, count)).
+void synth_balloon_draw_lists(synth_rom_set* set);
+void synth_balloon_hit_lists(synth_rom_set* set);
+// Program ROM 0x035BDC: the 32-byte records, by balloon number.
+void synth_balloon_records(synth_rom_set* set);
+// Program ROM 0x035BEC: moving lists (first record, count words); 0x035BFC: records.
+void synth_moving_balloon_lists(synth_rom_set* set);
+void synth_moving_balloon_records(synth_rom_set* set);
+// Program ROM 0x035C0C: the number list the hit lists index.
+void synth_balloon_numbers(synth_rom_set* set);
+// Program ROM 0x035C2C / 0x035C3C: target and first-number words per layout.
+void synth_balloon_targets(synth_rom_set* set);
+void synth_balloon_first_numbers(synth_rom_set* set);
+// Program ROM 0x035C4C: the model rows of detail groups 0..2: kind k is model
+// synth_balloon_row_model(g, k); 8 the blink model, 9 the course-3 model, 10 its blink.
+constexpr int32_t synth_balloon_row_model(int32_t group, int32_t column) { return 400 + 20 * group + column; }
+void synth_balloon_model_rows(synth_rom_set* set);
+// Program ROM 0x035CD0: the moving balloons' models by kind (0..10): 480 + kind.
+constexpr int32_t SYNTH_MOVING_MODEL_BASE = 480;
+void synth_moving_balloon_models(synth_rom_set* set);
+// Program ROM 0x035CFC: layouts per course.
+constexpr int32_t SYNTH_LAYOUT_COUNTS[4] = {2, 1, 1, 1};
+void synth_balloon_layout_counts(synth_rom_set* set);
+// Program ROM 0x035D0C: the eight sparkle models, 490 + entry.
+constexpr int32_t SYNTH_SPARKLE_MODEL_BASE = 490;
+void synth_balloon_sparkles(synth_rom_set* set);
 // ---- Player rig and rider (synth_rom_rig.cpp) ---------------------------------------
 // The synthetic rider: nodes 5..23 after a load of selector 0 (node 5 the rear-left
 // part, 6 crank, 7/8 pedals, 9 body, 10 torso, 11 head, 12 spinner, 13/14 and 15/16
