@@ -20,7 +20,7 @@
 namespace {
 
 constexpr int32_t CELL_ROWS = CELL_COUNT / CELL_COLUMNS;
-constexpr int32_t CHUNK_Y_BASE = 40960;  // the chunk models' height above the camera's
+constexpr int32_t CHUNK_Y_BASE = 40960;  // a chunk is drawn at this height less the camera's y
 
 // Course 3's props: three initials and five figures at fixed places, one bank.
 constexpr int32_t PROPS_CELL = 90;
@@ -44,7 +44,7 @@ constexpr int32_t HIGH_CONTACT_Y = 0x20000;
 constexpr int32_t HINT_HOLD = 59;
 
 int32_t chunk_sector(int32_t heading) {
-    return ((heading + 0x400) >> 11) & (CHUNK_SECTORS - 1);
+    return (wrap_add(heading, 0x400) >> 11) & (CHUNK_SECTORS - 1);
 }
 
 // Counts the hold down; its flag is up while it runs.

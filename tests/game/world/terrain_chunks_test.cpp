@@ -34,6 +34,7 @@ TEST_F(ChunkTest, HeadingPicksTheSectorList) {
         {0x3FF, cells_in_rows(true, true)},   {0x400, cells_in_rows(false, false)},
         {0xFC00, cells_in_rows(true, true)},  {0xFBFF, cells_in_rows(false, true)},
         {-0x401, cells_in_rows(false, true)}, {0x10400, cells_in_rows(false, false)},
+        {0x7FFFFFFF, cells_in_rows(true, true)},
     };
     for (const sector_case& c : cases) {
         SCOPED_TRACE(c.heading);
