@@ -44,7 +44,7 @@ void full_layout_ready() {
     world_props_init(0);
     w_cell_set(W_GAME_STATE, 3);
     w_write16(WRAM_BASE + W_GAME_MODE, 1);
-    w_write16(WRAM_BASE + W_STAGE_WORD, 2);
+    w_write16(WRAM_BASE + W_COURSE_PAIR, 2);
     w_write16(WRAM_BASE + W_BALLOON_LAYOUT, 0);
     balloon_system_init();
     w_cell_set(W_CAMERA_X, CAMERA_X);

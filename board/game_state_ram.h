@@ -16,9 +16,12 @@ constexpr uint32_t W_RACE_TIMER = 0x0E44;        // time left, in frames
 constexpr uint32_t W_RACE_TIMER_SHOWN = 0x0E48;  // displayed time, following the time left
 constexpr uint32_t W_RUN_SCORE = 0x0E4C;         // points of the balloons hit
 constexpr uint32_t W_STAGE_QUOTA = 0x0E60;       // the score to reach in the multi-stage game
+constexpr uint32_t W_TIME_SCORE = 0x169AC;       // compared with the stage quota
+constexpr uint32_t W_RUN_OVER = 0x15FE8;         // 1 once time is up or the goal is reached: balloons
+                                                 // are drawn, never hit
 constexpr uint32_t W_RACE_POINTS = 0x0E50;       // set from the distance by the goal's debug aid
-constexpr uint32_t W_COURSE_PAIR = 0x0E64;       // two words, the course twice
-constexpr uint32_t W_DISTANCE = 0x15FE2;         // distance left to the goal (own slot)
+constexpr uint32_t W_COURSE_PAIR = 0x0E64;       // the stage in its high word (the balloons' difficulty
+                                                 // group), a level jump writes it in both
 
 // 1 while the game accepts a start: set by the game-over, name-entry and attract set-up
 // screens and by a level jump, cleared by a start.

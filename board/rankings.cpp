@@ -11,7 +11,6 @@ constexpr uint32_t ENTRY_SIZE = 8;
 constexpr uint32_t NEXT = 7;
 constexpr int32_t STAGE_MARK_DEFAULT = 0x7F000000;
 constexpr int32_t BEST_DEFAULT = STAGE_MARK_DEFAULT | 2000;
-constexpr uint32_t W_COURSE_RESULT = 0x169AC;
 
 struct rank_table {
     uint32_t base;
@@ -178,7 +177,7 @@ void ranking_insert(int t, int64_t record) {
 }
 
 int course_best_compare() {
-    return w_cell(W_COURSE_RESULT) < w_cell(W_STAGE_QUOTA) ? 0x8000 : 0;
+    return w_cell(W_TIME_SCORE) < w_cell(W_STAGE_QUOTA) ? 0x8000 : 0;
 }
 
 int32_t ranking_entry_cell(int t, int k) {

@@ -11,6 +11,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/flow/gameplay_ram.h"  // the words a level jump rewrites
+#include "game/world/balloon_ram.h"
 #include "game/world/probe_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/terrain_ram.h"
@@ -19,15 +20,6 @@
 // word of its long.
 constexpr uint32_t W_SELECT_MAX = 0x0C80;
 constexpr uint32_t W_SELECT_CURSOR = 0x0C82;
-
-// Balloon records of the course layout: 32-byte records from record W[0x15FE4] (word)
-// of the table whose address is the long W[0x16008]; the local state words of the 64
-// balloons (0 standing) from W 0x478C.
-constexpr uint32_t W_BALLOON_FIRST = 0x15FE4;
-constexpr uint32_t W_BALLOON_TABLE = 0x16008;
-constexpr uint32_t W_BALLOON_STATES = 0x478C;
-constexpr uint32_t BALLOON_RECORD_SIZE = 32;
-constexpr int BALLOONS_PER_LAYOUT = 64;
 
 // Course select: the courses offered (word, 0 none) and one course number per byte of
 // the long below it, from the most significant; the word at W 0x0C54 holds the cursor.

@@ -14,14 +14,18 @@
 #include "game/flow/gameplay_ram.h"
 #include "game/flow/terrain_props.h"
 #include "game/flow/title_screen.h"
+#include "game/world/balloon_ram.h"
+#include "game/world/balloons.h"
 #include "game/world/camera.h"
 #include "game/world/camera_ram.h"
 #include "game/world/collision_driver.h"
 #include "game/world/flight_ram.h"
+#include "game/world/moving_objects.h"
 #include "game/world/player_flight.h"
 #include "game/world/player_rig.h"
 #include "game/world/rig_ram.h"
 #include "game/world/terrain_cells.h"
+#include "game/world/terrain_chunks.h"
 #include "game/world/world_stand_ins.h"
 
 namespace {
@@ -34,9 +38,6 @@ constexpr uint32_t DEMO_COURSE_ARRAY = 0x198;
 constexpr uint32_t DEMO_STAGE_WORD_ARRAY = 0x1DC;
 constexpr uint32_t DEMO_SELECT_MARK_ARRAY = 0x220;
 // The saved run's header: course, the stage word and the select mark (words).
-constexpr uint32_t W_SAVED_COURSE = 0x15BE8;
-constexpr uint32_t W_SAVED_STAGE_WORD = 0x15BEA;
-constexpr uint32_t W_SAVED_SELECT_MARK = 0x15BEC;
 
 constexpr uint32_t RECORD_BYTES = 16;
 constexpr uint32_t ROM_CURSOR_END = 0x400000;
@@ -103,13 +104,13 @@ void demo_pick() {
         w_cell_set(W_DEMO_CURSOR, int32_t(demo_table_long(DEMO_INPUT_ARRAY, n)));
         w_cell_set(W_COURSE_NUMBER, int32_t(demo_table_long(DEMO_COURSE_ARRAY, n)));
         w_write16(WRAM_BASE + W_COURSE_PAIR, demo_table_long(DEMO_STAGE_WORD_ARRAY, n));
-        w_cell_set(W_SELECT_MARK, int16_t(demo_table_long(DEMO_SELECT_MARK_ARRAY, n)));
+        w_cell_set(W_BALLOON_LAYOUT, int16_t(demo_table_long(DEMO_SELECT_MARK_ARRAY, n)));
         frames_allowed = DEMO_FRAMES_MAX;
     } else {
         w_cell_set(W_DEMO_CURSOR, int32_t(WRAM_BASE + W_DEMO_INPUT));
-        w_cell_set(W_COURSE_NUMBER, w_read16(WRAM_BASE + W_SAVED_COURSE));
-        w_write16(WRAM_BASE + W_COURSE_PAIR, w_read16(WRAM_BASE + W_SAVED_STAGE_WORD));
-        w_cell_set(W_SELECT_MARK, int16_t(w_read16(WRAM_BASE + W_SAVED_SELECT_MARK)));
+        w_cell_set(W_COURSE_NUMBER, w_read16(WRAM_BASE + W_DEMO_HEADER));
+        w_write16(WRAM_BASE + W_COURSE_PAIR, w_read16(WRAM_BASE + W_DEMO_HEADER_STAGE));
+        w_cell_set(W_BALLOON_LAYOUT, int16_t(w_read16(WRAM_BASE + W_DEMO_HEADER_EXTRA)));
         frames_allowed = saved < DEMO_FRAMES_MAX ? saved : DEMO_FRAMES_MAX;
     }
 }

@@ -19,6 +19,8 @@
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
 #include "game/modes/screen_stand_ins.h"
+#include "game/world/balloon_ram.h"
+#include "game/world/balloons.h"
 #include "game/world/camera.h"
 #include "game/world/camera_ram.h"
 #include "game/world/flight_ram.h"
@@ -28,6 +30,7 @@
 #include "game/world/probe_ram.h"
 #include "game/world/rig_ram.h"
 #include "game/world/terrain_cells.h"
+#include "game/world/terrain_chunks.h"
 #include "game/world/terrain_ram.h"
 #include "game/world/world_stand_ins.h"
 
@@ -245,7 +248,7 @@ void course_select_init() {
     camera_reset();
     dl_buffers_init();
     bool stage_set = w_read16(WRAM_BASE + W_COURSE_LEFT) != 0;
-    if (!stage_set) w_cell_set(W_SELECT_MARK, 0xFFFF);
+    if (!stage_set) w_cell_set(W_BALLOON_LAYOUT, 0xFFFF);
     if (game_mode() != 1)
         course_select_setup();
     else if (stages_byte_bits() == 0)

@@ -16,12 +16,15 @@
 #include "game/flow/sound_commands.h"
 #include "game/flow/terrain_props.h"
 #include "game/flow/test_menus.h"
+#include "game/world/balloons.h"
 #include "game/world/camera.h"
 #include "game/world/collision_driver.h"
 #include "game/world/flight_ram.h"
+#include "game/world/moving_objects.h"
 #include "game/world/player_flight.h"
 #include "game/world/player_rig.h"
 #include "game/world/terrain_cells.h"
+#include "game/world/terrain_chunks.h"
 #include "game/world/world_stand_ins.h"
 
 #include <cstdio>

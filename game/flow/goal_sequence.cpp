@@ -12,6 +12,7 @@
 #include "game/flow/rom_table.h"
 #include "game/flow/run_ram.h"
 #include "game/flow/sound_ram.h"
+#include "game/world/balloon_ram.h"
 #include "game/world/flight_ram.h"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ void goal_debug_aid() {
         w_cell_set(W_RUN_SCORE, DEBUG_THRESHOLD);
     }
     if (pressed & PORT_DEBUG_BIT) {
-        int32_t distance = w_cell(W_DISTANCE);
+        int32_t distance = w_cell(W_BALLOON_TARGET);
         w_cell_set(W_RUN_SCORE, distance);
         w_cell_set(W_RACE_POINTS, distance / 10 * 8);
     }
@@ -104,5 +105,5 @@ void goal_sequence_step() {
     w_cell_set(W_FADE_AMOUNT, std::clamp(fade, 0, FADE_MAX));
     goal_debug_aid();
     if (w_cell(W_RACE_TIMER) <= 0) run_end(END_TIME_UP, TIME_UP_TITLE);
-    if (w_cell(W_DISTANCE) <= w_cell(W_RUN_SCORE)) run_end(END_GOAL, GOAL_TITLE);
+    if (w_cell(W_BALLOON_TARGET) <= w_cell(W_RUN_SCORE)) run_end(END_GOAL, GOAL_TITLE);
 }

@@ -20,7 +20,6 @@ constexpr uint32_t W_STAGE_COUNT = 0x16958;       // high word; the low word (+2
 constexpr uint32_t W_COURSE_RESULT = 0x1695A;     //   the course result
 constexpr uint32_t W_STAGE_INDEX = 0x1695C;       // high word: 0..3
 constexpr uint32_t W_STAGE_COURSES = 0x1695E;     // four signed byte cells: the course of stages 0..3
-constexpr uint32_t W_TIME_SCORE = 0x169AC;        // compared with the stage quota
 constexpr uint32_t W_COURSE_GRADE = 0x169C6;      // low word of W 0x169C4
 
 // ---- Bookkeeping in the settings block ---------------------------------------------
@@ -45,7 +44,6 @@ constexpr int32_t RECORD_FRAMES_MAX = 1800;   // a run records at most this many
 constexpr uint32_t W_DEMO_HEADER = 0x15BE8;       // course, the word at 0xE00E64, W 0x15F60
 constexpr uint32_t W_DEMO_HEADER_STAGE = 0x15BEA;
 constexpr uint32_t W_DEMO_HEADER_EXTRA = 0x15BEC;
-constexpr uint32_t W_SELECT_MARK = 0x15F60;       // 0xFFFF while W_COURSE_LEFT is 0; the demo header keeps it
 constexpr uint32_t W_DEMO_CURSOR = 0x16D7C;       // the recording's first record (an address)
 constexpr uint32_t W_DEMO_FRAMES = 0x16D84;       // frames recorded; the demo cycle counter
 constexpr uint32_t W_TRAIL = 0x16D8C;             // map trail points, x >> 8 high, z >> 8 low
@@ -58,8 +56,6 @@ constexpr uint32_t W_SAVED_PLAYER = 0x17124;      // player_state longs W 0x0D00
 constexpr uint32_t W_SAVED_DRIVE = 0x17224;       // W 0x0E00, 0x0E04, 0x0E08
 constexpr uint32_t W_SAVED_FLIGHT = 0x17230;      // flight_state longs W 0x12C0-0x12F4
 constexpr uint32_t W_RECORDING = 0x17268;         // the recording flag
-constexpr uint32_t W_STAGE_EVENT = 0x0E68;        // the word there: 9 starts a recording
 
 // ---- The goal sequence -------------------------------------------------------------
-constexpr uint32_t W_RUN_OVER = 0x15FE8;          // 1 once time is up or the goal is reached
 constexpr uint32_t W_GOAL_DEBUG_REPEAT = 0x3EFC;  // the debug aid every 512 frames

@@ -10,6 +10,7 @@
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
 #include "game/flow/sound_tables.h"
+#include "game/world/balloon_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/rig_ram.h"
 
@@ -46,7 +47,7 @@ bool recording_may_start(int32_t play_frame) {
     bool story_course = w_read16(WRAM_BASE + W_GAME_MODE) != 0 && w_cell(W_COURSE_NUMBER) != STORY_LAST_COURSE;
     if (story_course) return false;
     return w_cell(W_PLAYER_SPEED) > RECORD_SPEED || play_frame >= RECORD_FRAMES_MAX ||
-           w_read16(WRAM_BASE + W_STAGE_EVENT) == RECORD_STAGE_EVENT;
+           w_read16(WRAM_BASE + W_BALLOONS_LEFT) == RECORD_STAGE_EVENT;
 }
 
 // One 16-byte input record at the recorded-frame count (the count bounds the buffer),
@@ -96,7 +97,7 @@ void run_snapshot_save() {
     if (sub != SUB_DEMO_ENTER) w_cell_set(W_DEMO_FRAMES, 0);
     w_cell_set(W_DEMO_HEADER, w_cell(W_COURSE_NUMBER));
     w_cell_set(W_DEMO_HEADER_STAGE, w_read16(WRAM_BASE + W_COURSE_PAIR));
-    w_cell_set(W_DEMO_HEADER_EXTRA, w_cell(W_SELECT_MARK));
+    w_cell_set(W_DEMO_HEADER_EXTRA, w_cell(W_BALLOON_LAYOUT));
 }
 
 void run_recorder_tick() {

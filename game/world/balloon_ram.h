@@ -7,15 +7,15 @@
 #pragma once
 #include <cstdint>
 
+#include "board/game_state_ram.h"  // W_COURSE_PAIR: the stage
+
 // ---- Course words the balloon set-up reads -------------------------------------------
-constexpr uint32_t W_STAGE_WORD = 0x0E64;     // word: the stage, the balloons' difficulty group
 constexpr uint32_t W_BALLOONS_LEFT = 0x0E68;  // word: point balloons of the layout not yet hit
 
 // ---- The layout -------------------------------------------------------------------------
 constexpr uint32_t W_BALLOON_LAYOUT = 0x15F60;  // word: the course's layout, negative = not chosen
 constexpr uint32_t W_BALLOON_TARGET = 0x15FE2;  // the layout's target score (the game's own slot)
 constexpr uint32_t W_BALLOON_FIRST = 0x15FE4;   // word: number of the layout's first balloon
-constexpr uint32_t W_BALLOON_TEST_OFF = 0x15FE8;  // nonzero: balloons drawn, never hit
 constexpr uint32_t W_MOVING_BALLOONS = 0x15FEC;   // balloons riding the moving objects
 constexpr uint32_t W_BALLOON_COUNT = 0x15FF0;     // balloons of the draw lists
 // ROM addresses of the layout's lists and records.

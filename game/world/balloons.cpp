@@ -158,7 +158,7 @@ int32_t reach_value(int64_t d2) {
 
 // The hit test of one standing balloon: its reach (0 with the test off); true on a hit.
 bool hit_test(int32_t x, int32_t y, int32_t z, uint32_t reach) {
-    if (w_cell(W_BALLOON_TEST_OFF) != 0) {
+    if (w_cell(W_RUN_OVER) != 0) {
         w_cell_set(reach, 0);
         return false;
     }
@@ -332,7 +332,7 @@ int32_t layout_choose(int32_t c) {
         if (word_get(W_SECOND_MODEL_TURN) == 0 && c != 3 && pick != 0) layout = (pick - 1) % layouts;
     }
     if (word_get(W_GAME_MODE) == 0) return 1;
-    if (word_get(W_STAGE_WORD) == 0 && c != 3) return 0;
+    if (word_get(W_COURSE_PAIR) == 0 && c != 3) return 0;
     return layout;
 }
 
@@ -340,7 +340,7 @@ int32_t layout_choose(int32_t c) {
 void layout_addresses_set(int32_t c) {
     bool known = c >= 0 && c < COURSES;
     auto base = [&](const rom_table& t) { return known ? uint32_t(rom_table_long(t, c, 0)) : 0u; };
-    uint32_t group = uint32_t(word_get(W_STAGE_WORD)), layout = uint32_t(word_get(W_BALLOON_LAYOUT));
+    uint32_t group = uint32_t(word_get(W_COURSE_PAIR)), layout = uint32_t(word_get(W_BALLOON_LAYOUT));
     uint32_t lists = group * GROUP_LIST_BYTES + layout * LAYOUT_LIST_BYTES;
     uint32_t words = group * GROUP_WORD_BYTES + layout * LAYOUT_WORD_BYTES;
     w_cell_set(W_BALLOON_DRAW_LISTS, int32_t(base(ROM_DRAW_LISTS) + lists));
@@ -431,7 +431,7 @@ void balloon_system_init() {
 
     for (uint32_t k = 0; k < BALLOON_SCRATCH_LONGS; k++) w_cell_set(W_BALLOON_SCRATCH + 4 * k, 0);
     local_balloons_reset(demo, frame);
-    w_cell_set(W_BALLOON_TEST_OFF, 0);
+    w_cell_set(W_RUN_OVER, 0);
 }
 
 void balloon_state_reset() {
@@ -454,5 +454,5 @@ void balloon_render_and_hit_check() {
 }
 
 int32_t balloon_in_range(int32_t x, int32_t y, int32_t z) {
-    return w_cell(W_BALLOON_TEST_OFF) == 0 && scaled_distance2(x, y, z) < HIT_REACH ? -1 : 0;
+    return w_cell(W_RUN_OVER) == 0 && scaled_distance2(x, y, z) < HIT_REACH ? -1 : 0;
 }

@@ -40,24 +40,9 @@ void run_hud_words_init() {
     stand_in_report(seen, "run_hud_words_init");
 }
 
-void terrain_flags_reset() {
-    static bool seen;
-    stand_in_report(seen, "terrain_flags_reset");
-}
-
 void animated_objects_reset_all() {
     static bool seen;
     stand_in_report(seen, "animated_objects_reset_all");
-}
-
-void balloon_system_init() {
-    static bool seen;
-    stand_in_report(seen, "balloon_system_init");
-}
-
-void balloon_state_reset() {
-    static bool seen;
-    stand_in_report(seen, "balloon_state_reset");
 }
 
 void moving_objects_clear() {
@@ -70,19 +55,9 @@ void flyin_path_keys_set() {
     stand_in_report(seen, "flyin_path_keys_set");
 }
 
-void terrain_lod() {
-    static bool seen;
-    stand_in_report(seen, "terrain_lod");
-}
-
 void race_timer_update() {
     static bool seen;
     stand_in_report(seen, "race_timer_update");
-}
-
-void objects_move_update() {
-    static bool seen;
-    stand_in_report(seen, "objects_move_update");
 }
 
 void hud_update() {
@@ -90,24 +65,9 @@ void hud_update() {
     stand_in_report(seen, "hud_update");
 }
 
-void terrain_chunk_visibility(int32_t, int32_t, int32_t, int32_t) {
-    static bool seen;
-    stand_in_report(seen, "terrain_chunk_visibility");
-}
-
 void objects_render_master() {
     static bool seen;
     stand_in_report(seen, "objects_render_master");
-}
-
-void course3_props_emit() {
-    static bool seen;
-    stand_in_report(seen, "course3_props_emit");
-}
-
-void balloon_render_and_hit_check() {
-    static bool seen;
-    stand_in_report(seen, "balloon_render_and_hit_check");
 }
 
 void stage_camera_update() {

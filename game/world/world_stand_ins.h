@@ -18,34 +18,17 @@ void course_start_position();
 void player_rig_reset();
 // The run and HUD words at course start.
 void run_hud_words_init();
-// The terrain flags of the course.
-void terrain_flags_reset();
 // Every animated object to its start.
 void animated_objects_reset_all();
-// The course's balloons.
-void balloon_system_init();
-// The balloons' hit states.
-void balloon_state_reset();
 // The moving-object tables, cleared before the fly-in.
 void moving_objects_clear();
 // The fly-in path keys, from fixed values.
 void flyin_path_keys_set();
-// The terrain's level of detail for the frame.
-void terrain_lod();
 // Counts the race timer down.
 void race_timer_update();
-// Moves the course's objects.
-void objects_move_update();
 // The HUD of the race.
-void hud_update();  // 0x00E016
-// The terrain chunks seen from a camera.
-void terrain_chunk_visibility(int32_t x, int32_t y, int32_t z, int32_t heading);
-// Draws the course's objects.
+void hud_update();  // Draws the course's objects.
 void objects_render_master();
-// Course 3's props.
-void course3_props_emit();
-// Draws the balloons and tests them against the player.
-void balloon_render_and_hit_check();
 // The stage camera of the race.
 void stage_camera_update();
 // The particles.

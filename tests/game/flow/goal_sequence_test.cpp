@@ -8,6 +8,7 @@
 #include "game/flow/run_ram.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
+#include "game/world/balloon_ram.h"
 #include "game/world/flight_ram.h"
 #include "tests/game/flow/flow_fixture.h"
 #include "tests/support/synth_rom_tables.h"
@@ -66,7 +67,7 @@ TEST_F(GoalSequence, GoalSequenceCases) {
         w_cell_set(W_LEVEL_ADJUST, c.counter);
         w_cell_set(W_FADE_AMOUNT, c.fade);
         w_cell_set(W_RACE_TIMER, c.timer);
-        w_cell_set(W_DISTANCE, c.distance);
+        w_cell_set(W_BALLOON_TARGET, c.distance);
         w_cell_set(W_RUN_SCORE, c.threshold);
         w_cell_set(W_COURSE_NUMBER, c.course);
         sound_ram_word_set(2 * 20, 0x8000);  // a running sound the run's end stops
@@ -106,7 +107,7 @@ TEST_F(GoalSequence, GoalDebugAid) {
         w_cell_set(W_RACE_TIMER, 50);
         w_cell_set(W_RACE_TIMER_SHOWN, 60);
         w_cell_set(W_RACE_POINTS, 7);
-        w_cell_set(W_DISTANCE, 1234);
+        w_cell_set(W_BALLOON_TARGET, 1234);
         goal_sequence_step();
         EXPECT_EQ(w_cell(W_RACE_TIMER), c.timer);
         EXPECT_EQ(w_cell(W_RACE_TIMER_SHOWN), c.shown);

@@ -5,6 +5,7 @@
 #include "game/flow/run_ram.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
+#include "game/world/balloon_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/rig_ram.h"
 #include "tests/game/flow/flow_fixture.h"
@@ -45,7 +46,7 @@ TEST_F(RunRecorder, SnapshotCopiesThePlayerAndStartsTheBuffer) {
     w_cell_set(W_DEMO_FRAMES, 55);
     w_cell_set(W_COURSE_NUMBER, 2);
     w_write16(WRAM_BASE + W_COURSE_PAIR, 0x0102);
-    w_cell_set(W_SELECT_MARK, 77);
+    w_cell_set(W_BALLOON_LAYOUT, 77);
 
     game(3, 24);  // the demo's own entry keeps the count and the flag
     run_snapshot_save();
@@ -97,7 +98,7 @@ TEST_F(RunRecorder, WhatStartsARecording) {
         w_write16(WRAM_BASE + W_GAME_MODE, c.mode);
         w_cell_set(W_COURSE_NUMBER, c.course);
         w_cell_set(W_PLAYER_SPEED, c.speed);
-        w_write16(WRAM_BASE + W_STAGE_EVENT, c.stage_event);
+        w_write16(WRAM_BASE + W_BALLOONS_LEFT, c.stage_event);
         w_cell_set(W_DEMO_FRAMES, 40);  // a fresh snapshot restarts the count
         play_frame(c.frame);
         run_recorder_tick();

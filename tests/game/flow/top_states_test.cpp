@@ -20,6 +20,7 @@
 #include "game/flow/gameplay_tick.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_tables.h"
+#include "game/world/balloon_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/rig_ram.h"
 #include "tests/support/screen_harness.h"
@@ -107,7 +108,7 @@ TEST_F(TopStates, EachTopStateReachesItsHandler) {
         {"14 course select set up", 14, 5, [] {
              EXPECT_EQ(screen_state(), 15);
              EXPECT_EQ(screen_sub_state(), 1);
-             EXPECT_EQ(w_cell(W_SELECT_MARK), 0xFFFF);
+             EXPECT_EQ(w_cell(W_BALLOON_LAYOUT), 0xFFFF);
          }},
         {"15 course select frame rests", 15, 1, [] { EXPECT_EQ(screen_state(), 15); }},
         {"16 runs nothing", 16, 0, [] {

@@ -65,7 +65,7 @@ protected:
         ChunkTest::SetUp();
         w_cell_set(W_GAME_STATE, 3);
         word_put(W_GAME_MODE, 1);
-        word_put(W_STAGE_WORD, 0);
+        word_put(W_COURSE_PAIR, 0);
         word_put(W_BALLOON_LAYOUT, -1);
         frame(0);
         w_cell_set(W_RUN_SCORE, SCORE0);
@@ -147,7 +147,7 @@ TEST_F(BalloonTest, LayoutChoice) {
         w_cell_set(W_GAME_STATE, c.state);
         word_put(W_BALLOON_LAYOUT, c.preset);
         word_put(W_GAME_MODE, c.mode);
-        word_put(W_STAGE_WORD, c.stage);
+        word_put(W_COURSE_PAIR, c.stage);
         w_cell_set(W_COURSE_NUMBER, c.course);
         w_cell_set(W_FRAME_TICK, c.tick);
         w_cell_set(W_DIAGONAL_CODE, c.pick);
@@ -161,7 +161,7 @@ TEST_F(BalloonTest, LayoutChoice) {
 
 TEST_F(BalloonTest, SetUpCountsStatesAndMovingRecords) {
     for (uint32_t k = 0; k < 128; k++) w_cell_set(W_BALLOON_SCRATCH + 4 * k, 7);
-    w_cell_set(W_BALLOON_TEST_OFF, 1);
+    w_cell_set(W_RUN_OVER, 1);
     frame(3);
     balloon_system_init();
     EXPECT_EQ(w_cell(W_BALLOON_COUNT), 8);
@@ -169,7 +169,7 @@ TEST_F(BalloonTest, SetUpCountsStatesAndMovingRecords) {
     EXPECT_EQ(w_cell(W_MOVING_BALLOONS), 2);
     EXPECT_EQ(w_cell(W_BALLOON_TARGET), 500);
     EXPECT_EQ(word(W_BALLOON_FIRST), 100);
-    EXPECT_EQ(w_cell(W_BALLOON_TEST_OFF), 0);
+    EXPECT_EQ(w_cell(W_RUN_OVER), 0);
     for (int i = 0; i < 64; i++) {
         SCOPED_TRACE(i);
         EXPECT_EQ(state_of(i), i <= 8 ? 0 : int16_t(0x8000));
@@ -332,7 +332,7 @@ TEST_F(BalloonTest, PopEndingEarlyInTheCountStaysGone) {
 
 TEST_F(BalloonTest, TestOffDrawsAndReadsReachZero) {
     small_layout();
-    w_cell_set(W_BALLOON_TEST_OFF, 1);
+    w_cell_set(W_RUN_OVER, 1);
     player_beside(0, 0, 0, 0);
     std::vector<balloon_entry> e = step();
     EXPECT_NE(small_entry(e, 0), nullptr);
@@ -377,7 +377,7 @@ TEST_F(BalloonTest, StandingBalloonsBobAndBlinkOnCoursesZeroToTwo) {
 
 TEST_F(BalloonTest, DetailGroupsByChunkOrder) {
     masks_all_open(0);
-    word_put(W_STAGE_WORD, 2);
+    word_put(W_COURSE_PAIR, 2);
     word_put(W_BALLOON_LAYOUT, 0);
     balloon_system_init();
     EXPECT_EQ(w_cell(W_BALLOON_COUNT), 64);
