@@ -34,9 +34,10 @@ struct menu_header {
 };
 const menu_header menu_headers[] = {
     {"File", 260, 150, file_menu},          {"Display", 330, 590, display_menu},
-    {"Audio", 260, 200, audio_menu},        {"Controls", 300, 400, controls_menu},
+    {"Audio", 260, 200, audio_menu},        {"Levels", 300, 450, levels_menu},
+    {"Maps", 240, 260, maps_menu},          {"Controls", 300, 400, controls_menu},
     {"Objects", 220, 110, objects_menu},    {"Billboards", 240, 110, billboards_menu},
-    {"Banners", 240, 110, banners_menu},
+    {"Record", 300, 160, record_menu},      {"Banners", 240, 110, banners_menu},
 };
 
 bool env_on_unless_zero(const char* name) {

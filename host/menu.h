@@ -1,6 +1,7 @@
 // The settings and debug menu drawn over the game: a menu bar of drop-downs that change
-// and save the settings, press the test and service switches, and open the list windows
-// of what is on screen; while closed, a one-line toast at the bottom of the window.
+// and save the settings, press the test and service switches, jump to levels and endings,
+// open the free-look course map, start and stop flight recordings, and open the list
+// windows of what is on screen; while closed, a one-line toast at the bottom of the window.
 #pragma once
 #include <SDL.h>
 

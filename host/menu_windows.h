@@ -27,9 +27,12 @@ void menu_settings_save();
 void file_menu(SDL_Window* window, bool* quit);
 void display_menu(SDL_Window* window, bool* quit);
 void audio_menu(SDL_Window* window, bool* quit);
+void levels_menu(SDL_Window* window, bool* quit);
+void maps_menu(SDL_Window* window, bool* quit);
 void controls_menu(SDL_Window* window, bool* quit);
 void objects_menu(SDL_Window* window, bool* quit);
 void billboards_menu(SDL_Window* window, bool* quit);
+void record_menu(SDL_Window* window, bool* quit);
 void banners_menu(SDL_Window* window, bool* quit);
 
 // The list windows that are shown; pins of hidden lists are cleared.
@@ -44,3 +47,10 @@ void resolution_choose(SDL_Window* window, int w, int h);
 int frame_rate_step(int rate, int direction);
 // Aspect names by width / height: "5:4", "4:3", "16:10", "16:9", "21:9".
 const char* aspect_name(int w, int h);
+
+constexpr int RECORD_LINES_MAX = 4;
+constexpr int RECORD_LINE_SIZE = 520;  // room for the recording's path
+// The Record drop-down's lines under its button: while a recording is open its counts
+// ("REC  %d frames, %d contact, %d resets"), its path and the hint to stop, else what the
+// recorder does. Gives the number of lines.
+int record_status_lines(bool recording, char lines[RECORD_LINES_MAX][RECORD_LINE_SIZE]);

@@ -1,5 +1,6 @@
 // Whole headless runs with the menu: open from the first frame (the picture below the
-// bar is the game's), and File > Exit clicked by SKYVOLTA_MENU_CLICK.
+// bar is the game's), and File > Exit, a level and the recorder clicked by
+// SKYVOLTA_MENU_CLICK.
 #include "host/menu_input.h"
 #include "tests/support/png_compare.h"
 #include "tests/support/program_run.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,6 +60,29 @@ TEST_F(MenuRun, FileExitEndsTheRunBeforeItsPicture) {
     EXPECT_EQ(file_size(dir + "/s.ppm"), -1);
     EXPECT_EQ(out.find("Screenshot saved"), std::string::npos) << out;
     EXPECT_EQ(out.find("  frame 10 / 30"), std::string::npos) << out;
+}
+
+TEST_F(MenuRun, ScriptedClicksReachLevelsAndRecord) {
+    const struct {
+        const char* clicks;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // Levels pressed at frame 2, "Level 2 GALE GROVE" at 5: the game leaves for its stage start.
+        {"2:193,10;5:200,185", {"[LEVEL] NOVICE  GALE GROVE\n", "[COURSE] f8 state=4 sub=0 course=0\n"}},
+        // Record, then "Start recording" (the drop-down kept inside the 640-wide window).
+        {"2:518,10;5:400,36", {"[DISPLAY] f0 window now 640x480\n", "[REC] recording to recordings/flight_"}},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        ASSERT_EQ(run_in(dir,
+                         headless_env + "SKYVOLTA_NO_AUTOSTART=1 SKYVOLTA_STAGEDBG=1 SKYVOLTA_MENU_OPEN=1 "
+                                        "SKYVOLTA_MENU_CLICK='" + c.clicks + "' " +
+                             skyvolta_exe + " --screenshot s.ppm 12",
+                         &out),
+                  0)
+            << out;
+        expect_lines_in_order(out, c.lines);
+    }
 }
 
 TEST(MenuClicks, ScriptIsParsedUpToEightEntries) {

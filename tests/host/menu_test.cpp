@@ -1,11 +1,20 @@
 // The menu in an 800 x 720 window on Mesa (SDL's offscreen driver), driven by clicks and
 // keys as the main loop hands them over: File's actions, the Display settings and their
-// save, the free-play box, the list windows and the toast.
+// save, the free-play box, the level and ending jumps, the course map, the flight
+// recorder, the list windows and the toast.
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
+#include "board/game_state_ram.h"
+#include "board/wram_cell.h"
+#include "game/world/flight_ram.h"
+#include "game/world/probe_ram.h"
 #include "host/display_settings.h"
+#include "host/flight_recorder.h"
+#include "host/host_ram.h"
 #include "host/input_update.h"
+#include "host/level_jump.h"
+#include "host/map_view.h"
 #include "host/menu.h"
 #include "host/menu_windows.h"
 #include "host/settings.h"
@@ -26,18 +35,31 @@
 namespace {
 
 const menu_state initial_menu = menu;
+
+// This source's path for its golden pictures: the build may give it relative to the
+// directory the program started in, and each test moves to a directory of its own.
+const std::string this_file = [] {
+    char cwd[4096];
+    if (__FILE__[0] == '/' || !getcwd(cwd, sizeof cwd)) return std::string(__FILE__);
+    return std::string(cwd) + "/" + __FILE__;
+}();
 const host_settings_state initial_settings = host_settings;
 
 // Where the widgets lie in the 800 x 720 window (the built-in font's fixed layout).
 struct point {
     int x, y;
 };
-constexpr point FILE_HEADER{25, 10}, DISPLAY_HEADER{80, 10}, AUDIO_HEADER{140, 10}, CONTROLS_HEADER{200, 10},
-                BILLBOARDS_HEADER{345, 10};
+constexpr point FILE_HEADER{25, 10}, DISPLAY_HEADER{80, 10}, AUDIO_HEADER{140, 10}, LEVELS_HEADER{193, 10},
+                MAPS_HEADER{244, 10}, CONTROLS_HEADER{302, 10}, BILLBOARDS_HEADER{446, 10}, RECORD_HEADER{518, 10};
 constexpr point TEST_MODE{60, 36}, EXIT{28, 105};
 constexpr point WIDESCREEN_BOX{64, 36}, RATE_DOWN{69, 493}, RATE_UP{345, 493}, MODE_800x600{100, 253};
-constexpr point FREEPLAY_BOX{180, 36}, CONTROLS_SAVE{188, 266};
-constexpr point SHOW_BILLBOARDS{378, 36};
+constexpr point ADVANCED_DAY_3{200, 99}, ADVANCED_DAY_4{200, 122}, NOVICE_LEVEL_1{200, 162}, NOVICE_LEVEL_2{200, 185},
+                ENDING_CLEARED{200, 248}, ENDING_BAD{290, 248}, PHASE_COMBO{250, 271}, GO_TO_PHASE{385, 271};
+constexpr point MAP_COURSE_2{250, 99}, EXIT_MAP_VIEW{260, 145};
+constexpr point FREEPLAY_BOX{282, 36}, CONTROLS_SAVE{290, 266};
+constexpr point SHOW_BILLBOARDS{480, 36};
+constexpr point RECORD_BUTTON{540, 36};
+constexpr int PHASE_9_ROW = 496;  // in the open phase list
 constexpr point VOLUME_HALF{215, 77}, AUDIO_SAVE{138, 100};
 
 std::string text_of(const std::string& path) {
@@ -59,11 +81,14 @@ protected:
         display_modes.count = 0;
         run_flag = 1;
         master_volume_set(1.0f);
+        level_jump = level_jump_record{LEVEL_NONE, 0, false, 0, 0, false, false, 0, -1};
+        map_view_switch_off();
         window = gui_window_open(800, 720);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         menu_init(window);
     }
     void TearDown() override {
+        recording_stop();
         settings_rename = rename;
         gui_window_close(window);
         ASSERT_EQ(chdir("/"), 0);
@@ -183,6 +208,144 @@ TEST_F(Menu, FailedSaveIsToldOnceTheMenuCloses) {
     EXPECT_GT(menu.toast_frames, 0);
 }
 
+TEST_F(Menu, LevelsItemsQueueTheirJumpAndClose) {
+    const struct {
+        point item;
+        int phase_choice;
+        bool advanced;
+        int course;
+        bool ending, cleared;
+        int phase;
+    } cases[] = {
+        {ADVANCED_DAY_3, 0, true, 2, false, false, -1},
+        {ADVANCED_DAY_4, 0, true, 3, false, false, -1},
+        {NOVICE_LEVEL_1, 0, false, 0, false, false, -1},
+        {NOVICE_LEVEL_2, 0, false, 1, false, false, -1},
+        {ENDING_CLEARED, 0, true, 3, true, true, -1},
+        {ENDING_BAD, 0, true, 3, true, false, -1},
+        {GO_TO_PHASE, 3, true, 3, true, true, 3},
+        {GO_TO_PHASE, 9, true, 3, true, false, 9},  // the BAD ending's phase
+    };
+    for (const auto& c : cases) {
+        level_jump = level_jump_record{LEVEL_NONE, 0, false, 0, 0, false, false, 0, -1};
+        menu.ending_phase_choice = c.phase_choice;
+        toggle_menu();
+        menu_frame(window);
+        testing::internal::CaptureStdout();
+        open_and_click(LEVELS_HEADER, c.item);
+        std::string said = testing::internal::GetCapturedStdout();
+        const std::string where = std::to_string(c.item.x) + "," + std::to_string(c.item.y);
+        EXPECT_FALSE(menu_is_open()) << where;
+        ASSERT_EQ(level_jump.state, LEVEL_REQUESTED) << where;
+        EXPECT_EQ(said.rfind("[LEVEL] ", 0), 0u) << said;
+        EXPECT_EQ(level_jump.advanced, c.advanced) << where;
+        EXPECT_EQ(level_jump.course, c.course) << where;
+        EXPECT_EQ(level_jump.ending_pending, c.ending) << where;
+        if (!c.ending) continue;
+        EXPECT_EQ(level_jump.cleared, c.cleared) << where;
+        EXPECT_EQ(level_jump.ending_phase, c.phase) << where;
+        EXPECT_EQ(level_jump.total, 8995) << where;
+    }
+    // What the game's initialisation then does with the last one: the ending's words.
+    ASSERT_TRUE(level_apply());
+    EXPECT_EQ(w_cell(W_GAME_SUB_STATE), 14);
+    EXPECT_EQ(w_cell(W_END_FLAG), 2);
+}
+
+TEST_F(Menu, EndingPhaseIsChosenFromItsDropDown) {
+    toggle_menu();
+    menu_frame(window);
+    open_and_click(LEVELS_HEADER, PHASE_COMBO);
+    menu_click(window, PHASE_COMBO.x, PHASE_9_ROW);
+    EXPECT_EQ(menu.ending_phase_choice, 9);
+    EXPECT_TRUE(menu_is_open()) << "choosing a phase jumps nowhere yet";
+    EXPECT_EQ(level_jump.state, LEVEL_NONE);
+}
+
+TEST_F(Menu, MapsCourseSwitchesTheViewOnAndExitKeepsTheCamera) {
+    map_view.yaw = 2;
+    map_view.zoom = 7;
+    map_view.position[1] = 500;
+    toggle_menu();
+    menu_frame(window);
+    open_and_click(MAPS_HEADER, MAP_COURSE_2);
+    EXPECT_FALSE(menu_is_open());
+    EXPECT_TRUE(map_view_active());
+    EXPECT_EQ(map_view_mode(), 2);
+    EXPECT_FLOAT_EQ(map_view.yaw, 0);
+    EXPECT_FLOAT_EQ(map_view.pitch, 1.05f);
+    EXPECT_FLOAT_EQ(map_view.zoom, 1);
+    EXPECT_FLOAT_EQ(map_view.position[1], 0);
+
+    map_view.yaw = 0.5f;
+    map_view.position[0] = -300;
+    toggle_menu();
+    menu_frame(window);
+    open_and_click(MAPS_HEADER, EXIT_MAP_VIEW);
+    EXPECT_FALSE(map_view_active());
+    EXPECT_TRUE(menu_is_open()) << "leaving the map keeps the menu";
+    EXPECT_FLOAT_EQ(map_view.yaw, 0.5f);
+    EXPECT_FLOAT_EQ(map_view.position[0], -300);
+    EXPECT_EQ(map_view_mode(), 2);
+}
+
+TEST_F(Menu, RecordButtonStartsAndStopsARecording) {
+    recording_clock = [] { return time_t(1700000000); };
+    toggle_menu();
+    menu_frame(window);
+    testing::internal::CaptureStderr();
+    open_and_click(RECORD_HEADER, RECORD_BUTTON);
+    std::string started = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(recording_active()) << started;
+    const std::string path = recording_path();
+    EXPECT_EQ(path.rfind("recordings/flight_", 0), 0u) << path;
+    EXPECT_TRUE(menu_is_open());
+    testing::internal::CaptureStderr();
+    menu_click(window, RECORD_BUTTON.x, RECORD_BUTTON.y);
+    std::string stopped = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(recording_active()) << stopped;
+    std::vector<std::string> lines = file_lines(dir + "/" + path);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "# END frames=0 contact_frames=0 resets=0");
+}
+
+// A racing frame for the recorder: the player at x, the centre probe in solid matter or not.
+void racing_frame_set(int32_t x, int32_t speed, bool contact) {
+    w_cell_set(W_GAME_STATE, STATE_GAMEPLAY);
+    w_cell_set(W_GAME_SUB_STATE, SUB_RACING);
+    w_cell_set(W_PLAYER_X, x);
+    w_cell_set(W_PLAYER_SPEED, speed);
+    w_cell_set(probe_field(PROBE_CENTRE, PROBE_HIT), contact ? 1 : 0);
+}
+
+TEST_F(Menu, RecordLinesFollowTheRecorder) {
+    char lines[RECORD_LINES_MAX][RECORD_LINE_SIZE];
+    ASSERT_EQ(record_status_lines(false, lines), 4);
+    EXPECT_STREQ(lines[0], "Records position, attitude, stick");
+    EXPECT_STREQ(lines[1], "and the COLLISION COLUMN per frame.");
+    EXPECT_STREQ(lines[2], "A frame with contact=1 is a wall.");
+    EXPECT_STREQ(lines[3], "Key: F9 toggles without the menu.");
+
+    testing::internal::CaptureStderr();
+    recording_start();
+    const struct {
+        int32_t x, speed;
+        bool contact;
+    } frames[] = {{0, 0, false}, {100, 0, true}, {200, 0, true}, {60000, 0x900, false}};  // the last: a hard reset
+    for (const auto& f : frames) {
+        racing_frame_set(f.x, f.speed, f.contact);
+        recording_write_frame();
+    }
+    ASSERT_EQ(record_status_lines(true, lines), 3);
+    EXPECT_STREQ(lines[0], "REC  4 frames, 2 contact, 1 resets");
+    EXPECT_STREQ(lines[1], recording_path());
+    EXPECT_STREQ(lines[2], "Fly the route, then Stop.");
+    recording_stop();
+    ASSERT_EQ(record_status_lines(true, lines), 3) << "stopped in this frame: the path is gone";
+    EXPECT_STREQ(lines[1], "");
+    testing::internal::GetCapturedStderr();
+}
+
 TEST_F(Menu, EmptyBillboardListShowsItsCountHintAndClear) {
     toggle_menu();
     menu_frame(window);
@@ -191,7 +354,7 @@ TEST_F(Menu, EmptyBillboardListShowsItsCountHintAndClear) {
     menu_click(window, 790, 710);  // closes the drop-down
     menu_frame(window);
     ASSERT_EQ(billboard_count(), 0);
-    EXPECT_EQ(screen_golden_check(gui_window_picture(window), __FILE__, "menu_billboards_empty"), "");
+    EXPECT_EQ(screen_golden_check(gui_window_picture(window), this_file.c_str(), "menu_billboards_empty"), "");
 }
 
 TEST_F(Menu, HighlightFollowsThePinAndAHiddenListDropsIt) {

@@ -25,7 +25,7 @@ namespace {
 struct point {
     int x, y;
 };
-constexpr point CONTROLS_HEADER{200, 10}, PEDAL_BUTTON{300, 243}, CONTROLS_SAVE{188, 266};
+constexpr point CONTROLS_HEADER{302, 10}, PEDAL_BUTTON{402, 243}, CONTROLS_SAVE{290, 266};
 
 // Outside Xvfb: runs the case again under xvfb-run and passes when it passed there.
 #define RUN_UNDER_XVFB(suite_and_name)                                                  \
