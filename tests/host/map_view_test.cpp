@@ -1,5 +1,6 @@
 // The map view's camera: mouse orbit, pan and zoom by button and Shift, the limits of
-// pitch and zoom, the keyboard step (and nothing with the menu open); the picture of a
+// pitch and zoom, the keyboard step (and nothing with the menu open), SKYVOLTA_MAP's
+// course; the picture of a
 // headless run with SKYVOLTA_MAP=0 (gradient and course 0's terrain chunks), which a
 // wheel step up enlarges.
 #include "host/map_view.h"
@@ -136,6 +137,26 @@ TEST_F(MapView, CameraRotationIsTheTurnAfterTheTilt) {
     const float want[9] = {cy, sy * sp, sy * cp, 0, cp, -sp, -sy, cy * sp, cy * cp};
     for (int i = 0; i < 9; i++) EXPECT_FLOAT_EQ(r[i], want[i]) << i;
     EXPECT_EQ(zoom, 3);
+}
+
+TEST(MapViewSwitch, StartUpValueChoosesTheCourseByItsLowTwoBits) {
+    const struct {
+        const char* value;
+        int course;
+    } cases[] = {{"2", 2}, {"6", 2}, {"3", 3}, {"-1", 3}, {"x", 0}};
+    for (const auto& c : cases) {
+        map_view_switch_off();
+        map_view.yaw = 1;
+        setenv("SKYVOLTA_MAP", c.value, 1);
+        map_view_from_environment();
+        EXPECT_TRUE(map_view_active()) << c.value;
+        EXPECT_EQ(map_view_mode(), c.course) << c.value;
+        EXPECT_EQ(map_view.yaw, 0) << "the initial camera: " << c.value;
+    }
+    map_view_switch_off();
+    unsetenv("SKYVOLTA_MAP");
+    map_view_from_environment();
+    EXPECT_FALSE(map_view_active()) << "unset: off";
 }
 
 // Pixels of the chunks' checker (dark red and green), which the gradient, through the
