@@ -13,6 +13,12 @@ constexpr uint32_t W_DIP_SWITCH_BITS = 0x2C0C;  // dip_switch_bits, bit 0 for sw
 void settings_defaults_load();
 // Saves the scores file and reports the stub once (ROM 0x019EEE).
 void eeprom_sync_all();
+// The service mode's factory reset: keeps the eight cells 0x3FD0-0x3FD7 (handle_centres
+// and their neighbours), clears 0x3F30-0x3F77, writes the block's header (the ROM's
+// identification string, bytes 0 to 17, cleared cells), loads the sound-volume, sound
+// code and coin defaults (43, 43 and coin values 4 and 2 while W 0x2BA4 bit 1 is set)
+// and settings_defaults_load, resets the rankings, puts the eight cells back and syncs.
+void settings_factory_reset();
 // The service mode's handle adjustment: the current analog readings (commsram words
 // 0x7D0A, 0x7D0C, 0x7D0E, 0x7D10) become the cells 0x3FD0, 0x3FD2, 0x3FD4, 0x3FD6
 // (handle_centres first), then eeprom_sync_all.

@@ -78,6 +78,8 @@ void screen_frame(const screen_input& in) {
     commsram[CR_SWITCH_BYTE0] = in.switch0;
     commsram[CR_SWITCH_BYTE1] = in.switch1;
     commsram_be16_set(CR_PEDAL_COUNTER, in.pedal_counter);
+    commsram_be16_set(CR_ANALOG_WORDS, uint16_t(in.turn));  // the readings a re-centring takes
+    commsram_be16_set(CR_ANALOG_WORDS + 2, uint16_t(in.pitch));
     w_cell_set(W_HANDLE_TURN, in.turn);
     w_cell_set(W_HANDLE_PITCH, in.pitch);
     frame_due = 1;

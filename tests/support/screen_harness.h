@@ -13,7 +13,8 @@
 struct screen_input {
     uint8_t switch0 = 0;  // commsram 0x7D02: bit 0 coin, bit 2 service, bit 3 test
     uint8_t switch1 = 0;  // commsram 0x7D04: bit 0 start
-    int16_t turn = 511, pitch = 511;  // handle words (W 0x2BC8, 0x2BCA), centre 511
+    int16_t turn = 511, pitch = 511;  // handle words (W 0x2BC8, 0x2BCA) and commsram
+                                      // analog words 0 and 1; centre 511
     uint16_t pedal_counter = 0;       // commsram 0x7D1C, counts up while pedalling
 };
 constexpr uint8_t SCREEN_COIN = 0x01, SCREEN_SERVICE = 0x04, SCREEN_TEST = 0x08;  // switch0

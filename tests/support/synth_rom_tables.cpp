@@ -132,4 +132,19 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_second_model(set);
     synth_node_list(set);
     synth_demo_table(set);
+    synth_service_texts(set);
+    synth_settings_header(set);
+    synth_time_radices(set);
+    synth_main_menu(set);
+    synth_coin_lists(set);
+    synth_game_lists(set);
+    synth_io_menus(set);
+    synth_pattern_menu(set);
+    synth_sound_lists(set);
+    synth_bookkeeping_lists(set);
+    synth_board_menus(set);
+    synth_handle_lists(set);
+    synth_credit_colours(set);
+    synth_pattern_lists(set);
+    synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -817,3 +817,89 @@ void synth_rom_tables_write(synth_rom_set* set);
 void synth_put8(synth_rom_set* set, uint32_t addr, uint8_t v);
 void synth_put16(synth_rom_set* set, uint32_t addr, uint16_t v);
 void synth_put32(synth_rom_set* set, uint32_t addr, uint32_t v);
+
+// ---- Service mode (synth_rom_service.cpp) -----------------------------------------
+// Menu lines are 12-byte records (text, column, row, colour, item), value lists 24-byte
+// records (address, kind, column, row, minimum, maximum, width, factory, size, item);
+// each list ends with its zero long. The menu texts of list m lie in the label block
+// SYNTH_SERVICE_LABELS + 0x200 m.
+constexpr uint32_t SYNTH_SERVICE_LABELS = 0x1FA000;
+constexpr uint32_t SYNTH_ONOFF_TABLE = 0x1FB000;   // text addresses of "OFF", "ON" (0x3A508, 0x3A50C)
+constexpr uint32_t SYNTH_COIN_WORDS = 0x1FB010;    // "CREDIT", "CREDITS" (0x36614 / 0x36618)
+struct synth_service_line {
+    const char* text;  // nullptr: the sound name in work RAM (SYNTH_SOUND_NAME_AT)
+    int16_t column, row, colour, item;
+};
+struct synth_service_value {
+    uint32_t address;
+    int32_t kind;
+    int16_t column, row, minimum, maximum, width, factory, size, item;
+};
+constexpr uint32_t SYNTH_SOUND_NAME_AT = 0xE0AC44;
+constexpr int32_t SYNTH_KIND_ONOFF = int32_t(SYNTH_ONOFF_TABLE);
+
+// Program ROM 0x3661C-0x3667A and 0x3A508-0x3AB28: the pages' texts, each at its
+// address (footers, blanks, "OK", "NG", "ON", "OFF", prompts); 0x3ACB0-0x3ACC6: the
+// credit line's texts; 0x36614 / 0x36618: the coin words' text addresses.
+struct synth_service_text {
+    uint32_t address;
+    const char* text;
+};
+constexpr synth_service_text SYNTH_SERVICE_TEXTS[] = {
+    {0x3661C, "SELECT & PRESS START"}, {0x3663D, "UP/DOWN:SEL"}, {0x36649, "START"}, {0x3664F, "--  "},
+    {0x36654, "START:ENTER"}, {0x36663, "TESTING"}, {0x3666C, "   "}, {0x36670, "   "}, {0x36674, "     "},
+    {0x3667A, "       "}, {0x3A508, "OFF"}, {0x3A50C, "ON "}, {0x3A528, "EXIT: UP + START"},
+    {0x3A54E, "LEFT/RIGHT:CHANGE"}, {0x3A567, "VIEW:UP/DN"}, {0x3A574, "CLEAR:UP+START"}, {0x3A6AD, "OK"},
+    {0x3A6B0, "PRESS KEY"}, {0x3A6BC, "TURN THE VALUE"}, {0x3A6CE, "PRESS AGAIN"}, {0x3A6DF, "NG"},
+    {0x3A6E2, "PRESS TO RESTART"}, {0x3A6F8, "<KEY 2>"}, {0x3A706, "<R>"}, {0x3A70A, "<KEY 1>"},
+    {0x3AB28, "BAD"}, {0x3ACB0, "FREE PLAY"}, {0x3ACBA, "CREDIT"}, {0x3ACC4, "/"}, {0x3ACC6, "INSERT COIN"},
+    {SYNTH_COIN_WORDS + 0x10, "CREDIT"}, {SYNTH_COIN_WORDS + 0x18, "CREDITS"},
+};
+void synth_service_texts(synth_rom_set* set);
+// Program ROM 0x3653C: the settings block's identification string.
+constexpr const char* SYNTH_SETTINGS_ID = "SKYVOLT";
+void synth_settings_header(synth_rom_set* set);
+// Program ROM 0x36682: the time form's digit radices; the eleventh (0x36696) is 0.
+constexpr uint16_t SYNTH_TIME_RADICES[11] = {10, 6, 10, 6, 10, 10, 10, 10, 10, 10, 0};
+void synth_time_radices(synth_rom_set* set);
+// Program ROM 0x36698: the main menu (title, seven items); 0x36704: their pages.
+constexpr int16_t SYNTH_MAIN_MENU_PAGES[7] = {2, 4, 6, 16, 18, 20, 22};
+void synth_main_menu(synth_rom_set* set);
+// Program ROM 0x36714: the old form's coin values (two records), running on into the
+// new form's at 0x36744 (coin value 1 and coin value 3 as OFF/ON). The coin menu at
+// 0x36774 shares its first long with that list's end mark, so it draws no line.
+// 0x36CEC: the (column, row) of the word after coin values 0 and 1.
+void synth_coin_lists(synth_rom_set* set);
+// Program ROM 0x367F4: the game-option values; their factory values are the settings
+// defaults (SYNTH_SETTING_36806, _3681E, _3684E at +18 of records 0, 1 and 3).
+// 0x3686C: the game-option menu (items 0-4, 4 = exit).
+void synth_game_lists(synth_rom_set* set);
+// Program ROM 0x368CC: the I/O test menu (title, DIP line, items 0-4); 0x3692C, 0x36974,
+// 0x3699C, 0x369C0: the input, I/O value and the two output pages' menus.
+void synth_io_menus(synth_rom_set* set);
+// Program ROM 0x369FC: the pattern menu (items 0-9, 10 = exit).
+void synth_pattern_menu(synth_rom_set* set);
+// Program ROM 0x36A98 / 0x36B88: the sound test's decimal and hexadecimal value lists
+// (volumes A and B, hundreds, tens, units; the hexadecimal list adds the parameter slot
+// and value); 0x36B28 / 0x36C48: their menus (exit 5 / 7), with the sound name line.
+constexpr int16_t SYNTH_VOLUME_FACTORY = 40;  // also the ROM words 0x36AAA and 0x36AC2
+void synth_sound_lists(synth_rom_set* set);
+// Program ROM 0x36D80: bookkeeping view 0's values; 0x36FD8 / 0x36FE8: the longs of the
+// four view menus and of view 0's value list.
+void synth_bookkeeping_lists(synth_rom_set* set);
+// Program ROM 0x36FF8, 0x37070, 0x37130, 0x37178, 0x371CC: the board test, DSP test,
+// bookkeeping clear, factory reset and ROM check menus (ROM check: lines 0-8 the sums).
+void synth_board_menus(synth_rom_set* set);
+// Program ROM 0x372D0 / 0x37378: the handle page's values and menu.
+void synth_handle_lists(synth_rom_set* set);
+// Program ROM 0x3795A: the credit line's eight cycle colours (R, G, B, 0).
+void synth_credit_colours(synth_rom_set* set);
+// Program ROM 0x1C278-0x1C85E: the tile-block lists of patterns 1-9 (one entry each):
+// pattern p fills 40 cells x 10 rows from row 5 with 'A' + p in colour p; pattern 6's
+// five lists each draw six cells '0' + j from column 10 + j of row 5, so each overwrites
+// the one before.
+constexpr uint32_t SYNTH_PATTERN_ROWS = 0x1C2A0;
+void synth_pattern_lists(synth_rom_set* set);
+// Program ROM 0x372BC: the nine expected sums of the point ROM (blocks of 0x80000 words;
+// low, middle, high byte), computed from the point ROM as written. Called last.
+void synth_rom_check_sums(synth_rom_set* set);
