@@ -2,6 +2,7 @@
 
 #include "board/board_memory.h"
 #include "board/bus.h"
+#include "board/inputs.h"
 #include "board/rankings.h"
 #include "board/scores_file.h"
 #include "board/stub_report.h"
@@ -63,7 +64,6 @@ void settings_byte_set(uint32_t x, uint32_t value) {
 constexpr uint32_t HANDLE_CELLS = 0x3FD0;
 constexpr uint32_t ROM_SETTINGS_ID = 0x3653C;
 constexpr uint32_t SETTINGS_ID_BYTES = 8;
-constexpr uint32_t W_SWITCH_BYTE1 = 0x2BA4;
 
 void settings_header_write() {
     for (uint32_t x = W_SETTINGS_BLOCK; x < 0x3F78; x++) wram[x] = 0;
@@ -81,7 +81,7 @@ void settings_header_write() {
 
 // The sound and coin defaults, replaced while operator switch 1 (W 0x2BA4 bit 1) is on.
 void service_defaults_load() {
-    bool operator_switch = (w_cell(W_SWITCH_BYTE1) & 2) != 0;
+    bool operator_switch = (w_cell(W_START_SWITCH) & 2) != 0;
     uint32_t volume_a = operator_switch ? 43 : uint32_t(bus_read16(0x36AAA));
     uint32_t volume_b = operator_switch ? 43 : uint32_t(bus_read16(0x36AC2));
     // The volume words are the sound layer's cells.

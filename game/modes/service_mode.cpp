@@ -8,7 +8,8 @@
 #include "board/palette_mixer.h"
 #include "board/text_print.h"
 #include "board/wram_cell.h"
-#include "game/flow/frame_step.h"
+#include "game/flow/game_flow.h"
+#include "game/flow/game_flow.h"
 #include "game/flow/sound_commands.h"
 #include "game/modes/service_old_form.h"
 #include "game/modes/service_pages.h"
@@ -86,7 +87,7 @@ void service_restart() {
     service_long_set(W_TEST_EXIT_FRAME, service_long(W_FRAME_COUNTER));
     service_word_set(W_SERVICE_EXIT_MARK, 1);
     eeprom_sync_all();
-    reset_pending = 1;  // the restart request; the frame step resets with settings kept
+    service_flag_set();  // the frame step resets with the settings kept
 }
 
 void testmode_init() {
@@ -115,7 +116,7 @@ void testmode_dispatch() {
     if (page >= 0 && page < SERVICE_PAGES) handlers[page]();
     if (switch_on(SWITCH_TEST)) return;
     bool port2_leave = uint32_t(w_cell(W_SWITCH_PORT0 + SWITCH_PORT_STRIDE + SP_CURRENT)) & PORT2_LEAVE;
-    if (w_cell(W_STAY_WORD) != 0 && !port2_leave) return;
+    if (w_cell(W_STOP_FLAG) != 0 && !port2_leave) return;
     testmode_leave();
 }
 

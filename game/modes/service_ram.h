@@ -6,40 +6,33 @@
 #pragma once
 #include <cstdint>
 
+#include "board/dspram.h"          // W_HALT_FLAG (the DSP test's flag)
+#include "board/game_state_ram.h"  // the armed flag
+#include "game/flow/coin_ram.h"     // coins, price, free play, the credit row
+#include "game/flow/run_ram.h"      // the bookkeeping longs
+#include "game/flow/sound_ram.h"    // the volumes, mode and attract-sound settings
+#include "game/world/flight_ram.h"  // W_STOP_FLAG: how the service mode was entered
+
 // ---- Settings block ----------------------------------------------------------------
 constexpr uint32_t W_TEST_EXIT_FRAME = 0x3FB0;   // test_exit_frame
-constexpr uint32_t W_SOUND_VOLUME_A = 0x3FE0;    // the sound test's two volume pairs
 constexpr uint32_t W_SOUND_VOLUME_B = 0x3FE2;
 constexpr uint32_t W_SOUND_VOLUME_A2 = 0x3FE4;
 constexpr uint32_t W_SOUND_VOLUME_B2 = 0x3FE6;
 constexpr uint32_t W_SOUND_CODE = 0x3FE8;        // last sound code (long)
 constexpr uint32_t W_SERVICE_EXIT_MARK = 0x3FEA;  // service_exit_mark
-constexpr uint32_t W_COIN_OPTIONS = 0x3FF0;      // coin_options: long value 1
 constexpr uint32_t W_COIN_VALUE1_WORD = 0x3FF2;  // its lower word, as the page loads it
-constexpr uint32_t W_COIN_VALUE3 = 0x3FF4;       // nonzero: the credit line's fixed text
 constexpr uint32_t W_COIN_VALUE2 = 0x3FF6;
 constexpr uint32_t W_GAME_VALUE1 = 0x3FF8;       // game_options
-constexpr uint32_t W_GAME_VALUE2 = 0x3FFA;
-constexpr uint32_t W_GAME_VALUE3 = 0x3FFC;       // the attract-sound setting
 constexpr uint32_t W_FRAME_COUNTER = 0x4010;     // frame_counter (bookkeeping)
-constexpr uint32_t W_BOOK_TOTALS = 0x4014;       // three longs
-constexpr uint32_t W_BOOK_COUNT_1 = 0x4024;      // the counts of the three totals
-constexpr uint32_t W_BOOK_COUNT_2 = 0x4020;
 constexpr uint32_t W_BOOK_COUNT_3 = 0x4022;
 constexpr uint32_t W_BOOK_COUNTERS = 0x40B0;     // counter words to 0x4133
 
 // ---- Game words the mode reads or clears -------------------------------------------
 constexpr uint32_t W_SCENE_WORD = 0x2C24;        // cleared on entry
-constexpr uint32_t W_STAY_WORD = 0x0E30;         // nonzero: leave only with port 2 bit 8
 constexpr uint32_t W_IO_VALUE = 0x2C0A;         // read from the byte image, where the board leaves it
-constexpr uint32_t W_CREDITS = 0x2C0E;
-constexpr uint32_t W_CREDIT_ARMED = 0x2C12;
-constexpr uint32_t W_CREDIT_PALETTE = 0x2C14;   // credit_text_palette (long): its bit 0 picks the row
-constexpr uint32_t W_DSP_TEST_FLAG = 0x0E1C;     // set to 1 by the DSP test
 
 // ---- Service scratch -----------------------------------------------------------------
 constexpr uint32_t W_VALUE_WORK_LIST = 0xAB04;   // value_work_list, six longs per record
-constexpr uint32_t W_BOARD_TEST_WORDS = 0xAB04;  // board_test_words (the DSP test's view)
 constexpr uint32_t W_BOARD_TEST_SUMS = 0xABD6;   // nine point-ROM sums
 constexpr uint32_t W_SOUND_NAME = 0xAC44;        // the sound test's name text
 constexpr uint32_t W_VALUE_MARKS = 0x168EC;      // value_marks, a word per record

@@ -125,7 +125,7 @@ void coin_options_enter_from(uint32_t values) {
     }
     service_long_set(W_SCRATCH_1C, service_word(W_COIN_VALUE1_WORD));
     service_long_set(W_SCRATCH_20, service_word(W_COIN_VALUE2));
-    service_word_set(W_SCRATCH_28, service_word(W_COIN_VALUE3));
+    service_word_set(W_SCRATCH_28, service_word(W_FREE_PLAY));
     testmode_set_page(3);
 }
 
@@ -142,10 +142,10 @@ void coin_options_run() {
 }
 
 void testmode_save_coin_options() {
-    service_long_set(W_COIN_OPTIONS, int16_t(service_long(W_SCRATCH_1C)));
-    service_word_set(W_COIN_VALUE3, service_word(W_SCRATCH_28));
+    service_long_set(W_COINS_PER_CREDIT, int16_t(service_long(W_SCRATCH_1C)));
+    service_word_set(W_FREE_PLAY, service_word(W_SCRATCH_28));
     service_word_set(W_COIN_VALUE2, int16_t(service_long(W_SCRATCH_20)));
-    scores_write_hook(WRAM_BASE + W_COIN_OPTIONS, 8);
+    scores_write_hook(WRAM_BASE + W_COINS_PER_CREDIT, 8);
 }
 
 // ---- Game options ----------------------------------------------------------------
@@ -154,10 +154,10 @@ void game_options_enter() {
     textram_clear();
     testmode_print_footer(1);
     testmode_highlights_clear(GAME_VALUES);
-    service_word_set(W_SCRATCH_2A, service_word(W_GAME_VALUE2));
+    service_word_set(W_SCRATCH_2A, service_word(W_MODE_SETTING));
     service_long_set(W_SCRATCH_20, service_word(W_GAME_VALUE1));
     service_word_set(W_SCRATCH_28, 0);
-    service_word_set(W_SCRATCH_2C, service_word(W_GAME_VALUE3));
+    service_word_set(W_SCRATCH_2C, service_word(W_ATTRACT_SOUND));
     testmode_set_page(5);
 }
 
@@ -174,9 +174,9 @@ void game_options_run() {
 }
 
 void testmode_save_game_options() {
-    service_word_set(W_GAME_VALUE2, service_word(W_SCRATCH_2A));
+    service_word_set(W_MODE_SETTING, service_word(W_SCRATCH_2A));
     service_word_set(W_GAME_VALUE1, int16_t(service_long(W_SCRATCH_20)));
-    service_word_set(W_GAME_VALUE3, service_word(W_SCRATCH_2C));
+    service_word_set(W_ATTRACT_SOUND, service_word(W_SCRATCH_2C));
     scores_write_hook(WRAM_BASE + W_GAME_VALUE1, 6);
 }
 
@@ -187,9 +187,9 @@ void bookkeeping_enter() {
     testmode_print_footer(6);
     testmode_highlights_clear(BOOK_MARKS_LIST);
     auto count = [](uint32_t offset) { return uint32_t(service_word(offset)) & 0xFFFF; };
-    service_long_set(W_SCRATCH_1C, int32_t(average(uint32_t(service_long(W_BOOK_TOTALS)), count(W_BOOK_COUNT_1))));
-    service_long_set(W_SCRATCH_24, int32_t(average(uint32_t(service_long(W_BOOK_TOTALS + 4)), count(W_BOOK_COUNT_2))));
-    service_long_set(W_SCRATCH_20, int32_t(average(uint32_t(service_long(W_BOOK_TOTALS + 8)), count(W_BOOK_COUNT_3))));
+    service_long_set(W_SCRATCH_1C, int32_t(average(uint32_t(service_long(W_BOOK_PLAY_FRAMES)), count(W_BOOK_STAGES))));
+    service_long_set(W_SCRATCH_24, int32_t(average(uint32_t(service_long(W_BOOK_PLAY_FRAMES + 4)), count(W_BOOK_GAMES))));
+    service_long_set(W_SCRATCH_20, int32_t(average(uint32_t(service_long(W_BOOK_PLAY_FRAMES + 8)), count(W_BOOK_COUNT_3))));
     testmode_set_page(21);
 }
 

@@ -405,7 +405,7 @@ void sound_test_enter() {
         service_work_factory_set(0, 43);
         service_work_factory_set(1, 43);
     }
-    service_word_set(W_SOUND_VOL_EDIT_A, w_cell(W_SOUND_VOLUME_A));
+    service_word_set(W_SOUND_VOL_EDIT_A, w_cell(W_SOUND_VOLUMES));
     service_word_set(W_SOUND_VOL_EDIT_B, w_cell(W_SOUND_VOLUME_B));
     service_word_set(W_SCRATCH_2C, 0);
     service_word_set(W_SCRATCH_2A, SOUND_PARAMETER);
@@ -431,8 +431,8 @@ void sound_test_run() {
     int32_t after = found ? testmode_field_value_get(r) : 0;
 
     int32_t volume_a = service_word(W_SOUND_VOL_EDIT_A), volume_b = service_word(W_SOUND_VOL_EDIT_B);
-    if (volume_a != int16_t(w_cell(W_SOUND_VOLUME_A)) || volume_b != int16_t(w_cell(W_SOUND_VOLUME_B))) {
-        w_cell_set(W_SOUND_VOLUME_A, volume_a);
+    if (volume_a != int16_t(w_cell(W_SOUND_VOLUMES)) || volume_b != int16_t(w_cell(W_SOUND_VOLUME_B))) {
+        w_cell_set(W_SOUND_VOLUMES, volume_a);
         w_cell_set(W_SOUND_VOLUME_A2, volume_a);
         w_cell_set(W_SOUND_VOLUME_B, volume_b);
         w_cell_set(W_SOUND_VOLUME_B2, volume_b);
@@ -451,7 +451,7 @@ void sound_test_run() {
         else service_mark_set(index, SERVICE_MARK_CHANGED);
     }
 
-    if (testmode_cursor_move(hex ? 8 : 6)) scores_write_hook(WRAM_BASE + W_SOUND_VOLUME_A, 10);
+    if (testmode_cursor_move(hex ? 8 : 6)) scores_write_hook(WRAM_BASE + W_SOUND_VOLUMES, 10);
 
     int32_t timer = service_word(W_SOUND_TIMER) - 1;
     service_word_set(W_SOUND_TIMER, timer);
@@ -517,7 +517,7 @@ int testmode_board_test_step() {
     test_line_once(&reported,
                    "[TEST] DSP PCB TEST: tests 0-11 run the DSPs' own test programs, which this engine does not -- "
                    "reported NG\n");
-    if (test >= 0 && test < DSP_TESTS) service_word_set(W_BOARD_TEST_WORDS + 2 * uint32_t(test), 1);
+    if (test >= 0 && test < DSP_TESTS) service_word_set(W_VALUE_WORK_LIST + 2 * uint32_t(test), 1);
     return 1;
 }
 
@@ -525,7 +525,7 @@ void dsp_test_enter() {
     textram_clear();
     testmode_print_footer(5);
     for (uint32_t t = 0; t < DSP_TESTS; t++) service_word_set(W_DSP_RESULTS + 2 * t, 0xFFFF);
-    service_long_set(W_DSP_TEST_FLAG, 1);
+    service_long_set(W_HALT_FLAG, 1);
     service_word_set(W_BOARD_TESTS_LEFT, DSP_TESTS);
     service_long_set(W_BOARD_TEST_CURRENT, 0);
     testmode_set_page(25);

@@ -82,7 +82,7 @@ TEST(ServiceMode, LeavingResetsIntoAttractWithTheSettingsKept) {
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("[RESET] the program restarted (entry_reset 0x00BC4C), settings kept\n"), std::string::npos);
     EXPECT_NE(screen_state(), 7);
-    EXPECT_EQ(service_word(W_GAME_VALUE2), edited);
+    EXPECT_EQ(service_word(W_MODE_SETTING), edited);
     EXPECT_EQ(service_word(W_SERVICE_EXIT_MARK), 1);
     EXPECT_EQ(service_page(), 4);
 }
@@ -95,7 +95,7 @@ TEST(ServiceMode, CoinOptionsEditedThenLeftSurviveTheReset) {
     service_increase();  // coin value 1: 4 -> 5
     service_leave();
     screen_frame_after_edits();
-    EXPECT_EQ(service_long(W_COIN_OPTIONS), 5);
+    EXPECT_EQ(service_long(W_COINS_PER_CREDIT), 5);
 }
 
 TEST(ServiceMode, APageAbove33RunsNothingButTheSwitchStillLeaves) {
@@ -116,7 +116,7 @@ TEST(ServiceMode, APageAbove33RunsNothingButTheSwitchStillLeaves) {
 TEST(ServiceMode, TheStayWordHoldsTheModeWithoutTheSecondPortsBit8) {
     service_start();
     service_frame();
-    service_word_set(W_STAY_WORD, 1);
+    service_word_set(W_STOP_FLAG, 1);
     screen_frame_after_edits();  // test switch off
     EXPECT_EQ(int(reset_pending), 0);
     EXPECT_EQ(screen_state(), 7);

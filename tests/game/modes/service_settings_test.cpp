@@ -25,10 +25,10 @@ TEST(ServiceSettings, OptionsAreSavedOnACursorMove) {
     service_frame();
     service_open(ITEM_COIN);
     service_increase();  // coin value 1: 4 -> 5
-    EXPECT_EQ(service_long(W_COIN_OPTIONS), 4);
+    EXPECT_EQ(service_long(W_COINS_PER_CREDIT), 4);
     EXPECT_EQ(service_mark(0), SERVICE_MARK_CHANGED);
     service_down();
-    EXPECT_EQ(service_long(W_COIN_OPTIONS), 5);
+    EXPECT_EQ(service_long(W_COINS_PER_CREDIT), 5);
     EXPECT_EQ(service_page(), 3);
 
     service_start();
@@ -36,7 +36,7 @@ TEST(ServiceSettings, OptionsAreSavedOnACursorMove) {
     service_open(ITEM_GAME);
     service_decrease();  // DIFFICULTY
     service_down();
-    EXPECT_EQ(service_word(W_GAME_VALUE2), service_word(W_SCRATCH_2A));
+    EXPECT_EQ(service_word(W_MODE_SETTING), service_word(W_SCRATCH_2A));
 }
 
 TEST(ServiceSettings, GameOptionsExitResetsRankingsOnlyWhenChosen) {
@@ -57,11 +57,11 @@ TEST(ServiceSettings, GameOptionsExitResetsRankingsOnlyWhenChosen) {
 }
 
 void bookkeeping_figures() {
-    service_long_set(W_BOOK_TOTALS, 1000);
-    service_word_set(W_BOOK_COUNT_1, 8);
-    service_long_set(W_BOOK_TOTALS + 4, 777);
-    service_word_set(W_BOOK_COUNT_2, 0);
-    service_long_set(W_BOOK_TOTALS + 8, 90);
+    service_long_set(W_BOOK_PLAY_FRAMES, 1000);
+    service_word_set(W_BOOK_STAGES, 8);
+    service_long_set(W_BOOK_PLAY_FRAMES + 4, 777);
+    service_word_set(W_BOOK_GAMES, 0);
+    service_long_set(W_BOOK_PLAY_FRAMES + 8, 90);
     service_word_set(W_BOOK_COUNT_3, 9);
     service_long_set(W_FRAME_COUNTER, 3725 * 60);
     for (uint32_t k = 0; k < 25; k++) service_word_set(W_BOOK_COUNTERS + 2 * k, int32_t(k + 1));
@@ -110,7 +110,7 @@ TEST(ServiceSettings, ClearActsOnlyOnItsFirstItem) {
         if (yes) service_up();
         service_select();
         EXPECT_EQ(service_page(), 21);
-        EXPECT_EQ(service_long(W_BOOK_TOTALS) == 0, yes);
+        EXPECT_EQ(service_long(W_BOOK_PLAY_FRAMES) == 0, yes);
         EXPECT_EQ(service_long(W_FRAME_COUNTER) < 100, yes);  // counted on from 0
     }
 }
@@ -118,7 +118,7 @@ TEST(ServiceSettings, ClearActsOnlyOnItsFirstItem) {
 TEST(ServiceSettings, FactoryResetKeepsCentresAndMenuCursorAndSavesScores) {
     for (bool yes : {false, true}) {
         service_start();
-        service_long_set(W_COIN_OPTIONS, 7);
+        service_long_set(W_COINS_PER_CREDIT, 7);
         w_cell_set(W_SCORE_TABLE, 99999);
         scores_save();
         service_frame();
@@ -133,7 +133,7 @@ TEST(ServiceSettings, FactoryResetKeepsCentresAndMenuCursorAndSavesScores) {
         service_select();
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(service_page(), 23);
-        EXPECT_EQ(service_long(W_COIN_OPTIONS) == 7, !yes);
+        EXPECT_EQ(service_long(W_COINS_PER_CREDIT) == 7, !yes);
         EXPECT_EQ(w_cell(W_HANDLE_CENTRE_TURN), 600);
         EXPECT_EQ(int8_t(testmode_read8(WRAM_BASE + 0x3FB6)), 6);
         EXPECT_EQ(err.find("[SCORES] saved") != std::string::npos, yes) << err;
@@ -169,19 +169,19 @@ TEST(ServiceSettings, HandlePageRecentresOnTheServiceSwitch) {
 TEST(CreditLine, FreePlayAndCredits) {
     screen_start();
     textram_clear();
-    service_word_set(W_CREDIT_ARMED, 1);
-    service_long_set(W_CREDIT_PALETTE, 22);
-    service_word_set(W_COIN_VALUE3, 1);
+    service_word_set(W_ARMED_FLAG, 1);
+    service_long_set(W_CREDIT_ROW, 22);
+    service_word_set(W_FREE_PLAY, 1);
     credit_text_draw();
     EXPECT_EQ(service_text(28, 28, 9), "FREE PLAY");
     EXPECT_EQ(service_text(25, 29, 11), "INSERT COIN");
     EXPECT_EQ(screen_golden_check(screen_picture(), __FILE__, "credit_line_free_play"), "");
 
     textram_clear();
-    service_word_set(W_COIN_VALUE3, 0);
-    service_long_set(W_COIN_OPTIONS, 2);
-    service_word_set(W_CREDITS, 14);  // shown as 9
-    service_long_set(W_CREDIT_PALETTE, 23);
+    service_word_set(W_FREE_PLAY, 0);
+    service_long_set(W_COINS_PER_CREDIT, 2);
+    service_word_set(W_COIN_COUNT, 14);  // shown as 9
+    service_long_set(W_CREDIT_ROW, 23);
     credit_text_draw();
     EXPECT_EQ(service_text(25, 29, 13), "CREDIT+   9/2");
     EXPECT_EQ(service_text(25, 28, 11), "INSERT COIN");
@@ -191,7 +191,7 @@ TEST(CreditLine, FreePlayAndCredits) {
 TEST(CreditLine, CyclesItsColourEvery64FramesAndWaitsForTheArmedFlag) {
     screen_start();
     textram_clear();
-    service_word_set(W_CREDIT_ARMED, 0);
+    service_word_set(W_ARMED_FLAG, 0);
     w_cell_set(W_FRAME_TICK, 3 * 64);
     credit_text_draw();
     EXPECT_EQ(palette_ram[0x7FE0], program_rom[0x3795A + 12]);
