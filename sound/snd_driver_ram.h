@@ -125,11 +125,55 @@ constexpr uint32_t CH_SELECTED = 0x1B;           // byte: bit 7, selected by the
 constexpr uint32_t CH_LEVEL_PARAMETER = 0x1C;    // byte: nonzero, the level is parameter n
 constexpr uint32_t CH_STOP_MODE = 0x1D;          // byte: bits 0-6 set, a stop silences at once
 
+// Direct page of the voices.
+constexpr uint32_t DRV_ATTENUATION = 0xCC;     // byte: the current voice's total attenuation
+constexpr uint32_t DRV_VOICE_COUNTER = 0xD1;   // byte: voices walked
+constexpr uint32_t DRV_PITCH_OFFSET = 0xDC;    // word: added to every voice's pitch
+constexpr uint32_t DRV_CHIP_BLOCK = 0xEA;      // word: chip registers of the current voice
+constexpr uint32_t DRV_VOICE = 0xEC;           // word: the current voice record
+constexpr uint32_t DRV_EVENT_WORD = 0xC4;      // word: the event's kind and note
+constexpr uint32_t DRV_EVENT_KIND = 0xE2;      // byte: kind (bit 7 tie)
+constexpr uint32_t DRV_SEGMENT_FLAGS = 0xC0;   // word: a streamed segment's flags
+constexpr uint32_t DRV_FRACTION = 0xF0;        // word: the pitch's fraction between table steps
+constexpr uint32_t DRV_VEC_ENVELOPE_STEP = 0x010C;
+constexpr uint32_t DRV_VEC_KEY_ON = 0x0118;
+constexpr uint32_t DRV_VEC_UPDATE_FIRST = 0x011A;  // the voice update calls 0x011A, 0x011E,
+constexpr uint32_t DRV_VEC_UPDATE_LAST = 0x011C;   // 0x0120, 0x0122, then goes on at 0x011C
+constexpr uint32_t DRV_VEC_NOTE_EVENT = 0x0124;
+constexpr uint32_t DRV_VEC_PAN_BY_STATE = 0x012A;
+
+// Voice records.
+constexpr uint32_t DRV_VOICES = 0x7000;        // voice n at + 192n
+constexpr uint32_t DRV_VOICE_SIZE = 192;
+
 // Voice record fields.
+constexpr uint32_t VC_SAMPLE = 0x00;       // word: sample number loaded
+constexpr uint32_t VC_LEVEL = 0x02;        // byte: voice attenuation (word with the pan byte)
+constexpr uint32_t VC_PITCH = 0x04;        // word: high byte the note
 constexpr uint32_t VC_ENVELOPE = 0x06;     // byte: volume envelope number
+constexpr uint32_t VC_PITCH_ENVELOPE = 0x07;  // byte
+constexpr uint32_t VC_RELEASE_DELAY = 0x08;  // word: +0x09 the release delay
+constexpr uint32_t VC_START_TRANSPOSE = 0x0A;  // word: sample start offset, transpose (+0x0B)
+constexpr uint32_t VC_KEY_ON_MODE = 0x0C;  // word: +0x0C, +0x0D glide flag
+constexpr uint32_t VC_GLIDE = 0x0D;        // byte
+constexpr uint32_t VC_PAN_MODE = 0x0E;     // word: +0x0E pan mode, +0x0F pitch parameter
+constexpr uint32_t VC_PITCH_PARAMETER = 0x0F;  // byte: nonzero, the pitch is parameter n
+constexpr uint32_t VC_HEADER = 0x10;       // word: sample header
+constexpr uint32_t VC_STREAM = 0x12;       // word: streaming pointer into the header
+constexpr uint32_t VC_BANK = 0x14;         // word: the chip's "bank"
+constexpr uint32_t VC_ENVELOPE_LEVEL = 0x1F;  // byte: the envelope's attenuation
+constexpr uint32_t VC_FLAGS = 0x2C;        // word: the chip's "flags" at key-on
 constexpr uint32_t VC_RELEASE = 0x2E;      // byte: release counter
+constexpr uint32_t VC_STREAMING = 0x32;    // byte: 0xFF new segment chain, 0x7F streaming
 constexpr uint32_t VC_EVENT_WRITE = 0x34;  // byte
 constexpr uint32_t VC_EVENT_READ = 0x35;   // byte
+constexpr uint32_t VC_NEXT_EVENT = 0x36;   // word: the next event to read
+constexpr uint32_t VC_LIVE = 0x38;         // byte: 0xFF after a note, 0 free
+constexpr uint32_t VC_INSTRUMENT = 0x3C;   // word: instrument record
+constexpr uint32_t VC_PITCH_PARTS[2] = {0x40, 0x44};  // added to the glided pitch
+constexpr uint32_t VC_SAMPLE_PITCH = 0x46;  // the sample's pitch offset
+constexpr uint32_t VC_GLIDED_PITCH = 0x42;
+constexpr uint32_t VC_LEVEL_SOURCE = 0x48;  // word: address of the level byte
 constexpr uint32_t VC_EVENTS = 0x80;       // the ring of eight events
 constexpr uint32_t VC_EVENT_SIZE = 8;
 
@@ -139,15 +183,24 @@ constexpr uint32_t EV_KIND = 2;            // low byte kind (bit 7 tie), high by
 constexpr uint32_t EV_INSTRUMENT = 4;
 constexpr uint32_t EV_LEVEL_SOURCE = 6;
 
-// Q904 registers: voice n's block at 0x2000 + 16n; "flags" at +6.
+// Q904 registers: voice n's block at 0x2000 + 16n.
 constexpr uint32_t DRV_CHIP = 0x2000;
+constexpr uint32_t DRV_CHIP_BLOCK_SIZE = 16;
+constexpr uint32_t DRV_CHIP_FREQ = 4;
 constexpr uint32_t DRV_CHIP_FLAGS = 6;
+constexpr uint32_t DRV_CHIP_START = 10;
+constexpr uint32_t DRV_CHIP_END = 12;
+constexpr uint32_t DRV_CHIP_LOOP = 14;
+constexpr uint32_t DRV_CHIP_KEY_ON = 0x2404;  // key-on control: starts and ends requested voices
 
 // Driver ROM.
 constexpr uint32_t DRV_ID_BYTES = 0x200002;     // 0xAA 0x99: the tick body is left to the driver
 constexpr uint32_t DRV_COMMAND_BANK = 0x210000; // word at the start: offset of the command table
 constexpr uint32_t DRV_KEY_MAP_BANK = 0x210000;
 constexpr uint32_t DRV_KEY_MAP_WORD = 0x21000C; // offset of the key maps, 16 bytes per instrument
+constexpr uint8_t DRV_DATA_BANK = 0x21;              // sample headers, scripts and tables
+constexpr uint32_t DRV_SAMPLE_TABLE_WORD = 0x210002;  // offset of the sample header table
+constexpr uint32_t DRV_PITCH_TABLE = 0xF346;          // words, one per note step
 constexpr uint32_t DRV_PAIR_ROUTINE = 0xD879;
 constexpr uint32_t DRV_SLOT_LEVEL = 0xD745;
 constexpr uint32_t DRV_STOP_TRACK = 0xE18D;  // entered with the caller's Y pushed

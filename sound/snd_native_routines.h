@@ -53,6 +53,17 @@ int seq_cmd_e342(m377_state* s);  // channel fields, a voice assigned
 int seq_cmd_e38a(m377_state* s);  // channel fields, bit 15 of the word
 int seq_cmd_e3a3(m377_state* s);  // channel fields, 126 above
 
+// The voices (sound/snd_native_voices.cpp).
+int channels(m377_state* s);              // 0xE46E
+int note_event(m377_state* s);            // 0xE4E7
+int channel_update(m377_state* s);        // 0xE8DB
+int sample_streaming(m377_state* s);      // 0xEB29
+int pitch_glide(m377_state* s);           // 0xEBB8, timed
+int pitch_envelope(m377_state* s);        // 0xEBFD, timed
+int volume_envelope_efae(m377_state* s);  // 0xEFAE, the envelope's end
+int sample_change_f013(m377_state* s);    // a sample by number
+int sample_change_f064(m377_state* s);    // the voice's sample restarted
+
 // Jumps through a voice's routine words (sound/snd_native_voice_hooks.cpp).
 int hook_fx4(m377_state* s);     // 0xE9D6, +0x5A
 int hook_volume(m377_state* s);  // 0xECAA, +0x60

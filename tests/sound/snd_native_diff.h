@@ -4,6 +4,7 @@
 // RAM but the dead stack below S, the shared RAM, the chip shadow and the ordered chip
 // writes (not cycles: an untimed routine counts only its bus accesses).
 #pragma once
+#include "sound/chip_ring.h"
 #include "sound/m37702_bus.h"
 #include "sound/snd_driver_ram.h"
 #include "sound/snd_native_routines.h"
@@ -14,14 +15,14 @@
 #include <cstdio>
 #include <vector>
 
-struct chip_write {
+struct chip_bus_write {
     uint32_t address;
     uint8_t value;
-    bool operator==(const chip_write&) const = default;
+    bool operator==(const chip_bus_write&) const = default;
 };
 
 // Every write the CPU makes into the chip window, in order, then the board's write.
-inline std::vector<chip_write> recorded_chip_writes;
+inline std::vector<chip_bus_write> recorded_chip_writes;
 inline void recording_bus_write(void* user, uint32_t address, uint8_t value) {
     if ((address & 0xFFFFFF) - 0x2000 < 0x1000) recorded_chip_writes.push_back({address & 0xFFFFFF, value});
     mcu_bus_write(user, address, value);
@@ -31,7 +32,9 @@ struct board_state {
     m377_state cpu;
     mcu_timing_state timing;
     std::vector<uint8_t> iram, comms, shadow;
-    std::vector<chip_write> writes;
+    std::vector<chip_bus_write> writes;
+    q904_chip chip;  // the chip's registers as reads return them
+    chip_clock_state clock;
 };
 
 inline board_state board_take() {
@@ -40,7 +43,9 @@ inline board_state board_take() {
             std::vector<uint8_t>(mcu_iram, mcu_iram + MCU_IRAM_SIZE),
             std::vector<uint8_t>(commsram, commsram + sizeof commsram),
             std::vector<uint8_t>(chip_shadow, chip_shadow + sizeof chip_shadow),
-            recorded_chip_writes};
+            recorded_chip_writes,
+            q904,
+            chip_clock};
 }
 
 inline void board_restore(const board_state& b) {
@@ -50,6 +55,8 @@ inline void board_restore(const board_state& b) {
     memcpy(commsram, b.comms.data(), sizeof commsram);
     memcpy(chip_shadow, b.shadow.data(), sizeof chip_shadow);
     recorded_chip_writes = b.writes;
+    q904 = b.chip;
+    chip_clock = b.clock;
 }
 
 // Bytes below S that a run may have written as stack (pushes of the emulated driver and

@@ -35,7 +35,7 @@ struct DriverRunTest : NativeDiffTest {
         }
     }
     // 300 frames through mcu_run_frame with the routines on or off; the chip writes.
-    std::vector<chip_write> run_frames(bool routines_on) {
+    std::vector<chip_bus_write> run_frames(bool routines_on) {
         memset(commsram, 0, sizeof commsram);
         synth_structured_driver_image(sound_driver_rom);
         start();
@@ -54,10 +54,10 @@ struct DriverRunTest : NativeDiffTest {
 };
 
 TEST_F(DriverRunTest, ThreeHundredFramesWriteTheChipAsTheEmulatedDriverDoes) {
-    std::vector<chip_write> emulated = run_frames(false);
+    std::vector<chip_bus_write> emulated = run_frames(false);
     uint64_t ran[SND_COUNTER_COUNT];
     memcpy(ran, snd_ran, sizeof ran);
-    std::vector<chip_write> readable = run_frames(true);
+    std::vector<chip_bus_write> readable = run_frames(true);
     for (const auto& site : routine_sites)
         EXPECT_GT(snd_ran[site.counter], ran[site.counter]) << snd_hook_site_at(site.address)->routine_name;
     EXPECT_GT(emulated.size(), 100u);

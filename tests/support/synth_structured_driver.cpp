@@ -799,14 +799,40 @@ stop_track:
         jmp field_e38a
         .org $e3a3
         jmp field_e3a3
+        .org $e46e
+        jmp channels
+        .org $e4e7
+        jmp note_event
+        .org $e5a7
+        jmp h_cont
+        .org $e8db
+        jmp channel_update
+        .org $e9d5
+        rts                 ; no pitch effect, no envelope
         .org $e9d6
         jmp ($005a,x)       ; the voice's pitch-effect routine
+        .org $eb29
+        jmp streaming
+        .org $eb47
+        jmp h_cont
+        .org $eb86
+        jmp h_cont
+        .org $ebb8
+        jmp pitch_glide
+        .org $ebfd
+        jmp pitch_envelope
         .org $ecaa
         jmp ($0060,x)       ; its pan and volume routine
         .org $ef45
         jmp ($005c,x)       ; its volume-envelope routine
+        .org $efae
+        jmp envelope_end
+        .org $f013
+        jmp sample_change
+        .org $f064
+        jmp sample_restart
 
-        .org $f400
+        .org $f448          ; after the driver's tables at 0xF106-0xF447
         .m16
         .x16
 sequencer:                  ; X = the track, B = its owner's command word
@@ -1988,6 +2014,446 @@ handlers:
 HANDLERS
 )";
 
+// The voices: the channel walk over the voice records, a note event into its voice,
+// the sample changes and streaming, the per-voice update and the plain pitch steps.
+// Where their emulated forms continue in code the readable routines do not stand for
+// (key-on 0xE5A7, 0xEB47, 0xEB86, the other event kinds) the continuation stub counts.
+constexpr const char* voice_source = R"(
+        .m16
+        .x16
+channels:                   ; 0xE46E
+        ldm #$2000,$ea
+        sep #$20
+        ldm #$00,$d1
+        clm
+        ldt #$00
+        ldx #$7000
+ch_voice:
+        stx $ec
+        sep #$20
+        lda $35,x
+        cmp $34,x
+        clm
+        beq ch_live
+        ldy $36,x
+        lda $0000,y         ; the event's time against the driver's
+        sec
+        sbc $da
+        beq ch_take
+        bpl ch_live         ; not yet due
+ch_take:                    ; Y = the event consumed
+        sep #$20
+        inc $35,x
+        lda $35,x
+        clm
+        and #$0007
+        asl a
+        asl a
+        asl a
+        clc
+        adc #$0080
+        clc
+        adc $ec
+        sta $36,x
+        sep #$20
+        lda $35,x
+        cmp $34,x
+        clm
+        beq ch_hand
+        phy
+        ldy $36,x
+        lda $0000,y
+        sec
+        sbc $da
+        bpl ch_last         ; the next one waits unless strictly overdue
+        pla
+        bra ch_take
+ch_last:
+        ply
+ch_hand:
+        per ch_live
+        jmp ($0124)         ; the note event, Y = the last event consumed
+ch_live:
+        ldx $ec
+        lda $38,x
+        and #$00ff
+        beq ch_next
+        per ch_next
+        jmp ($010c)
+ch_next:
+        sep #$20
+        inc $d1
+        lda $d1
+        cmp $004482
+        clm
+        beq ch_done
+        lda $ea
+        clc
+        adc #$0010
+        sta $ea
+        lda $ec
+        clc
+        adc #$00c0
+        tax
+        brl ch_voice
+ch_done:
+        sta $002404         ; key-on control: the requests are carried out
+        rts
+
+note_event:                 ; 0xE4E7, X = the voice, Y = the event
+        lda $0002,y
+        and #$007f
+        beq ne_kind0
+        cmp #$0001
+        beq ne_kind
+        jmp h_cont          ; other kinds
+ne_kind0:
+        lda $0002,y
+        bpl ne_kind
+        jmp h_cont          ; a note from 0x80
+ne_kind:
+        lda $0004,y
+        sta $3c,x
+        lda $0006,y
+        sta $48,x
+        lda $0002,y
+        sta $c4
+        ldy $3c,x
+        and #$ff7f
+        cmp #$7f00
+        bne ne_note
+        sep #$20            ; kind 0, note 0x7F: a release
+        lda $06,x
+        beq ne_end
+        ldm #$01,$2e,x
+        clm
+        rts
+        .m8
+ne_end: jmp $efae           ; no envelope: the voice ends at once
+ne_note:
+        lda $0002,y
+        sta $02,x
+        lda $0004,y
+        sta $04,x
+        sep #$20
+        lda $c4
+        sta $e2
+        and #$7f
+        beq ne_pitch
+        lda $c5
+        sta $02,x           ; a volume event
+        bra ne_sample
+ne_pitch:
+        lda $c5
+        sta $05,x
+ne_sample:
+        clm
+        lda $000a,y
+        sta $0a,x
+        lda $0000,y
+        bpl ne_same
+        and #$7fff
+        sta $0000,y
+        jsr $f013
+        bra ne_fields
+ne_same:
+        cmp $00,x
+        beq ne_restart
+        jsr $f013
+        bra ne_fields
+ne_restart:
+        sep #$20
+        lda $32,x
+        beq ne_fields
+        jsr $f064
+ne_fields:                  ; Y = the instrument
+        clm
+        lda $0006,y
+        sta $06,x
+        lda $0008,y
+        sta $08,x
+        lda $000c,y
+        sta $0c,x
+        lda $000e,y
+        sta $0e,x
+        sep #$20
+        lda $05,x
+        clc
+        adc $0b,x
+        sta $05,x
+        lda #$ff
+        sta $38,x
+        lda $e2
+        bpl ne_key
+        ldt #$00            ; a tie: no key-on
+        clm
+        rts
+        .m8
+ne_key: clm
+        per ne_done
+        jmp ($0118)
+ne_done:
+        rts
+
+        .m16
+sample_change:              ; 0xF013, X = the voice, A = the sample number
+        sta $00,x
+        asl a
+        clc
+        adc $210002
+        phx
+        tax
+        lda $210000,x
+        plx
+        sta $10,x
+        tay
+        ldt #$21
+        lda $0000,y
+        sta $46,x
+        lda $0002,y
+        sta $14,x
+        ldb $0004,y
+        stb $2c,x
+        bra sample_common
+        .m8
+sample_restart:             ; 0xF064
+        clm
+        ldy $10,x
+        ldb $2c,x
+        ldt #$21
+sample_common:              ; X = the voice, Y = its sample header, B its flags
+        lda $0a,x
+        and #$00ff
+        clc
+        adc $0006,y
+        phx
+        ldx $ea
+        sta $0a,x           ; "start"
+        lda $0008,y
+        sta $0c,x           ; "end"
+        lda $000a,y
+        sta $0e,x           ; "loop"
+        plx
+        tya
+        clc
+        adc #$0002
+        sta $12,x
+        ldt #$00
+        phb
+        pla
+        and #$0020
+        beq sc_plain
+        lda #$00ff          ; a chain of streamed segments follows
+sc_plain:
+        sep #$20
+        sta $32,x
+        clm
+        ldy $3c,x
+        rts
+
+streaming:                  ; 0xEB29, X = the voice
+        ldt #$21
+        ldy $12,x
+        sep #$20
+        lda $32,x
+        cmp #$ff
+        clm
+        bne st_playing
+        sep #$20
+        ldm #$7f,$32,x
+        clm
+        phx
+        ldx $ea
+        lda $000c,y
+        sta $0e,x           ; "loop"
+        lda $0008,y
+        sta $0a,x           ; "start"
+        plx
+        lda $000a,y
+        and #$0001
+        beq st_first
+        jmp $eb47
+st_first:
+        tya
+        clc
+        adc #$0008
+        sta $12,x
+        ldt #$00
+        rts
+st_playing:
+        phx
+        ldx $ea
+        lda $06,x
+        and #$0800
+        beq st_done         ; the segment plays on
+        lda $0006,y
+        sta $0c,x           ; "end"
+        lda $0002,y
+        sta $c0
+        and #$0020
+        beq st_last
+        lda $0008,y
+        bpl st_step
+        plx
+        jmp $eb86
+st_step:                    ; on to the next segment
+        lda $c0
+        and #$fffe
+        pha
+        lda $000a,y
+        and #$0001
+        ora $01,s
+        sta $06,x           ; "flags"
+        lda $000c,y
+        sta $0e,x           ; "loop"
+        lda $0008,y
+        sta $0a,x           ; "start"
+        pla
+        plx
+        tya
+        clc
+        adc #$0008
+        sta $12,x
+        ldt #$00
+        rts
+st_last:
+        lda $c0
+        sta $06,x
+        lda $0006,y
+        sta $0c,x
+        lda $0008,y
+        sta $0e,x
+st_done:
+        plx
+        ldt #$00
+        rts
+
+channel_update:             ; 0xE8DB, X = the voice, 0x00EA its chip block
+        clm
+        phx
+        ldx $ea
+        lda $06,x           ; "flags": bit 15 playing, bit 14 key-on requested
+        plx
+        ora #$0000
+        bmi cu_playing
+        cmp #$4000
+        bcs cu_params
+        sep #$20
+        ldm #$00,$38,x      ; the voice is free
+        clm
+        rts
+cu_playing:
+        and #$0020
+        beq cu_params
+        lda #$0020
+        ldt #$21
+        per cu_params
+        jmp ($012a)
+cu_params:
+        ldt #$00
+        lda $0f,x
+        and #$00ff
+        beq cu_vectors
+        asl a
+        phx
+        tax
+        lda $004100,x       ; the game drives the pitch
+        plx
+        sta $04,x
+cu_vectors:
+        per cu_v2
+        jmp ($011a)
+cu_v2:  per cu_v3
+        jmp ($011e)
+cu_v3:  per cu_v4
+        jmp ($0120)
+cu_v4:  per cu_pitch
+        jmp ($0122)
+cu_pitch:
+        lda $42,x
+        clc
+        adc $40,x
+        clc
+        adc $44,x
+        clc
+        adc $dc
+        clc
+        adc $46,x
+        pha
+        and #$00ff
+        sta $f0             ; the fraction between two table steps
+        pla
+        and #$7f00
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        phx
+        tax
+        lda $00f348,x
+        sec
+        sbc $00f346,x
+        mpy $f0
+        phb
+        pha
+        lda $02,s           ; the middle 16 bits of the product
+        clc
+        adc $00f346,x
+        ldx $ea
+        sta $04,x           ; "freq"
+        plx
+        plx
+        plx
+        sep #$20
+        lda $1f,x           ; attenuation: envelope + voice + level source
+        clc
+        adc $02,x
+        bcs cu_silent
+        adc ($48,x)
+        bcc cu_level
+cu_silent:
+        lda #$ff
+cu_level:
+        sta $cc
+        clm
+        jmp ($011c)
+
+pitch_glide:                ; 0xEBB8, X = the voice
+        sep #$20
+        lda $0d,x
+        bne pg_glide
+        clm
+        lda $04,x
+        sta $42,x
+        ldt #$00
+        rts
+pg_glide:
+        clm
+        jmp h_cont
+
+pitch_envelope:             ; 0xEBFD, X = the voice
+        sep #$20
+        lda $07,x
+        bne pe_env
+        ldt #$21
+        rts
+pe_env: jmp h_cont
+
+envelope_end:               ; 0xEFAE, X = the voice: it stops
+        clm
+        phx
+        ldx $ea
+        lda #$0000
+        sta $06,x
+        plx
+        sep #$20
+        ldm #$00,$38,x
+        rts
+)";
+
 // Vectors 0x0104-0x012E: the driver's routines, the rest stubs.
 constexpr struct {
     uint16_t vector;
@@ -2045,7 +2511,7 @@ std::string driver_source() {
         handlers += line;
     }
     return replace(start_source, "VECTORS", vectors) + replace(work_source, "STUBS", stubs) +
-           replace(sequence_source, "HANDLERS", handlers);
+           replace(sequence_source, "HANDLERS", handlers) + voice_source;
 }
 
 }  // namespace
@@ -2064,6 +2530,31 @@ void synth_structured_driver_image(uint8_t* image) {
     synth_driver_condition_words(image);
     synth_driver_operation_words(image);
     synth_driver_id_bytes(image, 0, 0);
+    synth_driver_pitch_table(image);
+    synth_driver_sample_headers(image);
+}
+
+void synth_driver_rom_word(uint8_t* image, uint32_t address, uint32_t value) {
+    uint32_t at = address < 0x10000 ? address : address - 0x200000;
+    image[at] = uint8_t(value);
+    image[at + 1] = uint8_t(value >> 8);
+}
+
+void synth_driver_pitch_table(uint8_t* image) {
+    for (uint32_t i = 0; i <= 0x80; i++) synth_driver_rom_word(image, SYNTH_SD_PITCH_TABLE + 2 * i, synth_sd_pitch(i));
+}
+
+void synth_driver_sample_headers(uint8_t* image) {
+    synth_driver_rom_word(image, 0x210002, SYNTH_SD_SAMPLE_TABLE);
+    for (uint32_t n = 0; n < SYNTH_SD_SAMPLES; n++) {
+        uint32_t header = SYNTH_SD_SAMPLE_HEADERS + 0x40 * n;
+        synth_driver_rom_word(image, 0x210000 + SYNTH_SD_SAMPLE_TABLE + 2 * n, header);
+        const uint32_t words[6] = {0x0110 * n, 0x0100 + n, n & 1 ? 0x0023u : 0x0003u,
+                                   0x1000 + 0x10 * n, 0x2000 + 0x10 * n, 0x3000 + 0x10 * n};
+        for (uint32_t k = 0; k < 6; k++) synth_driver_rom_word(image, 0x210000 + header + 2 * k, words[k]);
+        for (uint32_t k = 0; k < 26; k++)
+            synth_driver_rom_word(image, 0x210000 + header + 12 + 2 * k, 0x4000 + 0x100 * n + 2 * k);
+    }
 }
 
 void synth_driver_comms_byte(uint8_t* comms, uint32_t address, uint32_t value) {

@@ -24,6 +24,12 @@
 // SYNTH_SD_CONTINUATION_COUNT and returns. A note start is called from 0xDFED (for a
 // selected channel) and 0xE02A (a channel following one), returning to 0xDFF0 and
 // 0xE02D. Key maps: the word at 0x21000C (synth_driver_key_maps).
+//
+// The voices: the channel walk 0xE46E, the note event 0xE4E7, the voice update 0xE8DB,
+// sample streaming 0xEB29, the plain pitch steps 0xEBB8 and 0xEBFD, the envelope's end
+// 0xEFAE and the sample changes 0xF013 / 0xF064, with the tables below. Their vectors stay
+// stubs; the key-on 0xE5A7 and the continuations 0xEB47, 0xEB86 and the other event kinds
+// are the continuation stub.
 #pragma once
 #include <cstdint>
 
@@ -54,6 +60,26 @@ inline uint32_t synth_sd_stub_count_address(uint32_t vector) {
 // command table in bank 0x21 (synth_driver_command_table) and the identification bytes
 // 0x200002-0x200003 (synth_driver_id_bytes, 0 and 0). Aborts if it does not assemble.
 void synth_structured_driver_image(uint8_t* image);
+
+// Driver-ROM tables of the voices, written by synth_structured_driver_image.
+// 0xF346 (bank 0): the pitch table, 129 words synth_sd_pitch(i): 0x1000 + 0x200 i, 0x40
+// more where bit 2 of i is set, at 16 bits (so T[8] = 0x2000, T[9] = 0x2200).
+constexpr uint32_t SYNTH_SD_PITCH_TABLE = 0xF346;
+constexpr uint32_t synth_sd_pitch(uint32_t i) {
+    return (0x1000 + 0x200 * i + (i & 4 ? 0x40 : 0)) & 0xFFFF;
+}
+void synth_driver_pitch_table(uint8_t* image);
+// 0x210002: the word naming the sample header table (SYNTH_SD_SAMPLE_TABLE), one word
+// per sample number 0-15, header n at SYNTH_SD_SAMPLE_HEADERS + 0x40 n in bank 0x21:
+// pitch offset 0x0110 n, bank 0x0100 + n, flags (0x0023 for odd n: segments follow, else
+// 0x0003), start 0x1000 + 0x10 n, end 0x2000 + 0x10 n, loop 0x3000 + 0x10 n, then 26
+// segment words 0x4000 + 0x100 n + 2k (k = 0-25; bit 0 clear, not negative).
+constexpr uint32_t SYNTH_SD_SAMPLE_TABLE = 0x3000;
+constexpr uint32_t SYNTH_SD_SAMPLE_HEADERS = 0x3100;
+constexpr uint32_t SYNTH_SD_SAMPLES = 16;
+void synth_driver_sample_headers(uint8_t* image);
+// A word of the driver ROM at a sound-CPU address (bank 0 or 0x20-0x27).
+void synth_driver_rom_word(uint8_t* image, uint32_t address, uint32_t value);
 
 // Shared-RAM data the driver reads (sound-CPU addresses; `comms` is commsram, bytes of
 // each word swapped as the board keeps them).

@@ -1,0 +1,394 @@
+// The voices, readable against emulated: the channel walk, note events, sample changes
+// and streaming, the voice update, the plain pitch steps and an envelope's end.
+#include "tests/sound/snd_native_diff.h"
+
+namespace {
+
+constexpr uint32_t mx0 = 0, mx2 = m377_mx_m;
+constexpr uint32_t v = 5;                                   // the voice most tests serve
+constexpr uint32_t voice = DRV_VOICES + DRV_VOICE_SIZE * v;  // its record
+constexpr uint32_t block = DRV_CHIP + DRV_CHIP_BLOCK_SIZE * v;
+constexpr uint32_t instrument = DRV_INSTRUMENTS + DRV_INSTRUMENT_SIZE * 6;
+constexpr uint32_t level_byte = 0x4520;  // a track's level byte
+
+constexpr uint32_t header(uint32_t n) {
+    return SYNTH_SD_SAMPLE_HEADERS + 0x40 * n;
+}
+
+struct VoicesTest : NativeDiffTest {
+    void SetUp() override {
+        NativeDiffTest::SetUp();
+        fresh();
+    }
+    void TearDown() override {
+        chip_present.store(false);
+        NativeDiffTest::TearDown();
+    }
+    // Voice 5 current (0x00EA, 0x00EC) with a pattern in its record; the chip present so
+    // that its registers read back, its "freq" 0 so that nothing plays between accesses.
+    void fresh() {
+        load_structured();
+        chip_present.store(true);
+        chip_live.store(false);
+        q904_reset(&q904);
+        for (uint32_t i = 0; i < 0x80; i++) put_byte(voice + i, 0x11 + 3 * i);
+        set_iram16(DRV_CHIP_BLOCK, block);
+        set_iram16(DRV_VOICE, voice);
+        set_iram16(DRV_TIME, 0x1000);
+        put_word(voice + VC_LEVEL_SOURCE, level_byte);
+        put_byte(level_byte, 0x10);
+    }
+    void put_byte(uint32_t address, uint32_t value) { synth_driver_comms_byte(commsram, address, value); }
+    void put_word(uint32_t address, uint32_t value) { synth_driver_comms_word(commsram, address, value); }
+    void chip(uint32_t r, uint32_t value) { q904_write(&q904, v * 8 + r / 2, value, 0xFFFF); }
+    uint32_t chip_read16(uint32_t r) { return q904_read(&q904, v * 8 + r / 2); }
+    uint32_t stub_count(uint32_t vector) { return iram16(synth_sd_stub_count_address(vector)); }
+    uint32_t continuations() { return iram16(SYNTH_SD_CONTINUATION_COUNT); }
+    // Event i of the voice's ring: time, kind and note, instrument, level source.
+    uint32_t event(uint32_t i, uint32_t time, uint32_t kind_note) {
+        uint32_t at = voice + VC_EVENTS + VC_EVENT_SIZE * i;
+        put_word(at + EV_TIME, time);
+        put_word(at + EV_KIND, kind_note);
+        put_word(at + EV_INSTRUMENT, instrument);
+        put_word(at + EV_LEVEL_SOURCE, level_byte);
+        return at;
+    }
+};
+
+TEST_F(VoicesTest, PlainPitchStepsChargeTheirItemisedSums) {
+    // The call's two pushes, the routine's bus accesses (pitch read and glided pitch
+    // written for the glide; the return's two pulls) and its own cycles and bytes.
+    const struct {
+        uint32_t site;
+        int counter;
+        uint32_t test_field;
+        uint32_t cycles, fetched;
+    } cases[] = {
+        {0xEBB8, SND_COUNTER_PITCH_GLIDE, VC_GLIDE, 2 + 6 + 24, 14},
+        {0xEBFD, SND_COUNTER_PITCH_ENVELOPE, VC_PITCH_ENVELOPE, 2 + 2 + 16, 9},
+    };
+    for (const auto& c : cases) {
+        for (uint32_t mx : {mx0, mx2}) {
+            SCOPED_TRACE(testing::Message() << std::hex << c.site << " mx " << mx);
+            fresh();
+            put_byte(voice + c.test_field, 0);
+            put_word(voice + VC_PITCH, 0x3C80);
+            registers(mx, 0xABCD, voice);
+            cpu.dt = 0x22;
+            uint64_t cycles = cpu.cycles;
+            uint32_t fetched = cpu.fetch_count;
+            differential(c.site, c.counter, c.site);
+            EXPECT_EQ(cpu.cycles - cycles, c.cycles);
+            EXPECT_EQ(cpu.fetch_count - fetched, c.fetched);
+            if (c.site == 0xEBB8) {
+                EXPECT_EQ(comms16(voice + VC_GLIDED_PITCH), 0x3C80u);
+                EXPECT_EQ(cpu.dt, 0);
+            } else {
+                EXPECT_EQ(cpu.a & 0xFF, 0u);
+                EXPECT_TRUE(cpu.ps & m377_flag_z);
+                EXPECT_EQ(cpu.dt, 0x21);
+            }
+            // A glide or an envelope is the emulated code's, at no cost to the window.
+            put_byte(voice + c.test_field, 1);
+            registers(mx, 0xABCD, voice);
+            declines(c.site, c.counter, c.site);
+        }
+    }
+}
+
+TEST_F(VoicesTest, ChannelUpdateSetsPitchAndAttenuation) {
+    const struct {
+        const char* what;
+        uint32_t flags, parameter, glided, envelope_level, level, source_level;
+        uint32_t attenuation;
+    } cases[] = {
+        // Pitch 0x0880: T[8] = 0x2000, T[9] = 0x2200, f = 0x80 gives 0x2100.
+        {"key-on requested", 0x4000, 0, 0x0800, 0x10, 0x20, 0x30, 0x60},
+        {"playing", 0x8000, 0, 0x0800, 0, 0, 0, 0},
+        {"playing, chained", 0x8020, 0, 0x0800, 0x80, 0x7F, 0x00, 0xFF},
+        {"envelope and voice carry", 0x4000, 0, 0x0800, 0x80, 0x80, 0, 0xFF},
+        {"the level byte carries", 0x4000, 0, 0x0800, 0x80, 0x70, 0x90, 0xFF},
+        {"just below the carry", 0x4000, 0, 0x0800, 0x80, 0x70, 0x0E, 0xFE},
+        {"the game's parameter 3 as the pitch", 0x4000, 3, 0x0800, 0, 0, 0, 0},
+        // 0xF860: i = 0x78 (bit 15 dropped), f = 0x60, between table words that wrap.
+        {"a high pitch", 0x4000, 0, 0xF7F0, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        chip(DRV_CHIP_FLAGS, c.flags);
+        put_byte(voice + VC_PITCH_PARAMETER, c.parameter);
+        put_word(DRV_PARAMETERS + 6, 0x1234);
+        put_word(voice + VC_PITCH, 0x0800);
+        put_word(voice + VC_GLIDED_PITCH, c.glided);
+        put_word(voice + 0x40, 0x40);
+        put_word(voice + 0x44, 0x30);
+        put_word(voice + VC_SAMPLE_PITCH, 0);
+        set_iram16(DRV_PITCH_OFFSET, 0x10);
+        put_byte(voice + VC_ENVELOPE_LEVEL, c.envelope_level);
+        put_byte(voice + VC_LEVEL, c.level);
+        put_byte(level_byte, c.source_level);
+        uint32_t chained = stub_count(DRV_VEC_PAN_BY_STATE), updates = stub_count(DRV_VEC_UPDATE_LAST);
+        registers(mx0, 0, voice);
+        cpu.dt = 0;
+        differential(0xE8DB, SND_COUNTER_CHANNEL_UPDATE, 0xE8DB);
+        EXPECT_EQ(stub_count(DRV_VEC_PAN_BY_STATE) - chained, c.flags == 0x8020 ? 1u : 0u);
+        EXPECT_EQ(stub_count(DRV_VEC_UPDATE_LAST) - updates, 1u) << "goes on at the vector's routine";
+        uint32_t pitch = (c.glided + 0x80) & 0xFFFF, i = (pitch >> 8) & 0x7F, f = pitch & 0xFF;
+        uint32_t t0 = synth_sd_pitch(i), t1 = synth_sd_pitch(i + 1);
+        uint32_t freq = (t0 + ((((t1 - t0) & 0xFFFF) * f) >> 8)) & 0xFFFF;
+        if (c.glided == 0x0800) {
+            EXPECT_EQ(freq, 0x2100u);
+        }
+        EXPECT_EQ(chip_read16(DRV_CHIP_FREQ), freq);
+        EXPECT_EQ(comms16(voice + VC_PITCH), c.parameter ? 0x1234u : 0x0800u);
+        EXPECT_EQ(iram(DRV_ATTENUATION), c.attenuation);
+        EXPECT_EQ(comms8(voice + VC_LIVE), 0x11u + 3 * VC_LIVE);
+    }
+}
+
+TEST_F(VoicesTest, ChannelUpdateFreesAVoiceNeitherPlayingNorRequested) {
+    for (uint32_t mx : {mx0, mx2}) {
+        SCOPED_TRACE(mx);
+        fresh();
+        chip(DRV_CHIP_FLAGS, 0x3FFF);
+        registers(mx, 0, voice);
+        differential(0xE8DB, SND_COUNTER_CHANNEL_UPDATE, 0xE8DB);
+        EXPECT_EQ(comms8(voice + VC_LIVE), 0u);
+        EXPECT_EQ(chip_read16(DRV_CHIP_FREQ), 0u);
+    }
+}
+
+TEST_F(VoicesTest, ChannelWalkHandsOnOnlyTheLastDueEvent) {
+    const struct {
+        const char* what;
+        uint32_t times[3];
+        uint32_t write_index, live;
+        uint32_t consumed, handed;  // events consumed; note-event calls
+    } cases[] = {
+        {"none pending", {0x0F00, 0, 0}, 0, 0, 0, 0},
+        {"one due now", {0x1000, 0, 0}, 1, 0xFF, 1, 1},
+        {"one not yet", {0x1001, 0, 0}, 1, 0, 0, 0},
+        {"two overdue", {0x0F80, 0x0FC0, 0}, 2, 0, 2, 1},
+        {"the second one at the current time waits", {0x0F80, 0x1000, 0}, 2, 0, 1, 1},
+        {"overdue across the time's wrap", {0xFFF0, 0x0F00, 0x2000}, 3, 0xFF, 2, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        synth_driver_comms_byte(commsram, DRV_VOICE_COUNT, 8);
+        for (uint32_t n = 0; n < 8; n++) {
+            put_byte(DRV_VOICES + DRV_VOICE_SIZE * n + VC_LIVE, 0);
+            synth_driver_voice(commsram, n, 0, 6, 6);
+        }
+        synth_driver_voice(commsram, v, 0, 6 + c.write_index, 6);
+        put_word(voice + VC_NEXT_EVENT, voice + VC_EVENTS + VC_EVENT_SIZE * 6);
+        for (uint32_t i = 0; i < c.write_index; i++) event((6 + i) & 7, c.times[i], 0x3C00);
+        put_byte(voice + VC_LIVE, c.live);
+        uint32_t handed = stub_count(DRV_VEC_NOTE_EVENT), stepped = stub_count(DRV_VEC_ENVELOPE_STEP);
+        registers(mx0, 0, 0);
+        cpu.dt = 0x21;
+        differential(0xE46E, SND_COUNTER_CHANNELS, 0xE46E);
+        EXPECT_EQ(stub_count(DRV_VEC_NOTE_EVENT) - handed, c.handed);
+        EXPECT_EQ(stub_count(DRV_VEC_ENVELOPE_STEP) - stepped, c.live ? 1u : 0u);
+        EXPECT_EQ(comms8(voice + VC_EVENT_READ), 6u + c.consumed);
+        EXPECT_EQ(comms16(voice + VC_NEXT_EVENT), voice + VC_EVENTS + VC_EVENT_SIZE * ((6 + c.consumed) & 7))
+            << "the ring wraps after eight";
+        if (c.handed) {
+            EXPECT_EQ(cpu.y, voice + VC_EVENTS + VC_EVENT_SIZE * ((5 + c.consumed) & 7));
+        }
+        EXPECT_EQ(iram(DRV_VOICE_COUNTER), 8);
+        EXPECT_EQ(iram16(DRV_CHIP_BLOCK), DRV_CHIP + 7 * DRV_CHIP_BLOCK_SIZE);
+        ASSERT_GE(on.writes.size(), 2u);
+        EXPECT_EQ(on.writes.end()[-2], (chip_bus_write{DRV_CHIP_KEY_ON, 8}));
+        EXPECT_EQ(on.writes.end()[-1], (chip_bus_write{DRV_CHIP_KEY_ON + 1, 0}));
+    }
+}
+
+// The instrument record at `instrument`: sample number, the voice's level and pan, pitch,
+// envelopes, release delay, start and transpose, key-on and glide, pan mode and
+// parameter.
+struct NoteEventTest : VoicesTest {
+    void instrument_record(uint32_t sample, uint32_t transpose) {
+        const uint32_t words[8] = {sample, 0x4422, 0x0080, 0x0000, 0x0900, 0x0005 | transpose << 8, 0x0000, 0x0040};
+        for (uint32_t k = 0; k < 8; k++) put_word(instrument + 2 * k, words[k]);
+    }
+};
+
+TEST_F(NoteEventTest, NotesAndVolumeEventsLoadTheInstrument) {
+    const struct {
+        const char* what;
+        uint32_t kind_note, sample, loaded, streaming, transpose;
+        bool changed, restarted, keyed;
+    } cases[] = {
+        {"a note, another sample", 0x3C00, 3, 2, 0, 0x02, true, false, true},
+        {"a note, transposed with the carry dropped", 0x3C00, 2, 2, 0, 0xF0, false, false, true},
+        {"the same streamed sample restarts", 0x4000, 3, 3, 0x7F, 0, false, true, true},
+        {"bit 15 reloads the same sample", 0x4000, 0x8002, 2, 0, 0, true, false, true},
+        {"a tie keys nothing on", 0x4580, 4, 2, 0, 0, true, false, false},
+        {"a volume event", 0x6601, 2, 2, 0, 0, false, false, true},
+        {"a tied volume event", 0x6681, 2, 2, 0, 0, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        instrument_record(c.sample, c.transpose);
+        put_word(voice + VC_SAMPLE, c.loaded);
+        put_word(voice + VC_HEADER, header(c.loaded));
+        put_word(voice + VC_FLAGS, c.loaded & 1 ? 0x0023 : 0x0003);
+        put_byte(voice + VC_STREAMING, c.streaming);
+        uint32_t ev = event(2, 0x1000, c.kind_note);
+        uint32_t keyed = stub_count(DRV_VEC_KEY_ON), continued = continuations();
+        registers(mx0, 0, voice, uint16_t(ev));
+        cpu.dt = 0;
+        differential(0xE4E7, SND_COUNTER_NOTE_EVENT, 0xE4E7);
+        EXPECT_EQ(stub_count(DRV_VEC_KEY_ON) - keyed, c.keyed ? 1u : 0u);
+        EXPECT_EQ(continuations(), continued);
+        EXPECT_EQ(comms16(voice + VC_INSTRUMENT), instrument);
+        EXPECT_EQ(comms8(voice + VC_LIVE), 0xFFu);
+        EXPECT_EQ(comms16(instrument), c.sample & 0x7FFF) << "bit 15 is cleared once used";
+        uint32_t sample = c.sample & 0x7FFF;
+        EXPECT_EQ(comms16(voice + VC_SAMPLE), c.changed ? sample : c.loaded);
+        if (c.changed || c.restarted) {
+            EXPECT_EQ(chip_read16(DRV_CHIP_START), 0x1000 + 0x10 * sample + 5);
+            EXPECT_EQ(comms16(voice + VC_STREAM), header(sample) + 2);
+        } else {
+            EXPECT_EQ(chip_read16(DRV_CHIP_START), 0u);
+        }
+        bool volume = (c.kind_note & 0x7F) == 1;
+        uint32_t note = c.kind_note >> 8;
+        EXPECT_EQ(comms8(voice + VC_LEVEL), volume ? note : 0x22u);
+        EXPECT_EQ(comms8(voice + VC_PITCH + 1), ((volume ? 0x00 : note) + c.transpose) & 0xFF);
+        EXPECT_EQ(comms8(voice + 0x0E), 0x40u);
+        if (!c.keyed) {
+            EXPECT_EQ(cpu.dt, 0);
+        }
+    }
+}
+
+TEST_F(NoteEventTest, NoteSeventyFReleases) {
+    const struct {
+        const char* what;
+        uint32_t envelope;
+    } cases[] = {{"with an envelope: it releases", 3}, {"without: the voice ends at once", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        instrument_record(2, 0);
+        put_byte(voice + VC_ENVELOPE, c.envelope);
+        put_byte(voice + VC_LIVE, 0xFF);
+        chip(DRV_CHIP_FLAGS, 0x4003);
+        uint32_t ev = event(0, 0x1000, 0x7F80);  // the tie bit does not matter
+        registers(mx0, 0, voice, uint16_t(ev));
+        cpu.dt = 0;
+        uint64_t ended = snd_ran[SND_COUNTER_VOLUME_ENVELOPE];
+        hook(0xEFAE, true);
+        differential(0xE4E7, SND_COUNTER_NOTE_EVENT, 0xE4E7);
+        hook(0xEFAE, false);
+        EXPECT_EQ(comms8(voice + VC_RELEASE), c.envelope ? 1u : 0x11u + 3 * VC_RELEASE);
+        EXPECT_EQ(comms8(voice + VC_LIVE), c.envelope ? 0xFFu : 0u);
+        EXPECT_EQ(chip_read16(DRV_CHIP_FLAGS), c.envelope ? 0x4003u : 0u);
+        EXPECT_EQ(snd_ran[SND_COUNTER_VOLUME_ENVELOPE] - ended, c.envelope ? 0u : 2u)
+            << "both runs reach the envelope's end, readable";
+    }
+}
+
+TEST_F(NoteEventTest, OtherKindsAreTheEmulatedCodes) {
+    for (uint32_t kind_note : {0x3C02u, 0x8000u, 0xFF7Fu}) {
+        SCOPED_TRACE(kind_note);
+        fresh();
+        instrument_record(2, 0);
+        uint32_t ev = event(0, 0x1000, kind_note);
+        registers(mx0, 0, voice, uint16_t(ev));
+        cpu.dt = 0;
+        declines(0xE4E7, SND_COUNTER_NOTE_EVENT, 0xE4E7);
+    }
+}
+
+TEST_F(VoicesTest, SampleChangesLoadTheHeader) {
+    const struct {
+        const char* what;
+        uint32_t site, mx, sample;
+    } cases[] = {
+        {"a plain sample", 0xF013, mx0, 2},
+        {"a chained sample", 0xF013, mx0, 3},
+        {"the voice's own, again", 0xF064, mx2, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        put_word(voice + VC_START_TRANSPOSE, 0x7F09);
+        put_word(voice + VC_HEADER, header(c.sample));
+        put_word(voice + VC_FLAGS, 0x0023);
+        registers(c.mx, uint16_t(c.sample), voice);
+        cpu.dt = 0;
+        differential(c.site, SND_COUNTER_SAMPLE_CHANGE, c.site);
+        EXPECT_EQ(chip_read16(DRV_CHIP_START), 0x1000 + 0x10 * c.sample + 9);
+        EXPECT_EQ(chip_read16(DRV_CHIP_END), 0x2000 + 0x10 * c.sample);
+        EXPECT_EQ(chip_read16(DRV_CHIP_LOOP), 0x3000 + 0x10 * c.sample);
+        EXPECT_EQ(comms16(voice + VC_STREAM), header(c.sample) + 2);
+        bool chained = c.site == 0xF064 || (c.sample & 1);
+        EXPECT_EQ(comms8(voice + VC_STREAMING), chained ? 0xFFu : 0u);
+        EXPECT_EQ(cpu.y, comms16(voice + VC_INSTRUMENT));
+        EXPECT_EQ(cpu.dt, 0);
+        if (c.site == 0xF013) {
+            EXPECT_EQ(comms16(voice + VC_SAMPLE), c.sample);
+            EXPECT_EQ(comms16(voice + VC_SAMPLE_PITCH), 0x0110 * c.sample);
+            EXPECT_EQ(comms16(voice + VC_BANK), 0x0100 + c.sample);
+            EXPECT_EQ(cpu.b, comms16(voice + VC_FLAGS));
+        }
+    }
+}
+
+TEST_F(VoicesTest, StreamingStepsThroughTheSegments) {
+    constexpr uint32_t h = header(3);  // chained; segment words 0x4300 + 2k from +12
+    const struct {
+        const char* what;
+        uint32_t state, pointer, flags;
+        uint32_t patch_at, patch;  // a header word changed (0: none)
+        uint32_t bail;             // 0: handled
+        uint32_t pointer_after;
+    } cases[] = {
+        {"a new chain", 0xFF, h + 2, 0, 0, 0, 0, h + 10},
+        {"a new chain that loops", 0xFF, h + 2, 0, h + 12, 0x0001, 0xEB47, h + 2},
+        {"the segment plays on", 0x7F, h + 2, 0x8000, 0, 0, 0, h + 2},
+        {"to the next segment", 0x7F, h + 2, 0x8800, 0, 0, 0, h + 10},
+        {"to a next segment with bit 0", 0x7F, h + 2, 0x8800, h + 12, 0x4301, 0, h + 10},
+        {"the last segment", 0x7F, h + 2, 0x8800, h + 4, 0x0003, 0, h + 2},
+        {"the chain's end", 0x7F, h + 2, 0x8800, h + 10, 0x8000, 0xEB86, h + 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        if (c.patch_at) synth_driver_rom_word(sound_driver_rom, 0x210000 + c.patch_at, c.patch);
+        put_byte(voice + VC_STREAMING, c.state);
+        put_word(voice + VC_STREAM, c.pointer);
+        chip(DRV_CHIP_FLAGS, c.flags);
+        registers(mx0, 0, voice);
+        cpu.dt = 0;
+        uint32_t continued = continuations();
+        if (c.bail) {
+            declines(0xEB29, SND_COUNTER_SAMPLE_STREAMING, 0xEB29);
+            EXPECT_EQ(continuations() - continued, 1u) << "the emulated code goes on";
+        } else {
+            differential(0xEB29, SND_COUNTER_SAMPLE_STREAMING, 0xEB29);
+            EXPECT_EQ(continuations(), continued);
+            EXPECT_EQ(cpu.dt, 0);
+        }
+        EXPECT_EQ(comms16(voice + VC_STREAM), c.pointer_after);
+        if (c.state == 0xFF) {
+            EXPECT_EQ(comms8(voice + VC_STREAMING), 0x7Fu);
+        }
+    }
+}
+
+TEST_F(VoicesTest, EnvelopeEndStopsTheVoice) {
+    chip(DRV_CHIP_FLAGS, 0x4003);
+    put_byte(voice + VC_LIVE, 0xFF);
+    registers(mx2, 0x1234, voice);
+    differential(0xEFAE, SND_COUNTER_VOLUME_ENVELOPE, 0xEFAE);
+    EXPECT_EQ(chip_read16(DRV_CHIP_FLAGS), 0u);
+    EXPECT_EQ(comms8(voice + VC_LIVE), 0u);
+}
+
+}  // namespace
