@@ -51,7 +51,7 @@ snd_hook_site snd_hook_sites[SND_HOOK_SITE_COUNT] = {
     {0xE3A3, "seq_cmd_e3a3", 0, mx0, seq_cmd_e3a3},
     {0xE46E, "channels", 0, mx0, channels},
     {0xE4E7, "note_event", 0, mx0, note_event},
-    {0xE5A7, "key_on", 0, mx2, nullptr},
+    {0xE5A7, "key_on", 0, mx2, key_on},
     {0xE7FE, "fixed_pan", 0, mx2, nullptr},
     {0xE87E, "pan_to_speakers", 110, mx2, nullptr},
     {0xE8DB, "channel_update", 0, mx02, channel_update},

@@ -56,6 +56,7 @@ int seq_cmd_e3a3(m377_state* s);  // channel fields, 126 above
 // The voices (sound/snd_native_voices.cpp).
 int channels(m377_state* s);              // 0xE46E
 int note_event(m377_state* s);            // 0xE4E7
+int key_on(m377_state* s);                // 0xE5A7
 int channel_update(m377_state* s);        // 0xE8DB
 int sample_streaming(m377_state* s);      // 0xEB29
 int pitch_glide(m377_state* s);           // 0xEBB8, timed

@@ -474,3 +474,203 @@ int volume_envelope_efae(m377_state* s) {
     snd_bus_write8(s, field(s, VC_LIVE), 0);
     return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
 }
+
+namespace {
+
+// Where key-on's emulated form goes on: a pitch envelope, the pan modes it was not
+// written for, a pan script it does not start, a key-on finished by the emulated code.
+constexpr uint32_t KEY_ON_PITCH_ENVELOPE = 0xE5B8;
+constexpr uint32_t KEY_ON_OTHER_PAN = 0xE63C;
+constexpr uint32_t KEY_ON_OTHER_SCRIPT = 0xE6BC;
+constexpr uint32_t KEY_ON_SCRIPT_7C = 0xE6DD;
+constexpr uint32_t KEY_ON_SCRIPT_STARTED = 0xE706;
+constexpr uint32_t KEY_ON_EMULATED = 0xE72B;
+constexpr uint32_t ENVELOPE_READ = 0xEF9D;
+
+constexpr uint32_t NO_ROUTINE = 0xE9D5;     // an RTS: no pitch effect, no envelope
+constexpr uint32_t LEVELS_FIXED = 0xE97E;   // pan/volume routines of a voice
+constexpr uint32_t LEVELS_FROM_PARAMETER = 0xECC4;
+constexpr uint32_t PAN_SCRIPT_STEP = 0xECD4;
+constexpr uint32_t DRV_VEC_PAN = 0x012C;
+constexpr uint32_t DRV_VEC_PAN_BY_MODE = 0x012E;
+constexpr uint32_t DRV_ENVELOPE_TABLE_WORD = 0x210006;
+constexpr uint32_t DRV_PAN_SCRIPT_TABLE_WORD = 0x210008;
+
+constexpr uint32_t PAN_SCRIPT_RUNNING = 0x7A;  // the mode a continuing script takes over as
+constexpr uint32_t PAN_SCRIPT_TAKE_OVER = 0x7E;
+constexpr uint32_t PAN_SCRIPT_7C = 0x7C;
+constexpr uint32_t PAN_SCRIPT_CONTINUES = 0xFF;  // a script's first byte
+
+bool pan_script_mode(uint32_t m) {
+    return m == 0x79 || m == PAN_SCRIPT_RUNNING || m == PAN_SCRIPT_7C || m == PAN_SCRIPT_TAKE_OVER;
+}
+
+uint32_t data8(m377_state* s, uint32_t offset) {
+    return snd_read_dt(s, offset);
+}
+
+void store_word(m377_state* s, uint32_t n, uint32_t value) {
+    snd_bus_write16(s, field(s, n), value);
+}
+
+// The word at entry (number - 1) of a bank-0x21 table named by the word at table_word,
+// into Y (the entry's address left in A... as the driver's TAX / LDA long,X / TAY leave it).
+uint32_t bank_table_entry(m377_state* s, uint32_t number_field, uint32_t table_word) {
+    uint16_t voice = s->x;
+    snd_load16(s, &s->a, snd_bus_read16(s, field(s, number_field)) & 0xFF);
+    snd_load16(s, &s->a, s->a - 1u);
+    s->a = uint16_t(snd_asl(s, s->a, 1, true));
+    s->a = uint16_t(add16(s, s->a, snd_bus_read16(s, table_word)));
+    uint32_t entry = s->a;
+    snd_load16(s, &s->x, s->a);
+    snd_load16(s, &s->a, snd_bus_read16(s, uint32_t(DRV_DATA_BANK) << 16 | s->x));
+    snd_load16(s, &s->x, voice);
+    snd_load16(s, &s->y, s->a);
+    return entry;
+}
+
+// The end of key-on (M set): the pitch effect none, the chip's "bank" and "flags" with
+// the key-on request, carried out at the channel walk's end.
+int key_on_start(m377_state* s) {
+    if (load_byte(s, VC_KEY_ON_MODE)) return snd_bail(s, KEY_ON_EMULATED, SND_COUNTER_KEY_ON);
+    snd_narrow_a(s, false);
+    uint16_t voice = s->x;
+    store_word(s, VC_PITCH_EFFECT, NO_ROUTINE);
+    snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_FLAGS)) | FLAGS_KEY_ON);
+    snd_load16(s, &s->y, s->a);
+    snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_BANK)));
+    snd_load16(s, &s->x, snd_bus_read16(s, snd_dp(s, DRV_CHIP_BLOCK)));
+    snd_bus_write16(s, field(s, DRV_CHIP_BANK), s->a);
+    snd_load16(s, &s->a, s->y);
+    snd_bus_write16(s, field(s, DRV_CHIP_FLAGS), s->a);
+    snd_load16(s, &s->x, voice);
+    snd_narrow_a(s, true);
+    return snd_return_counted(s, SND_COUNTER_KEY_ON);
+}
+
+// Pan modes 0x79, 0x7A, 0x7C and 0x7E (M set): the pan script numbered +0x03 starts,
+// or a running one goes on.
+int pan_script_start(m377_state* s) {
+    snd_narrow_a(s, false);
+    bank_table_entry(s, VC_PAN, DRV_PAN_SCRIPT_TABLE_WORD);
+    snd_narrow_a(s, true);
+    snd_lda8(s, data8(s, 0));
+    snd_compare(s, s->a, PAN_SCRIPT_CONTINUES, false);
+    if (s->ps & flag_z) {
+        snd_compare(s, load_byte(s, VC_PAN_MODE), PAN_SCRIPT_TAKE_OVER, false);
+        if (!(s->ps & flag_z)) {
+            snd_compare(s, s->a, PAN_SCRIPT_7C, false);
+            if (s->ps & flag_z) return snd_bail(s, KEY_ON_SCRIPT_7C, SND_COUNTER_KEY_ON);
+            snd_compare(s, load_byte(s, VC_PAN_SCRIPT), snd_bus_read8(s, field(s, VC_PAN)), false);
+            if (s->ps & flag_z) return key_on_start(s);  // the running script goes on
+            return snd_bail(s, KEY_ON_OTHER_SCRIPT, SND_COUNTER_KEY_ON);
+        }
+        // It takes the running script over as mode 0x7A, the instrument too.
+        snd_lda8(s, PAN_SCRIPT_RUNNING);
+        snd_bus_write8(s, field(s, VC_PAN_MODE_COPY), s->a);
+        snd_bus_write8(s, field(s, VC_PAN_MODE), s->a);
+        snd_narrow_a(s, false);
+        uint16_t voice = s->x;
+        snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_INSTRUMENT)));
+        snd_load16(s, &s->x, s->a);
+        snd_narrow_a(s, true);
+        snd_lda8(s, PAN_SCRIPT_RUNNING);
+        snd_bus_write8(s, field(s, VC_PAN_MODE), s->a);
+        snd_load16(s, &s->x, voice);
+        snd_lda8(s, snd_bus_read8(s, field(s, VC_PAN)));
+        snd_bus_write8(s, field(s, VC_PAN_SCRIPT), s->a);
+        snd_lda8(s, 1);
+    }
+    snd_compare(s, s->a, 0, false);
+    if (s->ps & flag_z) snd_lda8(s, 1);  // a count of 0 is one step
+    snd_bus_write8(s, field(s, VC_PAN_STEPS), s->a);
+    snd_lda8(s, data8(s, 1));
+    snd_bus_write8(s, field(s, VC_PAN_DISTANCE + 1), s->a);
+    snd_bus_write8(s, field(s, VC_PAN_TARGET), s->a);
+    snd_narrow_a(s, false);
+    store_word(s, VC_PAN_VOLUME, PAN_SCRIPT_STEP);
+    snd_load16(s, &s->a, s->y);
+    s->a = uint16_t(add16(s, s->a, 2));
+    store_word(s, VC_PAN_LOOP, s->a);
+    store_word(s, VC_PAN_READ, s->a);
+    snd_narrow_a(s, true);
+    snd_compare(s, load_byte(s, VC_PAN_MODE), PAN_SCRIPT_RUNNING, false);
+    if (s->ps & flag_z) return key_on_start(s);
+    snd_compare(s, s->a, PAN_SCRIPT_TAKE_OVER, false);
+    if (s->ps & flag_z) return key_on_start(s);
+    return snd_bail(s, KEY_ON_SCRIPT_STARTED, SND_COUNTER_KEY_ON);
+}
+
+}  // namespace
+
+// 0xE5A7 (8-bit accumulator): X = the voice, just loaded by a note: the voice stops, its
+// envelope starts, its pitch components clear, its pan is set by its mode, and it is
+// keyed on.
+int key_on(m377_state* s) {
+    if ((s->ps & widths) != m377_flag_m) return snd_count_declined(SND_COUNTER_KEY_ON);
+    uint16_t voice = s->x;
+    snd_load16(s, &s->x, snd_bus_read16(s, snd_dp(s, DRV_CHIP_BLOCK)));
+    snd_narrow_a(s, false);
+    snd_load16(s, &s->a, 0);
+    snd_bus_write16(s, field(s, DRV_CHIP_FLAGS), 0);
+    snd_narrow_a(s, true);
+    snd_load16(s, &s->x, voice);
+    s->dt = DRV_DATA_BANK;
+    if (load_byte(s, VC_PITCH_ENVELOPE)) return snd_bail(s, KEY_ON_PITCH_ENVELOPE, SND_COUNTER_KEY_ON);
+
+    if (load_byte(s, VC_ENVELOPE)) {
+        snd_narrow_a(s, false);
+        store_word(s, VC_ENVELOPE_ENTRY, bank_table_entry(s, VC_ENVELOPE, DRV_ENVELOPE_TABLE_WORD));
+        snd_narrow_a(s, true);
+        snd_lda8(s, snd_bus_read8(s, field(s, VC_RELEASE_DELAY + 1)));
+        snd_bus_write8(s, field(s, VC_RELEASE), s->a);
+        snd_lda8(s, data8(s, 0));
+        if (!(s->a & 0x80)) {  // it starts silent
+            snd_narrow_a(s, false);
+            snd_load16(s, &s->a, 0xFFFF);
+            store_word(s, VC_ENVELOPE_LEVEL - 1, s->a);
+            snd_narrow_a(s, true);
+        }
+        if (!call(s, ENVELOPE_READ)) return 1;
+    } else {
+        snd_bus_write8(s, field(s, VC_ENVELOPE_LEVEL), 0);
+        store_word(s, VC_ENVELOPE_STEP, NO_ROUTINE);
+    }
+    store_word(s, VC_PITCH_PARTS[0], 0);
+    store_word(s, VC_PITCH_PARTS[1], 0);
+
+    uint32_t mode = load_byte(s, VC_PAN_MODE);
+    if (!(mode & 0x80)) {
+        if (pan_script_mode(mode)) return pan_script_start(s);
+        snd_bus_write8(s, field(s, VC_PAN_MODE_COPY), mode);
+        snd_lda8(s, snd_bus_read8(s, field(s, VC_PAN)));
+        snd_bus_write8(s, field(s, VC_PAN_SCRIPT), s->a);
+        snd_compare(s, load_byte(s, VC_PAN_MODE), 0x40, false);
+    }
+    if ((mode & 0x80) || mode < 0x40 || mode == 0x7F) {
+        if (mode != 0x7F) {
+            s->b = uint16_t((s->b & 0xFF00) | mode);
+            snd_set_nz(s, mode, false);
+        }
+        snd_lda8(s, snd_bus_read8(s, field(s, VC_PAN)));
+        if (snd_call_vector(s, mode == 0x7F ? DRV_VEC_PAN : DRV_VEC_PAN_BY_MODE)) return 1;
+        snd_narrow_a(s, false);
+        snd_load16(s, &s->a, snd_bus_read16(s, snd_dp(s, DRV_SPEAKER_LEVELS)));
+        store_word(s, VC_FIXED_LEVELS, s->a);
+        snd_load16(s, &s->a, snd_bus_read16(s, snd_dp(s, DRV_SPEAKER_LEVELS + 2)));
+        store_word(s, VC_FIXED_LEVELS + 2, s->a);
+        store_word(s, VC_PAN_VOLUME, LEVELS_FIXED);
+    } else if (mode == 0x7D) {  // the pan from a game parameter word
+        snd_narrow_a(s, false);
+        snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_PAN)) & 0xFF);
+        s->a = uint16_t(snd_asl(s, s->a, 1, true));
+        s->a = uint16_t(add16(s, s->a, DRV_PARAMETERS));
+        store_word(s, VC_PAN_BYTE, s->a);
+        store_word(s, VC_PAN_VOLUME, LEVELS_FROM_PARAMETER);
+    } else {
+        snd_compare(s, mode, 0x7F, false);
+        snd_compare(s, mode, 0x7D, false);
+        return snd_bail(s, KEY_ON_OTHER_PAN, SND_COUNTER_KEY_ON);
+    }
+    return key_on_start(s);
+}

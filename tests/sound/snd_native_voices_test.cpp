@@ -392,3 +392,153 @@ TEST_F(VoicesTest, EnvelopeEndStopsTheVoice) {
 }
 
 }  // namespace
+
+namespace {
+
+// Key-on of voice 5 (8-bit accumulator): its record as a note event leaves it, the pan
+// routines' levels in 0x00C0-0x00C3.
+struct KeyOnTest : VoicesTest {
+    void voice_for(uint32_t envelope, uint32_t mode, uint32_t pan) {
+        fresh();
+        put_byte(voice + VC_ENVELOPE, envelope);
+        put_byte(voice + VC_PITCH_ENVELOPE, 0);
+        put_byte(voice + VC_RELEASE_DELAY + 1, 0x31);
+        put_byte(voice + VC_KEY_ON_MODE, 0);
+        put_byte(voice + VC_PAN_MODE, mode);
+        put_byte(voice + VC_PAN, pan);
+        put_word(voice + VC_BANK, 0x0105);
+        put_word(voice + VC_FLAGS, 0x0023);
+        put_word(voice + VC_INSTRUMENT, instrument);
+        put_byte(voice + VC_ENVELOPE_LEVEL, 0x33);
+        for (uint32_t i = 0; i < 4; i++) iram(DRV_SPEAKER_LEVELS + i) = uint8_t(0x11 * (i + 1));
+        chip(DRV_CHIP_FLAGS, 0x4003);
+        registers(mx2, 0x00AA, voice);
+        cpu.dt = 0;
+    }
+    void expect_keyed_on(uint32_t pan_routine) {
+        EXPECT_EQ(chip_read16(DRV_CHIP_FLAGS), 0x4023u);
+        EXPECT_EQ(chip_read16(DRV_CHIP_BANK), 0x0105u);
+        EXPECT_EQ(comms16(voice + VC_PITCH_EFFECT), 0xE9D5u);
+        EXPECT_EQ(comms16(voice + 0x40), 0u);
+        EXPECT_EQ(comms16(voice + 0x44), 0u);
+        EXPECT_EQ(comms16(voice + VC_PAN_VOLUME), pan_routine);
+        EXPECT_TRUE(cpu.ps & m377_flag_m);
+    }
+};
+
+TEST_F(KeyOnTest, VolumeEnvelopeStartsAtItsFirstStep) {
+    const struct {
+        const char* what;
+        uint32_t envelope;
+        uint32_t start_word;                 // +0x1E after key-on, before the first step
+        uint32_t target, read, step, rate;   // what the first step leaves
+    } cases[] = {
+        {"none: full level", 0, 0, 0, 0, 0xE9D5, 0},
+        {"a silent start falling to 0x40", 1, 0xFFFF, 0x40, SYNTH_SD_ENVELOPES + 2, 0xEF5C, synth_sd_rate(0x10)},
+        {"a loud start", 2, 0x3322, 0x20, SYNTH_SD_ENVELOPES + 0x10 + 2, 0xEF48, 0},
+        {"a step at the current level is skipped", 6, 0xFFFF, 0x00, SYNTH_SD_ENVELOPES + 0x50 + 4, 0xEF5C,
+         synth_sd_rate(0x08)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        voice_for(c.envelope, 0x80, 0x10);
+        put_word(voice + VC_ENVELOPE_LEVEL - 1, 0x3322);
+        if (c.envelope == 2) put_byte(voice + VC_ENVELOPE_LEVEL, 0x10);
+        differential(0xE5A7, SND_COUNTER_KEY_ON, 0xE5A7);
+        expect_keyed_on(0xE97E);
+        EXPECT_EQ(comms16(voice + VC_ENVELOPE_STEP), c.step);
+        if (!c.envelope) {
+            EXPECT_EQ(comms8(voice + VC_ENVELOPE_LEVEL), 0u);
+            continue;
+        }
+        EXPECT_EQ(comms16(voice + VC_ENVELOPE_ENTRY), SYNTH_SD_ENVELOPE_TABLE + 2 * (c.envelope - 1));
+        EXPECT_EQ(comms8(voice + VC_RELEASE), 0x31u);
+        EXPECT_EQ(comms8(voice + VC_ENVELOPE_TARGET), c.target);
+        EXPECT_EQ(comms16(voice + VC_ENVELOPE_READ), c.read);
+        if (c.rate) {
+            EXPECT_EQ(comms16(voice + VC_ENVELOPE_RATE), c.rate);
+        }
+        if (c.start_word == 0xFFFF) {
+            EXPECT_EQ(comms16(voice + VC_ENVELOPE_LEVEL - 1), 0xFFFFu);
+        }
+    }
+}
+
+TEST_F(KeyOnTest, PanByMode) {
+    const struct {
+        const char* what;
+        uint32_t mode, pan, running;
+        uint32_t pan_routine;  // 0: the emulated code goes on
+        uint32_t bail;
+    } cases[] = {
+        {"a table pan, mode from 0x80", 0x85, 0x21, 0, 0xE97E, 0},
+        {"a table pan, mode below 0x40", 0x12, 0x21, 0, 0xE97E, 0},
+        {"the pan routine, mode 0x7F", 0x7F, 0x21, 0, 0xE97E, 0},
+        {"a game parameter's pan, mode 0x7D", 0x7D, 0x21, 0, 0xECC4, 0},
+        {"another mode from 0x40", 0x50, 0x21, 0, 0, 0xE63C},
+        {"a script, mode 0x7A", 0x7A, 1, 0, 0xECD4, 0},
+        {"a script, mode 0x79", 0x79, 1, 0, 0, 0xE706},
+        {"a script counting 0 steps", 0x7E, 3, 0, 0xECD4, 0},
+        {"a continuing script taken over, mode 0x7E", 0x7E, 2, 0, 0xECD4, 0},
+        {"a continuing script, mode 0x7C", 0x7C, 2, 0, 0, 0xE6DD},
+        {"a continuing script already running", 0x7A, 2, 2, 0x1234, 0},
+        {"a continuing script, another running", 0x7A, 2, 3, 0, 0xE6BC},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        voice_for(0, c.mode, c.pan);
+        put_byte(voice + VC_PAN_SCRIPT, c.running);
+        put_word(voice + VC_PAN_VOLUME, 0x1234);
+        put_byte(instrument + VC_PAN_MODE, 0x55);
+        uint32_t by_mode = stub_count(0x012E), pan = stub_count(0x012C);
+        if (c.bail) {
+            uint32_t continued = continuations();
+            declines(0xE5A7, SND_COUNTER_KEY_ON, 0xE5A7);
+            EXPECT_EQ(continuations() - continued, 1u);
+            continue;
+        }
+        differential(0xE5A7, SND_COUNTER_KEY_ON, 0xE5A7);
+        expect_keyed_on(c.pan_routine);
+        EXPECT_EQ(stub_count(0x012E) - by_mode, (c.mode & 0x80) || c.mode < 0x40 ? 1u : 0u);
+        EXPECT_EQ(stub_count(0x012C) - pan, c.mode == 0x7F ? 1u : 0u);
+        if (c.pan_routine == 0xE97E) {
+            EXPECT_EQ(comms16(voice + VC_FIXED_LEVELS), 0x2211u);
+            EXPECT_EQ(comms16(voice + VC_FIXED_LEVELS + 2), 0x4433u);
+        }
+        if (c.mode < 0x79) {
+            EXPECT_EQ(comms8(voice + VC_PAN_MODE_COPY), c.mode);
+            EXPECT_EQ(comms8(voice + VC_PAN_SCRIPT), c.pan);
+        }
+        if (c.mode == 0x7D) {
+            EXPECT_EQ(comms16(voice + VC_PAN_BYTE), DRV_PARAMETERS + 2 * c.pan);
+        }
+        if (c.pan_routine == 0xECD4) {
+            uint32_t script = SYNTH_SD_PAN_SCRIPTS + 0x10 * (c.pan - 1);
+            const uint8_t* bytes = SYNTH_SD_PAN_SCRIPT_BYTES[c.pan - 1];
+            EXPECT_EQ(comms8(voice + VC_PAN_STEPS), bytes[0] == 0 || bytes[0] == 0xFF ? 1u : bytes[0]);
+            EXPECT_EQ(comms8(voice + VC_PAN_TARGET), bytes[1]);
+            EXPECT_EQ(comms8(voice + VC_PAN_DISTANCE + 1), bytes[1]);
+            EXPECT_EQ(comms16(voice + VC_PAN_READ), script + 2);
+            EXPECT_EQ(comms16(voice + VC_PAN_LOOP), script + 2);
+        }
+        if (c.pan == 2 && c.mode == 0x7E) {
+            EXPECT_EQ(comms8(voice + VC_PAN_MODE), 0x7Au);
+            EXPECT_EQ(comms8(voice + VC_PAN_MODE_COPY), 0x7Au);
+            EXPECT_EQ(comms8(instrument + VC_PAN_MODE), 0x7Au);
+            EXPECT_EQ(comms8(voice + VC_PAN_SCRIPT), 2u);
+        }
+    }
+}
+
+TEST_F(KeyOnTest, PitchEnvelopesAndOtherKeyOnsAreTheEmulatedCodes) {
+    for (uint32_t field : {VC_PITCH_ENVELOPE, VC_KEY_ON_MODE}) {
+        SCOPED_TRACE(field);
+        voice_for(1, 0x80, 0x10);
+        put_byte(voice + field, 2);
+        uint32_t continued = continuations();
+        declines(0xE5A7, SND_COUNTER_KEY_ON, 0xE5A7);
+        EXPECT_EQ(continuations() - continued, 1u);
+    }
+}
+
+}  // namespace

@@ -804,6 +804,18 @@ stop_track:
         .org $e4e7
         jmp note_event
         .org $e5a7
+        jmp key_on
+        .org $e5b8
+        jmp h_cont
+        .org $e63c
+        jmp h_cont
+        .org $e6bc
+        jmp h_cont
+        .org $e6dd
+        jmp h_cont
+        .org $e706
+        jmp h_cont
+        .org $e72b
         jmp h_cont
         .org $e8db
         jmp channel_update
@@ -825,8 +837,12 @@ stop_track:
         jmp ($0060,x)       ; its pan and volume routine
         .org $ef45
         jmp ($005c,x)       ; its volume-envelope routine
+        .org $ef9d
+        jmp envelope_read
         .org $efae
         jmp envelope_end
+        .org $efbc
+        jmp h_cont
         .org $f013
         jmp sample_change
         .org $f064
@@ -2016,8 +2032,8 @@ HANDLERS
 
 // The voices: the channel walk over the voice records, a note event into its voice,
 // the sample changes and streaming, the per-voice update and the plain pitch steps.
-// Where their emulated forms continue in code the readable routines do not stand for
-// (key-on 0xE5A7, 0xEB47, 0xEB86, the other event kinds) the continuation stub counts.
+// Where their emulated forms continue in code the readable routines do not stand for,
+// the continuation stub counts.
 constexpr const char* voice_source = R"(
         .m16
         .x16
@@ -2442,6 +2458,241 @@ pitch_envelope:             ; 0xEBFD, X = the voice
         rts
 pe_env: jmp h_cont
 
+        .m8
+key_on:                     ; 0xE5A7, X = the voice, 8-bit accumulator
+        phx
+        ldx $ea
+        clm
+        lda #$0000
+        sta $06,x           ; "flags" 0: the voice stops
+        sep #$20
+        plx
+        ldt #$21
+        lda $07,x
+        beq ko_volume
+        jmp $e5b8           ; a pitch envelope
+ko_volume:
+        lda $06,x
+        beq ko_flat
+        clm
+        and #$00ff
+        dec a
+        asl a
+        clc
+        adc $210006
+        sta $1c,x           ; the envelope's table entry
+        phx
+        tax
+        lda $210000,x
+        plx
+        tay                 ; its script
+        sep #$20
+        lda $09,x
+        sta $2e,x           ; the release delay
+        lda $0000,y
+        bmi ko_loud
+        clm
+        lda #$ffff
+        sta $1e,x           ; it starts silent
+        sep #$20
+ko_loud:
+        jsr $ef9d           ; the first step
+        bra ko_pitch
+ko_flat:
+        ldm #$00,$1f,x      ; full level, no envelope
+        clm
+        ldm #$e9d5,$5c,x
+        sep #$20
+ko_pitch:
+        clm
+        ldm #$0000,$40,x
+        ldm #$0000,$44,x
+        sep #$20
+        lda $0e,x           ; the pan mode
+        bmi ko_by_mode
+        cmp #$79
+        beq ko_script
+        cmp #$7a
+        beq ko_script
+        cmp #$7c
+        beq ko_script
+        cmp #$7e
+        beq ko_script
+        sta $6e,x
+        lda $03,x
+        sta $6f,x
+        lda $0e,x
+        cmp #$40
+        bcc ko_by_mode
+        cmp #$7f
+        beq ko_pan
+        cmp #$7d
+        beq ko_param
+        jmp $e63c
+ko_script:
+        jmp pan_start
+ko_by_mode:                 ; A = the pan byte, B = the mode
+        ldb $0e,x
+        lda $03,x
+        per ko_levels
+        jmp ($012e)
+ko_pan: lda $03,x
+        per ko_levels
+        jmp ($012c)
+ko_levels:
+        clm
+        lda $c0
+        sta $70,x
+        lda $c2
+        sta $72,x
+        ldm #$e97e,$60,x
+        bra ko_start
+ko_param:                   ; the pan from a game parameter word
+        clm
+        lda $03,x
+        and #$00ff
+        asl a
+        clc
+        adc #$4100
+        sta $5e,x
+        ldm #$ecc4,$60,x
+ko_start:
+        sep #$20
+        lda $0c,x
+        beq ko_key
+        jmp $e72b
+ko_key: clm
+        ldm #$e9d5,$5a,x
+        lda $2c,x
+        ora #$4000
+        tay
+        lda $14,x
+        phx
+        ldx $ea
+        sta $08,x           ; "bank"
+        tya
+        sta $06,x           ; "flags" with the key-on request
+        plx
+        sep #$20
+        rts
+
+pan_start:                  ; pan modes 0x79, 0x7A, 0x7C, 0x7E: the script +0x03
+        clm
+        lda $03,x
+        and #$00ff
+        dec a
+        asl a
+        clc
+        adc $210008
+        phx
+        tax
+        lda $210000,x
+        plx
+        tay                 ; the script (bank 0x21)
+        sep #$20
+        lda $0000,y         ; its step count; 0xFF: it continues a running one
+        cmp #$ff
+        bne ps_count
+        lda $0e,x
+        cmp #$7e
+        beq ps_takeover
+        cmp #$7c
+        bne ps_running
+        jmp $e6dd
+ps_running:
+        lda $6f,x
+        cmp $03,x
+        bne ps_other
+        jmp ko_start        ; the running script goes on
+ps_other:
+        jmp $e6bc
+ps_takeover:
+        lda #$7a
+        sta $6e,x
+        sta $0e,x
+        clm
+        lda $3c,x
+        phx
+        tax
+        sep #$20
+        lda #$7a
+        sta $0e,x           ; the instrument's mode too
+        plx
+        lda $03,x
+        sta $6f,x
+        lda #$01
+ps_count:
+        cmp #$00
+        bne ps_steps
+        lda #$01
+ps_steps:
+        sta $31,x
+        lda $0001,y         ; the first position
+        sta $67,x
+        sta $6c,x
+        clm
+        ldm #$ecd4,$60,x
+        tya
+        clc
+        adc #$0002
+        sta $3e,x
+        sta $6a,x
+        sep #$20
+        lda $0e,x
+        cmp #$7a
+        beq ps_done
+        cmp #$7e
+        beq ps_done
+        jmp $e706
+ps_done:
+        jmp ko_start
+
+        .m8
+envelope_read:              ; 0xEF9D, X = the voice, Y = its script (bank 0x21)
+        lda $0000,y
+        bne er_marks
+        jmp $efbc           ; 0x00
+er_marks:
+        cmp #$ff
+        bne er_hold
+        jmp $efae           ; the end
+er_hold:
+        cmp #$fe
+        bne er_step
+        clm
+        ldm #$ef6d,$5c,x    ; the hold point
+        sep #$20
+        rts
+er_step:
+        sta $c6             ; the rate index
+        lda $0001,y         ; the target
+        iny
+        iny
+        clm
+        sty $20,x
+        sep #$20
+        sta $1a,x
+        cmp $1f,x
+        beq envelope_read   ; at that level already
+        clm
+        bcc er_falls
+        ldm #$ef48,$5c,x
+        bra er_rate
+er_falls:
+        ldm #$ef5c,$5c,x
+er_rate:
+        lda $c6
+        and #$00ff
+        asl a
+        phx
+        tax
+        lda $00f206,x
+        plx
+        sta $18,x
+        sep #$20
+        rts
+
+        .m16
 envelope_end:               ; 0xEFAE, X = the voice: it stops
         clm
         phx
@@ -2510,8 +2761,8 @@ std::string driver_source() {
         snprintf(line, sizeof line, "        .word %s\n", synth_sd_handler_label(code).c_str());
         handlers += line;
     }
-    return replace(start_source, "VECTORS", vectors) + replace(work_source, "STUBS", stubs) +
-           replace(sequence_source, "HANDLERS", handlers) + voice_source;
+    return replace(start_source, "VECTORS", vectors) + replace(work_source, "STUBS", voice_source + stubs) +
+           replace(sequence_source, "HANDLERS", handlers);
 }
 
 }  // namespace
@@ -2532,6 +2783,36 @@ void synth_structured_driver_image(uint8_t* image) {
     synth_driver_id_bytes(image, 0, 0);
     synth_driver_pitch_table(image);
     synth_driver_sample_headers(image);
+    synth_driver_rate_table(image);
+    synth_driver_envelopes(image);
+    synth_driver_pan_scripts(image);
+}
+
+void synth_driver_rate_table(uint8_t* image) {
+    for (uint32_t i = 0; i < 128; i++) synth_driver_rom_word(image, SYNTH_SD_RATE_TABLE + 2 * i, synth_sd_rate(i));
+}
+
+namespace {
+
+// A table of scripts in bank 0x21: the word at table_word names the table, entry k the
+// script k + 1, 16 bytes apart from `scripts`.
+template <size_t N>
+void bank_scripts(uint8_t* image, uint32_t table_word, uint32_t table, uint32_t scripts, const uint8_t (&bytes)[N][8]) {
+    synth_driver_rom_word(image, table_word, table);
+    for (uint32_t k = 0; k < N; k++) {
+        synth_driver_rom_word(image, 0x210000 + table + 2 * k, scripts + 0x10 * k);
+        memcpy(image + 0x10000 + scripts + 0x10 * k, bytes[k], 8);
+    }
+}
+
+}  // namespace
+
+void synth_driver_envelopes(uint8_t* image) {
+    bank_scripts(image, 0x210006, SYNTH_SD_ENVELOPE_TABLE, SYNTH_SD_ENVELOPES, SYNTH_SD_ENVELOPE_SCRIPTS);
+}
+
+void synth_driver_pan_scripts(uint8_t* image) {
+    bank_scripts(image, 0x210008, SYNTH_SD_PAN_SCRIPT_TABLE, SYNTH_SD_PAN_SCRIPTS, SYNTH_SD_PAN_SCRIPT_BYTES);
 }
 
 void synth_driver_rom_word(uint8_t* image, uint32_t address, uint32_t value) {

@@ -25,11 +25,12 @@
 // selected channel) and 0xE02A (a channel following one), returning to 0xDFF0 and
 // 0xE02D. Key maps: the word at 0x21000C (synth_driver_key_maps).
 //
-// The voices: the channel walk 0xE46E, the note event 0xE4E7, the voice update 0xE8DB,
-// sample streaming 0xEB29, the plain pitch steps 0xEBB8 and 0xEBFD, the envelope's end
-// 0xEFAE and the sample changes 0xF013 / 0xF064, with the tables below. Their vectors stay
-// stubs; the key-on 0xE5A7 and the continuations 0xEB47, 0xEB86 and the other event kinds
-// are the continuation stub.
+// The voices: the channel walk 0xE46E, the note event 0xE4E7, the key-on 0xE5A7 with the
+// pan scripts' start, the voice update 0xE8DB, sample streaming 0xEB29, the plain pitch
+// steps 0xEBB8 and 0xEBFD, an envelope's first step 0xEF9D and end 0xEFAE and the sample
+// changes 0xF013 / 0xF064, with the tables below; their code lies below 0xD684. Their
+// vectors stay stubs; the continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706, 0xE72B,
+// 0xEB47, 0xEB86, 0xEFBC and the other event kinds) are the continuation stub.
 #pragma once
 #include <cstdint>
 
@@ -78,6 +79,38 @@ constexpr uint32_t SYNTH_SD_SAMPLE_TABLE = 0x3000;
 constexpr uint32_t SYNTH_SD_SAMPLE_HEADERS = 0x3100;
 constexpr uint32_t SYNTH_SD_SAMPLES = 16;
 void synth_driver_sample_headers(uint8_t* image);
+// 0xF206 (bank 0): the rate table, 128 words 0x0100 + 0x20 i.
+constexpr uint32_t SYNTH_SD_RATE_TABLE = 0xF206;
+constexpr uint32_t synth_sd_rate(uint32_t i) {
+    return 0x0100 + 0x20 * i;
+}
+void synth_driver_rate_table(uint8_t* image);
+// 0x210006: the word naming the volume envelope table (SYNTH_SD_ENVELOPE_TABLE); envelope
+// e (1-8) at SYNTH_SD_ENVELOPES + 0x10 (e - 1) in bank 0x21, SYNTH_SD_ENVELOPE_SCRIPTS.
+constexpr uint32_t SYNTH_SD_ENVELOPE_TABLE = 0x3800;
+constexpr uint32_t SYNTH_SD_ENVELOPES = 0x3900;
+constexpr uint8_t SYNTH_SD_ENVELOPE_SCRIPTS[8][8] = {
+    {0x10, 0x40, 0x20, 0x00, 0xFE, 0x30, 0x80, 0xFF},  // silent start, rise, fall, hold, release
+    {0x90, 0x20, 0xFF},                                // a loud start (bit 7 of the first byte)
+    {0xFE, 0x05, 0x10, 0xFF},                          // held at once
+    {0xFF},                                            // ends at once
+    {0x00},                                            // the emulated code's
+    {0x08, 0xFF, 0x08, 0x00, 0xFF},                    // a first step at the silent level
+    {0x04, 0x80, 0xFF},
+    {0x7F, 0x01, 0xFF},
+};
+void synth_driver_envelopes(uint8_t* image);
+// 0x210008: the word naming the pan script table (SYNTH_SD_PAN_SCRIPT_TABLE); script n
+// (1-4) at SYNTH_SD_PAN_SCRIPTS + 0x10 (n - 1), SYNTH_SD_PAN_SCRIPT_BYTES.
+constexpr uint32_t SYNTH_SD_PAN_SCRIPT_TABLE = 0x3A00;
+constexpr uint32_t SYNTH_SD_PAN_SCRIPTS = 0x3B00;
+constexpr uint8_t SYNTH_SD_PAN_SCRIPT_BYTES[4][8] = {
+    {2, 0x10, 0x05, 0x30, 0x85, 0x10, 0x84},  // two steps from 0x10: glide up, glide down, loop
+    {0xFF, 0x20, 0x05, 0x40, 0x84},           // continues a running script
+    {0, 0x08, 0x05, 0x18, 0x84},              // a count of 0
+    {1, 0x7F, 0x83},                          // the emulated code's step
+};
+void synth_driver_pan_scripts(uint8_t* image);
 // A word of the driver ROM at a sound-CPU address (bank 0 or 0x20-0x27).
 void synth_driver_rom_word(uint8_t* image, uint32_t address, uint32_t value);
 
