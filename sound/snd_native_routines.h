@@ -58,6 +58,8 @@ int channels(m377_state* s);              // 0xE46E
 int note_event(m377_state* s);            // 0xE4E7
 int key_on(m377_state* s);                // 0xE5A7
 int channel_update(m377_state* s);        // 0xE8DB
+int voice_volume_from_channel(m377_state* s);  // 0xE97E, timed
+int voice_volume_from_scratch(m377_state* s);  // 0xE987, timed
 int sample_streaming(m377_state* s);      // 0xEB29
 int pitch_glide(m377_state* s);           // 0xEBB8, timed
 int pitch_envelope(m377_state* s);        // 0xEBFD, timed

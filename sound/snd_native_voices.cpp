@@ -674,3 +674,70 @@ int key_on(m377_state* s) {
     }
     return key_on_start(s);
 }
+
+namespace {
+
+constexpr uint32_t DRV_LEVEL_TABLE = 0xF106;   // attenuation to register value, 256 bytes
+constexpr uint32_t DRV_REGISTER_BYTES = 0xC4;  // four bytes: "vol_f" and "vol_r" as written
+constexpr uint32_t DRV_CHIP_VOL_R = 2;
+
+// The four levels at 0x00C0-0x00C3 with the voice's attenuation through the level table
+// into "vol_f" and "vol_r" of the chip block at 0x00EA (written through DT:Y). Charges
+// the driver's own cycles and program bytes besides the bus accesses.
+int voice_volume_common(m377_state* s, int index) {
+    snd_bus_write16(s, snd_dp(s, DRV_REGISTER_BYTES), 0);
+    snd_bus_write16(s, snd_dp(s, DRV_REGISTER_BYTES + 2), 0);
+    s->cycles += 5 + 5 + 5;
+    s->fetch_count += 4 + 4 + 3;
+    uint16_t voice = s->x;
+    snd_narrow_a(s, false);
+    snd_load16(s, &s->a, 0);
+    snd_narrow_a(s, true);
+    for (uint32_t i = 0; i < 4; i++) {
+        snd_lda8(s, snd_bus_read8(s, snd_dp(s, DRV_SPEAKER_LEVELS + i)));
+        s->ps &= ~flag_c;
+        add_to_a8(s, snd_bus_read8(s, snd_dp(s, DRV_ATTENUATION)));
+        if (s->ps & flag_c) {  // 256 or more: the register byte stays 0
+            s->cycles += 3 + 5 + 5;
+            s->fetch_count += 2 + 3 + 2;
+            continue;
+        }
+        snd_load16(s, &s->x, s->a);
+        snd_lda8(s, snd_bus_read8(s, DRV_LEVEL_TABLE + s->x));
+        snd_bus_write8(s, snd_dp(s, DRV_REGISTER_BYTES + i), s->a);
+        s->cycles += 3 + 5 + 9 + 4;
+        s->fetch_count += 2 + 3 + 2 + 4 + 2;
+    }
+    snd_load16(s, &s->x, voice);
+    snd_narrow_a(s, false);
+    snd_load16(s, &s->y, snd_bus_read16(s, snd_dp(s, DRV_CHIP_BLOCK)));
+    uint32_t block = (uint32_t(s->dt) << 16) + s->y;
+    snd_load16(s, &s->a, snd_bus_read16(s, snd_dp(s, DRV_REGISTER_BYTES)));
+    snd_bus_write16(s, block & 0xFFFFFF, s->a);
+    snd_load16(s, &s->a, snd_bus_read16(s, snd_dp(s, DRV_REGISTER_BYTES + 2)));
+    snd_bus_write16(s, (block + DRV_CHIP_VOL_R) & 0xFFFFFF, s->a);
+    s->cycles += 8 + 3 + 4 + 3 + 4 + 2;
+    s->fetch_count += 5 + 2 + 3 + 2 + 3 + 1;
+    return snd_return_counted(s, index);
+}
+
+}  // namespace
+
+// 0xE97E (timed): X = the voice: its fixed pan's levels, then as 0xE987.
+int voice_volume_from_channel(m377_state* s) {
+    if (s->ps & m377_flag_x) return snd_count_declined(SND_COUNTER_VOLUME_FROM_CHANNEL);
+    snd_narrow_a(s, false);
+    snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_FIXED_LEVELS)));
+    snd_bus_write16(s, snd_dp(s, DRV_SPEAKER_LEVELS), s->a);
+    snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_FIXED_LEVELS + 2)));
+    snd_bus_write16(s, snd_dp(s, DRV_SPEAKER_LEVELS + 2), s->a);
+    s->cycles += 5 + 3;
+    s->fetch_count += 3 + 2;
+    return voice_volume_common(s, SND_COUNTER_VOLUME_FROM_CHANNEL);
+}
+
+// 0xE987 (timed): the four levels a pan routine left at 0x00C0.
+int voice_volume_from_scratch(m377_state* s) {
+    if (s->ps & m377_flag_x) return snd_count_declined(SND_COUNTER_VOLUME_FROM_SCRATCH);
+    return voice_volume_common(s, SND_COUNTER_VOLUME_FROM_SCRATCH);
+}

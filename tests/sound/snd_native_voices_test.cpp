@@ -542,3 +542,59 @@ TEST_F(KeyOnTest, PitchEnvelopesAndOtherKeyOnsAreTheEmulatedCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VoicesTest, VoiceLevelsChargeTheirItemisedSums) {
+    // Bus accesses: the clears (4), per level its byte and 0x00CC (2) and in range the
+    // table byte and its store (2), the block, the two words and their stores (10), the
+    // return (2); from the channel the two copies (8) more. Own cycles: 15, per level 21
+    // in range or 13 out, 24; from the channel 8 more. Program bytes: 11, 13 or 7, 16; 5.
+    const struct {
+        const char* what;
+        uint32_t site;
+        int counter;
+        uint32_t levels, attenuation;
+        uint32_t in_range;  // levels below 256
+    } cases[] = {
+        {"all in range", 0xE987, SND_COUNTER_VOLUME_FROM_SCRATCH, 0x40302010, 0x20, 4},
+        {"all out of range", 0xE987, SND_COUNTER_VOLUME_FROM_SCRATCH, 0xF0E0D0C0, 0x40, 0},
+        {"sums of exactly 256 and 255", 0xE987, SND_COUNTER_VOLUME_FROM_SCRATCH, 0x10FF0001, 0xFF, 1},
+        {"from the channel, in range", 0xE97E, SND_COUNTER_VOLUME_FROM_CHANNEL, 0x04030201, 0x00, 4},
+        {"from the channel, out of range", 0xE97E, SND_COUNTER_VOLUME_FROM_CHANNEL, 0xFFFFFFFF, 0x01, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        bool channel = c.site == 0xE97E;
+        for (uint32_t i = 0; i < 4; i++) {
+            uint32_t level = (c.levels >> (8 * i)) & 0xFF;
+            if (channel) put_byte(voice + VC_FIXED_LEVELS + i, level);
+            else iram(DRV_SPEAKER_LEVELS + i) = uint8_t(level);
+        }
+        iram(DRV_ATTENUATION) = uint8_t(c.attenuation);
+        registers(channel ? mx2 : mx0, 0, voice);
+        cpu.dt = 0;
+        uint64_t cycles = cpu.cycles;
+        uint32_t fetched = cpu.fetch_count;
+        differential(c.site, c.counter, c.site);
+        uint32_t out = 4 - c.in_range;
+        uint32_t bus = 4 + 2 * 4 + 2 * c.in_range + 10 + 2 + (channel ? 8 : 0);
+        EXPECT_EQ(cpu.cycles - cycles, 2 + bus + 15 + 21 * c.in_range + 13 * out + 24 + (channel ? 8 : 0));
+        EXPECT_EQ(cpu.fetch_count - fetched, 11 + 13 * c.in_range + 7 * out + 16 + (channel ? 5 : 0));
+        uint8_t bytes[4];
+        for (uint32_t i = 0; i < 4; i++) {
+            uint32_t sum = ((c.levels >> (8 * i)) & 0xFF) + c.attenuation;
+            bytes[i] = uint8_t(sum < 256 ? synth_sd_level(sum) : 0);  // 256 or more: 0
+            EXPECT_EQ(iram(0xC4 + i), bytes[i]) << i;
+        }
+        EXPECT_EQ(chip_read16(0), uint32_t(bytes[1] << 8 | bytes[0]));
+        EXPECT_EQ(chip_read16(2), uint32_t(bytes[3] << 8 | bytes[2]));
+        EXPECT_EQ(cpu.y, block);
+        EXPECT_EQ(cpu.a, uint32_t(bytes[3] << 8 | bytes[2]));
+        uint32_t last = ((c.levels >> 24) & 0xFF) + c.attenuation;
+        EXPECT_EQ((cpu.ps & m377_flag_c) != 0, last >= 256);
+    }
+}
+
+}  // namespace

@@ -819,6 +819,10 @@ stop_track:
         jmp h_cont
         .org $e8db
         jmp channel_update
+        .org $e97e
+        jmp voice_levels
+        .org $e987
+        jmp levels_scratch
         .org $e9d5
         rts                 ; no pitch effect, no envelope
         .org $e9d6
@@ -2459,6 +2463,57 @@ pitch_envelope:             ; 0xEBFD, X = the voice
 pe_env: jmp h_cont
 
         .m8
+voice_levels:               ; 0xE97E, X = the voice: its fixed pan's four levels
+        clm
+        lda $70,x
+        sta $c0
+        lda $72,x
+        sta $c2
+levels_scratch:             ; 0xE987, the four levels in 0x00C0-0x00C3
+        clm
+        ldm #$0000,$c4
+        ldm #$0000,$c6
+        phx
+        lda #$0000
+        sep #$20
+        lda $c0             ; each level + the voice's attenuation, through the
+        clc                 ; level table while below 256
+        adc $cc
+        bcs vl_1
+        tax
+        lda $00f106,x
+        sta $c4
+vl_1:   lda $c1
+        clc
+        adc $cc
+        bcs vl_2
+        tax
+        lda $00f106,x
+        sta $c5
+vl_2:   lda $c2
+        clc
+        adc $cc
+        bcs vl_3
+        tax
+        lda $00f106,x
+        sta $c6
+vl_3:   lda $c3
+        clc
+        adc $cc
+        bcs vl_4
+        tax
+        lda $00f106,x
+        sta $c7
+vl_4:   plx
+        clm
+        ldy $ea
+        lda $c4
+        sta $0000,y         ; "vol_f"
+        lda $c6
+        sta $0002,y         ; "vol_r"
+        rts
+
+        .m8
 key_on:                     ; 0xE5A7, X = the voice, 8-bit accumulator
         phx
         ldx $ea
@@ -2783,9 +2838,14 @@ void synth_structured_driver_image(uint8_t* image) {
     synth_driver_id_bytes(image, 0, 0);
     synth_driver_pitch_table(image);
     synth_driver_sample_headers(image);
+    synth_driver_level_table(image);
     synth_driver_rate_table(image);
     synth_driver_envelopes(image);
     synth_driver_pan_scripts(image);
+}
+
+void synth_driver_level_table(uint8_t* image) {
+    for (uint32_t s = 0; s < 256; s++) image[SYNTH_SD_LEVEL_TABLE + s] = uint8_t(synth_sd_level(s));
 }
 
 void synth_driver_rate_table(uint8_t* image) {

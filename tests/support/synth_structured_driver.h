@@ -79,6 +79,12 @@ constexpr uint32_t SYNTH_SD_SAMPLE_TABLE = 0x3000;
 constexpr uint32_t SYNTH_SD_SAMPLE_HEADERS = 0x3100;
 constexpr uint32_t SYNTH_SD_SAMPLES = 16;
 void synth_driver_sample_headers(uint8_t* image);
+// 0xF106 (bank 0): the level table, 256 bytes 0xFF - s (attenuation to register value).
+constexpr uint32_t SYNTH_SD_LEVEL_TABLE = 0xF106;
+constexpr uint32_t synth_sd_level(uint32_t s) {
+    return 0xFF - s;
+}
+void synth_driver_level_table(uint8_t* image);
 // 0xF206 (bank 0): the rate table, 128 words 0x0100 + 0x20 i.
 constexpr uint32_t SYNTH_SD_RATE_TABLE = 0xF206;
 constexpr uint32_t synth_sd_rate(uint32_t i) {
