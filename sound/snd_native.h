@@ -31,6 +31,7 @@ constexpr int SND_COUNTER_VOLUME_FROM_CHANNEL = 0;
 constexpr int SND_COUNTER_VOLUME_FROM_SCRATCH = 1;
 constexpr int SND_COUNTER_PITCH_GLIDE = 2;
 constexpr int SND_COUNTER_PITCH_ENVELOPE = 3;
+constexpr int SND_COUNTER_PAN_TO_SPEAKERS = 4;
 constexpr int SND_COUNTER_CHANNELS = 9;
 constexpr int SND_COUNTER_CHANNEL_UPDATE = 10;
 constexpr int SND_COUNTER_NOTE_EVENT = 15;

@@ -741,3 +741,33 @@ int voice_volume_from_scratch(m377_state* s) {
     if (s->ps & m377_flag_x) return snd_count_declined(SND_COUNTER_VOLUME_FROM_SCRATCH);
     return voice_volume_common(s, SND_COUNTER_VOLUME_FROM_SCRATCH);
 }
+
+// 0xE87E (timed; 8-bit accumulator, 16-bit index, binary mode): A = the pan position:
+// the speakers toward it and away from it from the pan table, the others silent.
+int pan_to_speakers(m377_state* s) {
+    constexpr uint32_t pan_table = 0xF306;  // 64 bytes
+    if ((s->ps & (widths | m377_flag_d)) != m377_flag_m) return snd_count_declined(SND_COUNTER_PAN_TO_SPEAKERS);
+    uint32_t u = ((s->a & snd_peek8(s, snd_dp(s, DRV_PAN_MASK))) + 0x20) & 0xFF;
+    if (u & 0x80) return snd_count_declined(SND_COUNTER_PAN_TO_SPEAKERS);
+    snd_bus_read8(s, snd_dp(s, DRV_PAN_MASK));  // the AND's access
+    snd_bus_write8(s, snd_dp(s, DRV_REGISTER_BYTES), u);
+    snd_bus_write16(s, snd_dp(s, DRV_SPEAKER_LEVELS), 0xFFFF);
+    snd_bus_write16(s, snd_dp(s, DRV_SPEAKER_LEVELS + 2), 0xFFFF);
+    uint32_t q = u & 0x3F;
+    uint32_t toward = snd_bus_read8(s, pan_table + q);
+    snd_bus_write8(s, snd_dp(s, DRV_REGISTER_BYTES + 1), toward);
+    uint32_t away = snd_bus_read8(s, pan_table + (q ^ 0x3F));
+    bool rear = snd_bus_read8(s, snd_dp(s, DRV_REGISTER_BYTES)) & 0x40;
+    snd_bus_write8(s, snd_dp(s, DRV_SPEAKER_LEVELS + (rear ? 2 : 0)), away);
+    snd_bus_write8(s, snd_dp(s, DRV_SPEAKER_LEVELS + (rear ? 0 : 1)),
+                   snd_bus_read8(s, snd_dp(s, DRV_REGISTER_BYTES + 1)));
+    snd_bus_write8(s, snd_dp(s, DRV_REGISTER_BYTES), snd_bus_read8(s, snd_dp(s, DRV_REGISTER_BYTES)) << 1);
+    s->a = 0;  // the 16-bit AND left the high byte clear
+    snd_lda8(s, snd_bus_read8(s, snd_dp(s, DRV_REGISTER_BYTES + 1)));
+    s->ps &= ~(m377_flag_v | flag_c);
+    // The driver's own cycles and program bytes: 65 and 44 to the two table reads and
+    // their stores, 11 (rear) or 9 with 6 bytes, then 8 and 5 for the shift and return.
+    s->cycles += 65 + (rear ? 11 : 9) + 8;
+    s->fetch_count += 44 + 6 + 5;
+    return snd_return_counted(s, SND_COUNTER_PAN_TO_SPEAKERS);
+}

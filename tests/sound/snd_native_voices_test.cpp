@@ -598,3 +598,49 @@ TEST_F(VoicesTest, VoiceLevelsChargeTheirItemisedSums) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VoicesTest, PanToSpeakersChargesItsItemisedSum) {
+    // u = (position AND mask) + 0x20; bus accesses 18, own cycles 82 + 2 more toward the
+    // rear, 55 program bytes.
+    const struct {
+        const char* what;
+        uint32_t position, mask;
+    } cases[] = {
+        {"front", 0x05, 0xFF},
+        {"rear", 0x35, 0xFF},
+        {"masked", 0xF5, 0x0F},
+        {"the last position in range", 0x5F, 0xFF},
+        {"past the half turn", 0x60, 0xFF},
+        {"masked past it", 0x7F, 0x7F},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        iram(DRV_PAN_MASK) = uint8_t(c.mask);
+        registers(mx2, uint16_t(0x4400 | c.position), voice);
+        uint32_t u = ((c.position & c.mask) + 0x20) & 0xFF;
+        if (u >= 0x80) {  // the emulated code's
+            declines(0xE87E, SND_COUNTER_PAN_TO_SPEAKERS, 0xE87E);
+            continue;
+        }
+        uint64_t cycles = cpu.cycles;
+        uint32_t fetched = cpu.fetch_count;
+        differential(0xE87E, SND_COUNTER_PAN_TO_SPEAKERS, 0xE87E);
+        bool rear = u & 0x40;
+        EXPECT_EQ(cpu.cycles - cycles, 2u + 18 + 82 + (rear ? 2 : 0));
+        EXPECT_EQ(cpu.fetch_count - fetched, 55u);
+        uint32_t toward = synth_sd_pan(u & 0x3F), away = synth_sd_pan((u & 0x3F) ^ 0x3F);
+        uint32_t levels[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+        levels[rear ? 2 : 0] = away;
+        levels[rear ? 0 : 1] = toward;
+        for (uint32_t i = 0; i < 4; i++) EXPECT_EQ(iram(DRV_SPEAKER_LEVELS + i), levels[i]) << i;
+        EXPECT_EQ(iram(0xC4), (u * 2) & 0xFF);
+        EXPECT_EQ(iram(0xC5), toward);
+        EXPECT_EQ(cpu.a, toward);
+        EXPECT_EQ(cpu.ps & (m377_flag_v | m377_flag_c), 0);
+    }
+}
+
+}  // namespace

@@ -817,6 +817,8 @@ stop_track:
         jmp h_cont
         .org $e72b
         jmp h_cont
+        .org $e87e
+        jmp pan_to_speakers
         .org $e8db
         jmp channel_update
         .org $e97e
@@ -2463,6 +2465,54 @@ pitch_envelope:             ; 0xEBFD, X = the voice
 pe_env: jmp h_cont
 
         .m8
+pan_to_speakers:            ; 0xE87E, A = the pan position
+        and $f4
+        clc
+        adc #$20
+        bpl pt_range
+        jmp h_cont          ; beyond the table's half turn
+pt_range:
+        sta $c4
+        clm
+        ldm #$ffff,$c0      ; every speaker silent
+        ldm #$ffff,$c2
+        phx
+        and #$003f
+        tax
+        sep #$20
+        lda $00f306,x       ; the level towards the position
+        sta $c5
+        txa
+        eor #$3f
+        clm
+        and #$003f
+        tax
+        sep #$20
+        lda $00f306,x       ; and away from it
+        pha
+        lda $c4
+        and #$40
+        beq pt_front
+        pla
+        sta $c2
+        lda $c5
+        sta $c0
+        bra pt_done
+pt_front:
+        pla
+        sta $c0
+        lda $c5
+        sta $c1
+pt_done:
+        plx
+        lda $c4
+        asl a
+        sta $c4
+        lda $c5
+        clv
+        rts
+
+        .m8
 voice_levels:               ; 0xE97E, X = the voice: its fixed pan's four levels
         clm
         lda $70,x
@@ -2840,12 +2890,17 @@ void synth_structured_driver_image(uint8_t* image) {
     synth_driver_sample_headers(image);
     synth_driver_level_table(image);
     synth_driver_rate_table(image);
+    synth_driver_pan_table(image);
     synth_driver_envelopes(image);
     synth_driver_pan_scripts(image);
 }
 
 void synth_driver_level_table(uint8_t* image) {
     for (uint32_t s = 0; s < 256; s++) image[SYNTH_SD_LEVEL_TABLE + s] = uint8_t(synth_sd_level(s));
+}
+
+void synth_driver_pan_table(uint8_t* image) {
+    for (uint32_t q = 0; q < 64; q++) image[SYNTH_SD_PAN_TABLE + q] = uint8_t(synth_sd_pan(q));
 }
 
 void synth_driver_rate_table(uint8_t* image) {

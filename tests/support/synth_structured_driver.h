@@ -91,6 +91,12 @@ constexpr uint32_t synth_sd_rate(uint32_t i) {
     return 0x0100 + 0x20 * i;
 }
 void synth_driver_rate_table(uint8_t* image);
+// 0xF306 (bank 0): the pan table, 64 bytes 4q + 1.
+constexpr uint32_t SYNTH_SD_PAN_TABLE = 0xF306;
+constexpr uint32_t synth_sd_pan(uint32_t q) {
+    return 4 * q + 1;
+}
+void synth_driver_pan_table(uint8_t* image);
 // 0x210006: the word naming the volume envelope table (SYNTH_SD_ENVELOPE_TABLE); envelope
 // e (1-8) at SYNTH_SD_ENVELOPES + 0x10 (e - 1) in bank 0x21, SYNTH_SD_ENVELOPE_SCRIPTS.
 constexpr uint32_t SYNTH_SD_ENVELOPE_TABLE = 0x3800;
