@@ -52,7 +52,7 @@ snd_hook_site snd_hook_sites[SND_HOOK_SITE_COUNT] = {
     {0xE46E, "channels", 0, mx0, channels},
     {0xE4E7, "note_event", 0, mx0, note_event},
     {0xE5A7, "key_on", 0, mx2, key_on},
-    {0xE7FE, "fixed_pan", 0, mx2, nullptr},
+    {0xE7FE, "fixed_pan", 0, mx2, fixed_pan},
     {0xE87E, "pan_to_speakers", 110, mx2, pan_to_speakers},
     {0xE8DB, "channel_update", 0, mx02, channel_update},
     {0xE97E, "voice_volume_from_channel", 180, mx2, voice_volume_from_channel},

@@ -57,6 +57,7 @@ int seq_cmd_e3a3(m377_state* s);  // channel fields, 126 above
 int channels(m377_state* s);              // 0xE46E
 int note_event(m377_state* s);            // 0xE4E7
 int key_on(m377_state* s);                // 0xE5A7
+int fixed_pan(m377_state* s);             // 0xE7FE
 int pan_to_speakers(m377_state* s);       // 0xE87E, timed
 int channel_update(m377_state* s);        // 0xE8DB
 int voice_volume_from_channel(m377_state* s);  // 0xE97E, timed

@@ -771,3 +771,37 @@ int pan_to_speakers(m377_state* s) {
     s->fetch_count += 44 + 6 + 5;
     return snd_return_counted(s, SND_COUNTER_PAN_TO_SPEAKERS);
 }
+
+// 0xE7FE (8-bit accumulator): A = a signed position, B = a rear byte: the left or right
+// pair attenuated by the position, the rear pair by the rear byte.
+int fixed_pan(m377_state* s) {
+    constexpr uint32_t rear_emulated = 0xE83A, right_carried = 0xE82B, left_carried = 0xE835;
+    if ((s->ps & widths) != m377_flag_m) return snd_count_declined(SND_COUNTER_FIXED_PAN);
+    for (uint32_t i = 0; i < 4; i++) snd_bus_write8(s, snd_dp(s, DRV_SPEAKER_LEVELS + i), 0);
+    snd_lda8(s, s->a);
+    bool left = s->a & 0x80;
+    if (left) snd_lda8(s, s->a ^ 0xFF);  // -1 - p
+    snd_lda8(s, snd_asl(s, s->a, 2, false));
+    snd_bus_write8(s, snd_dp(s, DRV_SPEAKER_LEVELS + (left ? 0 : 1)), s->a);
+    snd_bus_write8(s, snd_dp(s, DRV_SPEAKER_LEVELS + (left ? 2 : 3)), s->a);
+
+    uint16_t voice = s->x;
+    snd_load16(s, &s->x, s->b);
+    snd_lda8(s, s->x);
+    snd_load16(s, &s->x, voice);
+    snd_lda8(s, s->a);
+    if (s->a & 0x80) return snd_bail(s, rear_emulated, SND_COUNTER_FIXED_PAN);
+    // 4 (r AND 0x3F) with bit 6 of r as the carry into the right rear.
+    uint32_t step = snd_asl(s, s->a, 2, false);
+    s->a = uint16_t((s->a & 0xFF00) | step);
+    add_to_a8(s, snd_bus_read8(s, snd_dp(s, DRV_SPEAKER_LEVELS + 3)));
+    snd_bus_write8(s, snd_dp(s, DRV_SPEAKER_LEVELS + 3), s->a);
+    uint16_t carried = s->ps & flag_c;
+    snd_lda8(s, step);
+    if (carried) return snd_bail(s, right_carried, SND_COUNTER_FIXED_PAN);
+    s->ps &= ~flag_c;
+    add_to_a8(s, snd_bus_read8(s, snd_dp(s, DRV_SPEAKER_LEVELS + 2)));
+    snd_bus_write8(s, snd_dp(s, DRV_SPEAKER_LEVELS + 2), s->a);
+    if (s->ps & flag_c) return snd_bail(s, left_carried, SND_COUNTER_FIXED_PAN);
+    return snd_return_counted(s, SND_COUNTER_FIXED_PAN);
+}

@@ -644,3 +644,40 @@ TEST_F(VoicesTest, PanToSpeakersChargesItsItemisedSum) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VoicesTest, FixedPanAttenuatesOnePairAndTheRear) {
+    const struct {
+        const char* what;
+        uint32_t position, rear;
+        uint32_t levels[4];
+        uint32_t bail;
+    } cases[] = {
+        {"right", 0x05, 0x00, {0, 0x14, 0, 0x14}, 0},
+        {"p = -1 leaves the left pair 0", 0xFF, 0x00, {0, 0, 0, 0}, 0},
+        {"left", 0xFD, 0x03, {0x08, 0, 0x08 + 0x0C, 0x0C}, 0},
+        {"bit 6 of the rear byte adds 1 to the right rear", 0x01, 0x45, {0, 4, 0x14, 4 + 0x14 + 1}, 0},
+        {"a rear byte with bit 7", 0x01, 0x80, {0, 4, 0, 4}, 0xE83A},
+        {"the right rear carries", 0x3F, 0x02, {0, 0xFC, 0, 0x04}, 0xE82B},
+        {"the left rear carries", 0xC0, 0x02, {0xFC, 0, 0x04, 0x08}, 0xE835},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        for (uint32_t i = 0; i < 4; i++) iram(DRV_SPEAKER_LEVELS + i) = 0x77;
+        registers(mx2, uint16_t(0x3300 | c.position), voice, 0x1234, uint16_t(0x6600 | c.rear));
+        uint32_t continued = continuations();
+        if (c.bail) {
+            declines(0xE7FE, SND_COUNTER_FIXED_PAN, 0xE7FE);
+            EXPECT_EQ(continuations() - continued, 1u);
+        } else {
+            differential(0xE7FE, SND_COUNTER_FIXED_PAN, 0xE7FE);
+        }
+        for (uint32_t i = 0; i < 4; i++) EXPECT_EQ(iram(DRV_SPEAKER_LEVELS + i), c.levels[i]) << i;
+        EXPECT_EQ(cpu.x, voice);
+        EXPECT_EQ(cpu.b, 0x6600 | c.rear);
+    }
+}
+
+}  // namespace

@@ -817,6 +817,14 @@ stop_track:
         jmp h_cont
         .org $e72b
         jmp h_cont
+        .org $e7fe
+        jmp fixed_pan
+        .org $e82b
+        jmp h_cont
+        .org $e835
+        jmp h_cont
+        .org $e83a
+        jmp h_cont
         .org $e87e
         jmp pan_to_speakers
         .org $e8db
@@ -2463,6 +2471,51 @@ pitch_envelope:             ; 0xEBFD, X = the voice
         ldt #$21
         rts
 pe_env: jmp h_cont
+
+        .m8
+fixed_pan:                  ; 0xE7FE, A = the position (signed), B = the rear byte
+        ldm #$00,$c0
+        ldm #$00,$c1
+        ldm #$00,$c2
+        ldm #$00,$c3
+        ora #$00
+        bmi fp_left
+        asl a
+        asl a
+        sta $c1             ; to the right: the right pair attenuated
+        sta $c3
+        bra fp_rear
+fp_left:
+        eor #$ff
+        asl a
+        asl a
+        sta $c0             ; -1 - p to the left pair
+        sta $c2
+fp_rear:
+        phx
+        tbx
+        txa                 ; the rear byte
+        plx
+        ora #$00
+        bpl fp_front_back
+        jmp $e83a
+fp_front_back:
+        asl a
+        asl a               ; 4 (r AND 0x3F), bit 6 of r into the carry
+        pha
+        adc $c3
+        sta $c3
+        pla
+        bcc fp_rear_left
+        jmp $e82b
+fp_rear_left:
+        clc
+        adc $c2
+        sta $c2
+        bcc fp_done
+        jmp $e835
+fp_done:
+        rts
 
         .m8
 pan_to_speakers:            ; 0xE87E, A = the pan position
