@@ -62,7 +62,7 @@ snd_hook_site snd_hook_sites[SND_HOOK_SITE_COUNT] = {
     {0xEBB8, "pitch_glide", 40, mx02, pitch_glide},
     {0xEBFD, "pitch_envelope", 20, mx02, pitch_envelope},
     {0xECAA, "hook_volume", 0, mx2, hook_volume},
-    {0xECC4, "pan_then_volume", 0, mx2, nullptr},
+    {0xECC4, "pan_then_volume", 0, mx2, pan_then_volume},
     {0xECD4, "pan_script_ecd4", 0, mx2, nullptr},
     {0xED7B, "pan_script_ed7b", 0, mx2, nullptr},
     {0xED8B, "pan_script_ed8b", 0, mx2, nullptr},

@@ -34,6 +34,7 @@ constexpr int SND_COUNTER_PITCH_ENVELOPE = 3;
 constexpr int SND_COUNTER_PAN_TO_SPEAKERS = 4;
 constexpr int SND_COUNTER_CHANNELS = 9;
 constexpr int SND_COUNTER_CHANNEL_UPDATE = 10;
+constexpr int SND_COUNTER_PAN_THEN_VOLUME = 14;
 constexpr int SND_COUNTER_NOTE_EVENT = 15;
 constexpr int SND_COUNTER_KEY_ON = 16;
 constexpr int SND_COUNTER_VOLUME_ENVELOPE = 24;

@@ -59,6 +59,7 @@ int note_event(m377_state* s);            // 0xE4E7
 int key_on(m377_state* s);                // 0xE5A7
 int fixed_pan(m377_state* s);             // 0xE7FE
 int pan_to_speakers(m377_state* s);       // 0xE87E, timed
+int pan_then_volume(m377_state* s);       // 0xECC4
 int channel_update(m377_state* s);        // 0xE8DB
 int voice_volume_from_channel(m377_state* s);  // 0xE97E, timed
 int voice_volume_from_scratch(m377_state* s);  // 0xE987, timed

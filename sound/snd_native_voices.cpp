@@ -805,3 +805,16 @@ int fixed_pan(m377_state* s) {
     if (s->ps & flag_c) return snd_bail(s, left_carried, SND_COUNTER_FIXED_PAN);
     return snd_return_counted(s, SND_COUNTER_FIXED_PAN);
 }
+
+// 0xECC4 (8-bit accumulator): X = the voice: the pan routine on the byte its +0x5E names
+// (a game parameter word), then the voice's levels from 0xE987.
+int pan_then_volume(m377_state* s) {
+    constexpr uint32_t levels_from_scratch = 0xE987;
+    if ((s->ps & widths) != m377_flag_m) return snd_count_declined(SND_COUNTER_PAN_THEN_VOLUME);
+    s->dt = 0;
+    snd_lda8(s, snd_bus_read8(s, snd_bus_read16(s, field(s, VC_PAN_BYTE))));
+    if (snd_call_vector(s, DRV_VEC_PAN)) return 1;
+    snd_narrow_a(s, false);
+    s->pc = uint16_t(levels_from_scratch);
+    return snd_count_ran(SND_COUNTER_PAN_THEN_VOLUME);
+}

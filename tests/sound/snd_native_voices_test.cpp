@@ -681,3 +681,22 @@ TEST_F(VoicesTest, FixedPanAttenuatesOnePairAndTheRear) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VoicesTest, PanThenVolumeGoesOnAtTheLevels) {
+    put_word(voice + VC_PAN_BYTE, DRV_PARAMETERS + 2 * 9);
+    put_word(DRV_PARAMETERS + 2 * 9, 0x4C37);
+    for (uint32_t i = 0; i < 4; i++) iram(DRV_SPEAKER_LEVELS + i) = uint8_t(0x10 * i);
+    iram(DRV_ATTENUATION) = 0x08;
+    registers(mx2, 0x1200, voice);
+    cpu.dt = 0x21;
+    uint32_t panned = stub_count(0x012C);
+    differential(0xECC4, SND_COUNTER_PAN_THEN_VOLUME, 0xECC4);
+    EXPECT_EQ(stub_count(0x012C) - panned, 1u);
+    // The levels' routine ran after the pan: A the rear pair's register word.
+    EXPECT_EQ(cpu.a, synth_sd_level(0x30 + 0x08) << 8 | synth_sd_level(0x20 + 0x08));
+    EXPECT_EQ(cpu.y, block);
+}
+
+}  // namespace

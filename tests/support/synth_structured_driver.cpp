@@ -849,6 +849,8 @@ stop_track:
         jmp pitch_envelope
         .org $ecaa
         jmp ($0060,x)       ; its pan and volume routine
+        .org $ecc4
+        jmp pan_then_volume
         .org $ef45
         jmp ($005c,x)       ; its volume-envelope routine
         .org $ef9d
@@ -2471,6 +2473,16 @@ pitch_envelope:             ; 0xEBFD, X = the voice
         ldt #$21
         rts
 pe_env: jmp h_cont
+
+        .m8
+pan_then_volume:            ; 0xECC4, X = the voice: the pan from its parameter's byte
+        ldt #$00
+        lda ($5e,x)
+        per pv_levels
+        jmp ($012c)
+pv_levels:
+        clm
+        jmp $e987
 
         .m8
 fixed_pan:                  ; 0xE7FE, A = the position (signed), B = the rear byte
