@@ -1,7 +1,8 @@
 // The voices: the channel walk that hands each voice its due note events, the note
-// event that loads the instrument and keys the voice on or releases it, the sample
-// changes and streaming, the per-voice update of pitch and attenuation, the plain
-// pitch steps and the end of a voice's envelope.
+// event that loads the instrument and keys the voice on or releases it, key-on with
+// its envelope and pan set-up, the sample changes and streaming, the per-voice update
+// of pitch and attenuation, the plain pitch steps, the end of a voice's envelope, and
+// the pans and speaker levels that end in the chip's two volume registers.
 #include "sound/snd_driver_ram.h"
 #include "sound/snd_native.h"
 #include "sound/snd_native_routines.h"
