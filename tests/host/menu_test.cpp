@@ -36,13 +36,6 @@ namespace {
 
 const menu_state initial_menu = menu;
 
-// This source's path for its golden pictures: the build may give it relative to the
-// directory the program started in, and each test moves to a directory of its own.
-const std::string this_file = [] {
-    char cwd[4096];
-    if (__FILE__[0] == '/' || !getcwd(cwd, sizeof cwd)) return std::string(__FILE__);
-    return std::string(cwd) + "/" + __FILE__;
-}();
 const host_settings_state initial_settings = host_settings;
 
 // Where the widgets lie in the 800 x 720 window (the built-in font's fixed layout).
@@ -354,7 +347,7 @@ TEST_F(Menu, EmptyBillboardListShowsItsCountHintAndClear) {
     menu_click(window, 790, 710);  // closes the drop-down
     menu_frame(window);
     ASSERT_EQ(billboard_count(), 0);
-    EXPECT_EQ(screen_golden_check(gui_window_picture(window), this_file.c_str(), "menu_billboards_empty"), "");
+    EXPECT_EQ(screen_golden_check(gui_window_picture(window), __FILE__, "menu_billboards_empty"), "");
 }
 
 TEST_F(Menu, HighlightFollowsThePinAndAHiddenListDropsIt) {

@@ -114,7 +114,7 @@ TEST_F(FrameStepTest, CoinsStartAndTestSwitch) {
 
     commsram[CR_SWITCH_BYTE0] = 8;
     frame();
-    EXPECT_EQ(wram_long(W_GAME_STATE), 6);
+    EXPECT_EQ(wram_long(W_GAME_STATE), 7);  // entered, and the service set-up ran in the same frame
     bus_write32(WRAM_BASE + W_GAME_STATE, 7);
     frame();
     EXPECT_EQ(wram_long(W_GAME_STATE), 7);

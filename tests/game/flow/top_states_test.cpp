@@ -85,7 +85,7 @@ TEST_F(TopStates, EachTopStateReachesItsHandler) {
              EXPECT_EQ(w_cell(W_STAGE_START_SUB_STATE), 0);
              EXPECT_EQ(w_cell(W_FADE_AMOUNT), 0);
          }},
-        {"6 service entry rests", 6, 0, [] { EXPECT_EQ(screen_state(), 6); }},
+        {"6 service entry runs the service mode", 6, 0, [] { EXPECT_EQ(screen_state(), 7); }},
         {"7 service rests", 7, 0, [] { EXPECT_EQ(screen_state(), 7); }},
         {"8 timer", 8, 0, [] {
              EXPECT_EQ(screen_state(), 9);
