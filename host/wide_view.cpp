@@ -8,6 +8,10 @@
 #include "board/sprite_records.h"
 #include "board/text_print.h"
 #include "board/wram.h"
+#include "game/flow/terrain_props.h"
+#include "game/world/balloons.h"
+#include "game/world/terrain_chunks.h"
+#include "game/world/world_stand_ins.h"
 
 #include <cmath>
 #include <cstdio>
@@ -168,6 +172,8 @@ void wide_view_reset() {
 }
 
 void wide_view_install() {
+    wide_view_builders = {terrain_chunk_visibility, terrain_props_dispatch, objects_render_master,
+                          balloon_render_and_hit_check};
     wide_fill_hook = wide_fill_update;
     pause360_hook = pause360_update;
     wide_view_reset_hook = wide_view_reset;

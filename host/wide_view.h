@@ -7,7 +7,7 @@
 #include <cstdint>
 
 // The builders a capture runs, in this order; each may be null (not in this build yet),
-// then it is skipped. The lead wires the world's routines here.
+// then it is skipped. wide_view_install sets the world's own routines.
 struct wide_view_builder_set {
     void (*terrain_chunk_visibility)(int32_t x, int32_t y, int32_t z, int32_t heading);
     void (*terrain_props_dispatch)();
@@ -36,5 +36,6 @@ void wide_view_reset();
 // The side fill's half-angle in 16-bit angle units for a margin and distance.
 int32_t wide_fill_half_angle(double margin, double distance);
 
-// Points the renderer's hooks at the three functions above (start-up).
+// Points the renderer's hooks at the three functions above and the builders at the
+// world's routines (start-up).
 void wide_view_install();
