@@ -21,7 +21,7 @@ constexpr int32_t STATE_STAGE_START = 4;
 constexpr int32_t STATE_SERVICE_INIT = 6;
 constexpr int32_t STATE_SERVICE = 7;
 constexpr int32_t STATE_TITLE = 12;
-constexpr int32_t STATE_COURSE_SELECT = 13;
+constexpr int32_t STATE_TITLE_LOGO = 13;
 constexpr int32_t FRAME_TICK_BLINK = 0x20;  // 32 frames shown, 32 cleared
 
 // The credit prompt's blocks: (block, column, base tile); palette 3.
@@ -37,10 +37,6 @@ bool armed() {
     return w_cell(W_ARMED_FLAG) != 0;
 }
 
-bool free_play() {
-    return w_read16(WRAM_BASE + W_FREE_PLAY) != 0;
-}
-
 void game_start() {
     w_cell_set(W_ATTRACT_SCENE_FLAG, 0);
     w_cell_set(W_GAME_STATE, STATE_GAMEPLAY_INIT);
@@ -49,7 +45,7 @@ void game_start() {
 
 // A paid start: the price taken unless free play, then the game starts.
 void credit_spend(int32_t price) {
-    if (!free_play()) w_cell_set(W_COIN_COUNT, w_cell(W_COIN_COUNT) - price);
+    if (!free_play_on()) w_cell_set(W_COIN_COUNT, w_cell(W_COIN_COUNT) - price);
     game_start();
 }
 
@@ -58,7 +54,7 @@ void start_if_credit(int32_t price) {
     if (!armed()) return;
     if (w_cell(W_COIN_COUNT) >= price)
         credit_spend(price);
-    else if (free_play())
+    else if (free_play_on())
         game_start();
 }
 
@@ -72,10 +68,10 @@ void prompt_clear(const prompt_block& b, int row) {
 
 void credit_prompt_blink(int32_t price) {
     int32_t state = w_cell(W_GAME_STATE);
-    if (state == STATE_TITLE || state == STATE_COURSE_SELECT || !armed()) return;
+    if (state == STATE_TITLE || state == STATE_TITLE_LOGO || !armed()) return;
     int row = w_cell(W_CREDIT_ROW);
     bool shown = (w_cell(W_FRAME_TICK) & FRAME_TICK_BLINK) == 0;
-    if (free_play()) {
+    if (free_play_on()) {
         if (shown)
             prompt_draw(PROMPT_FREE_PLAY, row, PROMPT_FREE_PLAY.base);
         else
@@ -128,7 +124,7 @@ void coin_credit_update() {
     if (w_cell(W_START_EDGE) & SECOND_START_BIT) start_if_credit(price);
 
     // Coins in hand while a start is possible call up the title.
-    if (w_cell(W_COIN_COUNT) != 0 && armed() && !free_play() && w_cell(W_GAME_STATE) != STATE_COURSE_SELECT) {
+    if (w_cell(W_COIN_COUNT) != 0 && armed() && !free_play_on() && w_cell(W_GAME_STATE) != STATE_TITLE_LOGO) {
         w_cell_set(W_ATTRACT_SCENE_FLAG, 0);
         w_cell_set(W_GAME_STATE, STATE_TITLE);
     }
@@ -138,4 +134,8 @@ void coin_credit_update() {
 
 void service_flag_set() {
     reset_pending = 1;
+}
+
+bool free_play_on() {
+    return w_read16(WRAM_BASE + W_FREE_PLAY) != 0;
 }

@@ -17,6 +17,8 @@ void coin_credit_update();
 // Asks for a restart with the settings kept (reset_pending); the service mode calls it
 // when it is left.
 void service_flag_set();
+// True while free play is on (the word at 0xE03FF4 is non-zero).
+bool free_play_on();
 
 // ---- Stage and course timers (course_timers.cpp) -----------------------------------
 // Each does nothing unless timing is enabled (the high word of W 0x16950).

@@ -8,6 +8,7 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/flow/game_flow.h"
 #include "game/flow/gameplay_ram.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
@@ -53,7 +54,7 @@ bool credit_or_free_play(int32_t* coins_wanted) {
     int32_t coins = w_cell(W_COIN_COUNT) & 0xFFFF;
     int32_t price = w_cell(W_COINS_PER_CREDIT);
     *coins_wanted = price - coins;
-    return coins >= price || w_read16((WRAM_BASE + W_FREE_PLAY)) != 0;
+    return coins >= price || free_play_on();
 }
 
 void prompt_draw(uint32_t tick) {
