@@ -1,4 +1,5 @@
-// Routines of the game world that another part of this build will provide; until then
+// Routines of the game world that another part of this build will provide (here, and the
+// ones declared in digit_writers.h, demo_flights.h, race_hud.h and stage_start.h); until then
 // each reports once that it is not in this build (stand_in_report) and does nothing
 // more, except where its comment says what it keeps the game doing.
 #pragma once
