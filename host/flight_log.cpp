@@ -2,6 +2,7 @@
 
 #include "base/byte_order.h"
 #include "board/board_memory.h"
+#include "board/bus.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/game_state_ram.h"
@@ -30,6 +31,10 @@ constexpr int32_t NODE_FROM_MATRIX = 6;
 constexpr uint32_t NODE_MATRIX_WORDS = 13, NODE_ANGLES_WORDS = 11, NODE_POSITION_WORDS = 15;
 
 FILE* log_file;
+long mask_frame = -1;     // SKYVOLTA_MASKDUMP: the frame whose lookup grids are dumped
+bool zones_written;       // the zone lines go out once, at the first racing frame
+constexpr uint32_t ZONE_LINES = 16, ZONE_RAW_LONGS = 16;
+constexpr int32_t RACING_STATE = 3, RACING_SUB_STATE = 3;
 
 // The F line names some longs by their offsets: z2918 and z2908 are the course's zone and
 // geometry table addresses; its "zones" are the collision's sub-part slots
@@ -124,11 +129,64 @@ void chunk_lines() {
     }
 }
 
+// Once, at the first racing frame: the dynamic zones, the collision's sub-part slots
+// (the rows adjoin, so lines 12..15 show the next row's first longs), and the first
+// longs of the course's zone table.
+void zone_lines() {
+    if (zones_written || w_cell(W_GAME_STATE) != RACING_STATE || w_cell(W_GAME_SUB_STATE) != RACING_SUB_STATE)
+        return;
+    zones_written = true;
+    uint32_t table = uint32_t(course_table(TABLE_ZONES));
+    fprintf(log_file, "# zones: count W[291C]=%ld  table W[2918]=%lX\n", long(w_cell(W_SUBPART_COUNT)),
+            static_cast<unsigned long>(table));
+    for (uint32_t i = 0; i < ZONE_LINES; i++) {
+        auto at = [i](uint32_t base) { return long(w_cell(base + 4 * i)); };
+        fprintf(log_file, "Z %2u x=%ld y=%ld z=%ld hdg=%lu ex=%ld ez=%ld f2A40=%ld\n", i, at(W_SUBPART_X),
+                at(W_SUBPART_Y), at(W_SUBPART_Z), static_cast<unsigned long>(uint32_t(w_cell(W_SUBPART_ANGLE + 4 * i))),
+                at(W_SUBPART_SIZE), at(W_SUBPART_SIZE + SUBPART_ROW_BYTES), at(W_SUBPART_SIZE + 2 * SUBPART_ROW_BYTES));
+    }
+    fputs("RAW", log_file);
+    for (uint32_t k = 0; k < ZONE_RAW_LONGS; k++) fprintf(log_file, " %08X", uint32_t(bus_read32(table + 4 * k)));
+    fputc('\n', log_file);
+}
+
+// At the SKYVOLTA_MASKDUMP frame: the loaded cell's three lookup grids, a line per
+// layer and lattice row.
+void mask_lines() {
+    if (long(host_frame) != mask_frame) return;
+    fprintf(log_file, "# MASK at f%u cell=%ld layers=%ld p=%ld,%ld,%ld\n", host_frame, long(w_cell(W_LOADED_CELL)),
+            long(w_cell(W_STAGE_LAYER_COUNT)), long(w_cell(W_PLAYER_X)), long(w_cell(W_PLAYER_Y)),
+            long(w_cell(W_PLAYER_Z)));
+    for (uint32_t layer = 0; layer < STAGE_LAYERS; layer++)
+        for (uint32_t row = 0; row < LATTICE_SIZE; row++) {
+            fprintf(log_file, "M %u %2u", layer, row);
+            uint32_t base = W_LOOKUP_GRID + layer * LOOKUP_GRID_SIZE + row * LATTICE_SIZE;
+            for (uint32_t k = 0; k < LATTICE_SIZE; k++) fprintf(log_file, " %02X", w_cell_byte(base + k));
+            fputc('\n', log_file);
+        }
+}
+
+// Every frame: the six probes' contact heights; eb= the edge hold of the centre and wing
+// probes; slope= the current triangle's slopes x and z, the flight's slope term, the
+// triangle's height byte, edge flags and corner-test flag.
+void surface_line() {
+    fprintf(log_file, "S %u", host_frame);
+    for (uint32_t p = 0; p < PROBE_COUNT; p++) fprintf(log_file, " %ld", long(w_cell(probe_field(p, PROBE_CONTACT))));
+    auto w = [](uint32_t x) { return long(w_cell(x)); };
+    fprintf(log_file, " eb=%ld,%ld,%ld slope=%ld,%ld,%ld,%ld,%ld,%ld\n", w(probe_field(PROBE_CENTRE, PROBE_EDGE_HOLD)),
+            w(probe_field(PROBE_RIGHT_WING, PROBE_EDGE_HOLD)), w(probe_field(PROBE_LEFT_WING, PROBE_EDGE_HOLD)),
+            w(W_TRI_SLOPE_X), w(W_TRI_SLOPE_Z), w(W_SLOPE_TERM), w(W_TRI_HEIGHT), w(W_TRI_EDGE_FLAGS),
+            w(W_TRI_THREE_CORNERS));
+}
+
 }  // namespace
 
 bool flight_log_open(const char* path) {
     flight_log_close();
     log_file = fopen(path, "w");
+    zones_written = false;
+    const char* mask = getenv("SKYVOLTA_MASKDUMP");
+    mask_frame = mask && *mask ? strtol(mask, nullptr, 10) : -1;
     if (!log_file) fprintf(stderr, "[FLIGHTLOG] cannot write %s: %s\n", path, strerror(errno));
     return log_file != nullptr;
 }
@@ -142,6 +200,9 @@ void flight_log_frame() {
     if (!log_file) return;
     f_line();
     chunk_lines();
+    zone_lines();
+    mask_lines();
+    surface_line();
     block_lines();
     fflush(log_file);
 }
