@@ -18,7 +18,7 @@ namespace {
 
 constexpr int KIND_DECIMAL = 0;
 constexpr int KIND_HEX = -1;
-constexpr int KIND_SHORT = -2;
+constexpr int KIND_SPECIAL = -2;
 constexpr uint16_t MARK_FACTORY = 0x4000;
 constexpr uint16_t MARK_CURSOR = 0x2000;
 constexpr int WRAP_CHANGE = 17;
@@ -130,11 +130,11 @@ void test_menu_draw_values(uint32_t list, int count) {
         if (count >= MENU_WITH_CURSOR && r.item == cursor) mark = blink_on() ? MARK_CURSOR : 0;
         test_menu_marks[i] = mark;
         if (r.kind == KIND_DECIMAL) {
-            test_number_print(r.column, r.row, r.width, value, mark);
+            test_number_print_short(r.column, r.row, r.width, value, mark >> 12);
         } else if (r.kind == KIND_HEX) {
             hex_cells(r, value, mark);
-        } else if (r.kind == KIND_SHORT) {
-            test_number_print_short(r.column, r.row, r.width, value, mark >> 12);
+        } else if (r.kind == KIND_SPECIAL) {
+            test_number_print(r.column, r.row, r.width, value, mark);
         } else {
             uint32_t string = uint32_t(rom_table_long({uint32_t(r.kind), 4, 0x8000}, value, 0));
             if (string) text_print(r.column, r.row, string, mark >> 12);

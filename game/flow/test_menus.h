@@ -5,7 +5,7 @@
 // Label record, 12 bytes (a zero string address ends the list): +0 string address,
 // +4 column, +6 row, +8 palette, +10 item.
 // Value record, 24 bytes (a zero first long ends the list): +0 address of the 16-bit
-// value, +4 kind (0 decimal, -1 hexadecimal digits, -2 the service mode's short form,
+// value, +4 kind (0 decimal, -1 hexadecimal digits, -2 the service mode's special (time) form,
 // else the address of a table of string addresses indexed by the value), +8 column,
 // +10 row, +12 lower bound, +14 upper bound, +16 width, +18 factory setting, +20 no-value
 // mark (1-4: reads as 0, never written), +22 item.

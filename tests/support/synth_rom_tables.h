@@ -527,7 +527,7 @@ struct synth_menu_value {
 constexpr synth_menu_value SYNTH_MENU_VALUE_RECORDS[5] = {
     {0, 20, 4, 0, 9, 2, 5, 0, 0},                        // decimal
     {-1, 20, 5, 0, 0xFF, 4, 0x10, 0, 1},                 // hexadecimal
-    {-2, 20, 6, -5, 5, 3, 0, 0, 2},                      // the short form
+    {-2, 20, 6, -5, 5, 3, 0, 0, 2},                      // the special (time) form
     {int32_t(SYNTH_MENU_STRINGS), 20, 7, 0, 2, 0, 1, 0, 3},  // strings
     {0, 20, 8, 0, 3, 1, 0, 2, 4},                        // no value
 };

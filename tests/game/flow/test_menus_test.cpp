@@ -60,7 +60,7 @@ TEST_F(TestMenuTest, ValueEditStepsWrapsAndSums) {
             EXPECT_EQ(value(0), r.after);
         }
     }
-    // Negative bounds: the short-form record, -5..5.
+    // Negative bounds: the special-form record, -5..5.
     cursor(2);
     value(2, -5);
     edit_inputs(true, false, false);
@@ -134,6 +134,8 @@ TEST_F(TestMenuTest, ValuesTakeTheFactoryMarkAndTheBlinkingCursor) {
         const uint16_t expect_marks[5] = {0x4000, blink, 0, 0x4000, 0x4000};
         EXPECT_EQ(std::vector<uint16_t>(test_menu_marks, test_menu_marks + 5),
                   std::vector<uint16_t>(expect_marks, expect_marks + 5));
+        EXPECT_EQ(cell(20, 4), 0x4000 | 0);  // decimal, in the factory palette
+        EXPECT_EQ(cell(21, 4), 0x4000 | 5);
         EXPECT_EQ(cell(20, 5), 0x0 | blink);
         EXPECT_EQ(cell(22, 5), 0xA | blink);
         EXPECT_EQ(cell(23, 5), 0xB | blink);
