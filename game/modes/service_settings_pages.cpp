@@ -8,6 +8,7 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/flow/game_flow.h"
 #include "game/flow/test_menus.h"
 #include "game/modes/service_pages.h"
 #include "game/modes/service_ram.h"
@@ -99,11 +100,6 @@ bool book_clear_pressed() {
     uint32_t held = port1_current();
     uint32_t buttons = held & 0x900;
     return (held & 0x10) && buttons && (port1_pressed() & (0x10 | buttons));
-}
-
-// The bookkeeping part of the stage state: totals, counts, counter words, frame_counter.
-void bookkeeping_counters_clear() {
-    for (uint32_t offset = W_FRAME_COUNTER; offset < W_BOOK_COUNTERS + 0x84; offset += 4) service_long_set(offset, 0);
 }
 
 }  // namespace
@@ -217,7 +213,7 @@ void bookkeeping_clear_run() {
     testmode_cursor_move(3);
     if (!testmode_select_pressed()) return;
     if (testmode_cursor_get() == 0) {
-        bookkeeping_counters_clear();
+        stage_state_reset();  // leaves the score table (W 0x4030..) between its words alone
         eeprom_sync_all();
         testmode_page_cursor_set(20, 0);
     }
@@ -240,6 +236,7 @@ void factory_reset_run() {
     if (testmode_cursor_get() == 0) {
         int main_cursor = testmode_read8(WRAM_BASE + W_TEST_CURSORS);
         settings_factory_reset();
+        stage_state_reset();  // the board's reset cannot reach the game's bookkeeping
         testmode_page_cursor_set(0, main_cursor);
         testmode_page_cursor_set(22, 0);
     }

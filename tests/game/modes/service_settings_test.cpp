@@ -98,6 +98,7 @@ TEST(ServiceSettings, ClearActsOnlyOnItsFirstItem) {
     for (bool yes : {false, true}) {
         service_start();
         bookkeeping_figures();
+        w_cell_set(W_SCORE_TABLE, 99999);
         service_frame();
         service_open(ITEM_BOOKKEEPING);
         screen_input clear;
@@ -112,6 +113,7 @@ TEST(ServiceSettings, ClearActsOnlyOnItsFirstItem) {
         EXPECT_EQ(service_page(), 21);
         EXPECT_EQ(service_long(W_BOOK_PLAY_FRAMES) == 0, yes);
         EXPECT_EQ(service_long(W_FRAME_COUNTER) < 100, yes);  // counted on from 0
+        EXPECT_EQ(w_cell(W_SCORE_TABLE), 99999);  // the high scores between the counters stay
     }
 }
 
@@ -128,6 +130,7 @@ TEST(ServiceSettings, FactoryResetKeepsCentresAndMenuCursorAndSavesScores) {
         ASSERT_EQ(service_page(), 29);
         EXPECT_EQ(testmode_cursor_get(), 1);
         w_cell_set(W_HANDLE_CENTRE_TURN, 600);
+        bookkeeping_figures();
         if (yes) service_up();
         testing::internal::CaptureStderr();
         service_select();
@@ -135,6 +138,7 @@ TEST(ServiceSettings, FactoryResetKeepsCentresAndMenuCursorAndSavesScores) {
         EXPECT_EQ(service_page(), 23);
         EXPECT_EQ(service_long(W_COINS_PER_CREDIT) == 7, !yes);
         EXPECT_EQ(w_cell(W_HANDLE_CENTRE_TURN), 600);
+        EXPECT_EQ(service_long(W_BOOK_PLAY_FRAMES) == 0, yes);  // the bookkeeping goes too
         EXPECT_EQ(int8_t(testmode_read8(WRAM_BASE + 0x3FB6)), 6);
         EXPECT_EQ(err.find("[SCORES] saved") != std::string::npos, yes) << err;
         if (yes) {
