@@ -88,7 +88,7 @@ constexpr uint32_t FIRST_SWING_NODE = 11;
 // d of the camera path.
 constexpr uint32_t NODE_BASE_HEADING = NODE_BASE_PITCH + 4;
 
-int32_t gauge;  // the needle gauge of the course-8 countdown
+int32_t gauge;  // the needle gauge, counted while the word W 0x0E68 is 8
 
 int32_t port0(uint32_t field) {
     return w_cell(W_SWITCH_PORT0 + field);
