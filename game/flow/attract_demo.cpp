@@ -19,6 +19,7 @@
 #include "game/world/camera.h"
 #include "game/world/camera_ram.h"
 #include "game/world/collision_driver.h"
+#include "game/world/course_start.h"
 #include "game/world/flight_ram.h"
 #include "game/world/moving_objects.h"
 #include "game/world/player_flight.h"

@@ -13,7 +13,7 @@
 #include "game/modes/attract_sequencer.h"
 #include "game/modes/service_mode.h"
 #include "game/world/rig_ram.h"
-#include "game/world/world_stand_ins.h"
+#include "game/world/stage_start.h"
 
 namespace {
 

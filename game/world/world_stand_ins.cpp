@@ -1,38 +1,14 @@
 #include "game/world/world_stand_ins.h"
 
-#include "board/game_state_ram.h"
-#include "board/wram_cell.h"
 #include "game/flow/digit_writers.h"
 #include "game/flow/stand_in.h"
 #include "game/world/demo_flights.h"
 #include "game/world/race_hud.h"
-#include "game/world/stage_start.h"
 
-void stage_start_run() {
-    static bool seen;
-    stand_in_report(seen, "stage_start_run");
-    w_cell_set(W_GAME_STATE, 2);  // the stage start ends in gameplay initialisation
-}
 
-void countdown_sweep(int32_t) {
-    static bool seen;
-    stand_in_report(seen, "countdown_sweep");
-}
 
-void countdown_sweep_camera() {
-    static bool seen;
-    stand_in_report(seen, "countdown_sweep_camera");
-}
 
-void stage_flyin_run() {
-    static bool seen;
-    stand_in_report(seen, "stage_flyin_run");
-}
 
-void course_start_position() {
-    static bool seen;
-    stand_in_report(seen, "course_start_position");
-}
 
 void player_rig_reset() {
     static bool seen;
@@ -54,15 +30,7 @@ void moving_objects_clear() {
     stand_in_report(seen, "moving_objects_clear");
 }
 
-void flyin_path_keys_set() {
-    static bool seen;
-    stand_in_report(seen, "flyin_path_keys_set");
-}
 
-void race_timer_update() {
-    static bool seen;
-    stand_in_report(seen, "race_timer_update");
-}
 
 void hud_update() {
     static bool seen;
@@ -130,7 +98,3 @@ void hud_sweep_header(int32_t) {
     stand_in_report(seen, "hud_sweep_header");
 }
 
-void countdown_node_aim(uint32_t, const int32_t*, int32_t, int32_t, int32_t, int32_t) {
-    static bool seen;
-    stand_in_report(seen, "countdown_node_aim");
-}

@@ -68,9 +68,9 @@ TEST_F(MenuRun, ScriptedClicksReachLevelsAndRecord) {
         std::vector<std::string> lines;
     } cases[] = {
         // Levels pressed at frame 2, "Level 2 GALE GROVE" at 5: the game leaves for its stage start
-        // and gameplay initialisation applies the jump.
+        // (two frames) and gameplay initialisation applies the jump.
         {"2:193,10;5:200,185",
-         {"[LEVEL] NOVICE  GALE GROVE\n", "[COURSE] f8 state=5 sub=0 course=0\n", "[LEVEL] f9 apply adv=0 course=1 "}},
+         {"[LEVEL] NOVICE  GALE GROVE\n", "[COURSE] f8 state=5 sub=0 course=0\n", "[LEVEL] f10 apply adv=0 course=1 "}},
         // Record, then "Start recording" (the drop-down kept inside the 640-wide window).
         {"2:518,10;5:400,36", {"[DISPLAY] f0 window now 640x480\n", "[REC] recording to recordings/flight_"}},
     };

@@ -146,5 +146,14 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_handle_lists(set);
     synth_credit_colours(set);
     synth_pattern_lists(set);
+    synth_course_starts(set);
+    synth_course_seconds_table(set);
+    synth_stage_seconds_table(set);
+    synth_viewer_start(set);
+    synth_viewer_strings(set);
+    synth_flyin_nodes(set);
+    synth_flyin_eyes(set);
+    synth_flyin_approach(set);
+    synth_flyin_objects(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -903,3 +903,48 @@ void synth_pattern_lists(synth_rom_set* set);
 // Program ROM 0x372BC: the nine expected sums of the point ROM (blocks of 0x80000 words;
 // low, middle, high byte), computed from the point ROM as written. Called last.
 void synth_rom_check_sums(synth_rom_set* set);
+
+// ---- Stage start, course start and fly-in (synth_rom_stage.cpp) ---------------------
+// Program ROM 0xB85B8: the course start table, six arrays of four longs by course.
+struct synth_course_start {
+    int32_t x, y, z, pitch, heading, roll;
+};
+constexpr synth_course_start SYNTH_COURSE_STARTS[4] = {
+    {0x30000, 20000, 0x30000, 0, 0x4000, 0},     {0x50000, 30000, 0x40000, 256, 0x8000, 0},
+    {0x60000, 25000, 0x70000, 0, 0xC000, 128},   {0x48000, 260000, 0x90000, 1024, 0x2000, 0}};
+void synth_course_starts(synth_rom_set* set);
+// Program ROM 0x15C448: seconds by course and setting: 60 + 10 course + setting.
+constexpr int32_t synth_course_seconds(int course, int setting) { return 60 + 10 * course + setting; }
+void synth_course_seconds_table(synth_rom_set* set);
+// Program ROM 0x15C328: multi-stage (stage base, seconds) by course, stage and setting:
+// base 1000 course + 100 stage + 10 setting, seconds 40 + course + 2 stage + setting;
+// 0x15C4F8: the deduction per continue, 150.
+constexpr int32_t synth_stage_base(int course, int stage, int setting) { return 1000 * course + 100 * stage + 10 * setting; }
+constexpr int32_t synth_stage_seconds(int course, int stage, int setting) { return 40 + course + 2 * stage + setting; }
+constexpr int32_t SYNTH_QUOTA_DEDUCTION = 150;
+void synth_stage_seconds_table(synth_rom_set* set);
+// Program ROM 0x36414 + 244: the object viewer's start longs (x, y, z, three angles, mode).
+constexpr int32_t SYNTH_VIEWER_START[7] = {100, -200, 4000, 0x100, 0x200, 0x300, 2};
+void synth_viewer_start(synth_rom_set* set);
+// Program ROM 0x3A2AC: the viewer's title; 0x3A2E6: its labels, one after another.
+constexpr const char* SYNTH_VIEWER_TITLE = "OBJECT VIEWER";
+constexpr const char* SYNTH_VIEWER_LABELS[9] = {"MODEL", "X", "Y", "Z", "ANG1", "ANG2", "ANG3", "MODE", "STEP"};
+void synth_viewer_strings(synth_rom_set* set);
+// Program ROM 0x360A8 / 0x360C0: the approach's two node records' start longs (position,
+// angles); 0x123C38 / 0x123C3C: the records' work-RAM addresses.
+constexpr uint32_t SYNTH_FLYIN_NODES[2] = {0xE1DC00, 0xE1DC80};
+void synth_flyin_nodes(synth_rom_set* set);
+// Program ROM 0x360D8 / 0x360F0: the descent eye at frames 540 and 900 (offset x, y, z,
+// heading offset, pitch and roll factors).
+constexpr int32_t SYNTH_FLYIN_EYE_START[6] = {0, 4000, -12000, 0, 0, 0};
+constexpr int32_t SYNTH_FLYIN_EYE_END[6] = {0, 1024, -9344, 0, 0, 0};
+void synth_flyin_eyes(synth_rom_set* set);
+// Program ROM 0x35D2C: the approach's two waypoints; 0x35D44: its terrain origin and model
+// base; 0x35D54: the cell words (a 4 x 2 patch, ended by 0xFFFF); 0x35D7C / 0x35D88: the
+// low and high camera points.
+void synth_flyin_approach(synth_rom_set* set);
+// Program ROM 0x35D94: the turned objects (20-byte records x, y, z, model, count, ended
+// by a negative x); 0x35E4C: the camera-facing list, empty here: its model offset words at
+// 0x37B98 share their bytes with event records 8 and 9.
+constexpr int32_t SYNTH_FLYIN_OBJECTS = 3;
+void synth_flyin_objects(synth_rom_set* set);
