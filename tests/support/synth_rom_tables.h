@@ -909,13 +909,13 @@ void synth_rom_check_sums(synth_rom_set* set);
 // the intro's text palette 184, its still tiles 179, blinking blocks 199..204, title 205,
 // still blocks 249/250, step-5 blocks 243/244 (244's colour set is the intro's bank 5),
 // the step texts SYNTH_INTRO_TEXT_BLOCK + 1..6, the final-course card 242, the course
-// names 267..270, the day cards SYNTH_DAY_BLOCK + day and the last day's block 287.
+// names 267..270 (242 ends before tile 320: the boot loads it to 288), the day cards SYNTH_DAY_BLOCK + day and the last day's block 287.
 constexpr int32_t SYNTH_INTRO_TEXT_BLOCK = 189;  // step s's text: 189 + s (steps 1..6)
 constexpr int32_t SYNTH_DAY_BLOCK = 206;         // day d's card: 206 + d
 constexpr synth_block SYNTH_SELECT_BLOCKS[] = {
     {28, 500, 8, 1, 2},    {179, 510, 12, 1, 3},  {184, 0, 1, 1, 4},     {199, 530, 4, 1, 0},   {200, 534, 4, 1, 0},
     {201, 538, 4, 1, 0},   {202, 542, 4, 1, 0},   {203, 546, 4, 1, 0},   {204, 550, 4, 1, 0},   {205, 560, 10, 2, 5},
-    {242, 600, 14, 3, 6},  {243, 650, 6, 2, 0},   {244, 670, 8, 2, 7},   {249, 690, 5, 1, 0},   {250, 700, 2, 1, 0},
+    {242, 600, 14, 2, 6},  {243, 650, 6, 2, 0},   {244, 670, 8, 2, 7},   {249, 690, 5, 1, 0},   {250, 700, 2, 1, 0},
     {267, 720, 6, 1, 2},   {268, 726, 6, 1, 0},   {269, 732, 6, 1, 0},   {270, 738, 6, 1, 0},   {287, 760, 12, 2, 3},
     {190, 800, 10, 2, 0},  {191, 820, 10, 2, 0},  {192, 840, 10, 2, 0},  {193, 860, 10, 2, 0},  {194, 880, 10, 2, 0},
     {195, 900, 10, 2, 0},  {206, 940, 8, 2, 1},   {207, 956, 8, 2, 2},   {208, 972, 8, 2, 3},   {209, 988, 8, 2, 4},

@@ -209,7 +209,7 @@ TEST(CourseSelectFinal, CardForTwoHundredFiftySixFramesThenTheFade) {
     EXPECT_EQ(w_cell(W_COURSE_NUMBER), 3);
     EXPECT_EQ(w_cell(W_COURSE_PAIR), 3);
     EXPECT_EQ(screen_text_cell(13, 12), cell(1, 288));
-    EXPECT_EQ(screen_text_cell(26, 14), cell(1, 288 + 41));  // 14 x 3 tiles
+    EXPECT_EQ(screen_text_cell(26, 13), cell(1, 288 + 27));  // 14 x 2 tiles
     screen_input start;
     start.switch1 = SCREEN_START;
     screen_frames(255, start);  // no choice: Start changes nothing
