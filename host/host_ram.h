@@ -11,20 +11,11 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/flow/gameplay_ram.h"  // the words a level jump rewrites
+#include "game/modes/select_ram.h"   // the course and mode select's cursor, courses, hold
 #include "game/world/balloon_ram.h"
 #include "game/world/probe_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/terrain_ram.h"
-
-// Course and mode select: the cursor is the game's own slot, the maximum the high
-// word of its long.
-constexpr uint32_t W_SELECT_MAX = 0x0C80;
-constexpr uint32_t W_SELECT_CURSOR = 0x0C82;
-
-// Course select: the courses offered (word, 0 none) and one course number per byte of
-// the long below it, from the most significant; the word at W 0x0C54 holds the cursor.
-constexpr uint32_t W_SELECT_COURSES = 0x0C7C;
-constexpr uint32_t W_SELECT_HOLD = 0x0C54;
 
 // What the flight recorder reads of the terrain walk besides the stage's layer count and
 // mask (game/world/terrain_ram.h): the three gate byte cells.

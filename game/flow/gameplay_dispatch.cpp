@@ -18,6 +18,8 @@
 #include "game/flow/object_ram.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
+#include "game/modes/course_select.h"
+#include "game/modes/intro_screens.h"
 #include "game/modes/screen_stand_ins.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/balloons.h"

@@ -20,8 +20,23 @@ TEST_F(GameStartRun, ScriptedStartEntersGameplayThroughItsInit) {
     expect_lines_in_order(out, {"[LOOP] f0     state -1->0  sub -1->0 ", "[LOOP] f1     state 0->1  sub 0->0 ",
                                 "[LOOP] f31    state 1->2  sub 0->0 ", "[LOOP] f32    state 2->3  sub 0->21 "});
     EXPECT_EQ(count_of(out, "[LOOP] f"), 4);  // no other change of state
-    for (const char* stand_in : {"attract_init", "attract_run", "story_end_test_hook", "intro_sequence_run"})
+    for (const char* stand_in : {"attract_init", "attract_run", "story_end_test_hook"})
         EXPECT_EQ(count_of(out, std::string("[STUB] ") + stand_in + " "), 1) << stand_in;
+    EXPECT_EQ(count_of(out, "[STUB] intro_sequence_run "), 0);
+}
+
+// The start alone at frame 30 and the mode cursor held on the multi-stage game: every
+// screen to the race passes by itself (the intro to its last step, the countdowns of the
+// mode and the course select, the day card's time) and the race set-up follows.
+TEST_F(GameStartRun, StartAloneWalksTheScreensToTheRace) {
+    std::string out;
+    ASSERT_EQ(program_run(dir, "SKYVOLTA_NO_AUTOSTART=1 SKYVOLTA_LOOPDBG=1 SKYVOLTA_TEST_START=30 SKYVOLTA_TEST_MODE=1",
+                          "--screenshot s.ppm 2400", &out),
+              0)
+        << out;
+    expect_lines_in_order(out, {"state 2->3  sub 0->21 ", "state 3->3  sub 21->12 ", "state 3->3  sub 12->13 ",
+                                "state 3->3  sub 13->22 ", "state 3->3  sub 22->23 ", "state 3->3  sub 23->0 ",
+                                "state 3->3  sub 0->1 ", "state 3->3  sub 1->2 "});
 }
 
 // Four coins per credit: the first coin shows the title, the fourth starts the game.

@@ -155,5 +155,14 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_flyin_eyes(set);
     synth_flyin_approach(set);
     synth_flyin_objects(set);
+    synth_select_blocks(set);
+    synth_mode_pointer(set);
+    synth_course_map_frames(set);
+    synth_handle_hint_tiles(set);
+    synth_intro_starts(set);
+    synth_intro_texts(set);
+    synth_day_cards(set);
+    synth_stage_quotas(set);
+    synth_quota_reduction(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

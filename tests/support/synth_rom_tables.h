@@ -948,3 +948,47 @@ void synth_flyin_approach(synth_rom_set* set);
 // 0x37B98 share their bytes with event records 8 and 9.
 constexpr int32_t SYNTH_FLYIN_OBJECTS = 3;
 void synth_flyin_objects(synth_rom_set* set);
+// ---- Intro, mode select, day card and course select (synth_rom_select.cpp) -----------
+// Tile-block records (as SYNTH_BLOCKS, written over the plain ones): the select hint 28,
+// the intro's text palette 184, its still tiles 179, blinking blocks 199..204, title 205,
+// still blocks 249/250, step-5 blocks 243/244 (244's colour set is the intro's bank 5),
+// the step texts SYNTH_INTRO_TEXT_BLOCK + 1..6, the final-course card 242, the course
+// names 267..270 (242 ends before tile 320: the boot loads it to 288), the day cards SYNTH_DAY_BLOCK + day and the last day's block 287.
+constexpr int32_t SYNTH_INTRO_TEXT_BLOCK = 189;  // step s's text: 189 + s (steps 1..6)
+constexpr int32_t SYNTH_DAY_BLOCK = 206;         // day d's card: 206 + d
+constexpr synth_block SYNTH_SELECT_BLOCKS[] = {
+    {28, 500, 8, 1, 2},    {179, 510, 12, 1, 3},  {184, 0, 1, 1, 4},     {199, 530, 4, 1, 0},   {200, 534, 4, 1, 0},
+    {201, 538, 4, 1, 0},   {202, 542, 4, 1, 0},   {203, 546, 4, 1, 0},   {204, 550, 4, 1, 0},   {205, 560, 10, 2, 5},
+    {242, 600, 14, 2, 6},  {243, 650, 6, 2, 0},   {244, 670, 8, 2, 7},   {249, 690, 5, 1, 0},   {250, 700, 2, 1, 0},
+    {267, 720, 6, 1, 2},   {268, 726, 6, 1, 0},   {269, 732, 6, 1, 0},   {270, 738, 6, 1, 0},   {287, 760, 12, 2, 3},
+    {190, 800, 10, 2, 0},  {191, 820, 10, 2, 0},  {192, 840, 10, 2, 0},  {193, 860, 10, 2, 0},  {194, 880, 10, 2, 0},
+    {195, 900, 10, 2, 0},  {206, 940, 8, 2, 1},   {207, 956, 8, 2, 2},   {208, 972, 8, 2, 3},   {209, 988, 8, 2, 4},
+};
+void synth_select_blocks(synth_rom_set* set);
+// Program ROM 0x35080: the mode select's pointer targets (two longs), 0x35088 its base y.
+constexpr int32_t SYNTH_POINTER_TARGETS[2] = {176, 432};
+constexpr int32_t SYNTH_POINTER_BASE_Y = 200;
+void synth_mode_pointer(synth_rom_set* set);
+// Program ROM 0x3508C + 32 c: the course map frame of course c (x origin, y origin, depth,
+// scale, x max, x min, y max, y min).
+constexpr int32_t SYNTH_COURSE_FRAME[8] = {-100, -60, 900, 64, 240, -240, 180, -180};
+void synth_course_map_frames(synth_rom_set* set);
+// Program ROM 0x35190 / 0x35198: the handle hint's sprite tiles, four words each.
+constexpr int16_t SYNTH_HANDLE_TILES[2][4] = {{440, 441, 442, 443}, {450, 451, 452, 453}};
+void synth_handle_hint_tiles(synth_rom_set* set);
+// Program ROM 0x398F4: the intro's eight step starts (frames, rising; step 0 at 16, then
+// 64 frames a step: a blink of bit 5 shows both halves).
+constexpr int32_t SYNTH_INTRO_STARTS[8] = {16, 80, 144, 208, 272, 336, 400, 464};
+void synth_intro_starts(synth_rom_set* set);
+// Program ROM 0x3991C: step s's text block (step 0 none: a negative top byte), and at
+// 0x39938 + 8 s its column 2 + s and row 18.
+void synth_intro_texts(synth_rom_set* set);
+// Program ROM 0x39970 + 4 d: day d's card block (SYNTH_DAY_BLOCK + d); 0x39984 + 8 d its
+// column 6 + 2 d and row 10.
+void synth_day_cards(synth_rom_set* set);
+// Program ROM 0x15C328: the stage quotas, long k = SYNTH_QUOTA_BASE + 10 k up to the
+// reduction long at 0x15C4F8 (SYNTH_QUOTA_REDUCTION).
+constexpr int32_t SYNTH_QUOTA_BASE = 4000, SYNTH_QUOTA_REDUCTION = 500;
+constexpr uint32_t SYNTH_QUOTA_TABLE = 0x15C328, SYNTH_QUOTA_REDUCTION_AT = 0x15C4F8;
+void synth_stage_quotas(synth_rom_set* set);
+void synth_quota_reduction(synth_rom_set* set);
