@@ -19,6 +19,7 @@
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
 #include "game/modes/screen_stand_ins.h"
+#include "game/world/animated_objects.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/balloons.h"
 #include "game/world/camera.h"

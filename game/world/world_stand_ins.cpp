@@ -44,11 +44,6 @@ void run_hud_words_init() {
     stand_in_report(seen, "run_hud_words_init");
 }
 
-void animated_objects_reset_all() {
-    static bool seen;
-    stand_in_report(seen, "animated_objects_reset_all");
-}
-
 void moving_objects_clear() {
     static bool seen;
     stand_in_report(seen, "moving_objects_clear");
@@ -67,11 +62,6 @@ void race_timer_update() {
 void hud_update() {
     static bool seen;
     stand_in_report(seen, "hud_update");
-}
-
-void objects_render_master() {
-    static bool seen;
-    stand_in_report(seen, "objects_render_master");
 }
 
 void stage_camera_update() {
@@ -133,4 +123,10 @@ void hud_sweep_header(int32_t) {
 void countdown_node_aim(uint32_t, const int32_t*, int32_t, int32_t, int32_t, int32_t) {
     static bool seen;
     stand_in_report(seen, "countdown_node_aim");
+}
+
+int32_t* object_figure_packets(int32_t, int32_t* out) {
+    static bool seen;
+    stand_in_report(seen, "object_figure_packets");
+    return out;
 }

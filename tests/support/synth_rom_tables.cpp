@@ -146,5 +146,13 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_handle_lists(set);
     synth_credit_colours(set);
     synth_pattern_lists(set);
+    synth_object_scripts(set);
+    synth_spawn_records(set);
+    synth_course_objects(set);
+    synth_chunk_spawns(set);
+    synth_tier_tables(set);
+    synth_scenery_records(set);
+    synth_scenery_frame_tables(set);
+    synth_effect_records(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }
