@@ -144,15 +144,10 @@ bool near_chunk(int32_t cell) {
     return e >= 0 && e < NEAR_CHUNKS;
 }
 
-// The shift of a frame computation: a ROM shift outside 0..31 shifts by 31.
-int32_t clamp_shift(int32_t s) {
-    return s < 0 || s > 31 ? 31 : s;
-}
-
 // The object's frame: 0 for one frame or none, 3 bits for eight, else a signed
 // remainder of the count word.
 int32_t animation_frame(int32_t s) {
-    int32_t frames = field(s, AO_FRAMES), n = field(s, AO_COUNT) >> clamp_shift(field(s, AO_SHIFT));
+    int32_t frames = field(s, AO_FRAMES), n = field(s, AO_COUNT) >> frame_shift(field(s, AO_SHIFT));
     if (frames == 1 || frames == 0) return 0;
     if (frames == 8) return n & 7;
     return int32_t(int64_t(n) % frames);
@@ -489,6 +484,10 @@ void spawn_offset_rotate_yaw(uint32_t out) {
     wram_long_set(out + 8, wrap_sub(q15(z, cos14(h)), q15(x, sin14(h))));
     wram_long_set(out, wrap_add(q15(z, sin14(h)), q15(x, cos14(h))));
     wram_long_set(out + 4, 0);
+}
+
+int32_t frame_shift(int32_t s) {
+    return s < 0 || s > 31 ? 31 : s;
 }
 
 void wram_word_write(uint32_t offset, int32_t value) {

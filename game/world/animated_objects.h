@@ -39,6 +39,8 @@ void animated_object_record_dump();
 // longs at `out` (a work-RAM offset); the _yaw form by the heading alone, y = 0.
 void spawn_offset_rotate(uint32_t out);
 void spawn_offset_rotate_yaw(uint32_t out);
+// The shift of an animation frame: a ROM shift outside 0..31 shifts by 31.
+int32_t frame_shift(int32_t shift);
 // A 16-bit word at a work-RAM byte offset; offsets outside work RAM are not written.
 void wram_word_write(uint32_t offset, int32_t value);
 

@@ -92,10 +92,6 @@ uint32_t near_table(int32_t course) {
     return ROM_TIER_TABLES + COURSE_TIER_BYTES * uint32_t(course) + TIER_TABLE_BYTES * NEAR_TIER;
 }
 
-int32_t clamp_shift(int32_t s) {
-    return s < 0 || s > 31 ? 31 : s;
-}
-
 // The frame added to a base model: 3 bits for eight frames, a remainder for more,
 // the six-step ROM cycle for a negative count (without the phase).
 int32_t scenery_frame(int32_t n, int32_t phase, int32_t shift, int32_t frames) {
@@ -132,7 +128,7 @@ void scenery_record_words(int32_t w, int32_t cx, int32_t cz, int32_t t, int32_t*
     auto f = [&](uint32_t offset) { return rom_table_word(ROM_SCENERY, w, offset); };
     int32_t n = play_frame(), base = f(SC_BASE + 2 * uint32_t(t)), frames = f(SC_FRAMES + 2 * uint32_t(t));
     int32_t kind = rom_table_byte(ROM_SCENERY, w, SC_KIND),
-            shift = clamp_shift(rom_table_byte(ROM_SCENERY, w, SC_SHIFT));
+            shift = frame_shift(rom_table_byte(ROM_SCENERY, w, SC_SHIFT));
     int32_t p = f(SC_P), q = f(SC_Q), r = f(SC_R);
     int32_t x = wrap_add(cx, 2 * f(SC_X)), z = wrap_add(cz, 2 * f(SC_Z));
     int32_t y = wrap_add(rom_table_long(ROM_SCENERY, w, SC_Y), wram_long(W_TRAIN_BASE_Y));
