@@ -176,6 +176,23 @@ TEST_F(AnimatedObjectTest, ACursorOutsideRomIsReportedOnce) {
     EXPECT_EQ(field_long(0, AO_X), 77);
 }
 
+TEST_F(AnimatedObjectTest, TheLogAndRecordSwitchesPrintTheirLines) {
+    object_switches.ao_log = true;
+    object_switches.ao_records = true;
+    slots_set({{0, 0}});
+    testing::internal::CaptureStderr();
+    animated_objects_reset_all();
+    spawn(SYNTH_RECORD_MOVE);
+    animated_objects_render_all();
+    for (int k = 0; k < 4; k++) animated_object_record_dump();
+    std::string err = testing::internal::GetCapturedStderr();
+    expect_lines_in_order(err, {"[AO] reset_all: course 1, animobj gate 1\n",
+                                "[AO] spawn #1 from ROM 0xB2B78 -> slot 0\n",
+                                "[AO] render_all f0: 1 of 16 records ACTIVE\n",
+                                "[AOREC] slot 8 model=0     flags=8000 chunk=0      x=0" + std::string(12, ' ') + "y=0"});
+    EXPECT_EQ(count_of(err, "[AOREC] slot"), 3 * 8);
+}
+
 // ---- Spawning -------------------------------------------------------------------------------
 
 TEST_F(AnimatedObjectTest, TheFacingWindowIsPlusMinus2048) {

@@ -10,7 +10,9 @@
 #include "tests/game/world/chunk_fixture.h"
 
 #include <initializer_list>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 class ObjectTest : public ChunkTest {
 protected:

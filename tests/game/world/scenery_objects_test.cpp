@@ -13,10 +13,8 @@
 #include "tests/support/program_run.h"
 
 #include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
-#include <tuple>
 
 namespace {
 
@@ -50,7 +48,6 @@ protected:
 };
 
 TEST_F(SceneryTest, ThePlaceInTheListChoosesTheTier) {
-    course(0);
     for (int n : {30, 23, 12, 5}) {
         SetUp();
         course(0);
@@ -68,7 +65,6 @@ TEST_F(SceneryTest, ThePlaceInTheListChoosesTheTier) {
 }
 
 TEST_F(SceneryTest, OnlyTheNearEntriesSpawnTheirChunksObjects) {
-    course(0);
     for (int place : {0, 8, 9}) {
         SetUp();
         course(0);
