@@ -3,6 +3,7 @@
 #include "base/env_switch.h"
 #include "base/host_hooks.h"
 #include "board/inputs.h"
+#include "game/world/object_switches.h"
 #include "host/flight_log.h"
 #include "host/flight_recorder.h"
 #include "host/input_logs.h"
@@ -32,4 +33,5 @@ void host_env_switches_read() {
     blink_log_open();
     sound_diag_switches_read();
     if (const char* watch = getenv("SKYVOLTA_WATCH")) watch_parse(watch);
+    object_switches_read();
 }

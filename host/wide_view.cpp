@@ -10,6 +10,7 @@
 #include "board/wram.h"
 #include "game/flow/terrain_props.h"
 #include "game/world/balloons.h"
+#include "game/world/scenery_objects.h"
 #include "game/world/terrain_chunks.h"
 #include "game/world/world_stand_ins.h"
 

@@ -21,6 +21,7 @@
 #include "game/modes/course_select.h"
 #include "game/modes/intro_screens.h"
 #include "game/modes/screen_stand_ins.h"
+#include "game/world/animated_objects.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/balloons.h"
 #include "game/world/camera.h"

@@ -25,6 +25,7 @@
 #include "game/world/player_flight.h"
 #include "game/world/player_rig.h"
 #include "game/world/stage_start.h"
+#include "game/world/scenery_objects.h"
 #include "game/world/terrain_cells.h"
 #include "game/world/terrain_chunks.h"
 #include "game/world/world_stand_ins.h"

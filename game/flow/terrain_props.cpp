@@ -8,6 +8,7 @@
 #include "board/wram_cell.h"
 #include "game/flow/emitter_tables.h"
 #include "game/flow/object_ram.h"
+#include "game/world/animated_objects.h"
 #include "game/world/scenery_hooks.h"
 
 #include <cstdio>

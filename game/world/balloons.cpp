@@ -15,6 +15,7 @@
 #include "game/flow/sound_commands.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/flight_ram.h"
+#include "game/world/list_room.h"
 #include "game/world/node_lists.h"
 #include "game/world/rig_ram.h"
 #include "game/world/terrain_chunks.h"
@@ -186,10 +187,7 @@ int32_t bob(int32_t amplitude, int32_t phase) {
 // False, with the guard line, once the cursor lies within CURSOR_ROOM bytes of the end
 // of its buffer (or outside it).
 bool cursor_room() {
-    uintptr_t cursor = reinterpret_cast<uintptr_t>(dl_cursor_get());
-    uintptr_t area = reinterpret_cast<uintptr_t>(dl_packet_area(dl_buffer_current()));
-    uintptr_t end = area - DL_PACKET_OFFSET + DL_BUFFER_SIZE;
-    if (cursor >= area && cursor < end && end - cursor > CURSOR_ROOM) return true;
+    if (dl_cursor_room(CURSOR_ROOM)) return true;
     if (balloon_guard_count++ == 0 || verbose_enabled())
         fprintf(stderr, "[GUARD] balloon_render_and_hit_check: DSP cursor full -- remaining objects dropped\n");
     return false;

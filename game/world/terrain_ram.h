@@ -8,6 +8,7 @@
 
 #include "board/game_state_ram.h"  // chunk model base, ground points
 #include "game/flow/object_ram.h"
+#include "game/world/animated_objects_ram.h"
 #include "game/world/flight_ram.h"
 #include "game/world/probe_ram.h"
 
@@ -115,9 +116,7 @@ constexpr uint32_t W_SUBPART_HALF_A = W_SUBPART_SIZE;
 constexpr uint32_t W_SUBPART_HALF_B = W_SUBPART_SIZE + SUBPART_ROW_BYTES;
 constexpr uint32_t W_SUBPART_TOP = W_SUBPART_SIZE + 2 * SUBPART_ROW_BYTES;
 
-// Animated-object slots that carry dynamic zones (88-byte records).
-constexpr uint32_t W_ANIMATED_SLOTS = 0x4178;
-constexpr uint32_t ANIMATED_SLOT_SIZE = 88;
+// The animated-object slots from 8 on carry dynamic zones (W_ANIMATED_SLOTS).
 
 // ---- Published probe outputs ----------------------------------------------------------
 // W_GROUND_POINTS (0x2A70): board/game_state_ram.h.

@@ -1,13 +1,12 @@
 #include "game/world/world_stand_ins.h"
 
+#include "board/game_state_ram.h"
+#include "board/wram_cell.h"
 #include "game/flow/digit_writers.h"
 #include "game/flow/stand_in.h"
 #include "game/world/demo_flights.h"
 #include "game/world/race_hud.h"
-
-
-
-
+#include "game/world/stage_start.h"
 
 
 void player_rig_reset() {
@@ -20,26 +19,14 @@ void run_hud_words_init() {
     stand_in_report(seen, "run_hud_words_init");
 }
 
-void animated_objects_reset_all() {
-    static bool seen;
-    stand_in_report(seen, "animated_objects_reset_all");
-}
-
 void moving_objects_clear() {
     static bool seen;
     stand_in_report(seen, "moving_objects_clear");
 }
 
-
-
 void hud_update() {
     static bool seen;
     stand_in_report(seen, "hud_update");
-}
-
-void objects_render_master() {
-    static bool seen;
-    stand_in_report(seen, "objects_render_master");
 }
 
 void stage_camera_update() {
@@ -98,3 +85,8 @@ void hud_sweep_header(int32_t) {
     stand_in_report(seen, "hud_sweep_header");
 }
 
+int32_t* object_figure_packets(int32_t, int32_t* out) {
+    static bool seen;
+    stand_in_report(seen, "object_figure_packets");
+    return out;
+}

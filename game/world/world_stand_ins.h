@@ -9,14 +9,14 @@
 void player_rig_reset();
 // The run and HUD words at course start.
 void run_hud_words_init();
-// Every animated object to its start.
-void animated_objects_reset_all();
 // The moving-object tables, cleared before the fly-in.
 void moving_objects_clear();
 // The HUD of the race.
-void hud_update();  // Draws the course's objects.
-void objects_render_master();
+void hud_update();
 // The stage camera of the race.
 void stage_camera_update();
 // The particles.
 void particles_update();
+// The figure of an animated object drawn by the rig (state bit 0x0008) at out; returns
+// the advanced output pointer.
+int32_t* object_figure_packets(int32_t slot, int32_t* out);

@@ -164,5 +164,13 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_day_cards(set);
     synth_stage_quotas(set);
     synth_quota_reduction(set);
+    synth_object_scripts(set);
+    synth_spawn_records(set);
+    synth_course_objects(set);
+    synth_chunk_spawns(set);
+    synth_tier_tables(set);
+    synth_scenery_records(set);
+    synth_scenery_frame_tables(set);
+    synth_effect_records(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -992,3 +992,89 @@ constexpr int32_t SYNTH_QUOTA_BASE = 4000, SYNTH_QUOTA_REDUCTION = 500;
 constexpr uint32_t SYNTH_QUOTA_TABLE = 0x15C328, SYNTH_QUOTA_REDUCTION_AT = 0x15C4F8;
 void synth_stage_quotas(synth_rom_set* set);
 void synth_quota_reduction(synth_rom_set* set);
+// ---- Animated objects and scenery (synth_rom_objects.cpp) ----------------------------------
+// Program ROM SYNTH_SCRIPT_POOL: the object scripts, 20-byte entries (x, y, z longs; first
+// tilt, heading, second tilt, control words). Entry k of a script is at script + 20 k.
+constexpr uint32_t SYNTH_SCRIPT_POOL = 0x1D8000;
+// A move: pose (0, 0, 0, heading 0x3F00), count 4 to (400, -800, 1200, tilt 0x100,
+// heading 0x100), count 0 there, count 1 to (1000, 0, 0), then 0x8300.
+constexpr uint32_t SYNTH_SCRIPT_MOVE = SYNTH_SCRIPT_POOL;
+constexpr int32_t SYNTH_MOVE_X = 400, SYNTH_MOVE_Y = -800, SYNTH_MOVE_Z = 1200, SYNTH_MOVE_LAST_X = 1000;
+// 0x82FC hiding for SYNTH_HIDE_FRAMES, then count 2 to (2000, 0, 0), then 0x8300.
+constexpr uint32_t SYNTH_SCRIPT_HIDE = SYNTH_SCRIPT_POOL + 0x100;
+constexpr int32_t SYNTH_HIDE_FRAMES = 3, SYNTH_HIDE_X = 2000;
+// Every opcode in one run: 0x82F3 (bank B 0x1111), 0x82F4 (0x2222), 0x82F5, 0x82F6,
+// 0x82F8 (sound SYNTH_OPCODE_SOUND), 0x82F9 (bank B 0x3333), 0x82FA (bank A 0x4444),
+// 0x82FB (model SYNTH_OPCODE_MODEL), 0x82FD (one child, spawn record SYNTH_CHILD_RECORD),
+// 0x82FE to entry 11 (SYNTH_TELEPORT, count 3 to entry 12, x + 300); there 0x82FF with an
+// opcode in its operand entry jumps over entry 14 (0x8300) to entry 15: 0x82F7 with an
+// opcode, a jump to the loop mark (entry 0), which runs the list again.
+constexpr uint32_t SYNTH_SCRIPT_OPCODES = SYNTH_SCRIPT_POOL + 0x200;
+constexpr int32_t SYNTH_OPCODE_SOUND = 5, SYNTH_OPCODE_MODEL = 77;
+constexpr int32_t SYNTH_TELEPORT_X = 5000, SYNTH_TELEPORT_Y = 6000, SYNTH_TELEPORT_Z = 7000;
+// Jumps with counts: pose 0 count 3 to entry 1 (300, 0, 0), which marks the loop; 0x82FF
+// over entry 4 (0x8300) to entry 5 (300, 0, 900) over 4 frames; there 0x82F7 back to the
+// loop mark over 2 frames.
+constexpr uint32_t SYNTH_SCRIPT_JUMPS = SYNTH_SCRIPT_POOL + 0x400;
+// A loop with no count: 0x82F6, 0x82F7 with an opcode in its operand, for ever.
+constexpr uint32_t SYNTH_SCRIPT_RUNAWAY = SYNTH_SCRIPT_POOL + 0x500;
+// 0x82FF whose target lies SYNTH_OFF_ROM_ENTRIES entries on, past the ROM.
+constexpr uint32_t SYNTH_SCRIPT_OFF_ROM = SYNTH_SCRIPT_POOL + 0x580;
+constexpr int32_t SYNTH_OFF_ROM_ENTRIES = 0x40000;
+// A patrol for the pre-roll: counts of 1000 between poses x = 0, 1000, 2000, ... (the
+// entry after the first is 0x82FA setting bank A SYNTH_PATROL_BANK), ten legs, no end.
+constexpr uint32_t SYNTH_SCRIPT_PATROL = SYNTH_SCRIPT_POOL + 0x600;
+constexpr int32_t SYNTH_PATROL_LEG = 1000, SYNTH_PATROL_BANK = 0x55;
+void synth_object_scripts(synth_rom_set* set);
+
+// Program ROM 0xB2B78 + 28 n: spawn records (script, model, lead, flags, frames, shift,
+// match, limit/bank B, bank A, facing, slot). Named by index below; record SYNTH_RECORD_*
+// spawns into slot SYNTH_SLOT_* (facing test off unless said).
+enum synth_spawn_record {
+    SYNTH_RECORD_MOVE,        // move script, own heading, persistent, model 100
+    SYNTH_RECORD_FACING,      // facing 2048, move script
+    SYNTH_RECORD_SQUARE,      // flag 0x0010, match SYNTH_MATCH_SQUARE
+    SYNTH_RECORD_CELL,        // flag 0x0020, match SYNTH_MATCH_CELL
+    SYNTH_RECORD_HEIGHT,      // flag 0x0040, limit SYNTH_HEIGHT_LIMIT (script y 0)
+    SYNTH_RECORD_HIGH,        // flags 0x0040 | 0x0002, limit SYNTH_HEIGHT_LIMIT
+    SYNTH_RECORD_SLOT16,      // slot 16
+    SYNTH_RECORD_BAD_SCRIPT,  // script 0x5000
+    SYNTH_RECORD_HIDE,
+    SYNTH_RECORD_OPCODES,
+    SYNTH_RECORD_CHILD,       // spawned by the opcodes script
+    SYNTH_RECORD_JUMPS,
+    SYNTH_RECORD_RUNAWAY,
+    SYNTH_RECORD_OFF_ROM,
+    SYNTH_RECORD_FULL,        // flag 0x0004 (full rotation), frames 8, shift 1, model 300
+    SYNTH_RECORD_YAW,         // flag 0x0001, lead 16, banks A 0x10 / B 0x20 (flag 0x0100)
+    SYNTH_SPAWN_RECORDS
+};
+constexpr int32_t SYNTH_RECORD_SLOT[SYNTH_SPAWN_RECORDS] = {0, 1, 2, 3, 4, 4, 16, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+constexpr int32_t SYNTH_MATCH_SQUARE = 3 + 24 * 5, SYNTH_MATCH_CELL = 17, SYNTH_HEIGHT_LIMIT = 0x4000;
+constexpr int32_t SYNTH_CHILD_RECORD = SYNTH_RECORD_CHILD;
+void synth_spawn_records(synth_rom_set* set);
+// Program ROM 0xB5D8C (3), 0xB5DE0 (4), 0xB5E50 (4), 0xB3084 (1): the fixed course
+// objects of courses 0 and 2, patrols in slots 8-14 (course 0) and 8-12 (course 2).
+void synth_course_objects(synth_rom_set* set);
+// Program ROM 0xB0938 + 512 c: the chunk spawn table; every cell none (0x80) but course
+// 0's cell SYNTH_SPAWN_CELL, which offers SYNTH_RECORD_MOVE.
+constexpr int32_t SYNTH_SPAWN_CELL = 10;
+void synth_chunk_spawns(synth_rom_set* set);
+// Program ROM 0xAD8D8 + 1536 c + 512 t: tier tables. Course 0: cell n has record n in
+// each tier, but SYNTH_EMPTY_CELL's near word is 0x8000; course 1: every cell the eight
+// records from SYNTH_KIND_RECORDS in every tier; courses 2, 3: none.
+constexpr int32_t SYNTH_EMPTY_CELL = 5;
+void synth_tier_tables(synth_rom_set* set);
+// Program ROM 0xAF0D8 + 32 w: scenery records. w = 0..127: kind 1, one frame, bases
+// SYNTH_TIER_BASE(t) + w, at (+0x100, +0x200) x 2 from the chunk, y 0x3000, angles 0x1000,
+// 0x2000, 0x3000. From SYNTH_KIND_RECORDS: kinds 0-5, kind 9 and a kind 1 with a six-step
+// count and bank SYNTH_SCENERY_BANK (see synth_rom_objects.cpp for their fields).
+constexpr int32_t SYNTH_KIND_RECORDS = 128, SYNTH_SCENERY_BANK = 0x1234;
+constexpr int32_t SYNTH_TIER_BASE(int32_t tier) { return 1000 + 1000 * tier; }
+void synth_scenery_records(synth_rom_set* set);
+// Program ROM 0x36144: 32 kind-5 frame words, 3 - i % 4; 0x36184: the six-step cycle 0, 1,
+// 2, 3, 2, 1; 0x36394: course 3's flag bytes, 0 but cell 90 (1).
+void synth_scenery_frame_tables(synth_rom_set* set);
+// Program ROM 0x361DC: course 2's 16 ring records (phase 0x1000 i, radii 10000 and
+// 20000, centre 400000, 690000); 0x36190: three effect-list records, then 0.
+void synth_effect_records(synth_rom_set* set);

@@ -1,0 +1,21 @@
+#include "game/world/list_room.h"
+
+#include "board/display_list.h"
+#include "board/dspram.h"
+
+bool dl_cursor_room(uint32_t bytes) {
+    uintptr_t cursor = reinterpret_cast<uintptr_t>(dl_cursor_get());
+    uintptr_t area = reinterpret_cast<uintptr_t>(dl_packet_area(dl_buffer_current()));
+    uintptr_t end = area - DL_PACKET_OFFSET + DL_BUFFER_SIZE;
+    return cursor >= area && cursor < end && end - cursor > bytes;
+}
+
+void dl_bank_link(int32_t bank) {
+    if (bank == wram_long(W_DL_LAST_BANK)) return;
+    if (bank) {
+        dl_bank_select(bank);
+    } else {
+        dl_bank_end();
+    }
+    wram_long_set(W_DL_LAST_BANK, bank);
+}
