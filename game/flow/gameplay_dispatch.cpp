@@ -18,6 +18,7 @@
 #include "game/flow/object_ram.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
+#include "game/modes/ending_phases.h"
 #include "game/modes/screen_stand_ins.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/balloons.h"

@@ -32,16 +32,6 @@ void mode_select_run() {
     stand_in_report(seen, "mode_select_run");
 }
 
-void ending_init() {
-    static bool seen;
-    stand_in_report(seen, "ending_init");
-}
-
-void ending_phase_dispatch() {
-    static bool seen;
-    stand_in_report(seen, "ending_phase_dispatch");
-}
-
 void name_entry_enter() {
     static bool seen;
     stand_in_report(seen, "name_entry_enter");
@@ -95,11 +85,6 @@ void total_screen_enter() {
 void total_screen_run() {
     static bool seen;
     stand_in_report(seen, "total_screen_run");
-}
-
-void story_end_test_hook() {
-    static bool seen;
-    stand_in_report(seen, "story_end_test_hook");
 }
 
 void course_select_setup() {

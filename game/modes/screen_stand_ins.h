@@ -15,10 +15,6 @@ void game_over_screen();
 void mode_select_enter();
 // Sub-state 13: the mode select.
 void mode_select_run();
-// Sub-state 14: the ending's set-up; sets 15.
-void ending_init();
-// Sub-state 15: the ending's phases.
-void ending_phase_dispatch();
 // Sub-state 16: the name entry set-up; sets 17.
 void name_entry_enter();
 // Sub-state 17: the name entry.
@@ -41,8 +37,6 @@ void continue_screen_run();
 void total_screen_enter();
 // Sub-state 31: the total screen.
 void total_screen_run();
-// Before every sub-state dispatch: the story's end test.
-void story_end_test_hook();
 // The course select set-up of the single-course game.
 void course_select_setup();
 // The course select set-up of a multi-stage game's first stage.

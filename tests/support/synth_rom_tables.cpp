@@ -146,5 +146,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_handle_lists(set);
     synth_credit_colours(set);
     synth_pattern_lists(set);
+    synth_ending_phase_ends(set);
+    synth_ending_roll(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }
