@@ -33,3 +33,4 @@ const int32_t* (*wide_fill_hook)(int32_t* count, double margin, double distance)
 const int32_t* (*pause360_hook)(int32_t* count) = no_pause360;
 void (*wide_view_reset_hook)() = no_wide_view_reset;
 void (*player_render_hook)() = no_player_render;
+int requested_ending_phase = -1;

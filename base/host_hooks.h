@@ -37,3 +37,7 @@ extern void (*wide_view_reset_hook)();
 // The ranking page's draw (a board routine): the game world's player_render, which
 // the game fills in at initialisation.
 extern void (*player_render_hook)();
+
+// The ending phase 0..12 the host's level jump asks the ending to start at, -1 when
+// none. The host fills it; the ending's set-up reads it once and sets it back to -1.
+extern int requested_ending_phase;

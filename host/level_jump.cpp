@@ -1,5 +1,6 @@
 #include "host/level_jump.h"
 
+#include "base/host_hooks.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/dspram.h"
@@ -51,6 +52,7 @@ size_t spec_head(const char* text, const char** at) {
 
 void ending_apply() {
     level_jump.ending_pending = false;
+    requested_ending_phase = level_jump.ending_phase;
     w_write16(WRAM_BASE + W_COURSES_LEFT, 8);
     w_write32(WRAM_BASE + W_END_FLAG, level_jump.cleared ? 1 : 2);
     w_write32(WRAM_BASE + W_ARMED_FLAG, 0);

@@ -20,6 +20,7 @@
 #include "game/flow/sound_ram.h"
 #include "game/modes/course_select.h"
 #include "game/modes/intro_screens.h"
+#include "game/modes/ending_phases.h"
 #include "game/modes/screen_stand_ins.h"
 #include "game/world/animated_objects.h"
 #include "game/world/balloon_ram.h"

@@ -22,16 +22,6 @@ void game_over_screen() {
     stand_in_report(seen, "game_over_screen");
 }
 
-void ending_init() {
-    static bool seen;
-    stand_in_report(seen, "ending_init");
-}
-
-void ending_phase_dispatch() {
-    static bool seen;
-    stand_in_report(seen, "ending_phase_dispatch");
-}
-
 void name_entry_enter() {
     static bool seen;
     stand_in_report(seen, "name_entry_enter");
@@ -75,9 +65,4 @@ void total_screen_enter() {
 void total_screen_run() {
     static bool seen;
     stand_in_report(seen, "total_screen_run");
-}
-
-void story_end_test_hook() {
-    static bool seen;
-    stand_in_report(seen, "story_end_test_hook");
 }

@@ -11,10 +11,6 @@ void results_tally_multi();
 void results_tally_single();
 // Sub-state 11: the game-over screen; top state 10 or 0.
 void game_over_screen();
-// Sub-state 14: the ending's set-up; sets 15.
-void ending_init();
-// Sub-state 15: the ending's phases.
-void ending_phase_dispatch();
 // Sub-state 16: the name entry set-up; sets 17.
 void name_entry_enter();
 // Sub-state 17: the name entry.
@@ -33,5 +29,3 @@ void continue_screen_run();
 void total_screen_enter();
 // Sub-state 31: the total screen.
 void total_screen_run();
-// Before every sub-state dispatch: the story's end test.
-void story_end_test_hook();

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-test_env_values test_env = {{}, 0, -1, -1, 0, false};
+test_env_values test_env = {{}, 0, -1, -1, -1, false};
 
 __attribute__((constructor)) void test_env_init() {
-    test_env = {{}, 0, -1, -1, 0, false};
+    test_env = {{}, 0, -1, -1, -1, false};
     if (const char* s = getenv("SKYVOLTA_TEST_NAME")) {
         while (*s && test_env.name_count < 8) {
             char* end;

@@ -7,7 +7,7 @@ struct test_env_values {
     int name_count;
     long hiscore;      // forced high score, -1 none
     int story_end;     // forced story ending, -1 none
-    int story_end_flag;
+    int story_end_flag;  // the ending flag after the comma, -1 none
     bool stage_debug;
 };
 

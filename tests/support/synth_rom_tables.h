@@ -1078,3 +1078,26 @@ void synth_scenery_frame_tables(synth_rom_set* set);
 // Program ROM 0x361DC: course 2's 16 ring records (phase 0x1000 i, radii 10000 and
 // 20000, centre 400000, 690000); 0x36190: three effect-list records, then 0.
 void synth_effect_records(synth_rom_set* set);
+// ---- The ending (synth_rom_ending.cpp) ----------------------------------------------
+// Program ROM 0x37A62: the counters at which phases 0..11 end (540 ... 7945) and the
+// word after them (phase 12's, never compared); 0x37A60, the word before, is
+// SYNTH_ENDING_WORD_BEFORE.
+constexpr int32_t SYNTH_PHASE_ENDS[13] = {540, 1560, 2145, 2775, 3375, 3915, 4485, 5355, 6075, 6795, 6945, 7945, 9999};
+constexpr int32_t SYNTH_ENDING_WORD_BEFORE = 100;
+void synth_ending_phase_ends(synth_rom_set* set);
+// Program ROM 0x38560: the roll's 20-byte records (first frame, length, column,
+// palette selector, text address, model, kind), then a record whose first long is -1;
+// their texts from 0x39100; 0x39078: the colour word of each palette selector.
+struct synth_roll_record {
+    int32_t first, length;
+    int16_t column, palette;
+    const char* text;
+    uint16_t model, kind;
+};
+constexpr synth_roll_record SYNTH_ROLL_RECORDS[] = {
+    {2150, 300, 10, 1, "STAFF", 0x8000, 0},
+    {2166, 300, 12, 2, "SKY VOLTA CREW", 610, 1},
+    {2182, 300, 60, 0, "ABCDEFGH", 620, 0},  // runs past column 63
+};
+constexpr uint16_t SYNTH_ROLL_COLOURS[3] = {0x1000, 0x2000, 0x3000};
+void synth_ending_roll(synth_rom_set* set);

@@ -29,7 +29,7 @@ TEST(TestEnv, ReadsTheSwitches) {
     EXPECT_EQ(test_env.name_codes[0], 7);
     EXPECT_EQ(test_env.hiscore, -1);
     EXPECT_EQ(test_env.story_end, 3);
-    EXPECT_EQ(test_env.story_end_flag, 0);
+    EXPECT_EQ(test_env.story_end_flag, -1);
     EXPECT_FALSE(test_env.stage_debug);
 
     unsetenv("SKYVOLTA_TEST_NAME");
