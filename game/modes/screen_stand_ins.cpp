@@ -42,16 +42,6 @@ void ending_phase_dispatch() {
     stand_in_report(seen, "ending_phase_dispatch");
 }
 
-void name_entry_enter() {
-    static bool seen;
-    stand_in_report(seen, "name_entry_enter");
-}
-
-void name_entry_run() {
-    static bool seen;
-    stand_in_report(seen, "name_entry_run");
-}
-
 void intro_sequence_run() {
     static bool seen;
     stand_in_report(seen, "intro_sequence_run");
@@ -65,16 +55,6 @@ void pre_course_screen_run() {
 void demo_flight_screen_run() {
     static bool seen;
     stand_in_report(seen, "demo_flight_screen_run");
-}
-
-void intermission_enter() {
-    static bool seen;
-    stand_in_report(seen, "intermission_enter");
-}
-
-void intermission_run() {
-    static bool seen;
-    stand_in_report(seen, "intermission_run");
 }
 
 void continue_screen_enter() {

@@ -19,20 +19,12 @@ void mode_select_run();
 void ending_init();
 // Sub-state 15: the ending's phases.
 void ending_phase_dispatch();
-// Sub-state 16: the name entry set-up; sets 17.
-void name_entry_enter();
-// Sub-state 17: the name entry.
-void name_entry_run();
 // Sub-state 21: the intro before the course select.
 void intro_sequence_run();
 // Sub-state 23: the screen before a course of the multi-stage game.
 void pre_course_screen_run();
 // Sub-state 25: the demo flight after a game.
 void demo_flight_screen_run();
-// Sub-state 26: the intermission set-up; sets 27.
-void intermission_enter();
-// Sub-state 27: the intermission; sets 22.
-void intermission_run();
 // Sub-state 28: the continue screen's set-up; sets 29.
 void continue_screen_enter();
 // Sub-state 29: the continue screen; sets 16 or 30.
