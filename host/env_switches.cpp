@@ -3,6 +3,7 @@
 #include "base/env_switch.h"
 #include "base/host_hooks.h"
 #include "board/inputs.h"
+#include "game/modes/name_entry.h"
 #include "game/world/object_switches.h"
 #include "host/flight_log.h"
 #include "host/flight_recorder.h"
@@ -25,6 +26,7 @@ void host_env_switches_read() {
     if (env_present("SKYVOLTA_RECORD")) recording_start();
     input_switches_read();
     input_env_switches_read();
+    name_entry_analog_hook = set_analog_inputs;  // SKYVOLTA_TEST_NAME steers the host's handle
     stage_debug = env_present("SKYVOLTA_STAGEDBG");
     level_apply_hook = level_apply;
     const char* flight_log = getenv("SKYVOLTA_FLIGHTLOG");

@@ -19,8 +19,10 @@
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
 #include "game/modes/course_select.h"
-#include "game/modes/intro_screens.h"
 #include "game/modes/ending_phases.h"
+#include "game/modes/intermission.h"
+#include "game/modes/intro_screens.h"
+#include "game/modes/name_entry.h"
 #include "game/modes/screen_stand_ins.h"
 #include "game/world/animated_objects.h"
 #include "game/world/balloon_ram.h"
@@ -86,20 +88,6 @@ void results_tally() {
         results_tally_single();
 }
 
-// Sub-state 10: the game over set up, then its screen.
-void game_over_enter() {
-    start_lamp_idle();
-    textram_clear();
-    camera_reset();
-    for (uint32_t w : {W_RESULTS_POINTS, W_RESULTS_SHOWN, W_GAME_OVER_WORD, W_TIME_SCORE, W_RESULTS_WORD_B0})
-        w_cell_set(w, 0);
-    w_cell_set(W_RESULTS_TIMER, 63);
-    sound_stop_upper();
-    sound_play_or_defer(SOUND_GAME_OVER);
-    sub_state_set(11);
-    game_over_screen();
-}
-
 // Sub-state 20: words and sounds only; the intro runs from the next frame.
 void intro_enter() {
     camera_reset();
@@ -135,6 +123,19 @@ void demo_flight_screen_enter() {
 void nothing() {}
 
 }  // namespace
+
+void game_over_enter() {
+    start_lamp_idle();
+    textram_clear();
+    camera_reset();
+    for (uint32_t w : {W_RESULTS_POINTS, W_RESULTS_SHOWN, W_GAME_OVER_WORD, W_TIME_SCORE, W_RESULTS_WORD_B0})
+        w_cell_set(w, 0);
+    w_cell_set(W_RESULTS_TIMER, 63);
+    sound_stop_upper();
+    sound_play_or_defer(SOUND_GAME_OVER);
+    sub_state_set(11);
+    game_over_screen();
+}
 
 void gameplay_init() {
     w_cell_set(W_GAME_STATE, 3);

@@ -19,6 +19,9 @@ void gameplay_sub_init();
 void gameplay_sub_init_tail();
 // The course-start initialisation of the world, the flight and the race words.
 void gameplay_init_state_vars();
+// Sub-state 10: the game over set up (lamp, text, camera, the results words, sound 74),
+// then its screen (sub-state 11) in the same frame.
+void game_over_enter();
 // Sub-state 18: the fly-in set up on course 0; sub-state 19 runs in the same frame.
 void flyin_setup();
 // Top state 14 and sub-state 0: course select set-up, then its frame.

@@ -22,29 +22,9 @@ void game_over_screen() {
     stand_in_report(seen, "game_over_screen");
 }
 
-void name_entry_enter() {
-    static bool seen;
-    stand_in_report(seen, "name_entry_enter");
-}
-
-void name_entry_run() {
-    static bool seen;
-    stand_in_report(seen, "name_entry_run");
-}
-
 void demo_flight_screen_run() {
     static bool seen;
     stand_in_report(seen, "demo_flight_screen_run");
-}
-
-void intermission_enter() {
-    static bool seen;
-    stand_in_report(seen, "intermission_enter");
-}
-
-void intermission_run() {
-    static bool seen;
-    stand_in_report(seen, "intermission_run");
 }
 
 void continue_screen_enter() {

@@ -11,16 +11,8 @@ void results_tally_multi();
 void results_tally_single();
 // Sub-state 11: the game-over screen; top state 10 or 0.
 void game_over_screen();
-// Sub-state 16: the name entry set-up; sets 17.
-void name_entry_enter();
-// Sub-state 17: the name entry.
-void name_entry_run();
 // Sub-state 25: the demo flight after a game.
 void demo_flight_screen_run();
-// Sub-state 26: the intermission set-up; sets 27.
-void intermission_enter();
-// Sub-state 27: the intermission; sets 22.
-void intermission_run();
 // Sub-state 28: the continue screen's set-up; sets 29.
 void continue_screen_enter();
 // Sub-state 29: the continue screen; sets 16 or 30.

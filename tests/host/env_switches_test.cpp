@@ -1,6 +1,8 @@
 // How the start-up block and the loop's logs read their switches: the forms of the
 // values that the documented table gives.
 #include "host/env_switches.h"
+#include "game/modes/name_entry.h"
+#include "host/input_update.h"
 #include "host/void_log.h"
 #include "render/renderer_switches.h"
 #include "render/texture_cache.h"
@@ -43,6 +45,16 @@ TEST_F(EnvSwitches, ZeroTestOfTheNormalMatrixSwitch) {
         host_env_switches_read();
         EXPECT_EQ(renderer_switches.no_nmat, r.on) << (r.value ? r.value : "unset");
     }
+}
+
+// The name entry's test drive steers the host's own handle readings, which the host
+// writes into the board each frame; the board words alone would be overwritten.
+TEST_F(EnvSwitches, NameTestDriveSteersTheHostHandle) {
+    host_env_switches_read();
+    name_entry_analog_hook(192, 830);
+    EXPECT_EQ(input.steer, 192);
+    EXPECT_EQ(input.lean, 830);
+    name_entry_analog_hook(ADC_CENTRE, ADC_CENTRE);
 }
 
 TEST_F(EnvSwitches, TextureBudgetKeeps448MegabytesUnlessPositive) {

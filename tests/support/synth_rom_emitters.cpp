@@ -83,7 +83,7 @@ void synth_course2_hooks(synth_rom_set* set) {
 }
 
 void synth_letter_models(synth_rom_set* set) {
-    for (int i = 0; i < 36; i++) synth_put32(set, 0x37990 + 4 * uint32_t(i), uint32_t(synth_letter_model(i)));
+    for (int i = 0; i < SYNTH_LETTER_MODELS; i++) synth_put32(set, 0x37990 + 4 * uint32_t(i), uint32_t(synth_letter_model(i)));
 }
 
 void synth_ending_list(synth_rom_set* set) {

@@ -174,5 +174,11 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_effect_records(set);
     synth_ending_phase_ends(set);
     synth_ending_roll(set);
+    synth_inter_days(set);
+    synth_inter_sets(set);
+    synth_inter_raw_sounds(set);
+    synth_inter_sound_scripts(set);
+    synth_inter_text_scripts(set);
+    synth_inter_tiles(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -491,7 +491,9 @@ void synth_prop_animation_words(synth_rom_set* set);
 constexpr int16_t SYNTH_HOOK_CHOICES[6] = {28, 30, 80, 94, 5, -28};
 constexpr int16_t synth_hook_choice(int n) { return SYNTH_HOOK_CHOICES[n % 6]; }
 void synth_course2_hooks(synth_rom_set* set);
-// Program ROM 0x37990: the course menu's letter models (longs 1000 + i, i = 0..35).
+// Program ROM 0x37990: the letter models of the course menu and the name entry's grid
+// (longs 1000 + i, i = 0..51).
+constexpr int SYNTH_LETTER_MODELS = 52;
 constexpr int32_t synth_letter_model(int i) { return 1000 + i; }
 void synth_letter_models(synth_rom_set* set);
 // Program ROM 0x1F9400: an ending object list (20 bytes: model, x, y, z, heading
@@ -1101,3 +1103,46 @@ constexpr synth_roll_record SYNTH_ROLL_RECORDS[] = {
 };
 constexpr uint16_t SYNTH_ROLL_COLOURS[3] = {0x1000, 0x2000, 0x3000};
 void synth_ending_roll(synth_rom_set* set);
+// ---- Intermission and name entry (synth_rom_intermission.cpp) -------------------------
+// Program ROM 0x399A4 + 8 d: the day records (first set, last set, script, end frame).
+struct synth_inter_day {
+    int16_t first_set, last_set, script, end_frame;
+};
+constexpr synth_inter_day SYNTH_INTER_DAYS[4] = {{3, 3, 0, 40}, {0, 1, 1, 330}, {2, 2, 2, 90}, {3, 3, 0, 40}};
+void synth_inter_days(synth_rom_set* set);
+// Program ROM 0x1532F8 + 4 s (s = 0..3): each set's list of one node list at
+// SYNTH_INTER_SET_LISTS + 8 s, whose one record (the cube, model SYNTH_MODEL_CUBE, at
+// SYNTH_INTER_RECORDS + 36 s) gives the set's length in frames.
+constexpr uint32_t SYNTH_INTER_SET_LISTS = 0x1FD400;
+constexpr uint32_t SYNTH_INTER_NODE_LISTS = 0x1FD440;
+constexpr uint32_t SYNTH_INTER_RECORDS = 0x1FD480;
+constexpr int32_t SYNTH_INTER_SET_LENGTHS[4] = {160, 160, 60, 20};
+void synth_inter_sets(synth_rom_set* set);
+// Program ROM 0x399FC + 8 n: raw sound records 1 (slot 40, command 0x0155, parameter
+// slot 40, word 0x0042), 2 (slot 0x4000: outside the sound RAM), 3 (parameter slot
+// 0x3F80: outside).
+struct synth_raw_sound {
+    uint16_t slot, command, param_slot, param;
+};
+constexpr synth_raw_sound SYNTH_RAW_SOUNDS[4] = {
+    {0, 0, 0, 0}, {40, 0x0155, 40, 0x0042}, {0x4000, 0x0111, 3, 0x0055}, {21, 0x0122, 0x3F80, 0x0066}};
+void synth_inter_raw_sounds(synth_rom_set* set);
+// Program ROM 0x39C08 + 4 k: sound scripts 0-2 (frame, a, b entries ended by frame
+// 0xFFFF). Script 2: frame 3 sounds 10 (parameter 5) and 12 (7); frame 5 raw record 1;
+// frame 8 the raw sound stopped; frame 9 raw records 2 and 3 (refused); frame 10 sound
+// 13 thirty-three times with parameters 1..33. Scripts 0 and 1 are empty.
+constexpr uint32_t SYNTH_INTER_SOUND_SCRIPTS = 0x1FD600;  // 0x100 per script
+void synth_inter_sound_scripts(synth_rom_set* set);
+// Program ROM 0x39AD0 + 4 k: text scripts 0-2 (frame, block, column entries ended by
+// frame 0xFFFF). Script 2: frame 30 the title's start block (27) at column 4, frame 50
+// cleared, frame 60 the insert block (26) at column 6.
+constexpr uint32_t SYNTH_INTER_TEXT_SCRIPTS = 0x1FD900;  // 0x40 per script
+struct synth_text_entry {
+    int16_t frame, block, column;
+};
+constexpr synth_text_entry SYNTH_INTER_TEXT_2[3] = {{30, 27, 4}, {50, 0, 0}, {60, 26, 6}};
+void synth_inter_text_scripts(synth_rom_set* set);
+// Program ROM 0x39C04: day 1's scenery tiles, one word (5) then the end mark 0xFFFF.
+// 0x39C30: the sixteen flag model steps, long k = k.
+constexpr uint16_t SYNTH_INTER_TILE = 5;
+void synth_inter_tiles(synth_rom_set* set);
