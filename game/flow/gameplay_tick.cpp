@@ -23,6 +23,8 @@
 #include "game/world/moving_objects.h"
 #include "game/world/player_flight.h"
 #include "game/world/player_rig.h"
+#include "game/world/particles.h"
+#include "game/world/race_hud.h"
 #include "game/world/terrain_cells.h"
 #include "game/world/terrain_chunks.h"
 #include "game/world/world_stand_ins.h"

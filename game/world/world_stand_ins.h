@@ -1,5 +1,5 @@
 // Routines of the game world that another part of this build will provide (here, and the
-// ones declared in digit_writers.h, demo_flights.h, race_hud.h and stage_start.h); until then
+// ones declared in stage_start.h); until then
 // each reports once that it is not in this build (stand_in_report) and does nothing
 // more, except where its comment says what it keeps the game doing.
 #pragma once
@@ -27,10 +27,7 @@ void moving_objects_clear();
 void flyin_path_keys_set();
 // Counts the race timer down.
 void race_timer_update();
-// The HUD of the race.
-void hud_update();  // Draws the course's objects.
+// Draws the course's objects.
 void objects_render_master();
 // The stage camera of the race.
 void stage_camera_update();
-// The particles.
-void particles_update();
