@@ -21,8 +21,7 @@ constexpr uint32_t TEXT_REGISTER_1 = 0x8A0002;
 constexpr uint32_t W_BLOCK_WIDTH = 0x3EA4;   // size of the last block drawn
 constexpr uint32_t W_BLOCK_HEIGHT = 0x3EA8;
 constexpr uint32_t W_BANNER_STEP = 0x173C8;
-constexpr uint32_t W_ROWS_COURSE = 0x15EE4;  // course whose block block_rows_copy copies
-constexpr uint32_t ROM_COURSE_BLOCKS = 0x354D4;
+constexpr uint32_t ROM_MESSAGE_BLOCKS = 0x354D4;
 constexpr uint32_t ROM_LAMP_PATTERNS = 0x373D8;
 constexpr uint32_t ROM_LAMP_LABEL = 0x3ABB2;
 constexpr uint32_t LAMP_WORD = 0x7D2E;       // commsram, big-endian
@@ -231,12 +230,12 @@ void screen_banner_setup() {
 }
 
 void block_rows_copy(int k) {
-    int64_t course = int32_t(wram[W_ROWS_COURSE]);
-    cgram_load_block_at(rom_long(int64_t(ROM_COURSE_BLOCKS) + 4 * course), BANNER_TILE, k);
+    int64_t message = int32_t(wram[W_HINT_MESSAGE]);
+    cgram_load_block_at(rom_long(int64_t(ROM_MESSAGE_BLOCKS) + 4 * message), BANNER_TILE, k);
 }
 
 void block_rows_course_set(int n) {
-    if (int32_t(wram[W_ROWS_COURSE]) < 0) wram[W_ROWS_COURSE] = n;
+    if (int32_t(wram[W_HINT_MESSAGE]) < 0) wram[W_HINT_MESSAGE] = n;
 }
 
 namespace {

@@ -71,9 +71,11 @@ void tdb_list_get(int index, int* column, int* row, int* width, int* height, int
 // The game's banner screen: set up at banner step 3, drawn from step 3 on.
 void screen_banner_setup();
 
-// Pixel row k of the selected course's block into character RAM from tile 288 on.
+// The race HUD's hint message showing (-1 none): its block is the one block_rows_copy copies.
+constexpr uint32_t W_HINT_MESSAGE = 0x15EE4;
+// Pixel row k of the hint message's block (ROM 0x354D4) into character RAM from tile 288 on.
 void block_rows_copy(int k);
-// Selects course n for block_rows_copy when none is selected yet.
+// Selects message n for block_rows_copy when none is selected yet.
 void block_rows_course_set(int n);
 
 // The output lamp word (commsram 0x7D2E): bit 2, and the blinking start lamp (bit 1).

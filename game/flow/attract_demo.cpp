@@ -20,6 +20,7 @@
 #include "game/world/camera_ram.h"
 #include "game/world/collision_driver.h"
 #include "game/world/course_start.h"
+#include "game/world/demo_flights.h"
 #include "game/world/flight_ram.h"
 #include "game/world/moving_objects.h"
 #include "game/world/player_flight.h"
@@ -74,23 +75,6 @@ bool record_take() {
     w_cell_set(W_PLAY_FRAME_COUNTER, frame);
     w_cell_set(W_DEMO_CURSOR, int32_t(uint32_t(cursor) + RECORD_BYTES));
     return true;
-}
-
-// The world of a demo frame: the gameplay tick's steps with the demo camera.
-void demo_world_step() {
-    player_bounds_check();
-    objects_move_update();
-    player_cell_update();
-    collision_update();
-    demo_camera_update();
-    terrain_chunk_visibility(w_cell(W_CAMERA_X), w_cell(W_CAMERA_Y), w_cell(W_CAMERA_Z), w_cell(W_CAMERA_HEADING));
-    terrain_props_dispatch();
-    player_render();
-    objects_render_master();
-    balloon_render_and_hit_check();
-    area_sound_update();
-    area_env_update();
-    particles_update();
 }
 
 bool start_or_coin_pressed() {

@@ -35,6 +35,7 @@
 #include "game/world/player_flight.h"
 #include "game/world/player_rig.h"
 #include "game/world/probe_ram.h"
+#include "game/world/race_hud.h"
 #include "game/world/rig_ram.h"
 #include "game/world/stage_flyin.h"
 #include "game/world/terrain_cells.h"
@@ -197,6 +198,9 @@ void gameplay_init_state_vars() {
     textram_clear();
     camera_reset();
     run_hud_words_init();
+    hud_messages_setup();
+    hud_panel_setup();
+    hud_timer_init();
     terrain_course_base(course);
     world_props_init(course);
     player_flight_init();

@@ -43,11 +43,6 @@ constexpr int32_t REACH_HIT = -1;
 // ---- Cleared at course start --------------------------------------------------------------
 constexpr uint32_t W_BALLOON_SCRATCH = 0x2C38;  // 128 longs := 0 by the set-up
 constexpr uint32_t BALLOON_SCRATCH_LONGS = 128;
-constexpr uint32_t W_BALLOON_MARKS = 0x16A40;   // 200 longs := -1 by balloon_state_reset
-constexpr uint32_t BALLOON_MARK_LONGS = 200;
-constexpr uint32_t W_BALLOON_MARK_WORDS = 0x16D60;  // five longs whose upper words := 0xFFFF
-constexpr uint32_t BALLOON_MARK_WORD_LONGS = 5;
-constexpr uint32_t W_BALLOON_MARK_ENDS = 0x16D74;   // two longs := 0
 
 // ---- moving_object: 8 records of 0x3C bytes ------------------------------------------------
 // The set-up copies a moving balloon's first eight ROM longs over +0x00 .. +0x1C.

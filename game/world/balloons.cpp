@@ -17,6 +17,7 @@
 #include "game/world/flight_ram.h"
 #include "game/world/list_room.h"
 #include "game/world/node_lists.h"
+#include "game/world/particles.h"
 #include "game/world/rig_ram.h"
 #include "game/world/terrain_chunks.h"
 #include "game/world/terrain_ram.h"
@@ -433,10 +434,7 @@ void balloon_system_init() {
 }
 
 void balloon_state_reset() {
-    for (uint32_t k = 0; k < BALLOON_MARK_LONGS; k++) w_cell_set(W_BALLOON_MARKS + 4 * k, -1);
-    for (uint32_t k = 0; k < BALLOON_MARK_WORD_LONGS; k++) word_set(W_BALLOON_MARK_WORDS + 4 * k, -1);
-    w_cell_set(W_BALLOON_MARK_ENDS, 0);
-    w_cell_set(W_BALLOON_MARK_ENDS + 4, 0);
+    particles_reset();
 }
 
 void balloon_render_and_hit_check() {

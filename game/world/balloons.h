@@ -16,7 +16,7 @@ extern uint32_t balloon_guard_count;
 // Course set-up: the layout (chosen in gameplay when none is), the list addresses, the
 // counts, the moving objects and every local balloon's state, phase and reach.
 void balloon_system_init();
-// The 200 mark longs := -1, the five mark words := 0xFFFF, the two end longs := 0.
+// The contact particles back to idle (particles_reset) at course start.
 void balloon_state_reset();
 // The per-frame step: the hit test of the player's cell, the moving balloons, then the
 // balloons of the visible chunks (at most 40, all of them on course 3), closed by

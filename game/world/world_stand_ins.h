@@ -1,5 +1,4 @@
-// Routines of the game world that another part of this build will provide (here, and the
-// ones declared in digit_writers.h, demo_flights.h and race_hud.h); until then
+// Routines of the game world that another part of this build will provide; until then
 // each reports once that it is not in this build (stand_in_report) and does nothing
 // more, except where its comment says what it keeps the game doing.
 #pragma once
@@ -11,12 +10,8 @@ void player_rig_reset();
 void run_hud_words_init();
 // The moving-object tables, cleared before the fly-in.
 void moving_objects_clear();
-// The HUD of the race.
-void hud_update();
 // The stage camera of the race.
 void stage_camera_update();
-// The particles.
-void particles_update();
 // The figure of an animated object drawn by the rig (state bit 0x0008) at out; returns
 // the advanced output pointer.
 int32_t* object_figure_packets(int32_t slot, int32_t* out);

@@ -262,7 +262,7 @@ TEST_F(TextPrintTest, PixelRowCopiesTouchOnlyThatRow) {
     ASSERT_EQ(wram[0x15EE4], 0);
     block_rows_copy(15);
     const synth_block& course_block = SYNTH_BLOCK_SMALL;
-    ASSERT_EQ(SYNTH_COURSE_BLOCKS[0], course_block.number);
+    ASSERT_EQ(SYNTH_MESSAGE_BLOCKS[0], course_block.number);
     for (int k = 0; k < 6; k++) expect_tile(288 + k, uint32_t(course_block.source + k), 120, 8);
     EXPECT_EQ(CGRAM[128 * 288 + 119], 0);
 }

@@ -61,7 +61,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_switch_ports(set);
     synth_block_tiles(set);
     synth_block_table(set);
-    synth_course_blocks(set);
+    synth_message_blocks(set);
     synth_lamp_patterns(set);
     synth_lamp_label(set);
     synth_test_strings(set);
@@ -180,5 +180,13 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_inter_sound_scripts(set);
     synth_inter_text_scripts(set);
     synth_inter_tiles(set);
+    synth_particle_types(set);
+    synth_arrow_grid(set);
+    synth_message_showings(set);
+    synth_map_records(set);
+    synth_blink_tiles(set);
+    synth_score_digit_models(set);
+    synth_hud_blocks(set);
+    synth_stage_quotas(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -295,9 +295,9 @@ constexpr synth_block synth_digit_block(int32_t n) {
 }
 constexpr int SYNTH_BLOCK_RECORDS = 300;
 void synth_block_table(synth_rom_set* set);
-// Program ROM 0x354D4: the block of each course's row copy (longs, courses 0..3).
-constexpr int32_t SYNTH_COURSE_BLOCKS[4] = {1, 228, 1, 6};
-void synth_course_blocks(synth_rom_set* set);
+// Program ROM 0x354D4: the block of each hint message (longs, messages 0..7; the row copy's).
+constexpr int32_t SYNTH_MESSAGE_BLOCKS[8] = {1, 228, 1, 6, 7, 8, 9, 10};
+void synth_message_blocks(synth_rom_set* set);
 // Program ROM 0x373D8: start-lamp patterns, 8 words each; patterns 0 and 1.
 constexpr uint16_t SYNTH_LAMP_PATTERNS[2][8] = {{1, 0, 1, 0, 1, 0, 1, 0}, {1, 1, 1, 1, 0, 0, 0, 0}};
 void synth_lamp_patterns(synth_rom_set* set);
@@ -319,9 +319,28 @@ void synth_title_prompt_text(synth_rom_set* set);
 // mark (+0x220). Demos 0..3 fly course n from the input records at SYNTH_DEMO_INPUT:
 // SYNTH_DEMO_RECORDS records (pitch 1000 x i, turn -500 x i, pedal 3, frame 100 + i),
 // then one with frame -1 that ends the demo. Demos 4..16 are zero.
+// Demo SYNTH_DEMO_LONG (course 0) starts from the state records below and flies
+// SYNTH_DEMO_LONG_RECORDS records at ROM 0x190AD0 (the demo flight screen's inputs):
+// record i = synth_demo_long_record(i), frames 290 + i. Every demo 0..4 has the camera
+// path SYNTH_DEMO_PATH (four 16-byte points, x, y, z, 0).
 constexpr uint32_t SYNTH_DEMO_TABLE = 0x15C508;
 constexpr uint32_t SYNTH_DEMO_INPUT = 0x15C760;
 constexpr int32_t SYNTH_DEMO_RECORDS = 8;
+constexpr int32_t SYNTH_DEMO_LONG = 4;
+constexpr uint32_t SYNTH_DEMO_LONG_INPUT = 0x190AD0;
+constexpr int32_t SYNTH_DEMO_LONG_RECORDS = 2100;
+struct synth_demo_record {
+    int32_t pitch, turn, pedal, frame;
+};
+constexpr synth_demo_record synth_demo_long_record(int32_t i) {
+    return {200 * (i % 40 - 20), 300 * ((i / 50) % 3 - 1), 3, 290 + i};
+}
+constexpr uint32_t SYNTH_DEMO_PATH = 0x15C800;
+constexpr uint32_t SYNTH_DEMO_STATE = 0x15C840;   // 64 longs: x, y, z, then 0
+constexpr int32_t SYNTH_DEMO_START[3] = {0x30000, 0x4000, 0x30000};
+constexpr uint32_t SYNTH_DEMO_DRIVE = 0x15C940;   // drive, previous drive, prop angle
+constexpr int32_t SYNTH_DEMO_DRIVES[3] = {0x3000, 0x2F00, 0x1234};
+constexpr uint32_t SYNTH_DEMO_FLIGHT = 0x15C950;  // 13 longs, 1..13
 void synth_demo_table(synth_rom_set* set);
 
 // ---- Video set-up, palette and mixer (synth_rom_video.cpp) ------------------------
@@ -813,6 +832,48 @@ void synth_dsp_program(synth_rom_set* set);
 void synth_dsp_cube_rotation(uint32_t list_words, int16_t out[9]);
 
 void synth_rom_tables_write(synth_rom_set* set);
+
+// ---- Race HUD, contact particles and the number drawers (synth_rom_hud.cpp) ---------
+// Program ROM 0x3797A: the particle type of each emitter kind 0..10 (words).
+constexpr int16_t synth_particle_type(int kind) { return int16_t(40 + 4 * kind); }
+void synth_particle_types(synth_rom_set* set);
+// Program ROM 0x120DF4: the course arrow grid, 32 rows x 16 columns per course. Course 0:
+// columns below SYNTH_ARROW_UNGUIDED_FROM guided toward SYNTH_ARROW_DIRECTION, the others
+// unguided (1); courses 1..3 guided toward 0 everywhere.
+constexpr int32_t SYNTH_ARROW_UNGUIDED_FROM = 12;
+constexpr uint16_t SYNTH_ARROW_DIRECTION = 0x4000;
+void synth_arrow_grid(synth_rom_set* set);
+// Program ROM 0x354F4: the showings of hint messages 0..7 (longs).
+constexpr int32_t SYNTH_MESSAGE_SHOWINGS[8] = {2, 1, 1, 1, 1, 1, 1, 1};
+void synth_message_showings(synth_rom_set* set);
+// Program ROM 0x35524: the course map records, 32 bytes per course (origin x, origin y,
+// 0, scale, x max, x min, y max, y min); all four courses alike.
+struct synth_map_record {
+    int32_t origin_x, origin_y, unused, scale, x_max, x_min, y_max, y_min;
+};
+constexpr synth_map_record SYNTH_MAP_RECORD = {100, 200, 0, 64, 300, 60, 400, 150};
+void synth_map_records(synth_rom_set* set);
+// Program ROM 0x354B4 and 0x35294: the lamp's and the race clock's blink tiles (16 words
+// each, 400 + i and 420 + i).
+constexpr int16_t synth_lamp_tile(int i) { return int16_t(400 + i); }
+constexpr int16_t synth_clock_tile(int i) { return int16_t(420 + i); }
+void synth_blink_tiles(synth_rom_set* set);
+// Program ROM 0x37550 and 0x37524: the score digits' face and wheel models (10 longs each).
+constexpr int32_t synth_score_face(int d) { return 700 + d; }
+constexpr int32_t synth_score_wheel(int d) { return 710 + d; }
+void synth_score_digit_models(synth_rom_set* set);
+// Tile-block records of the HUD (after synth_block_table): the panel 147/148, the
+// message tiles 165, the days 217-220, the recording lamp 245, the map prompt 266, 271,
+// 272 and the side hints 273, 274.
+constexpr synth_block SYNTH_HUD_BLOCKS[] = {
+    {147, 500, 8, 2, 3}, {148, 516, 8, 2, 3}, {165, 532, 12, 2, 4}, {217, 560, 4, 2, 5}, {218, 568, 4, 2, 5},
+    {219, 576, 4, 2, 5}, {220, 584, 4, 2, 5}, {266, 600, 12, 2, 6}, {271, 624, 6, 1, 7}, {272, 630, 6, 1, 7},
+    {273, 640, 3, 2, 8},  {274, 646, 3, 2, 8},
+};
+void synth_hud_blocks(synth_rom_set* set);
+// Program ROM 0x15C328: the stage quotas, 36 records of 8 bytes (quota 1000 + k, k the
+// record, then seconds 60).
+void synth_stage_quotas(synth_rom_set* set);
 
 // Big-endian stores into the program image (bounds-checked: a table that would leave
 // the image is a bug in the builder and aborts).

@@ -27,8 +27,8 @@ void synth_block_table(synth_rom_set* set) {
     }
 }
 
-void synth_course_blocks(synth_rom_set* set) {
-    for (uint32_t c = 0; c < 4; c++) synth_put32(set, 0x354D4 + 4 * c, uint32_t(SYNTH_COURSE_BLOCKS[c]));
+void synth_message_blocks(synth_rom_set* set) {
+    for (uint32_t m = 0; m < 8; m++) synth_put32(set, 0x354D4 + 4 * m, uint32_t(SYNTH_MESSAGE_BLOCKS[m]));
 }
 
 void synth_lamp_patterns(synth_rom_set* set) {

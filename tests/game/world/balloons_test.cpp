@@ -9,6 +9,7 @@
 #include "game/world/balloon_ram.h"
 #include "game/world/moving_objects.h"
 #include "game/world/node_lists.h"
+#include "game/world/particles.h"
 #include "game/world/rig_ram.h"
 #include "tests/game/world/chunk_fixture.h"
 
@@ -202,9 +203,9 @@ TEST_F(BalloonTest, SetUpCountsStatesAndMovingRecords) {
     EXPECT_EQ(word(W_BALLOONS_LEFT), 7);
 
     balloon_state_reset();
-    for (uint32_t k = 0; k < 200; k++) ASSERT_EQ(w_cell(W_BALLOON_MARKS + 4 * k), -1);
-    for (uint32_t k = 0; k < 5; k++) EXPECT_EQ(word(W_BALLOON_MARK_WORDS + 4 * k), -1);
-    EXPECT_EQ(w_cell(W_BALLOON_MARK_ENDS), 0);
+    for (uint32_t k = 0; k < 200; k++) ASSERT_EQ(w_cell(W_PARTICLE_POOL + 4 * k), -1);
+    for (uint32_t k = 0; k < 5; k++) EXPECT_EQ(word(W_PARTICLE_EMITTERS + 4 * k), -1);
+    EXPECT_EQ(w_cell(W_PARTICLE_PHASE), 0);
 }
 
 TEST_F(BalloonTest, DemoRenewsOnlyStatesNotYetReached) {
