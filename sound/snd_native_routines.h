@@ -70,6 +70,11 @@ int volume_envelope_efae(m377_state* s);  // 0xEFAE, the envelope's end
 int sample_change_f013(m377_state* s);    // a sample by number
 int sample_change_f064(m377_state* s);    // the voice's sample restarted
 
+// Pan scripts (sound/snd_native_envelopes.cpp).
+int pan_script_ecd4(m377_state* s);  // the steps before the first glide
+int pan_script_ed7b(m377_state* s);  // a glide, distance shrinking
+int pan_script_ed8b(m377_state* s);  // a glide, negative distance growing
+
 // Jumps through a voice's routine words (sound/snd_native_voice_hooks.cpp).
 int hook_fx4(m377_state* s);     // 0xE9D6, +0x5A
 int hook_volume(m377_state* s);  // 0xECAA, +0x60

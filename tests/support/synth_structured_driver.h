@@ -113,14 +113,16 @@ constexpr uint8_t SYNTH_SD_ENVELOPE_SCRIPTS[8][8] = {
 };
 void synth_driver_envelopes(uint8_t* image);
 // 0x210008: the word naming the pan script table (SYNTH_SD_PAN_SCRIPT_TABLE); script n
-// (1-4) at SYNTH_SD_PAN_SCRIPTS + 0x10 (n - 1), SYNTH_SD_PAN_SCRIPT_BYTES.
+// (1-6) at SYNTH_SD_PAN_SCRIPTS + 0x10 (n - 1), SYNTH_SD_PAN_SCRIPT_BYTES.
 constexpr uint32_t SYNTH_SD_PAN_SCRIPT_TABLE = 0x3A00;
 constexpr uint32_t SYNTH_SD_PAN_SCRIPTS = 0x3B00;
-constexpr uint8_t SYNTH_SD_PAN_SCRIPT_BYTES[4][8] = {
+constexpr uint8_t SYNTH_SD_PAN_SCRIPT_BYTES[6][8] = {
     {2, 0x10, 0x05, 0x30, 0x85, 0x10, 0x84},  // two steps from 0x10: glide up, glide down, loop
     {0xFF, 0x20, 0x05, 0x40, 0x84},           // continues a running script
     {0, 0x08, 0x05, 0x18, 0x84},              // a count of 0
     {1, 0x7F, 0x83},                          // the emulated code's step
+    {0x80, 0x20, 0x81, 0x20, 0x82, 0x20, 0xFF, 0x02},  // the emulated code's steps; entry 1
+    {1, 0x40, 0x84},                          // a loop onto itself
 };
 void synth_driver_pan_scripts(uint8_t* image);
 // A word of the driver ROM at a sound-CPU address (bank 0 or 0x20-0x27).
