@@ -1,6 +1,7 @@
-// The voices' pan scripts: the step counter before a script's first glide, the step
-// reader with its loop, the two glides and the output through the pan routine into
-// the voice's levels.
+// The voices' volume envelopes (the steps toward each target of the script, the hold
+// with its release counter, the end) and pan scripts (the step counter before a
+// script's first glide, the step reader with its loop, the two glides and the output
+// through the pan routine into the voice's levels).
 #include "sound/snd_driver_ram.h"
 #include "sound/snd_native.h"
 #include "sound/snd_native_routines.h"
@@ -13,6 +14,13 @@ constexpr uint16_t widths = m377_flag_m | m377_flag_x;
 // The longest run of script bytes a routine reads before handing the voice back.
 constexpr int SCRIPT_READS_MAX = 256;
 
+constexpr uint32_t ENVELOPE_RISING = 0xEF48;
+constexpr uint32_t ENVELOPE_FALLING = 0xEF5C;
+constexpr uint32_t ENVELOPE_HOLDING = 0xEF6D;
+constexpr uint32_t ENVELOPE_STEP_ZERO = 0xEFBC;     // a step byte 0: the emulated code's
+constexpr uint32_t ENVELOPE_RELEASE_ZERO = 0xEF8C;  // a 0 met by the release scan
+constexpr uint32_t ENVELOPE_HOLD = 0xFE, ENVELOPE_END = 0xFF;
+constexpr uint32_t DRV_RATE_INDEX = 0xC6;           // the step's rate byte while it is read
 constexpr uint32_t DRV_VEC_PAN = 0x012C;
 constexpr uint32_t DRV_RATE_TABLE = 0xF206;  // words, by rate byte
 constexpr uint32_t LEVELS_FROM_SCRATCH = 0xE987;
@@ -33,6 +41,139 @@ uint32_t script_peek(const m377_state* s, uint32_t address) {
     return snd_peek8(s, uint32_t(DRV_DATA_BANK) << 16 | (address & 0xFFFF));
 }
 
+// True when the envelope pairs read from `address` reach a step or a mark within the
+// bound: a pair whose target is `level` reads on (read without cycles).
+bool envelope_reads_bounded(const m377_state* s, uint32_t address, uint32_t level) {
+    for (int n = 0; n < SCRIPT_READS_MAX; n++, address += 2) {
+        uint32_t f = script_peek(s, address);
+        if (!f || f == ENVELOPE_HOLD || f == ENVELOPE_END || script_peek(s, address + 1) != level) return true;
+    }
+    return false;
+}
+
+// True when the release check finds its mark, and the steps after it, within the bound.
+bool release_bounded(const m377_state* s) {
+    if (snd_peek8(s, field(s, VC_RELEASE)) != 1) return true;
+    uint32_t address = snd_peek16(s, field(s, VC_ENVELOPE_READ));
+    for (int n = 0; n < SCRIPT_READS_MAX; n++, address += 2) {
+        uint32_t f = script_peek(s, address);
+        if (!f || f == ENVELOPE_END) return true;
+        if (f == ENVELOPE_HOLD)
+            return envelope_reads_bounded(s, address + 1, snd_peek8(s, field(s, VC_ENVELOPE_TARGET)));
+    }
+    return false;
+}
+
+// The step after a reached target, or the release check, bounded (see the rulings on
+// native loops): `reached` as the step will find it.
+bool envelope_step_bounded(const m377_state* s, bool reached) {
+    if (!reached) return release_bounded(s);
+    return envelope_reads_bounded(s, snd_peek16(s, field(s, VC_ENVELOPE_READ)),
+                                  snd_peek8(s, field(s, VC_ENVELOPE_TARGET)));
+}
+
+// The envelope routines run with an 8-bit accumulator and 16-bit index.
+bool envelope_entry(const m377_state* s) {
+    return (s->ps & widths) == m377_flag_m;
+}
+
+void increment_y(m377_state* s, int delta) {
+    snd_load16(s, &s->y, (s->y + delta) & 0xFFFF);
+}
+
+// The end: the voice's chip "flags" cleared (it stops), its live flag cleared.
+int volume_envelope_common(m377_state* s) {
+    snd_narrow_a(s, false);
+    uint16_t voice = s->x;
+    snd_load16(s, &s->x, snd_bus_read16(s, snd_dp(s, DRV_CHIP_BLOCK)));
+    snd_load16(s, &s->a, 0);
+    snd_bus_write16(s, field(s, DRV_CHIP_FLAGS), 0);
+    snd_load16(s, &s->x, voice);
+    snd_narrow_a(s, true);
+    snd_bus_write8(s, field(s, VC_LIVE), 0);
+    return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
+}
+
+// The step reader: Y = the script address, DT = 0x21, 8-bit accumulator. Pairs (rate
+// byte, target) whose target is the level are passed over; the caller's pre-scan
+// bounds the loop.
+int volume_envelope_body(m377_state* s) {
+    for (;;) {
+        snd_lda8(s, snd_read_dt(s, 0));
+        uint32_t f = s->a & 0xFF;
+        if (!f) return snd_bail(s, ENVELOPE_STEP_ZERO, SND_COUNTER_VOLUME_ENVELOPE);
+        snd_compare(s, f, ENVELOPE_END, false);
+        if (f == ENVELOPE_END) return volume_envelope_common(s);
+        snd_compare(s, f, ENVELOPE_HOLD, false);
+        if (f == ENVELOPE_HOLD) {
+            snd_narrow_a(s, false);
+            snd_bus_write16(s, field(s, VC_ENVELOPE_STEP), ENVELOPE_HOLDING);
+            snd_narrow_a(s, true);
+            return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
+        }
+        snd_bus_write8(s, snd_dp(s, DRV_RATE_INDEX), f);
+        snd_lda8(s, snd_read_dt(s, 1));
+        increment_y(s, 2);
+        snd_bus_write16(s, field(s, VC_ENVELOPE_READ), s->y);
+        snd_bus_write8(s, field(s, VC_ENVELOPE_TARGET), s->a);
+        snd_compare(s, s->a & 0xFF, snd_bus_read8(s, field(s, VC_ENVELOPE_LEVEL)), false);
+        if (!(s->ps & flag_z)) break;
+    }
+    snd_narrow_a(s, false);
+    snd_bus_write16(s, field(s, VC_ENVELOPE_STEP), s->ps & flag_c ? ENVELOPE_RISING : ENVELOPE_FALLING);
+    snd_load16(s, &s->a, snd_bus_read16(s, snd_dp(s, DRV_RATE_INDEX)));
+    snd_load16(s, &s->a, s->a & 0xFF);
+    s->a = uint16_t(snd_asl(s, s->a, 1, true));
+    uint16_t voice = s->x;
+    snd_load16(s, &s->x, s->a);
+    snd_load16(s, &s->a, snd_bus_read16(s, DRV_RATE_TABLE + s->x));
+    snd_load16(s, &s->x, voice);
+    snd_bus_write16(s, field(s, VC_ENVELOPE_RATE), s->a);
+    snd_narrow_a(s, true);
+    return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
+}
+
+// The level at its target (low byte 0x80), then the next step: the one after the hold
+// mark at Y (a release), else the one at +0x20.
+int envelope_reached(m377_state* s, bool released) {
+    snd_lda8(s, snd_bus_read8(s, field(s, VC_ENVELOPE_TARGET)));
+    snd_bus_write8(s, field(s, VC_ENVELOPE_LEVEL), s->a);
+    snd_lda8(s, 0x80);
+    snd_bus_write8(s, field(s, VC_ENVELOPE_LEVEL - 1), s->a);
+    if (released) {
+        increment_y(s, 1);
+    } else {
+        snd_load16(s, &s->y, snd_bus_read16(s, field(s, VC_ENVELOPE_READ)));
+        s->dt = DRV_DATA_BANK;
+    }
+    return volume_envelope_body(s);
+}
+
+// The release counter: counted down while below 0x80; at 1 the release starts at the
+// script's next hold mark (the steps after it) or end.
+int release_check(m377_state* s) {
+    snd_lda8(s, snd_bus_read8(s, field(s, VC_RELEASE)));
+    uint32_t was = s->a & 0xFF;
+    if (!was) return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
+    snd_step_memory(s, field(s, VC_RELEASE), -1, false);
+    snd_compare(s, was, 0x80, false);
+    if (was >= 0x80) return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
+    snd_compare(s, was, 1, false);
+    if (was != 1) return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
+    snd_load16(s, &s->y, snd_bus_read16(s, field(s, VC_ENVELOPE_READ)));
+    s->dt = DRV_DATA_BANK;
+    for (;;) {  // bounded by the caller's pre-scan
+        snd_lda8(s, snd_read_dt(s, 0));
+        uint32_t f = s->a & 0xFF;
+        if (!f) return snd_bail(s, ENVELOPE_RELEASE_ZERO, SND_COUNTER_VOLUME_ENVELOPE);
+        snd_compare(s, f, ENVELOPE_HOLD, false);
+        if (f == ENVELOPE_HOLD) return envelope_reached(s, true);
+        snd_compare(s, f, ENVELOPE_END, false);
+        if (f == ENVELOPE_END) return volume_envelope_common(s);
+        increment_y(s, 2);
+    }
+}
+
 // True when the pan script read from `address` reaches a step within the bound: only the
 // loop byte reads on, from the loop point +0x3E (read without cycles).
 bool pan_reads_bounded(const m377_state* s, uint32_t address) {
@@ -45,10 +186,6 @@ bool pan_reads_bounded(const m377_state* s, uint32_t address) {
 // The pan routines run with an 8-bit accumulator and 16-bit index.
 bool pan_entry(const m377_state* s) {
     return (s->ps & widths) == m377_flag_m;
-}
-
-void increment_y(m377_state* s, int delta) {
-    snd_load16(s, &s->y, (s->y + delta) & 0xFFFF);
 }
 
 // SEC, SBC at 8 bits into A's low byte.
@@ -131,6 +268,66 @@ int pan_script_next(m377_state* s) {
 }
 
 }  // namespace
+
+// 0xEF48 (8-bit accumulator): X = the voice: the attenuation rises by the rate; at or
+// past the target the next step, else the release check.
+int volume_envelope_ef48(m377_state* s) {
+    uint32_t sum = snd_peek16(s, field(s, VC_ENVELOPE_LEVEL - 1)) + snd_peek16(s, field(s, VC_ENVELOPE_RATE));
+    bool reached = sum > 0xFFFF || (sum >> 8) >= snd_peek8(s, field(s, VC_ENVELOPE_TARGET));
+    if (!envelope_entry(s) || !envelope_step_bounded(s, reached))
+        return snd_count_declined(SND_COUNTER_VOLUME_ENVELOPE);
+    snd_narrow_a(s, false);
+    snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_ENVELOPE_LEVEL - 1)));
+    s->ps &= ~flag_c;
+    s->a = uint16_t(snd_adc16(s, s->a, snd_bus_read16(s, field(s, VC_ENVELOPE_RATE))));
+    snd_bus_write16(s, field(s, VC_ENVELOPE_LEVEL - 1), s->a);
+    snd_narrow_a(s, true);
+    if (s->ps & flag_c) return envelope_reached(s, false);
+    snd_lda8(s, snd_bus_read8(s, field(s, VC_ENVELOPE_LEVEL)));
+    snd_compare(s, s->a & 0xFF, snd_bus_read8(s, field(s, VC_ENVELOPE_TARGET)), false);
+    if (s->ps & flag_c) return envelope_reached(s, false);
+    return release_check(s);
+}
+
+// 0xEF5C (8-bit accumulator): the attenuation falls by the rate.
+int volume_envelope_ef5c(m377_state* s) {
+    uint32_t level = snd_peek16(s, field(s, VC_ENVELOPE_LEVEL - 1)), rate = snd_peek16(s, field(s, VC_ENVELOPE_RATE));
+    bool reached = level < rate || snd_peek8(s, field(s, VC_ENVELOPE_TARGET)) >= ((level - rate) >> 8);
+    if (!envelope_entry(s) || !envelope_step_bounded(s, reached))
+        return snd_count_declined(SND_COUNTER_VOLUME_ENVELOPE);
+    snd_narrow_a(s, false);
+    snd_load16(s, &s->a, snd_bus_read16(s, field(s, VC_ENVELOPE_LEVEL - 1)));
+    s->ps |= flag_c;
+    s->a = uint16_t(snd_adc16(s, s->a, ~snd_bus_read16(s, field(s, VC_ENVELOPE_RATE)) & 0xFFFF));
+    snd_bus_write16(s, field(s, VC_ENVELOPE_LEVEL - 1), s->a);
+    snd_narrow_a(s, true);
+    if (!(s->ps & flag_c)) return envelope_reached(s, false);
+    snd_lda8(s, snd_bus_read8(s, field(s, VC_ENVELOPE_TARGET)));
+    snd_compare(s, s->a & 0xFF, snd_bus_read8(s, field(s, VC_ENVELOPE_LEVEL)), false);
+    if (s->ps & flag_c) return envelope_reached(s, false);
+    return release_check(s);
+}
+
+// 0xEF6D (8-bit accumulator): held: only the release counter runs.
+int volume_envelope_ef6d(m377_state* s) {
+    if (!envelope_entry(s) || !release_bounded(s)) return snd_count_declined(SND_COUNTER_VOLUME_ENVELOPE);
+    return release_check(s);
+}
+
+// 0xEF9D (8-bit accumulator): X = the voice, Y = its script (bank 0x21 in DT): the next
+// step, the hold point or the end.
+int volume_envelope_ef9d(m377_state* s) {
+    if (!envelope_entry(s) ||
+        !envelope_reads_bounded(s, s->y, snd_peek8(s, field(s, VC_ENVELOPE_LEVEL))) || s->dt != DRV_DATA_BANK)
+        return snd_count_declined(SND_COUNTER_VOLUME_ENVELOPE);
+    return volume_envelope_body(s);
+}
+
+// 0xEFAE: X = the voice: its envelope ended, the voice stops and is free.
+int volume_envelope_efae(m377_state* s) {
+    if (s->ps & m377_flag_x) return snd_count_declined(SND_COUNTER_VOLUME_ENVELOPE);
+    return volume_envelope_common(s);
+}
 
 // 0xECD4 (8-bit accumulator): X = the voice: the steps a script waits before its first
 // glide; the last one reads the first step.

@@ -10,6 +10,10 @@ constexpr uint32_t v = 3;
 constexpr uint32_t voice = DRV_VOICES + DRV_VOICE_SIZE * v;
 constexpr uint32_t block = DRV_CHIP + DRV_CHIP_BLOCK_SIZE * v;
 
+constexpr uint32_t envelope(uint32_t e, uint32_t offset) {
+    return SYNTH_SD_ENVELOPES + 0x10 * (e - 1) + offset;
+}
+
 constexpr uint32_t pan_script(uint32_t n, uint32_t offset) {
     return SYNTH_SD_PAN_SCRIPTS + 0x10 * (n - 1) + offset;
 }
@@ -34,6 +38,8 @@ struct EnvelopesTest : NativeDiffTest {
     void put_word(uint32_t address, uint32_t value) { synth_driver_comms_word(commsram, address, value); }
     uint32_t continuations() { return iram16(SYNTH_SD_CONTINUATION_COUNT); }
     uint32_t pan_calls() { return iram16(synth_sd_stub_count_address(0x012C)); }
+    void chip(uint32_t r, uint32_t value) { q904_write(&q904, v * 8 + r / 2, value, 0xFFFF); }
+    uint32_t chip_read16(uint32_t r) { return q904_read(&q904, v * 8 + r / 2); }
 };
 
 // A pan step read at `read`: the glide, rate, distance and target it sets, then the
@@ -150,6 +156,116 @@ TEST_F(EnvelopesTest, PanRoutinesDeclineAWideAccumulator) {
         uint64_t declined = snd_declined[SND_COUNTER_PAN_SCRIPT];
         EXPECT_EQ(routine(&cpu), 0);
         EXPECT_EQ(snd_declined[SND_COUNTER_PAN_SCRIPT], declined + 1);
+    }
+}
+
+// The envelope's state before a step: level word, rate, target, release counter and
+// read address; what it leaves: level word, routine, rate, target, read address, live.
+struct EnvelopeCase {
+    const char* name;
+    uint32_t site;
+    uint32_t level, rate, target, release, read;
+    uint32_t level_after, routine, rate_after, target_after, read_after, live, release_after;
+};
+
+constexpr uint32_t keep = 0xFFFFFFFF;  // a field the case leaves as it was
+
+TEST_F(EnvelopesTest, EnvelopeStepsHoldAndRelease) {
+    const uint32_t e1 = envelope(1, 0);
+    const EnvelopeCase cases[] = {
+        {"read: a falling step", 0xEF9D, 0xFFFF, 0, 0, 0, e1, 0xFFFF, 0xEF5C, synth_sd_rate(0x10), 0x40, e1 + 2, 0xFF,
+         keep},
+        {"read: a rising step", 0xEF9D, 0x2000, 0, 0, 0, e1, 0x2000, 0xEF48, synth_sd_rate(0x10), 0x40, e1 + 2, 0xFF,
+         keep},
+        {"read: a step at the current level is skipped", 0xEF9D, 0xFF00, 0, 0, 0, envelope(6, 0), 0xFF00, 0xEF5C,
+         synth_sd_rate(8), 0x00, envelope(6, 4), 0xFF, keep},
+        {"read: the hold point", 0xEF9D, 0x2000, 0, 0, 0, envelope(3, 0), 0x2000, 0xEF6D, keep, keep, envelope(3, 0),
+         0xFF, keep},
+        {"read: the end", 0xEF9D, 0x2000, 0, 0, 0, envelope(4, 0), 0x2000, keep, keep, keep, envelope(4, 0), 0, keep},
+        {"rise short of the target", 0xEF48, 0x2000, 0x0100, 0x40, 0, e1 + 2, 0x2100, keep, keep, 0x40, e1 + 2, 0xFF, 0},
+        {"rise to the target", 0xEF48, 0x3F80, 0x0100, 0x40, 0, e1 + 2, 0x4080, 0xEF5C, synth_sd_rate(0x20), 0x00,
+         e1 + 4, 0xFF, 0},
+        {"rise past 0xFFFF", 0xEF48, 0xFF00, 0x0200, 0xFF, 0, e1 + 2, 0xFF80, 0xEF5C, synth_sd_rate(0x20), 0x00, e1 + 4,
+         0xFF, 0},
+        {"fall short of the target", 0xEF5C, 0x8000, 0x0100, 0x40, 0, e1 + 2, 0x7F00, keep, keep, 0x40, e1 + 2, 0xFF,
+         0},
+        {"fall to the target", 0xEF5C, 0x4080, 0x0100, 0x40, 0, e1 + 2, 0x4080, 0xEF5C, synth_sd_rate(0x20), 0x00,
+         e1 + 4, 0xFF, 0},
+        {"fall below 0, then the end", 0xEF5C, 0x0080, 0x0100, 0x00, 0, e1 + 7, 0x0080, keep, keep, 0x00, e1 + 7, 0, 0},
+        {"held, no release counter", 0xEF6D, 0x2000, 0, 0x20, 0, e1 + 4, 0x2000, keep, keep, 0x20, e1 + 4, 0xFF, 0},
+        {"held, counter from 0x80 stops at 0x7F", 0xEF6D, 0x2000, 0, 0x20, 0x80, e1 + 4, 0x2000, keep, keep, 0x20,
+         e1 + 4, 0xFF, 0x7F},
+        {"held, counter 5 counts down", 0xEF6D, 0x2000, 0, 0x20, 5, e1 + 4, 0x2000, keep, keep, 0x20, e1 + 4, 0xFF, 4},
+        {"release from the counter: the steps after the hold mark", 0xEF6D, 0x2000, 0, 0x00, 1, e1, 0x0080, 0xEF48,
+         synth_sd_rate(0x30), 0x80, e1 + 7, 0xFF, 0},
+        {"release to the end", 0xEF6D, 0x2000, 0, 0x20, 1, envelope(4, 0), 0x2000, keep, keep, 0x20, envelope(4, 0), 0,
+         0},
+        {"a rise short of the target starts the release", 0xEF48, 0x1000, 0x0100, 0x40, 1, envelope(2, 2), 0x1100, keep,
+         keep, 0x40, envelope(2, 2), 0, 0},
+    };
+    for (const EnvelopeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        chip(DRV_CHIP_FLAGS, 0x4003);
+        put_word(voice + VC_ENVELOPE_LEVEL - 1, c.level);
+        put_word(voice + VC_ENVELOPE_RATE, c.rate);
+        put_byte(voice + VC_ENVELOPE_TARGET, c.target);
+        put_byte(voice + VC_RELEASE, c.release);
+        put_word(voice + VC_ENVELOPE_READ, c.read);
+        put_byte(voice + VC_LIVE, 0xFF);
+        uint32_t routine = comms16(voice + VC_ENVELOPE_STEP), rate = comms16(voice + VC_ENVELOPE_RATE);
+        registers(mx2, 0x1234, voice, c.site == 0xEF9D ? c.read : 0x1234);
+        cpu.dt = c.site == 0xEF9D ? DRV_DATA_BANK : 0;
+        differential(c.site, SND_COUNTER_VOLUME_ENVELOPE, c.site);
+        EXPECT_EQ(comms16(voice + VC_ENVELOPE_LEVEL - 1), c.level_after);
+        EXPECT_EQ(comms16(voice + VC_ENVELOPE_STEP), c.routine == keep ? routine : c.routine);
+        EXPECT_EQ(comms16(voice + VC_ENVELOPE_RATE), c.rate_after == keep ? rate : c.rate_after);
+        EXPECT_EQ(comms8(voice + VC_ENVELOPE_TARGET), c.target_after == keep ? c.target : c.target_after);
+        EXPECT_EQ(comms16(voice + VC_ENVELOPE_READ), c.read_after);
+        EXPECT_EQ(comms8(voice + VC_LIVE), c.live);
+        EXPECT_EQ(chip_read16(DRV_CHIP_FLAGS), c.live ? 0x4003u : 0u);
+        if (c.release_after != keep) EXPECT_EQ(comms8(voice + VC_RELEASE), c.release_after);
+    }
+}
+
+TEST_F(EnvelopesTest, EnvelopeZerosContinueEmulated) {
+    const struct {
+        const char* name;
+        uint32_t site, release, read;
+    } cases[] = {
+        {"a step byte 0", 0xEF9D, 0, envelope(5, 0)},
+        {"a 0 met by the release", 0xEF6D, 1, envelope(5, 0)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        put_byte(voice + VC_RELEASE, c.release);
+        put_word(voice + VC_ENVELOPE_READ, c.read);
+        registers(mx2, 0x1234, voice, c.read);
+        cpu.dt = DRV_DATA_BANK;
+        uint32_t continued = continuations();
+        declines(c.site, SND_COUNTER_VOLUME_ENVELOPE, c.site);
+        EXPECT_EQ(continuations() - continued, 1u);
+    }
+}
+
+TEST_F(EnvelopesTest, EndlessEnvelopeScriptsAreLeftToTheEmulatedCode) {
+    // 300 pairs whose target is the level (rate 1, target 1) in an unused part of bank 0x21.
+    constexpr uint32_t endless = 0x6000;
+    memset(sound_driver_rom + 0x10000 + endless, 1, 600);
+    put_byte(voice + VC_ENVELOPE_LEVEL, 1);
+    put_byte(voice + VC_ENVELOPE_TARGET, 1);
+    put_word(voice + VC_ENVELOPE_READ, endless);
+    put_byte(voice + VC_RELEASE, 1);
+    for (snd_routine routine : {volume_envelope_ef9d, volume_envelope_ef48, volume_envelope_ef6d}) {
+        registers(mx2, 0x1234, voice, endless);
+        cpu.dt = DRV_DATA_BANK;
+        put_word(voice + VC_ENVELOPE_RATE, 0x0100);
+        uint64_t declined = snd_declined[SND_COUNTER_VOLUME_ENVELOPE];
+        EXPECT_EQ(routine(&cpu), 0);
+        EXPECT_EQ(snd_declined[SND_COUNTER_VOLUME_ENVELOPE], declined + 1);
+        EXPECT_EQ(comms8(voice + VC_RELEASE), 1u);  // nothing written
+        EXPECT_EQ(comms8(voice + VC_ENVELOPE_LEVEL), 1u);
     }
 }
 
