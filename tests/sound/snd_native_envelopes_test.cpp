@@ -3,6 +3,8 @@
 // the envelope's steps, its hold and release.
 #include "tests/sound/snd_native_diff.h"
 
+#include <random>
+
 namespace {
 
 constexpr uint32_t mx0 = 0, mx2 = m377_mx_m;
@@ -267,6 +269,42 @@ TEST_F(EnvelopesTest, EndlessEnvelopeScriptsAreLeftToTheEmulatedCode) {
         EXPECT_EQ(comms8(voice + VC_RELEASE), 1u);  // nothing written
         EXPECT_EQ(comms8(voice + VC_ENVELOPE_LEVEL), 1u);
     }
+}
+
+// Random voice records and scripts (marks, loops and zeros often): each routine ends as
+// the emulated code does, whether it runs, bails or declines, and stays inside the images.
+TEST_F(EnvelopesTest, RandomScriptsEndAsTheEmulatedCodeDoes) {
+    constexpr uint32_t scripts = 0x6000, size = 0x400;
+    const uint32_t sites[] = {0xEF48, 0xEF5C, 0xEF6D, 0xEF9D, 0xECD4, 0xED7B, 0xED8B};
+    const uint8_t marks[] = {0x00, 0x84, 0xFE, 0xFF, 0x80, 0x83, 0x01};
+    std::mt19937 rng(40);
+    auto script_address = [&] { return scripts + rng() % size; };
+    uint64_t envelopes = snd_ran[SND_COUNTER_VOLUME_ENVELOPE], pans = snd_ran[SND_COUNTER_PAN_SCRIPT];
+    for (int round = 0; round < 40; round++)
+        for (uint32_t site : sites) {
+            SCOPED_TRACE(testing::Message() << "round " << round << " site " << std::hex << site);
+            SetUp();
+            for (uint32_t i = 0; i < size + 2; i++)
+                sound_driver_rom[0x10000 + scripts + i] = uint8_t(rng() % 3 ? rng() : marks[rng() % 7]);
+            for (uint32_t i = 0; i < 0x80; i++) put_byte(voice + i, rng());
+            uint32_t loop = script_address();
+            if (sound_driver_rom[0x10000 + loop] == 0x84) sound_driver_rom[0x10000 + loop] = 0x05;
+            put_word(voice + VC_PAN_LOOP, loop);
+            put_word(voice + VC_PAN_READ, script_address());
+            put_word(voice + VC_ENVELOPE_READ, script_address());
+            put_byte(voice + VC_PAN_STEPS, rng() % 3);
+            put_byte(voice + VC_RELEASE, rng() % 3);
+            uint32_t y = script_address();
+            registers(rng() % 4 ? mx2 : 0, uint16_t(rng()), voice, y);
+            cpu.ps |= uint16_t(rng() & (m377_flag_c | m377_flag_z | m377_flag_v | m377_flag_n));
+            cpu.dt = DRV_DATA_BANK;
+            run_off_and_on(site, site, false);
+            EXPECT_EQ(on_result, off_result);  // a continuation may return past the call
+            expect_same_state();
+            if (HasFailure()) return;
+        }
+    EXPECT_GT(snd_ran[SND_COUNTER_VOLUME_ENVELOPE] - envelopes, 40u);
+    EXPECT_GT(snd_ran[SND_COUNTER_PAN_SCRIPT] - pans, 40u);
 }
 
 }  // namespace
