@@ -27,10 +27,12 @@
 //
 // The voices: the channel walk 0xE46E, the note event 0xE4E7, the key-on 0xE5A7 with the
 // pan scripts' start, the voice update 0xE8DB, sample streaming 0xEB29, the plain pitch
-// steps 0xEBB8 and 0xEBFD, an envelope's first step 0xEF9D and end 0xEFAE and the sample
-// changes 0xF013 / 0xF064, with the tables below; their code lies below 0xD684. Their
-// vectors stay stubs; the continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706, 0xE72B,
-// 0xEB47, 0xEB86, 0xEFBC and the other event kinds) are the continuation stub.
+// steps 0xEBB8 and 0xEBFD, the volume envelope's steps 0xEF48 / 0xEF5C, hold 0xEF6D,
+// step reader 0xEF9D and end 0xEFAE, the pan scripts' 0xECD4, 0xED7B and 0xED8B and the
+// sample changes 0xF013 / 0xF064, with the tables below; their code lies below 0xD684.
+// Their vectors stay stubs; the continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706,
+// 0xE72B, 0xEB47, 0xEB86, 0xECD9, 0xED0B, 0xED12, 0xED31, 0xED3F, 0xEF8C, 0xEFBC and the
+// other event kinds) are the continuation stub.
 #pragma once
 #include <cstdint>
 
