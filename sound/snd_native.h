@@ -41,6 +41,7 @@ constexpr int SND_COUNTER_VOLUME_ENVELOPE = 24;
 constexpr int SND_COUNTER_SAMPLE_CHANGE = 25;
 constexpr int SND_COUNTER_SAMPLE_STREAMING = 26;
 constexpr int SND_COUNTER_FIXED_PAN = 27;
+constexpr int SND_COUNTER_PAN_SCRIPT = 28;
 extern const char* const snd_counter_names[SND_COUNTER_COUNT];
 extern uint64_t snd_ran[SND_COUNTER_COUNT + 1];
 extern uint64_t snd_declined[SND_COUNTER_COUNT];

@@ -66,9 +66,18 @@ int voice_volume_from_scratch(m377_state* s);  // 0xE987, timed
 int sample_streaming(m377_state* s);      // 0xEB29
 int pitch_glide(m377_state* s);           // 0xEBB8, timed
 int pitch_envelope(m377_state* s);        // 0xEBFD, timed
-int volume_envelope_efae(m377_state* s);  // 0xEFAE, the envelope's end
 int sample_change_f013(m377_state* s);    // a sample by number
 int sample_change_f064(m377_state* s);    // the voice's sample restarted
+
+// Volume envelopes and pan scripts (sound/snd_native_envelopes.cpp).
+int volume_envelope_ef48(m377_state* s);  // the attenuation rising
+int volume_envelope_ef5c(m377_state* s);  // the attenuation falling
+int volume_envelope_ef6d(m377_state* s);  // held: the release counter
+int volume_envelope_ef9d(m377_state* s);  // the next step read
+int volume_envelope_efae(m377_state* s);  // the envelope's end
+int pan_script_ecd4(m377_state* s);  // the steps before the first glide
+int pan_script_ed7b(m377_state* s);  // a glide, distance shrinking
+int pan_script_ed8b(m377_state* s);  // a glide, negative distance growing
 
 // Jumps through a voice's routine words (sound/snd_native_voice_hooks.cpp).
 int hook_fx4(m377_state* s);     // 0xE9D6, +0x5A

@@ -1,8 +1,7 @@
 // The voices: the channel walk that hands each voice its due note events, the note
 // event that loads the instrument and keys the voice on or releases it, key-on with
 // its envelope and pan set-up, the sample changes and streaming, the per-voice update
-// of pitch and attenuation, the plain pitch steps, the end of a voice's envelope, and
-// the pans and speaker levels that end in the chip's two volume registers.
+// of pitch and attenuation, the plain pitch steps, and the pans and speaker levels that end in the chip's two volume registers.
 #include "sound/snd_driver_ram.h"
 #include "sound/snd_native.h"
 #include "sound/snd_native_routines.h"
@@ -460,20 +459,6 @@ int pitch_envelope(m377_state* s) {
     s->cycles += 16;
     s->fetch_count += 9;
     return snd_return_counted(s, SND_COUNTER_PITCH_ENVELOPE);
-}
-
-// 0xEFAE: X = the voice: its envelope ended, the voice stops and is free.
-int volume_envelope_efae(m377_state* s) {
-    if (s->ps & m377_flag_x) return snd_count_declined(SND_COUNTER_VOLUME_ENVELOPE);
-    snd_narrow_a(s, false);
-    uint16_t voice = s->x;
-    snd_load16(s, &s->x, snd_bus_read16(s, snd_dp(s, DRV_CHIP_BLOCK)));
-    snd_load16(s, &s->a, 0);
-    snd_bus_write16(s, field(s, DRV_CHIP_FLAGS), 0);
-    snd_load16(s, &s->x, voice);
-    snd_narrow_a(s, true);
-    snd_bus_write8(s, field(s, VC_LIVE), 0);
-    return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
 }
 
 namespace {

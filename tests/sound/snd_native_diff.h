@@ -155,6 +155,10 @@ struct NativeDiffTest : SoundBoardTest {
     void expect_same_end() {
         EXPECT_EQ(on_result, 0);
         EXPECT_EQ(off_result, 0);
+        expect_same_state();
+    }
+    // The two ends' machine states equal, however the runs ended.
+    void expect_same_state() {
         const m377_state &a = on.cpu, &b = off.cpu;
         EXPECT_EQ(a.a, b.a);
         EXPECT_EQ(a.b, b.b);

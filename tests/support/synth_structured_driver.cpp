@@ -851,8 +851,32 @@ stop_track:
         jmp ($0060,x)       ; its pan and volume routine
         .org $ecc4
         jmp pan_then_volume
+        .org $ecd4
+        jmp pan_count
+        .org $ecd9
+        jmp h_cont
+        .org $ed0b
+        jmp h_cont
+        .org $ed12
+        jmp h_cont
+        .org $ed31
+        jmp h_cont
+        .org $ed3f
+        jmp h_cont
+        .org $ed7b
+        jmp pan_glide_in
+        .org $ed8b
+        jmp pan_glide_out
         .org $ef45
         jmp ($005c,x)       ; its volume-envelope routine
+        .org $ef48
+        jmp envelope_rise
+        .org $ef5c
+        jmp envelope_fall
+        .org $ef6d
+        jmp envelope_hold
+        .org $ef8c
+        jmp h_cont
         .org $ef9d
         jmp envelope_read
         .org $efae
@@ -2861,6 +2885,177 @@ er_rate:
         sta $18,x
         sep #$20
         rts
+
+envelope_rise:              ; 0xEF48, X = the voice: the attenuation rises by the rate
+        clm
+        lda $1e,x
+        clc
+        adc $18,x
+        sta $1e,x
+        sep #$20
+        bcs envelope_reached
+        lda $1f,x
+        cmp $1a,x
+        bcs envelope_reached
+        bra envelope_hold
+envelope_fall:              ; 0xEF5C: it falls by the rate
+        clm
+        lda $1e,x
+        sec
+        sbc $18,x
+        sta $1e,x
+        sep #$20
+        bcc envelope_reached
+        lda $1a,x
+        cmp $1f,x
+        bcs envelope_reached
+        bra envelope_hold
+envelope_reached:           ; the target is the level: the next step
+        lda $1a,x
+        sta $1f,x
+        lda #$80
+        sta $1e,x
+        ldy $20,x
+        ldt #$21
+        jmp envelope_read
+envelope_hold:              ; 0xEF6D: the release counter
+        lda $2e,x
+        beq eh_done
+        dec $2e,x
+        cmp #$80
+        bcs eh_done
+        cmp #$01
+        beq eh_release
+eh_done:
+        rts
+eh_release:                 ; the release: the script's next mark, pair by pair
+        ldy $20,x
+        ldt #$21
+eh_scan:
+        lda $0000,y
+        bne eh_mark
+        jmp $ef8c           ; 0x00
+eh_mark:
+        cmp #$fe
+        beq eh_held
+        cmp #$ff
+        bne eh_skip
+        jmp envelope_end
+eh_skip:
+        iny
+        iny
+        bra eh_scan
+eh_held:
+        lda $1a,x
+        sta $1f,x
+        lda #$80
+        sta $1e,x
+        iny
+        jmp envelope_read
+
+pan_count:                  ; 0xECD4, X = the voice: the script's step counter
+        dec $31,x
+        beq pc_step
+        jmp $ecd9
+pc_step:
+        ldy $6a,x
+        ldt #$21
+        lda $0000,y
+        sta $67,x
+        lda #$80
+        sta $66,x
+pan_read:                   ; Y = the script's read address (bank 0x21 in DT)
+        lda $0000,y
+        cmp #$84
+        beq pr_loop
+        cmp #$80
+        bcc pr_in
+        cmp #$85
+        bcs pr_out
+        cmp #$80
+        bne pr_81
+        jmp $ed3f
+pr_81:  cmp #$81
+        bne pr_82
+        jmp $ed0b
+pr_82:  cmp #$82
+        bne pr_83
+        jmp $ed31
+pr_83:  jmp $ed12
+pr_loop:                    ; back to the loop point, from the position before it
+        lda #$00
+        sta $31,x
+        ldy $3e,x
+        sty $6a,x
+        dey
+        lda $0000,y
+        iny
+        sta $67,x
+        sta $6c,x
+        clm
+        ldm #$eda3,$00,x
+        sep #$20
+        bra pan_read
+pr_in:  clm
+        ldm #$ed7b,$60,x
+        bra pr_rate
+        .m8
+pr_out: eor #$ff            ; entry 256 - c
+        inc a
+        clm
+        ldm #$ed8b,$60,x
+pr_rate:
+        and #$00ff
+        asl a
+        phx
+        tax
+        lda $00f206,x
+        plx
+        sta $62,x
+        sep #$20
+        lda $0001,y         ; the target, its distance from the last
+        sec
+        sbc $6c,x
+        sta $67,x
+        lda $0001,y
+        sta $6c,x
+        ldm #$00,$66,x
+        iny
+        iny
+        sty $6a,x
+pan_out:                    ; the position short of the target by the distance
+        lda $6c,x
+        sec
+        sbc $67,x
+        per pan_levels
+        jmp ($012c)
+pan_levels:
+        clm
+        jmp $e987
+pan_glide_in:               ; 0xED7B: the distance shrinks by the step
+        clm
+        lda $66,x
+        cmp $62,x
+        bcc pg_next
+        sbc $62,x
+        sta $66,x
+        sep #$20
+        bra pan_out
+pan_glide_out:              ; 0xED8B: the (negative) distance grows by the step
+        clm
+        lda $66,x
+        beq pg_next
+        clc
+        adc $62,x
+        bcs pg_next
+        sta $66,x
+        sep #$20
+        bra pan_out
+pg_next:
+        sep #$20
+        ldy $6a,x
+        ldt #$21
+        jmp pan_read
 
         .m16
 envelope_end:               ; 0xEFAE, X = the voice: it stops

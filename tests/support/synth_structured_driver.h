@@ -27,10 +27,12 @@
 //
 // The voices: the channel walk 0xE46E, the note event 0xE4E7, the key-on 0xE5A7 with the
 // pan scripts' start, the voice update 0xE8DB, sample streaming 0xEB29, the plain pitch
-// steps 0xEBB8 and 0xEBFD, an envelope's first step 0xEF9D and end 0xEFAE and the sample
-// changes 0xF013 / 0xF064, with the tables below; their code lies below 0xD684. Their
-// vectors stay stubs; the continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706, 0xE72B,
-// 0xEB47, 0xEB86, 0xEFBC and the other event kinds) are the continuation stub.
+// steps 0xEBB8 and 0xEBFD, the volume envelope's steps 0xEF48 / 0xEF5C, hold 0xEF6D,
+// step reader 0xEF9D and end 0xEFAE, the pan scripts' 0xECD4, 0xED7B and 0xED8B and the
+// sample changes 0xF013 / 0xF064, with the tables below; their code lies below 0xD684.
+// Their vectors stay stubs; the continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706,
+// 0xE72B, 0xEB47, 0xEB86, 0xECD9, 0xED0B, 0xED12, 0xED31, 0xED3F, 0xEF8C, 0xEFBC and the
+// other event kinds) are the continuation stub.
 #pragma once
 #include <cstdint>
 
@@ -113,14 +115,16 @@ constexpr uint8_t SYNTH_SD_ENVELOPE_SCRIPTS[8][8] = {
 };
 void synth_driver_envelopes(uint8_t* image);
 // 0x210008: the word naming the pan script table (SYNTH_SD_PAN_SCRIPT_TABLE); script n
-// (1-4) at SYNTH_SD_PAN_SCRIPTS + 0x10 (n - 1), SYNTH_SD_PAN_SCRIPT_BYTES.
+// (1-6) at SYNTH_SD_PAN_SCRIPTS + 0x10 (n - 1), SYNTH_SD_PAN_SCRIPT_BYTES.
 constexpr uint32_t SYNTH_SD_PAN_SCRIPT_TABLE = 0x3A00;
 constexpr uint32_t SYNTH_SD_PAN_SCRIPTS = 0x3B00;
-constexpr uint8_t SYNTH_SD_PAN_SCRIPT_BYTES[4][8] = {
+constexpr uint8_t SYNTH_SD_PAN_SCRIPT_BYTES[6][8] = {
     {2, 0x10, 0x05, 0x30, 0x85, 0x10, 0x84},  // two steps from 0x10: glide up, glide down, loop
     {0xFF, 0x20, 0x05, 0x40, 0x84},           // continues a running script
     {0, 0x08, 0x05, 0x18, 0x84},              // a count of 0
     {1, 0x7F, 0x83},                          // the emulated code's step
+    {0x80, 0x20, 0x81, 0x20, 0x82, 0x20, 0xFF, 0x02},  // the emulated code's steps; entry 1
+    {1, 0x40, 0x84},                          // a loop onto itself
 };
 void synth_driver_pan_scripts(uint8_t* image);
 // A word of the driver ROM at a sound-CPU address (bank 0 or 0x20-0x27).
