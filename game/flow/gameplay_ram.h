@@ -33,4 +33,5 @@ constexpr uint32_t W_STATE8_TIMER = 0x16964;      // 600 on entering state 8
 // ---- Mode and course words (a level jump rewrites them too) ------------------------
 constexpr uint32_t W_COURSES_LEFT = 0x0E2C;  // word: one bit per course still to fly
 constexpr uint32_t W_ENDING_TOTAL = 0x0E54;  // ending_total
+constexpr uint32_t W_STAGE_WORD = 0x0E14;    // word: stages flown on continues; the score's top byte
 constexpr uint32_t W_COURSE_LEFT = 0x0E6A;   // word: the low word of the long W 0x0E68

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "game/flow/gameplay_ram.h"  // the stage word
 #include "game/flow/rom_table.h"
 
 // The phase-local words: upper half of W 0x172EC the local frame, lower half the sway's
@@ -30,7 +31,6 @@ constexpr uint32_t W_ENDING_SCRATCH = 0x172B0;
 constexpr uint32_t W_ENDING_POSE = 0xB728;
 
 // Gameplay word the story-end test clears (upper half).
-constexpr uint32_t W_STAGE_WORD = 0x0E14;
 
 // Phase numbers and the counter values the phase machine itself acts on.
 constexpr int32_t ENDING_PHASES = 13;

@@ -26,5 +26,4 @@ constexpr uint32_t W_NAME_SLIDE = 0x17290;       // long: the timer display's sl
 
 // ---- Words of the game the entry reads --------------------------------------------------
 // The word W 0x0E12 (multi-stage stage marks on) is board/rankings.h's WA_OVERALL_BEST_ON.
-constexpr uint32_t W_STAGE_WORD = 0x0E14;         // word: the stage, the score's top byte
 constexpr uint32_t W_SCORE_DIGITS = 0x169D0;      // five words, units first; 10 = blank

@@ -30,6 +30,7 @@
 #include "game/world/probe_collision.h"
 #include "game/world/race_hud.h"
 #include "game/world/rider_ik.h"
+#include "game/world/scenery_objects.h"
 #include "game/world/rig_ram.h"
 #include "game/world/stage_ram.h"
 #include "game/world/terrain_cells.h"

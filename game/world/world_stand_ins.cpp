@@ -4,7 +4,6 @@
 #include "board/wram_cell.h"
 #include "game/flow/stand_in.h"
 
-
 void player_rig_reset() {
     static bool seen;
     stand_in_report(seen, "player_rig_reset");

@@ -54,10 +54,3 @@ void synth_hud_blocks(synth_rom_set* set) {
         synth_put32(set, at + 12, b.colour_set);
     }
 }
-
-void synth_stage_quotas(synth_rom_set* set) {
-    for (uint32_t k = 0; k < 36; k++) {
-        synth_put32(set, 0x15C328 + 8 * k, 1000 + k);
-        synth_put32(set, 0x15C32C + 8 * k, 60);
-    }
-}

@@ -47,12 +47,3 @@ void synth_day_cards(synth_rom_set* set) {
         synth_put32(set, 0x39988 + 8 * d, 10);
     }
 }
-
-void synth_stage_quotas(synth_rom_set* set) {
-    for (uint32_t k = 0; SYNTH_QUOTA_TABLE + 4 * k < SYNTH_QUOTA_REDUCTION_AT; k++)
-        synth_put32(set, SYNTH_QUOTA_TABLE + 4 * k, uint32_t(SYNTH_QUOTA_BASE) + 10 * k);
-}
-
-void synth_quota_reduction(synth_rom_set* set) {
-    synth_put32(set, SYNTH_QUOTA_REDUCTION_AT, uint32_t(SYNTH_QUOTA_REDUCTION));
-}

@@ -32,10 +32,10 @@ void synth_stage_seconds_table(synth_rom_set* set) {
         for (int st = 0; st < 3; st++)
             for (int s = 0; s < 3; s++) {
                 uint32_t k = uint32_t(8 * s + 72 * c + 24 * st);
-                synth_put32(set, 0x15C328 + k, uint32_t(synth_stage_base(c, st, s)));
-                synth_put32(set, 0x15C32C + k, uint32_t(synth_stage_seconds(c, st, s)));
+                synth_put32(set, SYNTH_STAGE_TABLE_AT + k, uint32_t(synth_stage_base(c, st, s)));
+                synth_put32(set, SYNTH_STAGE_TABLE_AT + 4 + k, uint32_t(synth_stage_seconds(c, st, s)));
             }
-    synth_put32(set, 0x15C4F8, SYNTH_QUOTA_DEDUCTION);
+    synth_put32(set, SYNTH_QUOTA_DEDUCTION_AT, SYNTH_QUOTA_DEDUCTION);
 }
 
 void synth_viewer_start(synth_rom_set* set) {

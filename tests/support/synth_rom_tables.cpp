@@ -162,8 +162,6 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_intro_starts(set);
     synth_intro_texts(set);
     synth_day_cards(set);
-    synth_stage_quotas(set);
-    synth_quota_reduction(set);
     synth_object_scripts(set);
     synth_spawn_records(set);
     synth_course_objects(set);
@@ -187,6 +185,5 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_blink_tiles(set);
     synth_score_digit_models(set);
     synth_hud_blocks(set);
-    synth_stage_quotas(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -871,9 +871,6 @@ constexpr synth_block SYNTH_HUD_BLOCKS[] = {
     {273, 640, 3, 2, 8},  {274, 646, 3, 2, 8},
 };
 void synth_hud_blocks(synth_rom_set* set);
-// Program ROM 0x15C328: the stage quotas, 36 records of 8 bytes (quota 1000 + k, k the
-// record, then seconds 60).
-void synth_stage_quotas(synth_rom_set* set);
 
 // Big-endian stores into the program image (bounds-checked: a table that would leave
 // the image is a bug in the builder and aborts).
@@ -985,6 +982,7 @@ void synth_course_seconds_table(synth_rom_set* set);
 constexpr int32_t synth_stage_base(int course, int stage, int setting) { return 1000 * course + 100 * stage + 10 * setting; }
 constexpr int32_t synth_stage_seconds(int course, int stage, int setting) { return 40 + course + 2 * stage + setting; }
 constexpr int32_t SYNTH_QUOTA_DEDUCTION = 150;
+constexpr uint32_t SYNTH_STAGE_TABLE_AT = 0x15C328, SYNTH_QUOTA_DEDUCTION_AT = 0x15C4F8;
 void synth_stage_seconds_table(synth_rom_set* set);
 // Program ROM 0x36414 + 244: the object viewer's start longs (x, y, z, three angles, mode).
 constexpr int32_t SYNTH_VIEWER_START[7] = {100, -200, 4000, 0x100, 0x200, 0x300, 2};
@@ -1049,12 +1047,8 @@ void synth_intro_texts(synth_rom_set* set);
 // Program ROM 0x39970 + 4 d: day d's card block (SYNTH_DAY_BLOCK + d); 0x39984 + 8 d its
 // column 6 + 2 d and row 10.
 void synth_day_cards(synth_rom_set* set);
-// Program ROM 0x15C328: the stage quotas, long k = SYNTH_QUOTA_BASE + 10 k up to the
-// reduction long at 0x15C4F8 (SYNTH_QUOTA_REDUCTION).
-constexpr int32_t SYNTH_QUOTA_BASE = 4000, SYNTH_QUOTA_REDUCTION = 500;
-constexpr uint32_t SYNTH_QUOTA_TABLE = 0x15C328, SYNTH_QUOTA_REDUCTION_AT = 0x15C4F8;
-void synth_stage_quotas(synth_rom_set* set);
-void synth_quota_reduction(synth_rom_set* set);
+// The stage quotas (0x15C328) and their deduction per continue (0x15C4F8): the stage
+// block's synth_stage_seconds_table.
 // ---- Animated objects and scenery (synth_rom_objects.cpp) ----------------------------------
 // Program ROM SYNTH_SCRIPT_POOL: the object scripts, 20-byte entries (x, y, z longs; first
 // tilt, heading, second tilt, control words). Entry k of a script is at script + 20 k.

@@ -52,7 +52,7 @@ int32_t quota_shown() {
 
 // The synthetic quota of a course at stage 0 with the settings' quota index 0.
 int32_t synth_quota(int32_t course) {
-    return SYNTH_QUOTA_BASE + 10 * (18 * course);
+    return synth_stage_base(course, 0, 0);
 }
 
 struct list_case {
@@ -235,7 +235,7 @@ TEST(CourseSelectMap, QuotaLowersOncePerContinueAtMostThree) {
         s.continues = c.continues;
         select_enter(s);
         screen_frames(2);
-        EXPECT_EQ(quota_shown(), synth_quota(2) - c.reductions * SYNTH_QUOTA_REDUCTION) << c.continues;
+        EXPECT_EQ(quota_shown(), synth_quota(2) - c.reductions * SYNTH_QUOTA_DEDUCTION) << c.continues;
         EXPECT_EQ(w_cell(W_COURSE_NUMBER), 2);
     }
 }

@@ -27,7 +27,7 @@ constexpr rom_range TABLES[] = {
     {0x35190, 0x351A0},             // handle hint tiles
     {0x35294, 0x352B4},             // the clock's tile words
     {0x398F4, 0x399A4},             // intro starts, texts, places; day cards
-    {SYNTH_QUOTA_TABLE, SYNTH_QUOTA_REDUCTION_AT + 4},
+    {SYNTH_STAGE_TABLE_AT, SYNTH_QUOTA_DEDUCTION_AT + 4},
 };
 constexpr int32_t SCREENS[] = {20, 12, 22, 0};
 
