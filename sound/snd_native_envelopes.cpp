@@ -77,6 +77,17 @@ bool envelope_entry(const m377_state* s) {
     return (s->ps & widths) == m377_flag_m;
 }
 
+// A = the rate table's word for the byte in A's low byte (16-bit A; X kept), as the
+// driver's ASL / TAX / LDA table,X / LDX voice sequence does it.
+void rate_table_load(m377_state* s) {
+    snd_load16(s, &s->a, s->a & 0xFF);
+    s->a = uint16_t(snd_asl(s, s->a, 1, true));
+    uint16_t voice = s->x;
+    snd_load16(s, &s->x, s->a);
+    snd_load16(s, &s->a, snd_bus_read16(s, DRV_RATE_TABLE + s->x));
+    snd_load16(s, &s->x, voice);
+}
+
 void increment_y(m377_state* s, int delta) {
     snd_load16(s, &s->y, (s->y + delta) & 0xFFFF);
 }
@@ -122,12 +133,7 @@ int volume_envelope_body(m377_state* s) {
     snd_narrow_a(s, false);
     snd_bus_write16(s, field(s, VC_ENVELOPE_STEP), s->ps & flag_c ? ENVELOPE_RISING : ENVELOPE_FALLING);
     snd_load16(s, &s->a, snd_bus_read16(s, snd_dp(s, DRV_RATE_INDEX)));
-    snd_load16(s, &s->a, s->a & 0xFF);
-    s->a = uint16_t(snd_asl(s, s->a, 1, true));
-    uint16_t voice = s->x;
-    snd_load16(s, &s->x, s->a);
-    snd_load16(s, &s->a, snd_bus_read16(s, DRV_RATE_TABLE + s->x));
-    snd_load16(s, &s->x, voice);
+    rate_table_load(s);
     snd_bus_write16(s, field(s, VC_ENVELOPE_RATE), s->a);
     snd_narrow_a(s, true);
     return snd_return_counted(s, SND_COUNTER_VOLUME_ENVELOPE);
@@ -240,12 +246,7 @@ int pan_script_body(m377_state* s) {
     }
     snd_narrow_a(s, false);
     snd_bus_write16(s, field(s, VC_PAN_VOLUME), c < PAN_SPECIAL_FIRST ? PAN_GLIDE_IN : PAN_GLIDE_OUT);
-    snd_load16(s, &s->a, s->a & 0xFF);
-    s->a = uint16_t(snd_asl(s, s->a, 1, true));
-    uint16_t voice = s->x;
-    snd_load16(s, &s->x, s->a);
-    snd_load16(s, &s->a, snd_bus_read16(s, DRV_RATE_TABLE + s->x));
-    snd_load16(s, &s->x, voice);
+    rate_table_load(s);
     snd_bus_write16(s, field(s, VC_PAN_RATE), s->a);
     snd_narrow_a(s, true);
     snd_lda8(s, snd_read_dt(s, 1));

@@ -1,4 +1,3 @@
-#include "game/modes/course_select.h"
 
 #include "board/bus.h"
 #include "board/display_list.h"
@@ -16,6 +15,8 @@
 #include "game/flow/rom_table.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
+#include "game/modes/course_select.h"
+#include "game/modes/screen_words.h"
 #include "game/modes/select_ram.h"
 #include "game/modes/test_env.h"
 #include "game/world/balloon_ram.h"
@@ -87,24 +88,16 @@ int32_t mode() {
     return w_read16(WRAM_BASE + W_GAME_MODE);
 }
 
-int32_t word(uint32_t x) {
-    return int16_t(w_read16(WRAM_BASE + x));
-}
-
-void word_set(uint32_t x, int32_t value) {
-    w_write16(WRAM_BASE + x, uint32_t(value) & 0xFFFF);
-}
-
 int32_t frames() {
     return w_cell(W_SELECT_FRAMES);
 }
 
 bool confirmed() {
-    return word(W_SELECT_HOLD) != 0;
+    return screen_word(W_SELECT_HOLD) != 0;
 }
 
 int32_t day_word() {
-    return word(W_COURSE_PAIR + 2);
+    return screen_word(W_COURSE_PAIR + 2);
 }
 
 int32_t courses_left() {
@@ -134,7 +127,7 @@ int32_t course_entry(int32_t cursor) {
 
 void confirm(bool with_sound) {
     if (with_sound) sound_play(SOUND_CONFIRM);
-    word_set(W_SELECT_HOLD, 1);
+    screen_word_set(W_SELECT_HOLD, 1);
     lamp_bit2_set(0);
 }
 
@@ -142,9 +135,9 @@ void confirm(bool with_sound) {
 // an other course's amplitude is 0). Returns the roll angle.
 int32_t course_swing(int32_t n, bool rising, bool keep_phase) {
     uint32_t amp_word = W_SELECT_SWING_AMP + 2 * uint32_t(n), phase_cell = W_SELECT_SWING_PHASE + 4 * uint32_t(n);
-    int32_t amp = word(amp_word);
+    int32_t amp = screen_word(amp_word);
     amp = rising ? std::min(amp + 1, SWING_MAX) : std::max(amp - 1, 0);
-    word_set(amp_word, amp);
+    screen_word_set(amp_word, amp);
     int32_t phase = w_cell(phase_cell);
     phase = keep_phase || amp != 0 ? wrap_add(phase, 1) : 0;
     w_cell_set(phase_cell, phase);
@@ -229,8 +222,8 @@ void cursor_choose() {
     if (debug_switch()) {
         uint32_t pressed = uint32_t(w_cell(W_SWITCH_PORT0 + SP_PRESSED));
         int32_t step = (pressed & PORT_DEBUG_UP ? 1 : 0) - (pressed & PORT_DEBUG_DOWN ? 1 : 0);
-        if (step != 0) word_set(W_BALLOON_LAYOUT, (word(W_BALLOON_LAYOUT) + step) & 3);
-        text_print_hex(5, 6, 1, uint32_t(word(W_BALLOON_LAYOUT) + 1), 0);
+        if (step != 0) screen_word_set(W_BALLOON_LAYOUT, (screen_word(W_BALLOON_LAYOUT) + step) & 3);
+        text_print_hex(5, 6, 1, uint32_t(screen_word(W_BALLOON_LAYOUT) + 1), 0);
     }
 }
 
@@ -261,12 +254,12 @@ void course_list_build() {
 
 void select_words_clear() {
     for (int32_t n = 0; n < SELECT_SWINGS; n++) {
-        word_set(W_SELECT_SWING_AMP + 2 * uint32_t(n), 0);
+        screen_word_set(W_SELECT_SWING_AMP + 2 * uint32_t(n), 0);
         w_cell_set(W_SELECT_SWING_PHASE + 4 * uint32_t(n), 0);
     }
     for (uint32_t w : {W_SELECT_ANIM, W_SELECT_SCROLL, W_SELECT_POINTER_X, W_SELECT_POINTER_Y, W_SELECT_FRAMES})
         w_cell_set(w, 0);
-    word_set(W_SELECT_HOLD, 0);
+    screen_word_set(W_SELECT_HOLD, 0);
 }
 
 // Ends the screen after its frames, or at once on a press.
@@ -309,7 +302,7 @@ void select_handle_hint(int32_t frames) {
 // the bus answers any address, so odd words in work RAM read whatever lies there.
 int32_t select_stage_quota(int32_t course, int32_t steps) {
     uint32_t option = uint32_t(w_cell(W_MODE_SETTING)) & 0xFFFF;
-    uint32_t stage = uint32_t(word(W_COURSE_PAIR));
+    uint32_t stage = uint32_t(screen_word(W_COURSE_PAIR));
     uint32_t at = QUOTA_TABLE + 8 * option + 72 * uint32_t(course) + 24 * stage;
     return wrap_sub(int32_t(bus_read32(at)), wrap_mul(steps, int32_t(bus_read32(QUOTA_REDUCTION))));
 }
@@ -319,7 +312,7 @@ void course_select_setup() {
     w_cell_set(W_SELECT_CURSOR, 0);
     select_words_clear();
     textram_clear();
-    word_set(W_FOG_ENABLE, 0);
+    screen_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_SELECT_TIMER, SELECT_TIMER_START);
     w_cell_set(W_SELECT_ZOOM, 0);
     fade_black_start();
@@ -364,10 +357,10 @@ void course_select_stage_cursor() {
 }
 
 void course_select_setup2() {
-    word_set(W_FOG_ENABLE, 0);
+    screen_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_COURSE_NUMBER, 3);
     w_cell_set(W_COURSE_PAIR, 3);
-    word_set(W_BALLOON_LAYOUT, -1);
+    screen_word_set(W_BALLOON_LAYOUT, -1);
     w_cell_set(W_SELECT_ANIM, 0);
     w_cell_set(W_SELECT_FRAMES, 0);
     fade_black_start();
@@ -389,7 +382,7 @@ void course_select_title() {
 
 void course_select_fade() {
     textram_clear();
-    word_set(W_FOG_ENABLE, 0);
+    screen_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_SELECT_ANIM, 0);
     w_cell_set(W_SELECT_FRAMES, 0);
     fade_black_start();
@@ -434,7 +427,7 @@ void course_map_packets(int32_t n) {
     int32_t first = w_read16(WRAM_BASE + W_BALLOON_FIRST);
     int32_t count = std::clamp(w_cell(W_BALLOON_COUNT), 0, BALLOONS_PER_LAYOUT);
     for (int32_t i = 0; i < count; i++) {
-        int32_t state = word(W_BALLOON_STATES + 2 * uint32_t(i));
+        int32_t state = screen_word(W_BALLOON_STATES + 2 * uint32_t(i));
         if (state != 0 && state >= -64 * n) continue;
         if (rom_table_record(records, first + i) == 0) continue;
         plot(rom_table_long(records, first + i, 4), rom_table_long(records, first + i, 12),
