@@ -55,7 +55,7 @@ void ending_apply() {
     requested_ending_phase = level_jump.ending_phase;
     w_write16(WRAM_BASE + W_COURSES_LEFT, 8);
     w_write32(WRAM_BASE + W_END_FLAG, level_jump.cleared ? 1 : 2);
-    w_write32(WRAM_BASE + W_ARMED_FLAG, 0);
+    w_cell_set(W_ARMED_FLAG, 0);  // the coin routines' cell (a split long would miss it)
     w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 0);
     w_write32(WRAM_BASE + W_COURSE_NUMBER, 3);
     w_write32(WRAM_BASE + W_ENDING_TOTAL, level_jump.total);
@@ -71,7 +71,7 @@ void ending_apply() {
 
 void course_apply() {
     int course = level_jump.course;
-    w_write32(WRAM_BASE + W_ARMED_FLAG, 0);
+    w_cell_set(W_ARMED_FLAG, 0);  // else Start in the course select starts a new game
     w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 0);
     w_write16(WRAM_BASE + W_GAME_MODE, level_jump.advanced);
     w_write32(WRAM_BASE + W_COURSE_NUMBER, course);

@@ -8,6 +8,7 @@
 #include "board/wram_cell.h"
 #include "host/host_ram.h"
 #include "host/level_jump.h"
+#include "game/flow/coin_ram.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
 #include "tests/board/board_fixture.h"
@@ -157,7 +158,6 @@ TEST_F(LevelJump, AdvancedCoursesWriteTheirCourseBits) {
 
 TEST_F(LevelJump, NoviceCourseKeepsTheModeWordsLowHalf) {
     w_write32(WRAM_BASE + W_GAME_MODE, 0x1ABCD);
-    w_write32(WRAM_BASE + W_ARMED_FLAG, 5);
     w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 6);
     testing::internal::CaptureStdout();
     level_request(false, 1);
@@ -166,8 +166,29 @@ TEST_F(LevelJump, NoviceCourseKeepsTheModeWordsLowHalf) {
     EXPECT_EQ(w_read32(WRAM_BASE + W_GAME_MODE), 0xABCD);
     EXPECT_EQ(w_read32(WRAM_BASE + W_GAME_SUB_STATE), SUB_COURSE_SELECT);
     EXPECT_EQ(w_read32(WRAM_BASE + W_COURSE_NUMBER), 1);
-    EXPECT_EQ(w_read32(WRAM_BASE + W_ARMED_FLAG), 0);
     EXPECT_EQ(w_read32(WRAM_BASE + W_ATTRACT_SCENE_FLAG), 0);
+}
+
+// The armed flag is the coin routines' own cell at 0xE02C12; a long written there by
+// address would land in the words around it and leave the game armed, so that the Start
+// pressed in the course select started a new game instead of the course.
+TEST_F(LevelJump, ApplyDisarmsTheStartAndLeavesTheCoinWordsAlone) {
+    for (bool ending : {false, true}) {
+        board_memory_clear();
+        w_cell_set(W_ARMED_FLAG, 1);
+        w_cell_set(W_COIN_WORD, 0x1234);
+        w_cell_set(W_CREDIT_ROW, CREDIT_ROW_RESET);
+        testing::internal::CaptureStdout();
+        if (ending)
+            ending_request(true, -1, 8995);
+        else
+            level_request(false, 0);
+        testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(level_apply());
+        EXPECT_EQ(w_cell(W_ARMED_FLAG), 0) << ending;
+        EXPECT_EQ(wram[W_COIN_WORD], 0x1234) << ending;
+        EXPECT_EQ(wram[W_CREDIT_ROW], CREDIT_ROW_RESET) << ending;
+    }
 }
 
 TEST_F(LevelJump, EndingApplyWritesTheEndingWords) {
