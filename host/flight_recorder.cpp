@@ -1,5 +1,6 @@
 #include "host/flight_recorder.h"
 
+#include "base/host_hooks.h"
 #include "board/board_memory.h"
 #include "board/game_state_ram.h"
 #include "board/inputs.h"
@@ -8,6 +9,7 @@
 #include "game/world/probe_ram.h"
 #include "game/world/terrain_ram.h"
 #include "host/host_ram.h"
+#include "host/replay.h"
 #include "host/terrain_cell.h"
 
 #include <cerrno>
@@ -34,6 +36,8 @@ struct flight_recording {
     int frames, contact_frames, resets;
     int32_t prev_x, prev_y, prev_z;
     bool have_prev;  // never cleared: a later recording's first jump is from the last one
+    bool sampled;    // the flight step of this frame has run
+    int32_t heading, pitch, roll;
 };
 flight_recording rec;
 
@@ -135,6 +139,8 @@ void recording_start() {
         return;
     }
     rec.frames = rec.contact_frames = rec.resets = 0;
+    rec.sampled = false;
+    replay_apply_attitude_hook = flight_step_end;
     for (const char* line : HEADER) {
         if (line)
             fprintf(rec.file, "%s\n", line);
@@ -177,8 +183,19 @@ int recording_resets() {
     return rec.resets;
 }
 
+void recording_flight_sample() {
+    if (!rec.file) return;
+    rec.sampled = true;
+    rec.heading = w_cell(W_TARGET_HEADING);
+    rec.pitch = w_cell(W_TARGET_PITCH);
+    rec.roll = w_cell(W_TARGET_ROLL);
+}
+
 void recording_write_frame() {
+    bool sampled = rec.sampled;
+    rec.sampled = false;
     if (!rec.file || w_cell(W_GAME_STATE) != STATE_GAMEPLAY || w_cell(W_GAME_SUB_STATE) != SUB_RACING) return;
+    if (!sampled) recording_flight_sample();
     int32_t course = w_cell(W_COURSE_NUMBER);
     int32_t x = w_cell(W_PLAYER_X), y = w_cell(W_PLAYER_Y), z = w_cell(W_PLAYER_Z);
     int32_t speed = w_cell(W_PLAYER_SPEED);
@@ -201,8 +218,7 @@ void recording_write_frame() {
             "pedal=%d eul=%ld,%ld,%ld gates=%02X/%02X/%02X layers=%d mask=%02X contact=%d probes=%02X pfloor=%s "
             "pnf=%s psurf=%s nspr=%ld pxyz=[%s] jump=%ld%s floor=%d surf=%02X col=%d%s\n",
             host_frame, course, w_cell(W_GAME_STATE), w_cell(W_GAME_SUB_STATE), long(x), long(y), long(z),
-            long(uint32_t(w_cell(W_EASED_HEADING)) & 0xFFFF), long(w_cell(W_TARGET_PITCH)),
-            long(w_cell(W_EASED_ROLL)), long(speed), cell.cell, cell.chunk, w_cell(W_PITCH_INPUT),
+            long(uint32_t(rec.heading) & 0xFFFF), long(rec.pitch), long(rec.roll), long(speed), cell.cell, cell.chunk, w_cell(W_PITCH_INPUT),
             w_cell(W_TURN_INPUT), w_cell(W_PEDAL_DELTA), long(w_cell(W_PLAYER_PITCH)),
             long(w_cell(W_PLAYER_HEADING)), long(w_cell(W_PLAYER_ROLL)), unsigned(w_cell_byte(W_GATE_BYTES[0])),
             unsigned(w_cell_byte(W_GATE_BYTES[1])), unsigned(w_cell_byte(W_GATE_BYTES[2])),

@@ -22,6 +22,13 @@ int recording_frames();
 int recording_contact_frames();
 int recording_resets();
 
+// At the end of each flight step, after a replay has put its record back: the target
+// heading, pitch and roll, which the look-ahead probe and the avoidance search test and
+// may then rewrite. The F line's hdg, pit and rol are these (the current targets when no
+// flight step ran), so that a replay putting them back at the same point tests the same
+// directions.
+void recording_flight_sample();
+
 // After each game step: the F line of a racing frame, flushed.
 void recording_write_frame();
 

@@ -146,7 +146,7 @@ bool replay_load(const char* path) {
         }
     }
     fclose(f);
-    replay_apply_attitude_hook = replay_apply_attitude;
+    replay_apply_attitude_hook = flight_step_end;
     if (complete)
         fprintf(stderr, "[REPLAY] %d frames from %s\n", rp.count, path);
     else
@@ -187,6 +187,11 @@ void replay_apply_attitude() {
     w_cell_set(W_EASED_ROLL, r->rol);
     w_cell_set(W_TARGET_ROLL, r->rol);
     w_cell_set(W_PLAYER_SPEED, r->spd);
+}
+
+void flight_step_end() {
+    replay_apply_attitude();
+    recording_flight_sample();
 }
 
 void replay_compare() {

@@ -34,6 +34,10 @@ void replay_apply();
 // During the flight step (replay_apply_attitude_hook): position, angles, heading, pitch,
 // roll and speed into the game's image, unless SKYVOLTA_REPLAY_POSONLY.
 void replay_apply_attitude();
+// The flight step's end (replay_apply_attitude_hook, filled by replay_load and
+// recording_start): a loaded replay puts its record back, then the recorder samples the
+// targets that the collision is about to test.
+void flight_step_end();
 // After each game step: the [REPATT] and [REPLAY] lines, a [REPLAY-DIFF] when contact or
 // face count disagree; the cursor moves on.
 void replay_compare();

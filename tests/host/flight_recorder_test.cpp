@@ -1,5 +1,6 @@
 // The flight recorder on prepared work RAM: its header, the F line, when it writes,
 // the END line and names that never replace a file.
+#include "base/host_hooks.h"
 #include "board/board_memory.h"
 #include "board/game_state_ram.h"
 #include "board/inputs.h"
@@ -34,9 +35,11 @@ void racing_frame_prepare(int32_t x) {
     w_cell_set(W_PLAYER_X, x);
     w_cell_set(W_PLAYER_Y, -2000);
     w_cell_set(W_PLAYER_Z, 0x48000);
-    w_cell_set(W_EASED_HEADING, 0x12345);
+    w_cell_set(W_TARGET_HEADING, 0x12345);
     w_cell_set(W_TARGET_PITCH, -300);
-    w_cell_set(W_EASED_ROLL, 150);
+    w_cell_set(W_TARGET_ROLL, 150);
+    w_cell_set(W_EASED_HEADING, 0x4444);  // the eased attitude, still following the targets
+    w_cell_set(W_EASED_ROLL, -7);
     w_cell_set(W_PLAYER_SPEED, 0x900);
     w_cell_set(W_PITCH_INPUT, -1000);
     w_cell_set(W_TURN_INPUT, 2000);
@@ -157,6 +160,23 @@ TEST_F(FlightRecorder, FrameLinesFromPreparedWorkRam) {
     lines = file_lines(next);
     ASSERT_EQ(lines.size(), 19u);
     EXPECT_NE(lines[18].find(" jump=5 floor="), std::string::npos) << lines[18];
+}
+
+// The look-ahead avoidance rewrites the targets after the flight step; the line keeps
+// those that the collision tested, which a replay puts back at the flight step's end.
+TEST_F(FlightRecorder, AttitudeIsTheTargetsAtTheFlightStepsEnd) {
+    std::string path = start();
+    racing_frame_prepare(0);
+    replay_apply_attitude_hook();  // the flight step's end
+    w_cell_set(W_TARGET_HEADING, 0x2000);
+    w_cell_set(W_TARGET_PITCH, 0x800);
+    w_cell_set(W_TARGET_ROLL, 0);
+    recording_write_frame();
+    std::string line = file_lines(path).back();
+    EXPECT_NE(line.find(" hdg=9029 pit=-300 rol=150 "), std::string::npos) << line;
+    recording_write_frame();  // no flight step this frame: the targets as they are
+    line = file_lines(path).back();
+    EXPECT_NE(line.find(" hdg=8192 pit=2048 rol=0 "), std::string::npos) << line;
 }
 
 TEST_F(FlightRecorder, FaceListIsClampedToSixteenAndStaysShort) {
