@@ -87,14 +87,14 @@ void synth_ending_free_camera(synth_rom_set* set) {
 }
 
 void synth_ending_portrait(synth_rom_set* set) {
-    longs_put(set, 0x383F8, {0, 0x800, -0x1800, 0, 0, 0, 0x780});
+    longs_put(set, 0x383F8, {0, 0x180, -0x300, 0, 0, 0, 0x780});
     cells_put(set, 0x38414, {7});
-    longs_put(set, 0x38420, {0x700, 0, 0x800, 0, 0x2000, 0});  // the fourth model's node 0
+    longs_put(set, 0x38420, {0x300, 0, 0x800, 0, 0x2000, 0});  // the fourth model's node 0
     longs_put(set, 0x38438, {0x100});
     const int32_t first_models[2] = {99, 98};
-    const int32_t first_points[2][3] = {{-0x500, 0, 0x800}, {-0x500, 0x300, 0x800}};
+    const int32_t first_points[2][3] = {{-0x300, 0, 0x800}, {-0x300, 0x300, 0x800}};
     const int32_t fourth_models[2] = {99, 92};
-    const int32_t fourth_points[2][3] = {{0x700, 0, 0x800}, {0x700, 0x320, 0x800}};
+    const int32_t fourth_points[2][3] = {{0x300, 0, 0x800}, {0x300, 0x320, 0x800}};
     synth_put32(set, 0x123C44, portrait_list_put(set, SYNTH_SCENE_DATA, first_models, first_points));
     synth_put32(set, 0x123C40, portrait_list_put(set, SYNTH_SCENE_DATA + 0x400, fourth_models, fourth_points));
     for (uint32_t k = 0; k < 3; k++) {
