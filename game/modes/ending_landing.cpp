@@ -85,21 +85,6 @@ enum { PX, PY, PZ, PPITCH, PHEADING, PROLL };
 int32_t rom_long(uint32_t address) {
     return bus_read32(address);
 }
-int32_t counter() {
-    return wram_long(W_ENDING_MODE) & 0xFFFF;
-}
-int32_t pose(uint32_t field) {
-    return wram_long(W_ENDING_POSE + 4 * field);
-}
-void pose_set(uint32_t field, int32_t v) {
-    wram_long_set(W_ENDING_POSE + 4 * field, v);
-}
-int32_t object(uint32_t offset) {
-    return wram_long(W_ENDING_OBJECT + offset);
-}
-void object_set(uint32_t offset, int32_t v) {
-    wram_long_set(W_ENDING_OBJECT + offset, v);
-}
 int32_t camera(uint32_t field) {
     return wram_long(W_CAMERA_X + 4 * field);
 }
@@ -125,7 +110,7 @@ void anchor_set(uint32_t w, int32_t x, int32_t y, int32_t z) {
 }
 
 int32_t crew_step(int32_t phase_offset) {
-    return rom_table_long({ROM_CREW_STEPS, 4, 16}, ((counter() - phase_offset) >> 1) & 15, 0);
+    return rom_table_long({ROM_CREW_STEPS, 4, 16}, ((ending_counter_now() - phase_offset) >> 1) & 15, 0);
 }
 
 void mixer_dim() {
@@ -163,12 +148,12 @@ void heading_words_set() {
 // elevation toward the model's height above aim_y (+12); a zero cosine skips the
 // division.
 void object_aim_at_model(int32_t aim_y) {
-    int32_t dx = wrap_sub(pose(PX), object(0)), dz = wrap_sub(pose(PZ), object(8));
+    int32_t dx = wrap_sub(ending_pose(PX), ending_object(0)), dz = wrap_sub(ending_pose(PZ), ending_object(8));
     int32_t h = math_atan2(dx, dz);
-    object_set(16, h);
+    ending_object_set(16, h);
     int32_t a = math_cos(h) >> 5;
     if (a != 0) a = wrap_div(wrap_shl(dz, 8), a);
-    object_set(12, wrap_neg(math_atan2(wrap_sub(pose(PY), aim_y) >> 2, a)));
+    ending_object_set(12, wrap_neg(math_atan2(wrap_sub(ending_pose(PY), aim_y) >> 2, a)));
 }
 
 // ---- Phase 7 steps -------------------------------------------------------------------
@@ -178,26 +163,26 @@ void landing_start() {
     longs_copy(W_ENDING_POSE, ROM_LANDING_POSE, 6);
     for (uint32_t r = 0; r < 5; r++) wram_long_set(W_GROUND_POINTS + 12 * r + 8, LANDING_FLOOR);
     ending_player_from_pose();
-    pose_set(PY, LAND_START_Y);
+    ending_pose_set(PY, LAND_START_Y);
     wram_long_set(W_LAND_SINK, wrap_div(wrap_shl(wrap_sub(LAND_START_Y, rom_long(ROM_LANDING_POSE + 4)), 6), 600));
 }
 
 void landing_approach(int32_t t) {
     int32_t heading = linear_map(-0x28000, rom_long(ROM_LANDING_HEADING), 0, APPROACH_FRAMES - 1, t);
     int32_t e = linear_map(0x6000, 4096, 0, APPROACH_FRAMES - 1, t);
-    pose_set(PHEADING, heading);
-    pose_set(PX, wrap_add(wrap_add(rom_long(ROM_LANDING_POSE), e), wrap_mul(e, math_cos(heading)) >> 15));
-    pose_set(PZ, wrap_add(rom_long(ROM_LANDING_POSE + 8), wrap_mul(e, math_sin(heading)) >> 15));
+    ending_pose_set(PHEADING, heading);
+    ending_pose_set(PX, wrap_add(wrap_add(rom_long(ROM_LANDING_POSE), e), wrap_mul(e, math_cos(heading)) >> 15));
+    ending_pose_set(PZ, wrap_add(rom_long(ROM_LANDING_POSE + 8), wrap_mul(e, math_sin(heading)) >> 15));
     int32_t roll = wrap_sub(math_atan2(wrap_shl(e, 8), 706575), 0x10000) / 3;
     if (t <= APPROACH_EASED_TO) {
-        pose_set(PY, linear_map(LAND_START_Y, rom_long(ROM_LANDING_POSE + 4), 0, APPROACH_FRAMES - 1, t));
+        ending_pose_set(PY, linear_map(LAND_START_Y, rom_long(ROM_LANDING_POSE + 4), 0, APPROACH_FRAMES - 1, t));
     } else {
-        wram_long_set(W_LAND_ROLL_V, wrap_shl(wrap_sub(roll, pose(PROLL)), 9));
-        pose_set(PPITCH, wrap_add(pose(PPITCH), wrap_sub(1024, pose(PPITCH)) >> 6));
-        wram_long_set(W_LAND_SINK, std::max(0, wrap_sub(wram_long(W_LAND_SINK), wrap_mul(64, pose(PPITCH)) / 2048)));
-        pose_set(PY, wrap_sub(pose(PY), wram_long(W_LAND_SINK) >> 6));
+        wram_long_set(W_LAND_ROLL_V, wrap_shl(wrap_sub(roll, ending_pose(PROLL)), 9));
+        ending_pose_set(PPITCH, wrap_add(ending_pose(PPITCH), wrap_sub(1024, ending_pose(PPITCH)) >> 6));
+        wram_long_set(W_LAND_SINK, std::max(0, wrap_sub(wram_long(W_LAND_SINK), wrap_mul(64, ending_pose(PPITCH)) / 2048)));
+        ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_LAND_SINK) >> 6));
     }
-    pose_set(PROLL, roll);
+    ending_pose_set(PROLL, roll);
 
     longs_copy(W_ENDING_OBJECT, ROM_LAND_CAMERA, 7);
     object_aim_at_model(rom_long(ROM_LAND_AIM_Y));
@@ -209,7 +194,7 @@ void landing_glide_start() {
     int32_t h = rom_long(ROM_LANDING_HEADING);
     wram_long_set(W_LAND_FALL, 80);
     wram_long_set(W_LAND_SPEED, wrap_div(wrap_add(wrap_mul(h, 4096), 0x28000000), 97784));
-    wram_long_set(W_LAND_PITCH, wrap_shl(pose(PPITCH), 6));
+    wram_long_set(W_LAND_PITCH, wrap_shl(ending_pose(PPITCH), 6));
     wram_long_set(W_LAND_IK_C, wrap_shl(wram_long(W_ENDING_IK_C), 6));
     wram_long_set(W_LAND_IK_D, wrap_shl(wram_long(W_ENDING_IK_D), 6));
     wram_long_set(W_LAND_SCALE, wram_long(W_RIG_SCALE));
@@ -222,12 +207,12 @@ void landing_glide() {
                              wrap_div(wrap_add(wrap_mul(rom_long(ROM_LANDING_HEADING), 34), 0x550000), 97784));
     add(W_LAND_SPEED, wrap_neg(brake));
     wram_long_set(W_LAND_SINK, std::max(0, wrap_sub(wram_long(W_LAND_SINK), wram_long(W_LAND_PITCH) / 2048)));
-    pose_set(PY, wrap_sub(pose(PY), wram_long(W_LAND_SINK) >> 6));
+    ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_LAND_SINK) >> 6));
     ease(W_ENDING_IK_B, 3328, 4);
     int32_t v = wram_long(W_LAND_ROLL_V);
-    v = wrap_sub(wrap_sub(v, wrap_mul(4, pose(PROLL))), v >> 4);
+    v = wrap_sub(wrap_sub(v, wrap_mul(4, ending_pose(PROLL))), v >> 4);
     wram_long_set(W_LAND_ROLL_V, v);
-    pose_set(PROLL, wrap_add(pose(PROLL), v >> 9));
+    ending_pose_set(PROLL, wrap_add(ending_pose(PROLL), v >> 9));
     ease(W_LAND_IK_C, 3968, 3);
     ease(W_LAND_IK_D, 3840, 3);
     ease(W_CRANK_FRAME, 43520, 3);
@@ -238,10 +223,10 @@ void landing_glide() {
 // the sink, which then drives a damped spring on the rig target W_ENDING_IK_B.
 void landing_touchdown() {
     add(W_LAND_FALL, 163);
-    if (pose(PY) <= LANDING_FLOOR + 255) decay(W_LAND_PITCH);
-    pose_set(PY, wrap_sub(pose(PY), wram_long(W_LAND_FALL) / 64));
-    if (pose(PY) < LANDING_FLOOR) {
-        pose_set(PY, LANDING_FLOOR);
+    if (ending_pose(PY) <= LANDING_FLOOR + 255) decay(W_LAND_PITCH);
+    ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_LAND_FALL) / 64));
+    if (ending_pose(PY) < LANDING_FLOOR) {
+        ending_pose_set(PY, LANDING_FLOOR);
         wram_long_set(W_LAND_SPEED, 0);
         if (wram_long(W_LAND_SINK) == 0) wram_long_set(W_LAND_SINK, LANDING_KICK);
     }
@@ -266,7 +251,7 @@ void landing_contacts() {
     wram_long_set(W_GROUND_POINTS + 52, 0);
     for (int i = 0; i < 4; i++) {
         int32_t x, y, z;
-        vec_rotate_rph(OFFSETS[i][0], OFFSETS[i][1], OFFSETS[i][2], pose(PPITCH), pose(PHEADING), pose(PROLL), &x, &y,
+        vec_rotate_rph(OFFSETS[i][0], OFFSETS[i][1], OFFSETS[i][2], ending_pose(PPITCH), ending_pose(PHEADING), ending_pose(PROLL), &x, &y,
                        &z);
         wram_long_set(W_GROUND_POINTS + 12 * RECORDS[i], x);
         wram_long_set(W_GROUND_POINTS + 12 * RECORDS[i] + 4, z);
@@ -274,10 +259,10 @@ void landing_contacts() {
 }
 
 void landing_camera_settle(int32_t t) {
-    if (t == APPROACH_FRAMES && object(12) < 0) object_set(12, object(12) & 0xFFFF);
-    object_set(12, wrap_add(object(12), wrap_sub(rom_long(ROM_LAND_CAMERA + 12), object(12)) >> 6));
+    if (t == APPROACH_FRAMES && ending_object(12) < 0) ending_object_set(12, ending_object(12) & 0xFFFF);
+    ending_object_set(12, wrap_add(ending_object(12), wrap_sub(rom_long(ROM_LAND_CAMERA + 12), ending_object(12)) >> 6));
     int32_t divisor = wram_long(W_LAND_EASE);
-    if (divisor != 0) object_set(16, wrap_add(object(16), wrap_div(wrap_shl(wrap_sub(rom_long(ROM_LAND_CAMERA + 16), object(16)), 8), divisor)));
+    if (divisor != 0) ending_object_set(16, wrap_add(ending_object(16), wrap_div(wrap_shl(wrap_sub(rom_long(ROM_LAND_CAMERA + 16), ending_object(16)), 8), divisor)));
     wram_long_set(W_LAND_EASE, std::max(2048, wrap_sub(divisor, 352)));
     ending_camera_record_load(WRAM_BASE + W_ENDING_OBJECT, false);
 }
@@ -309,7 +294,7 @@ void free_camera_steer() {
     if (held & 0x80) add(W_CAMERA_PITCH, -256);
     if (held & 0x40) add(W_CAMERA_PITCH, 256);
     int32_t speed = (held & 0x400) ? -128 : (held & 0x4) ? 128 : 0;
-    object_set(8, speed);
+    ending_object_set(8, speed);
     int32_t d[3];
     vec_rotate_rph(0, 0, speed, camera(PPITCH), camera(PHEADING), camera(PROLL), &d[0], &d[1], &d[2]);
     for (uint32_t k = 0; k < 3; k++) add(W_CAMERA_X + 4 * k, d[k]);
@@ -351,15 +336,31 @@ void free_camera_set_piece() {
 
 }  // namespace
 
+int32_t ending_counter_now() {
+    return wram_long(W_ENDING_MODE) & 0xFFFF;
+}
+int32_t ending_pose(uint32_t field) {
+    return wram_long(W_ENDING_POSE + 4 * field);
+}
+void ending_pose_set(uint32_t field, int32_t v) {
+    wram_long_set(W_ENDING_POSE + 4 * field, v);
+}
+int32_t ending_object(uint32_t offset) {
+    return wram_long(W_ENDING_OBJECT + offset);
+}
+void ending_object_set(uint32_t offset, int32_t v) {
+    wram_long_set(W_ENDING_OBJECT + offset, v);
+}
+
 int32_t ending_scene_frame(int32_t first) {
-    int32_t t = counter() - first;
+    int32_t t = ending_counter_now() - first;
     w_write16(WRAM_BASE + W_ENDING_LOCAL_FRAME, uint32_t(t));
     return t;
 }
 
 void ending_phase5() {
     int32_t t = ending_scene_frame(PHASE5_FIRST);
-    if (counter() == PHASE5_FIRST + 2) mixer_dim();
+    if (ending_counter_now() == PHASE5_FIRST + 2) mixer_dim();
     anchor_set(W_ANCHOR_A, -0x1C000, linear_map(rom_long(ROM_P5_A_Y), rom_long(ROM_P5_A_Y + 4), 0, PHASE5_FRAMES, t),
                0xDB000);
     anchor_set(W_ANCHOR_B, 0, linear_map(rom_long(ROM_P5_B_Y), rom_long(ROM_P5_B_Y + 4), 0, PHASE5_FRAMES, t), 0);
@@ -375,11 +376,11 @@ void ending_phase5() {
 
     // The crew at the fixed anchor, relative to the camera.
     dl_header_8000();
-    for (uint32_t k = 0; k < 3; k++) object_set(4 * k, wrap_sub(rom_long(ROM_SCENE_ANCHOR + 4 * k), camera(k)));
+    for (uint32_t k = 0; k < 3; k++) ending_object_set(4 * k, wrap_sub(rom_long(ROM_SCENE_ANCHOR + 4 * k), camera(k)));
     int32_t crew = crew_step(CREW_FRAME_OFFSET[0]);
     const int32_t models[6] = {wrap_add(326, crew), 340 + (t / 4) % 16, 334 + (t / 4) % 6,
                                364 + (t / 4) % 4,   wrap_add(356, crew), 368 + (t / 2) % 6};
-    for (int32_t model : models) entry4(model, object(0), object(4), object(8));
+    for (int32_t model : models) entry4(model, ending_object(0), ending_object(4), ending_object(8));
 
     int32_t by = wrap_sub(wram_long(W_ANCHOR_B + 4), camera(PY));
     if (by >= BAND_LOW && wram_long(W_DL_LAST_BANK) != LOW_BANK) bank_to(LOW_BANK);
@@ -396,7 +397,7 @@ void ending_phase6() {
         y = linear_map(rom_long(ROM_P6_Y), floor, 0, 282, t);
     else
         add(W_ENDING_OBJECT + 12, wram_long(W_ENDING_OBJECT + 12) / 16);  // the sway's pitch divisor grows: it dies out
-    if (counter() == P6_SWAY_AT) {
+    if (ending_counter_now() == P6_SWAY_AT) {
         longs_copy(W_ENDING_OBJECT, ROM_P6_SWAY, 6);
         ending_sway_start(WRAM_BASE + W_ENDING_OBJECT, P6_SWAY_FRAMES);
     }
@@ -406,10 +407,10 @@ void ending_phase6() {
     ending_camera_record_load(ROM_P6_CAMERA, true);
     ending_camera_sway();
     if (t > 401) {
-        object_set(20, 0);
-        object_set(4, 0);
-        int32_t n = dl_emit_segment_chain(rom_long(ROM_P6_CHAIN_LOW), y, counter() - P6_CHAIN_FROM);
-        if (n != 0) object_set(12, wrap_mul(n, rom_long(ROM_P6_RATE)));
+        ending_object_set(20, 0);
+        ending_object_set(4, 0);
+        int32_t n = dl_emit_segment_chain(rom_long(ROM_P6_CHAIN_LOW), y, ending_counter_now() - P6_CHAIN_FROM);
+        if (n != 0) ending_object_set(12, wrap_mul(n, rom_long(ROM_P6_RATE)));
     }
 
     ending_bank_marker();
@@ -447,8 +448,8 @@ void ending_landing() {
         wram_long_set(W_RIG_SCALE, wram_long(W_LAND_SCALE));
         wram_long_set(W_ENDING_IK_C, wram_long(W_LAND_IK_C) / 64);
         wram_long_set(W_ENDING_IK_D, wram_long(W_LAND_IK_D) / 64);
-        pose_set(PPITCH, wram_long(W_LAND_PITCH) / 64);
-        pose_set(PZ, wrap_sub(pose(PZ), wram_long(W_LAND_SPEED) / 64));
+        ending_pose_set(PPITCH, wram_long(W_LAND_PITCH) / 64);
+        ending_pose_set(PZ, wrap_sub(ending_pose(PZ), wram_long(W_LAND_SPEED) / 64));
     }
     landing_contacts();
     if (t >= APPROACH_FRAMES) landing_camera_settle(t);
@@ -463,14 +464,14 @@ void ending_landing() {
     wram_long_set(W_WING_SET, 0);
     ending_model_rig_step();
     heading_words_set();
-    dl_emit_object_list(ROM_LAND_OBJECTS, counter(), -0x8000);
+    dl_emit_object_list(ROM_LAND_OBJECTS, ending_counter_now(), -0x8000);
     landing_log(t);
 }
 
 void ending_phase10() {
-    object_set(0, 0);
-    object_set(4, 0);
-    object_set(8, 0);
+    ending_object_set(0, 0);
+    ending_object_set(4, 0);
+    ending_object_set(8, 0);
     int32_t t = ending_scene_frame(PHASE10_FIRST);
     free_camera_steer();
     ending_camera_sway();
@@ -492,13 +493,13 @@ void ending_phase10() {
     bank_close();
 
     wram_long_set(W_ENDING_OBJECT + 12, 1173);
-    object_set(0, wrap_sub(wram_long(W_BAND_HEIGHT), 0x58900));
-    object_set(4, wrap_sub(wram_long(W_BAND_HEIGHT + 4), 43744));
-    object_set(8, wrap_sub(wram_long(W_BAND_HEIGHT + 8), 572160));
+    ending_object_set(0, wrap_sub(wram_long(W_BAND_HEIGHT), 0x58900));
+    ending_object_set(4, wrap_sub(wram_long(W_BAND_HEIGHT + 4), 43744));
+    ending_object_set(8, wrap_sub(wram_long(W_BAND_HEIGHT + 8), 572160));
     dl_copy_packets(ROM_FREE_LIST, WRAM_BASE + W_ENDING_OBJECT);
     ending_bank_marker();
 
-    if (counter() == PHASE10_FIRST + PHASE10_FRAMES - 1 && wram_long(W_FREE_CAMERA_TOUCHED) == -1) {
+    if (ending_counter_now() == PHASE10_FIRST + PHASE10_FRAMES - 1 && wram_long(W_FREE_CAMERA_TOUCHED) == -1) {
         wram_long_set(W_FREE_CAMERA_TOUCHED, 0);
         ending_phase_set(10, PHASE10_FIRST - 1);  // the advance brings the phase's first frame again
     }

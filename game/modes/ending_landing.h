@@ -29,6 +29,13 @@ constexpr uint32_t W_FREE_CAMERA_TOUCHED = 0x172A4;
 constexpr int32_t LANDING_FLOOR = 81339;
 constexpr int32_t LANDING_KICK = -385;
 
+// The ending's counter; the model's pose fields (x, y, z, pitch, heading, roll) and
+// the scene record's longs (by byte offset).
+int32_t ending_counter_now();
+int32_t ending_pose(uint32_t field);
+void ending_pose_set(uint32_t field, int32_t v);
+int32_t ending_object(uint32_t offset);
+void ending_object_set(uint32_t offset, int32_t v);
 // The local frame t = counter - first, stored in the upper half of W 0x172EC.
 int32_t ending_scene_frame(int32_t first);
 

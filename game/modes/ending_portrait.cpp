@@ -83,9 +83,6 @@ constexpr int32_t CAPTION_BLOCKS[3] = {97, 106, 96};
 constexpr int32_t CAPTION_TILES[3] = {416, 420, 424};
 constexpr int32_t CAPTION_PALETTE = 5;
 
-int32_t counter() {
-    return wram_long(W_ENDING_MODE) & 0xFFFF;
-}
 
 bool in_wram(uint32_t address) {
     return address >= WRAM_BASE && address - WRAM_BASE <= WRAM_SIZE - 4;
@@ -244,7 +241,7 @@ void portrait_log(int32_t t, int32_t c, bool changed) {
 
 // The jump to the END card on a scene's last frame in gameplay.
 bool end_card_jump(int32_t last) {
-    if (counter() != last || wram_long(W_GAME_STATE) != STATE_GAMEPLAY) return false;
+    if (ending_counter_now() != last || wram_long(W_GAME_STATE) != STATE_GAMEPLAY) return false;
     ending_phase_set(11, RE_ENTER_LAST);
     return true;
 }
@@ -265,23 +262,11 @@ constexpr int32_t FLASH_EVENT = 7;
 
 enum { SPIN = 0, COUNT_UP = 4, FLASH_ANGLE = 8, FLASH_FRAMES = 12, DEBRIS_ANGLE = 16, DEBRIS_LEFT = 20, LIFT = 24 };
 
-int32_t pose(uint32_t field) {
-    return wram_long(W_ENDING_POSE + 4 * field);
-}
-void pose_set(uint32_t field, int32_t v) {
-    wram_long_set(W_ENDING_POSE + 4 * field, v);
-}
 void pose_add(uint32_t field, int32_t d) {
-    pose_set(field, wrap_add(pose(field), d));
+    ending_pose_set(field, wrap_add(ending_pose(field), d));
 }
 void player_add(uint32_t field, int32_t d) {
     wram_long_set(W_PLAYER_X + 4 * field, wrap_add(wram_long(W_PLAYER_X + 4 * field), d));
-}
-int32_t hit(uint32_t offset) {
-    return wram_long(W_ENDING_OBJECT + offset);
-}
-void hit_set(uint32_t offset, int32_t v) {
-    wram_long_set(W_ENDING_OBJECT + offset, v);
 }
 int32_t camera(uint32_t field) {
     return wram_long(W_CAMERA_X + 4 * field);
@@ -305,19 +290,19 @@ void bad_fade() {
 void bad_start() {
     sound_play(SOUND_START);
     wram_long_set(W_VIEW_CENTRE, 240);
-    for (uint32_t offset : {0u, 4u, 12u, 20u, 24u}) hit_set(offset, 0);
+    for (uint32_t offset : {0u, 4u, 12u, 20u, 24u}) ending_object_set(offset, 0);
     w_write16(WRAM_BASE + W_ENDING_ZOOM, 0x780);
     w_write16(WRAM_BASE + W_VIEW_WIDTH, 0x140);
     w_write16(WRAM_BASE + W_OBJECT_MODE, 0);
     int32_t radius = bus_read32(ROM_BAD_RADIUS), rate = bus_read32(ROM_BAD_RATE);
-    pose_set(PX, bus_read32(ROM_BAD_X));
-    pose_set(PY, bus_read32(ROM_BAD_Y));
-    pose_set(PZ, wrap_add(bus_read32(ROM_BAD_Z), radius));
-    pose_set(PPITCH, 0);
-    pose_set(PHEADING, 0);
+    ending_pose_set(PX, bus_read32(ROM_BAD_X));
+    ending_pose_set(PY, bus_read32(ROM_BAD_Y));
+    ending_pose_set(PZ, wrap_add(bus_read32(ROM_BAD_Z), radius));
+    ending_pose_set(PPITCH, 0);
+    ending_pose_set(PHEADING, 0);
     int32_t lean = 11699789;  // each division only when its divisor is non-zero
     if (rate != 0) lean = wrap_div(wrap_div(lean, rate), rate);
-    pose_set(PROLL, wrap_neg(math_atan2(wrap_mul(39, radius), lean)));
+    ending_pose_set(PROLL, wrap_neg(math_atan2(wrap_mul(39, radius), lean)));
     ending_player_from_pose();
     ending_camera_record_load(ROM_BAD_CAMERA, true);
 }
@@ -325,29 +310,29 @@ void bad_start() {
 void bad_circle(int32_t t) {
     int32_t angle = wrap_mul(t, bus_read32(ROM_BAD_RATE));
     int32_t r = bus_read32(ROM_BAD_RADIUS) >> 3;
-    pose_set(PX, wrap_add(bus_read32(ROM_BAD_X), wrap_mul(math_sin(angle), r) >> 12));
-    pose_set(PZ, wrap_add(bus_read32(ROM_BAD_Z), wrap_mul(math_cos(angle), r) >> 12));
-    pose_set(PY, bus_read32(ROM_BAD_Y));
-    pose_set(PHEADING, angle);
+    ending_pose_set(PX, wrap_add(bus_read32(ROM_BAD_X), wrap_mul(math_sin(angle), r) >> 12));
+    ending_pose_set(PZ, wrap_add(bus_read32(ROM_BAD_Z), wrap_mul(math_cos(angle), r) >> 12));
+    ending_pose_set(PY, bus_read32(ROM_BAD_Y));
+    ending_pose_set(PHEADING, angle);
     if (t < 180) {
         ending_camera_record_load(ROM_BAD_CAMERA, true);
         return;
     }
     const int32_t eye[4] = {linear_map(25616, -512, 180, 240, t), wrap_neg(linear_map(20480, -256, 180, 240, t)),
                             wrap_neg(linear_map(0x10000, 6144, 180, 240, t)), -3640};
-    camera_follow_model(counter() == BAD_FIRST + 180 ? 0 : 3, w_pointer(eye));
+    camera_follow_model(ending_counter_now() == BAD_FIRST + 180 ? 0 : 3, w_pointer(eye));
 }
 
 // Thrown off: a fall under a constant pull, spinning down to rest.
 void bad_throw() {
-    pose_add(PY, hit(LIFT) / 256);
-    hit_set(LIFT, wrap_sub(hit(LIFT), 4800));
-    int32_t spin = hit(SPIN);
+    pose_add(PY, ending_object(LIFT) / 256);
+    ending_object_set(LIFT, wrap_sub(ending_object(LIFT), 4800));
+    int32_t spin = ending_object(SPIN);
     pose_add(PHEADING, wrap_mul(2, spin));
     pose_add(PPITCH, spin);
     pose_add(PROLL, spin);
-    hit_set(SPIN, spin > 0 ? std::max(0, spin - 33) : std::min(0, spin + 31));
-    for (uint32_t k = 0; k < 6; k++) wram_long_set(W_PLAYER_X + 4 * k, pose(k));
+    ending_object_set(SPIN, spin > 0 ? std::max(0, spin - 33) : std::min(0, spin + 31));
+    for (uint32_t k = 0; k < 6; k++) wram_long_set(W_PLAYER_X + 4 * k, ending_pose(k));
 }
 
 void bad_fall(int32_t t) {
@@ -356,8 +341,8 @@ void bad_fall(int32_t t) {
     player_add(PHEADING, 64);
     player_add(PROLL, 256);
     if (t == FALL_AT) {
-        pose_set(PROLL, -0x3000);
-        pose_set(PY, 0x30000);
+        ending_pose_set(PROLL, -0x3000);
+        ending_pose_set(PY, 0x30000);
         wram_long_set(W_PLAYER_ROLL, -0x3000);
         wram_long_set(W_PLAYER_Y, 0x30000);
         int32_t band = wram_long(W_BAND_HEIGHT);
@@ -372,7 +357,7 @@ void bad_fall(int32_t t) {
     wram_long_set(W_CAMERA_Y, wrap_add(wram_long(W_PLAYER_Y), linear_map(1280, 0x3000, 420, 720, t)));
     wram_long_set(W_CAMERA_PITCH, -0x4000);
     wram_long_set(W_CAMERA_ROLL, 0);
-    wram_long_set(W_CAMERA_HEADING, wrap_mul(-2, pose(PHEADING)));
+    wram_long_set(W_CAMERA_HEADING, wrap_mul(-2, ending_pose(PHEADING)));
     if (t >= FALL_SOUND_RISE) sound_param2_set(SOUND_FALL, ((225 * t - 104400) >> 8) + 30);
     if (t == FADE_OUT_AT) {
         w_cell_set(W_FADE_AMOUNT, 1);
@@ -396,15 +381,15 @@ void bad_lists(int32_t t) {
         event_record_load(FLASH_EVENT);
         fade_step_set(4);
         player_model_load_animation(1);
-        hit_set(SPIN, rom_table_word(ROM_HITS, k, 2));
-        hit_set(COUNT_UP, 0);
+        ending_object_set(SPIN, rom_table_word(ROM_HITS, k, 2));
+        ending_object_set(COUNT_UP, 0);
         if (k > 0) {
-            hit_set(FLASH_FRAMES, 16);
-            hit_set(FLASH_ANGLE, rom_table_word(ROM_HITS, k, 4));
+            ending_object_set(FLASH_FRAMES, 16);
+            ending_object_set(FLASH_ANGLE, rom_table_word(ROM_HITS, k, 4));
         }
-        hit_set(DEBRIS_LEFT, DEBRIS_FRAMES);
-        hit_set(DEBRIS_ANGLE, rom_table_word(ROM_HITS, k, 6));
-        hit_set(LIFT, wrap_shl(rom_table_word(ROM_HITS, k, 8), 8));
+        ending_object_set(DEBRIS_LEFT, DEBRIS_FRAMES);
+        ending_object_set(DEBRIS_ANGLE, rom_table_word(ROM_HITS, k, 6));
+        ending_object_set(LIFT, wrap_shl(rom_table_word(ROM_HITS, k, 8), 8));
     }
 }
 
@@ -443,7 +428,7 @@ int32_t quarter_word(uint32_t address) {
 
 // The debris round the player while its frames last: up to six of the ring's pieces.
 void bad_debris() {
-    int32_t left = hit(DEBRIS_LEFT);
+    int32_t left = ending_object(DEBRIS_LEFT);
     if (left <= 0) return;
     dl_header_8002();
     int32_t a1 = (0x8000 - camera(PPITCH)) & 0xFFFC;
@@ -452,7 +437,7 @@ void bad_debris() {
     for (int32_t index = 0; index <= 15; index += 3) {
         int32_t d = left - index;
         if (d < 0 || d > 4) continue;
-        int32_t a2 = wrap_sub(wrap_add(hit(DEBRIS_ANGLE), index * 8192), camera(PHEADING)) & 0xFFFC;
+        int32_t a2 = wrap_sub(wrap_add(ending_object(DEBRIS_ANGLE), index * 8192), camera(PHEADING)) & 0xFFFC;
         const int32_t words[11] = {DEBRIS_MODEL + index - left,
                                    rel[0],
                                    rel[1],
@@ -466,7 +451,7 @@ void bad_debris() {
                                    4};
         dl_emit(words, 11);
     }
-    hit_set(DEBRIS_LEFT, left - 1);
+    ending_object_set(DEBRIS_LEFT, left - 1);
 }
 
 void bad_flashes(int32_t t, int32_t c) {
@@ -475,9 +460,9 @@ void bad_flashes(int32_t t, int32_t c) {
         int32_t x = math_cos(a) / n;
         flash_entry(c, wrap_neg(x), x, 0x18000, 0xA100);
     }
-    if (hit(FLASH_FRAMES) > 0) {
-        flash_entry(c, 0, 0, 0x18000, hit(FLASH_ANGLE));
-        hit_set(FLASH_FRAMES, hit(FLASH_FRAMES) - 1);
+    if (ending_object(FLASH_FRAMES) > 0) {
+        flash_entry(c, 0, 0, 0x18000, ending_object(FLASH_ANGLE));
+        ending_object_set(FLASH_FRAMES, ending_object(FLASH_FRAMES) - 1);
     }
 }
 
@@ -486,8 +471,8 @@ void bad_model(int32_t t) {
         ending_model_rig_step();
     } else {
         player_model_set_pose();
-        hit_set(COUNT_UP, wrap_add(hit(COUNT_UP), 1));
-        if (hit(COUNT_UP) >= 32)
+        ending_object_set(COUNT_UP, wrap_add(ending_object(COUNT_UP), 1));
+        if (ending_object(COUNT_UP) >= 32)
             player_rig_node_words();
         else
             player_animation_state_update();
@@ -561,7 +546,7 @@ void portrait_limb_solve(uint32_t limb, int32_t drive) {
 }
 
 void ending_portrait() {
-    int32_t t = ending_scene_frame(PORTRAIT_FIRST), c = counter();
+    int32_t t = ending_scene_frame(PORTRAIT_FIRST), c = ending_counter_now();
     if (t == 0) portrait_start();
     if (t >= 45 && t <= 95) w_write16(WRAM_BASE + W_VIEW_CENTRE, uint32_t(linear_map(0, 128, 45, 95, t)));
     caption_step(c);
@@ -586,7 +571,7 @@ void ending_portrait() {
 void ending_bad_ending() {
     bad_fade();
     wram_long_set(W_WING_SET, 1);
-    int32_t t = ending_scene_frame(BAD_FIRST), c = counter();
+    int32_t t = ending_scene_frame(BAD_FIRST), c = ending_counter_now();
     if (t == 0) bad_start();
     if (t >= 1 && t < THROW_AT) bad_circle(t);
     if (t >= THROW_AT && t < FALL_AT) bad_throw();
