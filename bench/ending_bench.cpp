@@ -43,4 +43,34 @@ void ending_game_frame(benchmark::State& state) {
 }
 BENCHMARK(ending_game_frame)->Unit(benchmark::kMicrosecond);
 
+// The landing scenes, the portrait and the bad ending, each held at one counter inside
+// its phase after running there from the phase's first frame (argument: the phase).
+void ending_game_frame_landing_scenes(benchmark::State& state) {
+    constexpr int32_t MIDDLE[13] = {0, 0, 0, 0, 0, 3645, 4200, 5200, 5700, 6600, 6870, 0, 0};
+    board_memory_clear();
+    std::memcpy(program_rom, synth_rom_shared()->program, sizeof program_rom);
+    scores_path_set(nullptr);
+    game_init();
+    wram_long_set(W_GAME_STATE, 3);
+    wram_long_set(W_GAME_SUB_STATE, 15);
+    wram_long_set(W_END_FLAG, 1);
+    auto step = [] {
+        wram_export();
+        frame_due = 1;
+        game_frame();
+        dsp_word_set(DSP_WORD_LIST_READY, 0);
+    };
+    int32_t phase = int32_t(state.range(0));
+    ending_phase_set(phase, ending_phase_end(phase - 1));  // the scene set up from its first frame
+    for (int32_t c = ending_phase_end(phase - 1); c < MIDDLE[phase]; c++) step();
+    for (auto _ : state) {
+        ending_phase_set(phase, MIDDLE[phase]);
+        step();
+    }
+    using benchmark::Counter;
+    state.counters["pct_of_frame"] =
+        Counter(FRAME_SECONDS / 100.0, Counter::kIsIterationInvariantRate | Counter::kInvert);
+}
+BENCHMARK(ending_game_frame_landing_scenes)->DenseRange(5, 10)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -17,6 +17,8 @@
 #include "game/flow/gameplay_ram.h"
 #include "game/flow/object_ram.h"
 #include "game/flow/sound_commands.h"
+#include "game/modes/ending_landing.h"
+#include "game/modes/ending_portrait.h"
 #include "game/modes/ending_ram.h"
 #include "game/modes/test_env.h"
 #include "game/world/course_start.h"
@@ -56,8 +58,8 @@ constexpr int32_t ROLL_ANIMATED = 1;
 
 // The handler of each phase; the phases' scenes live in their own files.
 void (*const PHASE_HANDLERS[ENDING_PHASES])() = {
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, ending_re_enter, ending_end_card,
+    nullptr, nullptr, nullptr, nullptr, nullptr, ending_phase5, ending_phase6,
+    ending_landing, ending_portrait, ending_bad_ending, ending_phase10, ending_re_enter, ending_end_card,
 };
 
 int32_t phase_of_word() {

@@ -172,6 +172,13 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_effect_records(set);
     synth_ending_phase_ends(set);
     synth_ending_roll(set);
+    synth_ending_scene_lists(set);
+    synth_ending_crew_steps(set);
+    synth_ending_crew_scenes(set);
+    synth_ending_landing(set);
+    synth_ending_free_camera(set);
+    synth_ending_portrait(set);
+    synth_ending_bad(set);
     synth_inter_days(set);
     synth_inter_sets(set);
     synth_inter_raw_sounds(set);

@@ -1158,6 +1158,44 @@ constexpr synth_roll_record SYNTH_ROLL_RECORDS[] = {
 };
 constexpr uint16_t SYNTH_ROLL_COLOURS[3] = {0x1000, 0x2000, 0x3000};
 void synth_ending_roll(synth_rom_set* set);
+// ---- The ending's landing, portrait and bad ending (synth_rom_ending_scenes.cpp) -----
+// Program ROM 0x37A7A, 0x37A86, 0x37A94: the scene's three packet lists (terrain-cell
+// words, 0xFFFF ended), one cell each (SYNTH_SCENE_LIST_CELLS).
+constexpr uint16_t SYNTH_SCENE_LIST_CELLS[3] = {9, 18, 27};
+void synth_ending_scene_lists(synth_rom_set* set);
+// Program ROM 0x37AC4: the crew's 16 animation steps (longs k mod 4).
+void synth_ending_crew_steps(synth_rom_set* set);
+// Program ROM 0x38134 .. 0x381F3: phase 5 (camera 0x38134, list 0x38150, anchor heights
+// 0x38174 / 0x38180) and phase 6 (camera 0x38188, list 0x381C0, chain height 0x381D0,
+// heights 0x381D4 / 0x381D8, sway record 0x381DC whose +12 at 0x381E8 is the chain's rate).
+void synth_ending_crew_scenes(synth_rom_set* set);
+// Program ROM 0x381F4 .. 0x383AF: the landing: camera 0x381F4 (its +12, +16 the settled
+// aim), aim height 0x38214, start pose 0x38228 (SYNTH_LANDING_POSE; +16 at 0x38238 the
+// approach's last heading), anchor 0x38240, list 0x38250, object list 0x3826C (one cube).
+constexpr int32_t SYNTH_LANDING_POSE[6] = {0x100000, 92000, 0x100000, 0, 0x4000, 0};
+void synth_ending_landing(synth_rom_set* set);
+// Program ROM 0x383B0 .. 0x383F5 (phase 10's scenery word cycles, word k of a table =
+// 0x100 x table + k), 0x384E0 (the camera preset bytes SYNTH_FREE_PRESET) and the list
+// 0x384FC.
+constexpr uint8_t SYNTH_FREE_PRESET[6] = {10, 20, 30, 40, 50, 60};
+void synth_ending_free_camera(synth_rom_set* set);
+// Program ROM 0x383F8 .. 0x3843B: the portrait's camera, list 0x38414, the fourth model's
+// pose 0x38420 and the spring target 0x38438; 0x123C44 / 0x123C40: pointers to its first
+// and fourth object lists (SYNTH_PORTRAIT_RECORDS records each, from SYNTH_SCENE_DATA);
+// the caption's tile blocks 96, 97 and 106 (2 x 2 tiles, colour set 3).
+constexpr uint32_t SYNTH_SCENE_DATA = 0x1FE800;
+constexpr int SYNTH_PORTRAIT_RECORDS = 16;
+constexpr int32_t SYNTH_CAPTION_BLOCKS[3] = {96, 97, 106};
+void synth_ending_portrait(synth_rom_set* set);
+// Program ROM 0x38460 .. 0x384DF: the bad ending's camera, circle (x, y, z, radius,
+// rate), hit list 0x38490 (SYNTH_BAD_HITS, then frame 0) and event list 0x384B0
+// (SYNTH_BAD_EVENTS, then frame 0).
+struct synth_bad_hit {
+    int16_t frame, spin, angle, debris_angle, lift;
+};
+constexpr synth_bad_hit SYNTH_BAD_HITS[2] = {{240, 600, 0x2000, 0x1000, 60}, {300, -500, 0x6000, 0x3000, 40}};
+constexpr int16_t SYNTH_BAD_EVENTS[2][2] = {{20, 3}, {100, 5}};
+void synth_ending_bad(synth_rom_set* set);
 // ---- Intermission and name entry (synth_rom_intermission.cpp) -------------------------
 // Program ROM 0x399A4 + 8 d: the day records (first set, last set, script, end frame).
 struct synth_inter_day {

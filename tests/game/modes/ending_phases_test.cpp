@@ -35,11 +35,11 @@ struct start_case {
 TEST(EndingStart, PhaseAndCounterFromFlagSwitchAndRequest) {
     const start_case cases[] = {
         {1, nullptr, -1, 0, 0, 255},       // a good ending
-        {2, nullptr, -1, 9, 6075, 255},    // time up
-        {0, nullptr, -1, 9, 6075, 255},    // anything but 1
+        {2, nullptr, -1, 9, 6075, 239},    // time up: the bad ending's first frame fades in by 16
+        {0, nullptr, -1, 9, 6075, 239},    // anything but 1
         {1, "3", -1, 3, 2145, 255},        // the switch
         {2, "0", -1, 0, 0, 255},
-        {2, "13", -1, 9, 6075, 255},       // out of range: nothing changes
+        {2, "13", -1, 9, 6075, 239},       // out of range: nothing changes
         {1, "x", -1, 0, 0, 255},           // not a number
         {1, "4z", -1, 0, 0, 255},
         {1, "", -1, 0, 0, 255},
