@@ -23,6 +23,18 @@ reset:  sei
         lda #$0000
         tad
 VECTORS
+        ldx #$7000
+voice_init:                 ; each voice's next event: its ring's first entry
+        txa
+        clc
+        adc #$0080
+        sta $36,x
+        txa
+        clc
+        adc #$00c0
+        tax
+        cpx #$8800
+        bne voice_init
         sep #$20
         ldm #$05,$7d        ; INT0 (the tick) level 5
         ldm #$02,$7f        ; INT2 level 2
@@ -77,32 +89,27 @@ after_slots:                ; vector 0x0126: counted, then the channel walk
         jmp $e46e
 
         .m16
-voice_event:                ; vector 0x0124, X = the voice, Y = its event
-        jsr $e4e7
-        clm
-        rts
-
+voice_event:                ; vector 0x0124, X = the voice, Y = its event; the voice
+        jsr $e4e7           ; routines end with a 16-bit accumulator and data bank 0
+        bra voice_done
 voice_key_on:               ; vector 0x0118, X = the voice
         sep #$20
         jsr $e5a7
-        clm
-        rts
-
-        .m16
+        bra voice_done
 voice_pitch_envelope:       ; vector 0x011E
         jsr $ebfd
-        clm
-        rts
-
+        bra voice_done
 voice_envelope:             ; vector 0x0120: the volume envelope's routine word
         sep #$20
         jsr $ef45
-        clm
-        rts
-
+        bra voice_done
 voice_volume:               ; vector 0x011C, the voice update's tail: pan and volume
         sep #$20
-        jmp $ecaa
+        jsr $ecaa
+voice_done:
+        ldt #$00
+        clm
+        rts
 
 cmd_voices:                 ; sequence command 0x18, X = the track: voices for its channels
         phy
@@ -3285,7 +3292,6 @@ void synth_driver_tune(uint8_t* image) {
     t.insert(t.end(), {
                           0x01, 0xF0, 0x10, 1, 2, 3, 4,  // channel k: instrument number k + 1
                           0x41, 0xF0, 0x1D, 0x01,        // stopped, its voice stops at once
-                          0x07, 0x01, 0x05, 0x00,        // command 5 as a child in slot 1
                       });
     uint32_t body = SYNTH_TUNE_ADDRESS + uint32_t(t.size());
     t.insert(t.end(), {

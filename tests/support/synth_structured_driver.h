@@ -143,10 +143,10 @@ void synth_driver_pan_scripts(uint8_t* image);
 // 0x210000 + SYNTH_TUNE_ADDRESS: the tune of the commands with bit 9 (synth_driver_sequences
 // jumps there). Its first step takes voices for the channels, sets one tick a step and the
 // track's own level byte (0), writes the four instruments below at 0x9000 + 16w, gives
-// channel k instrument number k + 1, a stop mode that silences at once, and starts
-// command 5 as a child in slot 1. Then, twice: notes 0x30, 0x34, 0x38 and 0x3C (the key
-// maps give w = 7, 11, 15 and 19), 80 ticks, a release on every channel, 30 ticks. Then
-// the track stops.
+// channel k instrument number k + 1 and a stop mode that silences at once. Then, twice:
+// notes 0x30, 0x34, 0x38 and 0x3C (the key maps give w = 7, 11, 15 and 19), 60 ticks, a
+// release on every channel, 25 ticks. Then the track stops. (No child: a child's track
+// plays its owner's command word, so it would take the same voices.)
 // The instruments: the tone with envelope 1 at fixed pan 2 (mode 0); the tone 0x10 softer
 // with envelope 1 through the pan table at position 5 (mode 0x7F); streamed sample 1
 // with envelope 7, its pan from parameter word 3 (mode 0x7D); the tone an octave up
@@ -158,7 +158,7 @@ constexpr uint8_t SYNTH_SD_TUNE_INSTRUMENTS[4][16] = {
     {1, 0, 0x00, 0x03, 0x00, 0x00, 7, 0, 0, 0, 0, 0, 0, 0, 0x7D, 0},
     {SYNTH_SD_TONE_SAMPLE, 0, 0x08, 0x01, 0x00, 0x00, 1, 0, 0, 0, 0, 12, 0, 0, 0x7A, 0},
 };
-constexpr uint32_t SYNTH_SD_TUNE_NOTE_TICKS = 80, SYNTH_SD_TUNE_REST_TICKS = 30;
+constexpr uint32_t SYNTH_SD_TUNE_NOTE_TICKS = 60, SYNTH_SD_TUNE_REST_TICKS = 25;
 void synth_driver_tune(uint8_t* image);
 // A word of the driver ROM at a sound-CPU address (bank 0 or 0x20-0x27).
 void synth_driver_rom_word(uint8_t* image, uint32_t address, uint32_t value);
