@@ -3,7 +3,8 @@
 // hooked routine can be run emulated and readable from the same state and compared.
 //
 // Start-up sets the internal-RAM vectors 0x0104-0x012E, the stack at 0x01FF and D = 0,
-// enables the frame interrupts and idles at 0xC12B. INT0 (once a frame) is the tick at
+// points each voice record's next event (+0x36) at its ring's first entry, enables the
+// frame interrupts and idles at 0xC12B. INT0 (once a frame) is the tick at
 // 0xC258, which calls the word at 0xBFBA (the tick body at 0xD684); the tick body's
 // main work (vector 0x0104) walks the mailbox at 0xD6E3. At the hook address of each
 // routine of the tick, mailbox, commands, stops and voice allocation stands its driver
@@ -30,7 +31,13 @@
 // steps 0xEBB8 and 0xEBFD, the volume envelope's steps 0xEF48 / 0xEF5C, hold 0xEF6D,
 // step reader 0xEF9D and end 0xEFAE, the pan scripts' 0xECD4, 0xED7B and 0xED8B and the
 // sample changes 0xF013 / 0xF064, with the tables below; their code lies below 0xD684.
-// Their vectors stay stubs; the continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706,
+// After the slots (vector 0x0126, counted) the channel walk runs every tick; its vectors
+// name the note event (0x0124), the voice update (0x010C) and key-on (0x0118), and the
+// voice update's name the glide (0x011A), pitch envelope (0x011E), the volume envelope's
+// routine word (0x0120 to 0xEF45), the pitch effect's (0x0122 to 0xE9D6), streaming
+// (0x012A) and, as its tail, the pan and volume routine word (0x011C to 0xECAA); the pans
+// are 0x012C (0xE87E) and 0x012E (0xE7FE). Small wrappers give each the accumulator width
+// it is entered with and leave a 16-bit accumulator and data bank 0. The continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706,
 // 0xE72B, 0xEB47, 0xEB86, 0xECD9, 0xED0B, 0xED12, 0xED31, 0xED3F, 0xEF8C, 0xEFBC and the
 // other event kinds) are the continuation stub.
 #pragma once
