@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@ void all_hooks(bool on) {
 }
 
 // The game's side of a frame: the tune in slot 0, and again at REPLAY_FRAME.
-void play_tune(int frame, uint32_t slot = 0, uint32_t command = TUNE) {
-    if (frame == 1 || frame == REPLAY_FRAME) synth_driver_comms_word(commsram, DRV_SLOT_WORDS + 2 * slot, DRV_CMD_NEW | command);
+void play_tune(int frame) {
+    if (frame == 1 || frame == REPLAY_FRAME) synth_driver_comms_word(commsram, DRV_SLOT_WORDS, DRV_CMD_NEW | TUNE);
 }
 
 struct TuneRunTest : NativeDiffTest {
@@ -131,7 +132,7 @@ TEST_F(TuneRunTest, BitFourteenPlaysTheTuneShapedByItsEnvelopeWithHooksOnOrOff) 
 }
 
 // The tune in slots 0-7 (voices 4s + 3 and on), slot s replayed at frame 100 + 10s.
-struct TimedRoutinesRunTest : NativeDiffTest {
+struct EightTunesTest : NativeDiffTest {
     // The chip's registers answer the driver's reads (bit 15: playing).
     void SetUp() override {
         NativeDiffTest::SetUp();
@@ -143,19 +144,21 @@ struct TimedRoutinesRunTest : NativeDiffTest {
         chip_present.store(false);
         NativeDiffTest::TearDown();
     }
-    board_state run_frames(bool notimed) {
+    // True: the runs start from the driver image the test wrote, not a fresh one.
+    bool keep_image = false;
+    board_state run_frames(bool notimed, int frames = RUN_FRAMES, bool hooks_on = true) {
         if (notimed) setenv("SKYVOLTA_SNDNOTIMED", "1", 1);
         else unsetenv("SKYVOLTA_SNDNOTIMED");
         snd_notimed_read = false;
-        all_hooks(true);
+        all_hooks(hooks_on);
         memset(commsram, 0, sizeof commsram);
-        synth_structured_driver_image(sound_driver_rom);
+        if (!keep_image) synth_structured_driver_image(sound_driver_rom);
         start();
         mcu_timing.int0_phase = 2000;
         cpu.bus_write = recording_bus_write;
         recorded_chip_writes.clear();
         synth_driver_shared_bytes(commsram, 32, 32);
-        for (int frame = 0; frame < RUN_FRAMES && !cpu.halted; frame++) {
+        for (int frame = 0; frame < frames && !cpu.halted; frame++) {
             for (uint32_t slot = 0; slot < 8; slot++)
                 if (frame == int(1 + slot) || frame == int(100 + 10 * slot))
                     synth_driver_comms_word(commsram, DRV_SLOT_WORDS + 2 * slot, DRV_CMD_NEW | TUNE | 4 * slot);
@@ -168,7 +171,7 @@ struct TimedRoutinesRunTest : NativeDiffTest {
     }
 };
 
-TEST_F(TimedRoutinesRunTest, WithoutTheTimedRoutinesARunEndsTheSame) {
+TEST_F(EightTunesTest, WithoutTheTimedRoutinesARunEndsTheSame) {
     constexpr int timed[] = {SND_COUNTER_VOLUME_FROM_CHANNEL, SND_COUNTER_VOLUME_FROM_SCRATCH, SND_COUNTER_PITCH_GLIDE,
                              SND_COUNTER_PITCH_ENVELOPE, SND_COUNTER_PAN_TO_SPEAKERS, SND_COUNTER_SLOT_LEVEL};
     uint64_t before[SND_COUNTER_COUNT + 1];
@@ -185,6 +188,39 @@ TEST_F(TimedRoutinesRunTest, WithoutTheTimedRoutinesARunEndsTheSame) {
     // driver's, this driver's code is its own.)
     EXPECT_EQ(on.cpu.cycles, off.cpu.cycles);
     expect_same_state();
+}
+
+// Random envelope and pan scripts and random instruments in the tune: whatever the
+// driver's data, the voices' readable routines end where the emulated ones do, and
+// nothing runs away (ASan/UBSan watch the images' bounds).
+TEST_F(EightTunesTest, RandomScriptsAndInstrumentsPlayAsTheEmulatedDriverDoes) {
+    std::mt19937 rng(77);
+    const uint8_t pan_modes[] = {0x00, 0x3F, 0x40, 0x79, 0x7A, 0x7C, 0x7D, 0x7E, 0x7F, 0x80, 0xC5, 0x55};
+    keep_image = true;
+    uint64_t key_ons = snd_ran[SND_COUNTER_KEY_ON], envelopes = snd_ran[SND_COUNTER_VOLUME_ENVELOPE];
+    for (int round = 0; round < 20; round++) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        synth_structured_driver_image(sound_driver_rom);
+        for (uint32_t k = 0; k < 8; k++)
+            for (uint32_t i = 0; i < 8; i++) sound_driver_rom[0x10000 + SYNTH_SD_ENVELOPES + 0x10 * k + i] = uint8_t(rng());
+        for (uint32_t k = 0; k < 6; k++)
+            for (uint32_t i = 0; i < 8; i++) sound_driver_rom[0x10000 + SYNTH_SD_PAN_SCRIPTS + 0x10 * k + i] = uint8_t(rng());
+        for (uint32_t k = 0; k < 4; k++) {
+            uint8_t* record = sound_driver_rom + 0x10000 + SYNTH_TUNE_ADDRESS + synth_sd_tune_instrument(k);
+            record[0] = uint8_t(rng() % 17);
+            for (uint32_t field : {2, 3, 4, 9, 11}) record[field] = uint8_t(rng());
+            record[6] = uint8_t(rng() % 9);
+            record[14] = pan_modes[rng() % sizeof pan_modes];
+        }
+        off = run_frames(false, 150, false);
+        on = run_frames(false, 150, true);
+        // Frames end wherever the idle loop is: the chip writes and the shared RAM compare.
+        EXPECT_TRUE(on.writes == off.writes) << on.writes.size() << " chip writes on, " << off.writes.size() << " off";
+        EXPECT_TRUE(on.comms == off.comms);
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(snd_ran[SND_COUNTER_KEY_ON], key_ons + 100);
+    EXPECT_GT(snd_ran[SND_COUNTER_VOLUME_ENVELOPE], envelopes + 100);
 }
 
 }  // namespace

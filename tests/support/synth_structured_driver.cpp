@@ -3287,6 +3287,7 @@ void synth_driver_tune(uint8_t* image) {
     };
     for (uint32_t k = 0; k < 4; k++) {
         t.insert(t.end(), {0x08, SYNTH_SD_TUNE_RECORDS[k], 0xFE, 0xFF});  // a word and 14 bytes
+        if (t.size() != synth_sd_tune_instrument(k)) abort();
         t.insert(t.end(), SYNTH_SD_TUNE_INSTRUMENTS[k], SYNTH_SD_TUNE_INSTRUMENTS[k] + 16);
     }
     t.insert(t.end(), {

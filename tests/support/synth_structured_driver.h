@@ -166,6 +166,11 @@ constexpr uint8_t SYNTH_SD_TUNE_INSTRUMENTS[4][16] = {
     {SYNTH_SD_TONE_SAMPLE, 0, 0x08, 0x01, 0x00, 0x00, 1, 0, 0, 0, 0, 12, 0, 0, 0x7A, 0},
 };
 constexpr uint32_t SYNTH_SD_TUNE_NOTE_TICKS = 60, SYNTH_SD_TUNE_REST_TICKS = 25;
+// Where instrument k's 16 bytes lie in the tune (after 10 bytes of set-up, each behind
+// its command, number and mask).
+constexpr uint32_t synth_sd_tune_instrument(uint32_t k) {
+    return 10 + 20 * k + 4;
+}
 void synth_driver_tune(uint8_t* image);
 // A word of the driver ROM at a sound-CPU address (bank 0 or 0x20-0x27).
 void synth_driver_rom_word(uint8_t* image, uint32_t address, uint32_t value);
