@@ -109,6 +109,15 @@ TEST_F(TuneRunTest, BitFourteenPlaysTheTuneShapedByItsEnvelopeWithHooksOnOrOff) 
     memcpy(ran, snd_ran, sizeof ran);
     std::vector<chip_bus_write> readable = run(true, dir + "/on.wav");
     for (int i = 0; i < SND_COUNTER_COUNT; i++) EXPECT_GT(snd_ran[i], ran[i]) << snd_counter_names[i];
+    // What SKYVOLTA_SNDSTATS prints at exit: every counter's line shows runs.
+    testing::internal::CaptureStderr();
+    snd_stats_print();
+    std::string stats = testing::internal::GetCapturedStderr();
+    for (int i = 0; i < SND_COUNTER_COUNT; i++) {
+        size_t at = stats.find(snd_counter_names[i]);
+        ASSERT_NE(at, std::string::npos) << snd_counter_names[i];
+        EXPECT_GT(strtoull(stats.c_str() + at + strlen(snd_counter_names[i]), nullptr, 10), 0u) << stats.substr(at, 60);
+    }
     EXPECT_GT(emulated.size(), 1000u);
     EXPECT_TRUE(readable == emulated) << readable.size() << " chip writes readable, " << emulated.size() << " emulated";
 
