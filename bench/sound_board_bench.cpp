@@ -1,13 +1,16 @@
 // One sound-board frame of a busy synthetic driver (no idle time: every cycle of the
 // frame is interpreted through the translated program, with chip writes rendering the
-// Q904 as they come), and a busy frame of the structured driver (every slot restarted
-// by the game: the mailbox, new commands, stops, releases and claims) with its readable
-// routines on and off, against the 16.693 ms video frame.
+// Q904 as they come), and a busy frame of the structured driver (every slot playing its
+// four-channel tune: sequencer, notes, key-ons, every voice's envelope, pan and levels
+// each tick, and the game replaying a slot every other frame: new commands, stops and
+// claims) with its readable routines on and off, against the 16.693 ms video frame.
 #include "board/board_memory.h"
 #include "sound/chip_ring.h"
 #include "sound/snd_hook_sites.h"
+#include "sound/snd_native.h"
 #include "sound/sound_board.h"
 #include "sound/sound_system.h"
+#include "tests/support/synth_rom_tables.h"
 #include "tests/support/synth_sound_driver.h"
 #include "tests/support/synth_structured_driver.h"
 
@@ -55,16 +58,24 @@ void structured_driver_busy_frame(benchmark::State& state) {
     mcu_driver_start();
     synth_driver_shared_bytes(commsram, 32, 32);
     uint64_t cycles = mcu_cpu.cycles;
+    uint64_t envelopes = snd_ran[SND_COUNTER_VOLUME_ENVELOPE] + snd_ran[SND_COUNTER_HOOK_FX1];
+    uint64_t pans = snd_ran[SND_COUNTER_HOOK_VOLUME];
     uint32_t frame = 0;
     for (auto _ : state) {
+        // Slot s (re)starts its tune at frames 2s, 2s + 64, ...: a tune lasts 170 ticks.
         for (uint32_t slot = 0; slot < 32; slot++)
-            synth_driver_comms_word(commsram, 0x4000 + 2 * slot, 0x4000 | ((frame * 32 + slot) & 0x7FF));
+            if ((frame & 63) == 2 * slot % 64)
+                synth_driver_comms_word(commsram, 0x4000 + 2 * slot, 0x4000 | SYNTH_TUNE_COMMAND | (4 * slot + 3));
         frame++;
         mcu_run_frame();
     }
     for (int i = 0; i < SND_HOOK_SITE_COUNT; i++) snd_hook_sites[i].routine = built[i];
     double frames = double(state.iterations());
     state.counters["cycles/frame"] = double(mcu_cpu.cycles - cycles) / frames;
+    // Counted by the readable routines only (0 with them off).
+    state.counters["envelope steps/frame"] =
+        double(snd_ran[SND_COUNTER_VOLUME_ENVELOPE] + snd_ran[SND_COUNTER_HOOK_FX1] - envelopes) / frames;
+    state.counters["pan and levels/frame"] = double(snd_ran[SND_COUNTER_HOOK_VOLUME] - pans) / frames;
     state.counters["share_of_video_frame"] = benchmark::Counter(
         frames * video_frame_seconds, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     if (mcu_cpu.halted) state.SkipWithError("the driver halted");

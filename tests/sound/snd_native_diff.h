@@ -65,14 +65,16 @@ constexpr uint32_t DEAD_STACK_BYTES = 0x60;
 
 struct NativeDiffTest : SoundBoardTest {
     // The structured driver started over a cleared shared RAM and idle at 0xC12B with
-    // its vectors set; no timer,
-    // interrupt or frame interrupt falls due during a run; the shared bytes written.
+    // its vectors set, those of the voice chain back at their counting stubs (a routine
+    // runs alone); no timer, interrupt or frame interrupt falls due during a run; the
+    // shared bytes written.
     void load_structured() {
         memset(commsram, 0, sizeof commsram);
         synth_structured_driver_image(sound_driver_rom);
         start();
         for (int i = 0; i < 1000 && pc24() != 0xC12B; i++) snd_translated_program(&cpu);
         ASSERT_EQ(pc24(), 0xC12Bu);
+        synth_sd_stub_voice_vectors(mcu_iram);
         cpu.irq_pending = 0;
         cpu.timer_running = 0;
         cpu.sfr[0x40] = 0;

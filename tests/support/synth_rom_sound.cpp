@@ -1,6 +1,7 @@
 #include "tests/support/synth_rom_tables.h"
 
 #include <cmath>
+#include <cstring>
 
 void synth_wave_tone(synth_rom_set* set) {
     for (uint32_t i = 0; i < SYNTH_WAVE_TONE_LEN; i++) {
@@ -26,6 +27,11 @@ void synth_driver_sequences(uint8_t* driver_image) {
     uint8_t* bank = driver_image + 0x20000;
     for (uint32_t n = 0; n < 0x800; n++) {
         uint8_t* p = bank + SYNTH_SEQUENCE_BASE + 16 * n;
+        if ((n & (SYNTH_TUNE_COMMAND | 0x400)) == SYNTH_TUNE_COMMAND) {
+            const uint8_t jump[4] = {0x13, uint8_t(SYNTH_TUNE_ADDRESS), uint8_t(SYNTH_TUNE_ADDRESS >> 8), 0x21};
+            memcpy(p, jump, sizeof jump);
+            continue;
+        }
         *p++ = 0x18;
         for (uint8_t field : {0x07, 0x09}) {
             *p++ = 0x02;

@@ -30,7 +30,11 @@ void synth_driver_command_table(uint8_t* driver_image);
 // Sound driver 0x220000 + SYNTH_SEQUENCE_BASE (image 0x20000 + ...): the sequence of
 // each command n, 16 bytes apart: the voices command (code 0x18); the track's step
 // length 8 x 8 (one tick); with bit 10 of n, a child n AND 0x3FF in slot (n + 1) AND 31;
-// a wait of (n AND 31) + 3 steps; a return at depth 0 (the track stops).
+// a wait of (n AND 31) + 3 steps; a return at depth 0 (the track stops). With bit 9 of n
+// and not bit 10, a jump (code 0x13) to the tune at 0x210000 + SYNTH_TUNE_ADDRESS
+// (synth_driver_tune, tests/support/synth_structured_driver.h).
+constexpr uint32_t SYNTH_TUNE_COMMAND = 0x0200;
+constexpr uint32_t SYNTH_TUNE_ADDRESS = 0x4000;
 void synth_driver_sequences(uint8_t* driver_image);
 // Sound driver 0x21000C (image 0x1000C): the word naming the key maps,
 // SYNTH_KEY_MAPS, 16 bytes per instrument number f - 1 (f = 1 to 16): from byte 1,

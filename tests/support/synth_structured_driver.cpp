@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,6 +23,18 @@ reset:  sei
         lda #$0000
         tad
 VECTORS
+        ldx #$7000
+voice_init:                 ; each voice's next event: its ring's first entry
+        txa
+        clc
+        adc #$0080
+        sta $36,x
+        txa
+        clc
+        adc #$00c0
+        tax
+        cpx #$8800
+        bne voice_init
         sep #$20
         ldm #$05,$7d        ; INT0 (the tick) level 5
         ldm #$02,$7f        ; INT2 level 2
@@ -68,6 +81,33 @@ constexpr const char* work_source = R"(
 main_work:                  ; vector 0x0104: the mailbox
         sep #$20
         jsr $d6e3
+        clm
+        rts
+
+after_slots:                ; vector 0x0126: counted, then the channel walk
+        inc $0322
+        jmp $e46e
+
+        .m16
+voice_event:                ; vector 0x0124, X = the voice, Y = its event; the voice
+        jsr $e4e7           ; routines end with a 16-bit accumulator and data bank 0
+        bra voice_done
+voice_key_on:               ; vector 0x0118, X = the voice
+        sep #$20
+        jsr $e5a7
+        bra voice_done
+voice_pitch_envelope:       ; vector 0x011E
+        jsr $ebfd
+        bra voice_done
+voice_envelope:             ; vector 0x0120: the volume envelope's routine word
+        sep #$20
+        jsr $ef45
+        bra voice_done
+voice_volume:               ; vector 0x011C, the voice update's tail: pan and volume
+        sep #$20
+        jsr $ecaa
+voice_done:
+        ldt #$00
         clm
         rts
 
@@ -3075,8 +3115,11 @@ constexpr struct {
     uint16_t vector;
     const char* target;
 } used_vectors[] = {
-    {0x0104, "main_work"}, {0x0106, "$d788"}, {0x010A, "$d9d0"}, {0x0110, "take_voice"},
-    {0x0112, "release_voice"}, {0x0116, "$d982"}, {0x0128, "$d8a0"},
+    {0x0104, "main_work"}, {0x0106, "$d788"}, {0x010A, "$d9d0"}, {0x010C, "$e8db"},
+    {0x0110, "take_voice"}, {0x0112, "release_voice"}, {0x0116, "$d982"}, {0x0118, "voice_key_on"},
+    {0x011A, "$ebb8"}, {0x011C, "voice_volume"}, {0x011E, "voice_pitch_envelope"}, {0x0120, "voice_envelope"},
+    {0x0122, "$e9d6"}, {0x0124, "voice_event"}, {0x0126, "after_slots"}, {0x0128, "$d8a0"},
+    {0x012A, "$eb29"}, {0x012C, "$e87e"}, {0x012E, "$e7fe"},
 };
 
 const char* vector_target(uint32_t vector) {
@@ -3111,7 +3154,6 @@ std::string driver_source() {
         snprintf(stub, sizeof stub, "stub_%04x", vector);
         snprintf(line, sizeof line, "        ldm #%s,$%04x\n", target ? target : stub, vector);
         vectors += line;
-        if (target) continue;
         snprintf(line, sizeof line,
                  "%s:\n        php\n        pht\n        ldt #$00\n        clm\n        inc $%04x\n"
                  "        plt\n        plp\n        rts\n",
@@ -3130,7 +3172,20 @@ std::string driver_source() {
            replace(sequence_source, "HANDLERS", handlers);
 }
 
+uint16_t stub_addresses[SYNTH_SD_VECTOR_COUNT];
+
 }  // namespace
+
+uint32_t synth_sd_stub(uint32_t vector) {
+    return stub_addresses[(vector - 0x0104) / 2 % SYNTH_SD_VECTOR_COUNT];
+}
+
+void synth_sd_stub_voice_vectors(uint8_t* iram_at_0x80) {
+    for (uint32_t vector : SYNTH_SD_VOICE_VECTORS) {
+        iram_at_0x80[vector - 0x80] = uint8_t(synth_sd_stub(vector));
+        iram_at_0x80[vector - 0x80 + 1] = uint8_t(synth_sd_stub(vector) >> 8);
+    }
+}
 
 void synth_structured_driver_image(uint8_t* image) {
     memset(image + 0xC000, 0, 0x4000);
@@ -3140,6 +3195,11 @@ void synth_structured_driver_image(uint8_t* image) {
     synth_driver_vector(image, 0xFFFE, 0xC030);
     synth_driver_vector(image, 0xFFF4, m377_label(p.get(), "tick"));
     synth_driver_vector(image, 0xFFF0, m377_label(p.get(), "int2"));
+    for (uint32_t k = 0; k < SYNTH_SD_VECTOR_COUNT; k++) {
+        char stub[16];
+        snprintf(stub, sizeof stub, "stub_%04x", 0x0104 + 2 * k);
+        stub_addresses[k] = uint16_t(m377_label(p.get(), stub));
+    }
     synth_driver_command_table(image);
     synth_driver_sequences(image);
     synth_driver_key_maps(image);
@@ -3153,6 +3213,7 @@ void synth_structured_driver_image(uint8_t* image) {
     synth_driver_pan_table(image);
     synth_driver_envelopes(image);
     synth_driver_pan_scripts(image);
+    synth_driver_tune(image);
 }
 
 void synth_driver_level_table(uint8_t* image) {
@@ -3211,6 +3272,38 @@ void synth_driver_sample_headers(uint8_t* image) {
         for (uint32_t k = 0; k < 26; k++)
             synth_driver_rom_word(image, 0x210000 + header + 12 + 2 * k, 0x4000 + 0x100 * n + 2 * k);
     }
+    uint32_t tone = SYNTH_SD_SAMPLE_HEADERS + 0x40 * SYNTH_SD_TONE_SAMPLE;
+    synth_driver_rom_word(image, 0x210000 + SYNTH_SD_SAMPLE_TABLE + 2 * SYNTH_SD_TONE_SAMPLE, tone);
+    const uint32_t words[6] = {0, SYNTH_WAVE_TONE_ADDR >> 16, 0x0002, SYNTH_WAVE_TONE_ADDR & 0xFFFF,
+                               (SYNTH_WAVE_TONE_ADDR & 0xFFFF) + SYNTH_WAVE_TONE_LEN - 1, SYNTH_WAVE_TONE_ADDR & 0xFFFF};
+    for (uint32_t k = 0; k < 6; k++) synth_driver_rom_word(image, 0x210000 + tone + 2 * k, words[k]);
+}
+
+void synth_driver_tune(uint8_t* image) {
+    std::vector<uint8_t> t = {
+        0x18,                                // voices for the channels
+        0x02, 0x07, 0x08, 0x02, 0x09, 0x08,  // a step of 8 x 8: one tick
+        0x03, 0x06, 0x00,                    // the level: the track's own byte, 0
+    };
+    for (uint32_t k = 0; k < 4; k++) {
+        t.insert(t.end(), {0x08, SYNTH_SD_TUNE_RECORDS[k], 0xFE, 0xFF});  // a word and 14 bytes
+        if (t.size() != synth_sd_tune_instrument(k)) abort();
+        t.insert(t.end(), SYNTH_SD_TUNE_INSTRUMENTS[k], SYNTH_SD_TUNE_INSTRUMENTS[k] + 16);
+    }
+    t.insert(t.end(), {
+                          0x01, 0xF0, 0x10, 1, 2, 3, 4,  // channel k: instrument number k + 1
+                          0x41, 0xF0, 0x1D, 0x01,        // stopped, its voice stops at once
+                      });
+    uint32_t body = SYNTH_TUNE_ADDRESS + uint32_t(t.size());
+    t.insert(t.end(), {
+                          0x0E, 0xF0, 0x30, 0x34, 0x38, 0x3C,  // the notes
+                          uint8_t(0x80 | (SYNTH_SD_TUNE_NOTE_TICKS - 1)),
+                          0x0E, 0xF0, 0x7F, 0x7F, 0x7F, 0x7F,  // released
+                          uint8_t(0x80 | (SYNTH_SD_TUNE_REST_TICKS - 1)),
+                          0x14, 0x01, uint8_t(body), uint8_t(body >> 8), 0x21,  // the body twice
+                          0x12,                                                 // the track stops
+                      });
+    memcpy(image + 0x10000 + SYNTH_TUNE_ADDRESS, t.data(), t.size());
 }
 
 void synth_driver_comms_byte(uint8_t* comms, uint32_t address, uint32_t value) {

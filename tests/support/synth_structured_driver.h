@@ -3,7 +3,8 @@
 // hooked routine can be run emulated and readable from the same state and compared.
 //
 // Start-up sets the internal-RAM vectors 0x0104-0x012E, the stack at 0x01FF and D = 0,
-// enables the frame interrupts and idles at 0xC12B. INT0 (once a frame) is the tick at
+// points each voice record's next event (+0x36) at its ring's first entry, enables the
+// frame interrupts and idles at 0xC12B. INT0 (once a frame) is the tick at
 // 0xC258, which calls the word at 0xBFBA (the tick body at 0xD684); the tick body's
 // main work (vector 0x0104) walks the mailbox at 0xD6E3. At the hook address of each
 // routine of the tick, mailbox, commands, stops and voice allocation stands its driver
@@ -30,7 +31,13 @@
 // steps 0xEBB8 and 0xEBFD, the volume envelope's steps 0xEF48 / 0xEF5C, hold 0xEF6D,
 // step reader 0xEF9D and end 0xEFAE, the pan scripts' 0xECD4, 0xED7B and 0xED8B and the
 // sample changes 0xF013 / 0xF064, with the tables below; their code lies below 0xD684.
-// Their vectors stay stubs; the continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706,
+// After the slots (vector 0x0126, counted) the channel walk runs every tick; its vectors
+// name the note event (0x0124), the voice update (0x010C) and key-on (0x0118), and the
+// voice update's name the glide (0x011A), pitch envelope (0x011E), the volume envelope's
+// routine word (0x0120 to 0xEF45), the pitch effect's (0x0122 to 0xE9D6), streaming
+// (0x012A) and, as its tail, the pan and volume routine word (0x011C to 0xECAA); the pans
+// are 0x012C (0xE87E) and 0x012E (0xE7FE). Small wrappers give each the accumulator width
+// it is entered with and leave a 16-bit accumulator and data bank 0. The continuations (0xE5B8, 0xE63C, 0xE6BC, 0xE6DD, 0xE706,
 // 0xE72B, 0xEB47, 0xEB86, 0xECD9, 0xED0B, 0xED12, 0xED31, 0xED3F, 0xEF8C, 0xEFBC and the
 // other event kinds) are the continuation stub.
 #pragma once
@@ -58,6 +65,15 @@ constexpr uint32_t SYNTH_SD_PAIR_COUNT = 0x0334;
 inline uint32_t synth_sd_stub_count_address(uint32_t vector) {
     return SYNTH_SD_STUB_COUNTS + vector - 0x0104;
 }
+// Every vector has its counting stub, also those the start-up points at driver code:
+// synth_sd_stub gives its address (valid after synth_structured_driver_image). Tests that
+// run a voice routine alone point the voice chain's vectors back at their stubs
+// (synth_sd_stub_voice_vectors, over internal RAM from 0x80).
+constexpr uint32_t SYNTH_SD_VECTOR_COUNT = 22;
+constexpr uint16_t SYNTH_SD_VOICE_VECTORS[] = {0x010C, 0x0118, 0x011A, 0x011C, 0x011E, 0x0120,
+                                               0x0122, 0x0124, 0x0126, 0x012A, 0x012C, 0x012E};
+uint32_t synth_sd_stub(uint32_t vector);
+void synth_sd_stub_voice_vectors(uint8_t* iram_at_0x80);
 
 // Writes the driver into a 524,288-byte kv1data.8k image: bank 0 0xC000-0xFFFF, the
 // command table in bank 0x21 (synth_driver_command_table) and the identification bytes
@@ -80,6 +96,10 @@ void synth_driver_pitch_table(uint8_t* image);
 constexpr uint32_t SYNTH_SD_SAMPLE_TABLE = 0x3000;
 constexpr uint32_t SYNTH_SD_SAMPLE_HEADERS = 0x3100;
 constexpr uint32_t SYNTH_SD_SAMPLES = 16;
+// Sample SYNTH_SD_TONE_SAMPLE (16), header at SYNTH_SD_SAMPLE_HEADERS + 0x400: the wave
+// ROM's one-period tone (SYNTH_WAVE_TONE_ADDR) looped whole: pitch offset 0, bank 1,
+// flags 0x0002 (loop), start 0, end SYNTH_WAVE_TONE_LEN - 1, loop 0.
+constexpr uint32_t SYNTH_SD_TONE_SAMPLE = 16;
 void synth_driver_sample_headers(uint8_t* image);
 // 0xF106 (bank 0): the level table, 256 bytes 0xFF - s (attenuation to register value).
 constexpr uint32_t SYNTH_SD_LEVEL_TABLE = 0xF106;
@@ -127,6 +147,31 @@ constexpr uint8_t SYNTH_SD_PAN_SCRIPT_BYTES[6][8] = {
     {1, 0x40, 0x84},                          // a loop onto itself
 };
 void synth_driver_pan_scripts(uint8_t* image);
+// 0x210000 + SYNTH_TUNE_ADDRESS: the tune of the commands with bit 9 (synth_driver_sequences
+// jumps there). Its first step takes voices for the channels, sets one tick a step and the
+// track's own level byte (0), writes the four instruments below at 0x9000 + 16w, gives
+// channel k instrument number k + 1 and a stop mode that silences at once. Then, twice:
+// notes 0x30, 0x34, 0x38 and 0x3C (the key maps give w = 7, 11, 15 and 19), 60 ticks, a
+// release on every channel, 25 ticks. Then the track stops. (No child: a child's track
+// plays its owner's command word, so it would take the same voices.)
+// The instruments: the tone with envelope 1 at fixed pan 2 (mode 0); the tone 0x10 softer
+// with envelope 1 through the pan table at position 5 (mode 0x7F); streamed sample 1
+// with envelope 7, its pan from parameter word 3 (mode 0x7D); the tone an octave up
+// with envelope 1 and pan script 1 (mode 0x7A).
+constexpr uint8_t SYNTH_SD_TUNE_RECORDS[4] = {7, 11, 15, 19};
+constexpr uint8_t SYNTH_SD_TUNE_INSTRUMENTS[4][16] = {
+    {SYNTH_SD_TONE_SAMPLE, 0, 0x00, 0x02, 0x00, 0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0x00, 0},
+    {SYNTH_SD_TONE_SAMPLE, 0, 0x10, 0x05, 0x80, 0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0x7F, 0},
+    {1, 0, 0x00, 0x03, 0x00, 0x00, 7, 0, 0, 0, 0, 0, 0, 0, 0x7D, 0},
+    {SYNTH_SD_TONE_SAMPLE, 0, 0x08, 0x01, 0x00, 0x00, 1, 0, 0, 0, 0, 12, 0, 0, 0x7A, 0},
+};
+constexpr uint32_t SYNTH_SD_TUNE_NOTE_TICKS = 60, SYNTH_SD_TUNE_REST_TICKS = 25;
+// Where instrument k's 16 bytes lie in the tune (after 10 bytes of set-up, each behind
+// its command, number and mask).
+constexpr uint32_t synth_sd_tune_instrument(uint32_t k) {
+    return 10 + 20 * k + 4;
+}
+void synth_driver_tune(uint8_t* image);
 // A word of the driver ROM at a sound-CPU address (bank 0 or 0x20-0x27).
 void synth_driver_rom_word(uint8_t* image, uint32_t address, uint32_t value);
 
