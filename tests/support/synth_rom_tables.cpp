@@ -172,6 +172,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_effect_records(set);
     synth_ending_phase_ends(set);
     synth_ending_roll(set);
+    synth_ending_flights(set);
     synth_inter_days(set);
     synth_inter_sets(set);
     synth_inter_raw_sounds(set);

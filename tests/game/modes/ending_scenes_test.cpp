@@ -10,6 +10,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/modes/ending_phases.h"
+#include "tests/support/synth_rom_tables.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -35,6 +36,8 @@ constexpr uint32_t ENDING_TABLES[][2] = {
     {0x38560, 0x39500},  // roll records, texts, colour words
     {0x36414, 0x36480},  // scene object models and object records
     {0x123C38, 0x123C50},
+    {0x37B38, 0x37C00},                                // event records the fly-in loads
+    {SYNTH_FLIGHT_DATA, SYNTH_FLIGHT_DATA + 0x100},  // the flight phases' node records
 };
 
 TEST(EndingHostile, RandomTablesRunAWholeEndingCleanly) {
