@@ -70,8 +70,7 @@ constexpr uint32_t ROM_PASS_MODEL = 0x37E28;
 constexpr uint32_t ROM_SINK_CAMERA = 0x37F88;
 constexpr uint32_t ROM_SINK_MODEL = 0x37F80;
 constexpr uint32_t ROM_ROLL_MODEL[2] = {0x3804C, 0x38054};
-constexpr uint32_t ROM_ROLL_EYES[2] = {0x3805C, 0x3806C};  // x, y, z, angle
-constexpr rom_table ROM_ROLL_EYE = {0x3805C, 16, 2};
+constexpr rom_table ROM_ROLL_EYE = {0x3805C, 16, 2};  // x, y, z, angle: start and end
 constexpr rom_table ROM_ROLL_OBJECT = {0x3807C, 4, 4};
 constexpr rom_table ROM_RING = {0x380B0, 4, 29};  // the record, then the ring's longs
 constexpr rom_table ROM_RING_TURNS = {0x38104, 2, 8};
@@ -388,14 +387,14 @@ void roll_camera(int32_t t) {
     if (t < 120) {
         w_write16(WRAM_BASE + W_VIEW_CENTRE + 2, 240);
         w_write16(WRAM_BASE + W_VIEW_WIDTH, 0x140);
-        if (t == 0)
-            for (uint32_t k = 0; k < 4; k++) wram_long_set(W_EASED_RECORD + 4 * k, rom_table_long(ROM_ROLL_EYE, 0, 4 * k));
-        ending_camera_pose_load(t == 0 ? 0 : 1, ROM_ROLL_EYES[0]);
+        for (uint32_t k = 0; k < 4 && t == 0; k++)
+            wram_long_set(W_EASED_RECORD + 4 * k, rom_table_long(ROM_ROLL_EYE, 0, 4 * k));
+        ending_camera_pose_load(t == 0 ? 0 : 1, ROM_ROLL_EYE.address);
     } else if (t < 210) {  // a zoom-in with the camera held
         w_write16(WRAM_BASE + W_VIEW_CENTRE + 2, uint32_t(linear_map(240, 160, 120, 210, t)));
         w_write16(WRAM_BASE + W_VIEW_WIDTH, uint32_t(linear_map(320, 213, 120, 210, t)));
     } else if (t < 450) {
-        ending_camera_pose_load(1, ROM_ROLL_EYES[0]);
+        ending_camera_pose_load(1, ROM_ROLL_EYE.address);
     } else {
         for (uint32_t k = 0; k < 4; k++) {
             uint32_t w = W_EASED_RECORD + 4 * k;
@@ -571,14 +570,16 @@ void ending_phase4() {
     wram_long_set(W_RING_ANCHOR, 0);
     wram_long_set(W_RING_ANCHOR + 8, 0);
     wram_long_set(W_RING_ANCHOR + 12, RING_MODEL_BASE);
-    wram_long_set(W_RING_ANCHOR + 4, wrap_add(ring(0x380E4), linear_map(0, wrap_sub(ring(0x380E8), ring(0x380E4)), 0, 600, t)));
+    int32_t climb = linear_map(0, wrap_sub(ring(0x380E8), ring(0x380E4)), 0, 600, t);
+    wram_long_set(W_RING_ANCHOR + 4, wrap_add(ring(0x380E4), climb));
     if (t >= 300) fog_biases_set(linear_map(-128, 0, 300, 600, t));
     ring_camera_record(t);
     ending_camera_record_load(WRAM_BASE + W_ENDING_OBJECT, true);
     ending_camera_sway();
     ending_model_packet_begin();
     for (uint32_t list : ROM_SCENE_LISTS) dl_copy_packets(list, WRAM_BASE + W_RING_ANCHOR);
-    for (uint32_t w : {W_OBJECT_PLAIN, W_OBJECT_ROTATING, W_OBJECT_COMPOUND}) wram_long_set(w, int32_t(WRAM_BASE + W_RING_ANCHOR));
+    for (uint32_t w : {W_OBJECT_PLAIN, W_OBJECT_ROTATING, W_OBJECT_COMPOUND})
+        wram_long_set(w, int32_t(WRAM_BASE + W_RING_ANCHOR));
     wram_long_set(W_SUBPART_COUNT, 0);
     object_packet_emit_rotating();
     object_packet_emit();
