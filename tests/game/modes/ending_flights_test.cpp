@@ -7,6 +7,7 @@
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
+#include "board/fixed_math.h"
 #include "board/game_state_ram.h"
 #include "board/palette_mixer.h"
 #include "board/wram.h"
@@ -19,6 +20,7 @@
 #include "tests/support/synth_rom_tables.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
 #include <functional>
 #include <set>
 #include <vector>
@@ -191,6 +193,50 @@ TEST(EndingStaffRoll, ZoomInEndsOnTheViewOfAnUnfadedStart) {
     EXPECT_EQ(w_read16(WRAM_BASE + W_VIEW_WIDTH), 0xD7u);
 }
 
+
+TEST(EndingRing, EightObjectsStayAnEighthTurnApartAndClimbOneAfterAnother) {
+    flight_run run;
+    for (int32_t t : {100, 350, 500, 599}) {
+        SCOPED_TRACE(testing::Message() << "t " << t);
+        run.at(4, 2775 + t);
+        run.frame();
+        // The ring follows the header 0x8002, 3: eight entries of the segment models.
+        std::vector<int32_t*> rings = run.find([](const int32_t* p) {
+            for (int32_t i = 0; i < 8; i++)
+                if (p[2 + 11 * i] != SYNTH_SEGMENT_MODELS[i] || p[12 + 11 * i] != 4) return false;
+            return p[0] == 0x8002 && p[1] == 3;
+        });
+        ASSERT_EQ(rings.size(), 1u);
+        const int32_t* entry = rings[0] + 2;
+        int32_t cx = 0, cz = 0;
+        for (int32_t i = 0; i < 8; i++) {
+            cx += entry[11 * i + 1] / 8;
+            cz += entry[11 * i + 3] / 8;
+        }
+        int32_t first = 0, radius = 0, last_climb = 0;
+        for (int32_t i = 0; i < 8; i++) {
+            const int32_t* e = entry + 11 * i;
+            int32_t dx = e[1] - cx, dz = e[3] - cz;
+            int32_t angle = math_atan2(dx, dz), r = int32_t(std::lround(std::hypot(dx, dz)));
+            if (i == 0) {
+                first = angle;
+                radius = r;
+            }
+            int32_t apart = int16_t(uint16_t(first - angle - 0x2000 * i));  // atan2 turns the other way
+            EXPECT_LE(std::abs(apart), 16) << i;  // the table's rounding
+            EXPECT_NEAR(r, radius, 8) << i;
+            if (i == 0) continue;
+            // One lift per object (none before 300); from 420 each adds its own, larger
+            // one by one here, so the steps grow.
+            int32_t climb = e[2] - e[2 - 11];
+            if (t < 300) EXPECT_EQ(climb, 0) << i;
+            if (t >= 300 && t < 420 && i > 1) EXPECT_EQ(climb, last_climb) << i;
+            if (t >= 300) EXPECT_GT(climb, 0) << i;
+            if (t >= 420 && i > 1) EXPECT_GT(climb, last_climb) << i;
+            last_climb = climb;
+        }
+    }
+}
 }  // namespace
 
 namespace {
