@@ -17,6 +17,7 @@
 #include "game/flow/gameplay_ram.h"
 #include "game/flow/object_ram.h"
 #include "game/flow/sound_commands.h"
+#include "game/modes/ending_flights.h"
 #include "game/modes/ending_landing.h"
 #include "game/modes/ending_portrait.h"
 #include "game/modes/ending_ram.h"
@@ -58,7 +59,7 @@ constexpr int32_t ROLL_ANIMATED = 1;
 
 // The handler of each phase; the phases' scenes live in their own files.
 void (*const PHASE_HANDLERS[ENDING_PHASES])() = {
-    nullptr, nullptr, nullptr, nullptr, nullptr, ending_phase5, ending_phase6,
+    ending_fly_in, ending_phase1, ending_phase2, ending_staff_roll, ending_phase4, ending_phase5, ending_phase6,
     ending_landing, ending_portrait, ending_bad_ending, ending_phase10, ending_re_enter, ending_end_card,
 };
 

@@ -131,8 +131,9 @@ void cube_write(point_writer& w) {
     box_write(w, SYNTH_MODEL_CUBE, lo, hi);
 }
 
-void rig_boxes_write(point_writer& w) {
-    for (const synth_box& b : SYNTH_RIG_BOXES)
+template <size_t N>
+void boxes_write(point_writer& w, const synth_box (&boxes)[N]) {
+    for (const synth_box& b : boxes)
         for (int32_t model = b.first; model <= b.last; model++) box_write(w, model + SYNTH_MODEL_CODE_BASE, b.lo, b.hi);
 }
 
@@ -251,7 +252,8 @@ void synth_terrain_chunks(synth_rom_set* set) {
 void synth_models(synth_rom_set* set) {
     point_writer w{set, SYNTH_MODEL_DATA};
     cube_write(w);
-    rig_boxes_write(w);
+    boxes_write(w, SYNTH_RIG_BOXES);
+    boxes_write(w, SYNTH_FLIGHT_BOXES);
     ground_write(w);
     lit_write(w);
     depth_write(w);

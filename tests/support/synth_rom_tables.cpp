@@ -179,6 +179,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_ending_free_camera(set);
     synth_ending_portrait(set);
     synth_ending_bad(set);
+    synth_ending_flights(set);
     synth_inter_days(set);
     synth_inter_sets(set);
     synth_inter_raw_sounds(set);

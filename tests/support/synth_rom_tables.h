@@ -1200,6 +1200,44 @@ struct synth_bad_hit {
 constexpr synth_bad_hit SYNTH_BAD_HITS[2] = {{240, 600, 0x2000, 0x1000, 60}, {300, -500, 0x6000, 0x3000, 40}};
 constexpr int16_t SYNTH_BAD_EVENTS[2][2] = {{20, 3}, {100, 5}};
 void synth_ending_bad(synth_rom_set* set);
+// ---- The ending's flight phases 0-4 (synth_rom_ending_flights.cpp) --------------------
+// Program ROM 0x37AA4: the scene record (x, y, z, the model base of the packet lists that
+// synth_ending_scene_lists writes, 0, 0, zoom); 0x37B04..0x37B37: the fly-in's tile rows (byte 0x37ADC + s for step s = 40..91).
+constexpr int32_t SYNTH_SCENE_RECORD[7] = {0, 0x8000, 0, 0, 0, 0, 0x780};
+// The fly-in (phase 0): 0x37C4C its model's node list (one record); 0x37CFC / 0x37D18
+// its two camera records, the second from t = 264 on; 0x37D34 the sway record, whose
+// third pair (rate at 0x37D44 = event record 43's blue long, divisor 0) is unused;
+// 0x37D4C the event list, 0x37D5E the step list, 0x37D66 the flash list (frame, angle,
+// count), each ended by a frame of 0.
+constexpr int32_t SYNTH_FLY_IN_EVENTS[1][2] = {{4, 0}};
+constexpr int32_t SYNTH_FLY_IN_STEPS[3] = {300, 360, 380};
+struct synth_flash {
+    int16_t frame, angle, count;
+};
+constexpr synth_flash SYNTH_FLY_IN_FLASHES[2] = {{200, 0, 8}, {241, 0x4000, 5}};
+// Phases 1 and 2: 0x37E28 / 0x37F80 the model's node lists; 0x37E30, 0x37E4C, 0x37E68
+// the three legs' camera records and 0x37E84, 0x37E98, 0x37EB8 their toggle lists (frames
+// before the leg's end); 0x37F88 phase 2's camera record.
+constexpr int16_t SYNTH_PASS_TOGGLES[3][4] = {{170, 120, 0, 0}, {150, 100, 60, 0}, {90, 0, 0, 0}};
+// Phase 3: 0x3804C / 0x38054 the model's two node lists; 0x3805C / 0x3806C the camera's
+// offsets from the model (x, y, z, angle); 0x3807C the object record (x, y, z, base).
+// Phase 4: 0x380B0..0x38134 the ring: camera record, its climb, the aimed point, the
+// anchor's climb, the radius, angle and lift at the start and the end, and the eight
+// objects' extra turns, spins and lifts (words).
+// The node records, cameras and lists' targets lie from SYNTH_FLIGHT_DATA on.
+constexpr uint32_t SYNTH_FLIGHT_DATA = 0x1EE000;
+void synth_ending_flights(synth_rom_set* set);
+// Point ROM: boxes for the flight phases' models (display-list numbers): the flash
+// 558..573, the blast 537..541, the debris 503 and 505, the ring's body 500 and the scene
+// objects 5..8 (the segment models after the cube, ground, lit and depth models).
+constexpr synth_box SYNTH_FLIGHT_BOXES[] = {
+    {558, 573, {-0x30000, -0x30000, -0x400}, {0x30000, 0x30000, 0x400}},
+    {537, 541, {-0x1800, -0x1800, -0x1800}, {0x1800, 0x1800, 0x1800}},
+    {503, 503, {-0x800, -0x800, -0x800}, {0x800, 0x800, 0x800}},
+    {505, 505, {-0x1400, -0x1000, -0x1400}, {0x1400, 0x1000, 0x1400}},
+    {500, 500, {-0x6000, -0x2000, -0x6000}, {0x6000, 0x2000, 0x6000}},
+    {5, 8, {-0x5000, -0x5000, -0x5000}, {0x5000, 0x5000, 0x5000}},
+};
 // ---- Intermission and name entry (synth_rom_intermission.cpp) -------------------------
 // Program ROM 0x399A4 + 8 d: the day records (first set, last set, script, end frame).
 struct synth_inter_day {

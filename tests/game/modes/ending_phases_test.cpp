@@ -34,15 +34,15 @@ struct start_case {
 
 TEST(EndingStart, PhaseAndCounterFromFlagSwitchAndRequest) {
     const start_case cases[] = {
-        {1, nullptr, -1, 0, 0, 255},       // a good ending
+        {1, nullptr, -1, 0, 0, 239},       // a good ending; the fly-in's first frame fades by 16
         {2, nullptr, -1, 9, 6075, 239},    // time up: the bad ending's first frame fades in by 16
         {0, nullptr, -1, 9, 6075, 239},    // anything but 1
         {1, "3", -1, 3, 2145, 255},        // the switch
-        {2, "0", -1, 0, 0, 255},
+        {2, "0", -1, 0, 0, 239},
         {2, "13", -1, 9, 6075, 239},       // out of range: nothing changes
-        {1, "x", -1, 0, 0, 255},           // not a number
-        {1, "4z", -1, 0, 0, 255},
-        {1, "", -1, 0, 0, 255},
+        {1, "x", -1, 0, 0, 239},           // not a number
+        {1, "4z", -1, 0, 0, 239},
+        {1, "", -1, 0, 0, 239},
         {1, "3", 5, 5, 3375, 0},           // the request wins, and 5 starts unfaded
         {2, nullptr, 12, 12, 7945, 255},  // the END card fades out at once
         {1, nullptr, 4, 4, 2775, 255},     // below 5 the fade stays

@@ -38,6 +38,8 @@ constexpr uint32_t ENDING_TABLES[][2] = {
     {0x123C38, 0x123C50},
     {0x1C5540, 0x1C55B0},  // the portrait caption's tile blocks 96..106
     {0x1FE800, 0x1FF000},  // the portrait's object lists and node records
+    {0x37B38, 0x37C00},                                // event records the fly-in loads
+    {SYNTH_FLIGHT_DATA, SYNTH_FLIGHT_DATA + 0x100},  // the flight phases' node records
 };
 
 TEST(EndingHostile, RandomTablesRunAWholeEndingCleanly) {
