@@ -1135,6 +1135,9 @@ void synth_scenery_frame_tables(synth_rom_set* set);
 // Program ROM 0x361DC: course 2's 16 ring records (phase 0x1000 i, radii 10000 and
 // 20000, centre 400000, 690000); 0x36190: three effect-list records, then 0.
 void synth_effect_records(synth_rom_set* set);
+// Program ROM 0x3632C: the rig figures' root models by figure type 0..2, three longs.
+constexpr int32_t SYNTH_FIGURE_MODELS[3] = {890, 891, 892};
+void synth_figure_models(synth_rom_set* set);
 // ---- The ending (synth_rom_ending.cpp) ----------------------------------------------
 // Program ROM 0x37A62: the counters at which phases 0..11 end (540 ... 7945) and the
 // word after them (phase 12's, never compared); 0x37A60, the word before, is
