@@ -222,6 +222,26 @@ constexpr synth_box SYNTH_RIG_BOXES[] = {
     {779, 782, {-0x20000, -0x8000, -0x20000}, {0x20000, 0x8000, 0x20000}},
 };
 void synth_models(synth_rom_set* set);
+// The HUD's stand-in models (display-list numbers; flat single-colour quads seen from both
+// sides, y up): seven-segment digits for the race time (tens 603 + d, units 613 + d, the
+// colon 623) and the score (faces 637 + d), the score wheels 627 + d a plate behind the
+// face, the blanks 624 and 625 empty models, and the course arrow 802 along +z, a
+// shaft and a tapering head in both the x/z and the y/z plane.
+struct synth_digit_size {
+    int32_t half_width, half_height, stroke;
+    uint32_t palette;
+};
+constexpr int32_t SYNTH_CLOCK_TENS = 603, SYNTH_CLOCK_UNITS = 613, SYNTH_CLOCK_SEPARATOR = 623;
+constexpr int32_t SYNTH_SCORE_WHEEL_BLANK = 624, SYNTH_SCORE_FACE_BLANK = 625;
+constexpr int32_t SYNTH_SCORE_WHEEL = 627, SYNTH_SCORE_FACE = 637;
+constexpr synth_digit_size SYNTH_CLOCK_DIGIT = {24, 40, 8, 0x70};
+constexpr synth_digit_size SYNTH_SCORE_DIGIT = {14, 22, 5, 0x60};
+constexpr int32_t SYNTH_WHEEL_BEHIND = 4;
+constexpr uint32_t SYNTH_WHEEL_PALETTE = 0x50;
+constexpr int32_t SYNTH_ARROW_MODEL = 802;
+constexpr int32_t SYNTH_ARROW_SHAFT = 100, SYNTH_ARROW_HEAD = 330, SYNTH_ARROW_TIP = 45;  // half-widths
+constexpr int32_t SYNTH_ARROW_TAIL = -450, SYNTH_ARROW_NECK = 220, SYNTH_ARROW_POINT = 820;  // along z
+constexpr uint32_t SYNTH_ARROW_PALETTE = 0x18;
 
 // Course 0's terrain chunk models (point ROM model codes 0x495 + cell 0..127,
 // synth_rom_models.cpp): the cells listed are each one flat textured square over the cell,
