@@ -1,4 +1,4 @@
-// Rig figures of animated objects.
+// Rig figures of animated objects (ROM 0x3632C: the root models by figure type).
 #include "game/world/object_figures.h"
 
 #include "board/display_list.h"
@@ -15,7 +15,7 @@ namespace {
 
 constexpr rom_table FIGURE_MODELS = {ROM_FIGURE_MODELS, 4, FIGURE_TYPES};
 constexpr int32_t TRANSFORM_SLOT = 3;  // each node is turned in slot 3, then composed
-constexpr int32_t PACKET_WORD = 4;       // word 9 of every node, as the objects' packets carry
+constexpr int32_t PACKET_WORD = 4;     // word 9 of every node, as the objects' packets carry
 constexpr int32_t ONE = 0x7FFF;
 constexpr uint32_t MAX_WORDS = FIGURE_HEADER_WORDS + FIGURE_NODES * FIGURE_NODE_WORDS;
 
