@@ -13,9 +13,9 @@
 #include "game/world/collision_zones.h"
 #include "game/world/flight_ram.h"
 #include "game/world/list_room.h"
+#include "game/world/object_figures.h"
 #include "game/world/object_switches.h"
 #include "game/world/terrain_ram.h"
-#include "game/world/world_stand_ins.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -553,9 +553,9 @@ void animated_object_spawn(uint32_t r) {
     for (uint32_t k = 0; k < 3; k++)
         field_long_put(s, AO_ORIGIN_X + 4 * k,
                        wrap_add(field_long(s, AO_ORIGIN_X + 4 * k), wram_long(W_SPAWNER_X + 4 * k)));
-    field_put(s, AO_SPARE_A, 0);
+    field_put(s, AO_FIGURE_USED, 0);
     field_put(s, AO_BASE_HEADING, word_at(W_SPAWNER_ANGLES + 2));
-    field_put(s, AO_SPARE_B, 0);
+    field_put(s, AO_FIGURE_GROUPS, 0);
     if (!spawn_place(s, flags, first, bus_read32(r + 16))) return;
 
     field_put(s, AO_MODEL, int16_t(bus_read16(r + 4)));

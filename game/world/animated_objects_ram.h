@@ -19,9 +19,12 @@ constexpr uint32_t AO_X = 0x00, AO_Y = 0x04, AO_Z = 0x08;                 // L c
 constexpr uint32_t AO_TILT = 0x0C, AO_HEADING = 0x0E, AO_TILT2 = 0x10;    // W current angles
 constexpr uint32_t AO_COUNT = 0x12;                                       // W frames left in the move
 constexpr uint32_t AO_ORIGIN_X = 0x14, AO_ORIGIN_Y = 0x18, AO_ORIGIN_Z = 0x1C;  // L
-constexpr uint32_t AO_SPARE_A = 0x20;                                     // W cleared at spawn
+constexpr uint32_t AO_FIGURE_USED = 0x20;                                 // W cleared at spawn; the rig
+                                                                          // figure's first drawing sets it
 constexpr uint32_t AO_BASE_HEADING = 0x22;                                // W
-constexpr uint32_t AO_SPARE_B = 0x24;                                     // W cleared at spawn
+constexpr uint32_t AO_FIGURE_GROUPS = 0x24;                               // W, W: the rig figure's saved
+                                                                          // groups (parent, root); the
+                                                                          // first is cleared at spawn
 constexpr uint32_t AO_TARGET_X = 0x28, AO_TARGET_Y = 0x2C, AO_TARGET_Z = 0x30;  // L
 constexpr uint32_t AO_TARGET_TILT = 0x34;                                 // W, then heading, tilt 2
 constexpr uint32_t AO_CURSOR = 0x3C;                                      // L ROM address of the entry

@@ -23,9 +23,3 @@ void stage_camera_update() {
     static bool seen;
     stand_in_report(seen, "stage_camera_update");
 }
-
-int32_t* object_figure_packets(int32_t, int32_t* out) {
-    static bool seen;
-    stand_in_report(seen, "object_figure_packets");
-    return out;
-}

@@ -2,7 +2,6 @@
 // each reports once that it is not in this build (stand_in_report) and does nothing
 // more, except where its comment says what it keeps the game doing.
 #pragma once
-#include <cstdint>
 
 // The player's rig back to flight as the race starts.
 void player_rig_reset();
@@ -12,6 +11,3 @@ void run_hud_words_init();
 void moving_objects_clear();
 // The stage camera of the race.
 void stage_camera_update();
-// The figure of an animated object drawn by the rig (state bit 0x0008) at out; returns
-// the advanced output pointer.
-int32_t* object_figure_packets(int32_t slot, int32_t* out);

@@ -189,6 +189,90 @@ void depth_write(point_writer& w) {
     chunk_close(w, chunk);
 }
 
+// ---- HUD stand-ins: flat single-colour shapes, seen from both sides ----------------
+
+struct quad_corners {
+    int32_t c[12];
+};
+
+// One model of flat quads in palette `palette` textured with the light square of the
+// ground checker; an empty model when there are none.
+void flat_model_write(point_writer& w, int32_t model, const quad_corners* quads, int n, uint32_t palette) {
+    uint32_t list = model_open(w, model + SYNTH_MODEL_CODE_BASE, n > 0 ? 1 : 0);
+    if (n == 0) return;
+    w.set->point[list] = w.at;
+    uint32_t chunk = chunk_open(w);
+    uint32_t tex[8];
+    square_texture(tex, 0, SYNTH_TEX_GROUND_U, SYNTH_TEX_GROUND_V, 16);
+    for (int i = 0; i < n; i++)
+        quad_put(w, i == n - 1 ? FLAG_LAST : 0, 0, DEFAULT_BRIGHT | palette << 8, nullptr, tex, quads[i].c);
+    chunk_close(w, chunk);
+}
+
+// The rectangle x0..x1, y0..y1 in the plane at depth z.
+quad_corners rect_at(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t z) {
+    return {{x0, y0, z, x1, y0, z, x1, y1, z, x0, y1, z}};
+}
+
+// Segments a..g lit for each digit.
+constexpr uint8_t SEVEN_SEGMENTS[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+
+// A seven-segment digit centred on the origin.
+void digit_write(point_writer& w, int32_t model, int digit, const synth_digit_size& d) {
+    const int32_t x = d.half_width, y = d.half_height, t = d.stroke;
+    const quad_corners segments[7] = {rect_at(-x, y - t, x, y, 0),      rect_at(x - t, 0, x, y, 0),
+                                      rect_at(x - t, -y, x, 0, 0),      rect_at(-x, -y, x, -y + t, 0),
+                                      rect_at(-x, -y, -x + t, 0, 0),    rect_at(-x, 0, -x + t, y, 0),
+                                      rect_at(-x, -t / 2, x, t / 2, 0)};
+    quad_corners lit[7];
+    int n = 0;
+    for (int k = 0; k < 7; k++)
+        if (SEVEN_SEGMENTS[digit] >> k & 1) lit[n++] = segments[k];
+    flat_model_write(w, model, lit, n, d.palette);
+}
+
+// The course arrow pointing along +z: a shaft and a tapering head, once in the x/z plane
+// and once in the y/z plane, so that it shows however it is turned.
+void arrow_write(point_writer& w) {
+    const int32_t outline[2][4][2] = {
+        {{-SYNTH_ARROW_SHAFT, SYNTH_ARROW_TAIL}, {SYNTH_ARROW_SHAFT, SYNTH_ARROW_TAIL},
+         {SYNTH_ARROW_SHAFT, SYNTH_ARROW_NECK}, {-SYNTH_ARROW_SHAFT, SYNTH_ARROW_NECK}},
+        {{-SYNTH_ARROW_HEAD, SYNTH_ARROW_NECK}, {SYNTH_ARROW_HEAD, SYNTH_ARROW_NECK},
+         {SYNTH_ARROW_TIP, SYNTH_ARROW_POINT}, {-SYNTH_ARROW_TIP, SYNTH_ARROW_POINT}},
+    };
+    quad_corners quads[4];
+    for (int plane = 0; plane < 2; plane++)
+        for (int part = 0; part < 2; part++)
+            for (int k = 0; k < 4; k++) {
+                int32_t* c = quads[2 * plane + part].c + 3 * k;
+                c[0] = plane == 0 ? outline[part][k][0] : 0;
+                c[1] = plane == 1 ? outline[part][k][0] : 0;
+                c[2] = outline[part][k][1];
+            }
+    flat_model_write(w, SYNTH_ARROW_MODEL, quads, 4, SYNTH_ARROW_PALETTE);
+}
+
+void hud_models_write(point_writer& w) {
+    for (int digit = 0; digit < 10; digit++) {
+        digit_write(w, SYNTH_CLOCK_TENS + digit, digit, SYNTH_CLOCK_DIGIT);
+        digit_write(w, SYNTH_CLOCK_UNITS + digit, digit, SYNTH_CLOCK_DIGIT);
+        digit_write(w, SYNTH_SCORE_FACE + digit, digit, SYNTH_SCORE_DIGIT);
+    }
+    const int32_t dot = SYNTH_CLOCK_DIGIT.stroke, gap = SYNTH_CLOCK_DIGIT.half_height / 3;
+    const quad_corners colon[2] = {rect_at(-dot / 2, gap, dot / 2, gap + dot, 0),
+                                   rect_at(-dot / 2, -gap - dot, dot / 2, -gap, 0)};
+    flat_model_write(w, SYNTH_CLOCK_SEPARATOR, colon, 2, SYNTH_CLOCK_DIGIT.palette);
+    flat_model_write(w, SYNTH_SCORE_FACE_BLANK, nullptr, 0, 0);
+    flat_model_write(w, SYNTH_SCORE_WHEEL_BLANK, nullptr, 0, 0);
+    // The wheels: a plate behind the face, a stroke larger than the digit all round.
+    const synth_digit_size& s = SYNTH_SCORE_DIGIT;
+    const int32_t px = s.half_width + s.stroke, py = s.half_height + s.stroke;
+    const quad_corners plate = rect_at(-px, -py, px, py, SYNTH_WHEEL_BEHIND);
+    for (int digit = 0; digit < 10; digit++)
+        flat_model_write(w, SYNTH_SCORE_WHEEL + digit, &plate, 1, SYNTH_WHEEL_PALETTE);
+    arrow_write(w);
+}
+
 void tile_fill(synth_rom_set* set, uint32_t tile, uint8_t (*texel)(uint32_t c, uint32_t r)) {
     for (uint32_t r = 0; r < 16; r++)
         for (uint32_t c = 0; c < 16; c++) set->texture[tile * 256 + r * 16 + c] = texel(c, r);
@@ -257,5 +341,10 @@ void synth_models(synth_rom_set* set) {
     ground_write(w);
     lit_write(w);
     depth_write(w);
+    hud_models_write(w);
+    if (w.at > SYNTH_CHUNK_DATA) {
+        fprintf(stderr, "synth_rom: the models run into the chunk data (word 0x%X)\n", w.at);
+        abort();
+    }
     textures_write(set);
 }

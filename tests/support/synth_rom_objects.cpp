@@ -246,3 +246,7 @@ void synth_effect_records(synth_rom_set* set) {
     }
     synth_put32(set, 0x36190 + 72, 0);
 }
+
+void synth_figure_models(synth_rom_set* set) {
+    for (uint32_t t = 0; t < 3; t++) synth_put32(set, 0x3632C + 4 * t, uint32_t(SYNTH_FIGURE_MODELS[t]));
+}

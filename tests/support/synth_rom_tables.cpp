@@ -170,6 +170,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_scenery_records(set);
     synth_scenery_frame_tables(set);
     synth_effect_records(set);
+    synth_figure_models(set);
     synth_ending_phase_ends(set);
     synth_ending_roll(set);
     synth_ending_scene_lists(set);

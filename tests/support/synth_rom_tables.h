@@ -226,6 +226,26 @@ constexpr synth_box SYNTH_RIG_BOXES[] = {
     {779, 782, {-0x20000, -0x8000, -0x20000}, {0x20000, 0x8000, 0x20000}},
 };
 void synth_models(synth_rom_set* set);
+// The HUD's stand-in models (display-list numbers; flat single-colour quads seen from both
+// sides, y up): seven-segment digits for the race time (tens 603 + d, units 613 + d, the
+// colon 623) and the score (faces 637 + d), the score wheels 627 + d a plate behind the
+// face, the blanks 624 and 625 empty models, and the course arrow 802 along +z, a
+// shaft and a tapering head in both the x/z and the y/z plane.
+struct synth_digit_size {
+    int32_t half_width, half_height, stroke;
+    uint32_t palette;
+};
+constexpr int32_t SYNTH_CLOCK_TENS = 603, SYNTH_CLOCK_UNITS = 613, SYNTH_CLOCK_SEPARATOR = 623;
+constexpr int32_t SYNTH_SCORE_WHEEL_BLANK = 624, SYNTH_SCORE_FACE_BLANK = 625;
+constexpr int32_t SYNTH_SCORE_WHEEL = 627, SYNTH_SCORE_FACE = 637;
+constexpr synth_digit_size SYNTH_CLOCK_DIGIT = {24, 40, 8, 0x70};
+constexpr synth_digit_size SYNTH_SCORE_DIGIT = {14, 22, 5, 0x60};
+constexpr int32_t SYNTH_WHEEL_BEHIND = 4;
+constexpr uint32_t SYNTH_WHEEL_PALETTE = 0x50;
+constexpr int32_t SYNTH_ARROW_MODEL = 802;
+constexpr int32_t SYNTH_ARROW_SHAFT = 100, SYNTH_ARROW_HEAD = 330, SYNTH_ARROW_TIP = 45;  // half-widths
+constexpr int32_t SYNTH_ARROW_TAIL = -450, SYNTH_ARROW_NECK = 220, SYNTH_ARROW_POINT = 820;  // along z
+constexpr uint32_t SYNTH_ARROW_PALETTE = 0x18;
 
 // Course 0's terrain chunk models (point ROM model codes 0x495 + cell 0..127,
 // synth_rom_models.cpp): the cells listed are each one flat textured square over the cell,
@@ -1139,6 +1159,9 @@ void synth_scenery_frame_tables(synth_rom_set* set);
 // Program ROM 0x361DC: course 2's 16 ring records (phase 0x1000 i, radii 10000 and
 // 20000, centre 400000, 690000); 0x36190: three effect-list records, then 0.
 void synth_effect_records(synth_rom_set* set);
+// Program ROM 0x3632C: the rig figures' root models by figure type 0..2, three longs.
+constexpr int32_t SYNTH_FIGURE_MODELS[3] = {890, 891, 892};
+void synth_figure_models(synth_rom_set* set);
 // ---- The ending (synth_rom_ending.cpp) ----------------------------------------------
 // Program ROM 0x37A62: the counters at which phases 0..11 end (540 ... 7945) and the
 // word after them (phase 12's, never compared); 0x37A60, the word before, is
