@@ -136,6 +136,13 @@ void rig_boxes_write(point_writer& w) {
         for (int32_t model = b.first; model <= b.last; model++) box_write(w, model + SYNTH_MODEL_CODE_BASE, b.lo, b.hi);
 }
 
+// The attract scenes' stand-ins: the logo, the replay's model, the course names, the
+// mode models and the sprite scene's figures.
+void attract_boxes_write(point_writer& w) {
+    for (const synth_box& b : SYNTH_ATTRACT_BOXES)
+        for (int32_t model = b.first; model <= b.last; model++) box_write(w, model + SYNTH_MODEL_CODE_BASE, b.lo, b.hi);
+}
+
 void ground_write(point_writer& w) {
     uint32_t list = model_open(w, SYNTH_MODEL_GROUND, 1);
     w.set->point[list] = w.at;
@@ -252,6 +259,7 @@ void synth_models(synth_rom_set* set) {
     point_writer w{set, SYNTH_MODEL_DATA};
     cube_write(w);
     rig_boxes_write(w);
+    attract_boxes_write(w);
     ground_write(w);
     lit_write(w);
     depth_write(w);
