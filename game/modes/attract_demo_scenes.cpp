@@ -308,6 +308,7 @@ void attract_demo_run() {
 void attract_model_scene_a_setup() {
     demo_course_start(MODEL_A_DEMO);
     model_scene_setup(FADE_MODE_BLACK, 17);
+    attract_model_scene_a_run();
 }
 
 void attract_model_scene_a_run() {
@@ -325,6 +326,7 @@ void attract_model_scene_a_run() {
 
 void attract_model_scene_b_setup() {
     model_scene_setup(FADE_MODE_WHITE, 19);
+    attract_model_scene_b_run();
 }
 
 void attract_model_scene_b_run() {

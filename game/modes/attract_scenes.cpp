@@ -281,10 +281,11 @@ void attract_flyover_run() {
     if (delay > 0) {
         w_cell_set(W_FLYOVER_DELAY, delay - 1);
     } else {
-        int32_t fade = w_cell(W_FADE_AMOUNT), step = w_cell(W_SCENE_FADE_STEP);
-        fade = w_cell(W_DEMO_SCREEN_STEP) == 0 ? std::max(fade - step, 0) : std::min(fade + step, FADE_FULL);
-        w_cell_set(W_FADE_AMOUNT, fade);
-        if (w_cell(W_DEMO_SCREEN_STEP) != 0 && fade == FADE_FULL) {
+        // White counts from the frame after the fade out has reached full.
+        int32_t before = w_cell(W_FADE_AMOUNT), step = w_cell(W_SCENE_FADE_STEP);
+        bool out = w_cell(W_DEMO_SCREEN_STEP) != 0;
+        w_cell_set(W_FADE_AMOUNT, out ? std::min(before + step, FADE_FULL) : std::max(before - step, 0));
+        if (out && before == FADE_FULL) {
             w_cell_set(W_FLYOVER_WHITE, ++white);
             if (white > FLYOVER_WHITE_FRAMES - 64) fade_colour_set(4 * (FLYOVER_WHITE_FRAMES - white));
         }

@@ -874,8 +874,9 @@ void synth_hud_blocks(synth_rom_set* set);
 
 // ---- Attract scenes (synth_rom_attract.cpp) ------------------------------------------
 // Program ROM 0x3510C: the scene list, 15 phases and the one-time entry 15 (0x3512A).
-// The sprite scene (8), which ends only by Start, is the last of the cycle.
-constexpr int16_t SYNTH_ATTRACT_SCENES[16] = {0, 2, 4, 6, 10, 12, 16, 18, 20, 0, 2, 6, 10, 12, 8, 0};
+// The start-up enters at entry 15, the title; the sprite scene (8), which ends only by
+// Start, is the last of the cycle.
+constexpr int16_t SYNTH_ATTRACT_SCENES[16] = {2, 4, 6, 10, 12, 16, 18, 20, 0, 2, 6, 10, 12, 0, 8, 0};
 void synth_attract_scene_list(synth_rom_set* set);
 // Program ROM 0x35354-0x35493: the demo flight's and the model scenes' tables, which
 // share longs: the demo's segment end (0x353A0) is its caption 0, its demo numbers
