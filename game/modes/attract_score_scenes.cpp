@@ -34,7 +34,7 @@ namespace {
 constexpr int32_t FADE_MODE_BLACK = 3, FADE_FULL = 255;
 constexpr int32_t STATE_STAGE_START = 5;
 constexpr int32_t TABLE_ENTRIES = 10, ROWS_SHOWN = 5;
-constexpr int32_t DIGIT_BLOCK = 93;  // a 2 x 2 cell block: the digit or letter is its base tile
+constexpr int32_t DIGIT_BLOCK = 93;  // the cell block drawn with a digit's or letter's tiles
 constexpr int32_t INITIAL_BLOCKS = 93;  // initial i is block i + 93
 
 // ---- Character RAM --------------------------------------------------------------------
@@ -110,7 +110,7 @@ int32_t score_head() {
     return w_cell_byte(W_SCORE_HEAD);
 }
 
-// Block `first_block` + digit at base tile DIGIT_TILE + 4 x digit, right to left.
+// A digit as the letter block drawn from the digit's tiles (DIGIT_TILE + 4 x digit).
 void two_cell_digit(int32_t column, int32_t row, int32_t digit) {
     text_block_draw(DIGIT_BLOCK, column, row, DIGIT_TILE + 4 * digit, 1);
 }
