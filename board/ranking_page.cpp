@@ -54,11 +54,17 @@ void page_text_draw() {
         for (int t = 0; t < RANK_COURSE_TABLES; t++) text_block_draw(120 + r, 2 + 12 * t, 10 + 4 * r, 576 + 4 * r, 1);
 }
 
+void no_service() {}
+
 }  // namespace
+
+ranking_page_services ranking_page_game = {no_service, no_service, no_service, no_service};
 
 void ranking_page_enter() {
     w_cell_set(W_COURSE_NUMBER, 2);
+    ranking_page_game.state_vars_init();
     textram_clear();
+    ranking_page_game.camera_reset();
     w_cell_set(W_CAMERA_HEADING, 0x5800);
     w_cell_set(W_PLAYER_X, 5120);
     w_cell_set(W_PLAYER_Y, 0xDB00);
@@ -66,6 +72,7 @@ void ranking_page_enter() {
     for (uint32_t angle : {W_PLAYER_PITCH, W_PLAYER_HEADING, W_PLAYER_ROLL}) w_cell_set(angle, 0);
     for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, 0);
     w_cell_set(W_FADE_FLAGS, 3);
+    ranking_page_game.tiles_load();
     w_cell_set(W_ATTRACT_PHASE, 7);
     w_cell_set(W_PAGE_TIMER, w_cell(W_GAME_STATE) == STATE_STAGE_START ? 474 : RANKING_PAGE_FRAMES);
     ranking_page_draw();
@@ -91,5 +98,7 @@ int ranking_page_draw() {
     if (shown <= 127) w_cell_set(W_FADE_AMOUNT, int32_t(2 * t - 706));
     else if (t <= 127) w_cell_set(W_FADE_AMOUNT, int32_t(254 - 2 * t));
     w_cell_set(W_PAGE_TIMER, int32_t(uint32_t(timer) - 1));
-    return t - 1 < 0 ? 1 : 0;
+    if (t - 1 >= 0) return 0;
+    ranking_page_game.next_scene();
+    return 1;
 }

@@ -8,12 +8,17 @@
 #include "board/dspram.h"
 #include "board/eeprom_settings.h"
 #include "board/palette_mixer.h"
+#include "board/ranking_page.h"
 #include "board/rankings.h"
 #include "board/scores_file.h"
 #include "board/video_setup.h"
 #include "board/wram.h"
 #include "game/flow/game_flow.h"
+#include "game/flow/gameplay_dispatch.h"
+#include "game/modes/attract_scenes.h"
+#include "game/modes/attract_sequencer.h"
 #include "game/modes/tile_block_list.h"
+#include "game/world/camera.h"
 #include "game/world/player_rig.h"
 
 #include <algorithm>
@@ -213,6 +218,7 @@ void boot_hardware_init() {
 
 void game_init() {
     player_render_hook = player_render;
+    ranking_page_game = {gameplay_init_state_vars, camera_reset, ranking_page_tiles_load, [] { attract_next_scene(); }};
     step("syscon_init");
     syscon_init();
     step("clear_work_ram");

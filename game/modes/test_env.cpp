@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-test_env_values test_env = {{}, 0, -1, -1, -1, false};
+test_env_values test_env = {{}, 0, -1, -1, -1, false, false};
 
 __attribute__((constructor)) void test_env_init() {
-    test_env = {{}, 0, -1, -1, -1, false};
+    test_env = {{}, 0, -1, -1, -1, false, false};
     if (const char* s = getenv("SKYVOLTA_TEST_NAME")) {
         while (*s && test_env.name_count < 8) {
             char* end;
@@ -23,4 +23,5 @@ __attribute__((constructor)) void test_env_init() {
         if (*end == ',') test_env.story_end_flag = int(strtol(end + 1, nullptr, 10));
     }
     test_env.stage_debug = getenv("SKYVOLTA_STAGEDBG") != nullptr;
+    test_env.attract_log = getenv("SKYVOLTA_ATTRACT_LOG") != nullptr;
 }

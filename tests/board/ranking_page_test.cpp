@@ -9,6 +9,7 @@
 #include "board/wram_cell.h"
 #include "tests/board/board_fixture.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -120,6 +121,29 @@ TEST_F(RankingPageTest, Port0Bit3InsertsTheTestScore) {
     ranking_page_draw();
     EXPECT_EQ(w_cell(uint32_t(ranking_entry_cell(0, 1))), 1675);
     EXPECT_EQ(w_cell_byte(uint32_t(ranking_entry_cell(0, 1)) + 4), 1);
+}
+
+// The game's services: the state set-up, the camera reset and the tile loads once at
+// entry; the next scene once, on the 481st frame counting the entry's.
+TEST_F(RankingPageTest, GameServicesAtEntryAndTheHandOver) {
+    static int calls[4];
+    static int next_at;
+    static int frame;
+    memset(calls, 0, sizeof calls);
+    frame = 1;
+    next_at = 0;
+    ranking_page_services saved = ranking_page_game;
+    ranking_page_game = {[] { calls[0]++; }, [] { calls[1]++; }, [] { calls[2]++; },
+                         [] { calls[3]++; next_at = frame; }};
+    ranking_page_enter();
+    EXPECT_EQ(std::vector<int>(calls, calls + 4), std::vector<int>({1, 1, 1, 0}));
+    while (calls[3] == 0 && frame < 1000) {
+        frame++;
+        ranking_page_draw();
+    }
+    ranking_page_game = saved;
+    EXPECT_EQ(next_at, RANKING_PAGE_FRAMES + 1);
+    EXPECT_EQ(std::vector<int>(calls, calls + 4), std::vector<int>({1, 1, 1, 1}));
 }
 
 }  // namespace

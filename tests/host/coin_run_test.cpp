@@ -29,9 +29,10 @@ TEST_F(CoinRun, ScriptedCoinsReachTheGame) {
                      &out),
               0)
         << out;
-    const std::string quiet = " commsram[7D02]=00 W[2B80]=0000 edge W[2B82]=0000 credits W[2C14]=22\n";
-    const std::string held = " commsram[7D02]=01 W[2B80]=0001 edge W[2B82]=0000 credits W[2C14]=22\n";
-    const std::string pressed = " commsram[7D02]=01 W[2B80]=0001 edge W[2B82]=0001 credits W[2C14]=22\n";
+    // W 0x2C14 is 23: the first attract frame (phase 0) toggled it from 22.
+    const std::string quiet = " commsram[7D02]=00 W[2B80]=0000 edge W[2B82]=0000 credits W[2C14]=23\n";
+    const std::string held = " commsram[7D02]=01 W[2B80]=0001 edge W[2B82]=0000 credits W[2C14]=23\n";
+    const std::string pressed = " commsram[7D02]=01 W[2B80]=0001 edge W[2B82]=0001 credits W[2C14]=23\n";
     expect_lines_in_order(out, {"  [COIN] f=18" + quiet, "  [COIN] f=19" + quiet, "  [COIN] f=20" + pressed,
                                 "  [COIN] f=21" + held, "  [COIN] f=22" + held, "  [COIN] f=23" + quiet,
                                 "  [COIN] f=28" + quiet, "  [COIN] f=38" + quiet, "  [COIN] f=40" + pressed,

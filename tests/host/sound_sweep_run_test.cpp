@@ -25,7 +25,9 @@ TEST(SoundSweepRun, FirstPlayAtFrame999AndDoneAt1443) {
     std::string first_play;
     int done_lines = 0;
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind("[SOUND]", 0) == 0 && line.find("sound_play") != std::string::npos) {
+        // The sweep plays ungated from id 1 on; the attract scenes before it play sounds
+        // of their own.
+        if (line.rfind("[SOUND]", 0) == 0 && line.find("sound_play_ungated     id=0x01 ") != std::string::npos) {
             if (first_play.empty()) first_play = line;
         }
         done_lines += line.rfind("[SNDSWEEP]", 0) == 0;

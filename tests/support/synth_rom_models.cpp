@@ -338,6 +338,7 @@ void synth_models(synth_rom_set* set) {
     cube_write(w);
     boxes_write(w, SYNTH_RIG_BOXES);
     boxes_write(w, SYNTH_FLIGHT_BOXES);
+    boxes_write(w, SYNTH_ATTRACT_BOXES);
     ground_write(w);
     lit_write(w);
     depth_write(w);

@@ -194,5 +194,13 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_blink_tiles(set);
     synth_score_digit_models(set);
     synth_hud_blocks(set);
+    synth_attract_scene_list(set);
+    synth_attract_demo_tables(set);
+    synth_course_demo_tables(set);
+    synth_reveal_masks(set);
+    synth_replay_tables(set);
+    synth_replay_marker_bytes(set);
+    synth_demo_closing_text(set);
+    synth_attract_blocks(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -896,6 +896,80 @@ constexpr synth_block SYNTH_HUD_BLOCKS[] = {
 };
 void synth_hud_blocks(synth_rom_set* set);
 
+// ---- Attract scenes (synth_rom_attract.cpp) ------------------------------------------
+// Program ROM 0x3510C: the scene list, 15 phases and the one-time entry 15 (0x3512A).
+// The start-up enters at entry 15, the title; the sprite scene (8), which ends only by
+// Start, is the last of the cycle.
+constexpr int16_t SYNTH_ATTRACT_SCENES[16] = {2, 4, 6, 10, 12, 16, 18, 20, 0, 2, 6, 10, 12, 0, 8, 0};
+void synth_attract_scene_list(synth_rom_set* set);
+// Program ROM 0x35354-0x35493: the demo flight's and the model scenes' tables, which
+// share longs: the demo's segment end (0x353A0) is its caption 0, its demo numbers
+// captions 2-4, scene a's segments captions 6-10 and scene a's end (0x353CC) caption 11
+// and scene a's first caption; scene a's caption blocks 1-4 are the demo's blocks 0-3,
+// scene b's segments 0-7 the demo's blocks 4-11. The longs 0x35444-0x3548B (scene b's
+// demos 5-9, its types and its caption block 0) are the sub-model offsets'
+// (synth_submodel_offsets), not written here.
+// Closing texts: frame bytes at 0x35354 / 0x35356, lengths at 0x35358 / 0x3535A.
+constexpr int32_t SYNTH_CLOSING_FRAMES[2] = {100, 150};
+constexpr int32_t SYNTH_CLOSING_LENGTHS[2] = {30, 20};
+constexpr int32_t SYNTH_DEMO_SEGMENTS[4] = {0, 200, 400, 600};  // 0x35394, the last the end
+constexpr int32_t SYNTH_DEMO_TEXT_1 = 610;                      // 0x353A4
+constexpr int32_t SYNTH_DEMO_NUMBERS[3] = {0, 1, 2};            // 0x353A8
+constexpr int32_t SYNTH_DEMO_TEXT_5 = 620;                      // 0x353B4
+constexpr int32_t SYNTH_MODEL_A_SEGMENTS[5] = {0, 100, 200, 300, 400};   // 0x353B8
+constexpr int32_t SYNTH_MODEL_A_TEXTS[5] = {500, 510, 520, 530, 540};    // 0x353CC, the first the end
+constexpr int32_t SYNTH_MODEL_A_BLOCKS[5] = {248, 150, 161, 162, 149};   // 0x353E0
+constexpr int32_t SYNTH_MODEL_B_SEGMENTS[10] = {0, 60, 120, 180, 240, 300, 360, 420, 480, 540};  // 0x353F4
+constexpr int32_t SYNTH_MODEL_B_TEXTS[5] = {10, 70, 130, 190, 250};      // 0x3541C
+constexpr int32_t SYNTH_MODEL_B_DEMOS[5] = {3, 4, 5, 6, 7};              // 0x35430
+constexpr int32_t SYNTH_MODEL_B_BLOCKS[4] = {150, 161, 163, 149};        // 0x35484 (blocks 1-4)
+void synth_attract_demo_tables(synth_rom_set* set);
+// Program ROM 0x39858: the course demo's four thresholds and its end; 0x3986C: a
+// 28-byte camera record per course (x, y, z, pitch, heading, roll, grid cell).
+constexpr int32_t SYNTH_COURSE_DEMO_THRESHOLDS[5] = {0, 200, 400, 600, 800};
+constexpr int32_t SYNTH_COURSE_DEMO_CAMERAS[4][7] = {
+    {0x30000, 0x8000, 0x30000, 0x800, 0x1000, 0, 18}, {0x48000, 0x9000, 0x30000, 0x800, 0x2000, 0, 19},
+    {0x60000, 0xA000, 0x48000, 0x800, 0x3000, 0, 28}, {0x78000, 0xB000, 0x60000, 0x800, 0x4000, 0, 37}};
+void synth_course_demo_tables(synth_rom_set* set);
+// Program ROM 0x398DC: the 24 reveal masks, 0 (hidden) rising to 0xFF (shown) from 8 on.
+constexpr uint8_t synth_reveal_mask(int32_t k) {
+    return uint8_t(k >= 8 ? 0xFF : (0xFF00 >> k) & 0xFF);
+}
+void synth_reveal_masks(synth_rom_set* set);
+// Program ROM 0x39D38: the replay orbit: radius, pitch, angle, height at frames 0, 240,
+// 480 and 720 (16 bytes each); 0x39D78: the move of segments 0-2 (hold, ease, linear).
+// The bytes share course 3's letter models 100..139 (0x039C70), which no initial reaches.
+constexpr int32_t SYNTH_REPLAY_VALUES[4][4] = {
+    {0x40000, 0x40000, 0x60000, 0x50000}, {0x400, 0x400, 0x800, 0x600},
+    {0, 0, 0x4000, 0x8000}, {0x10000, 0x10000, 0x14000, 0x12000}};
+constexpr uint8_t SYNTH_REPLAY_MOVES[3] = {0, 1, 2};
+void synth_replay_tables(synth_rom_set* set);
+// Program ROM 0x39DE8: the replay marker's model offset every 4 bytes (16): k & 3.
+void synth_replay_marker_bytes(synth_rom_set* set);
+// Program ROM 0x3A214: the demo's closing string.
+constexpr const char* SYNTH_DEMO_CLOSING_TEXT = "DEMO  OVER";
+void synth_demo_closing_text(synth_rom_set* set);
+// Tile-block records of the attract scenes (after synth_block_table): the letters and
+// digits 93..146 and the stage marks 288..297, 2 x 2 each from source
+// SYNTH_LETTER_BLOCK_SOURCE (block 93 + k, mark s: + 4k, + 4s), and the headings.
+constexpr int32_t SYNTH_LETTER_BLOCKS_FIRST = 93, SYNTH_LETTER_BLOCKS_LAST = 146;
+constexpr int32_t SYNTH_LETTER_BLOCK_SOURCE = 1000;
+constexpr synth_block SYNTH_ATTRACT_BLOCKS[] = {
+    {149, 1300, 8, 2, 9}, {150, 1320, 10, 2, 9}, {151, 1340, 6, 2, 9}, {152, 1352, 6, 2, 9},
+    {153, 1364, 6, 2, 9}, {161, 1380, 12, 1, 9}, {162, 1400, 2, 2, 9}, {163, 1410, 14, 2, 9},
+    {248, 1440, 4, 2, 9},
+};
+void synth_attract_blocks(synth_rom_set* set);
+// Point ROM: stand-in boxes (written by synth_models after the rig's) of the attract
+// scenes' models: the logo 39, the course names 850-856, the mode models 873 and 875 and
+// the sprite scene's figures 914 and 915 (the replay's 500 is the ending ring's box).
+constexpr synth_box SYNTH_ATTRACT_BOXES[] = {
+    {39, 39, {-0x20000, -0x8000, -0x4000}, {0x20000, 0x8000, 0x4000}},
+    {850, 856, {-200, -40, -10}, {200, 40, 10}},
+    {873, 873, {-100, -100, -100}, {100, 100, 100}}, {875, 875, {-100, -100, -100}, {100, 100, 100}},
+    {914, 915, {-60, -120, -20}, {60, 120, 20}},
+};
+
 // Big-endian stores into the program image (bounds-checked: a table that would leave
 // the image is a bug in the builder and aborts).
 void synth_put8(synth_rom_set* set, uint32_t addr, uint8_t v);

@@ -258,8 +258,11 @@ TEST_F(GameInitTest, ResetReturnsEverythingButTheSettingsBlock) {
     EXPECT_EQ(bus_read32(WRAM_BASE + 0x3F50), -5);
     EXPECT_EQ(wram_long(W_FRAME_COUNTER), frames + 1);  // frame_counter lives in the settings block
     // Everything else as after the first frame of a fresh start.
+    // The attract's score-report mark follows the kept frame_counter.
+    EXPECT_EQ(wram_long(0x168C8), frames + 1 + 36000);
     auto kept = [](uint32_t x) {
-        return (x >= 0x4030 && x < 0x4034) || (x >= 0x3F50 && x < 0x3F54) || (x >= W_FRAME_COUNTER && x < W_FRAME_COUNTER + 4);
+        return (x >= 0x4030 && x < 0x4034) || (x >= 0x3F50 && x < 0x3F54) || (x >= W_FRAME_COUNTER && x < W_FRAME_COUNTER + 4) ||
+               (x >= 0x168C8 && x < 0x168CC);
     };
     for (uint32_t x = 0; x < sizeof wram_bytes; x++)
         if (!kept(x)) { ASSERT_EQ(wram_bytes[x], bytes[x]) << std::hex << x; }
