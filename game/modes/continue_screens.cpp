@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -36,7 +37,8 @@ constexpr int32_t SOUND_CHOICE = 16, SOUND_CONTINUED = 15, SOUND_RESULTS = 67;
 constexpr int32_t SOUND_RESULTS_AT = 89;
 constexpr int32_t FADE_FULL = 255, FADE_DONE = 256;
 
-constexpr rom_table CONTINUE_TIMES = {0x15C4FC, 4, 8};  // frames by the continue-time setting
+// Frames by the continue-time setting; the demo table follows at 0x15C508.
+constexpr rom_table CONTINUE_TIMES = {0x15C4FC, 4, 3};
 constexpr uint32_t ROM_QUOTA_DEDUCTION = 0x15C4F8;
 constexpr uint32_t ROM_CYCLE_ENTRY = 0x37958;           // the palette entry that cycles
 constexpr uint32_t ROM_CYCLE_COLOURS = 0x3795A;         // 8 x (R, G, B, unused)
@@ -102,8 +104,18 @@ bool payable() {
 int32_t choice() {
     return screen_word(W_NEEDLE);
 }
+// A setting outside the table takes its first time rather than none at all.
 int32_t continue_time() {
-    return rom_table_long(CONTINUE_TIMES, screen_word(W_GAME_VALUE1), 0);
+    int32_t setting = screen_word(W_GAME_VALUE1);
+    if (rom_table_record(CONTINUE_TIMES, setting) == 0) {
+        static bool warned;
+        if (!warned)
+            printf("[GUARD] continue_screen: continue-time setting %d outside its table -- the first time taken\n",
+                   int(setting));
+        warned = true;
+        setting = 0;
+    }
+    return rom_table_long(CONTINUE_TIMES, setting, 0);
 }
 void reveal_restart() {
     screen_word_set(W_CONTINUE_REVEAL, 15);

@@ -159,14 +159,13 @@ bool fade_in_step() {
     return true;
 }
 
-// A roll-up's timing: the timer drops to 0 once the digits have caught up or on a press;
-// true once start or the timer's end closes it.
+// A roll-up's timing: the timer drops to 0 once the digits have caught up, on a press
+// or on start; true from the frame it runs out (start: at once) on.
 bool roll_up_over() {
-    if (display_caught_up() || press()) {
+    if (display_caught_up() || press() || start()) {
         if (press()) best_flag_refresh();
-        timer_set(0);
+        timer_set(std::min(timer(), 0));
     }
-    if (start()) return true;
     timer_set(timer() - 1);
     return timer() < 0;
 }

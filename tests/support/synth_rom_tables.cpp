@@ -185,5 +185,12 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_blink_tiles(set);
     synth_score_digit_models(set);
     synth_hud_blocks(set);
+    synth_grade_thresholds(set);
+    synth_needle_targets(set);
+    synth_final_texts(set);
+    synth_results_map_frames(set);
+    synth_continue_times(set);
+    synth_cycle_entry(set);
+    synth_results_blocks(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }
