@@ -136,6 +136,16 @@ void rig_boxes_write(point_writer& w) {
         for (int32_t model = b.first; model <= b.last; model++) box_write(w, model + SYNTH_MODEL_CODE_BASE, b.lo, b.hi);
 }
 
+// The results boards' stand-in models.
+void screen_boxes_write(point_writer& w) {
+    for (const synth_box& b : SYNTH_SCREEN_BOXES)
+        for (int32_t model = b.first; model <= b.last; model++) box_write(w, model + SYNTH_MODEL_CODE_BASE, b.lo, b.hi);
+    for (int i = 0; i < SYNTH_LETTER_MODELS; i++) {
+        const int32_t lo[3] = {-12, -12 - i, -4}, hi[3] = {12, 12 + i, 4};
+        box_write(w, synth_letter_model(i) + SYNTH_MODEL_CODE_BASE, lo, hi);
+    }
+}
+
 void ground_write(point_writer& w) {
     uint32_t list = model_open(w, SYNTH_MODEL_GROUND, 1);
     w.set->point[list] = w.at;
@@ -252,6 +262,7 @@ void synth_models(synth_rom_set* set) {
     point_writer w{set, SYNTH_MODEL_DATA};
     cube_write(w);
     rig_boxes_write(w);
+    screen_boxes_write(w);
     ground_write(w);
     lit_write(w);
     depth_write(w);

@@ -54,3 +54,11 @@ void synth_results_blocks(synth_rom_set* set) {
         block_put(set, {251 + d, 1450 + 6 * d, 2, 3, 2});
     }
 }
+
+void synth_screen_sprite_tiles(synth_rom_set* set) {
+    constexpr uint16_t ONE_CELL = 0x11;  // one row, one column
+    for (int16_t tile : SYNTH_SCREEN_SPRITE_TILES) {
+        synth_put16(set, 0xB79C0 + 2 * uint32_t(tile), ONE_CELL);
+        synth_put16(set, 0xB7DBC + 2 * uint32_t(tile), uint16_t(SYNTH_SPRITE_DISC_TILE + uint32_t(tile) % 4));
+    }
+}

@@ -192,5 +192,6 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_continue_times(set);
     synth_cycle_entry(set);
     synth_results_blocks(set);
+    synth_screen_sprite_tiles(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

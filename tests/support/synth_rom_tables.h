@@ -1229,3 +1229,23 @@ void synth_cycle_entry(synth_rom_set* set);
 // deduction's 251 + d (2 x 3), 261, the grade texts 262-264, the course-2 note 298 and
 // the choice blocks 283-286 (the select's 28 is the confirm hint).
 void synth_results_blocks(synth_rom_set* set);
+// Sprite tiles of the game-over, results and total screens (349, 350, 491, 492, 494-496)
+// and the name entry's cursor (460)
+// as one cell of a disc tile (SYNTH_SPRITE_DISC_TILE + tile % 4) each: their words of
+// tile tables 1 and 2 written over the ruled ones (which point past the sprite ROM).
+constexpr int16_t SYNTH_SCREEN_SPRITE_TILES[8] = {349, 350, 460, 491, 492, 494, 495, 496};
+void synth_screen_sprite_tiles(synth_rom_set* set);
+// Point-ROM stand-ins of the results boards' models (display-list numbers, drawn like the
+// cube by synth_models): the quota digits 839-848 and the digit plates 849, the three
+// panels 836-838, the best-record model 833, the gauge needle 857, the grade models
+// 861-863 and 887-890, the path points 908/909 and the map's balloons 912/913; the name
+// entry's grid panel 886 and its letters (synth_letter_model 0..51, rising in height).
+constexpr synth_box SYNTH_SCREEN_BOXES[] = {
+    {839, 848, {-14, -18, -4}, {14, 18, 4}},  {849, 849, {-18, -24, 8}, {18, 24, 12}},
+    {836, 837, {-60, -20, -8}, {60, 20, 8}},  {838, 838, {-90, -30, -8}, {90, 30, 8}},
+    {833, 833, {-50, -50, -10}, {50, 50, 10}}, {857, 857, {-200, -12, -8}, {200, 12, 8}},
+    {861, 863, {-60, -30, -8}, {60, 30, 8}},  {887, 890, {-60, -30, -8}, {60, 30, 8}},
+    {908, 908, {-6, -6, -6}, {6, 6, 6}},      {909, 909, {-12, -12, -12}, {12, 12, 12}},
+    {912, 913, {-8, -8, -8}, {8, 8, 8}},
+    {886, 886, {-280, -90, 30}, {280, 90, 40}},
+};

@@ -13,6 +13,7 @@
 #include "game/flow/game_init.h"
 #include "game/modes/name_entry_ram.h"
 #include "game/modes/results_ram.h"
+#include "game/modes/results_drawing.h"
 #include "game/modes/results_screens.h"
 #include "game/modes/screen_words.h"
 #include "tests/support/screen_harness.h"
@@ -236,3 +237,50 @@ TEST_F(AfterResults, RandomTablesStayInsideTheImages) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string golden(const char* name) {
+    rgb_picture picture = screen_picture();
+    if (picture.width == 0) return "";
+    return screen_golden_check(picture, __FILE__, name);
+}
+
+}  // namespace
+
+// The continue screen after the results' tiles are loaded: payable (the choice, the
+// handle hint) and not (the quota deduction notice and the missing credits).
+TEST_F(AfterResults, ContinuePictures) {
+    enter(28, {true, 0, 2, 500, 1000});
+    results_tiles_load();
+    screen_frames(40);
+    EXPECT_EQ(golden("continue_payable"), "");
+    enter(28, {false, 1, 3, 500, 1000});
+    results_tiles_load();
+    screen_frames(20);
+    EXPECT_EQ(golden("continue_not_payable"), "");
+}
+
+TEST_F(AfterResults, GameOverAndTotalPictures) {
+    enter(10, {true, 0, 2, 0, 4321});
+    screen_frames(80);
+    EXPECT_EQ(golden("game_over"), "");
+    enter(30, {true, 0, 2, 0, 4321});
+    screen_frames(60);
+    EXPECT_EQ(golden("total"), "");
+}
+
+// The name entry with two initials chosen.
+TEST_F(AfterResults, NameEntryPicture) {
+    enter(16, {true, 0, 2, 0, 4321});
+    for (int cell : {7, 20}) {  // the cursor put on a cell, as if moved there, and pressed
+        screen_word_set(W_NAME_ROW, cell / 13);
+        screen_word_set(W_NAME_COLUMN, cell % 13);
+        screen_word_set(W_NAME_CELL, cell);
+        wram_export();
+        screen_press(START);
+    }
+    screen_frames(40);
+    EXPECT_EQ(screen_word(W_NAME_SLOT), 2);
+    EXPECT_EQ(golden("name_entry"), "");
+}

@@ -193,3 +193,43 @@ TEST_F(Results, RandomTablesStayInsideTheImages) {
 }
 
 }  // namespace
+
+namespace {
+
+// The flown path: a loop of points around the course map's middle.
+void path_set(int points) {
+    for (int k = 0; k < points; k++) {
+        int32_t x = 0x30 * (k % 20) - 0x1E0, z = 0x10 * k - 0x100;
+        screen_word_set(W_TRAIL + 4 * uint32_t(k), x);
+        screen_word_set(W_TRAIL + 4 * uint32_t(k) + 2, z);
+    }
+    w_cell_set(W_TRAIL_COUNT, points);
+    wram_export();
+}
+
+std::string golden(const char* name) {
+    rgb_picture picture = screen_picture();
+    if (picture.width == 0) return "";
+    return screen_golden_check(picture, __FILE__, name);
+}
+
+}  // namespace
+
+// The multi-stage board during the time bonus: the text tiles, the quota and score
+// digits, the panels and the course map with the flown path.
+TEST_F(Results, MultiStagePicture) {
+    enter({1, 2, 2345, 1800, 3000, 0xF, 1});
+    path_set(60);
+    while (screen_word(W_RESULTS_STEP_WORD) != 3) screen_frame();
+    screen_frames(250);
+    EXPECT_EQ(golden("results_multi"), "");
+}
+
+// The single-course board at the grade call: gauge, grade models, final text.
+TEST_F(Results, SingleCoursePicture) {
+    enter({0, 0, 4200, 600, 0, 0xF, 2});
+    path_set(40);
+    for (int f = 0; f < 3000 && screen_word(W_RESULTS_STEP_WORD) != 9; f++) screen_frame(f % 2 ? screen_input{} : START);
+    screen_frames(86);  // the final text's blink on
+    EXPECT_EQ(golden("results_single"), "");
+}
