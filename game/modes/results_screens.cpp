@@ -170,6 +170,17 @@ bool roll_up_over() {
     return timer() < 0;
 }
 
+// The run's score counted: on to the time bonus, or with the time up straight to
+// `time_up_next`.
+void points_counted(int32_t time_up_next, int32_t time_up_timer) {
+    best_flag_refresh();
+    shown_complete();
+    if (ending_flag() == 2)
+        wait_then(30, time_up_next, time_up_timer);
+    else
+        wait_then(60, STEP_TIME_BONUS, w_cell(W_RACE_TIMER_SHOWN) / 3);
+}
+
 void bad_step() {
     w_cell_set(W_BAD_STEP, BAD_STEP_WORD);
     sub_state_set(SUB_BAD_STEP);
@@ -260,13 +271,7 @@ void multi_step() {
         if (fade_in_step() && ending_flag() == 2 && course() != FINAL_COURSE) voice(VOICE_TIME_UP);
         break;
     case STEP_POINTS:
-        if (!roll_up_over()) break;
-        best_flag_refresh();
-        shown_complete();
-        if (ending_flag() == 2)
-            wait_then(30, STEP_BEST, 90);
-        else
-            wait_then(60, STEP_TIME_BONUS, w_cell(W_RACE_TIMER_SHOWN) / 3);
+        if (roll_up_over()) points_counted(STEP_BEST, 90);
         break;
     case STEP_WAIT:
         if (next_step() == STEP_DECISION) best_record_wait();
@@ -340,13 +345,7 @@ void single_step() {
         break;
     case STEP_POINTS: {
         bool done = results_rank_digits() != 0;
-        if (!roll_up_over() || !done) break;
-        best_flag_refresh();
-        shown_complete();
-        if (ending_flag() == 2)
-            wait_then(30, STEP_GRADE_CALL, 30);
-        else
-            wait_then(60, STEP_TIME_BONUS, w_cell(W_RACE_TIMER_SHOWN) / 3);
+        if (roll_up_over() && done) points_counted(STEP_GRADE_CALL, 30);
         break;
     }
     case STEP_WAIT:

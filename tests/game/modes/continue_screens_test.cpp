@@ -16,6 +16,7 @@
 #include "game/modes/results_drawing.h"
 #include "game/modes/results_screens.h"
 #include "game/modes/screen_words.h"
+#include "tests/game/modes/select_fixture.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom_tables.h"
 
@@ -238,36 +239,26 @@ TEST_F(AfterResults, RandomTablesStayInsideTheImages) {
 
 }  // namespace
 
-namespace {
-
-std::string golden(const char* name) {
-    rgb_picture picture = screen_picture();
-    if (picture.width == 0) return "";
-    return screen_golden_check(picture, __FILE__, name);
-}
-
-}  // namespace
-
 // The continue screen after the results' tiles are loaded: payable (the choice, the
 // handle hint) and not (the quota deduction notice and the missing credits).
 TEST_F(AfterResults, ContinuePictures) {
     enter(28, {true, 0, 2, 500, 1000});
     results_tiles_load();
     screen_frames(40);
-    EXPECT_EQ(golden("continue_payable"), "");
+    EXPECT_EQ(select_golden_check(__FILE__, "continue_payable"), "");
     enter(28, {false, 1, 3, 500, 1000});
     results_tiles_load();
     screen_frames(20);
-    EXPECT_EQ(golden("continue_not_payable"), "");
+    EXPECT_EQ(select_golden_check(__FILE__, "continue_not_payable"), "");
 }
 
 TEST_F(AfterResults, GameOverAndTotalPictures) {
     enter(10, {true, 0, 2, 0, 4321});
     screen_frames(80);
-    EXPECT_EQ(golden("game_over"), "");
+    EXPECT_EQ(select_golden_check(__FILE__, "game_over"), "");
     enter(30, {true, 0, 2, 0, 4321});
     screen_frames(60);
-    EXPECT_EQ(golden("total"), "");
+    EXPECT_EQ(select_golden_check(__FILE__, "total"), "");
 }
 
 // The name entry with two initials chosen.
@@ -282,5 +273,5 @@ TEST_F(AfterResults, NameEntryPicture) {
     }
     screen_frames(40);
     EXPECT_EQ(screen_word(W_NAME_SLOT), 2);
-    EXPECT_EQ(golden("name_entry"), "");
+    EXPECT_EQ(select_golden_check(__FILE__, "name_entry"), "");
 }

@@ -12,6 +12,7 @@
 #include "game/modes/name_entry_ram.h"
 #include "game/modes/results_ram.h"
 #include "game/modes/screen_words.h"
+#include "tests/game/modes/select_fixture.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom_tables.h"
 
@@ -207,11 +208,6 @@ void path_set(int points) {
     wram_export();
 }
 
-std::string golden(const char* name) {
-    rgb_picture picture = screen_picture();
-    if (picture.width == 0) return "";
-    return screen_golden_check(picture, __FILE__, name);
-}
 
 }  // namespace
 
@@ -222,7 +218,7 @@ TEST_F(Results, MultiStagePicture) {
     path_set(60);
     while (screen_word(W_RESULTS_STEP_WORD) != 3) screen_frame();
     screen_frames(250);
-    EXPECT_EQ(golden("results_multi"), "");
+    EXPECT_EQ(select_golden_check(__FILE__, "results_multi"), "");
 }
 
 // The single-course board at the grade call: gauge, grade models, final text.
@@ -231,5 +227,5 @@ TEST_F(Results, SingleCoursePicture) {
     path_set(40);
     for (int f = 0; f < 3000 && screen_word(W_RESULTS_STEP_WORD) != 9; f++) screen_frame(f % 2 ? screen_input{} : START);
     screen_frames(86);  // the final text's blink on
-    EXPECT_EQ(golden("results_single"), "");
+    EXPECT_EQ(select_golden_check(__FILE__, "results_single"), "");
 }
