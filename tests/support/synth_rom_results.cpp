@@ -23,15 +23,18 @@ void synth_needle_targets(synth_rom_set* set) {
 
 void synth_final_texts(synth_rom_set* set) {
     for (uint32_t g = 0; g <= 5; g++) {
-        const uint32_t record[4] = {262 + g % 3, 12, 21, 576 + 64 * (g % 3)};
+        const uint32_t record[4] = {262 + g % 2, 12, 21, 576 + 64 * (g % 2)};
         for (uint32_t k = 0; k < 4; k++) synth_put32(set, 0x375FC + 16 * g + 4 * k, record[k]);
     }
 }
 
 void synth_results_map_frames(synth_rom_set* set) {
     for (uint32_t c = 0; c < 4; c++)
-        for (uint32_t k = 0; k < 8; k++)
-            synth_put32(set, 0x3757C + 32 * c + 4 * k, uint32_t(k == 2 ? 848 : SYNTH_COURSE_FRAME[k]));
+        for (uint32_t k = 0; k < 8; k++) {
+            uint32_t at = 0x3757C + 32 * c + 4 * k;
+            if (at >= 0x375C0 && at < 0x375D8) continue;  // the hit sets' field masks
+            synth_put32(set, at, uint32_t(k == 2 ? 848 : SYNTH_COURSE_FRAME[k]));
+        }
 }
 
 void synth_continue_times(synth_rom_set* set) {
@@ -45,7 +48,7 @@ void synth_cycle_entry(synth_rom_set* set) {
 void synth_results_blocks(synth_rom_set* set) {
     const synth_block named[] = {
         {183, 1000, 16, 2, 2}, {212, 1040, 14, 2, 3},  {227, 1070, 12, 2, 3}, {261, 1100, 2, 3, 0},
-        {262, 1110, 14, 2, 4}, {263, 1140, 14, 2, 5},  {264, 1170, 14, 2, 6}, {298, 1200, 16, 2, 7},
+        {262, 1110, 14, 2, 4}, {263, 1140, 14, 2, 5},  {298, 1200, 16, 2, 7},
         {283, 1240, 10, 3, 4}, {284, 1280, 10, 3, 5},  {285, 1320, 10, 3, 6}, {286, 1360, 10, 3, 7},
     };
     for (const synth_block& b : named) block_put(set, b);

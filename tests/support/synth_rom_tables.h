@@ -1211,11 +1211,12 @@ void synth_grade_thresholds(synth_rom_set* set);
 // Program ROM 0x37508: the gauge needle's target per grade 0..5 (-320 + 96 g).
 constexpr int16_t synth_needle_target(int grade) { return int16_t(-320 + 96 * grade); }
 void synth_needle_targets(synth_rom_set* set);
-// Program ROM 0x375FC + 16 g: the final text of grade g: block 262 + g % 3 at column 12,
-// row 21, tile 576 + 64 (g % 3).
+// Program ROM 0x375FC + 16 g: the final text of grade g: block 262 + g % 2 at column 12,
+// row 21, tile 576 + 64 (g % 2).
 void synth_final_texts(synth_rom_set* set);
 // Program ROM 0x3757C + 32 c: the results' course map frames (SYNTH_COURSE_FRAME, at
-// depth 848).
+// depth 848); course 2's fields 1-6 are the bytes of the hit sets' field masks at
+// 0x375C0 (synth_rom_rig.cpp), so its map draws nothing.
 void synth_results_map_frames(synth_rom_set* set);
 // Program ROM 0x15C4FC + 4 i: the continue times by setting 0..2, in frames (the demo
 // table follows at 0x15C508).
@@ -1226,7 +1227,8 @@ constexpr uint16_t SYNTH_CYCLE_ENTRY = 0x7FE0;
 void synth_cycle_entry(synth_rom_set* set);
 // Tile-block records of the results and continue screens (over the plain ones): the
 // title 183, the notice halves 212 and 227, the seconds' digits 230 + d (2 x 2) and the
-// deduction's 251 + d (2 x 3), 261, the grade texts 262-264, the course-2 note 298 and
+// deduction's 251 + d (2 x 3), 261, the grade texts 262 and 263 (264 stays plain: the boot
+// loads it), the course-2 note 298 and
 // the choice blocks 283-286 (the select's 28 is the confirm hint).
 void synth_results_blocks(synth_rom_set* set);
 // Sprite tiles of the game-over, results and total screens (349, 350, 491, 492, 494-496)

@@ -211,10 +211,10 @@ void path_set(int points) {
 
 }  // namespace
 
-// The multi-stage board during the time bonus: the text tiles, the quota and score
-// digits, the panels and the course map with the flown path.
+// The multi-stage board on course 1 during the time bonus: the quota and score digit
+// plates and the course map with the flown path.
 TEST_F(Results, MultiStagePicture) {
-    enter({1, 2, 2345, 1800, 3000, 0xF, 1});
+    enter({1, 1, 2345, 1800, 3000, 0xF, 1});
     path_set(60);
     while (screen_word(W_RESULTS_STEP_WORD) != 3) screen_frame();
     screen_frames(250);
