@@ -101,6 +101,7 @@ TEST_F(Results, MultiStageDecisionByQuotaAndCoursesLeft) {
 }
 
 TEST_F(Results, GradeAtAndAroundEachThreshold) {
+    screen_start();
     for (int course = 0; course < 4; course++)
         for (int i = 0; i < 5; i++) {
             int32_t t = SYNTH_GRADE_THRESHOLDS[course][i];
