@@ -21,8 +21,10 @@ constexpr int32_t SCORE_PLACES = 5;
 constexpr int32_t SCORE_PLACE_STEP = 40;
 constexpr int32_t ROLL_STEP = 4096;  // first-angle turn per roll phase
 
-constexpr rom_table ROM_SCORE_FACES = {0x37550, 4, 10};   // model of each digit's face
-constexpr rom_table ROM_SCORE_WHEELS = {0x37524, 4, 10};  // model of each digit's wheel
+// Model of each digit's face and wheel; entry 10 is the blank of a leading place.
+constexpr int32_t SCORE_BLANK = 10;
+constexpr rom_table ROM_SCORE_FACES = {0x37550, 4, SCORE_BLANK + 1};
+constexpr rom_table ROM_SCORE_WHEELS = {0x37524, 4, SCORE_BLANK + 1};
 constexpr rom_table ROM_LAMP_TILES = {0x354B4, 2, 16};    // blink tile of each counter value
 constexpr rom_table ROM_CLOCK_TILES = {0x35294, 2, 16};   // blink tile of each clock phase
 
@@ -72,7 +74,8 @@ int32_t score_digits_draw(int32_t layer, int32_t shown, int32_t value, int32_t x
         dl_object_put(layer, rom_table_long(ROM_SCORE_FACES, score_cell(i), 0), x + 200 - SCORE_PLACE_STEP * i, y, z,
                       0, 0, 0, 0);
     int32_t shown_number = 0;
-    for (int32_t i = SCORE_PLACES - 1; i >= 0; i--) shown_number = shown_number * 10 + score_cell(i);
+    for (int32_t i = SCORE_PLACES - 1; i >= 0; i--)  // a blank place shows no digit
+        shown_number = shown_number * 10 + (score_cell(i) == SCORE_BLANK ? 0 : score_cell(i));
     for (int32_t i = 0; i < SCORE_PLACES; i++) {
         int32_t digit = score_cell(i), at = x + 200 - SCORE_PLACE_STEP * i;
         int32_t turn = i == rolling ? angle16(-ROLL_STEP * phase) : 0;

@@ -23,7 +23,8 @@
 #include "game/modes/intermission.h"
 #include "game/modes/intro_screens.h"
 #include "game/modes/name_entry.h"
-#include "game/modes/screen_stand_ins.h"
+#include "game/modes/continue_screens.h"
+#include "game/modes/results_screens.h"
 #include "game/world/animated_objects.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/balloons.h"
@@ -111,8 +112,8 @@ void pre_course_enter() {
 // Sub-state 24: the demo flight after a game, faded in from white.
 void demo_flight_screen_enter() {
     attract_demo_enter();
-    w_cell_set(W_DEMO_SCREEN_STEP, 0);
-    w_cell_set(W_DEMO_SCREEN_TIMER, 0);
+    w_cell_set(W_SCENE_FADE_DIR, 0);
+    w_cell_set(W_DEMO_SCREEN_FRAMES, 0);
     fade_colour_set(0xFF);
     w_cell_set(W_FADE_FLAGS, 3);
     cgram_load_tile_block(DEMO_SCREEN_BLOCK, DEMO_SCREEN_TILE);
@@ -129,7 +130,7 @@ void game_over_enter() {
     start_lamp_idle();
     textram_clear();
     camera_reset();
-    for (uint32_t w : {W_RESULTS_POINTS, W_RESULTS_SHOWN, W_GAME_OVER_WORD, W_TIME_SCORE, W_RESULTS_WORD_B0})
+    for (uint32_t w : {W_RESULTS_STEP, W_GAME_OVER_FRAMES, W_GAME_OVER_WORD, W_TIME_SCORE, W_RESULTS_POINTS_SHOWN})
         w_cell_set(w, 0);
     w_cell_set(W_RESULTS_TIMER, 63);
     sound_stop_upper();

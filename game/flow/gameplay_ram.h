@@ -18,16 +18,16 @@ constexpr uint32_t W_COURSE_WORD_1F8C = 0x1F8C;
 constexpr uint32_t W_LAMP_FLIGHT_WORD = 0x0D88;  // the flight word the start lamp reads
 
 // ---- Sub-states 10, 20, 22, 24 and the states 8 and 9 -------------------------------
-constexpr uint32_t W_RESULTS_POINTS = 0x16978;
-constexpr uint32_t W_RESULTS_SHOWN = 0x16974;
+constexpr uint32_t W_RESULTS_STEP = 0x16978;     // results_step in its lower half
+constexpr uint32_t W_GAME_OVER_FRAMES = 0x16974;  // frames of the game-over screen
 constexpr uint32_t W_GAME_OVER_WORD = 0x0E58;
-constexpr uint32_t W_RESULTS_WORD_B0 = 0x169B0;
+constexpr uint32_t W_RESULTS_POINTS_SHOWN = 0x169B0;  // 8 x the rolling digits' value
 constexpr uint32_t W_RESULTS_TIMER = 0x1697C;     // 63 on game over
 constexpr uint32_t W_INTRO_STEP = 0x17378;
 constexpr uint32_t W_INTRO_TIMER = 0x17380;
 constexpr uint32_t W_PRE_COURSE_STEP = 0x1738C;
-constexpr uint32_t W_DEMO_SCREEN_STEP = 0x1703C;
-constexpr uint32_t W_DEMO_SCREEN_TIMER = 0x17038;
+constexpr uint32_t W_SCENE_FADE_DIR = 0x1703C;       // 0 fading in, 1 out
+constexpr uint32_t W_DEMO_SCREEN_FRAMES = 0x17038;
 constexpr uint32_t W_STATE8_TIMER = 0x16964;      // 600 on entering state 8
 
 // ---- Mode and course words (a level jump rewrites them too) ------------------------

@@ -158,7 +158,7 @@ void attract_demo_step() {
     hud_update();
     int32_t end = rom_table_long(DEMO_SEGMENT_STARTS, DEMO_FADE_OUT_SEGMENT + 1, 0);
     if (s == DEMO_FADE_OUT_SEGMENT && int64_t(end) - frames <= DEMO_FADE_OUT_FRAMES) {
-        w_cell_set(W_DEMO_SCREEN_STEP, 1);
+        w_cell_set(W_SCENE_FADE_DIR, 1);
         w_cell_set(W_SCENE_FADE_STEP, DEMO_FADE_OUT_STEP);
     }
 }
@@ -204,7 +204,7 @@ void closing_text_frame() {
 // reached full.
 bool scene_fade(int32_t base) {
     int32_t step = w_cell(W_SCENE_FADE_STEP);
-    if (w_cell(W_DEMO_SCREEN_STEP) == 0) {
+    if (w_cell(W_SCENE_FADE_DIR) == 0) {
         w_cell_set(W_FADE_AMOUNT, std::max(wrap_sub(base, step), 0));
         return false;
     }
@@ -221,7 +221,7 @@ bool scene_fade(int32_t base) {
 
 void model_scene_setup(int32_t fade_mode, int32_t next_phase) {
     w_cell_set(W_MODEL_SCENE_FRAMES, 0);
-    w_cell_set(W_DEMO_SCREEN_STEP, 0);
+    w_cell_set(W_SCENE_FADE_DIR, 0);
     w_cell_set(W_SCENE_FADE_STEP, FADE_END);
     w_cell_set(W_WING_SET, 0);
     fade_black(fade_mode);
@@ -274,7 +274,7 @@ void attract_demo_setup() {
     gameplay_init_state_vars();
     race_timers_set();
     fade_black(FADE_MODE_BLACK);
-    w_cell_set(W_DEMO_SCREEN_STEP, 0);
+    w_cell_set(W_SCENE_FADE_DIR, 0);
     w_cell_set(W_SCENE_FADE_STEP, FADE_FULL);
     cgram_load_tile_block(COVER_BLOCK, COVER_TILE);
     palette_bank_load(0, 1);
@@ -318,7 +318,7 @@ void attract_model_scene_a_run() {
     demo_world_frame();
     int32_t end = rom_table_long(MODEL_A_TEXT_STARTS, 0, 0);  // the long after the segments
     if (s == A_LAST_SEGMENT && int64_t(end) - frames <= A_FADE_FRAMES) {
-        w_cell_set(W_DEMO_SCREEN_STEP, 1);
+        w_cell_set(W_SCENE_FADE_DIR, 1);
         w_cell_set(W_SCENE_FADE_STEP, A_FADE_STEP);
     }
     model_scene_common(MODEL_A, s == A_LAST_SEGMENT);
@@ -344,7 +344,7 @@ void attract_model_scene_b_run() {
         int64_t left = int64_t(rom_table_long(MODEL_B_SEGMENTS, B_LAST_SEGMENT + 1, 0)) - frames;
         int32_t pitch = w_cell(W_CAMERA_PITCH);
         if (left <= B_FADE_FRAMES) {
-            w_cell_set(W_DEMO_SCREEN_STEP, 1);
+            w_cell_set(W_SCENE_FADE_DIR, 1);
             w_cell_set(W_SCENE_FADE_STEP, B_FADE_STEP);
             w_cell_set(W_CAMERA_PITCH, math_sin(B_PITCH));
         } else if (left <= B_PITCH_FROM && left >= B_PITCH_TO) {

@@ -2,7 +2,7 @@
 // scenes. Words named elsewhere: the phase W_ATTRACT_PHASE (board/game_state_ram.h), the
 // scene index W_ATTRACT_SEQ_INDEX and frame_counter W_FRAME_COUNTER (game/flow/game_init.h),
 // the scene flag W_ATTRACT_SCENE_FLAG (board/dspram.h), the credit line's palette
-// W_CREDIT_ROW (game/flow/coin_ram.h), the fade direction W_DEMO_SCREEN_STEP
+// W_CREDIT_ROW (game/flow/coin_ram.h), the fade direction W_SCENE_FADE_DIR
 // (game/flow/gameplay_ram.h), the sprite scene's fade step and hold W_FADE_STEP and
 // W_FADE_HOLD (game/modes/ending_ram.h).
 #pragma once

@@ -250,7 +250,7 @@ void attract_flyover_setup() {
     gameplay_init_state_vars();
     screen_word_set(W_FOG_ENABLE, 0);
     fade_colour_set(0);
-    w_cell_set(W_DEMO_SCREEN_STEP, 0);
+    w_cell_set(W_SCENE_FADE_DIR, 0);
     w_cell_set(W_FADE_AMOUNT, FADE_FULL);
     w_cell_set(W_SCENE_FADE_STEP, FLYOVER_FADE_IN);
     w_cell_set(W_FADE_FLAGS, FADE_MODE_BLACK);
@@ -273,7 +273,7 @@ void attract_flyover_run() {
     logo_pair_draw(0, LOGO_Y);
     if (frames == FLYOVER_WHITE_FROM) {
         fade_colour_set(FADE_FULL);
-        w_cell_set(W_DEMO_SCREEN_STEP, 1);
+        w_cell_set(W_SCENE_FADE_DIR, 1);
         w_cell_set(W_SCENE_FADE_STEP, FLYOVER_FADE_OUT);
         sound_play(FLYOVER_SOUND);
     }
@@ -283,7 +283,7 @@ void attract_flyover_run() {
     } else {
         // White counts from the frame after the fade out has reached full.
         int32_t before = w_cell(W_FADE_AMOUNT), step = w_cell(W_SCENE_FADE_STEP);
-        bool out = w_cell(W_DEMO_SCREEN_STEP) != 0;
+        bool out = w_cell(W_SCENE_FADE_DIR) != 0;
         w_cell_set(W_FADE_AMOUNT, out ? std::min(before + step, FADE_FULL) : std::max(before - step, 0));
         if (out && before == FADE_FULL) {
             w_cell_set(W_FLYOVER_WHITE, ++white);

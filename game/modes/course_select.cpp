@@ -407,18 +407,29 @@ void course_map_draw() {
 }
 
 void course_map_packets(int32_t n) {
-    int32_t course = w_cell(W_COURSE_NUMBER);
-    if (rom_table_record(COURSE_FRAMES, course) == 0) return;
-    auto frame = [&](uint32_t k) { return rom_table_long(COURSE_FRAMES, course, 4 * k); };
-    int32_t x0 = frame(0), y0 = frame(1), depth = frame(2), scale = frame(3);
-    int32_t x_max = frame(4), x_min = frame(5), y_max = frame(6), y_min = frame(7);
+    course_map_frame frame;
+    if (course_map_frame_read(COURSE_FRAMES.address, w_cell(W_COURSE_NUMBER), &frame)) course_map_objects(frame, n);
+}
+
+bool course_map_frame_read(uint32_t frames, int32_t course, course_map_frame* frame) {
+    const rom_table table = {frames, 32, COURSES};
+    if (rom_table_record(table, course) == 0) return false;
+    int32_t* fields[8] = {&frame->x0, &frame->y0, &frame->depth, &frame->scale,
+                          &frame->x_max, &frame->x_min, &frame->y_max, &frame->y_min};
+    for (uint32_t k = 0; k < 8; k++) *fields[k] = rom_table_long(table, course, 4 * k);
+    return true;
+}
+
+void course_map_plot(const course_map_frame& f, int32_t px, int32_t pz, int32_t model) {
+    int32_t x = wrap_add(f.x0, int32_t(int64_t(f.scale) * px / 256));
+    int32_t y = wrap_add(f.y0, int32_t(int64_t(f.scale) * pz / 256));
+    if (x < f.x_min || x > f.x_max || y < f.y_min || y > f.y_max) return;
+    dl_marker(0, model, x, y, f.depth);
+}
+
+void course_map_objects(const course_map_frame& f, int32_t n) {
     uint32_t tick = uint32_t(w_cell(W_FRAME_TICK));
-    auto plot = [&](int32_t wx, int32_t wz, int32_t model) {
-        int32_t x = wrap_add(x0, int32_t(int64_t(scale) * (wx >> 8) / 256));
-        int32_t y = wrap_add(y0, int32_t(int64_t(scale) * (wz >> 8) / 256));
-        if (x < x_min || x > x_max || y < y_min || y > y_max) return;
-        dl_marker(0, model, x, y, depth);
-    };
+    auto plot = [&](int32_t wx, int32_t wz, int32_t model) { course_map_plot(f, wx >> 8, wz >> 8, model); };
     auto blink_model = [&](int32_t value) {
         return value > 0 || !(tick & MAP_BLINK_BITS) ? MAP_BALLOON : MAP_BALLOON_BLINK;
     };

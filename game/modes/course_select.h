@@ -18,6 +18,17 @@ void course_map_draw();
 // The course map of the chosen course: its balloons and moving objects, the moving ones
 // advanced n steps along their heading.
 void course_map_packets(int32_t n);
+// A course map's frame: the 32-byte record of `course` in the frame table at ROM
+// `frames` (x origin, y origin, depth, scale, x max, x min, y max, y min); false (and
+// nothing read) outside the table.
+struct course_map_frame {
+    int32_t x0, y0, depth, scale, x_max, x_min, y_max, y_min;
+};
+bool course_map_frame_read(uint32_t frames, int32_t course, course_map_frame* frame);
+// Model `model` at the map point of (px, pz) (world x and z >> 8), when inside the bounds.
+void course_map_plot(const course_map_frame& frame, int32_t px, int32_t pz, int32_t model);
+// The balloons of the course and the moving objects advanced n steps on the map.
+void course_map_objects(const course_map_frame& frame, int32_t n);
 
 // Shared with the mode select.
 // The port-0 button (the "press", bit 0 of the byte W 0x2B3B) or start (bit 0 of W 0x2BA6)

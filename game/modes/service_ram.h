@@ -9,6 +9,7 @@
 #include "board/dspram.h"          // W_HALT_FLAG (the DSP test's flag)
 #include "board/game_state_ram.h"  // the armed flag
 #include "game/flow/coin_ram.h"     // coins, price, free play, the credit row
+#include "game/flow/game_init.h"    // frame_counter (bookkeeping)
 #include "game/flow/run_ram.h"      // the bookkeeping longs
 #include "game/flow/sound_ram.h"    // the volumes, mode and attract-sound settings
 #include "game/world/flight_ram.h"  // W_STOP_FLAG: how the service mode was entered
@@ -23,7 +24,6 @@ constexpr uint32_t W_SERVICE_EXIT_MARK = 0x3FEA;  // service_exit_mark
 constexpr uint32_t W_COIN_VALUE1_WORD = 0x3FF2;  // its lower word, as the page loads it
 constexpr uint32_t W_COIN_VALUE2 = 0x3FF6;
 constexpr uint32_t W_GAME_VALUE1 = 0x3FF8;       // game_options
-constexpr uint32_t W_FRAME_COUNTER = 0x4010;     // frame_counter (bookkeeping)
 constexpr uint32_t W_BOOK_COUNT_3 = 0x4022;
 constexpr uint32_t W_BOOK_COUNTERS = 0x40B0;     // counter words to 0x4133
 

@@ -137,6 +137,15 @@ void boxes_write(point_writer& w, const synth_box (&boxes)[N]) {
         for (int32_t model = b.first; model <= b.last; model++) box_write(w, model + SYNTH_MODEL_CODE_BASE, b.lo, b.hi);
 }
 
+// The results boards' stand-in models.
+void screen_boxes_write(point_writer& w) {
+    boxes_write(w, SYNTH_SCREEN_BOXES);
+    for (int i = 0; i < SYNTH_LETTER_MODELS; i++) {
+        const int32_t lo[3] = {-12, -12 - i, -4}, hi[3] = {12, 12 + i, 4};
+        box_write(w, synth_letter_model(i) + SYNTH_MODEL_CODE_BASE, lo, hi);
+    }
+}
+
 void ground_write(point_writer& w) {
     uint32_t list = model_open(w, SYNTH_MODEL_GROUND, 1);
     w.set->point[list] = w.at;
@@ -339,6 +348,7 @@ void synth_models(synth_rom_set* set) {
     boxes_write(w, SYNTH_RIG_BOXES);
     boxes_write(w, SYNTH_FLIGHT_BOXES);
     boxes_write(w, SYNTH_ATTRACT_BOXES);
+    screen_boxes_write(w);
     ground_write(w);
     lit_write(w);
     depth_write(w);

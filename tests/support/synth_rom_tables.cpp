@@ -202,5 +202,13 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_replay_marker_bytes(set);
     synth_demo_closing_text(set);
     synth_attract_blocks(set);
+    synth_grade_thresholds(set);
+    synth_needle_targets(set);
+    synth_final_texts(set);
+    synth_results_map_frames(set);
+    synth_continue_times(set);
+    synth_cycle_entry(set);
+    synth_results_blocks(set);
+    synth_screen_sprite_tiles(set);
     synth_rom_check_sums(set);  // last: the point ROM is complete
 }

@@ -1378,3 +1378,53 @@ void synth_inter_text_scripts(synth_rom_set* set);
 // 0x39C30: the sixteen flag model steps, long k = k.
 constexpr uint16_t SYNTH_INTER_TILE = 5;
 void synth_inter_tiles(synth_rom_set* set);
+// ---- Results, continue and total screens (synth_rom_results.cpp) --------------------
+// Program ROM 0x15C478 + 32 c: course c's five grade thresholds (the fifth, at 0x15C488
+// + 32 c, is also the base of the grade-4 quota difference). Course 1's are low, so
+// that grade 5 can miss every place of its ranking table (1700 .. 750).
+constexpr int32_t SYNTH_GRADE_THRESHOLDS[4][5] = {
+    {1000, 2000, 3000, 4000, 5000}, {100, 200, 300, 400, 500}, {1500, 2500, 3500, 4500, 5500}, {2000, 3000, 4000, 5000, 6000}};
+void synth_grade_thresholds(synth_rom_set* set);
+// Program ROM 0x37508: the gauge needle's target per grade 0..5 (-320 + 96 g).
+constexpr int16_t synth_needle_target(int grade) { return int16_t(-320 + 96 * grade); }
+void synth_needle_targets(synth_rom_set* set);
+// Program ROM 0x375FC + 16 g: the final text of grade g: block 262 + g % 2 at column 12,
+// row 21, tile 576 + 64 (g % 2).
+void synth_final_texts(synth_rom_set* set);
+// Program ROM 0x3757C + 32 c: the results' course map frames (SYNTH_COURSE_FRAME, at
+// depth 848); course 2's fields 1-6 are the bytes of the hit sets' field masks at
+// 0x375C0 (synth_rom_rig.cpp), so its map draws nothing.
+void synth_results_map_frames(synth_rom_set* set);
+// Program ROM 0x15C4FC + 4 i: the continue times by setting 0..2, in frames (the demo
+// table follows at 0x15C508).
+constexpr int32_t SYNTH_CONTINUE_TIMES[3] = {600, 900, 1200};
+void synth_continue_times(synth_rom_set* set);
+// Program ROM 0x37958: the palette entry the continue screen cycles (the credit line's).
+constexpr uint16_t SYNTH_CYCLE_ENTRY = 0x7FE0;
+void synth_cycle_entry(synth_rom_set* set);
+// Tile-block records of the results and continue screens (over the plain ones): the
+// title 183, the notice halves 212 and 227, the seconds' digits 230 + d (2 x 2) and the
+// deduction's 251 + d (2 x 3), 261, the grade texts 262 and 263 (264 stays plain: the boot
+// loads it), the course-2 note 298 and
+// the choice blocks 283-286 (the select's 28 is the confirm hint).
+void synth_results_blocks(synth_rom_set* set);
+// Sprite tiles of the game-over, results and total screens (349, 350, 491, 492, 494-496)
+// and the name entry's cursor (460)
+// as one cell of a disc tile (SYNTH_SPRITE_DISC_TILE + tile % 4) each: their words of
+// tile tables 1 and 2 written over the ruled ones (which point past the sprite ROM).
+constexpr int16_t SYNTH_SCREEN_SPRITE_TILES[8] = {349, 350, 460, 491, 492, 494, 495, 496};
+void synth_screen_sprite_tiles(synth_rom_set* set);
+// Point-ROM stand-ins of the results boards' models (display-list numbers, drawn like the
+// cube by synth_models): the quota digits 839-848 and the digit plates 849, the three
+// panels 836-838, the best-record model 833, the gauge needle 857, the grade models
+// 861-863 and 887-890, the path points 908/909 and the map's balloons 912/913; the name
+// entry's grid panel 886 and its letters (synth_letter_model 0..51, rising in height).
+constexpr synth_box SYNTH_SCREEN_BOXES[] = {
+    {839, 848, {-14, -18, -4}, {14, 18, 4}},  {849, 849, {-18, -24, 8}, {18, 24, 12}},
+    {836, 837, {-60, -20, -8}, {60, 20, 8}},  {838, 838, {-90, -30, -8}, {90, 30, 8}},
+    {833, 833, {-50, -50, -10}, {50, 50, 10}}, {857, 857, {-200, -12, -8}, {200, 12, 8}},
+    {861, 863, {-60, -30, -8}, {60, 30, 8}},  {887, 890, {-60, -30, -8}, {60, 30, 8}},
+    {908, 908, {-6, -6, -6}, {6, 6, 6}},      {909, 909, {-12, -12, -12}, {12, 12, 12}},
+    {912, 913, {-8, -8, -8}, {8, 8, 8}},
+    {886, 886, {-280, -90, 30}, {280, 90, 40}},
+};
