@@ -9,11 +9,6 @@ void put_longs(synth_rom_set* set, uint32_t at, const int32_t* values, uint32_t 
     for (uint32_t k = 0; k < count; k++) synth_put32(set, at + 4 * k, uint32_t(values[k]));
 }
 
-void block_put(synth_rom_set* set, const synth_block& b) {
-    uint32_t at = BLOCK_TABLE + 16 * uint32_t(b.number);
-    const int32_t longs[4] = {b.source, b.width, b.height, int32_t(b.colour_set)};
-    put_longs(set, at, longs, 4);
-}
 
 }  // namespace
 
@@ -65,7 +60,7 @@ void synth_demo_closing_text(synth_rom_set* set) {
 
 void synth_attract_blocks(synth_rom_set* set) {
     for (int32_t n = SYNTH_LETTER_BLOCKS_FIRST; n <= SYNTH_LETTER_BLOCKS_LAST; n++)
-        block_put(set, {n, SYNTH_LETTER_BLOCK_SOURCE + 4 * (n - SYNTH_LETTER_BLOCKS_FIRST), 2, 2, 9});
-    for (int32_t s = 0; s < 10; s++) block_put(set, {288 + s, SYNTH_LETTER_BLOCK_SOURCE + 4 * s, 2, 2, 9});
-    for (const synth_block& b : SYNTH_ATTRACT_BLOCKS) block_put(set, b);
+        synth_block_put(set, {n, SYNTH_LETTER_BLOCK_SOURCE + 4 * (n - SYNTH_LETTER_BLOCKS_FIRST), 2, 2, 9});
+    for (int32_t s = 0; s < 10; s++) synth_block_put(set, {288 + s, SYNTH_LETTER_BLOCK_SOURCE + 4 * s, 2, 2, 9});
+    for (const synth_block& b : SYNTH_ATTRACT_BLOCKS) synth_block_put(set, b);
 }

@@ -1,12 +1,11 @@
 // The ending's landing, portrait and bad-ending tables of the synthetic set: cameras
 // that look at the scenes, short packet lists, the landing's pose, the portrait's two
-// object lists of rig boxes and its caption blocks, the bad ending's circle, hits and
-// events.
+// object lists of rig boxes (its caption blocks are the attract's letter blocks), the
+// bad ending's circle, hits and events.
 #include "tests/support/synth_rom_tables.h"
 
 namespace {
 
-constexpr uint32_t BLOCK_TABLE = 0x1C4F40;
 constexpr uint16_t LIST_END = 0xFFFF;
 
 void longs_put(synth_rom_set* set, uint32_t at, std::initializer_list<int32_t> values) {
@@ -97,10 +96,6 @@ void synth_ending_portrait(synth_rom_set* set) {
     const int32_t fourth_points[2][3] = {{0x300, 0, 0x800}, {0x300, 0x320, 0x800}};
     synth_put32(set, 0x123C44, portrait_list_put(set, SYNTH_SCENE_DATA, first_models, first_points));
     synth_put32(set, 0x123C40, portrait_list_put(set, SYNTH_SCENE_DATA + 0x400, fourth_models, fourth_points));
-    for (uint32_t k = 0; k < 3; k++) {
-        uint32_t at = BLOCK_TABLE + 16 * uint32_t(SYNTH_CAPTION_BLOCKS[k]);
-        longs_put(set, at, {int32_t(300 + 4 * k), 2, 2, 3});
-    }
 }
 
 void synth_ending_bad(synth_rom_set* set) {

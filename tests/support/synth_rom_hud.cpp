@@ -1,11 +1,5 @@
 #include "tests/support/synth_rom_tables.h"
 
-namespace {
-
-constexpr uint32_t BLOCK_TABLE = 0x1C4F40;
-
-}  // namespace
-
 void synth_particle_types(synth_rom_set* set) {
     for (int k = 0; k <= 10; k++) synth_put16(set, 0x3797A + 2 * uint32_t(k), uint16_t(synth_particle_type(k)));
 }
@@ -46,11 +40,5 @@ void synth_score_digit_models(synth_rom_set* set) {
 }
 
 void synth_hud_blocks(synth_rom_set* set) {
-    for (const synth_block& b : SYNTH_HUD_BLOCKS) {
-        uint32_t at = BLOCK_TABLE + 16 * uint32_t(b.number);
-        synth_put32(set, at, uint32_t(b.source));
-        synth_put32(set, at + 4, uint32_t(b.width));
-        synth_put32(set, at + 8, uint32_t(b.height));
-        synth_put32(set, at + 12, b.colour_set);
-    }
+    for (const synth_block& b : SYNTH_HUD_BLOCKS) synth_block_put(set, b);
 }

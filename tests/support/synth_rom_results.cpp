@@ -2,13 +2,6 @@
 
 namespace {
 
-void block_put(synth_rom_set* set, const synth_block& b) {
-    uint32_t at = 0x1C4F40 + 16 * uint32_t(b.number);
-    synth_put32(set, at, uint32_t(b.source));
-    synth_put32(set, at + 4, uint32_t(b.width));
-    synth_put32(set, at + 8, uint32_t(b.height));
-    synth_put32(set, at + 12, b.colour_set);
-}
 
 }  // namespace
 
@@ -51,10 +44,10 @@ void synth_results_blocks(synth_rom_set* set) {
         {262, 1110, 14, 2, 4}, {263, 1140, 14, 2, 5},  {298, 1200, 16, 2, 7},
         {283, 1240, 10, 3, 4}, {284, 1280, 10, 3, 5},  {285, 1320, 10, 3, 6}, {286, 1360, 10, 3, 7},
     };
-    for (const synth_block& b : named) block_put(set, b);
+    for (const synth_block& b : named) synth_block_put(set, b);
     for (int32_t d = 0; d < 10; d++) {
-        block_put(set, {230 + d, 1400 + 4 * d, 2, 2, 0});
-        block_put(set, {251 + d, 1450 + 6 * d, 2, 3, 2});
+        synth_block_put(set, {230 + d, 1400 + 4 * d, 2, 2, 0});
+        synth_block_put(set, {251 + d, 1450 + 6 * d, 2, 3, 2});
     }
 }
 

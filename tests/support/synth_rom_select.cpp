@@ -4,13 +4,7 @@
 #include "board/text_print.h"
 
 void synth_select_blocks(synth_rom_set* set) {
-    for (const synth_block& b : SYNTH_SELECT_BLOCKS) {
-        uint32_t at = BLOCK_TABLE + 16 * uint32_t(b.number);
-        synth_put32(set, at, uint32_t(b.source));
-        synth_put32(set, at + 4, uint32_t(b.width));
-        synth_put32(set, at + 8, uint32_t(b.height));
-        synth_put32(set, at + 12, b.colour_set);
-    }
+    for (const synth_block& b : SYNTH_SELECT_BLOCKS) synth_block_put(set, b);
 }
 
 void synth_mode_pointer(synth_rom_set* set) {

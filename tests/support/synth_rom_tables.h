@@ -291,6 +291,9 @@ struct synth_block {
     int32_t number, source, width, height;
     uint32_t colour_set;
 };
+// One tile-block record at its number (the block table at 0x1C4F40; every screen's
+// blocks are written through it).
+void synth_block_put(synth_rom_set* set, const synth_block& b);
 constexpr synth_block SYNTH_BLOCK_SMALL = {1, 2, 3, 2, 1};       // 3 x 2 tiles
 constexpr synth_block SYNTH_BLOCK_WIDE = {2, 0, 65, 1, 0};       // too wide to draw
 constexpr synth_block SYNTH_BLOCK_ROM_END = {3, 14580, 2, 1, 0};  // 2nd tile past the ROM
@@ -1282,11 +1285,10 @@ constexpr uint8_t SYNTH_FREE_PRESET[6] = {10, 20, 30, 40, 50, 60};
 void synth_ending_free_camera(synth_rom_set* set);
 // Program ROM 0x383F8 .. 0x3843B: the portrait's camera, list 0x38414, the fourth model's
 // pose 0x38420 and the spring target 0x38438; 0x123C44 / 0x123C40: pointers to its first
-// and fourth object lists (SYNTH_PORTRAIT_RECORDS records each, from SYNTH_SCENE_DATA);
-// the caption's tile blocks 96, 97 and 106 (2 x 2 tiles, colour set 3).
+// and fourth object lists (SYNTH_PORTRAIT_RECORDS records each, from SYNTH_SCENE_DATA).
+// The caption's tile blocks 96, 97 and 106 are synth_attract_blocks' letter blocks.
 constexpr uint32_t SYNTH_SCENE_DATA = 0x1FE800;
 constexpr int SYNTH_PORTRAIT_RECORDS = 16;
-constexpr int32_t SYNTH_CAPTION_BLOCKS[3] = {96, 97, 106};
 void synth_ending_portrait(synth_rom_set* set);
 // Program ROM 0x38460 .. 0x384DF: the bad ending's camera, circle (x, y, z, radius,
 // rate), hit list 0x38490 (SYNTH_BAD_HITS, then frame 0) and event list 0x384B0

@@ -13,17 +13,21 @@ void synth_block_tiles(synth_rom_set* set) {
         for (uint32_t i = 0; i < 128; i++) synth_put8(set, BLOCK_TILE_DATA + 128 * t + i, synth_block_tile_byte(t, i));
 }
 
+void synth_block_put(synth_rom_set* set, const synth_block& b) {
+    uint32_t at = BLOCK_TABLE + 16 * uint32_t(b.number);
+    synth_put32(set, at, uint32_t(b.source));
+    synth_put32(set, at + 4, uint32_t(b.width));
+    synth_put32(set, at + 8, uint32_t(b.height));
+    synth_put32(set, at + 12, b.colour_set);
+}
+
 void synth_block_table(synth_rom_set* set) {
     for (int n = 0; n < SYNTH_BLOCK_RECORDS; n++) {
         synth_block b = {n, 0, 1, 1, 0};
         if (n >= 32 && n <= 40) b = synth_digit_block(n);
         for (const synth_block& named : SYNTH_BLOCKS)
             if (named.number == n) b = named;
-        uint32_t at = BLOCK_TABLE + 16 * uint32_t(n);
-        synth_put32(set, at, uint32_t(b.source));
-        synth_put32(set, at + 4, uint32_t(b.width));
-        synth_put32(set, at + 8, uint32_t(b.height));
-        synth_put32(set, at + 12, b.colour_set);
+        synth_block_put(set, b);
     }
 }
 

@@ -229,10 +229,18 @@ TEST(EndingRing, EightObjectsStayAnEighthTurnApartAndClimbOneAfterAnother) {
             // One lift per object (none before 300); from 420 each adds its own, larger
             // one by one here, so the steps grow.
             int32_t climb = e[2] - e[2 - 11];
-            if (t < 300) EXPECT_EQ(climb, 0) << i;
-            if (t >= 300 && t < 420 && i > 1) EXPECT_EQ(climb, last_climb) << i;
-            if (t >= 300) EXPECT_GT(climb, 0) << i;
-            if (t >= 420 && i > 1) EXPECT_GT(climb, last_climb) << i;
+            if (t < 300) {
+                EXPECT_EQ(climb, 0) << i;
+            }
+            if (t >= 300 && t < 420 && i > 1) {
+                EXPECT_EQ(climb, last_climb) << i;
+            }
+            if (t >= 300) {
+                EXPECT_GT(climb, 0) << i;
+            }
+            if (t >= 420 && i > 1) {
+                EXPECT_GT(climb, last_climb) << i;
+            }
             last_climb = climb;
         }
     }

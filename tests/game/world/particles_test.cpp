@@ -38,7 +38,6 @@ protected:
     // Runs a frame; returns the ages of the particles spawned in it (emitter 0).
     std::vector<int32_t> frame(std::vector<int32_t>* drawn = nullptr) {
         int32_t phase = (w_cell(W_PARTICLE_PHASE) + 1) & 15;
-        uint32_t c = uint32_t(phase) >> 2;
         int32_t before = count(0);
         sprite_call_list_reset();
         particles_update();
@@ -94,7 +93,9 @@ TEST_F(ParticleTest, SpecialRegionsFireOnTheWingAndTopProbesOnly) {
         EXPECT_EQ(count(0), -1);
         for (uint32_t p = 1; p < 5; p++) {
             EXPECT_EQ(count(p), kinds.empty() ? -1 : 3);
-            if (!kinds.empty()) EXPECT_EQ(type(p), synth_particle_type(kinds[0]));
+            if (!kinds.empty()) {
+                EXPECT_EQ(type(p), synth_particle_type(kinds[0]));
+            }
         }
     }
 }
