@@ -123,7 +123,9 @@ TEST(EndingFlyIn, CameraReachesTheSecondRecordAtFrame264AndStays) {
         }
         EXPECT_EQ(second, t >= 264) << t;
         EXPECT_EQ(first, t == 0) << t;
-        if (t >= 264) EXPECT_EQ(w_read16(WRAM_BASE + W_ENDING_ZOOM), uint32_t(bus_read32(SECOND + 24)) & 0xFFFF);
+        if (t >= 264) {
+            EXPECT_EQ(w_read16(WRAM_BASE + W_ENDING_ZOOM), uint32_t(bus_read32(SECOND + 24)) & 0xFFFF);
+        }
     }
 }
 
