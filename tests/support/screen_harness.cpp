@@ -74,6 +74,13 @@ void screen_start() {
     host_frame = 0;
 }
 
+void screen_handle_centred() {
+    wram_owned_mark(W_HANDLE_TURN, 4);
+    wram_owned_mark(W_HANDLE_CENTRE_TURN, 4);
+    w_cell_set(W_HANDLE_CENTRE_TURN, 511);
+    w_cell_set(W_HANDLE_CENTRE_PITCH, 511);
+}
+
 void screen_frame(const screen_input& in) {
     commsram[CR_SWITCH_BYTE0] = in.switch0;
     commsram[CR_SWITCH_BYTE1] = in.switch1;

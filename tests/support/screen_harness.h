@@ -25,6 +25,9 @@ constexpr uint8_t SCREEN_START = 0x01;                                          
 // directory, then `game_init`. host_frame restarts at 0.
 void screen_start();
 
+// The handle's cells as the host keeps them (owned by the host), centred at 511.
+void screen_handle_centred();
+
 // One frame: the inputs written, frame_due set, the loop's game step, host_frame + 1.
 void screen_frame(const screen_input& in = {});
 // n frames with the same inputs.

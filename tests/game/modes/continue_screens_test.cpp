@@ -40,11 +40,7 @@ protected:
     // Top state 3 at sub-state `sub` with the game's words; the set-up's frame.
     static void enter(int32_t sub, const game& g = {}) {
         screen_start();
-        // The handle's cells are the game's own, as the host keeps them, centred.
-        wram_owned_mark(W_HANDLE_TURN, 4);
-        wram_owned_mark(W_HANDLE_CENTRE_TURN, 4);
-        w_cell_set(W_HANDLE_CENTRE_TURN, 511);
-        w_cell_set(W_HANDLE_CENTRE_PITCH, 511);
+        screen_handle_centred();
         w_cell_set(W_GAME_STATE, 3);
         w_cell_set(W_GAME_SUB_STATE, sub);
         w_write16(WRAM_BASE + W_FREE_PLAY, g.free_play ? 1 : 0);

@@ -37,11 +37,7 @@ protected:
     // Top state 3, sub-state 16 in the given mode on course 0, then the set-up's frame.
     static void enter(int mode, int32_t total, int32_t time_score = 0) {
         screen_start();
-        // The handle's cells are the game's own, as the host keeps them, centred.
-        wram_owned_mark(W_HANDLE_TURN, 4);
-        wram_owned_mark(W_HANDLE_CENTRE_TURN, 4);
-        w_cell_set(W_HANDLE_CENTRE_TURN, 511);
-        w_cell_set(W_HANDLE_CENTRE_PITCH, 511);
+        screen_handle_centred();
         w_cell_set(W_GAME_STATE, 3);
         w_cell_set(W_GAME_SUB_STATE, 16);
         w_cell_set(W_COURSE_NUMBER, 0);

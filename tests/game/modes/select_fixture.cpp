@@ -14,16 +14,9 @@
 #include "game/modes/select_ram.h"
 #include "game/world/flight_ram.h"
 
-void select_handle_centred() {
-    wram_owned_mark(W_HANDLE_TURN, 4);
-    wram_owned_mark(W_HANDLE_CENTRE_TURN, 4);
-    w_cell_set(W_HANDLE_CENTRE_TURN, HANDLE_CENTRE);
-    w_cell_set(W_HANDLE_CENTRE_PITCH, HANDLE_CENTRE);
-}
-
 void select_enter(const select_setting& s) {
     screen_start();
-    select_handle_centred();
+    screen_handle_centred();
     screen_frame();
     w_cell_set(W_ARMED_FLAG, 0);  // in a game: Start starts none
     w_cell_set(W_GAME_STATE, 3);

@@ -23,8 +23,6 @@ struct select_setting {
     int32_t quota_index = 0;      // the settings' quota-table index W 0x3FFA
 };
 
-// The handle's centres at HANDLE_CENTRE, kept as the host keeps them (its own cells).
-void select_handle_centred();
 // A started board with the handle centred, one frame run, then top state 3 at the setting's sub-state with its
 // words in both work-RAM images: the next screen_frame runs that sub-state.
 void select_enter(const select_setting& s);

@@ -36,7 +36,7 @@ struct walk {
 
 TEST(SelectWalk, StartAndHandleLeadFromAttractToTheRaceSetUp) {
     screen_start();
-    select_handle_centred();
+    screen_handle_centred();
     walk w;
     w.frame();
     w_write16(WRAM_BASE + W_FREE_PLAY, 1);

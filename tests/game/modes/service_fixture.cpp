@@ -26,10 +26,7 @@ void action(screen_input in) {
 
 void service_start(const screen_input& in) {
     screen_start();
-    wram_owned_mark(W_HANDLE_TURN, 4);
-    wram_owned_mark(W_HANDLE_CENTRE_TURN, 4);
-    w_cell_set(W_HANDLE_CENTRE_TURN, HANDLE_CENTRE);
-    w_cell_set(W_HANDLE_CENTRE_PITCH, HANDLE_CENTRE);
+    screen_handle_centred();
     service_state_6();
     service_frame(in);
 }
