@@ -27,8 +27,8 @@ void race_set_up(int32_t course, int32_t camera_cell) {
     wram_long_set(W_PLAYER_SPEED, 0x3000);
     wram_long_set(W_PLAYER_SPEED_COPY, 0x3000);
     wram_long_set(W_DRIVE, 0x1000);
-    sound_word_set(W_SOUND_HOLD_LEVEL, -1);
-    sound_word_set(W_SOUND_HOLD_TIMER, -1);
+    w_word_set(W_SOUND_HOLD_LEVEL, -1);
+    w_word_set(W_SOUND_HOLD_TIMER, -1);
     wram[probe_field(PROBE_CENTRE, PROBE_HIT)] = 1;
 }
 

@@ -23,8 +23,6 @@ constexpr uint32_t W_AREA_TABLE = 0x16A3C;   // long
 constexpr uint32_t TEXT_REGISTER_1 = 0x8A0002;
 constexpr int BIAS = 3;                      // index of the bias among R, G, B, bias
 
-int16_t word(uint32_t w) { return int16_t(w_read16(WRAM_BASE + w)); }
-void word_set(uint32_t w, int32_t v) { w_write16(WRAM_BASE + w, uint32_t(v)); }
 int32_t slot_long(uint32_t w) { return int32_t(wram[w]); }
 int16_t rom_word(uint32_t address) { return int16_t(bus_read16(address)); }
 
@@ -43,12 +41,12 @@ int cell_area(int32_t cell) {
     return int8_t(bus_read8(uint32_t(slot_long(W_AREA_TABLE)) + uint32_t(cell)));
 }
 
-int last_cell_area() { return cell_area(word(W_LAST_CELL)); }
+int last_cell_area() { return cell_area(w_word(W_LAST_CELL)); }
 
 // Fog colour into the mixer and the bias into the four CZ bias words.
 void fog_registers_write(uint32_t from) {
-    for (uint32_t c = 0; c < 3; c++) mixer_registers[MIX_FOG_COLOUR + c] = uint8_t(word(from + 2 * c));
-    for (uint32_t b = 0; b < 4; b++) bus_write16(CZ_BIAS_0 + 2 * b, uint16_t(word(from + 2 * BIAS)));
+    for (uint32_t c = 0; c < 3; c++) mixer_registers[MIX_FOG_COLOUR + c] = uint8_t(w_word(from + 2 * c));
+    for (uint32_t b = 0; b < 4; b++) bus_write16(CZ_BIAS_0 + 2 * b, uint16_t(w_word(from + 2 * BIAS)));
 }
 
 }  // namespace
@@ -57,23 +55,23 @@ void area_fog_set(int record) {
     uint32_t r = fog_record(record);
     for (uint32_t c = 0; c <= BIAS; c++) {
         int16_t v = rom_word(r + 2 * c);
-        word_set(W_FOG_TARGET + 2 * c, v);
-        word_set(W_FOG_CURRENT + 2 * c, v);
+        w_word_set(W_FOG_TARGET + 2 * c, v);
+        w_word_set(W_FOG_CURRENT + 2 * c, v);
     }
     fog_registers_write(W_FOG_CURRENT);
-    word_set(W_FADE_COUNT, 0);
+    w_word_set(W_FADE_COUNT, 0);
     mixer_registers[MIX_FOG_LEVEL] = 0;
     w_write16(WRAM_BASE + W_FOG_ENABLE, rom_word(r + 8) != 0 ? 1 : 0);
-    word_set(W_LEVEL_TARGET, 0);
-    word_set(W_LEVEL, 0);
+    w_word_set(W_LEVEL_TARGET, 0);
+    w_word_set(W_LEVEL, 0);
 }
 
 void fog_reset() { area_fog_set(0); }
 
 void area_record_apply(int record, int frames) {
     uint32_t r = fog_record(record);
-    for (uint32_t c = 0; c <= BIAS; c++) word_set(W_FOG_TARGET + 2 * c, rom_word(r + 2 * c));
-    word_set(W_FADE_COUNT, frames);
+    for (uint32_t c = 0; c <= BIAS; c++) w_word_set(W_FOG_TARGET + 2 * c, rom_word(r + 2 * c));
+    w_word_set(W_FADE_COUNT, frames);
 }
 
 void area_of_player_cell() {
@@ -81,19 +79,19 @@ void area_of_player_cell() {
     camera_cell(&column, &row);
     int32_t cell = int32_t(column + 8 * row);
     wram[W_AREA_TABLE] = int32_t(ROM_CELL_AREAS + 128 * uint32_t(slot_long(W_COURSE_NUMBER)));
-    word_set(W_LAST_CELL, cell);
+    w_word_set(W_LAST_CELL, cell);
     int a = cell_area(cell);
-    word_set(W_CURRENT_AREA, a);
+    w_word_set(W_CURRENT_AREA, a);
     area_fog_set(rom_word(area_entry(a)));
-    word_set(W_HOLD, 0);
-    word_set(W_LEVEL_FLAG, 0);
+    w_word_set(W_HOLD, 0);
+    w_word_set(W_LEVEL_FLAG, 0);
 }
 
 void area_cell_changed() {
     int32_t cell = slot_long(W_CAMERA_CELL);
-    word_set(W_LAST_CELL, cell);
+    w_word_set(W_LAST_CELL, cell);
     int a = cell_area(cell);
-    int current = word(W_CURRENT_AREA);
+    int current = w_word(W_CURRENT_AREA);
     if (a == current) return;
     if (!area_is_special(a)) {
         area_record_apply(rom_word(area_entry(a)), rom_word(area_entry(a) + 2));
@@ -105,13 +103,13 @@ void area_cell_changed() {
     } else if (a / 5 == 4) {
         area_record_apply(4, current == 12 ? 30 : 80);
     }
-    word_set(W_CURRENT_AREA, a);
+    w_word_set(W_CURRENT_AREA, a);
 }
 
 void area_special() {
-    int cell = word(W_LAST_CELL);
+    int cell = w_word(W_LAST_CELL);
     int a = cell_area(cell);
-    int d = word(W_CURRENT_AREA);
+    int d = w_word(W_CURRENT_AREA);
     int32_t x = slot_long(W_CAMERA_X);
     uint32_t heading = uint32_t(slot_long(W_CAMERA_HEADING));
     auto half = [](uint32_t angle) { return (angle & 0x8000) != 0; };
@@ -126,19 +124,19 @@ void area_special() {
         else
             d = half(heading + 0x2000) ? 15 : 25;
     }
-    if (d != word(W_CURRENT_AREA)) area_record_apply(rom_word(area_entry(d)), rom_word(area_entry(d) + 2));
+    if (d != w_word(W_CURRENT_AREA)) area_record_apply(rom_word(area_entry(d)), rom_word(area_entry(d) + 2));
 }
 
 void area_fog_fade() {
-    if (word(W_LEVEL_FLAG) != 0) {
-        if (word(W_FADE_COUNT) < 30) word_set(W_FADE_COUNT, 30);
-        word_set(W_LEVEL_FLAG, 0);
-        word_set(W_LEVEL_TARGET, 0);
+    if (w_word(W_LEVEL_FLAG) != 0) {
+        if (w_word(W_FADE_COUNT) < 30) w_word_set(W_FADE_COUNT, 30);
+        w_word_set(W_LEVEL_FLAG, 0);
+        w_word_set(W_LEVEL_TARGET, 0);
     } else {
-        if (word(W_FADE_COUNT) == 0) word_set(W_FADE_COUNT, 1);
-        int level = word(W_LEVEL);
-        level += (word(W_LEVEL_TARGET) - level) / word(W_FADE_COUNT);
-        word_set(W_LEVEL, level);
+        if (w_word(W_FADE_COUNT) == 0) w_word_set(W_FADE_COUNT, 1);
+        int level = w_word(W_LEVEL);
+        level += (w_word(W_LEVEL_TARGET) - level) / w_word(W_FADE_COUNT);
+        w_word_set(W_LEVEL, level);
         mixer_registers[MIX_FOG_LEVEL] = uint8_t(level);
     }
     // The bias follows the camera height: g above 0xD000, rising toward h + 6 below it.
@@ -148,22 +146,22 @@ void area_fog_fade() {
     int32_t h = rom_word(ROM_HEIGHT_BIAS_H);
     int32_t bias = g;
     if (e <= 0xD000) bias = wrap_sub(g, wrap_div(wrap_mul(2 * (h + 6 - g), wrap_sub(e, 0xD000)), 10240));
-    word_set(W_FOG_TARGET + 2 * BIAS, bias);
+    w_word_set(W_FOG_TARGET + 2 * BIAS, bias);
 }
 
 void area_colour_fade() {
-    if (word(W_LEVEL_FLAG) == 0) return;
-    word_set(W_LEVEL_TARGET, 0);
-    int count = word(W_FADE_COUNT);
+    if (w_word(W_LEVEL_FLAG) == 0) return;
+    w_word_set(W_LEVEL_TARGET, 0);
+    int count = w_word(W_FADE_COUNT);
     if (count <= 0) {
         mixer_registers[MIX_FOG_LEVEL] = 0;
-        word_set(W_LEVEL_FLAG, 0);
+        w_word_set(W_LEVEL_FLAG, 0);
         bus_write16(TEXT_REGISTER_1, 0);
         return;
     }
-    int level = word(W_LEVEL);
+    int level = w_word(W_LEVEL);
     level -= level / count;
-    word_set(W_LEVEL, level);
+    w_word_set(W_LEVEL, level);
     mixer_registers[MIX_FOG_LEVEL] = uint8_t(level);
 }
 
@@ -181,26 +179,26 @@ void area_checks_run() {
 }  // namespace
 
 void area_env_update() {
-    if (slot_long(W_CAMERA_CELL) != word(W_LAST_CELL)) area_cell_changed();
+    if (slot_long(W_CAMERA_CELL) != w_word(W_LAST_CELL)) area_cell_changed();
     area_checks_run();
-    int hold = word(W_HOLD);
+    int hold = w_word(W_HOLD);
     if (hold != 0) {
-        word_set(W_HOLD, hold - 1);
+        w_word_set(W_HOLD, hold - 1);
         return;
     }
-    int count = word(W_FADE_COUNT);
+    int count = w_word(W_FADE_COUNT);
     if (count == 0) return;
     for (uint32_t c = 0; c <= BIAS; c++) {
-        int v = word(W_FOG_CURRENT + 2 * c);
-        int t = word(W_FOG_TARGET + 2 * c);
-        word_set(W_FOG_CURRENT + 2 * c, count == 1 ? t : v + (t - v) / count);
+        int v = w_word(W_FOG_CURRENT + 2 * c);
+        int t = w_word(W_FOG_TARGET + 2 * c);
+        w_word_set(W_FOG_CURRENT + 2 * c, count == 1 ? t : v + (t - v) / count);
     }
-    word_set(W_FADE_COUNT, count - 1);
+    w_word_set(W_FADE_COUNT, count - 1);
     fog_registers_write(W_FOG_CURRENT);
 }
 
 void area_env_start() {
-    word_set(W_CURRENT_AREA, 0xFFFF);
+    w_word_set(W_CURRENT_AREA, 0xFFFF);
     // The camera's grid cell, as the camera code keeps it.
     uint32_t column, row;
     camera_cell(&column, &row);
@@ -209,6 +207,6 @@ void area_env_start() {
     wram[W_CAMERA_ROW] = int32_t(row);
     area_cell_changed();
     area_checks_run();
-    word_set(W_FADE_COUNT, 1);
-    word_set(W_HOLD, 3);
+    w_word_set(W_FADE_COUNT, 1);
+    w_word_set(W_HOLD, 3);
 }

@@ -66,6 +66,15 @@ void w_add32(uint32_t address, int32_t delta);
 // below. Outside work RAM: bus_read16 / bus_write16.
 int w_read16(uint32_t address);
 void w_write16(uint32_t address, uint32_t value);
+// The signed 16-bit work-RAM word at W x (a half of the slot that holds it, so a word at
+// x + 2 survives an image import that would overwrite a slot of its own), and its store
+// of the low 16 bits of value.
+inline int32_t w_word(uint32_t x) {
+    return int16_t(uint16_t(w_read16(WRAM_BASE + x)));
+}
+inline void w_word_set(uint32_t x, int32_t value) {
+    w_write16(WRAM_BASE + x, uint32_t(value) & 0xFFFF);
+}
 
 // The long at base + offset, base being: a host pointer into wram (advanced by offset
 // slots), a host pointer into the program ROM image (read as the ROM address), a

@@ -57,13 +57,13 @@ bool probe_in_contact(int32_t n) {
 
 // Bits of a layer word.
 bool bit_test(uint32_t word, uint32_t mask) {
-    return (uint32_t(sound_word(word)) & mask) != 0;
+    return (uint32_t(w_word(word)) & mask) != 0;
 }
 void bits_set(uint32_t word, uint32_t mask) {
-    sound_word_set(word, int32_t(uint32_t(sound_word(word)) | mask));
+    w_word_set(word, int32_t(uint32_t(w_word(word)) | mask));
 }
 void bits_keep(uint32_t word, uint32_t mask) {
-    sound_word_set(word, int32_t(uint32_t(sound_word(word)) & mask));
+    w_word_set(word, int32_t(uint32_t(w_word(word)) & mask));
 }
 
 // A level v for slot s: sound_param_level_set(s << 16 | v), v taken as 16 bits.
@@ -88,21 +88,21 @@ void timing_sounds(int32_t state, int32_t course) {
     int32_t end = wram_long(W_END_FLAG);
     int32_t t = wram_long(W_RACE_TIMER), t2 = wram_long(W_RACE_TIMER_SHOWN);
     if (end > 0 && state == 3) {
-        int32_t h = sound_word(W_RACE_END_STEP);
+        int32_t h = w_word(W_RACE_END_STEP);
         if (h <= 1) {
-            sound_word_set(W_RACE_END_STEP, 2);
+            w_word_set(W_RACE_END_STEP, 2);
             sound_play_ungated(SOUND_RACE_END);
-        } else if (h == 2 && sound_word(W_SOUND_HOLD_LEVEL) <= GOAL_HOLD_LEVEL && course != LAST_COURSE) {
-            sound_word_set(W_RACE_END_STEP, 3);
+        } else if (h == 2 && w_word(W_SOUND_HOLD_LEVEL) <= GOAL_HOLD_LEVEL && course != LAST_COURSE) {
+            w_word_set(W_RACE_END_STEP, 3);
             sound_play_p_ungated(SOUND_GOAL << 16 | (end == 2 ? GOAL_PARAM_TIME_UP : GOAL_PARAM));
         }
     } else {
-        if (t >= COUNTDOWN_LAST && t <= COUNTDOWN_FIRST && t < sound_word(W_LAST_RACE_TIMER) && t % SECOND == 0)
+        if (t >= COUNTDOWN_LAST && t <= COUNTDOWN_FIRST && t < w_word(W_LAST_RACE_TIMER) && t % SECOND == 0)
             sound_play_ungated(SOUND_COUNTDOWN);
-        if (t2 > sound_word(W_LAST_SECOND_TIMER) && ((t2 % SECOND) & 0xFC) == 4) sound_play_ungated(SOUND_COUNTDOWN);
+        if (t2 > w_word(W_LAST_SECOND_TIMER) && ((t2 % SECOND) & 0xFC) == 4) sound_play_ungated(SOUND_COUNTDOWN);
     }
-    sound_word_set(W_LAST_RACE_TIMER, t);
-    sound_word_set(W_LAST_SECOND_TIMER, t2);
+    w_word_set(W_LAST_RACE_TIMER, t);
+    w_word_set(W_LAST_SECOND_TIMER, t2);
 }
 
 // The course's slots to 255 and the area sound stopped.
@@ -110,8 +110,8 @@ void silence() {
     for (int32_t slot : {8, 6, 2}) level(slot, LEVEL_SILENT);
     for (int32_t id : {SOUND_AREA_COURSE3, SOUND_AREA_COURSE1, SOUND_AREA_COURSE0, SOUND_AREA_COURSE2})
         area_level(id, LEVEL_SILENT);
-    sound_stop(sound_word(W_AREA_SOUND_ID));
-    sound_word_set(W_AREA_SOUND_ID, -1);
+    sound_stop(w_word(W_AREA_SOUND_ID));
+    w_word_set(W_AREA_SOUND_ID, -1);
 }
 
 // Slot 8 and the parameter of slot 7 follow the speed, slot 6 and the parameter of slot 5
@@ -144,11 +144,11 @@ int32_t surface_value() {
 // A nose-up pitch counts the climb; the strain sound on its second frame.
 void climb_count_step() {
     if ((wram_long(W_PLAYER_PITCH) & 0xFFFF) > 0x8000) {
-        int32_t n = sound_word(W_CLIMB_COUNTER) + 1;
-        sound_word_set(W_CLIMB_COUNTER, n);
+        int32_t n = w_word(W_CLIMB_COUNTER) + 1;
+        w_word_set(W_CLIMB_COUNTER, n);
         if (n == 2) sound_play(SOUND_CLIMB);
     } else {
-        sound_word_set(W_CLIMB_COUNTER, 0);
+        w_word_set(W_CLIMB_COUNTER, 0);
     }
 }
 
@@ -158,17 +158,17 @@ void climb_levels(int32_t m) {
     if (c <= 0) {
         c = 0;
         bits_keep(W_SOUND_FLAGS, ~SOUND_FLAG_CLIMB);
-        sound_word_set(W_CLIMB_COUNTER, 0);
+        w_word_set(W_CLIMB_COUNTER, 0);
     } else if (c >= CLIMB_FULL) {
         c = CLIMB_FULL;
         climb_count_step();
     } else if (wram_long(W_SLOW_FLAG) != 0 && c > CLIMB_STEEP) {
         climb_count_step();
     } else {
-        sound_word_set(W_CLIMB_COUNTER, 0);
+        w_word_set(W_CLIMB_COUNTER, 0);
     }
     if (m > SURFACE_CONTACT + 1) {
-        if (sound_word(W_SOUND_HOLD_LEVEL) <= 0 && probe_flag(0, PROBE_SPECIAL)) sound_play(SOUND_CLIMB);
+        if (w_word(W_SOUND_HOLD_LEVEL) <= 0 && probe_flag(0, PROBE_SPECIAL)) sound_play(SOUND_CLIMB);
         c = std::min(c + 32 * (m - (SURFACE_CONTACT + 2)), CLIMB_FULL);
     }
     slot_param_set(1, uint32_t(0x2000 + (3072 * c) / CLIMB_FULL));
@@ -177,7 +177,7 @@ void climb_levels(int32_t m) {
 
 void climb_sound() {
     int32_t pitch_input = wram_long(W_PITCH_INPUT);
-    if (bit_test(W_SOUND_FLAGS, SOUND_FLAG_CLIMB) || sound_word(W_CLIMB_COUNTER) <= 3) return;
+    if (bit_test(W_SOUND_FLAGS, SOUND_FLAG_CLIMB) || w_word(W_CLIMB_COUNTER) <= 3) return;
     if (wrap_sub(wram_long(W_PLAYER_Y), wram_long(W_WING_ROOT_Y)) <= 0x8000 || pitch_input > 10239) return;
     sound_play_cooldown(pitch_input & 2 ? 80 : 81);
     bits_set(W_SOUND_FLAGS, SOUND_FLAG_CLIMB);
@@ -191,11 +191,11 @@ void sound_bytes_copy() {
 
 void turn_sound(int32_t state) {
     int32_t heading = wram_long(W_PLAYER_HEADING);
-    bool turned = w16(wrap_sub(sound_word(W_LAST_HEADING), heading)) > 0x1000 ||
+    bool turned = w16(wrap_sub(w_word(W_LAST_HEADING), heading)) > 0x1000 ||
                   wrap_sub(wram_long(W_PLAYER_SPEED_COPY), wram_long(W_PLAYER_SPEED)) > 0x1000;
     if (turned && !bit_test(W_SOUND_FLAGS, SOUND_FLAG_SCRAPE) && state != 1)
         scrape_sound(wram_long(W_TURN_INPUT) & 2 ? 85 : 86);
-    sound_word_set(W_LAST_HEADING, heading);
+    w_word_set(W_LAST_HEADING, heading);
 }
 
 // The contact sounds of the five collision probes; H (W 0x15F3C) marks the probes in
@@ -211,7 +211,7 @@ void contact_sounds(int32_t state, int32_t m) {
     if (m == SURFACE_CONTACT || m == SURFACE_CONTACT + 1) {
         if (!bit_test(W_CONTACT_BITS, CONTACT_SURFACE)) sound_play(SOUND_SURFACE);
         bits_set(W_CONTACT_BITS, CONTACT_SURFACE);
-        sound_word_set(W_CONTACT_LEVEL, CONTACT_FRAMES);
+        w_word_set(W_CONTACT_LEVEL, CONTACT_FRAMES);
         if (probe_in_contact(3)) bits_set(W_CONTACT_BITS, 1 << 3);
         if (probe_in_contact(4)) bits_set(W_CONTACT_BITS, 1 << 4);
         fresh = false;
@@ -235,7 +235,7 @@ void contact_sounds(int32_t state, int32_t m) {
         }
     }
     free_probes += !probe_in_contact(3) + !probe_in_contact(4);
-    sound_word_set(W_STALL_TIMER, sound_word(W_STALL_TIMER) - 1);
+    w_word_set(W_STALL_TIMER, w_word(W_STALL_TIMER) - 1);
 
     if (probe_in_contact(0)) {
         if (fresh && !bit_test(W_CONTACT_BITS, 1)) {
@@ -243,11 +243,11 @@ void contact_sounds(int32_t state, int32_t m) {
             if (p == 3 || p == 7 || p == 8) {
                 pick(0, 5, wrap_sub(v, 0x800));
             } else {
-                if (v > 0x1800 && sound_word(W_STALL_TIMER) <= 0 && !probe_in_contact(1) && !probe_in_contact(2) &&
+                if (v > 0x1800 && w_word(W_STALL_TIMER) <= 0 && !probe_in_contact(1) && !probe_in_contact(2) &&
                     !probe_in_contact(3)) {
                     sound_play(SOUND_STALL);
-                    sound_word_set(W_CONTACT_LEVEL, CONTACT_FRAMES);
-                    sound_word_set(W_STALL_TIMER, STALL_FRAMES);
+                    w_word_set(W_CONTACT_LEVEL, CONTACT_FRAMES);
+                    w_word_set(W_STALL_TIMER, STALL_FRAMES);
                 }
                 if (scrape_ready() && v > 0x4000) scrape_sound(CONTACT_SOUND_PARAM);
             }
@@ -267,8 +267,8 @@ void contact_sounds(int32_t state, int32_t m) {
     free_probes += !probe_in_contact(0) + !probe_in_contact(1) + !probe_in_contact(2);
     if (scrape_ready() && wram_long(W_LOOKAHEAD_IMPACT) != 0) scrape_sound(CONTACT_SOUND_PARAM);
 
-    int32_t l = w16(sound_word(W_CONTACT_LEVEL) - 1);
-    sound_word_set(W_CONTACT_LEVEL, l);
+    int32_t l = w16(w_word(W_CONTACT_LEVEL) - 1);
+    w_word_set(W_CONTACT_LEVEL, l);
     if (free_probes == PROBES) {
         bits_keep(W_SOUND_FLAGS, ~SOUND_FLAG_SCRAPE);
         bits_keep(W_CONTACT_BITS, CONTACT_SURFACE);
@@ -280,16 +280,16 @@ void contact_sounds(int32_t state, int32_t m) {
 // The hold level runs down (ending the area sound's wait); once it has, the preset
 // record's slot is started again while W 0x169EC asks for it.
 void hold_step() {
-    int32_t hold = sound_word(W_SOUND_HOLD_LEVEL);
+    int32_t hold = w_word(W_SOUND_HOLD_LEVEL);
     if (hold >= 0) {
-        sound_word_set(W_SOUND_HOLD_LEVEL, hold - 1);
-        if (hold - 1 < 0) sound_word_set(W_AREA_SOUND_ID, -1);
+        w_word_set(W_SOUND_HOLD_LEVEL, hold - 1);
+        if (hold - 1 < 0) w_word_set(W_AREA_SOUND_ID, -1);
         return;
     }
     sound_record p;
     uint32_t word;
     // The rig's pose flag, set once the root was posed, re-arms the preset slot.
-    if (sound_word(W_POSE_FLAG) <= 0 || !sound_record_read(SOUND_PRESET, &p) || p.slot < 0) return;
+    if (w_word(W_POSE_FLAG) <= 0 || !sound_record_read(SOUND_PRESET, &p) || p.slot < 0) return;
     if (!slot_command(p.slot, &word) || (word & 0x80FF) == ((p.command | 0x8000) & 0xFFFF)) return;
     sound_param_level_set(int32_t(uint32_t(p.slot2) << 16 | p.value2));
     slot_command_set(p.slot, (p.command | 0xC000) & 0xFFFF);
@@ -368,20 +368,20 @@ void area_step(int32_t course) {
     const sound_area* area = nullptr;
     for (const sound_area& a : AREAS)
         if (a.course == course && a.inside(q)) area = &a;
-    int32_t current = sound_word(W_AREA_SOUND_ID);
+    int32_t current = w_word(W_AREA_SOUND_ID);
     if (area) {
         area->levels(c);
-        if (current != area->id && sound_word(W_SOUND_HOLD_LEVEL) < 0) {
-            sound_word_set(W_AREA_SOUND_ID, area->id);
+        if (current != area->id && w_word(W_SOUND_HOLD_LEVEL) < 0) {
+            w_word_set(W_AREA_SOUND_ID, area->id);
             sound_play(area->id);
         }
     } else if (current > 0) {
         if (course >= 0 && course <= LAST_COURSE)
             for (int32_t i = 0; i < QUIET_IDS[course].count; i++) area_level(QUIET_IDS[course].ids[i], LEVEL_SILENT);
         sound_stop(current);
-        sound_word_set(W_AREA_SOUND_ID, -1);
+        w_word_set(W_AREA_SOUND_ID, -1);
     }
-    sound_word_set(W_AREA_CELL, q);
+    w_word_set(W_AREA_CELL, q);
 }
 
 // ---- Points --------------------------------------------------------------------------
@@ -393,7 +393,7 @@ bool near(const sound_point& p, int64_t xz_reach) {
 
 void point_sound(const sound_point& p, int64_t xz_reach, int32_t id) {
     if (!near(p, xz_reach)) return;
-    sound_word_set(W_POINT_COOLDOWN, POINT_COOLDOWN);
+    w_word_set(W_POINT_COOLDOWN, POINT_COOLDOWN);
     sound_play(id);
 }
 
@@ -415,7 +415,7 @@ void area_sound_update() {
     if (state != 3 && wram_long(W_ATTRACT_SOUND) == 0) return;
     if (course == 1) music_stem_update();
     if (course == LAST_COURSE) idle_frames_flag_update();
-    if (sound_word(W_RACE_END_STEP) != 0) course_sounds_fade_in();
+    if (w_word(W_RACE_END_STEP) != 0) course_sounds_fade_in();
     timing_sounds(state, course);
     if (wram_long(W_ATTRACT_SCENE_FLAG) != 0) {
         silence();
@@ -431,11 +431,11 @@ void area_sound_update() {
     hold_step();
     area_step(course);
 
-    int32_t cooldown = sound_word(W_SOUND_COOLDOWN);
-    if (cooldown > 0) sound_word_set(W_SOUND_COOLDOWN, cooldown - 1);
-    int32_t point_cooldown = sound_word(W_POINT_COOLDOWN);
+    int32_t cooldown = w_word(W_SOUND_COOLDOWN);
+    if (cooldown > 0) w_word_set(W_SOUND_COOLDOWN, cooldown - 1);
+    int32_t point_cooldown = w_word(W_POINT_COOLDOWN);
     if (point_cooldown > 0) {
-        sound_word_set(W_POINT_COOLDOWN, point_cooldown - 1);
+        w_word_set(W_POINT_COOLDOWN, point_cooldown - 1);
         return;
     }
     point_sounds(course);

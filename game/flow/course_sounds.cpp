@@ -54,8 +54,8 @@ void course_sounds_full() {
 
 void course_sounds_fade_in() {
     sound_call_trace("course_sounds_fade_in", -1, -1);
-    int32_t level = std::min(sound_word(W_COURSE_FADE_LEVEL) + 1, FADE_FULL);
-    sound_word_set(W_COURSE_FADE_LEVEL, level);
+    int32_t level = std::min(w_word(W_COURSE_FADE_LEVEL) + 1, FADE_FULL);
+    w_word_set(W_COURSE_FADE_LEVEL, level);
     int32_t slot;
     uint32_t word;
     for (int32_t k = 0; course_slot(course(), k, &slot); k++) {
@@ -88,7 +88,7 @@ void sound_course_reset() {
     wram_long_set(W_IDLE_FLAG, wram_long(W_GAME_SUB_STATE));
     wram_long_set(W_SOUND_ONCE_FLAG, 0x0000FFFF);  // hold level 0xFFFF, play-once flag 0
     wram_long_set(W_AREA_CELL, -1);                // no area sound, no cell
-    sound_word_set(W_COURSE_FADE_LEVEL, 0);
-    sound_word_set(W_CONTACT_BITS, 0);
+    w_word_set(W_COURSE_FADE_LEVEL, 0);
+    w_word_set(W_CONTACT_BITS, 0);
     wram_long_set(W_POINT_COOLDOWN, wram_long(W_PLAYER_HEADING) & 0xFFFF);
 }

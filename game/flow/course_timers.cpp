@@ -18,13 +18,6 @@ constexpr int32_t STAGE_ROWS_MAX = 4;   // the stage table's last row: 4 or more
 constexpr int32_t GRADE_MAX = 6;
 constexpr int32_t RESULT_WORDS = 8;     // course results 0..7 are booked
 
-// The signed 16-bit word of work RAM at WRAM_BASE + x, and its store.
-int32_t word(uint32_t x) {
-    return int16_t(w_read16(WRAM_BASE + x));
-}
-void word_set(uint32_t x, int32_t value) {
-    w_write16(WRAM_BASE + x, uint32_t(value));
-}
 // Bookkeeping words are 16-bit and wrap.
 void word_raise(uint32_t address, int32_t by = 1) {
     w_write16(address, uint32_t(w_read16(address) + by));
@@ -38,7 +31,7 @@ int32_t frame_counter() {
 }
 
 bool timing_enabled() {
-    return word(W_TIMING_ENABLED) != 0;
+    return w_word(W_TIMING_ENABLED) != 0;
 }
 
 // The course of stage j (0..3) as the stage started it; -1 and below: none recorded.
@@ -49,7 +42,7 @@ int32_t stage_course(int32_t j) {
 // The multi-stage game's tables: the stage reached by stage count, and per course the
 // courses flown after it.
 void book_story(int32_t stages_before) {
-    int32_t stage = word(W_STAGE_INDEX), result = word(W_COURSE_RESULT);
+    int32_t stage = w_word(W_STAGE_INDEX), result = w_word(W_COURSE_RESULT);
     int32_t reached = result ? stage + 1 : stage;
     if (reached >= 0 && reached <= STAGE_ROWS_MAX && stages_before >= 0)
         word_raise(BOOK_STAGE_TABLE + 10 * uint32_t(std::min(stages_before, STAGE_ROWS_MAX)) + 2 * uint32_t(reached));
@@ -70,7 +63,7 @@ void book_course() {
     cell_add(W_BOOK_COURSE_FRAMES + 4 * uint32_t(t), w_cell(W_COURSE_FRAMES));
     uint32_t row = BOOK_COURSE_RESULTS + 16 * uint32_t(t);
     word_raise(row);
-    int32_t result = word(W_COURSE_RESULT);
+    int32_t result = w_word(W_COURSE_RESULT);
     if (result >= 0 && result < RESULT_WORDS) word_raise(row + 2 * uint32_t(result));
 }
 
@@ -79,56 +72,56 @@ void book_course() {
 void course_timer_start() {
     if (!timing_enabled()) return;
     w_cell_set(W_COURSE_FRAMES, frame_counter());
-    word_set(W_COURSE_RUNNING, 1);
+    w_word_set(W_COURSE_RUNNING, 1);
     int32_t stage = w_cell(W_COURSE_PAIR);
     int32_t index = std::min(stage, LAST_STAGE);
-    word_set(W_STAGE_INDEX, index);
+    w_word_set(W_STAGE_INDEX, index);
     // A negative stage would write below the four course bytes: it records no course.
     if ((index < LAST_STAGE || stage > 2) && index >= 0)
         w_cell_set(W_STAGE_COURSES + uint32_t(index), int8_t(w_cell(W_COURSE_NUMBER)));
 }
 
 void course_timer_step() {
-    if (word(W_STAGE_TIMING)) {
+    if (w_word(W_STAGE_TIMING)) {
         w_cell_set(W_LAST_STAGE_FRAME, frame_counter());
         w_cell_set(W_STAGE_FRAMES, frame_counter() - w_cell(W_STAGE_FRAMES));
     } else {
-        word_set(W_IDLE_STAGES, word(W_IDLE_STAGES) + 1);
+        w_word_set(W_IDLE_STAGES, w_word(W_IDLE_STAGES) + 1);
     }
-    word_set(W_STAGE_TIMING, 0);
-    word_set(W_STAGE_COUNT, word(W_STAGE_COUNT) + 1);
+    w_word_set(W_STAGE_TIMING, 0);
+    w_word_set(W_STAGE_COUNT, w_word(W_STAGE_COUNT) + 1);
 }
 
 void course_timer_finish() {
-    if (!timing_enabled() || !word(W_COURSE_RUNNING)) return;
+    if (!timing_enabled() || !w_word(W_COURSE_RUNNING)) return;
     if (w_read16(WRAM_BASE + W_GAME_MODE)) {
-        word_set(W_COURSE_RESULT, w_cell(W_STAGE_QUOTA) <= w_cell(W_TIME_SCORE) ? 1 : 0);
+        w_word_set(W_COURSE_RESULT, w_cell(W_STAGE_QUOTA) <= w_cell(W_TIME_SCORE) ? 1 : 0);
     } else {
         w_cell_set(W_COURSE_FRAMES, frame_counter() - w_cell(W_COURSE_FRAMES));
-        word_set(W_COURSE_RESULT, std::clamp(word(W_COURSE_GRADE) + 1, 1, GRADE_MAX));
+        w_word_set(W_COURSE_RESULT, std::clamp(w_word(W_COURSE_GRADE) + 1, 1, GRADE_MAX));
     }
-    word_set(W_COURSE_RUNNING, 0);
+    w_word_set(W_COURSE_RUNNING, 0);
 }
 
 void course_timer_update() {
     if (!timing_enabled()) return;
     int32_t elapsed;
-    if (word(W_STAGE_TIMING)) {
+    if (w_word(W_STAGE_TIMING)) {
         elapsed = frame_counter() - w_cell(W_STAGE_FRAMES);
         w_cell_set(W_STAGE_FRAMES, elapsed);
     } else {
         cell_add(W_BOOK_IDLE_FRAMES, frame_counter() - w_cell(W_LAST_STAGE_FRAME));
-        word_set(W_IDLE_STAGES, word(W_IDLE_STAGES) + 1);
+        w_word_set(W_IDLE_STAGES, w_word(W_IDLE_STAGES) + 1);
         elapsed = w_cell(W_STAGE_FRAMES);
     }
-    int32_t stages_before = word(W_STAGE_COUNT);
+    int32_t stages_before = w_word(W_STAGE_COUNT);
     cell_add(W_BOOK_PLAY_FRAMES, frame_counter() - w_cell(W_GAME_START_FRAME));
     w_cell_set(W_TIMING_ENABLED, 0);
     cell_add(W_BOOK_STAGE_FRAMES, elapsed);
-    word_set(W_STAGE_COUNT, stages_before + 1);
+    w_word_set(W_STAGE_COUNT, stages_before + 1);
     word_raise(WRAM_BASE + W_BOOK_GAMES);
-    word_raise(WRAM_BASE + W_BOOK_GAMES + 2, word(W_IDLE_STAGES));
-    word_raise(WRAM_BASE + W_BOOK_STAGES, word(W_STAGE_COUNT));
+    word_raise(WRAM_BASE + W_BOOK_GAMES + 2, w_word(W_IDLE_STAGES));
+    word_raise(WRAM_BASE + W_BOOK_STAGES, w_word(W_STAGE_COUNT));
     if (w_read16(WRAM_BASE + W_GAME_MODE))
         book_story(stages_before);
     else
@@ -140,6 +133,6 @@ void stage_state_reset() {
     for (uint32_t x : {W_FRAME_COUNTER, W_BOOK_PLAY_FRAMES, W_BOOK_STAGE_FRAMES, W_BOOK_IDLE_FRAMES, W_BOOK_GAMES})
         w_cell_set(x, 0);
     for (uint32_t t = 0; t < 4; t++) w_cell_set(W_BOOK_COURSE_FRAMES + 4 * t, 0);
-    word_set(W_BOOK_STAGES, 0);
+    w_word_set(W_BOOK_STAGES, 0);
     for (uint32_t a = BOOK_WORDS_FIRST; a < BOOK_WORDS_END; a += 2) w_write16(a, 0);
 }

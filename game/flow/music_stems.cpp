@@ -36,14 +36,14 @@ void bytes_clear(const byte_range& r) {
 }
 
 void step_to(int32_t state, int32_t wait) {
-    sound_word_set(W_STEM_STATE, state);
-    sound_word_set(W_STEM_WAIT, wait);
+    w_word_set(W_STEM_STATE, state);
+    w_word_set(W_STEM_WAIT, wait);
 }
 
 void fall_back() {
     step_to(0, STEP_WAIT);
     sound_stop(SOUND_STEM_RESTART);
-    sound_word_set(W_STEM_RESTART, 1);
+    w_word_set(W_STEM_RESTART, 1);
     music_stem_reset(1);
 }
 
@@ -66,18 +66,18 @@ void stem_log(int32_t state, int32_t target, int32_t cell) {
 }  // namespace
 
 void music_stem_update() {
-    if (sound_word(W_STEM_RESTART)) {
+    if (w_word(W_STEM_RESTART)) {
         sound_play(SOUND_STEM_RESTART);
-        sound_word_set(W_STEM_RESTART, 0);
+        w_word_set(W_STEM_RESTART, 0);
     }
-    int32_t wait = sound_word(W_STEM_WAIT);
+    int32_t wait = w_word(W_STEM_WAIT);
     if (wait > 0) {
-        sound_word_set(W_STEM_WAIT, wait - 1);
+        w_word_set(W_STEM_WAIT, wait - 1);
         return;
     }
     int32_t cell = wram_long(W_CAMERA_CELL), target;
     if (!stem_target(cell, &target)) return;
-    int32_t state = sound_word(W_STEM_STATE);
+    int32_t state = w_word(W_STEM_STATE);
     stem_log(state, target, cell);
     if (target == state) return;
     uint32_t cam_x = uint32_t(wram_long(W_CAMERA_X)), cam_z = uint32_t(wram_long(W_CAMERA_Z));
@@ -107,7 +107,7 @@ void music_stem_update() {
         break;
     case 3:
         if (target == 1 || target == -1 || wram_long(W_PLAYER_Z) <= STEM_4_Z) {
-            sound_word_set(W_STEM_STATE, 4);
+            w_word_set(W_STEM_STATE, 4);
             sound_ram_word_set(MAILBOX_STEM_4, 1);
         }
         break;
@@ -115,7 +115,7 @@ void music_stem_update() {
         if (sound_ram_word(MAILBOX_STEM_ACK) == 1) {
             step_to(1, REPLAY_WAIT);
             sound_stop(SOUND_STEM_RESTART);
-            sound_word_set(W_STEM_RESTART, 1);
+            w_word_set(W_STEM_RESTART, 1);
             music_stem_reset(0);
         }
         break;

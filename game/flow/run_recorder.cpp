@@ -114,7 +114,7 @@ void run_recorder_tick() {
 void run_end_cleanup() {
     if (w_cell(W_COURSE_NUMBER) == STEM_COURSE) {
         for (uint32_t i = 0; i < MAILBOX_STEM_WORDS; i++) sound_ram_word_set(MAILBOX_STEM_1 + 2 * i, 0);
-        if (sound_word(W_STEM_STATE) >= 0) sound_ram_word_set(MAILBOX_STEM_4, 1);
+        if (w_word(W_STEM_STATE) >= 0) sound_ram_word_set(MAILBOX_STEM_4, 1);
     }
     // The slots of the coin (n) and of the goal (m): those between them and those above
     // stop; the goal's keeps running.

@@ -46,7 +46,7 @@ int32_t state() {
 // G: game states 2..5, or the attract sound setting (its word or its long) non-zero.
 bool state_gate(bool setting_long) {
     int32_t s = state();
-    int32_t setting = setting_long ? wram_long(W_ATTRACT_SOUND) : sound_word(W_ATTRACT_SOUND);
+    int32_t setting = setting_long ? wram_long(W_ATTRACT_SOUND) : w_word(W_ATTRACT_SOUND);
     return (s >= 2 && s <= 5) || setting != 0;
 }
 
@@ -58,7 +58,7 @@ bool race_gate() {
 }
 
 bool hold_timer_runs() {
-    return sound_word(W_SOUND_HOLD_TIMER) >= 0;
+    return w_word(W_SOUND_HOLD_TIMER) >= 0;
 }
 
 void sound_log(const char* op, int32_t id, int32_t slot, uint32_t command, int32_t param) {
@@ -84,7 +84,7 @@ void record_play(const char* op, int32_t id, const sound_record& r, const play_h
     if (r.slot2 >= 0) slot_param_set(r.slot2, how.value2 >= 0 ? uint32_t(how.value2) : r.value2);
     uint32_t command = r.command | COMMAND_PLAY;
     bool written = slot_command_set(r.slot, command);
-    if (how.hold && r.hold > sound_word(W_SOUND_HOLD_LEVEL)) sound_word_set(W_SOUND_HOLD_LEVEL, r.hold);
+    if (how.hold && r.hold > w_word(W_SOUND_HOLD_LEVEL)) w_word_set(W_SOUND_HOLD_LEVEL, r.hold);
     if (written && how.log) sound_log(op, id, r.slot, command & 0xFFFF, how.param);
 }
 
@@ -154,7 +154,7 @@ void sound_play(int32_t id) {
     sound_record r;
     if (!traced_record("sound_play", id, -1, &r)) return;
     if (id == SOUND_COIN) {
-        if (sound_word(W_SOUND_ONCE_FLAG))
+        if (w_word(W_SOUND_ONCE_FLAG))
             sound_play_p(SOUND_GOAL << 16 | COIN_ONCE_PARAM);
         else
             slot_command_set(r.slot, r.command | COMMAND_PLAY);
@@ -168,7 +168,7 @@ void sound_play_or_defer(int32_t id) {
     sound_record r;
     if (!traced_record("sound_play_or_defer", id, -1, &r) || !state_gate(true)) return;
     if (hold_timer_runs()) {
-        sound_word_set(W_SOUND_DEFERRED_ID, id);
+        w_word_set(W_SOUND_DEFERRED_ID, id);
         return;
     }
     record_play("sound_play_or_defer", id, r, {});
@@ -215,18 +215,18 @@ void sound_param2_set(int32_t id, int32_t value) {
 
 void sound_play_throttled(int32_t id) {
     sound_call_trace("sound_play_throttled", id, -1);
-    int32_t before = sound_word(W_SOUND_HOLD_LEVEL);
-    sound_word_set(W_SOUND_HOLD_LEVEL, before - 1);
+    int32_t before = w_word(W_SOUND_HOLD_LEVEL);
+    w_word_set(W_SOUND_HOLD_LEVEL, before - 1);
     if (before == 0 || before == 1 || (before < 0 && before != INT16_MIN)) sound_play(id);
 }
 
 void sound_play_cooldown(int32_t parameter) {
     sound_call_trace("sound_play_cooldown", SOUND_SCRAPE, parameter);
-    if (sound_word(W_SOUND_COOLDOWN) > 0 || wram_long(W_END_FLAG) > 0) return;
+    if (w_word(W_SOUND_COOLDOWN) > 0 || wram_long(W_END_FLAG) > 0) return;
     if (wram_long(W_GAME_SUB_STATE) == COOLDOWN_QUIET_SUB_STATE) return;
     if (wram_long(W_ATTRACT_SOUND) == 0 && state() == 1) return;
     sound_play_p_ungated(SOUND_SCRAPE << 16 | param_of(parameter));
-    sound_word_set(W_SOUND_COOLDOWN, COOLDOWN_FRAMES);
+    w_word_set(W_SOUND_COOLDOWN, COOLDOWN_FRAMES);
 }
 
 void balloon_sound_cooldown() {
@@ -246,15 +246,15 @@ void sound_play_indexed(int32_t i) {
 
 void sound_play_once() {
     sound_call_trace("sound_play_once", -1, -1);
-    if (sound_word(W_SOUND_ONCE_FLAG)) return;
+    if (w_word(W_SOUND_ONCE_FLAG)) return;
     sound_stop_upper();
     sound_play_p_ungated(SOUND_GOAL << 16 | ONCE_PARAM);
-    sound_word_set(W_SOUND_ONCE_FLAG, 1);
+    w_word_set(W_SOUND_ONCE_FLAG, 1);
 }
 
 void sound_once_flag_clear() {
     sound_call_trace("sound_once_flag_clear", -1, -1);
-    sound_word_set(W_SOUND_ONCE_FLAG, 0);
+    w_word_set(W_SOUND_ONCE_FLAG, 0);
 }
 
 void scenery_sound_play(int32_t dx, int32_t dz) {
@@ -281,7 +281,7 @@ void sound_hold_and_defer(int32_t id) {
     sound_record r;
     if (!traced_record("sound_hold_and_defer", id, -1, &r)) return;
     command_change("sound_hold_and_defer", id, r, COMMAND_HELD, 0);
-    sound_word_set(W_SOUND_HOLD_TIMER, HOLD_FRAMES);
+    w_word_set(W_SOUND_HOLD_TIMER, HOLD_FRAMES);
 }
 
 void running_bits_clear(int32_t first, int32_t last) {
@@ -320,7 +320,7 @@ void sound_param_level_set(int32_t slot_level) {
     int32_t slot = slot_level >> 16, level = int16_t(slot_level);
     sound_call_trace("sound_param_level_set", slot, level & 0xFFFF);
     if (slot_level < LEVEL_ARG_MIN || slot_level > LEVEL_ARG_MAX) return;
-    slot_param_set(slot, uint32_t(std::clamp(level + sound_word(W_LEVEL_ADJUST), 0, 255)));
+    slot_param_set(slot, uint32_t(std::clamp(level + w_word(W_LEVEL_ADJUST), 0, 255)));
 }
 
 void sound_preset_from_rom() {
@@ -338,7 +338,7 @@ int32_t contact_pick(int32_t id, int32_t parameter, int32_t speed) {
                 state(), wram_long(W_GAME_SUB_STATE), unsigned(id) & 0xFFFF, unsigned(parameter) & 0xFFFF, speed);
     if (id >= 2 && id <= 9) return 0;
     int32_t level = speed <= CONTACT_SLOW_SPEED ? CONTACT_SLOW_LEVEL : parameter;
-    if (level > sound_word(W_CONTACT_LEVEL)) sound_word_set(W_CONTACT_LEVEL, level);
+    if (level > w_word(W_CONTACT_LEVEL)) w_word_set(W_CONTACT_LEVEL, level);
     return 1;
 }
 
@@ -347,11 +347,11 @@ void sound_volumes_put() {
 }
 
 void sound_defer_tick() {
-    int32_t timer = sound_word(W_SOUND_HOLD_TIMER);
+    int32_t timer = w_word(W_SOUND_HOLD_TIMER);
     if (timer < 0) return;
-    sound_word_set(W_SOUND_HOLD_TIMER, timer - 1);
-    int32_t deferred = sound_word(W_SOUND_DEFERRED_ID);
+    w_word_set(W_SOUND_HOLD_TIMER, timer - 1);
+    int32_t deferred = w_word(W_SOUND_DEFERRED_ID);
     if (timer - 1 >= 0 || deferred < 0) return;
     sound_play_or_defer(deferred);
-    sound_word_set(W_SOUND_DEFERRED_ID, -1);
+    w_word_set(W_SOUND_DEFERRED_ID, -1);
 }

@@ -4,7 +4,7 @@
 //
 // Most of the layer's variables are 16-bit halves of a long: a name below is the offset
 // of the word itself (the high word of the long at x is named x, its low word x + 2), read
-// and written with sound_word / sound_word_set.
+// and written with w_word / w_word_set.
 #pragma once
 #include <cstdint>
 
@@ -67,10 +67,3 @@ constexpr uint32_t MAILBOX_STEM_3 = 0x224;
 constexpr uint32_t MAILBOX_STEM_4 = 0x226;
 constexpr uint32_t MAILBOX_STEM_ACK = 0x22E;         // the driver's 1: the last stem played out
 
-// The signed 16-bit work-RAM word at W x, and its store.
-inline int32_t sound_word(uint32_t x) {
-    return int16_t(w_read16(WRAM_BASE + x));
-}
-inline void sound_word_set(uint32_t x, int32_t value) {
-    w_write16(WRAM_BASE + x, uint32_t(value));
-}

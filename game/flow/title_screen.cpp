@@ -70,8 +70,8 @@ void prompt_draw(uint32_t tick) {
         text_block_draw(BLOCK_DIGIT, PROMPT_DIGIT_COLUMN, PROMPT_ROW, BLOCK_DIGIT_TILE + 4 * wanted, PROMPT_PALETTE);
     }
     if (!credit) return;
-    int32_t frames = sound_word(W_POINT_COOLDOWN) + 1;  // the title's frames with a credit
-    sound_word_set(W_POINT_COOLDOWN, frames);
+    int32_t frames = w_word(W_POINT_COOLDOWN) + 1;  // the title's frames with a credit
+    w_word_set(W_POINT_COOLDOWN, frames);
     if (frames == CREDIT_SOUND_FRAME) sound_play_p(CREDIT_SOUND << 16 | CREDIT_SOUND_PARAMETER);
 }
 

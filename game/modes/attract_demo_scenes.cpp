@@ -21,7 +21,6 @@
 #include "game/flow/run_ram.h"
 #include "game/modes/attract_ram.h"
 #include "game/modes/attract_sequencer.h"
-#include "game/modes/screen_words.h"
 #include "game/world/camera.h"
 #include "game/world/camera_ram.h"
 #include "game/world/course_start.h"
@@ -269,7 +268,7 @@ void attract_demo_setup() {
     for (uint32_t at = 0; at < TEXT_RAM_BYTES; at += 2) bus_write16(TEXT_RAM + at, TEXT_BLANK_CELL);
     w_cell_set(W_WING_SET, 0);
     w_cell_set(W_PLAY_FRAME_COUNTER, bus_read32(DEMO_INPUT));
-    screen_word_set(W_GAME_MODE, 0);
+    w_word_set(W_GAME_MODE, 0);
     course_start_position();
     gameplay_init_state_vars();
     race_timers_set();

@@ -21,7 +21,6 @@
 #include "game/modes/attract_ram.h"
 #include "game/modes/attract_sequencer.h"
 #include "game/modes/ending_ram.h"
-#include "game/modes/screen_words.h"
 #include "game/world/camera.h"
 #include "game/world/course_start.h"
 #include "game/world/flight_ram.h"
@@ -143,12 +142,12 @@ void flyby_logo_draw(int32_t frames) {
 void sprite_scene_fade() {
     int32_t fade = w_cell(W_FADE_AMOUNT);
     if (fade <= 0) return;
-    if (screen_word(W_FADE_HOLD) != 0 && fade != FADE_FULL) {
+    if (w_word(W_FADE_HOLD) != 0 && fade != FADE_FULL) {
         event_record_load(HOLD_RECORD);
-        screen_word_set(W_FADE_STEP, HOLD_STEP);
+        w_word_set(W_FADE_STEP, HOLD_STEP);
         return;
     }
-    w_cell_set(W_FADE_AMOUNT, std::max(fade - screen_word(W_FADE_STEP), 0));
+    w_cell_set(W_FADE_AMOUNT, std::max(fade - w_word(W_FADE_STEP), 0));
 }
 
 // The offsets shake around (-32, -24) with a frequency that rises from frame 152 on.
@@ -156,13 +155,13 @@ void sprite_scene_shake(int32_t frames) {
     if (frames < SHAKE_FROM) return;
     int32_t t = frames - SHAKE_FROM;
     int32_t phase = t * t * 64;
-    screen_word_set(W_SPRITE_SCENE_X, -32 + math_sin(phase) / 0x1000);
-    screen_word_set(W_SPRITE_SCENE_Y, -24 + math_cos(phase) / 0x1000);
+    w_word_set(W_SPRITE_SCENE_X, -32 + math_sin(phase) / 0x1000);
+    w_word_set(W_SPRITE_SCENE_Y, -24 + math_cos(phase) / 0x1000);
 }
 
 // Set k of the two rows of three sprites at the scene's offsets.
 void attract_sprite_tiles(int32_t k) {
-    int32_t x0 = screen_word(W_SPRITE_SCENE_X), y0 = screen_word(W_SPRITE_SCENE_Y);
+    int32_t x0 = w_word(W_SPRITE_SCENE_X), y0 = w_word(W_SPRITE_SCENE_Y);
     for (int32_t row = 0; row < 2; row++)
         for (int32_t column = 0; column < 3; column++)
             sprite_call(SPRITE_LAYER, SPRITE_TILE + 6 * k + 3 * row + column, x0 + SPRITE_PITCH * column,
@@ -205,7 +204,7 @@ void attract_flyby_setup() {
     w_cell_set(W_PEDAL_DELTA, 0);
     sound_stop_all();
     player_model_load_animation(0);
-    screen_word_set(W_RIG_FLAG, 1);
+    w_word_set(W_RIG_FLAG, 1);
     w_cell_set(W_WING_SET, 1);
     for (uint32_t k = 0; k < GROUND_CONTACTS; k++) w_cell_set(W_GROUND_POINTS + 8 + 12 * k, 0);
     fade_colour_set(FADE_FULL);
@@ -232,11 +231,11 @@ void attract_sprite_scene_run() {
     for (int32_t flash : FLASH_FRAMES)
         if (frames == flash) {
             event_record_load(FLASH_RECORD);
-            screen_word_set(W_FADE_STEP, 1);
+            w_word_set(W_FADE_STEP, 1);
         }
     sprite_scene_shake(frames);
     attract_sprite_tiles(SPRITE_SET);
-    int32_t x0 = screen_word(W_SPRITE_SCENE_X), y0 = screen_word(W_SPRITE_SCENE_Y);
+    int32_t x0 = w_word(W_SPRITE_SCENE_X), y0 = w_word(W_SPRITE_SCENE_Y);
     dl_object_put(0, frames >= FIGURE_LATE_FROM ? FIGURE_MODEL_LATE : FIGURE_MODEL, figure_x(frames) + x0, y0,
                   FIGURE_DEPTH, 0, 0, 0, 0);
     w_cell_set(W_SPRITE_SCENE_FRAMES, frames >= SPRITE_CYCLE ? 0 : frames + 1);
@@ -245,10 +244,10 @@ void attract_sprite_scene_run() {
 void attract_flyover_setup() {
     dl_buffers_init();
     w_cell_set(W_COURSE_NUMBER, FLYOVER_COURSE);
-    screen_word_set(W_COURSE_PAIR, 0);  // the stage; the day word beside it stays
+    w_word_set(W_COURSE_PAIR, 0);  // the stage; the day word beside it stays
     course_start_position();
     gameplay_init_state_vars();
-    screen_word_set(W_FOG_ENABLE, 0);
+    w_word_set(W_FOG_ENABLE, 0);
     fade_colour_set(0);
     w_cell_set(W_SCENE_FADE_DIR, 0);
     w_cell_set(W_FADE_AMOUNT, FADE_FULL);

@@ -19,7 +19,6 @@
 #include "game/flow/sound_commands.h"
 #include "game/modes/attract_ram.h"
 #include "game/modes/attract_sequencer.h"
-#include "game/modes/screen_words.h"
 #include "game/world/camera.h"
 #include "game/world/course_start.h"
 #include "game/world/flight_ram.h"
@@ -269,7 +268,7 @@ void attract_course_start(int32_t c) {
 }  // namespace
 
 void attract_replay_setup() {
-    screen_word_set(W_GAME_MODE, 0);
+    w_word_set(W_GAME_MODE, 0);
     w_cell_set(W_COURSE_NUMBER, 0);
     course_start_position();
     gameplay_init_state_vars();

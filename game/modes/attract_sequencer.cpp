@@ -17,7 +17,6 @@
 #include "game/flow/title_screen.h"
 #include "game/modes/attract_ram.h"
 #include "game/modes/attract_scenes.h"
-#include "game/modes/screen_words.h"
 #include "game/modes/test_env.h"
 #include "game/world/camera.h"
 #include "game/world/flight_ram.h"
@@ -38,7 +37,7 @@ void attract_restart() {
     textram_clear();
     sound_stop_all();
     camera_reset();
-    screen_word_set(W_FOG_ENABLE, 0);
+    w_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_FADE_FLAGS, FADE_MODE_BLACK);
     w_cell_set(W_FADE_AMOUNT, 0);
     w_cell_set(W_ATTRACT_TITLE_FRAMES, 0);
@@ -53,8 +52,8 @@ void sprite_scene_setup() {
     for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, 0);
     w_cell_set(W_FADE_AMOUNT, 0);
     w_cell_set(W_SPRITE_SCENE_FRAMES, 0);
-    screen_word_set(W_SPRITE_SCENE_X, SPRITE_SCENE_X);
-    screen_word_set(W_SPRITE_SCENE_Y, SPRITE_SCENE_Y);
+    w_word_set(W_SPRITE_SCENE_X, SPRITE_SCENE_X);
+    w_word_set(W_SPRITE_SCENE_Y, SPRITE_SCENE_Y);
     w_cell_set(W_ATTRACT_PHASE, 9);
     attract_sprite_scene_run();
 }
@@ -118,7 +117,7 @@ void attract_init() {
     start_lamp_idle();
     title_cgram_load();
     textram_clear();
-    screen_word_set(W_FOG_ENABLE, 0);
+    w_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_ATTRACT_PHASE, scene_phase(w_cell(W_ATTRACT_SEQ_INDEX)));
     w_cell_set(W_GAME_STATE, 1);
     attract_run();

@@ -20,7 +20,6 @@
 #include "game/flow/title_screen.h"
 #include "game/modes/results_ram.h"
 #include "game/modes/results_screens.h"
-#include "game/modes/screen_words.h"
 #include "game/modes/service_toolkit.h"
 #include "game/world/camera.h"
 
@@ -81,8 +80,8 @@ void spin_model() {
 
 // The screens' sound counter (the upper half of W 0x15F5C), + 1; returns its old value.
 int32_t sound_counter_step() {
-    int32_t was = screen_word(W_POINT_COOLDOWN);
-    screen_word_set(W_POINT_COOLDOWN, was + 1);
+    int32_t was = w_word(W_POINT_COOLDOWN);
+    w_word_set(W_POINT_COOLDOWN, was + 1);
     return was;
 }
 
@@ -93,7 +92,7 @@ void name_entry_or(int32_t otherwise, int32_t table) {
 
 // ---- Continue ----------------------------------------------------------------------
 int32_t price() {
-    return screen_word(W_COIN_VALUE2);
+    return w_word(W_COIN_VALUE2);
 }
 int32_t credits() {
     return int16_t(w_cell(W_COIN_COUNT));
@@ -102,11 +101,11 @@ bool payable() {
     return free_play_on() || credits() >= price();
 }
 int32_t choice() {
-    return screen_word(W_NEEDLE);
+    return w_word(W_NEEDLE);
 }
 // A setting outside the table takes its first time rather than none at all.
 int32_t continue_time() {
-    int32_t setting = screen_word(W_GAME_VALUE1);
+    int32_t setting = w_word(W_GAME_VALUE1);
     if (rom_table_record(CONTINUE_TIMES, setting) == 0) {
         static bool warned;
         if (!warned)
@@ -118,7 +117,7 @@ int32_t continue_time() {
     return rom_table_long(CONTINUE_TIMES, setting, 0);
 }
 void reveal_restart() {
-    screen_word_set(W_CONTINUE_REVEAL, 15);
+    w_word_set(W_CONTINUE_REVEAL, 15);
 }
 
 // The coin counts after this frame's screen: the credits "then" are one more.
@@ -126,18 +125,18 @@ void coin_check() {
     if (!(w_cell(W_COIN_EDGE) & COIN_EDGE_BITS)) return;
     w_cell_set(W_CONTINUE_TIMER, continue_time());
     if (credits() + 1 == price()) {
-        screen_word_set(W_NEEDLE, 1);
+        w_word_set(W_NEEDLE, 1);
         reveal_restart();
     }
 }
 
 void choice_follow_controls() {
-    int32_t handle = screen_word(W_DIRECTION + 2), buttons = w_cell(W_SWITCH_PORT0 + SP_REPEAT);
+    int32_t handle = w_word(W_DIRECTION + 2), buttons = w_cell(W_SWITCH_PORT0 + SP_REPEAT);
     int32_t was = choice(), now = was;
     if ((handle & HANDLE_CONTINUE) || (buttons & BUTTON_CONTINUE)) now = 1;
     if ((handle & HANDLE_GIVE_UP) || (buttons & BUTTON_GIVE_UP)) now = 0;
     if (now == was) return;
-    screen_word_set(W_NEEDLE, now);
+    w_word_set(W_NEEDLE, now);
     sound_play(SOUND_CHOICE);
 }
 
@@ -200,11 +199,11 @@ void side_draw(const choice_side& s, bool lit) {
 }
 
 void choice_draw() {
-    int32_t reveal = screen_word(W_CONTINUE_REVEAL);
+    int32_t reveal = w_word(W_CONTINUE_REVEAL);
     if (reveal < 0) {
         text_block_clear(GIVE_UP_SIDE.plain, GIVE_UP_SIDE.plain_column, GIVE_UP_SIDE.plain_row);
         text_block_clear(CONTINUE_SIDE.plain, CONTINUE_SIDE.plain_column, CONTINUE_SIDE.plain_row);
-        bool flash = (screen_word(W_CONTINUE_REVEAL + 2) & 0x18) == 0x18;
+        bool flash = (w_word(W_CONTINUE_REVEAL + 2) & 0x18) == 0x18;
         bool on_continue = choice() == 1;
         side_draw(on_continue ? CONTINUE_SIDE : GIVE_UP_SIDE, true);
         side_draw(on_continue ? GIVE_UP_SIDE : CONTINUE_SIDE, flash);
@@ -212,7 +211,7 @@ void choice_draw() {
     } else {
         textram_clear();
         for (int i = 0; i < 5; i++) cgram_load_block_at(REVEAL_BLOCKS[i], REVEAL_TILES[i], reveal);
-        screen_word_set(W_CONTINUE_REVEAL, --reveal);
+        w_word_set(W_CONTINUE_REVEAL, --reveal);
         if (reveal < 0)
             for (const auto& bank : REVEAL_BANKS) palette_bank_load(bank[0], bank[1]);
     }
@@ -253,7 +252,7 @@ void credit_line() {
 }  // namespace
 
 void game_over_screen() {
-    int32_t step = screen_word(W_RESULTS_STEP + 2), timer = w_cell(W_RESULTS_TIMER);
+    int32_t step = w_word(W_RESULTS_STEP + 2), timer = w_cell(W_RESULTS_TIMER);
     bool coin = w_cell(W_COIN_EDGE) & COIN_EDGE_FIRST;
     if (step == 0) {
         w_cell_set(W_FADE_AMOUNT, (4 * timer) & 0xFFFF);
@@ -287,7 +286,7 @@ void game_over_screen() {
             }
         }
     }
-    screen_word_set(W_RESULTS_STEP + 2, step);
+    w_word_set(W_RESULTS_STEP + 2, step);
     w_cell_set(W_RESULTS_TIMER, timer);
     sprite_call(7, 349, 64, 128, 0, 32, 32, 0, 1);
     sprite_call(7, 350, 320, 128, 0, 32, 32, 0, 1);
@@ -301,7 +300,7 @@ void continue_screen_enter() {
     w_cell_set(W_CONTINUE_TIMER, continue_time());
     w_cell_set(W_CONTINUE_REVEAL, 0x000F0000);
     w_cell_set(W_CONTINUE_ENABLED, 0x00010000);
-    screen_word_set(W_NEEDLE, 1);
+    w_word_set(W_NEEDLE, 1);
     sound_play_once();
     sub_state_set(SUB_CONTINUE_RUN);
     continue_screen_run();
@@ -310,13 +309,13 @@ void continue_screen_enter() {
 void continue_screen_run() {
     coin_check();
     if (payable()) {
-        screen_word_set(W_CONTINUE_ENABLED + 2, 1);
+        w_word_set(W_CONTINUE_ENABLED + 2, 1);
         choice_follow_controls();
     }
     if (choice_confirm()) return;
     spin_model();
     block(183, 11, 8, 288, 1);
-    if (screen_word(W_CONTINUE_ENABLED + 2) == 0 && !free_play_on() && screen_word(W_COURSE_LEFT) <= 2)
+    if (w_word(W_CONTINUE_ENABLED + 2) == 0 && !free_play_on() && w_word(W_COURSE_LEFT) <= 2)
         deduction_notice();
     seconds_left();
     if (payable())
@@ -332,8 +331,8 @@ void continue_screen_run() {
         sound_once_flag_clear();
         name_entry_or(SUB_TOTAL, RANK_MULTI_TABLE);
     }
-    screen_word_set(W_CONTINUE_ENABLED, choice());
-    screen_word_set(W_CONTINUE_REVEAL + 2, screen_word(W_CONTINUE_REVEAL + 2) + 1);
+    w_word_set(W_CONTINUE_ENABLED, choice());
+    w_word_set(W_CONTINUE_REVEAL + 2, w_word(W_CONTINUE_REVEAL + 2) + 1);
     if (sound_counter_step() == SOUND_RESULTS_AT) sound_play(SOUND_RESULTS);
     continue_debug_print();
 }
@@ -341,8 +340,8 @@ void continue_screen_run() {
 void continue_credits_update() {
     if (!free_play_on()) w_cell_set(W_COIN_COUNT, credits() - price());
     course_timer_step();
-    screen_word_set(W_STAGE_WORD, screen_word(W_STAGE_WORD) + 1);
-    screen_word_set(W_COURSE_LEFT, screen_word(W_COURSE_LEFT) + 1);
+    w_word_set(W_STAGE_WORD, w_word(W_STAGE_WORD) + 1);
+    w_word_set(W_COURSE_LEFT, w_word(W_COURSE_LEFT) + 1);
     textram_clear();
     sub_state_set(SUB_COURSE_SELECT);
     sound_once_flag_clear();
@@ -358,11 +357,11 @@ void continue_debug_print() {
     printf("C f=%u sub=%ld coins=%d t=%ld sel=%d cnt=%d blk=%d prev=%d en=%d ba6=%04X b3a=%04X b82=%04X s5c=%ld "
            "e6a=%d e14=%d fp=%d need=%d eb16=%ld f3c=%ld c8=%ld tot=%ld sc=%ld quota=%ld\n",
            host_frame, long(sub_state()), int(credits()), long(w_cell(W_CONTINUE_TIMER)), int(choice()),
-           int(screen_word(W_CONTINUE_REVEAL)), int(screen_word(W_CONTINUE_REVEAL + 2)),
-           int(screen_word(W_CONTINUE_ENABLED)), int(screen_word(W_CONTINUE_ENABLED + 2)),
+           int(w_word(W_CONTINUE_REVEAL)), int(w_word(W_CONTINUE_REVEAL + 2)),
+           int(w_word(W_CONTINUE_ENABLED)), int(w_word(W_CONTINUE_ENABLED + 2)),
            unsigned(w_cell(W_START_EDGE) & 0xFFFF), unsigned(w_cell(W_SWITCH_PORT0 + SP_PRESSED) & 0xFFFF),
-           unsigned(w_cell(W_COIN_EDGE) & 0xFFFF), long(screen_word(W_POINT_COOLDOWN)),
-           int(screen_word(W_COURSE_LEFT)), int(screen_word(W_STAGE_WORD)), int(screen_word(W_FREE_PLAY)),
+           unsigned(w_cell(W_COIN_EDGE) & 0xFFFF), long(w_word(W_POINT_COOLDOWN)),
+           int(w_word(W_COURSE_LEFT)), int(w_word(W_STAGE_WORD)), int(w_word(W_FREE_PLAY)),
            int(price()), long(fade()), long(w_cell(W_SCENE_FADE_DIR)), long(w_cell(W_TOTAL_FRAMES)),
            long(w_cell(W_ENDING_TOTAL)), long(w_cell(W_TIME_SCORE)), long(w_cell(W_STAGE_QUOTA)));
 }
@@ -428,7 +427,7 @@ void demo_flight_screen_run() {
     if (fade() < FADE_DONE) return;
     w_cell_set(W_FADE_AMOUNT, FADE_FULL);
     bool placed = ranking_position_find(w_cell(W_COURSE_NUMBER), w_cell(W_ENDING_TOTAL)) != 0;
-    if (placed && screen_word(W_COURSE_GRADE) == 5) {
+    if (placed && w_word(W_COURSE_GRADE) == 5) {
         sub_state_set(SUB_NAME_ENTRY);
         w_cell_set(W_ATTRACT_SEQ_INDEX, 6);
         w_cell_set(W_ATTRACT_PHASE, 6);

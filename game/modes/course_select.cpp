@@ -16,7 +16,6 @@
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
 #include "game/modes/course_select.h"
-#include "game/modes/screen_words.h"
 #include "game/modes/select_ram.h"
 #include "game/modes/test_env.h"
 #include "game/world/balloon_ram.h"
@@ -93,11 +92,11 @@ int32_t frames() {
 }
 
 bool confirmed() {
-    return screen_word(W_SELECT_HOLD) != 0;
+    return w_word(W_SELECT_HOLD) != 0;
 }
 
 int32_t day_word() {
-    return screen_word(W_COURSE_PAIR + 2);
+    return w_word(W_COURSE_PAIR + 2);
 }
 
 int32_t courses_left() {
@@ -127,7 +126,7 @@ int32_t course_entry(int32_t cursor) {
 
 void confirm(bool with_sound) {
     if (with_sound) sound_play(SOUND_CONFIRM);
-    screen_word_set(W_SELECT_HOLD, 1);
+    w_word_set(W_SELECT_HOLD, 1);
     lamp_bit2_set(0);
 }
 
@@ -135,9 +134,9 @@ void confirm(bool with_sound) {
 // an other course's amplitude is 0). Returns the roll angle.
 int32_t course_swing(int32_t n, bool rising, bool keep_phase) {
     uint32_t amp_word = W_SELECT_SWING_AMP + 2 * uint32_t(n), phase_cell = W_SELECT_SWING_PHASE + 4 * uint32_t(n);
-    int32_t amp = screen_word(amp_word);
+    int32_t amp = w_word(amp_word);
     amp = rising ? std::min(amp + 1, SWING_MAX) : std::max(amp - 1, 0);
-    screen_word_set(amp_word, amp);
+    w_word_set(amp_word, amp);
     int32_t phase = w_cell(phase_cell);
     phase = keep_phase || amp != 0 ? wrap_add(phase, 1) : 0;
     w_cell_set(phase_cell, phase);
@@ -211,7 +210,7 @@ void cursor_choose() {
     moved = std::clamp(moved, 0, std::max(max - 1, 0));
     if (moved != cursor) {
         w_cell_set(W_SELECT_CURSOR, moved);
-        sound_word_set(W_POINT_COOLDOWN, frames() + CUE_AFTER_MOVE);
+        w_word_set(W_POINT_COOLDOWN, frames() + CUE_AFTER_MOVE);
         sound_play(SOUND_MOVE);
     }
     lamp_bit2_set(w_cell(W_FRAME_TICK) & 0x48);
@@ -222,8 +221,8 @@ void cursor_choose() {
     if (debug_switch()) {
         uint32_t pressed = uint32_t(w_cell(W_SWITCH_PORT0 + SP_PRESSED));
         int32_t step = (pressed & PORT_DEBUG_UP ? 1 : 0) - (pressed & PORT_DEBUG_DOWN ? 1 : 0);
-        if (step != 0) screen_word_set(W_BALLOON_LAYOUT, (screen_word(W_BALLOON_LAYOUT) + step) & 3);
-        text_print_hex(5, 6, 1, uint32_t(screen_word(W_BALLOON_LAYOUT) + 1), 0);
+        if (step != 0) w_word_set(W_BALLOON_LAYOUT, (w_word(W_BALLOON_LAYOUT) + step) & 3);
+        text_print_hex(5, 6, 1, uint32_t(w_word(W_BALLOON_LAYOUT) + 1), 0);
     }
 }
 
@@ -254,12 +253,12 @@ void course_list_build() {
 
 void select_words_clear() {
     for (int32_t n = 0; n < SELECT_SWINGS; n++) {
-        screen_word_set(W_SELECT_SWING_AMP + 2 * uint32_t(n), 0);
+        w_word_set(W_SELECT_SWING_AMP + 2 * uint32_t(n), 0);
         w_cell_set(W_SELECT_SWING_PHASE + 4 * uint32_t(n), 0);
     }
     for (uint32_t w : {W_SELECT_ANIM, W_SELECT_SCROLL, W_SELECT_POINTER_X, W_SELECT_POINTER_Y, W_SELECT_FRAMES})
         w_cell_set(w, 0);
-    screen_word_set(W_SELECT_HOLD, 0);
+    w_word_set(W_SELECT_HOLD, 0);
 }
 
 // Ends the screen after its frames, or at once on a press.
@@ -302,7 +301,7 @@ void select_handle_hint(int32_t frames) {
 // the bus answers any address, so odd words in work RAM read whatever lies there.
 int32_t select_stage_quota(int32_t course, int32_t steps) {
     uint32_t option = uint32_t(w_cell(W_MODE_SETTING)) & 0xFFFF;
-    uint32_t stage = uint32_t(screen_word(W_COURSE_PAIR));
+    uint32_t stage = uint32_t(w_word(W_COURSE_PAIR));
     uint32_t at = QUOTA_TABLE + 8 * option + 72 * uint32_t(course) + 24 * stage;
     return wrap_sub(int32_t(bus_read32(at)), wrap_mul(steps, int32_t(bus_read32(QUOTA_REDUCTION))));
 }
@@ -312,12 +311,12 @@ void course_select_setup() {
     w_cell_set(W_SELECT_CURSOR, 0);
     select_words_clear();
     textram_clear();
-    screen_word_set(W_FOG_ENABLE, 0);
+    w_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_SELECT_TIMER, SELECT_TIMER_START);
     w_cell_set(W_SELECT_ZOOM, 0);
     fade_black_start();
     player_model_setup_select();
-    sound_word_set(W_POINT_COOLDOWN, CUE_FIRST);
+    w_word_set(W_POINT_COOLDOWN, CUE_FIRST);
     cgram_load_tile_block(HINT_BLOCK, HINT_TILE);
     palette_bank_load(HINT_BLOCK, HINT_BANK);
 }
@@ -352,15 +351,15 @@ void course_select_stage_cursor() {
     if (mode() == 1) quota_digits_draw(select_stage_quota(w_cell(W_COURSE_NUMBER), 0));
 
     if (f == WELCOME_FRAME) sound_play_p(SOUND_VOICE << 16 | VOICE_WELCOME);
-    if (!confirmed() && f == sound_word(W_POINT_COOLDOWN)) sound_play_p(SOUND_VOICE << 16 | VOICE_HINT);
+    if (!confirmed() && f == w_word(W_POINT_COOLDOWN)) sound_play_p(SOUND_VOICE << 16 | VOICE_HINT);
     w_cell_set(W_SELECT_FRAMES, f + 1);
 }
 
 void course_select_setup2() {
-    screen_word_set(W_FOG_ENABLE, 0);
+    w_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_COURSE_NUMBER, 3);
     w_cell_set(W_COURSE_PAIR, 3);
-    screen_word_set(W_BALLOON_LAYOUT, -1);
+    w_word_set(W_BALLOON_LAYOUT, -1);
     w_cell_set(W_SELECT_ANIM, 0);
     w_cell_set(W_SELECT_FRAMES, 0);
     fade_black_start();
@@ -382,7 +381,7 @@ void course_select_title() {
 
 void course_select_fade() {
     textram_clear();
-    screen_word_set(W_FOG_ENABLE, 0);
+    w_word_set(W_FOG_ENABLE, 0);
     w_cell_set(W_SELECT_ANIM, 0);
     w_cell_set(W_SELECT_FRAMES, 0);
     fade_black_start();
@@ -438,7 +437,7 @@ void course_map_objects(const course_map_frame& f, int32_t n) {
     int32_t first = w_read16(WRAM_BASE + W_BALLOON_FIRST);
     int32_t count = std::clamp(w_cell(W_BALLOON_COUNT), 0, BALLOONS_PER_LAYOUT);
     for (int32_t i = 0; i < count; i++) {
-        int32_t state = screen_word(W_BALLOON_STATES + 2 * uint32_t(i));
+        int32_t state = w_word(W_BALLOON_STATES + 2 * uint32_t(i));
         if (state != 0 && state >= -64 * n) continue;
         if (rom_table_record(records, first + i) == 0) continue;
         plot(rom_table_long(records, first + i, 4), rom_table_long(records, first + i, 12),

@@ -1,8 +1,8 @@
 #include "game/modes/intermission.h"
 
 #include "board/area_environment.h"
-#include "board/board_memory.h"
 #include "board/block_list.h"
+#include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/inputs.h"
@@ -14,7 +14,6 @@
 #include "game/flow/rom_table.h"
 #include "game/flow/sound_commands.h"
 #include "game/modes/intermission_ram.h"
-#include "game/modes/screen_words.h"
 #include "game/modes/test_env.h"
 #include "game/world/camera.h"
 #include "game/world/node_lists.h"
@@ -142,21 +141,21 @@ void day1_sound_step(int32_t fr) {
 }
 
 void animation_step(int32_t fr) {
-    int32_t set = screen_word(W_INTER_SET);
+    int32_t set = w_word(W_INTER_SET);
     if (w_cell(W_OBJECT_LIST_DONE) != 0) {
         intermission_script_step(set);
         object_list_emit();
     } else {
-        dl_header_8002_put(screen_word(W_OBJECT_LIST_VIEW));
-        camera_zoom_words_emit(screen_word(W_OBJECT_LIST_VIEW), screen_word(W_VIEW_NUMBER));
+        dl_header_8002_put(w_word(W_OBJECT_LIST_VIEW));
+        camera_zoom_words_emit(w_word(W_OBJECT_LIST_VIEW), w_word(W_VIEW_NUMBER));
         node_list_walk(int32_t(W_DISPLAY_OBJECTS), w_cell(W_OBJECT_LIST_STAGE));
         int32_t length = w_cell(W_OBJECT_LIST_LENGTH);
         if (w_cell(W_OBJECT_LIST_STAGE) >= length) {
             w_cell_set(W_OBJECT_LIST_DONE, 1);
             if (stage_debug())
                 fprintf(stderr, "[INTER] f%u frame %d: animation set %d done (len %d)\n", host_frame, fr, set, length);
-            screen_word_set(W_INTER_SET, ++set);
-            if (set > day_word(DAY_LAST_SET)) screen_word_set(W_INTER_DONE, 1);
+            w_word_set(W_INTER_SET, ++set);
+            if (set > day_word(DAY_LAST_SET)) w_word_set(W_INTER_DONE, 1);
         }
     }
     w_cell_set(W_OBJECT_LIST_STAGE, w_cell(W_OBJECT_LIST_STAGE) + 1);
@@ -199,7 +198,7 @@ void end_fade(int32_t fr) {
 }
 
 void camera_log(int32_t fr) {
-    fprintf(stderr, "[CAM] k=%d fr=%d set=%d eb04=%d cam=%d,%d,%d,%d,%d,%d ", fr + 1, fr, screen_word(W_INTER_SET),
+    fprintf(stderr, "[CAM] k=%d fr=%d set=%d eb04=%d cam=%d,%d,%d,%d,%d,%d ", fr + 1, fr, w_word(W_INTER_SET),
             w_cell(W_OBJECT_LIST_STAGE), camera(W_CAMERA_X), camera(W_CAMERA_Y), camera(W_CAMERA_Z),
             camera(W_CAMERA_PITCH), camera(W_CAMERA_HEADING), camera(W_CAMERA_ROLL));
     for (uint32_t i = 0; i < 6; i++) {
@@ -243,14 +242,14 @@ void intermission_enter() {
     if (stage_debug())
         fprintf(stderr, "[INTER] f%u enter: day %d  sets %d..%d script %d end %d\n", host_frame, day(),
                 day_word(DAY_FIRST_SET), day_word(DAY_LAST_SET), script, day_word(DAY_END_FRAME));
-    screen_word_set(W_INTER_SET, day_word(DAY_FIRST_SET));
-    screen_word_set(W_INTER_FRAME, 0);
+    w_word_set(W_INTER_SET, day_word(DAY_FIRST_SET));
+    w_word_set(W_INTER_FRAME, 0);
     w_cell_set(W_INTER_SOUND_CURSOR, rom_table_long(SOUND_SCRIPTS, script, 0));
     w_cell_set(W_INTER_TEXT_CURSOR, rom_table_long(TEXT_SCRIPTS, script, 0));
     w_cell_set(W_DL_LAST_BANK, 0);
     w_cell_set(W_OBJECT_LIST_DONE, 1);
     w_cell_set(W_INTER_DONE, 0);  // the whole long
-    screen_word_set(W_INTER_TEXT_BANK, 0);
+    w_word_set(W_INTER_TEXT_BANK, 0);
     fog_reset();
     w_cell_set(W_FADE_FLAGS, 3);
     w_cell_set(W_GAME_SUB_STATE, 27);
@@ -270,7 +269,7 @@ void intermission_run() {
     w_write16(WRAM_BASE + W_INTER_FRAME, uint32_t(fr + 1));
     if (stage_debug() && fr % 30 == 0) camera_log(fr);
     if (fr == day_word(DAY_END_FRAME) - 2) sound_stop_unless_held(SOUND_SCENE);
-    if (screen_word(W_INTER_DONE) != 0) {
+    if (w_word(W_INTER_DONE) != 0) {
         if (stage_debug()) fprintf(stderr, "[INTER] f%u frame %d: done -> sub 22\n", host_frame, fr);
         w_cell_set(W_GAME_SUB_STATE, 22);
         for (int32_t id : SOUNDS_TO_FULL) sound_param2_set(id, 255);
@@ -279,14 +278,14 @@ void intermission_run() {
         if (w_cell(W_GAME_STATE) == 3) sound_play(SOUND_AFTER);
     }
     if ((w_cell(W_START_EDGE) & 1) || (w_cell(W_SWITCH_PORT0 + SP_PRESSED) & SKIP_BUTTON)) {
-        screen_word_set(W_INTER_DONE, 1);
+        w_word_set(W_INTER_DONE, 1);
         sound_stop_unless_held(SOUND_SCENE);
     }
 }
 
 void intermission_text_step(int32_t fr, int32_t a) {
     int32_t row = a >> 16, palette_base = int16_t(a & 0xFFFF);
-    int32_t bank = screen_word(W_INTER_TEXT_BANK) & 1;
+    int32_t bank = w_word(W_INTER_TEXT_BANK) & 1;
     uint32_t cursor = uint32_t(w_cell(W_INTER_TEXT_CURSOR));
     for (int n = 0; n < ENTRIES_PER_FRAME && entry_inside(cursor) && entry_word(cursor, 0) == fr; n++) {
         int32_t block = int16_t(entry_word(cursor, 1)), column = int16_t(entry_word(cursor, 2));
@@ -300,7 +299,7 @@ void intermission_text_step(int32_t fr, int32_t a) {
         cursor += ENTRY_BYTES;
     }
     w_cell_set(W_INTER_TEXT_CURSOR, int32_t(cursor));
-    screen_word_set(W_INTER_TEXT_BANK, bank);
+    w_word_set(W_INTER_TEXT_BANK, bank);
     text_preload(cursor, fr, palette_base, bank);
 }
 
@@ -361,6 +360,6 @@ void intermission_camera_packet() {
     const int32_t flag[4] = {326 + rom_table_long(FLAG_MODELS, (fr >> 1) & 15, 0), -cx - 0x58900, -cy - 43744,
                              -cz - 0x8AB00};
     dl_emit(flag, 4);
-    dl_object_put(screen_word(W_OBJECT_LIST_VIEW), 378, -cx - 9663, -cy - 18904, -cz - 149458, 0, 0, 96 * fr, 4);
+    dl_object_put(w_word(W_OBJECT_LIST_VIEW), 378, -cx - 9663, -cy - 18904, -cz - 149458, 0, 0, 96 * fr, 4);
     w_cell_set(W_DL_LAST_HEADER, 0x8002);
 }

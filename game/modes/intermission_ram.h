@@ -1,6 +1,6 @@
 // The intermission's work-RAM words and ROM tables. The frame and the animation set
 // share the long at W 0x17390 (set in the upper word, frame in the lower); the other
-// words are upper halves of their longs (screen_word).
+// words are upper halves of their longs (w_word).
 #pragma once
 #include <cstdint>
 

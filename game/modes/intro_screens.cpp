@@ -16,7 +16,6 @@
 #include "game/flow/sound_commands.h"
 #include "game/modes/course_select.h"
 #include "game/modes/intro_screens.h"
-#include "game/modes/screen_words.h"
 #include "game/modes/select_ram.h"
 #include "game/world/camera.h"
 #include "game/world/flight_ram.h"
@@ -175,7 +174,7 @@ void mode_choose() {
         confirmed_now = true;
     }
     if (confirmed_now) {
-        screen_word_set(W_SELECT_HOLD, 1);
+        w_word_set(W_SELECT_HOLD, 1);
         lamp_bit2_set(0);
     }
 }
@@ -195,9 +194,9 @@ void choices_draw(bool confirmed) {
     int32_t frames = w_cell(W_SELECT_FRAMES), cursor = w_cell(W_SELECT_CURSOR);
     for (int32_t n = 0; n < 2; n++) {
         uint32_t amp_word = W_SELECT_SWING_AMP + 2 * uint32_t(n), phase_cell = W_SELECT_SWING_PHASE + 4 * uint32_t(n);
-        int32_t amp = screen_word(amp_word);
+        int32_t amp = w_word(amp_word);
         amp = cursor == n && !confirmed ? std::min(amp + 1, SWING_MAX) : std::max(amp - 1, 0);
-        screen_word_set(amp_word, amp);
+        w_word_set(amp_word, amp);
         int32_t phase = wrap_add(w_cell(phase_cell), SWING_PHASE_STEP);
         w_cell_set(phase_cell, phase);
         int32_t roll = (math_sin(phase) * amp) >> 12;
@@ -307,10 +306,10 @@ void mode_select_enter() {
     w_write16(WRAM_BASE + W_GAME_MODE, 0);
     w_cell_set(W_SELECT_ANIM, 0);
     for (uint32_t n = 0; n < 2; n++) {
-        screen_word_set(W_SELECT_SWING_AMP + 2 * n, 0);
+        w_word_set(W_SELECT_SWING_AMP + 2 * n, 0);
         w_cell_set(W_SELECT_SWING_PHASE + 4 * n, 0);
     }
-    screen_word_set(W_SELECT_HOLD, 0);
+    w_word_set(W_SELECT_HOLD, 0);
     w_cell_set(W_SELECT_CURSOR, 0);
     w_cell_set(W_SELECT_TIMER, SELECT_TIMER_START);
     w_cell_set(W_SELECT_ZOOM, 0);
@@ -325,7 +324,7 @@ void mode_select_enter() {
 
 void mode_select_run() {
     int32_t anim = w_cell(W_SELECT_ANIM);
-    bool confirmed = screen_word(W_SELECT_HOLD) != 0;
+    bool confirmed = w_word(W_SELECT_HOLD) != 0;
     if (anim > 5 && w_cell(W_SELECT_FRAMES) < 3)
         text_block_draw(HINT_BLOCK, HINT_COLUMN, HINT_ROW, HINT_TILE, HINT_BANK);
     else
@@ -343,16 +342,16 @@ void mode_select_run() {
     if (debug_switch()) mode_debug_stage();
 
     mode_pointer_draw();
-    choices_draw(screen_word(W_SELECT_HOLD) != 0);
+    choices_draw(w_word(W_SELECT_HOLD) != 0);
     if (anim == VOICE_FRAME) sound_play_p(SOUND_VOICE << 16 | VOICE_MODE);
-    if (screen_word(W_SELECT_HOLD) == 0) select_handle_hint(anim);
+    if (w_word(W_SELECT_HOLD) == 0) select_handle_hint(anim);
     w_cell_set(W_SELECT_ANIM, anim + 1);
 }
 
 void pre_course_screen_run() {
     uint32_t state = uint32_t(w_cell(W_PRE_COURSE_STEP));  // day_card_state
     int32_t frame = int32_t(state & 0xFFFF);
-    int32_t day = screen_word(W_COURSE_PAIR + 2);
+    int32_t day = w_word(W_COURSE_PAIR + 2);
     day_card card = {};
     if (frame >= CARD_FIRST_FRAME) card = day_card_of(day);
     if (frame == CARD_FIRST_FRAME) {

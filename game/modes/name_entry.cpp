@@ -17,7 +17,6 @@
 #include "game/flow/gameplay_dispatch.h"
 #include "game/flow/sound_commands.h"
 #include "game/modes/name_entry_ram.h"
-#include "game/modes/screen_words.h"
 #include "game/modes/test_env.h"
 #include "game/world/camera.h"
 
@@ -73,10 +72,10 @@ void handle_words_set(int turn, int pitch) {
 }
 
 int32_t slot() {
-    return screen_word(W_NAME_SLOT);
+    return w_word(W_NAME_SLOT);
 }
 int32_t timer() {
-    return screen_word(W_NAME_TIMER);
+    return w_word(W_NAME_TIMER);
 }
 uint32_t letter_anim(int i) {
     return W_NAME_LETTER_ANIM + 2 * uint32_t(i);
@@ -95,7 +94,7 @@ void initials_reset() {
     for (int i = slot(); i <= 2; i++) {
         if (i < 0) continue;
         w_cell_set(W_NAME_INITIALS + uint32_t(i), NAME_NOT_CHOSEN);
-        screen_word_set(letter_anim(i), LETTER_CLEARED);
+        w_word_set(letter_anim(i), LETTER_CLEARED);
     }
 }
 
@@ -110,7 +109,7 @@ void test_drive() {
     drive.step = (drive.step + 1) % TEST_DRIVE_PERIOD;
     if (drive.step > 2) return;
     int target = test_env.name_codes[slot()];
-    int column = screen_word(W_NAME_COLUMN), row = screen_word(W_NAME_ROW);
+    int column = w_word(W_NAME_COLUMN), row = w_word(W_NAME_ROW);
     int target_column = target % NAME_GRID_COLUMNS, target_row = target / NAME_GRID_COLUMNS;
     if (column != target_column) {
         name_entry_analog_hook(column < target_column ? ADC_LOW : ADC_HIGH, ADC_CENTRE_READING);
@@ -126,31 +125,31 @@ void entry_input() {
     uint32_t repeat = uint32_t(w_cell(W_SWITCH_PORT0 + SP_REPEAT));
     uint32_t handle = uint32_t(w_cell(W_DIRECTION_REPEAT)) >> 16;
     uint32_t pressed = uint32_t(w_cell(W_SWITCH_PORT0 + SP_PRESSED));
-    int32_t row = screen_word(W_NAME_ROW), column = screen_word(W_NAME_COLUMN);
+    int32_t row = w_word(W_NAME_ROW), column = w_word(W_NAME_COLUMN);
     if ((repeat & PORT_UP) || (handle & DIR_PITCH_HIGH)) row = row > 0 ? row - 1 : 0;
     if ((repeat & PORT_DOWN) || (handle & DIR_PITCH_LOW)) row = row < NAME_GRID_ROWS - 1 ? row + 1 : row;
     if ((repeat & PORT_LEFT) || (handle & DIR_TURN_HIGH)) column = column > 0 ? column - 1 : 0;
     if ((repeat & PORT_RIGHT) || (handle & DIR_TURN_LOW))
         column = column < NAME_GRID_COLUMNS - 1 ? column + 1 : column;
-    screen_word_set(W_NAME_ROW, row);
-    screen_word_set(W_NAME_COLUMN, column);
+    w_word_set(W_NAME_ROW, row);
+    w_word_set(W_NAME_COLUMN, column);
     int32_t cell = row * NAME_GRID_COLUMNS + column;
-    if (cell != screen_word(W_NAME_CELL)) sound_play(SOUND_MOVE);
-    screen_word_set(W_NAME_CELL, cell);
+    if (cell != w_word(W_NAME_CELL)) sound_play(SOUND_MOVE);
+    w_word_set(W_NAME_CELL, cell);
 
     if (!(pressed & PORT_PRESS) && !(w_cell(W_START_EDGE) & 1)) return;
     if (cell == NAME_CELL_BACK) {
-        if (slot() > 0) screen_word_set(W_NAME_SLOT, slot() - 1);
+        if (slot() > 0) w_word_set(W_NAME_SLOT, slot() - 1);
     } else if (cell == NAME_CELL_END) {
         initials_reset();
-        screen_word_set(W_NAME_SLOT, 3);
-        screen_word_set(W_NAME_TIMER, AFTER_END_CELL);
+        w_word_set(W_NAME_SLOT, 3);
+        w_word_set(W_NAME_TIMER, AFTER_END_CELL);
     } else {
         int i = slot();
         w_cell_set(W_NAME_INITIALS + uint32_t(i), cell);
-        screen_word_set(letter_anim(i), LETTER_FALLING);
-        screen_word_set(W_NAME_SLOT, i + 1);
-        if (i + 1 == 3) screen_word_set(W_NAME_TIMER, AFTER_LAST_LETTER);
+        w_word_set(letter_anim(i), LETTER_FALLING);
+        w_word_set(W_NAME_SLOT, i + 1);
+        if (i + 1 == 3) w_word_set(W_NAME_TIMER, AFTER_LAST_LETTER);
     }
     sound_play(SOUND_PRESS);
 }
@@ -158,7 +157,7 @@ void entry_input() {
 // One initial as its letter model, dropping in (u < 0) or swinging up to rest (u > 0).
 void letter_draw(int i) {
     uint32_t at = letter_anim(i);
-    int32_t u = screen_word(at);
+    int32_t u = w_word(at);
     int32_t initial = w_cell_byte(W_NAME_INITIALS + uint32_t(i));
     int32_t model = bus_read32(ROM_LETTER_MODELS + 4 * uint32_t(initial));
     int32_t x = LETTER_SPACING * i - LETTER_SPACING;
@@ -180,11 +179,11 @@ void letter_draw(int i) {
         else if (u <= 0x3FFF)
             u += 64;
     }
-    screen_word_set(at, u);
+    w_word_set(at, u);
 }
 
 void entry_draw() {
-    int32_t cell = screen_word(W_NAME_CELL);
+    int32_t cell = w_word(W_NAME_CELL);
     int32_t x = ease(w_cell(W_NAME_SCROLL_X), (cell % NAME_GRID_COLUMNS) * CELL_PITCH + SCROLL_X_START);
     int32_t y = ease(w_cell(W_NAME_SCROLL_Y), -(cell / NAME_GRID_COLUMNS) * CELL_PITCH + SCROLL_Y_START);
     w_cell_set(W_NAME_SCROLL_X, x);
@@ -282,18 +281,18 @@ void name_entry_enter() {
     for (uint32_t i = 0; i < 3; i++) w_cell_set(W_NAME_INITIALS + i, NAME_NOT_CHOSEN);
     int32_t rest = total;
     for (uint32_t k = 0; k < 5; k++) {
-        screen_word_set(W_SCORE_DIGITS + 2 * k, k > 0 && rest == 0 ? BLANK_DIGIT : rest % 10);
+        w_word_set(W_SCORE_DIGITS + 2 * k, k > 0 && rest == 0 ? BLANK_DIGIT : rest % 10);
         rest /= 10;
     }
-    for (int i = 0; i < 3; i++) screen_word_set(letter_anim(i), LETTER_AT_REST);
-    screen_word_set(W_NAME_SLOT, 0);
-    screen_word_set(W_NAME_PLACE, ranking_position_find(course, w_cell(W_TIME_SCORE)));
+    for (int i = 0; i < 3; i++) w_word_set(letter_anim(i), LETTER_AT_REST);
+    w_word_set(W_NAME_SLOT, 0);
+    w_word_set(W_NAME_PLACE, ranking_position_find(course, w_cell(W_TIME_SCORE)));
     w_cell_set(W_NAME_SCROLL_X, SCROLL_X_START);
     w_cell_set(W_NAME_SCROLL_Y, SCROLL_Y_START);
-    screen_word_set(W_NAME_ROW, 0);
-    screen_word_set(W_NAME_CELL, 0);
-    screen_word_set(W_NAME_COLUMN, 0);
-    screen_word_set(W_NAME_TIMER, ENTRY_FRAMES);
+    w_word_set(W_NAME_ROW, 0);
+    w_word_set(W_NAME_CELL, 0);
+    w_word_set(W_NAME_COLUMN, 0);
+    w_word_set(W_NAME_TIMER, ENTRY_FRAMES);
     w_cell_set(W_ARMED_FLAG, 0);
     w_cell_set(W_NAME_SLIDE, 0);
     w_cell_set(W_GAME_SUB_STATE, 17);
@@ -309,9 +308,9 @@ void name_entry_run() {
     int32_t t = timer();
     number_sprite_draw(t - AFTER_LAST_LETTER, -392 - 28 * slide / 16, 304 + 28 * slide / 16, 720, -16 - slide, -slide);
     if (t <= FADE_FROM) w_cell_set(W_FADE_AMOUNT, 254 - 2 * t);
-    screen_word_set(W_NAME_TIMER, --t);
+    w_word_set(W_NAME_TIMER, --t);
     if (t < 0) entry_store();
-    if (t <= AFTER_LAST_LETTER - 1) screen_word_set(W_NAME_SLOT, 3);
+    if (t <= AFTER_LAST_LETTER - 1) w_word_set(W_NAME_SLOT, 3);
     if (uint32_t(w_cell(W_SWITCH_PORT0 + SP_PRESSED)) & PORT_SKIP) {
         dl_buffers_init();
         w_cell_set(W_GAME_SUB_STATE, 10);

@@ -1,6 +1,6 @@
 // The name entry's work-RAM words: name_entry_record (W 0x1726C .. 0x17293) and the
 // score-digit words it fills. Longs live in their slots; words are read and written as
-// halves of their longs (screen_word); the three initials are byte cells of their own
+// halves of their longs (w_word); the three initials are byte cells of their own
 // (0x17278 .. 0x1727A, kept by the slot image across imports).
 #pragma once
 #include <cstdint>

@@ -16,7 +16,6 @@
 #include "game/flow/sound_commands.h"
 #include "game/modes/course_select.h"
 #include "game/modes/results_ram.h"
-#include "game/modes/screen_words.h"
 
 #include <algorithm>
 
@@ -98,7 +97,7 @@ void results_tiles_load() {
     }
     cgram_load_tile_block(261, 540);
     palette_bank_load(251, 5);
-    if (screen_word(W_GAME_MODE) != 0) {
+    if (w_word(W_GAME_MODE) != 0) {
         cgram_load_tile_block(298, 576);
         palette_bank_load(298, 7);
     } else {
@@ -141,13 +140,13 @@ void results_course_packets(int32_t n) {
 void results_progress_packets(int32_t n) {
     int32_t recorded = std::clamp(w_cell(W_TRAIL_COUNT), 0, TRAIL_POINTS_MAX);
     n = std::clamp(n, 0, recorded);
-    screen_word_set(W_PATH_DRAWN + 2, n);
-    if (n == recorded) screen_word_set(W_PATH_DONE, 1);
+    w_word_set(W_PATH_DRAWN + 2, n);
+    if (n == recorded) w_word_set(W_PATH_DONE, 1);
     course_map_frame frame;
     if (!course_map_frame_read(ROM_MAP_FRAMES, course(), &frame)) return;
     for (int32_t k = n; k >= 1; k--) {
         uint32_t point = W_TRAIL + 4 * uint32_t(k - 1);
-        course_map_plot(frame, screen_word(point), screen_word(point + 2), k == n ? PATH_HEAD_MODEL : PATH_MODEL);
+        course_map_plot(frame, w_word(point), w_word(point + 2), k == n ? PATH_HEAD_MODEL : PATH_MODEL);
     }
 }
 
@@ -160,10 +159,10 @@ void results_map_draw(bool objects_shown) {
 }
 
 void results_stage_counts() {
-    int32_t grade = screen_word(W_COURSE_GRADE);
+    int32_t grade = w_word(W_COURSE_GRADE);
     bool in_place = w_cell(W_GRADE_SLIDE) == SLIDE_IN_PLACE;
     if (grade == 3) {
-        int32_t continues = screen_word(W_COURSE_LEFT);
+        int32_t continues = w_word(W_COURSE_LEFT);
         grade_model(continues == 1 ? 890 : 889, 144, -208);
         if (in_place) digit_sprites(continues, 368, 376, 352, 335);
     } else if (grade == 4) {
@@ -185,23 +184,23 @@ void results_stage_counts() {
 
 void results_tile_blocks_draw() {
     constexpr uint32_t W_FINAL_TEXT_FLAG = W_PATH_DONE + 2;
-    if (screen_word(W_RESULTS_STEP + 2) == 9) {
-        screen_word_set(W_FINAL_TEXT_FLAG, 1);
-        screen_word_set(W_FINAL_TEXT_FRAMES, 0);
+    if (w_word(W_RESULTS_STEP + 2) == 9) {
+        w_word_set(W_FINAL_TEXT_FLAG, 1);
+        w_word_set(W_FINAL_TEXT_FRAMES, 0);
     }
-    if (screen_word(W_FINAL_TEXT_FLAG) == 0) return;
-    int32_t grade = screen_word(W_COURSE_GRADE), frames = screen_word(W_FINAL_TEXT_FRAMES);
+    if (w_word(W_FINAL_TEXT_FLAG) == 0) return;
+    int32_t grade = w_word(W_COURSE_GRADE), frames = w_word(W_FINAL_TEXT_FRAMES);
     auto field = [&](uint32_t k) { return rom_table_long(FINAL_TEXTS, grade, 4 * k); };
     if (frames & 0x10)
         text_block_draw(field(0), field(1), field(2), field(3), 7);
     else
         text_block_clear(field(0), field(1), field(2));
-    screen_word_set(W_FINAL_TEXT_FRAMES, frames + 1);
+    w_word_set(W_FINAL_TEXT_FRAMES, frames + 1);
 }
 
 void results_sound_sequence() {
-    int32_t counter = screen_word(W_POINT_COOLDOWN) + 1;
-    screen_word_set(W_POINT_COOLDOWN, counter);
+    int32_t counter = w_word(W_POINT_COOLDOWN) + 1;
+    w_word_set(W_POINT_COOLDOWN, counter);
     if (counter <= 1) course_sounds_fade_in();
     if (counter == 2) {
         course_sounds_full();
@@ -211,8 +210,8 @@ void results_sound_sequence() {
 }
 
 void results_sound_sequence_stop() {
-    if (screen_word(W_POINT_COOLDOWN) >= 12)
+    if (w_word(W_POINT_COOLDOWN) >= 12)
         sound_stop(SOUND_RESULTS);
     else
-        screen_word_set(W_POINT_COOLDOWN, SOUND_COUNTER_STOPPED);
+        w_word_set(W_POINT_COOLDOWN, SOUND_COUNTER_STOPPED);
 }

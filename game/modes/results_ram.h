@@ -1,6 +1,6 @@
 // The work-RAM words of the screens after a race: the results tally, the continue,
 // game-over, total and demo-flight screens. Longs live in their slots (w_cell); words
-// named as a half are read and written as halves of their longs (screen_word: the
+// named as a half are read and written as halves of their longs (w_word: the
 // upper half at x, the lower at x + 2).
 #pragma once
 #include <cstdint>

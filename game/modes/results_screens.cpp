@@ -22,7 +22,6 @@
 #include "game/modes/name_entry_ram.h"
 #include "game/modes/results_drawing.h"
 #include "game/modes/results_ram.h"
-#include "game/modes/screen_words.h"
 #include "game/world/camera.h"
 
 #include <algorithm>
@@ -64,10 +63,10 @@ constexpr int32_t START_LAMP_RESULTS = 5;
 constexpr int32_t PRESS_BIT = 0x01;
 
 int32_t step() {
-    return screen_word(W_RESULTS_STEP_WORD);
+    return w_word(W_RESULTS_STEP_WORD);
 }
 void step_set(int32_t s) {
-    screen_word_set(W_RESULTS_STEP_WORD, s);
+    w_word_set(W_RESULTS_STEP_WORD, s);
 }
 int32_t timer() {
     return w_cell(W_RESULTS_TIMER);
@@ -98,7 +97,7 @@ int32_t ending_flag() {
     return w_cell(W_END_FLAG);
 }
 int32_t grade_count() {
-    return screen_word(W_COURSE_GRADE);
+    return w_word(W_COURSE_GRADE);
 }
 bool press() {
     return w_cell(W_SWITCH_PORT0 + SP_PRESSED) & PRESS_BIT;
@@ -121,7 +120,7 @@ int32_t fade() {
 }
 
 void best_flag_refresh() {
-    screen_word_set(W_RESULTS_BEST_FLAG + 2, course_best_compare());
+    w_word_set(W_RESULTS_BEST_FLAG + 2, course_best_compare());
 }
 
 // The rolling digits already showing the whole count.
@@ -190,8 +189,8 @@ void bad_step() {
 void best_record_step() {
     if (w_read16(WRAM_BASE + W_PATH_DONE) != 0) {
         if (w_cell(W_RESULTS_BEST_FLAG) < 0) {
-            screen_word_set(W_RESULTS_BEST_FLAG, screen_word(W_RESULTS_BEST_FLAG) + BEST_SWING_UPPER);
-            screen_word_set(W_RESULTS_BEST_FLAG + 2, screen_word(W_RESULTS_BEST_FLAG + 2) + BEST_SWING_LOWER);
+            w_word_set(W_RESULTS_BEST_FLAG, w_word(W_RESULTS_BEST_FLAG) + BEST_SWING_UPPER);
+            w_word_set(W_RESULTS_BEST_FLAG + 2, w_word(W_RESULTS_BEST_FLAG + 2) + BEST_SWING_LOWER);
         }
         w_cell_set(W_RESULTS_BEST_SHOWN, w_cell(W_RESULTS_BEST_SHOWN) + 1);
         bool pressed = press() || start();
@@ -199,9 +198,9 @@ void best_record_step() {
             w_cell_set(W_RESULTS_BEST_FLAG, course_best_compare());
             timer_set(0);
         }
-        if ((w_cell(W_RESULTS_BEST_FLAG) >= 0 || pressed) && screen_word(W_RESULTS_BEST_ANIM + 2) == 0) {
+        if ((w_cell(W_RESULTS_BEST_FLAG) >= 0 || pressed) && w_word(W_RESULTS_BEST_ANIM + 2) == 0) {
             sound_play(SOUND_BEST);
-            screen_word_set(W_RESULTS_BEST_ANIM + 2, 1);
+            w_word_set(W_RESULTS_BEST_ANIM + 2, 1);
         }
     }
     timer_set(timer() - 1);
@@ -211,10 +210,10 @@ void best_record_step() {
 // During the wait before the decision: the best-record model grows, or a voice.
 void best_record_wait() {
     if (course_best_compare() == 0x8000) {
-        int32_t growth = screen_word(W_RESULTS_BEST_ANIM);
+        int32_t growth = w_word(W_RESULTS_BEST_ANIM);
         if (growth == 0) sound_play(SOUND_FANFARE);
         if (growth == BEST_GROWTH_VOICE) voice(VOICE_BEST);
-        if (growth < BEST_GROWTH_MAX) screen_word_set(W_RESULTS_BEST_ANIM, growth + BEST_GROWTH_STEP);
+        if (growth < BEST_GROWTH_MAX) w_word_set(W_RESULTS_BEST_ANIM, growth + BEST_GROWTH_STEP);
     } else if (course() < FINAL_COURSE && timer() == 300) {
         voice(VOICE_NO_BEST);
     }
@@ -246,14 +245,14 @@ void decision_step() {
     w_write16(WRAM_BASE + W_COURSES_LEFT, uint32_t(left));
     if (left != 0) {
         sub_state_set(SUB_INTERMISSION);
-        screen_word_set(W_COURSE_PAIR, screen_word(W_COURSE_PAIR) + 1);
-        screen_word_set(W_COURSE_PAIR + 2, screen_word(W_COURSE_PAIR + 2) + 1);
-        screen_word_set(W_COURSE_LEFT, 0);
+        w_word_set(W_COURSE_PAIR, w_word(W_COURSE_PAIR) + 1);
+        w_word_set(W_COURSE_PAIR + 2, w_word(W_COURSE_PAIR + 2) + 1);
+        w_word_set(W_COURSE_LEFT, 0);
         results_sound_sequence_stop();
     } else {
         step_set(STEP_FADE_OUT);
         timer_set(63);
-        screen_word_set(W_GAME_MODE + 2, 1);
+        w_word_set(W_GAME_MODE + 2, 1);
     }
 }
 
@@ -427,7 +426,7 @@ void multi_draw() {
         sprite(495, 529, 343, 20480);
     }
     sprite(495, 529, 206);
-    dl_marker(0, 878 + screen_word(W_COURSE_PAIR), 0, 0, DEPTH);
+    dl_marker(0, 878 + w_word(W_COURSE_PAIR), 0, 0, DEPTH);
     if (!final_course) {
         constexpr int32_t QUOTA_X[5] = {151, 107, 63, 19, -25};
         uint32_t q = uint32_t(std::max(w_cell(W_STAGE_QUOTA), 0));
@@ -442,7 +441,7 @@ void multi_draw() {
     results_fade_step_b(192);
     results_swing_step(20480, 9, 768);
     if (w_cell(W_RESULTS_BEST_SHOWN) != 0) {
-        int32_t growth = screen_word(W_RESULTS_BEST_ANIM), swing = screen_word(W_RESULTS_BEST_FLAG);
+        int32_t growth = w_word(W_RESULTS_BEST_ANIM), swing = w_word(W_RESULTS_BEST_FLAG);
         if (final_course)
             dl_object_put(0, 833, 240, -640, 1312, swing & 0xFFFF, growth & 0xFFFF, 0, 0);
         else
@@ -465,7 +464,7 @@ void single_draw() {
     results_fade_step_b(176);
     results_swing_step(0x6000, 6, 976);
     rolling_score(-60, 72, -16, 68);
-    dl_object_put(0, 857, 6464, screen_word(W_NEEDLE), 8192, 0, 0, 0x8000, 0);
+    dl_object_put(0, 857, 6464, w_word(W_NEEDLE), 8192, 0, 0, 0x8000, 0);
     if (step() != STEP_FADE_IN) {
         bool hidden = next_step() > STEP_DECISION && grade_count() <= 3 && (w_cell(W_FRAME_TICK) & 0x10);
         results_map_draw(!hidden);
@@ -479,9 +478,9 @@ void single_draw() {
 }  // namespace
 
 void results_prepare() {
-    screen_word_set(W_FOG_ENABLE, 0);
+    w_word_set(W_FOG_ENABLE, 0);
     lamp_bit2_set(0);
-    bool multi = screen_word(W_GAME_MODE) != 0;
+    bool multi = w_word(W_GAME_MODE) != 0;
     if (multi)
         results_prepare_multi();
     else
@@ -500,20 +499,20 @@ void results_prepare_multi() {
 void results_prepare_single() {
     results_prepare_multi();
     w_cell_set(W_NEEDLE_HOLD, -1);
-    screen_word_set(W_COURSE_GRADE, 0);
+    w_word_set(W_COURSE_GRADE, 0);
     w_cell_set(W_NEEDLE_SPEED, NEEDLE_SPEED_START << 16 | 1);
     w_cell_set(W_GRADE_SLIDE, 0);
-    screen_word_set(W_NEEDLE, rom_table_word(NEEDLE_TARGETS, 0, 0));
-    screen_word_set(W_PATH_DONE + 2, 0);
-    screen_word_set(W_FINAL_TEXT_FRAMES + 2, int32_t(bus_read16(TEXT_REGISTER_X)));
-    screen_word_set(W_TEXT_REGISTER_SAVE, int32_t(bus_read16(TEXT_REGISTER_Y)));
+    w_word_set(W_NEEDLE, rom_table_word(NEEDLE_TARGETS, 0, 0));
+    w_word_set(W_PATH_DONE + 2, 0);
+    w_word_set(W_FINAL_TEXT_FRAMES + 2, int32_t(bus_read16(TEXT_REGISTER_X)));
+    w_word_set(W_TEXT_REGISTER_SAVE, int32_t(bus_read16(TEXT_REGISTER_Y)));
 }
 
 void results_screen_init() {
     textram_clear();
     camera_reset();
     w_cell_set(W_FADE_FLAGS, 3);
-    screen_word_set(W_POINT_COOLDOWN, 0);
+    w_word_set(W_POINT_COOLDOWN, 0);
     w_cell_set(W_RESULTS_BEST_FLAG, int32_t(0xC0000000u));
     w_cell_set(W_RESULTS_PANEL_A, 256);
     w_cell_set(W_RESULTS_PANEL_B, 256);
@@ -534,14 +533,14 @@ void results_screen_init() {
     int32_t whole_seconds = w_cell(W_RACE_TIMER) / 60 * 60;
     w_cell_set(W_RACE_TIMER, whole_seconds);
     w_cell_set(W_RACE_TIMER_SHOWN, whole_seconds);
-    screen_word_set(W_NEEDLE, 1);
-    screen_word_set(W_PATH_DONE, 0);
+    w_word_set(W_NEEDLE, 1);
+    w_word_set(W_PATH_DONE, 0);
     sub_state_set(7);
 }
 
 void results_tally_multi() {
     results_dump();
-    if (screen_word(W_COURSE_PAIR + 2) + screen_word(W_COURSE_LEFT) != 0) start_lamp_blink(START_LAMP_RESULTS);
+    if (w_word(W_COURSE_PAIR + 2) + w_word(W_COURSE_LEFT) != 0) start_lamp_blink(START_LAMP_RESULTS);
     multi_step();
     multi_draw();
 }
@@ -566,46 +565,46 @@ int32_t results_rank_digits() {
     int32_t g = results_grade(course(), points());
     auto target = [](int32_t grade) { return rom_table_word(NEEDLE_TARGETS, grade, 0); };
     if (start()) {
-        screen_word_set(W_COURSE_GRADE, g);
-        screen_word_set(W_NEEDLE, target(g));
+        w_word_set(W_COURSE_GRADE, g);
+        w_word_set(W_NEEDLE, target(g));
     }
-    int32_t count = grade_count(), needle = screen_word(W_NEEDLE), hold = w_cell(W_NEEDLE_HOLD);
-    bool settled = screen_word(W_NEEDLE_SPEED + 2) != 0;
+    int32_t count = grade_count(), needle = w_word(W_NEEDLE), hold = w_cell(W_NEEDLE_HOLD);
+    bool settled = w_word(W_NEEDLE_SPEED + 2) != 0;
     if (hold < 0) {
         if (needle == target(count) && settled) {
             w_cell_set(W_NEEDLE_HOLD, NEEDLE_HOLD);
             return 0;
         }
-        int32_t top = target(count) + NEEDLE_OVERSHOOT, speed = screen_word(W_NEEDLE_SPEED);
+        int32_t top = target(count) + NEEDLE_OVERSHOOT, speed = w_word(W_NEEDLE_SPEED);
         needle += speed;
-        screen_word_set(W_NEEDLE_SPEED, speed + NEEDLE_SPEED_UP);
+        w_word_set(W_NEEDLE_SPEED, speed + NEEDLE_SPEED_UP);
         if (needle >= top) {
             sound_play(SOUND_GAUGE);
             w_cell_set(W_NEEDLE_HOLD, NEEDLE_HOLD);
             needle = top;
-            screen_word_set(W_NEEDLE_SPEED, NEEDLE_SPEED_START);
+            w_word_set(W_NEEDLE_SPEED, NEEDLE_SPEED_START);
         }
-        screen_word_set(W_NEEDLE, needle);
+        w_word_set(W_NEEDLE, needle);
         return 0;
     }
     if (needle > target(count)) {
-        screen_word_set(W_NEEDLE, std::max(needle - NEEDLE_FALL, target(count)));
+        w_word_set(W_NEEDLE, std::max(needle - NEEDLE_FALL, target(count)));
     } else {
-        screen_word_set(W_NEEDLE, target(count));
-        screen_word_set(W_NEEDLE_SPEED + 2, 1);
+        w_word_set(W_NEEDLE, target(count));
+        w_word_set(W_NEEDLE_SPEED + 2, 1);
     }
     w_cell_set(W_NEEDLE_HOLD, hold - 1);
     if (hold != 0) return 0;
     if (count >= g) return 1;
-    screen_word_set(W_COURSE_GRADE, count + 1);
-    screen_word_set(W_NEEDLE_SPEED + 2, 0);
+    w_word_set(W_COURSE_GRADE, count + 1);
+    w_word_set(W_NEEDLE_SPEED + 2, 0);
     return 0;
 }
 
 void results_digits_set(int32_t value) {
     uint32_t rest = uint32_t(std::max(value, 0));
     for (uint32_t k = 0; k < 5; k++, rest /= 10)
-        screen_word_set(W_SCORE_DIGITS + 2 * k, k > 0 && rest == 0 ? 10 : int32_t(rest % 10));
+        w_word_set(W_SCORE_DIGITS + 2 * k, k > 0 && rest == 0 ? 10 : int32_t(rest % 10));
 }
 
 void results_dump() {

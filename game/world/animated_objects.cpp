@@ -78,18 +78,11 @@ uint32_t slot_at(int32_t s) {
     return W_ANIMATED_SLOTS + ANIMATED_SLOT_SIZE * uint32_t(s);
 }
 
-int32_t word_at(uint32_t w) {
-    return int16_t(w_read16(WRAM_BASE + w));
-}
-void word_put(uint32_t w, int32_t v) {
-    w_write16(WRAM_BASE + w, uint32_t(v) & 0xFFFF);
-}
-
 int32_t field(int32_t s, uint32_t f) {
-    return word_at(slot_at(s) + f);
+    return w_word(slot_at(s) + f);
 }
 void field_put(int32_t s, uint32_t f, int32_t v) {
-    word_put(slot_at(s) + f, v);
+    w_word_set(slot_at(s) + f, v);
 }
 int32_t field_long(int32_t s, uint32_t f) {
     return wram_long(slot_at(s) + f);
@@ -110,7 +103,7 @@ bool live(int32_t s) {
 
 void slot_free(int32_t s) {
     state_put(s, AO_FREE);
-    word_put(W_AO_LIVE, word_at(W_AO_LIVE) - 1);
+    w_word_set(W_AO_LIVE, w_word(W_AO_LIVE) - 1);
 }
 
 // Sine and cosine of a 14-bit angle word.
@@ -130,7 +123,7 @@ int32_t cell_of(int32_t x, int32_t z) {
 }
 
 int32_t player_cell_word() {
-    return word_at(W_SPAWNER_TILT2 + 2);
+    return w_word(W_SPAWNER_TILT2 + 2);
 }
 
 // The chunk slot entry of a cell word; a cell off the grid counts as not visible.
@@ -177,12 +170,12 @@ void model_entry(int32_t s, int32_t model) {
 // The camera rotation node (once per frame), then the object's node and its model
 // drawn through it at the player.
 void full_rotation_entry(int32_t s, int32_t model) {
-    if (word_at(W_OBJECT_CAMERA_FLAG) != 0) {
-        int32_t camera = word_at(W_OBJECT_TURN_LIMIT);
+    if (w_word(W_OBJECT_CAMERA_FLAG) != 0) {
+        int32_t camera = w_word(W_OBJECT_TURN_LIMIT);
         const int32_t node[11] = {DL_NODE, CAMERA_NODE, 1, 0, 0x7FFF, math_sin(camera), math_cos(camera),
                                   0, 0x7FFF, OBJECT_FLAGS, DL_END};
         dl_emit(node, 11);
-        word_put(W_OBJECT_CAMERA_FLAG, 0);
+        w_word_set(W_OBJECT_CAMERA_FLAG, 0);
     }
     const int32_t words[25] = {DL_NODE,
                                OBJECT_NODE,
@@ -284,7 +277,7 @@ void spawn_children(int32_t s, const script_entry& operand) {
     wram_long_set(W_SPAWNER_X, field_long(s, AO_X));
     wram_long_set(W_SPAWNER_Y, field_long(s, AO_Y));
     wram_long_set(W_SPAWNER_Z, field_long(s, AO_Z));
-    word_put(W_SPAWNER_ANGLES + 2, field(s, AO_HEADING));
+    w_word_set(W_SPAWNER_ANGLES + 2, field(s, AO_HEADING));
     int32_t first = int8_t(operand.x), count = int8_t(operand.y);
     for (int32_t i = 0; i < count; i++)
         animated_object_spawn(uint32_t(int64_t(ROM_SPAWN_RECORDS) + int64_t(SPAWN_RECORD_BYTES) * (first + i)));
@@ -361,10 +354,10 @@ void spawner_take_player() {
     wram_long_set(W_SPAWNER_X, wram_long(W_PLAYER_X));
     wram_long_set(W_SPAWNER_Y, wram_long(W_PLAYER_Y));
     wram_long_set(W_SPAWNER_Z, wram_long(W_PLAYER_Z));
-    word_put(W_SPAWNER_ANGLES, wrap_neg(wram_long(W_PLAYER_PITCH)) >> 2);
-    word_put(W_SPAWNER_ANGLES + 2, wrap_neg(wram_long(W_PLAYER_HEADING)) >> 2);
-    word_put(W_SPAWNER_TILT2, wrap_neg(wram_long(W_PLAYER_ROLL)) >> 2);
-    word_put(W_SPAWNER_TILT2 + 2, wram_long(W_PLAYER_CELL));
+    w_word_set(W_SPAWNER_ANGLES, wrap_neg(wram_long(W_PLAYER_PITCH)) >> 2);
+    w_word_set(W_SPAWNER_ANGLES + 2, wrap_neg(wram_long(W_PLAYER_HEADING)) >> 2);
+    w_word_set(W_SPAWNER_TILT2, wrap_neg(wram_long(W_PLAYER_ROLL)) >> 2);
+    w_word_set(W_SPAWNER_TILT2 + 2, wram_long(W_PLAYER_CELL));
 }
 
 // The record's conditions on the spawner and the player's heading.
@@ -402,7 +395,7 @@ bool spawn_place(int32_t s, uint32_t flags, const script_entry& first, int32_t l
         for (uint32_t k = 0; k < 3; k++)
             field_long_put(s, AO_ORIGIN_X + 4 * k,
                            wrap_sub(field_long(s, AO_ORIGIN_X + 4 * k), field_long(s, AO_X + 4 * k)));
-        word_put(W_ROTATE_ANGLES, word_at(W_SPAWNER_ANGLES));
+        w_word_set(W_ROTATE_ANGLES, w_word(W_SPAWNER_ANGLES));
         spawn_offset_rotate(slot + AO_X);
         for (uint32_t k = 0; k < 3; k++)
             field_long_put(s, AO_ORIGIN_X + 4 * k,
@@ -471,7 +464,7 @@ void course_spawns(const course_spawn* list, int n) {
 
 void spawn_offset_rotate(uint32_t out) {
     int32_t x = wram_long(W_ROTATE_X), y = wram_long(W_ROTATE_Y), z = wram_long(W_ROTATE_Z);
-    int32_t t = word_at(W_ROTATE_ANGLES), h = word_at(W_ROTATE_ANGLES + 2);
+    int32_t t = w_word(W_ROTATE_ANGLES), h = w_word(W_ROTATE_ANGLES + 2);
     int32_t y1 = wrap_sub(q15(y, cos14(t)), q15(sin14(t), z));
     int32_t z1 = wrap_add(q15(sin14(t), y), q15(z, cos14(t)));
     wram_long_set(out + 8, wrap_sub(q15(z1, cos14(h)), q15(x, sin14(h))));
@@ -480,7 +473,7 @@ void spawn_offset_rotate(uint32_t out) {
 }
 
 void spawn_offset_rotate_yaw(uint32_t out) {
-    int32_t x = wram_long(W_ROTATE_X), z = wram_long(W_ROTATE_Z), h = word_at(W_ROTATE_ANGLES + 2);
+    int32_t x = wram_long(W_ROTATE_X), z = wram_long(W_ROTATE_Z), h = w_word(W_ROTATE_ANGLES + 2);
     wram_long_set(out + 8, wrap_sub(q15(z, cos14(h)), q15(x, sin14(h))));
     wram_long_set(out, wrap_add(q15(z, sin14(h)), q15(x, cos14(h))));
     wram_long_set(out + 4, 0);
@@ -491,12 +484,12 @@ int32_t frame_shift(int32_t s) {
 }
 
 void wram_word_write(uint32_t offset, int32_t value) {
-    if (uint64_t(offset) + 2 <= WRAM_SIZE) word_put(offset, value);
+    if (uint64_t(offset) + 2 <= WRAM_SIZE) w_word_set(offset, value);
 }
 
 void animated_objects_reset_all() {
     for (int32_t s = 0; s < ANIMATED_SLOTS; s++) state_put(s, AO_FREE);
-    word_put(W_AO_LIVE, 0);
+    w_word_set(W_AO_LIVE, 0);
     int32_t course = wram_long(W_COURSE_NUMBER);
     if (object_switches.ao_log)
         fprintf(stderr, "[AO] reset_all: course %ld, animobj gate %d\n", long(course), int(object_switches.animated));
@@ -504,10 +497,10 @@ void animated_objects_reset_all() {
         if (course == 0) course_spawns(COURSE0_SPAWNS, 2);
         if (course == 2) course_spawns(COURSE2_SPAWNS, 2);
     }
-    for (uint32_t k = 0; k < AO_MODEL_WORDS_CLEARED; k++) word_put(W_AO_MODEL_WORDS + 2 * k, 0);
+    for (uint32_t k = 0; k < AO_MODEL_WORDS_CLEARED; k++) w_word_set(W_AO_MODEL_WORDS + 2 * k, 0);
     int32_t bits =
         (w_cell(W_HANDLE_PITCH) & 1) | (bus_read16(WRAM_BASE + W_IO_VALUE) & 1) << 1 | (w_cell(W_HANDLE_TURN) & 1) << 2;
-    word_put(W_OBJECT_MODE + 2, bits);
+    w_word_set(W_OBJECT_MODE + 2, bits);
 }
 
 void animated_objects_spawn_course(uint32_t first, int32_t count, int32_t period) {
@@ -554,7 +547,7 @@ void animated_object_spawn(uint32_t r) {
         field_long_put(s, AO_ORIGIN_X + 4 * k,
                        wrap_add(field_long(s, AO_ORIGIN_X + 4 * k), wram_long(W_SPAWNER_X + 4 * k)));
     field_put(s, AO_FIGURE_USED, 0);
-    field_put(s, AO_BASE_HEADING, word_at(W_SPAWNER_ANGLES + 2));
+    field_put(s, AO_BASE_HEADING, w_word(W_SPAWNER_ANGLES + 2));
     field_put(s, AO_FIGURE_GROUPS, 0);
     if (!spawn_place(s, flags, first, bus_read32(r + 16))) return;
 
@@ -565,7 +558,7 @@ void animated_object_spawn(uint32_t r) {
     field_long_put(s, AO_BANK_B, flags & AO_BANK_B_SPAWN ? bus_read32(r + 16) : 0);
     state_put(s, flags | AO_SEEN | AO_KEEP);
     cell_update(s);
-    word_put(W_AO_LIVE, word_at(W_AO_LIVE) + 1);
+    w_word_set(W_AO_LIVE, w_word(W_AO_LIVE) + 1);
 }
 
 void animated_objects_step_all() {
@@ -602,7 +595,7 @@ int32_t animated_object_script_run(int32_t s) {
         return field(s, AO_CELL);
     }
     if (count > 0) pose_step(s, 1, count);
-    if ((state_of(s) & AO_OWN_HEADING) == 0) field_put(s, AO_HEADING, word_at(W_OBJECT_TURN_LIMIT));
+    if ((state_of(s) & AO_OWN_HEADING) == 0) field_put(s, AO_HEADING, w_word(W_OBJECT_TURN_LIMIT));
     field_put(s, AO_COUNT, count - 1);
     cell_update(s);
     return field(s, AO_CELL);
@@ -665,7 +658,7 @@ void animated_object_record_dump() {
         } else {
             bool close = std::llabs(int64_t(field_long(s, AO_Z)) - wram_long(W_CAMERA_Z)) <= CLOSE_Z;
             int32_t rel =
-                std::abs(((field(s, AO_HEADING) + 0x2000) & 0x3FFF) - ((word_at(W_OBJECT_TURN_LIMIT) >> 2) & 0x3FFF));
+                std::abs(((field(s, AO_HEADING) + 0x2000) & 0x3FFF) - ((w_word(W_OBJECT_TURN_LIMIT) >> 2) & 0x3FFF));
             bool other = course != 0;
             bool window = rel < (other ? 768 : 1024) || rel > (other ? 0x3D00 : 15360) ||
                           (rel > (other ? 7424 : 7168) && rel < (other ? 8960 : 9216));

@@ -90,13 +90,6 @@ uint32_t address_cell(uint32_t w) {
     return uint32_t(w_cell(w));
 }
 
-int32_t word_get(uint32_t w) {
-    return int16_t(uint16_t(w_read16(WRAM_BASE + w)));
-}
-
-void word_set(uint32_t w, int32_t value) {
-    w_write16(WRAM_BASE + w, uint32_t(value) & 0xFFFF);
-}
 
 int32_t frame_counter() {
     return w_cell(W_PLAY_FRAME_COUNTER);
@@ -175,7 +168,7 @@ void award(int32_t value) {
         w_cell_set(W_RACE_TIMER, wrap_add(w_cell(W_RACE_TIMER), wrap_mul(wrap_neg(value), FRAMES_PER_SECOND)));
     } else {
         w_cell_set(W_RUN_SCORE, wrap_add(w_cell(W_RUN_SCORE), value));
-        word_set(W_BALLOONS_LEFT, word_get(W_BALLOONS_LEFT) - 1);
+        w_word_set(W_BALLOONS_LEFT, w_word(W_BALLOONS_LEFT) - 1);
     }
 }
 
@@ -223,12 +216,12 @@ void player_cell_test() {
         int32_t number = rom_table_word(numbers, int64_t(run.start) + k, 0) & 0xFFFF;
         int32_t i = local_index(number);
         balloon_record b;
-        if (i < 0 || word_get(state_word(i)) != 0 || !record_read(number, &b)) continue;
-        int32_t y = bobbing ? wrap_add(b.y, bob(b.amplitude, word_get(phase_word(i)))) : b.y;
+        if (i < 0 || w_word(state_word(i)) != 0 || !record_read(number, &b)) continue;
+        int32_t y = bobbing ? wrap_add(b.y, bob(b.amplitude, w_word(phase_word(i)))) : b.y;
         if (!hit_test(b.x, y, b.z, reach_cell(i))) continue;
         award(b.value);
         if (b.value <= 0 || b.value >= BIG_VALUE) balloon_sound_cooldown();
-        word_set(state_word(i), 1);
+        w_word_set(state_word(i), 1);
         sound_play(POP_SOUND);
         if (w_cell(W_DIP_SWITCH_BITS) & DIP_DEBUG) text_print_signed(15, 15, 2, i, 0);
     }
@@ -270,8 +263,8 @@ void moving_balloons_step(bool* room) {
 void standing_balloon_draw(int32_t number, int32_t i, const balloon_record& b, int32_t group) {
     int32_t frame = frame_counter();
     bool course3 = course() == COURSE_NO_BOB;
-    int32_t phase = wrap_add(word_get(phase_word(i)), b.step);
-    word_set(phase_word(i), phase);
+    int32_t phase = wrap_add(w_word(phase_word(i)), b.step);
+    w_word_set(phase_word(i), phase);
     bool blink = b.value < 0 && (frame & BLINK_OFF_BITS) == 0;
     int32_t model, y = b.y;
     if (course3) {
@@ -303,7 +296,7 @@ void chunk_balloons_draw(bool* room) {
             int32_t i = local_index(number);
             balloon_record b;
             if (i < 0 || !record_read(number, &b)) continue;
-            int32_t state = word_get(state_word(i));
+            int32_t state = w_word(state_word(i));
             bool kind_known = b.kind >= 0 && b.kind < KINDS;
             if (state < 0 || (state == 0 && !kind_known && course() != COURSE_NO_BOB)) continue;
             if (!(*room = cursor_room())) break;
@@ -312,7 +305,7 @@ void chunk_balloons_draw(bool* room) {
                 standing_balloon_draw(int32_t(number), i, b, group);
             } else {
                 int32_t base = course() == COURSE_NO_BOB ? POP_MODEL_COURSE3 : POP_MODEL;
-                word_set(state_word(i), pop_frame_draw(base, state, b.x, b.y, b.z));
+                w_word_set(state_word(i), pop_frame_draw(base, state, b.x, b.y, b.z));
             }
         }
     }
@@ -328,10 +321,10 @@ int32_t layout_choose(int32_t c) {
     if (layouts > 0) {  // no layouts: layout 0 rather than a division by zero
         layout = int32_t(uint32_t(w_cell(W_FRAME_TICK)) % uint32_t(layouts));
         int32_t pick = w_cell_byte(W_DIAGONAL_CODE);
-        if (word_get(W_SECOND_MODEL_TURN) == 0 && c != 3 && pick != 0) layout = (pick - 1) % layouts;
+        if (w_word(W_SECOND_MODEL_TURN) == 0 && c != 3 && pick != 0) layout = (pick - 1) % layouts;
     }
-    if (word_get(W_GAME_MODE) == 0) return 1;
-    if (word_get(W_COURSE_PAIR) == 0 && c != 3) return 0;
+    if (w_word(W_GAME_MODE) == 0) return 1;
+    if (w_word(W_COURSE_PAIR) == 0 && c != 3) return 0;
     return layout;
 }
 
@@ -339,7 +332,7 @@ int32_t layout_choose(int32_t c) {
 void layout_addresses_set(int32_t c) {
     bool known = c >= 0 && c < COURSES;
     auto base = [&](const rom_table& t) { return known ? uint32_t(rom_table_long(t, c, 0)) : 0u; };
-    uint32_t group = uint32_t(word_get(W_COURSE_PAIR)), layout = uint32_t(word_get(W_BALLOON_LAYOUT));
+    uint32_t group = uint32_t(w_word(W_COURSE_PAIR)), layout = uint32_t(w_word(W_BALLOON_LAYOUT));
     uint32_t lists = group * GROUP_LIST_BYTES + layout * LAYOUT_LIST_BYTES;
     uint32_t words = group * GROUP_WORD_BYTES + layout * LAYOUT_WORD_BYTES;
     w_cell_set(W_BALLOON_DRAW_LISTS, int32_t(base(ROM_DRAW_LISTS) + lists));
@@ -399,11 +392,11 @@ int32_t moving_objects_setup(int32_t c, bool demo, int32_t frame) {
 void local_balloons_reset(bool demo, int32_t frame) {
     int32_t first = w_read16(WRAM_BASE + W_BALLOON_FIRST) & 0xFFFF, count = w_cell(W_BALLOON_COUNT);
     for (int32_t i = 0; i < BALLOONS_PER_LAYOUT; i++) {
-        if (!demo || demo_renews(word_get(state_word(i)), frame))
-            word_set(state_word(i), i <= count ? 0 : BALLOON_ABSENT);
+        if (!demo || demo_renews(w_word(state_word(i)), frame))
+            w_word_set(state_word(i), i <= count ? 0 : BALLOON_ABSENT);
         balloon_record b = {};
         record_read(first + i, &b);
-        word_set(phase_word(i), wrap_mul(frame, b.value));
+        w_word_set(phase_word(i), wrap_mul(frame, b.value));
         w_cell_set(reach_cell(i), REACH_NONE);
     }
 }
@@ -411,12 +404,12 @@ void local_balloons_reset(bool demo, int32_t frame) {
 }  // namespace
 
 void balloon_system_init() {
-    word_set(W_BALLOONS_LEFT, 0);
+    w_word_set(W_BALLOONS_LEFT, 0);
     int32_t c = course(), frame = frame_counter(), state = w_cell(W_GAME_STATE);
     bool demo = state == STATE_DEMO;
-    if (state == 3 && word_get(W_BALLOON_LAYOUT) < 0) word_set(W_BALLOON_LAYOUT, layout_choose(c));
+    if (state == 3 && w_word(W_BALLOON_LAYOUT) < 0) w_word_set(W_BALLOON_LAYOUT, layout_choose(c));
     layout_addresses_set(c);
-    word_set(W_BALLOONS_LEFT, layout_count(c >= 0 && c < COURSES) + moving_objects_setup(c, demo, frame));
+    w_word_set(W_BALLOONS_LEFT, layout_count(c >= 0 && c < COURSES) + moving_objects_setup(c, demo, frame));
 
     const rom_table target_word = {address_cell(W_TARGET_WORD_AT), 2, 1};
     const rom_table first_word = {address_cell(W_FIRST_WORD_AT), 2, 1};
@@ -426,7 +419,7 @@ void balloon_system_init() {
                static_cast<unsigned long>(address_cell(W_TARGET_WORD_AT)),
                static_cast<unsigned long>(address_cell(W_FIRST_WORD_AT)), target);
     w_cell_set(W_BALLOON_TARGET, target);
-    word_set(W_BALLOON_FIRST, rom_table_word(first_word, 0, 0));
+    w_word_set(W_BALLOON_FIRST, rom_table_word(first_word, 0, 0));
 
     for (uint32_t k = 0; k < BALLOON_SCRATCH_LONGS; k++) w_cell_set(W_BALLOON_SCRATCH + 4 * k, 0);
     local_balloons_reset(demo, frame);

@@ -66,13 +66,6 @@ bool cmddump() {
     return on;
 }
 
-int32_t word_at(uint32_t w) {
-    return int16_t(uint16_t(w_read16(WRAM_BASE + w)));
-}
-void word_set(uint32_t w, int32_t v) {
-    w_write16(WRAM_BASE + w, uint32_t(v) & 0xFFFF);
-}
-
 int32_t node_field(uint32_t k, uint32_t f) {
     return w_cell(rig_node(k) + f);
 }
@@ -112,14 +105,14 @@ void contact_log(int32_t mask, int32_t previous) {
     long hit[5];
     for (uint32_t p = 0; p < 5; p++) hit[p] = long(w_cell(probe_field(p, PROBE_HIT)));
     printf("[CONTACT] f%u flags %ld %ld %ld %ld %ld -> mask 0x%X  EB06=%ld 12D4=%ld 12DC=%ld prev=%d\n", host_frame,
-           hit[0], hit[1], hit[2], hit[3], hit[4], unsigned(mask), long(word_at(W_RIG_FLAG)),
+           hit[0], hit[1], hit[2], hit[3], hit[4], unsigned(mask), long(w_word(W_RIG_FLAG)),
            long(w_cell(W_LOOKAHEAD_IMPACT)), long(w_cell(W_LOOKAHEAD_FAST_AVOID)), int(previous));
     printf("[PGATE] f%u", host_frame);
     for (uint32_t p = 0; p < 5; p++)
         printf("  L%d:%ld/%lX nf%ld", int(p), hit[p], static_cast<unsigned long>(uint32_t(w_cell(probe_field(p, PROBE_SPECIAL_TYPE)))),
                long(w_cell(probe_field(p, PROBE_COLUMN_COUNT))));
     printf("\n");
-    printf("[CONTACT]   hit-anim counter W_LO16(0x169EC) = %d  (raw slot 0x%08lX)\n", int(word_at(W_HIT_COUNTER)),
+    printf("[CONTACT]   hit-anim counter W_LO16(0x169EC) = %d  (raw slot 0x%08lX)\n", int(w_word(W_HIT_COUNTER)),
            static_cast<unsigned long>(uint32_t(w_cell(W_POSE_FLAG))));
 }
 
@@ -220,13 +213,13 @@ bool posing_state() {
 
 uint32_t first_emitted_node() {
     if (w_cell(W_GAME_STATE) == STATE_GAMEPLAY && rig_split() && rig_ik_gameplay()) return RIG_RIDER_FIRST_NODE;
-    return word_at(W_POSE_FLAG) != 0 ? 1 : RIG_RIDER_FIRST_NODE;
+    return w_word(W_POSE_FLAG) != 0 ? 1 : RIG_RIDER_FIRST_NODE;
 }
 
 // The rig mode `mode` for `frames` unless it already runs with time left.
 int32_t hit_start(int32_t mode, int32_t frames, int32_t timer) {
-    if (timer >= 0 && word_at(W_RIG_MODE) == mode) return 0;
-    word_set(W_HIT_TIMER, frames);
+    if (timer >= 0 && w_word(W_RIG_MODE) == mode) return 0;
+    w_word_set(W_HIT_TIMER, frames);
     return mode;
 }
 
@@ -287,7 +280,7 @@ void camera_update_main() {
     if (dump)
         printf("[RIG] f=%d state=%ld sub=%ld 12BC=%ld EB06=%ld mode=%d AB04=%ld\n", int(host_frame),
                long(w_cell(W_GAME_STATE)), long(w_cell(W_GAME_SUB_STATE)), long(w_cell(W_WING_SET)),
-               long(word_at(W_RIG_FLAG)), int(word_at(W_RIG_MODE)), long(node_field(0, NODE_MODEL)));
+               long(w_word(W_RIG_FLAG)), int(w_word(W_RIG_MODE)), long(node_field(0, NODE_MODEL)));
 
     node_table_logs();
     const int32_t* start = dl_cursor_get();
@@ -295,15 +288,15 @@ void camera_update_main() {
         player_model_set_pose();
         rig_log_step(dump, "player_model_set_pose", start);
     } else {
-        word_set(W_POSE_FLAG, 0);
+        w_word_set(W_POSE_FLAG, 0);
     }
 
     int32_t mode = player_hit_animation_select();
     static const bool campath = env_log("SKYVOLTA_CAMPATH");
     if (campath && host_frame % 120 == 0)
         printf("    [CAMPATH] f=%d mode=%d EB06=%ld 16A08=%ld 16A0A=%ld 169EC=%ld\n", int(host_frame), int(mode),
-               long(word_at(W_RIG_FLAG)), long(word_at(W_KEY_ROW)), long(word_at(W_KEY_ROW + 2)),
-               long(word_at(W_POSE_FLAG)));
+               long(w_word(W_RIG_FLAG)), long(w_word(W_KEY_ROW)), long(w_word(W_KEY_ROW + 2)),
+               long(w_word(W_POSE_FLAG)));
     if (mode != 0) {
         start = dl_cursor_get();
         scene_node_array_animate(mode);
@@ -311,7 +304,7 @@ void camera_update_main() {
     }
 
     start = dl_cursor_get();
-    if (word_at(W_RIG_FLAG) != 0) {
+    if (w_word(W_RIG_FLAG) != 0) {
         if (w_cell(W_GAME_STATE) == STATE_GAMEPLAY && !rig_ik_gameplay()) {
             player_animation_keyframe_update(w_cell(W_CRANK_FRAME));
             rig_log_step(dump, "player_animation_keyframe_update", start);
@@ -321,16 +314,16 @@ void camera_update_main() {
         }
     } else {
         player_animation_state_update();
-        if (word_at(W_RIG_FLAG) != 0) w_cell_set(W_CRANK_ANGLE, 0);
+        if (w_word(W_RIG_FLAG) != 0) w_cell_set(W_CRANK_ANGLE, 0);
         rig_log_step(dump, "player_animation_state_update", start);
     }
 
-    if (mode != 0) word_set(W_HIT_COUNTER, mode == 1 ? SKY_FRAMES_TOP_HIT : mode == 4 ? SKY_FRAMES_IMPACT : 0);
-    int32_t counter = word_at(W_HIT_COUNTER);
+    if (mode != 0) w_word_set(W_HIT_COUNTER, mode == 1 ? SKY_FRAMES_TOP_HIT : mode == 4 ? SKY_FRAMES_IMPACT : 0);
+    int32_t counter = w_word(W_HIT_COUNTER);
     if (counter > 0) {
         start = dl_cursor_get();
         camera_dsp_sky_render();
-        word_set(W_HIT_COUNTER, counter - 1);
+        w_word_set(W_HIT_COUNTER, counter - 1);
         if (counter == 1) sound_preset_from_rom();
         rig_log_step(dump, "camera_dsp_sky_render", start);
     }
@@ -355,23 +348,23 @@ void player_model_set_pose() {
     bool hidden = rig_split() && w_cell(W_GAME_STATE) == STATE_GAMEPLAY;
     node_record_emit(rig_node(0), hidden);
     for (uint32_t k = 1; k <= 5; k++) node_field_set(k, NODE_MODEL, node_field(k, NODE_BASE_MODEL));
-    word_set(W_POSE_FLAG, 1);
+    w_word_set(W_POSE_FLAG, 1);
 }
 
 int32_t player_hit_animation_select() {
-    int32_t previous = word_at(W_CONTACT_MASK);
+    int32_t previous = w_word(W_CONTACT_MASK);
     int32_t mask = 0;
     for (uint32_t p = 0; p < HIT_PROBES; p++)
         if (w_cell(probe_field(p, PROBE_HIT)) != 0) mask |= 1 << p;
-    word_set(W_CONTACT_MASK, mask);
+    w_word_set(W_CONTACT_MASK, mask);
     contact_log(mask, previous);
 
     bool impact = w_cell(W_LOOKAHEAD_IMPACT) != 0;
-    if (word_at(W_RIG_FLAG) == 0)
-        return word_at(W_RIG_MODE) == 7 && impact ? hit_start(4, 360, word_at(W_HIT_TIMER)) : 0;
+    if (w_word(W_RIG_FLAG) == 0)
+        return w_word(W_RIG_MODE) == 7 && impact ? hit_start(4, 360, w_word(W_HIT_TIMER)) : 0;
 
-    int32_t timer = int16_t(uint16_t(word_at(W_HIT_TIMER) - 1));
-    word_set(W_HIT_TIMER, timer);
+    int32_t timer = int16_t(uint16_t(w_word(W_HIT_TIMER) - 1));
+    w_word_set(W_HIT_TIMER, timer);
     if (impact) return hit_start(4, 360, timer);
     if (w_cell(W_LOOKAHEAD_FAST_AVOID) != 0) return hit_start(7, 180, timer);
     if (previous != 0) return 0;
@@ -387,12 +380,12 @@ void scene_node_array_animate(int32_t set) {
     if (set < 0 || set >= HIT_SETS) return;
     static uint32_t calls = 0;
     const int32_t* start = dl_cursor_get();
-    word_set(W_RIG_MODE, set);
+    w_word_set(W_RIG_MODE, set);
     uint32_t list = rom_table_long(ROM_RIG_LISTS, ROM_RIG_LIST_COUNT, uint32_t(set));
     uint32_t end = node_list_load(list, RIG_SET_FIRST_NODE, ROM_SET_FIELD_MASKS, true);
     node_list_close(end, list_stream_length(list));
-    word_set(W_KEYFRAME_COUNTER, 0);
-    word_set(W_RIG_FLAG, 0);
+    w_word_set(W_KEYFRAME_COUNTER, 0);
+    w_word_set(W_RIG_FLAG, 0);
     if (rigdump() && calls++ < 8)
         printf("[SNA] set=%d nodes=%d words=%ld\n", int(set), int(end - RIG_SET_FIRST_NODE), long(words_since(start)));
 }
@@ -401,7 +394,7 @@ void player_animation_state_update() {
     static uint32_t calls = 0;
     static const bool anim = env_log("SKYVOLTA_ANIM");
     bool log = anim && calls++ % 200 == 0;
-    uint32_t k = word_at(W_POSE_FLAG) != 0 ? 1 : RIG_RIDER_FIRST_NODE;
+    uint32_t k = w_word(W_POSE_FLAG) != 0 ? 1 : RIG_RIDER_FIRST_NODE;
     if (log)
         printf("    [ANIM] f=%d enter nb=0x%lX head_model=%ld\n", int(host_frame),
                static_cast<unsigned long>(WRAM_BASE + rig_node(k)), long(node_field(k, NODE_MODEL)));
@@ -418,10 +411,10 @@ void player_animation_state_update() {
         }
         rig_node_packet(n);
     }
-    int32_t counter = word_at(W_KEYFRAME_COUNTER) + 1;
-    word_set(W_KEYFRAME_COUNTER, counter);
-    int32_t length = rig_node(k) < W_RIG_NODES_END ? word_at(rig_node(k) + NODE_LINK) : 0;
-    if (counter >= length) word_set(W_RIG_FLAG, 1);
+    int32_t counter = w_word(W_KEYFRAME_COUNTER) + 1;
+    w_word_set(W_KEYFRAME_COUNTER, counter);
+    int32_t length = rig_node(k) < W_RIG_NODES_END ? w_word(rig_node(k) + NODE_LINK) : 0;
+    if (counter >= length) w_word_set(W_RIG_FLAG, 1);
 }
 
 void player_rig_node_words() {
@@ -430,7 +423,7 @@ void player_rig_node_words() {
     anchor_at_player();
     if (nodew && calls++ < 400)
         printf("    [NODEW] f=%d start=0x%lX flag=%ld\n", int(host_frame),
-               static_cast<unsigned long>(WRAM_BASE + rig_node(first_emitted_node())), long(word_at(W_POSE_FLAG)));
+               static_cast<unsigned long>(WRAM_BASE + rig_node(first_emitted_node())), long(w_word(W_POSE_FLAG)));
     for (uint32_t k = first_emitted_node(); rig_node(k + 1) <= W_RIG_NODES_END; k++) {
         if (node_field(k, NODE_MODEL) < 0) break;
         rig_node_packet(rig_node(k));
@@ -452,7 +445,7 @@ void player_model_load_animation(int32_t selector) {
     w_cell_set(W_RIDER_LEAN, w_cell(W_PITCH_INPUT) >> 4);
     w_cell_set(W_RIDER_TURN, w_cell(W_TURN_INPUT) >> 5);
     for (uint32_t w = W_RIDER_DRIVE; w < W_ARM_B_TARGET; w += 4) w_cell_set(w, 0);
-    word_set(W_HIT_TIMER, 0);
-    word_set(W_CONTACT_MASK, 0);
-    word_set(W_RIG_FLAG, 0);
+    w_word_set(W_HIT_TIMER, 0);
+    w_word_set(W_CONTACT_MASK, 0);
+    w_word_set(W_RIG_FLAG, 0);
 }

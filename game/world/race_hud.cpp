@@ -79,12 +79,6 @@ constexpr int32_t SWEEP_TITLE = 851, SWEEP_TITLE_B = 856;
 constexpr uint32_t W_SWEEP_VALUE = 0x16720;
 constexpr int32_t SWEEP_TIME_SHOWN_BELOW = 13107;
 
-int32_t word(uint32_t w) {
-    return int16_t(w_read16(WRAM_BASE + w));
-}
-void word_set(uint32_t w, int32_t v) {
-    w_write16(WRAM_BASE + w, uint32_t(v) & 0xFFFF);
-}
 int32_t game_mode() {
     return w_read16(WRAM_BASE + W_GAME_MODE);
 }
@@ -104,7 +98,7 @@ int32_t day_block() {
     return DAY_BLOCK + w_read16(WRAM_BASE + W_COURSE_BLOCK);
 }
 int32_t balloons_left() {
-    return word(W_BALLOONS_LEFT);
+    return w_word(W_BALLOONS_LEFT);
 }
 int32_t message_block(int32_t index) {
     return rom_table_long(ROM_MESSAGE_BLOCKS, index, 0);
@@ -202,34 +196,34 @@ void hud_message_conditions() {
         int32_t bearing = math_atan2(wrap_sub(TOWER_X, w_cell(W_PLAYER_X)), wrap_sub(TOWER_Z, w_cell(W_PLAYER_Z)));
         tower = a * a + b * b <= TOWER_REACH_SQUARED && ((bearing - heading() + 0x6000) & 0xFFFF) > 0xC000;
     }
-    word_set(W_HINT_TOWER, tower);
+    w_word_set(W_HINT_TOWER, tower);
     bool time_low = w_cell(W_RACE_TIMER) < TIME_LOW;
-    word_set(W_HINT_TIME_LOW, time_low);
-    if (!time_low) word_set(W_HINT_TIME_SHOWN, 0);
-    word_set(W_HINT_UNUSED, 0);
+    w_word_set(W_HINT_TIME_LOW, time_low);
+    if (!time_low) w_word_set(W_HINT_TIME_SHOWN, 0);
+    w_word_set(W_HINT_UNUSED, 0);
     uint32_t arrow = uint32_t(w_cell(W_ARROW));
     bool backward = pointing_backward(int32_t((arrow >> 16) + uint32_t(heading())) & 0xFFFF);
-    if (backward && (arrow & 1) != 0) word_set(W_HINT_BACKWARD, 1);
-    if (!backward) word_set(W_HINT_BACKWARD, 0);
-    word_set(W_HINT_CELL_17, course() == HINT_COURSE && cell == 17);
+    if (backward && (arrow & 1) != 0) w_word_set(W_HINT_BACKWARD, 1);
+    if (!backward) w_word_set(W_HINT_BACKWARD, 0);
+    w_word_set(W_HINT_CELL_17, course() == HINT_COURSE && cell == 17);
 }
 
 void hud_message_select() {
     int32_t chosen = -1;
-    if (word(W_HINT_TOWER) != 0) {
+    if (w_word(W_HINT_TOWER) != 0) {
         chosen = MSG_TOWER;
-    } else if (word(W_HINT_UNUSED) != 0 && showings(MSG_UNUSED) > 0) {
+    } else if (w_word(W_HINT_UNUSED) != 0 && showings(MSG_UNUSED) > 0) {
         chosen = MSG_UNUSED;
     } else if (w_cell(W_HINT_PEDAL) != 0 && showings(MSG_PEDAL) > 0) {
         chosen = MSG_PEDAL;
-    } else if (word(W_HINT_TIME_LOW) != 0 && showings(MSG_PEDAL) > 0 && word(W_HINT_TIME_SHOWN) == 0) {
+    } else if (w_word(W_HINT_TIME_LOW) != 0 && showings(MSG_PEDAL) > 0 && w_word(W_HINT_TIME_SHOWN) == 0) {
         chosen = MSG_TIME;
-        word_set(W_HINT_TIME_SHOWN, 1);
+        w_word_set(W_HINT_TIME_SHOWN, 1);
     } else if (w_cell(W_HINT_HIGH_CONTACT) != 0 && showings(MSG_HIGH_CONTACT) > 0) {
         chosen = MSG_HIGH_CONTACT;
-    } else if (word(W_HINT_CELL_17) != 0 && showings(MSG_CELL_17) > 0) {
+    } else if (w_word(W_HINT_CELL_17) != 0 && showings(MSG_CELL_17) > 0) {
         chosen = MSG_CELL_17;
-    } else if (word(W_HINT_BACKWARD) != 0 && showings(MSG_BACKWARD) > 0) {
+    } else if (w_word(W_HINT_BACKWARD) != 0 && showings(MSG_BACKWARD) > 0) {
         chosen = MSG_BACKWARD;
     } else if (w_cell(W_PROBES) != 0 && showings(MSG_PROBE) > 0) {
         chosen = MSG_PROBE;
@@ -319,9 +313,9 @@ void hud_map_markers() {
     player_map_marker();
     if (balloons_left() > BLINK_COUNT_MAX || game_mode() != 0) return;
     int32_t count = w_cell(W_BALLOON_COUNT);
-    int64_t table = int64_t(uint32_t(w_cell(W_BALLOON_TABLE))) + BALLOON_RECORD_SIZE * int64_t(word(W_BALLOON_FIRST));
+    int64_t table = int64_t(uint32_t(w_cell(W_BALLOON_TABLE))) + BALLOON_RECORD_SIZE * int64_t(w_word(W_BALLOON_FIRST));
     for (int32_t i = 0; i < count && i < 64; i++) {
-        if (word(W_BALLOON_STATES + 2 * uint32_t(i)) != 0) continue;
+        if (w_word(W_BALLOON_STATES + 2 * uint32_t(i)) != 0) continue;
         int64_t r = table + BALLOON_RECORD_SIZE * int64_t(i);
         hud_map_marker(w_read32(r + BALLOON_X), w_read32(r + BALLOON_Z), w_read32(r + BALLOON_VALUE));
     }
@@ -425,7 +419,7 @@ void hud_messages_setup() {
         w_cell_set(W_HINT_SHOWINGS + 4 * uint32_t(i), rom_table_long(ROM_MESSAGE_SHOWINGS, i, 0));
     w_cell_set(W_HINT_MESSAGE, -1);
     w_cell_set(W_HINT_TIMER, 0);
-    word_set(W_HINT_TIME_SHOWN, 0);
+    w_word_set(W_HINT_TIME_SHOWN, 0);
     block_loaded(MESSAGE_TILES_BLOCK, MESSAGE_BASE, MESSAGE_PALETTE);
 }
 

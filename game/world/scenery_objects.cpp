@@ -61,13 +61,6 @@ int32_t play_frame() {
     return wram_long(W_PLAY_FRAME_COUNTER);
 }
 
-int32_t word_at(uint32_t w) {
-    return int16_t(w_read16(WRAM_BASE + w));
-}
-void word_put(uint32_t w, int32_t v) {
-    w_write16(WRAM_BASE + w, uint32_t(v) & 0xFFFF);
-}
-
 int32_t course_number() {
     return wram_long(W_COURSE_NUMBER);
 }
@@ -204,7 +197,7 @@ void tier_draw(int32_t from, int32_t to) {
 }
 
 void tier_set(int32_t tier, uint32_t table) {
-    word_put(W_TIER, tier);
+    w_word_set(W_TIER, tier);
     wram_long_set(W_TIER_TABLE, int32_t(table));
 }
 
@@ -225,10 +218,10 @@ void object_switches_read() {
 
 void objects_render_master() {
     int32_t camera = wrap_neg(wram_long(W_CAMERA_HEADING)) & 0xFFFF;
-    word_put(W_OBJECT_TURN_LIMIT, camera);
+    w_word_set(W_OBJECT_TURN_LIMIT, camera);
     wram_long_set(W_OBJECT_HEADING, math_sin(camera));
     wram_long_set(W_OBJECT_HEADING + 4, math_cos(camera));
-    word_put(W_OBJECT_CAMERA_FLAG, 1);
+    w_word_set(W_OBJECT_CAMERA_FLAG, 1);
     dl_put(DL_HEADER_11);
     dl_put(0);
     wram_long_set(W_DL_LAST_HEADER, DL_HEADER_11);
@@ -263,7 +256,7 @@ void scenery_object_render(uint32_t chunk_entry, uint32_t tier_word) {
     int32_t first = tier_word_at(tier_word, 0), count = tier_word_at(tier_word, 2);
     if (first & 0x8000) return;
     int32_t cx = wram_long(chunk_entry + 4), cz = wram_long(chunk_entry + 8);
-    int32_t tier = object_switches.lod_far_tier ? word_at(W_TIER + 2) : word_at(W_TIER);
+    int32_t tier = object_switches.lod_far_tier ? w_word(W_TIER + 2) : w_word(W_TIER);
     if (tier < 0 || tier >= TIERS) tier = 0;
     for (int32_t k = 0; k < count; k++) {
         if (!dl_cursor_room(RECORD_ROOM)) {
@@ -306,7 +299,7 @@ void scenery_hooks_render() {
 }
 
 void scenery_course8_packets() {
-    if (word_at(W_BALLOONS_LEFT) != COURSE8_COUNT) return;
+    if (w_word(W_BALLOONS_LEFT) != COURSE8_COUNT) return;
     dl_header_8002();
     int32_t x = wram_long(W_COURSE8_NODE), y = wram_long(W_COURSE8_NODE + 4), z = wram_long(W_COURSE8_NODE + 8);
     if (y < wrap_add(wram_long(W_CAMERA_Y), COURSE8_DROP)) {
@@ -326,7 +319,7 @@ void scenery_flag_packets() {
     int32_t mode = w_read16(WRAM_BASE + W_OBJECT_MODE), x = wram_long(W_PLAYER_X);
     if ((mode & 0x000E) != 0 && (x & 0x1A) == 0) mode &= ~0x000E;
     else if ((mode & 0x000E) == 0 && (x & 0xBA) == 0) mode |= 0x000E;
-    word_put(W_OBJECT_MODE, mode);
+    w_word_set(W_OBJECT_MODE, mode);
     wram_long_set(W_SUBPART_COUNT, 0);
     int32_t flags = 0;
     for (int32_t i = 0; i < visible_count(); i++) flags |= rom_table_byte(ROM_FLAGS, wram_long(visible_entry(i)), 0);

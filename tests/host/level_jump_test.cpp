@@ -6,11 +6,11 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "host/host_ram.h"
-#include "host/level_jump.h"
 #include "game/flow/coin_ram.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_ram.h"
+#include "host/host_ram.h"
+#include "host/level_jump.h"
 #include "tests/board/board_fixture.h"
 
 #include <gtest/gtest.h>
@@ -241,7 +241,7 @@ TEST_F(LevelJumpSound, StopsTheSoundsAndStartsSoundFifteenForTheCourseSelect) {
     for (const row& r : rows) {
         board_memory_clear();
         std::memcpy(program_rom, synth_rom_shared()->program, sizeof program_rom);
-        sound_word_set(W_SOUND_HOLD_TIMER, -1);  // no hold: plays are not deferred
+        w_word_set(W_SOUND_HOLD_TIMER, -1);  // no hold: plays are not deferred
         w_cell_set(W_GAME_STATE, STATE_GAMEPLAY_INIT);
         slot_command_set(3, 0x8103);  // running
         level_jump = level_jump_record{LEVEL_NONE, 0, false, 0, 0, false, false, 0, -1};

@@ -86,6 +86,21 @@ struct NativeDiffTest : SoundBoardTest {
         cpu.dpr = 0;
         cpu.dt = 0;
     }
+    // A byte and a big-endian word of the shared RAM at a driver address.
+    void put_byte(uint32_t address, uint32_t value) { synth_driver_comms_byte(commsram, address, value); }
+    void put_word(uint32_t address, uint32_t value) { synth_driver_comms_word(commsram, address, value); }
+    // The driver loaded (load_structured) with the chip present but not playing, so that
+    // its registers read back and nothing sounds between accesses, and `voice` the
+    // current voice (chip block `block`) with a byte pattern in its record.
+    void voice_with_chip(uint32_t voice, uint32_t block) {
+        load_structured();
+        chip_present.store(true);
+        chip_live.store(false);
+        q904_reset(&q904);
+        for (uint32_t i = 0; i < 0x80; i++) put_byte(voice + i, 0x11 + 3 * i);
+        set_iram16(DRV_CHIP_BLOCK, block);
+        set_iram16(DRV_VOICE, voice);
+    }
     // Registers as a driver caller leaves them for an entry in M/X state mx.
     void registers(uint32_t mx, uint16_t a, uint16_t x, uint16_t y = 0x1234, uint16_t b = 0x5678) {
         cpu.ps = uint16_t(0x0100 | mx << 4);

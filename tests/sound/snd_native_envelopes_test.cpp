@@ -23,21 +23,13 @@ constexpr uint32_t pan_script(uint32_t n, uint32_t offset) {
 struct EnvelopesTest : NativeDiffTest {
     void SetUp() override {
         NativeDiffTest::SetUp();
-        load_structured();
-        chip_present.store(true);
-        chip_live.store(false);
-        q904_reset(&q904);
-        for (uint32_t i = 0; i < 0x80; i++) put_byte(voice + i, 0x11 + 3 * i);
-        set_iram16(DRV_CHIP_BLOCK, block);
-        set_iram16(DRV_VOICE, voice);
+        voice_with_chip(voice, block);
         iram(DRV_ATTENUATION) = 0x20;
     }
     void TearDown() override {
         chip_present.store(false);
         NativeDiffTest::TearDown();
     }
-    void put_byte(uint32_t address, uint32_t value) { synth_driver_comms_byte(commsram, address, value); }
-    void put_word(uint32_t address, uint32_t value) { synth_driver_comms_word(commsram, address, value); }
     uint32_t continuations() { return iram16(SYNTH_SD_CONTINUATION_COUNT); }
     uint32_t pan_calls() { return iram16(synth_sd_stub_count_address(0x012C)); }
     void chip(uint32_t r, uint32_t value) { q904_write(&q904, v * 8 + r / 2, value, 0xFFFF); }
@@ -226,7 +218,9 @@ TEST_F(EnvelopesTest, EnvelopeStepsHoldAndRelease) {
         EXPECT_EQ(comms16(voice + VC_ENVELOPE_READ), c.read_after);
         EXPECT_EQ(comms8(voice + VC_LIVE), c.live);
         EXPECT_EQ(chip_read16(DRV_CHIP_FLAGS), c.live ? 0x4003u : 0u);
-        if (c.release_after != keep) EXPECT_EQ(comms8(voice + VC_RELEASE), c.release_after);
+        if (c.release_after != keep) {
+            EXPECT_EQ(comms8(voice + VC_RELEASE), c.release_after);
+        }
     }
 }
 

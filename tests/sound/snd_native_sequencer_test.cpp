@@ -52,8 +52,6 @@ struct SequencerTest : NativeDiffTest {
         for (uint32_t k = 0; k < 8; k++) synth_driver_channel(commsram, slot, k, 0xFF, k, 0x7000 + 192 * k, 0);
         for (uint32_t n = 0; n < 128; n++) put_word(DRV_PARAMETERS + 2 * n, 0x0300 | (n ^ 0x80));
     }
-    void put_byte(uint32_t address, uint32_t value) { synth_driver_comms_byte(commsram, address, value); }
-    void put_word(uint32_t address, uint32_t value) { synth_driver_comms_word(commsram, address, value); }
     void sequence(uint32_t address, std::initializer_list<uint8_t> bytes) {
         uint32_t at = 0x20000 + address;
         for (uint8_t b : bytes) sound_driver_rom[at++] = b;

@@ -27,19 +27,11 @@ struct VoicesTest : NativeDiffTest {
     // Voice 5 current (0x00EA, 0x00EC) with a pattern in its record; the chip present so
     // that its registers read back, its "freq" 0 so that nothing plays between accesses.
     void fresh() {
-        load_structured();
-        chip_present.store(true);
-        chip_live.store(false);
-        q904_reset(&q904);
-        for (uint32_t i = 0; i < 0x80; i++) put_byte(voice + i, 0x11 + 3 * i);
-        set_iram16(DRV_CHIP_BLOCK, block);
-        set_iram16(DRV_VOICE, voice);
+        voice_with_chip(voice, block);
         set_iram16(DRV_TIME, 0x1000);
         put_word(voice + VC_LEVEL_SOURCE, level_byte);
         put_byte(level_byte, 0x10);
     }
-    void put_byte(uint32_t address, uint32_t value) { synth_driver_comms_byte(commsram, address, value); }
-    void put_word(uint32_t address, uint32_t value) { synth_driver_comms_word(commsram, address, value); }
     void chip(uint32_t r, uint32_t value) { q904_write(&q904, v * 8 + r / 2, value, 0xFFFF); }
     uint32_t chip_read16(uint32_t r) { return q904_read(&q904, v * 8 + r / 2); }
     uint32_t stub_count(uint32_t vector) { return iram16(synth_sd_stub_count_address(vector)); }

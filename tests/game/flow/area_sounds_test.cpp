@@ -125,19 +125,19 @@ TEST_F(AreaSounds, GoalSoundWaitsForTheHoldLevel) {
         }
         EXPECT_EQ(end_calls, 1) << r.course;
         EXPECT_EQ(goal_call, r.call) << r.course;
-        EXPECT_EQ(sound_word(W_RACE_END_STEP), r.call ? 3 : 2) << r.course;
+        EXPECT_EQ(w_word(W_RACE_END_STEP), r.call ? 3 : 2) << r.course;
     }
 }
 
 TEST_F(AreaSounds, SilenceQuietsTheCourseSlotsAndNothingElse) {
     camera_at(81, 0, 0, 0);
     area_sound_update();  // the area sound of cell 81 starts
-    ASSERT_EQ(sound_word(W_AREA_SOUND_ID), SOUND_AREA_COURSE0);
+    ASSERT_EQ(w_word(W_AREA_SOUND_ID), SOUND_AREA_COURSE0);
     command_put(17, 0xC131);
     std::vector<uint8_t> before = sound_ram();
     std::vector<int64_t> copies(wram + W_SOUND_BYTE_COPIES, wram + W_SOUND_BYTE_COPIES + 32);
     wram_long_set(W_ATTRACT_SCENE_FLAG, 1);
-    sound_word_set(W_SOUND_COOLDOWN, 5);
+    w_word_set(W_SOUND_COOLDOWN, 5);
     wram_long_set(W_PLAYER_SPEED, 20000);
     commsram[0] = 0x77;  // a driver byte the copy step would take
     before[0] = 0x77;
@@ -150,8 +150,8 @@ TEST_F(AreaSounds, SilenceQuietsTheCourseSlotsAndNothingElse) {
     EXPECT_EQ(at, expected);
     for (int32_t slot : {2, 6, 8, 16, 17, 18, 19}) EXPECT_EQ(param(slot), 255u) << slot;
     EXPECT_EQ(command(17), 0x4131u);
-    EXPECT_EQ(sound_word(W_AREA_SOUND_ID), -1);
-    EXPECT_EQ(sound_word(W_SOUND_COOLDOWN), 5);
+    EXPECT_EQ(w_word(W_AREA_SOUND_ID), -1);
+    EXPECT_EQ(w_word(W_SOUND_COOLDOWN), 5);
     EXPECT_EQ(std::vector<int64_t>(wram + W_SOUND_BYTE_COPIES, wram + W_SOUND_BYTE_COPIES + 32), copies);
 }
 
@@ -161,14 +161,14 @@ TEST_F(AreaSounds, LeavingTheAreasOfCourse0) {
     EXPECT_EQ(param(16), 0u) << "no area sound: nothing but the cell";
     EXPECT_EQ(param(17), 0u);
     EXPECT_EQ(param(18), 0u);
-    EXPECT_EQ(sound_word(W_AREA_CELL), 101);
-    sound_word_set(W_AREA_SOUND_ID, SOUND_AREA_COURSE0);
+    EXPECT_EQ(w_word(W_AREA_CELL), 101);
+    w_word_set(W_AREA_SOUND_ID, SOUND_AREA_COURSE0);
     command_put(17, 0xC131);
     area_sound_update();
     for (int32_t slot : {16, 17, 18}) EXPECT_EQ(param(slot), 255u) << slot;
     EXPECT_EQ(param(19), 0u);
     EXPECT_EQ(command(17), 0x4131u);
-    EXPECT_EQ(sound_word(W_AREA_SOUND_ID), -1);
+    EXPECT_EQ(w_word(W_AREA_SOUND_ID), -1);
 }
 
 TEST_F(AreaSounds, EachCoursesAreasAndTheirLevels) {
@@ -197,7 +197,7 @@ TEST_F(AreaSounds, EachCoursesAreasAndTheirLevels) {
         for (int32_t slot : {16, 17, 18, 19}) param_put(slot, 0xAAAA);
         area_sound_update();
         SCOPED_TRACE(testing::Message() << "course " << r.course << " cell " << r.cell);
-        EXPECT_EQ(sound_word(W_AREA_SOUND_ID), r.id);
+        EXPECT_EQ(w_word(W_AREA_SOUND_ID), r.id);
         if (r.id >= 0) {
             EXPECT_TRUE(played(r.id));
         }
@@ -220,7 +220,7 @@ TEST_F(AreaSounds, AtTheAreaCentreTheLevelIsLoudest) {
     camera_at(97, 15765 + 0x4000, 15141, -30520);
     area_sound_update();
     EXPECT_EQ(param(18), 16u) << "0x4000 away: / 1024";
-    sound_word_set(W_LEVEL_ADJUST, 10);
+    w_word_set(W_LEVEL_ADJUST, 10);
     area_sound_update();
     EXPECT_EQ(param(18), 26u);
 }
@@ -228,7 +228,7 @@ TEST_F(AreaSounds, AtTheAreaCentreTheLevelIsLoudest) {
 TEST_F(AreaSounds, NewAreaSoundWaitsForTheHoldLevel) {
     race(2);
     camera_at(51, 0, 0, 0);
-    sound_word_set(W_SOUND_HOLD_LEVEL, 3);
+    w_word_set(W_SOUND_HOLD_LEVEL, 3);
     int32_t started = 0;
     for (int32_t call = 1; call <= 6 && !started; call++) {
         param_put(19, 0);
@@ -244,7 +244,7 @@ TEST_F(AreaSounds, TwoNearPointsAndTheCooldown) {
     player_at(0x50200, 0x8000, 0x50200);
     area_sound_update();
     EXPECT_TRUE(played(SOUND_POINT_A));
-    EXPECT_EQ(sound_word(W_POINT_COOLDOWN), 200);
+    EXPECT_EQ(w_word(W_POINT_COOLDOWN), 200);
     int32_t calls = 0;
     while (!played(SOUND_POINT_A) && calls < 300) {
         area_sound_update();
@@ -280,7 +280,7 @@ TEST_F(AreaSounds, PointSoundsByCourseAndCell) {
         area_sound_update();
         SCOPED_TRACE(testing::Message() << "course " << r.course << " cell " << r.cell);
         for (int32_t id : {SOUND_POINT_A, SOUND_POINT_B}) EXPECT_EQ(played(id), id == r.id) << id;
-        EXPECT_EQ(sound_word(W_POINT_COOLDOWN), r.id >= 0 ? 200 : 0);
+        EXPECT_EQ(w_word(W_POINT_COOLDOWN), r.id >= 0 ? 200 : 0);
     }
 }
 
@@ -343,15 +343,15 @@ TEST_F(AreaSounds, TurnSoundOncePerScrapeFlag) {
     area_sound_update();
     EXPECT_TRUE(played(SOUND_SCRAPE));
     EXPECT_EQ(param(26), 85u);
-    EXPECT_EQ(sound_word(W_LAST_HEADING), -0x1001);
+    EXPECT_EQ(w_word(W_LAST_HEADING), -0x1001);
     wram_long_set(W_PLAYER_HEADING, -0x2002);
-    sound_word_set(W_SOUND_COOLDOWN, 0);
+    w_word_set(W_SOUND_COOLDOWN, 0);
     area_sound_update();
     EXPECT_FALSE(played(SOUND_SCRAPE)) << "the flag holds it while a probe is in contact";
     w_cell_set(probe_field(PROBE_NOSE, PROBE_HIT), 0);
     area_sound_update();  // every probe free: the flag clears
     wram_long_set(W_PLAYER_HEADING, -0x3003);
-    sound_word_set(W_SOUND_COOLDOWN, 0);
+    w_word_set(W_SOUND_COOLDOWN, 0);
     area_sound_update();
     EXPECT_TRUE(played(SOUND_SCRAPE));
 }
@@ -359,12 +359,12 @@ TEST_F(AreaSounds, TurnSoundOncePerScrapeFlag) {
 TEST_F(AreaSounds, HoldStepEndsTheWaitAndRearmsThePreset) {
     camera_at(51, 0, 0, 0);
     race(2);
-    sound_word_set(W_SOUND_HOLD_LEVEL, 0);
-    sound_word_set(W_AREA_SOUND_ID, 7);
+    w_word_set(W_SOUND_HOLD_LEVEL, 0);
+    w_word_set(W_AREA_SOUND_ID, 7);
     area_sound_update();
-    EXPECT_EQ(sound_word(W_AREA_SOUND_ID), SOUND_AREA_COURSE2) << "the wait ended and the area sound started";
-    sound_word_set(W_SOUND_HOLD_LEVEL, -1);
-    sound_word_set(W_POSE_FLAG, 1);
+    EXPECT_EQ(w_word(W_AREA_SOUND_ID), SOUND_AREA_COURSE2) << "the wait ended and the area sound started";
+    w_word_set(W_SOUND_HOLD_LEVEL, -1);
+    w_word_set(W_POSE_FLAG, 1);
     command_put(10, 0);
     area_sound_update();
     EXPECT_EQ(command(10), 0xC02Fu);
@@ -374,7 +374,7 @@ TEST_F(AreaSounds, HoldStepEndsTheWaitAndRearmsThePreset) {
     area_sound_update();
     EXPECT_EQ(command(10), 0x802Fu);
     EXPECT_EQ(param(9), 0u);
-    sound_word_set(W_POSE_FLAG, 0);
+    w_word_set(W_POSE_FLAG, 0);
     command_put(10, 0);
     area_sound_update();
     EXPECT_EQ(command(10), 0u);
@@ -390,8 +390,8 @@ TEST_F(AreaSounds, ContactSoundsOfTheProbes) {
     w_cell_set(probe_field(PROBE_CENTRE, PROBE_SPECIAL_TYPE), 224);
     area_sound_update();
     EXPECT_TRUE(played(SOUND_SURFACE));
-    EXPECT_EQ(sound_word(W_CONTACT_BITS), 0x80);
-    EXPECT_EQ(sound_word(W_CONTACT_LEVEL), 239);
+    EXPECT_EQ(w_word(W_CONTACT_BITS), 0x80);
+    EXPECT_EQ(w_word(W_CONTACT_LEVEL), 239);
     area_sound_update();
     EXPECT_FALSE(played(SOUND_SURFACE));
     w_cell_set(probe_field(PROBE_CENTRE, PROBE_SPECIAL), 0);
@@ -404,24 +404,24 @@ TEST_F(AreaSounds, ContactSoundsOfTheProbes) {
     EXPECT_TRUE(played(SOUND_STALL));
     EXPECT_TRUE(played(SOUND_SCRAPE));
     EXPECT_EQ(param(26), 84u);
-    EXPECT_EQ(sound_word(W_STALL_TIMER), 90);
-    EXPECT_EQ(sound_word(W_CONTACT_BITS), 0x01);
+    EXPECT_EQ(w_word(W_STALL_TIMER), 90);
+    EXPECT_EQ(w_word(W_CONTACT_BITS), 0x01);
     area_sound_update();
     EXPECT_FALSE(played(SOUND_STALL)) << "contact already marked";
     // All probes free: the marks and the scrape flag clear.
     probe(0, 0, 0);
     area_sound_update();
-    EXPECT_EQ(sound_word(W_CONTACT_BITS), 0);
-    EXPECT_EQ(sound_word(W_SOUND_FLAGS) & 2, 0);
+    EXPECT_EQ(w_word(W_CONTACT_BITS), 0);
+    EXPECT_EQ(w_word(W_SOUND_FLAGS) & 2, 0);
 
     // Probe 1 picks its contact level from its value and the speed.
     probe(1, 1, 40);
-    sound_word_set(W_CONTACT_LEVEL, 0);
+    w_word_set(W_CONTACT_LEVEL, 0);
     wram_long_set(W_PLAYER_SPEED_COPY, 0x1000);
     wram_long_set(W_PLAYER_SPEED, 0x1000);
     area_sound_update();
-    EXPECT_EQ(sound_word(W_CONTACT_LEVEL), 59) << "speed 0x400 picks 60, then the count";
-    EXPECT_EQ(sound_word(W_CONTACT_BITS), 0x02);
+    EXPECT_EQ(w_word(W_CONTACT_LEVEL), 59) << "speed 0x400 picks 60, then the count";
+    EXPECT_EQ(w_word(W_CONTACT_BITS), 0x02);
 }
 
 // ---- The stem machine ------------------------------------------------------------------
@@ -472,8 +472,8 @@ TEST_F(MusicStems, TransitionsTable) {
     for (const row& r : rows) {
         SetUp();
         SCOPED_TRACE(r.what);
-        sound_word_set(W_STEM_STATE, r.state);
-        sound_word_set(W_STEM_WAIT, 0);
+        w_word_set(W_STEM_STATE, r.state);
+        w_word_set(W_STEM_WAIT, 0);
         wram_long_set(W_CAMERA_CELL, r.cell);
         wram_long_set(W_CAMERA_X, r.cam_x);
         wram_long_set(W_CAMERA_Z, r.cam_z);
@@ -482,28 +482,28 @@ TEST_F(MusicStems, TransitionsTable) {
         sound_ram_word_set(MAILBOX_STEM_ACK, r.ack);
         command_put(27, 0xC13B);  // sound 59, running
         music_stem_update();
-        EXPECT_EQ(sound_word(W_STEM_STATE), r.new_state);
-        EXPECT_EQ(sound_word(W_STEM_WAIT), r.wait);
+        EXPECT_EQ(w_word(W_STEM_STATE), r.new_state);
+        EXPECT_EQ(w_word(W_STEM_WAIT), r.wait);
         const uint32_t words[4] = {MAILBOX_STEM_1, MAILBOX_STEM_2, MAILBOX_STEM_3, MAILBOX_STEM_4};
         for (int i = 0; i < 4; i++) EXPECT_EQ(sound_ram_word(words[i]), r.mbox[i]) << std::hex << words[i];
         EXPECT_EQ(sound_ram_word(MAILBOX_STEM_ACK), r.ack_after);
-        EXPECT_EQ(sound_word(W_STEM_RESTART), r.restart ? 1 : 0);
+        EXPECT_EQ(w_word(W_STEM_RESTART), r.restart ? 1 : 0);
         EXPECT_EQ(command(27), r.restart ? 0x413Bu : 0xC13Bu) << "sound 59 stopped";
     }
 }
 
 TEST_F(MusicStems, FallBackWaits30FramesAndRestartsTheMusic) {
-    sound_word_set(W_STEM_STATE, 2);
+    w_word_set(W_STEM_STATE, 2);
     wram_long_set(W_CAMERA_CELL, 0);
     music_stem_update();
-    ASSERT_EQ(sound_word(W_STEM_STATE), 0);
+    ASSERT_EQ(w_word(W_STEM_STATE), 0);
     wram_long_set(W_CAMERA_CELL, 16);
     command_put(27, 0);
     music_stem_update();
     EXPECT_EQ(command(27), 0x413Bu) << "the restart request plays sound 59 first";
-    EXPECT_EQ(sound_word(W_STEM_RESTART), 0);
+    EXPECT_EQ(w_word(W_STEM_RESTART), 0);
     int32_t calls = 1;
-    while (sound_word(W_STEM_STATE) == 0 && calls < 100) {
+    while (w_word(W_STEM_STATE) == 0 && calls < 100) {
         music_stem_update();
         calls++;
     }

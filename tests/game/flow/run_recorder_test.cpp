@@ -174,7 +174,7 @@ TEST_F(RunRecorder, RunEndStopsTheSoundsAboveTheCoin) {
         for (uint32_t m = 0x21E; m < 0x242; m += 2) sound_ram_word_set(m, 0xAAAA);
         for (int32_t s = 0; s < 34; s++) sound_ram_word_set(2 * uint32_t(s), 0xC000 | uint32_t(s));
         w_cell_set(W_COURSE_NUMBER, c.course);
-        sound_word_set(W_STEM_STATE, c.stem_state);
+        w_word_set(W_STEM_STATE, c.stem_state);
         run_end_cleanup();
         for (int32_t s = 0; s < 34; s++) {
             bool stopped = s == 13 || (s >= 15 && s <= 31);

@@ -115,9 +115,9 @@ TEST_F(SoundGates, RefusedIdsWriteNothing) {
             std::vector<uint8_t> before = sound_ram();
             ops[i](id);
             EXPECT_TRUE(changed(before).empty()) << "operation " << i << " id " << id;
-            EXPECT_EQ(sound_word(W_SOUND_HOLD_LEVEL), -1);
-            EXPECT_EQ(sound_word(W_SOUND_HOLD_TIMER), -1);
-            EXPECT_EQ(sound_word(W_SOUND_DEFERRED_ID), -1);
+            EXPECT_EQ(w_word(W_SOUND_HOLD_LEVEL), -1);
+            EXPECT_EQ(w_word(W_SOUND_HOLD_TIMER), -1);
+            EXPECT_EQ(w_word(W_SOUND_DEFERRED_ID), -1);
         }
     }
 }
@@ -158,7 +158,7 @@ TEST_F(SoundGates, WritesStayInsideTheSlotRanges) {
             EXPECT_EQ(at[i], r.bytes[i].offset) << r.what;
             EXPECT_EQ(commsram[at[i]], r.bytes[i].value) << r.what;
         }
-        EXPECT_EQ(sound_word(W_SOUND_HOLD_LEVEL), r.hold_level) << r.what;
+        EXPECT_EQ(w_word(W_SOUND_HOLD_LEVEL), r.hold_level) << r.what;
         for (uint8_t b : dspram) ASSERT_EQ(b, 0) << r.what;
         for (uint8_t b : aux_ram) ASSERT_EQ(b, 0) << r.what;
     }
@@ -178,18 +178,18 @@ TEST_F(SoundGates, HoldAndDeferPlaysOnlyTheLastDeferredIdOnThe286thTick) {
     command_put(5, 0x8105);
     sound_hold_and_defer(5);
     EXPECT_EQ(command(5), 0xA105u);
-    EXPECT_EQ(sound_word(W_SOUND_HOLD_TIMER), 285);
+    EXPECT_EQ(w_word(W_SOUND_HOLD_TIMER), 285);
     std::vector<uint8_t> before = sound_ram();
     for (int32_t id : {6, 7, 9}) sound_play_or_defer(id);
     EXPECT_TRUE(changed(before).empty());
-    EXPECT_EQ(sound_word(W_SOUND_DEFERRED_ID), 9);
+    EXPECT_EQ(w_word(W_SOUND_DEFERRED_ID), 9);
     for (int tick = 1; tick <= 285; tick++) sound_defer_tick();
     EXPECT_TRUE(changed(before).empty()) << "still held after 285 ticks";
     sound_defer_tick();
     EXPECT_EQ(changed(before), std::vector<uint32_t>({18, 19}));
     EXPECT_EQ(command(9), 0x4109u);
-    EXPECT_EQ(sound_word(W_SOUND_DEFERRED_ID), -1);
-    EXPECT_EQ(sound_word(W_SOUND_HOLD_TIMER), -1);
+    EXPECT_EQ(w_word(W_SOUND_DEFERRED_ID), -1);
+    EXPECT_EQ(w_word(W_SOUND_HOLD_TIMER), -1);
     before = sound_ram();
     for (int tick = 0; tick < 400; tick++) sound_defer_tick();
     EXPECT_TRUE(changed(before).empty()) << "the timer stays off";
@@ -211,11 +211,11 @@ TEST_F(SoundGates, ThrottledPlayCountsTheHoldLevelDown) {
     game(5);
     for (const throttle_case& c : cases) {
         command_put(5, 0);
-        sound_word_set(W_SOUND_HOLD_LEVEL, c.level_before);
+        w_word_set(W_SOUND_HOLD_LEVEL, c.level_before);
         sound_play_throttled(5);
         EXPECT_EQ(command(5) == 0x4105, c.plays) << c.level_before;
         if (!c.plays) {
-            EXPECT_EQ(sound_word(W_SOUND_HOLD_LEVEL), c.level_after) << c.level_before;
+            EXPECT_EQ(w_word(W_SOUND_HOLD_LEVEL), c.level_after) << c.level_before;
         }
     }
 }
@@ -223,15 +223,15 @@ TEST_F(SoundGates, ThrottledPlayCountsTheHoldLevelDown) {
 TEST_F(SoundGates, PlayRaisesTheHoldLevelOnly) {
     game(5);
     sound_play(37);  // hold 60
-    EXPECT_EQ(sound_word(W_SOUND_HOLD_LEVEL), 60);
+    EXPECT_EQ(w_word(W_SOUND_HOLD_LEVEL), 60);
     sound_play(85);  // hold 5
-    EXPECT_EQ(sound_word(W_SOUND_HOLD_LEVEL), 60);
+    EXPECT_EQ(w_word(W_SOUND_HOLD_LEVEL), 60);
     sound_play_p(37 << 16 | 1);
     sound_play_or_defer(86);  // neither raises it
     sound_play_p_ungated(86 << 16);
-    EXPECT_EQ(sound_word(W_SOUND_HOLD_LEVEL), 60);
+    EXPECT_EQ(w_word(W_SOUND_HOLD_LEVEL), 60);
     sound_play_p2val(86, 3);
-    EXPECT_EQ(sound_word(W_SOUND_HOLD_LEVEL), 0x7FFF);
+    EXPECT_EQ(w_word(W_SOUND_HOLD_LEVEL), 0x7FFF);
 }
 
 TEST_F(SoundGates, SecondParameterOfThePlays) {
@@ -253,11 +253,11 @@ TEST_F(SoundGates, CooldownHoldsTheScrapeSound) {
     sound_play_cooldown(80);
     EXPECT_EQ(command(26), 0x411Au);
     EXPECT_EQ(param(26), 80u);
-    EXPECT_EQ(sound_word(W_SOUND_COOLDOWN), 45);
+    EXPECT_EQ(w_word(W_SOUND_COOLDOWN), 45);
     command_put(26, 0);
     sound_play_cooldown(81);
     EXPECT_EQ(command(26), 0u) << "cooling down";
-    sound_word_set(W_SOUND_COOLDOWN, 0);
+    w_word_set(W_SOUND_COOLDOWN, 0);
     game(3, 19);
     sound_play_cooldown(81);
     EXPECT_EQ(command(26), 0u) << "sub-state 19";
@@ -280,7 +280,7 @@ TEST_F(SoundGates, PlayOnceStopsTheUpperSlotsOnce) {
     }
     EXPECT_EQ(param(14), 0x76u);
     for (int16_t slot : SYNTH_PARAM_RESET_SLOTS) EXPECT_EQ(param(slot), 0xFFu) << slot;
-    EXPECT_EQ(sound_word(W_SOUND_ONCE_FLAG), 1);
+    EXPECT_EQ(w_word(W_SOUND_ONCE_FLAG), 1);
     std::vector<uint8_t> before = sound_ram();
     sound_play_once();
     EXPECT_TRUE(changed(before).empty());
@@ -344,7 +344,7 @@ TEST_F(SoundGates, ParameterLevels) {
     };
     for (const row& r : rows) {
         SetUp();
-        sound_word_set(W_LEVEL_ADJUST, r.adjust);
+        w_word_set(W_LEVEL_ADJUST, r.adjust);
         std::vector<uint8_t> before = sound_ram();
         sound_param_level_set(r.argument);
         if (r.expected < 0)
@@ -359,16 +359,16 @@ TEST_F(SoundGates, CourseListLevels) {
     param_put(16, 0);
     param_put(17, 0xFE);
     param_put(18, 0x10);
-    sound_word_set(W_COURSE_FADE_LEVEL, 0x20);
+    w_word_set(W_COURSE_FADE_LEVEL, 0x20);
     course_sounds_fade_in();
-    EXPECT_EQ(sound_word(W_COURSE_FADE_LEVEL), 0x21);
+    EXPECT_EQ(w_word(W_COURSE_FADE_LEVEL), 0x21);
     EXPECT_EQ(param(16), 0x21u);
     EXPECT_EQ(param(17), 0xFFu);
     EXPECT_EQ(param(18), 0x21u);
-    sound_word_set(W_COURSE_FADE_LEVEL, 255);
+    w_word_set(W_COURSE_FADE_LEVEL, 255);
     param_put(16, 0x100);
     course_sounds_fade_in();
-    EXPECT_EQ(sound_word(W_COURSE_FADE_LEVEL), 255);
+    EXPECT_EQ(w_word(W_COURSE_FADE_LEVEL), 255);
     EXPECT_EQ(param(16), 0xFFu);
     wram_long_set(W_COURSE_NUMBER, 1);
     course_sounds_full();
@@ -419,9 +419,9 @@ TEST_F(SoundGates, ContactPickRaisesTheContactLevel) {
     const row rows[] = {{2, 90, 5000, 0, 0, 0},   {9, 90, 5000, 0, 0, 0},     {10, 90, 2048, 0, 1, 60},
                         {10, 90, 2049, 0, 1, 90}, {10, 30, 5000, 100, 1, 100}, {1, 30, 5000, -5, 1, 30}};
     for (const row& r : rows) {
-        sound_word_set(W_CONTACT_LEVEL, r.level_before);
+        w_word_set(W_CONTACT_LEVEL, r.level_before);
         EXPECT_EQ(contact_pick(r.id, r.parameter, r.speed), r.result) << r.id;
-        EXPECT_EQ(sound_word(W_CONTACT_LEVEL), r.level_after) << r.id << " " << r.speed;
+        EXPECT_EQ(w_word(W_CONTACT_LEVEL), r.level_after) << r.id << " " << r.speed;
     }
 }
 

@@ -16,10 +16,10 @@ protected:
     void SetUp() override {
         BoardTest::SetUp();
         host_frame = 0;
-        sound_word_set(W_SOUND_HOLD_LEVEL, -1);
-        sound_word_set(W_SOUND_HOLD_TIMER, -1);
-        sound_word_set(W_SOUND_DEFERRED_ID, -1);
-        sound_word_set(W_AREA_SOUND_ID, -1);
+        w_word_set(W_SOUND_HOLD_LEVEL, -1);
+        w_word_set(W_SOUND_HOLD_TIMER, -1);
+        w_word_set(W_SOUND_DEFERRED_ID, -1);
+        w_word_set(W_AREA_SOUND_ID, -1);
     }
     static uint32_t command(int32_t slot) { return sound_ram_word(2 * uint32_t(slot)); }
     static uint32_t param(int32_t slot) { return sound_ram_word(uint32_t(0x100 + 2 * slot)); }

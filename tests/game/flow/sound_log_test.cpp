@@ -61,7 +61,7 @@ TEST_F(SoundLogChild, Script) {
     wram_long_set(W_CAMERA_Z, -5);
     music_stem_update();  // state 0 to 1: the line with state 0
     music_stem_update();  // waiting: no line
-    sound_word_set(W_STEM_WAIT, 0);
+    w_word_set(W_STEM_WAIT, 0);
     music_stem_update();  // state 1, target 1: the line with state 1, nothing moves
     music_stem_update();  // the same state and acknowledgement: no line
 }

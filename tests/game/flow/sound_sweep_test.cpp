@@ -99,7 +99,7 @@ TEST_F(SoundSweep, FrameStepTicksTheDeferredSound) {
     scores_path_set(nullptr);
     game_init();
     wram_long_set(W_ATTRACT_SOUND, 0x10000);
-    sound_word_set(W_SOUND_DEFERRED_ID, -1);
+    w_word_set(W_SOUND_DEFERRED_ID, -1);
     command_put(5, 0x8105);
     sound_hold_and_defer(5);
     sound_play_or_defer(9);

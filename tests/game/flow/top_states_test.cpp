@@ -368,6 +368,9 @@ void forced_run(int32_t state, int32_t sub) {
         frame_due = 1;
         game_frame();
         dsp_word_set(DSP_WORD_LIST_READY, 0);
+        // The sanitizers watch every access; the display-list cursor stays in DSP RAM.
+        uint8_t* cursor = static_cast<uint8_t*>(w_host(wram[W_DL_CURSOR]));
+        ASSERT_TRUE(cursor >= dspram && cursor <= dspram + sizeof dspram) << "frame " << f;
     }
 }
 

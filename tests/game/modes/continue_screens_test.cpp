@@ -12,10 +12,9 @@
 #include "board/wram_cell.h"
 #include "game/flow/game_init.h"
 #include "game/modes/name_entry_ram.h"
-#include "game/modes/results_ram.h"
 #include "game/modes/results_drawing.h"
+#include "game/modes/results_ram.h"
 #include "game/modes/results_screens.h"
-#include "game/modes/screen_words.h"
 #include "tests/game/modes/select_fixture.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom_tables.h"
@@ -45,19 +44,19 @@ protected:
         w_cell_set(W_GAME_SUB_STATE, sub);
         w_write16(WRAM_BASE + W_FREE_PLAY, g.free_play ? 1 : 0);
         w_cell_set(W_COIN_COUNT, g.credits);
-        screen_word_set(W_COIN_VALUE2, g.price);
-        screen_word_set(W_GAME_VALUE1, 0);  // the first continue time
+        w_word_set(W_COIN_VALUE2, g.price);
+        w_word_set(W_GAME_VALUE1, 0);  // the first continue time
         w_cell_set(W_TIME_SCORE, g.points);
         w_cell_set(W_ENDING_TOTAL, g.total);
-        screen_word_set(W_COURSE_LEFT, g.stage_continues);
-        screen_word_set(W_STAGE_WORD, g.continues_used);
+        w_word_set(W_COURSE_LEFT, g.stage_continues);
+        w_word_set(W_STAGE_WORD, g.continues_used);
         w_cell_set(W_END_FLAG, g.ending_flag);
         w_cell_set(W_COURSE_NUMBER, g.course);
         w_cell_set(W_ATTRACT_SEQ_INDEX, 0);
         wram_export();
         screen_frame();
     }
-    static int32_t choice() { return screen_word(W_NEEDLE); }
+    static int32_t choice() { return w_word(W_NEEDLE); }
     static int32_t timer() { return w_cell(W_CONTINUE_TIMER); }
     static void words_set(uint32_t w, int32_t value) {
         w_cell_set(w, value);
@@ -77,26 +76,26 @@ protected:
 TEST_F(AfterResults, FreePlayContinueIsPayableAtOnceAndTakesNoCredit) {
     enter(28, {true, 0, 2, 500, 0, 1, 3});
     EXPECT_EQ(screen_sub_state(), 29);
-    EXPECT_EQ(screen_word(W_CONTINUE_ENABLED + 2), 1);
+    EXPECT_EQ(w_word(W_CONTINUE_ENABLED + 2), 1);
     EXPECT_EQ(choice(), 1);
     EXPECT_EQ(timer(), SYNTH_CONTINUE_TIMES[0] - 1);
     screen_frame(START);
     EXPECT_EQ(screen_sub_state(), 0);
     EXPECT_EQ(w_cell(W_COIN_COUNT), 0);
-    EXPECT_EQ(screen_word(W_COURSE_LEFT), 2);
-    EXPECT_EQ(screen_word(W_STAGE_WORD), 4);
+    EXPECT_EQ(w_word(W_COURSE_LEFT), 2);
+    EXPECT_EQ(w_word(W_STAGE_WORD), 4);
     EXPECT_EQ(w_cell(W_ENDING_TOTAL), 0);  // the missed stage is flown again
 }
 
 TEST_F(AfterResults, CoinRestartsTheTimerAndAtThePriceSetsContinue) {
     enter(28, {false, 0, 2});
-    EXPECT_EQ(screen_word(W_CONTINUE_ENABLED + 2), 0);
+    EXPECT_EQ(w_word(W_CONTINUE_ENABLED + 2), 0);
     screen_frames(100);
     EXPECT_EQ(timer(), SYNTH_CONTINUE_TIMES[0] - 101);
     screen_frame(START);  // continue chosen but not payable: whole seconds only
     EXPECT_EQ(screen_sub_state(), 29);
     EXPECT_EQ(timer(), 479);
-    screen_word_set(W_NEEDLE, 0);  // give up chosen
+    w_word_set(W_NEEDLE, 0);  // give up chosen
     wram_export();
     screen_frame(COIN);
     EXPECT_EQ(timer(), SYNTH_CONTINUE_TIMES[0] - 1);  // restarted
@@ -106,13 +105,13 @@ TEST_F(AfterResults, CoinRestartsTheTimerAndAtThePriceSetsContinue) {
     screen_frame(COIN);
     EXPECT_EQ(timer(), SYNTH_CONTINUE_TIMES[0] - 1);
     EXPECT_EQ(choice(), 1);
-    EXPECT_EQ(screen_word(W_CONTINUE_REVEAL), 15);  // the reveal restarted; it runs once payable
+    EXPECT_EQ(w_word(W_CONTINUE_REVEAL), 15);  // the reveal restarted; it runs once payable
     screen_frame();
-    EXPECT_EQ(screen_word(W_CONTINUE_ENABLED + 2), 1);
+    EXPECT_EQ(w_word(W_CONTINUE_ENABLED + 2), 1);
     screen_frame(START);
     EXPECT_EQ(screen_sub_state(), 0);
     EXPECT_EQ(w_cell(W_COIN_COUNT), 0);
-    EXPECT_EQ(screen_word(W_COURSE_LEFT), 1);
+    EXPECT_EQ(w_word(W_COURSE_LEFT), 1);
 }
 
 TEST_F(AfterResults, StartOnGiveUpEndsTheScreenInTheSameFrame) {
@@ -145,7 +144,7 @@ TEST_F(AfterResults, TotalShows240FramesThenFadesOutToGameOver) {
     enter(30, {true, 0, 2, 0, 12345});
     EXPECT_EQ(screen_sub_state(), 31);
     int32_t shown = 0;
-    for (int i = 4; i >= 0; i--) shown = shown * 10 + screen_word(W_SCORE_DIGITS + 2 * uint32_t(i));
+    for (int i = 4; i >= 0; i--) shown = shown * 10 + w_word(W_SCORE_DIGITS + 2 * uint32_t(i));
     EXPECT_EQ(shown, 12345);
     screen_frames(239);
     EXPECT_EQ(w_cell(W_FADE_AMOUNT), 0);
@@ -192,7 +191,7 @@ TEST_F(AfterResults, DemoFlightScreenEndsByTimeOrStart) {
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
         enter(24, {true, 0, 2, 0, r.total});
-        screen_word_set(W_COURSE_GRADE, r.grade);
+        w_word_set(W_COURSE_GRADE, r.grade);
         wram_export();
         int n = 1;
         while (screen_sub_state() == 25 && n < 1500) {
@@ -261,13 +260,13 @@ TEST_F(AfterResults, GameOverAndTotalPictures) {
 TEST_F(AfterResults, NameEntryPicture) {
     enter(16, {true, 0, 2, 0, 4321});
     for (int cell : {7, 20}) {  // the cursor put on a cell, as if moved there, and pressed
-        screen_word_set(W_NAME_ROW, cell / 13);
-        screen_word_set(W_NAME_COLUMN, cell % 13);
-        screen_word_set(W_NAME_CELL, cell);
+        w_word_set(W_NAME_ROW, cell / 13);
+        w_word_set(W_NAME_COLUMN, cell % 13);
+        w_word_set(W_NAME_CELL, cell);
         wram_export();
         screen_press(START);
     }
     screen_frames(40);
-    EXPECT_EQ(screen_word(W_NAME_SLOT), 2);
+    EXPECT_EQ(w_word(W_NAME_SLOT), 2);
     EXPECT_EQ(select_golden_check(__FILE__, "name_entry"), "");
 }

@@ -93,7 +93,7 @@ TEST(CourseSelectCursor, HandleMovesWithinTheListAndPicksTheCourse) {
     EXPECT_EQ(w_cell(W_COURSE_NUMBER), 1);
     EXPECT_EQ(select_sound_command(16) & 0x7FF, 0x110u);  // the move sound
     int32_t frames = w_cell(W_SELECT_FRAMES);
-    EXPECT_EQ(sound_word(W_POINT_COOLDOWN), frames - 2 + 120);  // the hint voice 120 frames on
+    EXPECT_EQ(w_word(W_POINT_COOLDOWN), frames - 2 + 120);  // the hint voice 120 frames on
     select_turn(HANDLE_LOW);
     select_turn(HANDLE_LOW);
     EXPECT_EQ(cursor(), 2);  // the last of three

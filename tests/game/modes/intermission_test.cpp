@@ -10,7 +10,6 @@
 #include "board/wram_cell.h"
 #include "game/flow/sound_commands.h"
 #include "game/modes/intermission_ram.h"
-#include "game/modes/screen_words.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom_tables.h"
 

@@ -10,7 +10,6 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/modes/name_entry_ram.h"
-#include "game/modes/screen_words.h"
 #include "game/modes/test_env.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/test_files.h"
@@ -49,17 +48,17 @@ protected:
     }
     // The cursor put on a cell, as if moved there.
     static void cursor_to(int cell) {
-        screen_word_set(W_NAME_ROW, cell / NAME_GRID_COLUMNS);
-        screen_word_set(W_NAME_COLUMN, cell % NAME_GRID_COLUMNS);
-        screen_word_set(W_NAME_CELL, cell);
+        w_word_set(W_NAME_ROW, cell / NAME_GRID_COLUMNS);
+        w_word_set(W_NAME_COLUMN, cell % NAME_GRID_COLUMNS);
+        w_word_set(W_NAME_CELL, cell);
         wram_export();
     }
     static void press_on(int cell) {
         cursor_to(cell);
         screen_press(START);
     }
-    static int slot() { return screen_word(W_NAME_SLOT); }
-    static int timer() { return screen_word(W_NAME_TIMER); }
+    static int slot() { return w_word(W_NAME_SLOT); }
+    static int timer() { return w_word(W_NAME_TIMER); }
     static std::vector<int> initials() {
         return {w_cell_byte(W_NAME_INITIALS), w_cell_byte(W_NAME_INITIALS + 1), w_cell_byte(W_NAME_INITIALS + 2)};
     }
@@ -78,7 +77,7 @@ TEST_F(NameEntry, SetUpShowsTheGridWithNothingChosen) {
     EXPECT_EQ(timer(), 1799);  // the first frame ran in the set-up's
     EXPECT_EQ(w_cell(W_ARMED_FLAG), 0);
     const int digits[5] = {5, 4, 3, 2, 10};
-    for (uint32_t k = 0; k < 5; k++) EXPECT_EQ(screen_word(W_SCORE_DIGITS + 2 * k), digits[k]) << k;
+    for (uint32_t k = 0; k < 5; k++) EXPECT_EQ(w_word(W_SCORE_DIGITS + 2 * k), digits[k]) << k;
 }
 
 // Game mode 0 enters only for places 1 to 3 or no place; otherwise the score goes in
@@ -118,7 +117,7 @@ TEST_F(NameEntry, TheGridDoesNotWrap) {
         enter(1, 1000);
         cursor_to(c.from);
         screen_press(c.direction);
-        EXPECT_EQ(screen_word(W_NAME_CELL), c.to) << c.from;
+        EXPECT_EQ(w_word(W_NAME_CELL), c.to) << c.from;
         EXPECT_EQ(slot(), 0);
     }
 }

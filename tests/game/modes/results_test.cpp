@@ -11,7 +11,6 @@
 #include "game/flow/game_init.h"
 #include "game/modes/name_entry_ram.h"
 #include "game/modes/results_ram.h"
-#include "game/modes/screen_words.h"
 #include "tests/game/modes/select_fixture.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom_tables.h"
@@ -44,7 +43,7 @@ protected:
         w_write16(WRAM_BASE + W_COURSES_LEFT, uint32_t(r.mask));
         w_cell_set(W_END_FLAG, r.ending_flag);
         w_cell_set(W_COURSE_PAIR, r.stage_day);
-        screen_word_set(W_COURSE_LEFT, r.continues);
+        w_word_set(W_COURSE_LEFT, r.continues);
         w_cell_set(W_ENDING_TOTAL, 0);
         w_cell_set(W_ATTRACT_SEQ_INDEX, 0);
         wram_export();
@@ -57,7 +56,7 @@ protected:
     static int32_t shown_digits() {
         int32_t n = 0;
         for (int i = 4; i >= 0; i--) {
-            int32_t d = screen_word(W_SCORE_DIGITS + 2 * uint32_t(i));
+            int32_t d = w_word(W_SCORE_DIGITS + 2 * uint32_t(i));
             n = n * 10 + (d == 10 ? 0 : d);
         }
         return n;
@@ -95,8 +94,8 @@ TEST_F(Results, MultiStageDecisionByQuotaAndCoursesLeft) {
         EXPECT_EQ(w_read16(WRAM_BASE + W_COURSES_LEFT), c.mask);
         EXPECT_EQ(w_cell(W_COURSE_PAIR), c.stage_day);
         EXPECT_EQ(w_cell(W_ATTRACT_SEQ_INDEX), c.seq);
-        EXPECT_EQ(screen_word(W_GAME_MODE + 2), c.mode_low);
-        if (c.sub == 26) EXPECT_EQ(screen_word(W_COURSE_LEFT), 0);
+        EXPECT_EQ(w_word(W_GAME_MODE + 2), c.mode_low);
+        if (c.sub == 26) EXPECT_EQ(w_word(W_COURSE_LEFT), 0);
     }
 }
 
@@ -129,7 +128,7 @@ TEST_F(Results, SingleCourseNameEntryOnlyWithGradeFiveAndAPlace) {
         SCOPED_TRACE(c.name);
         enter(c.r);
         press_through();
-        EXPECT_EQ(screen_word(W_COURSE_GRADE), c.grade);
+        EXPECT_EQ(w_word(W_COURSE_GRADE), c.grade);
         EXPECT_EQ(screen_sub_state(), c.sub);
         EXPECT_EQ(w_cell(W_ATTRACT_SEQ_INDEX), 6);
         EXPECT_EQ(w_cell(W_ENDING_TOTAL), w_cell(W_TIME_SCORE));
@@ -142,14 +141,14 @@ TEST_F(Results, StartEndsARollUpWithTheWholeValueShown) {
     for (int mode : {1, 0}) {
         SCOPED_TRACE(mode);
         enter({mode, 0, 4321, 600, 100, 0xF, 1});
-        while (screen_word(W_RESULTS_STEP_WORD) != 1) screen_frame();
+        while (w_word(W_RESULTS_STEP_WORD) != 1) screen_frame();
         screen_frames(5);
         EXPECT_LT(shown_digits(), 4321);  // still rolling
         screen_press(START);
-        if (mode == 0) EXPECT_EQ(screen_word(W_COURSE_GRADE), 4);
+        if (mode == 0) EXPECT_EQ(w_word(W_COURSE_GRADE), 4);
         screen_frames(mode == 0 ? 40 : 1);  // the gauge settles
-        if (mode == 0) EXPECT_EQ(screen_word(W_NEEDLE), synth_needle_target(4));
-        EXPECT_EQ(screen_word(W_RESULTS_STEP_WORD), 2);
+        if (mode == 0) EXPECT_EQ(w_word(W_NEEDLE), synth_needle_target(4));
+        EXPECT_EQ(w_word(W_RESULTS_STEP_WORD), 2);
         EXPECT_EQ(shown_digits(), 4321);
         EXPECT_EQ(w_cell(W_RESULTS_POINTS_SHOWN), 8 * 4321);
         screen_frames(10);
@@ -160,9 +159,9 @@ TEST_F(Results, StartEndsARollUpWithTheWholeValueShown) {
 // Unpressed, the digits roll up to the score by themselves and the step then ends.
 TEST_F(Results, DigitsRollUpToTheScore) {
     enter({1, 0, 123, 0, 100, 0xF, 2});
-    for (int f = 0; f < 400 && screen_word(W_RESULTS_STEP_WORD) != 1; f++) screen_frame();
-    for (int f = 0; f < 400 && screen_word(W_RESULTS_STEP_WORD) == 1; f++) screen_frame();
-    EXPECT_EQ(screen_word(W_RESULTS_STEP_WORD), 2);
+    for (int f = 0; f < 400 && w_word(W_RESULTS_STEP_WORD) != 1; f++) screen_frame();
+    for (int f = 0; f < 400 && w_word(W_RESULTS_STEP_WORD) == 1; f++) screen_frame();
+    EXPECT_EQ(w_word(W_RESULTS_STEP_WORD), 2);
     EXPECT_EQ(shown_digits(), 123);
     EXPECT_EQ(w_cell(W_RESULTS_POINTS_SHOWN), 8 * 123);
 }
@@ -170,8 +169,8 @@ TEST_F(Results, DigitsRollUpToTheScore) {
 // The best-record swing adds 512 and 8192 to its two halves, 32 frames, never carried.
 TEST_F(Results, BestRecordSwingEndsAfter32Frames) {
     enter({1, 0, 500, 0, 100, 0xF, 2});
-    while (screen_word(W_RESULTS_STEP_WORD) != 5) screen_press(START);
-    int frames = ((screen_word(W_RESULTS_BEST_FLAG) - int16_t(0xC000)) & 0xFFFF) / 512;  // already swung
+    while (w_word(W_RESULTS_STEP_WORD) != 5) screen_press(START);
+    int frames = ((w_word(W_RESULTS_BEST_FLAG) - int16_t(0xC000)) & 0xFFFF) / 512;  // already swung
     while (w_cell(W_RESULTS_BEST_FLAG) < 0 && frames < 100) {
         screen_frame();
         frames++;
@@ -202,8 +201,8 @@ namespace {
 void path_set(int points) {
     for (int k = 0; k < points; k++) {
         int32_t x = 0x30 * (k % 20) - 0x1E0, z = 0x10 * k - 0x100;
-        screen_word_set(W_TRAIL + 4 * uint32_t(k), x);
-        screen_word_set(W_TRAIL + 4 * uint32_t(k) + 2, z);
+        w_word_set(W_TRAIL + 4 * uint32_t(k), x);
+        w_word_set(W_TRAIL + 4 * uint32_t(k) + 2, z);
     }
     w_cell_set(W_TRAIL_COUNT, points);
     wram_export();
@@ -217,7 +216,7 @@ void path_set(int points) {
 TEST_F(Results, MultiStagePicture) {
     enter({1, 1, 2345, 1800, 3000, 0xF, 1});
     path_set(60);
-    while (screen_word(W_RESULTS_STEP_WORD) != 3) screen_frame();
+    while (w_word(W_RESULTS_STEP_WORD) != 3) screen_frame();
     screen_frames(250);
     EXPECT_EQ(select_golden_check(__FILE__, "results_multi"), "");
 }
@@ -226,7 +225,7 @@ TEST_F(Results, MultiStagePicture) {
 TEST_F(Results, SingleCoursePicture) {
     enter({0, 0, 4200, 600, 0, 0xF, 2});
     path_set(40);
-    for (int f = 0; f < 3000 && screen_word(W_RESULTS_STEP_WORD) != 9; f++) screen_frame(f % 2 ? screen_input{} : START);
+    for (int f = 0; f < 3000 && w_word(W_RESULTS_STEP_WORD) != 9; f++) screen_frame(f % 2 ? screen_input{} : START);
     screen_frames(86);  // the final text's blink on
     EXPECT_EQ(select_golden_check(__FILE__, "results_single"), "");
 }
