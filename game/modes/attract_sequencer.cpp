@@ -66,14 +66,25 @@ void ranking_page_draw_phase() {
     ranking_page_draw();
 }
 
+// A phase's handler; a set-up hands over to its run phase in the frame it runs.
+struct attract_phase {
+    void (*handler)();
+    bool setup;
+};
+
 // Phases 14 and 15 run scene b's handler as 19 does.
-constexpr void (*PHASE_HANDLERS[LAST_PHASE + 1])() = {
-    attract_restart,          attract_title_logo,          attract_flyby_setup,         attract_flyby_run,
-    attract_demo_setup,       attract_demo_run,            ranking_page_enter_phase,    ranking_page_draw_phase,
-    sprite_scene_setup,       attract_sprite_scene_run,    attract_replay_setup,        attract_replay_run,
-    attract_course_demo_setup, attract_course_demo_run,    attract_model_scene_b_run,   attract_model_scene_b_run,
-    attract_model_scene_a_setup, attract_model_scene_a_run, attract_model_scene_b_setup, attract_model_scene_b_run,
-    attract_flyover_setup,    attract_flyover_run,
+constexpr attract_phase PHASES[LAST_PHASE + 1] = {
+    {attract_restart, true},               {attract_title_logo, false},
+    {attract_flyby_setup, true},           {attract_flyby_run, false},
+    {attract_demo_setup, true},            {attract_demo_run, false},
+    {ranking_page_enter_phase, true},      {ranking_page_draw_phase, false},
+    {sprite_scene_setup, true},            {attract_sprite_scene_run, false},
+    {attract_replay_setup, true},          {attract_replay_run, false},
+    {attract_course_demo_setup, true},     {attract_course_demo_run, false},
+    {attract_model_scene_b_run, false},    {attract_model_scene_b_run, false},
+    {attract_model_scene_a_setup, true},   {attract_model_scene_a_run, false},
+    {attract_model_scene_b_setup, true},   {attract_model_scene_b_run, false},
+    {attract_flyover_setup, true},         {attract_flyover_run, false},
 };
 
 // The phase of scene-list entry `index` (0..15; outside the list, phase 0).
@@ -81,12 +92,14 @@ int32_t scene_phase(int32_t index) {
     return rom_table_word(ATTRACT_SCENE_LIST, index, 0);
 }
 
-// Two lines each time the phase differs from the one last logged.
+// Two lines each time the phase differs from the one last logged. A set-up hands over
+// in its frame, so only its run phase is logged, on the frame after.
 void phase_log() {
     static bool logged;
     static int32_t last_phase;
     int32_t phase = w_cell(W_ATTRACT_PHASE);
     if (!test_env.attract_log || (logged && phase == last_phase)) return;
+    if (phase >= 0 && phase <= LAST_PHASE && PHASES[phase].setup) return;
     logged = true;
     last_phase = phase;
     printf("[ATT] f%-5u phase W[0x0CC4]=%-3d  seq W[0x15ED0]=%-4d ctr W[0x15ECC]=%-6d W[0x15EB8]=%d\n",
@@ -126,7 +139,7 @@ void attract_init() {
 void attract_run() {
     phase_log();
     int32_t phase = w_cell(W_ATTRACT_PHASE);
-    if (phase >= 0 && phase <= LAST_PHASE) PHASE_HANDLERS[phase]();
+    if (phase >= 0 && phase <= LAST_PHASE) PHASES[phase].handler();
     score_report();
     if (w_cell(W_START_EDGE) & START_PRESSED) attract_next_scene();
 }

@@ -53,8 +53,14 @@ void synth_results_blocks(synth_rom_set* set) {
 
 void synth_screen_sprite_tiles(synth_rom_set* set) {
     constexpr uint16_t ONE_CELL = 0x11;  // one row, one column
-    for (int16_t tile : SYNTH_SCREEN_SPRITE_TILES) {
+    constexpr uint16_t NO_DEPTH_CUE = 0x80;  // a screen's sprites keep their colours under fog
+    auto one_cell = [&](int16_t tile, uint32_t rom_tile, uint32_t colour_tile) {
         synth_put16(set, 0xB79C0 + 2 * uint32_t(tile), ONE_CELL);
-        synth_put16(set, 0xB7DBC + 2 * uint32_t(tile), uint16_t(SYNTH_SPRITE_DISC_TILE + uint32_t(tile) % 4));
-    }
+        synth_put16(set, 0xB7DBC + 2 * uint32_t(tile), uint16_t(rom_tile));
+        synth_put16(set, 0xB81B8 + 2 * uint32_t(tile), synth_sprite_tile_word(3, colour_tile) | NO_DEPTH_CUE);
+    };
+    for (int16_t tile : SYNTH_SCREEN_SPRITE_TILES)
+        one_cell(tile, SYNTH_SPRITE_DISC_TILE + uint32_t(tile) % 4, uint32_t(tile));
+    for (int16_t tile : SYNTH_PANEL_SPRITE_TILES)
+        one_cell(tile, SYNTH_SPRITE_PANEL_TILE, uint32_t(SYNTH_PANEL_SPRITE_TILES[0]));
 }

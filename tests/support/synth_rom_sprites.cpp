@@ -1,6 +1,9 @@
 // The sprite tables of the synthetic program ROM: tile words computed from the tile
-// number (synth_rom_tables.h gives the rules) and the eight size multipliers.
+// number (synth_rom_tables.h gives the rules), the eight size multipliers, and the disc
+// and panel tiles of the sprite ROM.
 #include "tests/support/synth_rom_tables.h"
+
+#include <cstring>
 
 namespace {
 
@@ -36,4 +39,9 @@ void synth_sprite_disc_tiles(synth_rom_set* set) {
                 tile[32 * y + x] = d2 > 31 * 31 ? 255 : uint8_t(1 + (d2 / 160 + k) % 7);
             }
     }
+}
+
+void synth_sprite_panel_tile(synth_rom_set* set) {
+    uint8_t* tile = set->sprite + size_t(SYNTH_SPRITE_PANEL_TILE) * 1024;
+    for (int y = 0; y < 32; y++) memset(tile + 32 * y, y / 4 % 2 ? 160 : 40, 32);
 }

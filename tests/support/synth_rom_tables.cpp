@@ -56,6 +56,7 @@ void synth_rom_tables_write(synth_rom_set* set) {
     synth_sprite_tile_table_3(set);
     synth_sprite_size_multipliers(set);
     synth_sprite_disc_tiles(set);
+    synth_sprite_panel_tile(set);
     synth_default_initials(set);
     synth_settings_defaults(set);
     synth_switch_ports(set);

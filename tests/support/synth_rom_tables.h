@@ -462,6 +462,10 @@ void synth_sprite_size_multipliers(synth_rom_set* set);
 constexpr uint32_t SYNTH_SPRITE_DISC_TILE = 0xFF0;
 constexpr uint32_t SYNTH_SPRITE_DISC_COUNT = 4;
 void synth_sprite_disc_tiles(synth_rom_set* set);
+// Sprite ROM tile SYNTH_SPRITE_PANEL_TILE: a panel of level stripes, four rows each of
+// pixel values 40 and 160 in turn, every row of one value (no glyph-like detail).
+constexpr uint32_t SYNTH_SPRITE_PANEL_TILE = 0xFF4;
+void synth_sprite_panel_tile(synth_rom_set* set);
 
 // ---- Boot text screen (synth_rom_boot.cpp) ------------------------------------------
 // Program ROM 0x1C0E4: the boot screen's tile-block list (column SYNTH_BOOT_TEXT_COLUMN,
@@ -1410,11 +1414,15 @@ void synth_cycle_entry(synth_rom_set* set);
 // loads it), the course-2 note 298 and
 // the choice blocks 283-286 (the select's 28 is the confirm hint).
 void synth_results_blocks(synth_rom_set* set);
-// Sprite tiles of the game-over, results and total screens (349, 350, 491, 492, 494-496)
-// and the name entry's cursor (460)
-// as one cell of a disc tile (SYNTH_SPRITE_DISC_TILE + tile % 4) each: their words of
-// tile tables 1 and 2 written over the ruled ones (which point past the sprite ROM).
-constexpr int16_t SYNTH_SCREEN_SPRITE_TILES[8] = {349, 350, 460, 491, 492, 494, 495, 496};
+// Sprite tiles of the screens, their words of tile tables 1 and 2 written over the ruled
+// ones (which point past the sprite ROM), and of table 3 with bit 7 (no depth cue), one
+// cell each: the game-over, results and total
+// screens' (349, 350, 491, 492, 494-496), the name entry's cursor (460) and the attract
+// title's captions (336, 337) on a disc tile (SYNTH_SPRITE_DISC_TILE + tile % 4); the
+// attract title's six panels (330-335) and the logo halves (345, 346) on the panel tile,
+// all in the palette group of 330.
+constexpr int16_t SYNTH_SCREEN_SPRITE_TILES[10] = {336, 337, 349, 350, 460, 491, 492, 494, 495, 496};
+constexpr int16_t SYNTH_PANEL_SPRITE_TILES[8] = {330, 331, 332, 333, 334, 335, 345, 346};
 void synth_screen_sprite_tiles(synth_rom_set* set);
 // Point-ROM stand-ins of the results boards' models (display-list numbers, drawn like the
 // cube by synth_models): the quota digits 839-848 and the digit plates 849, the three
