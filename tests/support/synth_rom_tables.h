@@ -586,7 +586,7 @@ constexpr synth_menu_value SYNTH_MENU_VALUE_RECORDS[5] = {
 void synth_menu_lists(synth_rom_set* set);
 // ---- Terrain and collision (synth_rom_terrain.cpp) ----------------------------------
 // Courses 0 and 3 have terrain; their per-cell tables are written whole (cells not
-// listed below: no layers, no zones). A layer is a mesh of 8 x 8 vertices at every
+// listed below nor ground: no layers, no zones). A layer is a mesh of 8 x 8 vertices at every
 // second lattice point (g = 2i, 2j), vertex (i, j) present when i0 <= i <= i1 and
 // j0 <= j <= j1, its height byte base + di i + dj j; quad (i, j) splits along its
 // (i, j)-(i + 1, j + 1) diagonal into triangles 2 (7 j + i) and 2 (7 j + i) + 1, each with
@@ -611,6 +611,12 @@ constexpr int SYNTH_CELL_LAYERS = 11;   // SOLID 4, PASS 30 (over i <= 3 only), 
 constexpr int SYNTH_CELL_FIVE = 12;     // count byte 5 over the three layers of cell 11
 constexpr int SYNTH_CELL_ZONES = 17;    // ground at 2 and the zone list below
 constexpr int SYNTH_CELL_LEDGE = 18;    // ground at 2 over i >= 4 only (x >= 0xE000 in the cell)
+// Course 0's cells from row SYNTH_GROUND_ROW on (24..127) share one SOLID layer at height
+// SYNTH_GROUND_HEIGHT: the ground the races fly over.
+constexpr int SYNTH_GROUND_ROW = 3;
+constexpr int SYNTH_GROUND_HEIGHT = 2;
+constexpr synth_terrain_cell SYNTH_GROUND_CELL = {0, 8 * SYNTH_GROUND_ROW, 1, 0, 1,
+                                                  {{0, 7, 0, 7, SYNTH_GROUND_HEIGHT, 0, 0, 0, 0, 0x5}}};
 constexpr int SYNTH_C3_EMPTY = 72;      // course 3: no layers
 constexpr int SYNTH_C3_SINGLE = 73;     // one SOLID layer at height 10
 constexpr int SYNTH_C3_RISING = 75;     // two SOLID layers, the second (30) above the first (4)
@@ -1075,7 +1081,7 @@ struct synth_course_start {
     int32_t x, y, z, pitch, heading, roll;
 };
 constexpr synth_course_start SYNTH_COURSE_STARTS[4] = {
-    {0x30000, 20000, 0x30000, 0, 0x4000, 0},     {0x50000, 30000, 0x40000, 256, 0x8000, 0},
+    {0x84000, 20000, 0x6C000, 0, 0x4000, 0},    {0x50000, 30000, 0x40000, 256, 0x8000, 0},
     {0x60000, 25000, 0x70000, 0, 0xC000, 128},   {0x48000, 260000, 0x90000, 1024, 0x2000, 0}};
 void synth_course_starts(synth_rom_set* set);
 // Program ROM 0x15C448: seconds by course and setting: 60 + 10 course + setting.

@@ -31,7 +31,7 @@ uint32_t pool_start(uint32_t table) { return table + 4 * CELLS; }
 const synth_terrain_cell* cell_of(int course, int cell) {
     for (const synth_terrain_cell& c : SYNTH_TERRAIN_CELLS)
         if (c.course == course && c.cell == cell) return &c;
-    return nullptr;
+    return course == 0 && cell >= SYNTH_GROUND_CELL.cell && cell < CELLS ? &SYNTH_GROUND_CELL : nullptr;
 }
 
 bool present(const synth_terrain_layer& l, int i, int j) {
@@ -89,7 +89,8 @@ uint32_t slope_records_write(synth_rom_set* set, uint32_t at, const synth_terrai
     return at;
 }
 
-// Cells sharing a layer set (the count-5 cell reuses cell 11's) share its lists.
+// Cells sharing a layer set (the count-5 cell reuses cell 11's; the ground cells are one
+// record, its cell the first of them) share its lists.
 const synth_terrain_cell* layer_owner(const synth_terrain_cell& c) {
     return c.cell == SYNTH_CELL_FIVE && c.course == 0 ? cell_of(0, SYNTH_CELL_LAYERS) : &c;
 }
@@ -112,7 +113,7 @@ void cell_layer_lists(synth_rom_set* set, uint32_t course_tables::*table, F laye
         std::vector<uint32_t> lists(CELLS, 0);
         for (int cell = 0; cell < CELLS; cell++) {
             const synth_terrain_cell* c = cell_of(course, cell);
-            if (!c || layer_owner(*c) != c) continue;
+            if (!c || layer_owner(*c)->cell != cell) continue;
             uint32_t list = at;
             at += 4 * uint32_t(c->layers);
             for (int l = 0; l < c->layers; l++) {
