@@ -100,7 +100,6 @@ void world_step() {
     area_sound_update();
     area_env_update();
     start_lamp_blink(start_lamp_pattern());
-    stage_camera_update();
     particles_update();
     goal_sequence_step();
     if (verbose_enabled() && ticks_logged < VERBOSE_TICKS) printf("  [GT] gameplay_tick COMPLETE\n");

@@ -18,8 +18,3 @@ void moving_objects_clear() {
     static bool seen;
     stand_in_report(seen, "moving_objects_clear");
 }
-
-void stage_camera_update() {
-    static bool seen;
-    stand_in_report(seen, "stage_camera_update");
-}

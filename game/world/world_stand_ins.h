@@ -9,5 +9,3 @@ void player_rig_reset();
 void run_hud_words_init();
 // The moving-object tables, cleared before the fly-in.
 void moving_objects_clear();
-// The stage camera of the race.
-void stage_camera_update();
