@@ -29,7 +29,6 @@
 #include "game/world/scenery_objects.h"
 #include "game/world/terrain_cells.h"
 #include "game/world/terrain_chunks.h"
-#include "game/world/world_stand_ins.h"
 
 namespace {
 

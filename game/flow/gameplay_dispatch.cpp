@@ -32,6 +32,7 @@
 #include "game/world/camera_ram.h"
 #include "game/world/course_start.h"
 #include "game/world/flight_ram.h"
+#include "game/world/moving_objects.h"
 #include "game/world/node_lists.h"
 #include "game/world/player_flight.h"
 #include "game/world/player_rig.h"
@@ -144,6 +145,7 @@ void gameplay_init() {
     sub_state_set(20);
     w_cell_set(W_ENDING_TOTAL, 0);
     w_cell_set(W_RUN_SCORE, 0);
+    w_cell_set(W_RACE_POINTS, 0);  // the HUD's count only climbs: it starts with the score
     w_cell_set(W_COURSE_PAIR, 0);
     w_write16(WRAM_BASE + W_COURSES_LEFT, 0x000F);
     int32_t now = w_cell(W_FRAME_COUNTER);

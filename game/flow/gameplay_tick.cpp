@@ -30,7 +30,6 @@
 #include "game/world/stage_start.h"
 #include "game/world/terrain_cells.h"
 #include "game/world/terrain_chunks.h"
-#include "game/world/world_stand_ins.h"
 
 #include <cstdio>
 
@@ -161,7 +160,7 @@ void pre_race_countdown() {
     if (--timer >= 0) return;
 
     static bool logged;
-    player_rig_reset();
+    player_model_load_animation(0);  // the rig back to its flight set
     w_cell_set(W_END_FLAG, 0);
     int32_t state = w_cell(W_GAME_STATE);
     if (state == 3) {

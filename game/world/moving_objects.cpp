@@ -23,3 +23,7 @@ int32_t objects_move_update() {
     }
     return 0;
 }
+
+void moving_objects_clear() {
+    for (int32_t i = 0; i < MOVING_OBJECTS; i++) w_cell_set(moving_object(i) + MO_STATUS, MOVING_INACTIVE);
+}

@@ -3,9 +3,5 @@
 // more, except where its comment says what it keeps the game doing.
 #pragma once
 
-// The player's rig back to flight as the race starts.
-void player_rig_reset();
 // The run and HUD words at course start.
 void run_hud_words_init();
-// The moving-object tables, cleared before the fly-in.
-void moving_objects_clear();

@@ -1,6 +1,7 @@
 // The intro, the mode select and the day card on the synthetic ROM set: the intro's steps
 // from its start table and its early end, the mode select's choice by handle, Start and
 // countdown, the day card's time and fade, and their pictures.
+#include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/palette_mixer.h"
 #include "board/text_print.h"
@@ -37,6 +38,20 @@ void game_start() {
     w_cell_set(W_GAME_STATE, 2);
     select_frame_after_edits();
     ASSERT_EQ(screen_sub_state(), 21);
+}
+
+// A new game's score starts at 0 and so does the HUD's count of it, which only climbs:
+// the last game's count does not stand over the new score.
+TEST(Intro, GameStartClearsTheScoreAndItsCount) {
+    select_setting s;
+    select_enter(s);
+    w_cell_set(W_RUN_SCORE, 900);
+    w_cell_set(W_RACE_POINTS, 720);
+    w_cell_set(W_GAME_STATE, 2);
+    select_frame_after_edits();
+    ASSERT_EQ(screen_sub_state(), 21);
+    EXPECT_EQ(w_cell(W_RUN_SCORE), 0);
+    EXPECT_EQ(w_cell(W_RACE_POINTS), 0);
 }
 
 TEST(Intro, StartOnItsFirstFrameGoesToTheModeSelect) {

@@ -1,5 +1,5 @@
 // Moving objects: positions on the circle, the cell, the heading's advance; inactive
-// records stay where they are.
+// records stay where they are; clearing stops all eight.
 #include "game/world/moving_objects.h"
 
 #include "board/wram_cell.h"
@@ -61,6 +61,27 @@ TEST_F(MovingObjectTest, InactiveRecordKeepsPositionAndHeading) {
         EXPECT_EQ(std::vector<int32_t>({w_cell(r + MO_POSITION), w_cell(r + MO_POSITION + 4),
                                         w_cell(r + MO_POSITION + 8), w_cell(r + MO_CELL), w_cell(r + MO_HEADING)}),
                   (std::vector<int32_t>{111, 222, 333, 44, 0x1234}));
+    }
+}
+
+// The fly-in's clear: all eight records stop where they stand, their other fields kept.
+TEST_F(MovingObjectTest, ClearStopsAllEight) {
+    for (int32_t i = 0; i < MOVING_OBJECTS; i++) {
+        uint32_t r = moving_object(i);
+        w_cell_set(r + MO_RADIUS, 4096);
+        w_cell_set(r + MO_TURN_RATE, 0x100);
+        w_cell_set(r + MO_POSITION, 100 + i);
+        w_cell_set(r + MO_HEADING, 0x1000 * i);
+        w_cell_set(r + MO_STATUS, i % 2 ? 0 : 5);
+    }
+    moving_objects_clear();
+    objects_move_update();
+    for (int32_t i = 0; i < MOVING_OBJECTS; i++) {
+        uint32_t r = moving_object(i);
+        EXPECT_EQ(w_cell(r + MO_STATUS), int32_t(0x80000000u)) << i;
+        EXPECT_EQ(w_cell(r + MO_POSITION), 100 + i) << i;
+        EXPECT_EQ(w_cell(r + MO_HEADING), 0x1000 * i) << i;
+        EXPECT_EQ(w_cell(r + MO_RADIUS), 4096) << i;
     }
 }
 
