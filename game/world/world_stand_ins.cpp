@@ -1,7 +1,5 @@
 #include "game/world/world_stand_ins.h"
 
-#include "board/game_state_ram.h"
-#include "board/wram_cell.h"
 #include "game/flow/stand_in.h"
 
 void run_hud_words_init() {
