@@ -192,10 +192,9 @@ void recording_flight_sample() {
 }
 
 void recording_write_frame() {
-    bool sampled = rec.sampled;
+    if (!rec.sampled) recording_flight_sample();  // no flight step this frame: the targets as they are
     rec.sampled = false;
     if (!rec.file || w_cell(W_GAME_STATE) != STATE_GAMEPLAY || w_cell(W_GAME_SUB_STATE) != SUB_RACING) return;
-    if (!sampled) recording_flight_sample();
     int32_t course = w_cell(W_COURSE_NUMBER);
     int32_t x = w_cell(W_PLAYER_X), y = w_cell(W_PLAYER_Y), z = w_cell(W_PLAYER_Z);
     int32_t speed = w_cell(W_PLAYER_SPEED);

@@ -177,6 +177,10 @@ TEST_F(FlightRecorder, AttitudeIsTheTargetsAtTheFlightStepsEnd) {
     recording_write_frame();  // no flight step this frame: the targets as they are
     line = file_lines(path).back();
     EXPECT_NE(line.find(" hdg=8192 pit=2048 rol=0 "), std::string::npos) << line;
+    w_cell_set(W_TARGET_ROLL, 40);
+    recording_write_frame();  // again none: not the last frame's targets
+    line = file_lines(path).back();
+    EXPECT_NE(line.find(" hdg=8192 pit=2048 rol=40 "), std::string::npos) << line;
 }
 
 TEST_F(FlightRecorder, FaceListIsClampedToSixteenAndStaysShort) {

@@ -9,6 +9,7 @@
 #include "board/wram.h"
 #include "game/flow/frame_step.h"
 #include "game/flow/game_init.h"
+#include "game/modes/attract_ram.h"
 #include "game/modes/tile_block_list.h"
 #include "tests/board/board_fixture.h"
 #include "tests/support/synth_rom_tables.h"
@@ -259,10 +260,10 @@ TEST_F(GameInitTest, ResetReturnsEverythingButTheSettingsBlock) {
     EXPECT_EQ(wram_long(W_FRAME_COUNTER), frames + 1);  // frame_counter lives in the settings block
     // Everything else as after the first frame of a fresh start.
     // The attract's score-report mark follows the kept frame_counter.
-    EXPECT_EQ(wram_long(0x168C8), frames + 1 + 36000);
+    EXPECT_EQ(wram_long(W_SCORE_REPORT_MARK), frames + 1 + 36000);
     auto kept = [](uint32_t x) {
         return (x >= 0x4030 && x < 0x4034) || (x >= 0x3F50 && x < 0x3F54) || (x >= W_FRAME_COUNTER && x < W_FRAME_COUNTER + 4) ||
-               (x >= 0x168C8 && x < 0x168CC);
+               (x >= W_SCORE_REPORT_MARK && x < W_SCORE_REPORT_MARK + 4);
     };
     for (uint32_t x = 0; x < sizeof wram_bytes; x++)
         if (!kept(x)) { ASSERT_EQ(wram_bytes[x], bytes[x]) << std::hex << x; }

@@ -203,7 +203,7 @@ TEST_F(TopStates, EachSubStateReachesItsHandlerAndCountsPlayFrames) {
             EXPECT_EQ(play_frames(), 1001);
         }
     }
-    // Screens that are not in this build leave their sub-state as it is.
+    // The countdown, the ending's phases and the fly-in run on in their sub-state.
     for (int32_t sub : {5, 15, 19}) {
         SCOPED_TRACE(sub);
         restart();
