@@ -12,12 +12,12 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/flow/attract_demo.h"
-#include "game/flow/digit_writers.h"
 #include "game/flow/game_flow.h"
 #include "game/flow/game_init.h"
 #include "game/flow/rom_table.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/title_screen.h"
+#include "game/modes/results_drawing.h"
 #include "game/modes/results_ram.h"
 #include "game/modes/results_screens.h"
 #include "game/modes/service_toolkit.h"
@@ -30,7 +30,7 @@
 namespace {
 
 constexpr int32_t SUB_COURSE_SELECT = 0, SUB_GAME_OVER = 10, SUB_NAME_ENTRY = 16, SUB_CONTINUE_RUN = 29;
-constexpr int32_t SUB_TOTAL = 30, SUB_TOTAL_RUN = 31;
+constexpr int32_t SUB_TOTAL_RUN = 31;
 constexpr int32_t STATE_ATTRACT = 0, STATE_ATTRACT_DEMO = 10;
 constexpr int32_t SOUND_CHOICE = 16, SOUND_CONTINUED = 15, SOUND_RESULTS = 67;
 constexpr int32_t SOUND_RESULTS_AT = 89;
@@ -83,11 +83,6 @@ int32_t sound_counter_step() {
     int32_t was = w_word(W_POINT_COOLDOWN);
     w_word_set(W_POINT_COOLDOWN, was + 1);
     return was;
-}
-
-void name_entry_or(int32_t otherwise, int32_t table) {
-    bool placed = ranking_position_find(table, w_cell(W_ENDING_TOTAL)) != 0;
-    sub_state_set(placed ? SUB_NAME_ENTRY : otherwise);
 }
 
 // ---- Continue ----------------------------------------------------------------------
@@ -153,31 +148,27 @@ bool choice_confirm() {
     } else {
         return false;
     }
-    if (!pay || choice() == 0) return false;
+    if (!pay) return false;
     continue_credits_update();
     return true;
 }
 
-void block(int32_t n, int32_t column, int32_t row, int32_t tile, int32_t palette) {
-    text_block_draw(n, column, row, tile, palette);
-}
-
 // The notice before a continue is payable: the quota deduction of a continue.
 void deduction_notice() {
-    block(212, 2, 24, 416, 1);
-    block(227, 24, 24, 448, 1);
+    text_block_draw(212, 2, 24, 416, 1);
+    text_block_draw(227, 24, 24, 448, 1);
     uint32_t deduction = uint32_t(std::max(int32_t(bus_read32(ROM_QUOTA_DEDUCTION)), 0));
     for (int32_t column : {22, 20, 18}) {
         int32_t digit = int32_t(deduction % 10);
-        block(251 + digit, column, 23, 480 + 6 * digit, 5);
+        text_block_draw(251 + digit, column, 23, 480 + 6 * digit, 5);
         deduction /= 10;
     }
 }
 
 void seconds_left() {
     int32_t seconds = std::clamp(w_cell(W_CONTINUE_TIMER) / 60, 0, 99);
-    block(230 + seconds % 10, 19, 13, 352 + 4 * (seconds % 10), 1);
-    if (seconds >= 10) block(230 + seconds / 10, 17, 13, 352 + 4 * (seconds / 10), 1);
+    text_block_draw(230 + seconds % 10, 19, 13, 352 + 4 * (seconds % 10), 1);
+    if (seconds >= 10) text_block_draw(230 + seconds / 10, 17, 13, 352 + 4 * (seconds / 10), 1);
 }
 
 struct choice_side {
@@ -193,9 +184,9 @@ constexpr int32_t REVEAL_BANKS[4][2] = {{283, 5}, {284, 7}, {285, 9}, {28, 11}};
 
 void side_draw(const choice_side& s, bool lit) {
     if (lit)
-        block(s.lit, s.lit_column, s.lit_row, s.lit_tile, LIT_PALETTE);
+        text_block_draw(s.lit, s.lit_column, s.lit_row, s.lit_tile, LIT_PALETTE);
     else
-        block(s.plain, s.plain_column, s.plain_row, s.plain_tile, s.plain_palette);
+        text_block_draw(s.plain, s.plain_column, s.plain_row, s.plain_tile, s.plain_palette);
 }
 
 void choice_draw() {
@@ -207,7 +198,7 @@ void choice_draw() {
         bool on_continue = choice() == 1;
         side_draw(on_continue ? CONTINUE_SIDE : GIVE_UP_SIDE, true);
         side_draw(on_continue ? GIVE_UP_SIDE : CONTINUE_SIDE, flash);
-        block(28, 19, 26, 800, 11);
+        text_block_draw(28, 19, 26, 800, 11);
     } else {
         textram_clear();
         for (int i = 0; i < 5; i++) cgram_load_block_at(REVEAL_BLOCKS[i], REVEAL_TILES[i], reveal);
@@ -228,8 +219,8 @@ void missing_credits_draw() {
         return;
     }
     int32_t missing = std::clamp(price() - credits(), 0, 9);
-    block(26, 8, 18, 816, 3);
-    block(251, 16, 17, 480 + 6 * missing, 5);
+    text_block_draw(26, 8, 18, 816, 3);
+    text_block_draw(251, 16, 17, 480 + 6 * missing, 5);
 }
 
 void cycle_colour() {
@@ -252,7 +243,7 @@ void credit_line() {
 }  // namespace
 
 void game_over_screen() {
-    int32_t step = w_word(W_RESULTS_STEP + 2), timer = w_cell(W_RESULTS_TIMER);
+    int32_t step = w_word(W_RESULTS_STEP_WORD), timer = w_cell(W_RESULTS_TIMER);
     bool coin = w_cell(W_COIN_EDGE) & COIN_EDGE_FIRST;
     if (step == 0) {
         w_cell_set(W_FADE_AMOUNT, (4 * timer) & 0xFFFF);
@@ -286,7 +277,7 @@ void game_over_screen() {
             }
         }
     }
-    w_word_set(W_RESULTS_STEP + 2, step);
+    w_word_set(W_RESULTS_STEP_WORD, step);
     w_cell_set(W_RESULTS_TIMER, timer);
     sprite_call(7, 349, 64, 128, 0, 32, 32, 0, 1);
     sprite_call(7, 350, 320, 128, 0, 32, 32, 0, 1);
@@ -314,7 +305,7 @@ void continue_screen_run() {
     }
     if (choice_confirm()) return;
     spin_model();
-    block(183, 11, 8, 288, 1);
+    text_block_draw(183, 11, 8, 288, 1);
     if (w_word(W_CONTINUE_ENABLED + 2) == 0 && !free_play_on() && w_word(W_COURSE_LEFT) <= 2)
         deduction_notice();
     seconds_left();
@@ -327,9 +318,8 @@ void continue_screen_run() {
     w_cell_set(W_CONTINUE_TIMER, w_cell(W_CONTINUE_TIMER) - 1);
     if (w_cell(W_CONTINUE_TIMER) < 0) {
         w_cell_set(W_ENDING_TOTAL, wrap_add(w_cell(W_ENDING_TOTAL), w_cell(W_TIME_SCORE)));
-        w_cell_set(W_ATTRACT_SEQ_INDEX, 11);
         sound_once_flag_clear();
-        name_entry_or(SUB_TOTAL, RANK_MULTI_TABLE);
+        results_multi_game_end();
     }
     w_word_set(W_CONTINUE_ENABLED, choice());
     w_word_set(W_CONTINUE_REVEAL + 2, w_word(W_CONTINUE_REVEAL + 2) + 1);
@@ -384,8 +374,7 @@ void total_screen_run() {
     for (int32_t model : {869, 883, 893}) dl_marker(0, model, 0, 0, DEPTH);
     screen_banner_setup();
     int32_t total = w_cell(W_ENDING_TOTAL);
-    score_digits_draw(0, wrap_mul(8, total), total, -118, -16, SCORE_DEPTH);
-    for (int32_t i = 0; i < 5; i++) dl_marker(0, 849, -74 + 40 * i, -16, SCORE_DEPTH);
+    results_score_draw(wrap_mul(8, total), total, -118, -16, -16, SCORE_DEPTH);
     sprite_call(7, 495, 480, 282, 0x6B00, 48, 48, 0, 1);
     int32_t frames = w_cell(W_TOTAL_FRAMES) + 1;
     w_cell_set(W_TOTAL_FRAMES, frames);

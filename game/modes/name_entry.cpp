@@ -17,6 +17,7 @@
 #include "game/flow/gameplay_dispatch.h"
 #include "game/flow/sound_commands.h"
 #include "game/modes/name_entry_ram.h"
+#include "game/modes/results_screens.h"
 #include "game/modes/test_env.h"
 #include "game/world/camera.h"
 
@@ -32,7 +33,6 @@ constexpr int32_t SLIDE_STEP = 8, SLIDE_LAST = 255;
 constexpr int32_t LETTER_FALLING = -16384;  // 0xC000: a picked letter drops in
 constexpr int32_t LETTER_CLEARED = -1024;   // 0xFC00: an undone letter
 constexpr int32_t LETTER_AT_REST = 0x4000;
-constexpr int32_t BLANK_DIGIT = 10;
 constexpr int32_t SCROLL_X_START = -250, SCROLL_Y_START = -43, CELL_PITCH = 42;
 constexpr int32_t STAGE_MARK_MAX = 9;
 constexpr int32_t NO_STAGE_MARK = 0x7F;
@@ -279,11 +279,7 @@ void name_entry_enter() {
     w_cell_set(W_FADE_FLAGS, 3);
     w_cell_set(W_FADE_AMOUNT, 0);
     for (uint32_t i = 0; i < 3; i++) w_cell_set(W_NAME_INITIALS + i, NAME_NOT_CHOSEN);
-    int32_t rest = total;
-    for (uint32_t k = 0; k < 5; k++) {
-        w_word_set(W_SCORE_DIGITS + 2 * k, k > 0 && rest == 0 ? BLANK_DIGIT : rest % 10);
-        rest /= 10;
-    }
+    results_digits_set(total);
     for (int i = 0; i < 3; i++) w_word_set(letter_anim(i), LETTER_AT_REST);
     w_word_set(W_NAME_SLOT, 0);
     w_word_set(W_NAME_PLACE, ranking_position_find(course, w_cell(W_TIME_SCORE)));

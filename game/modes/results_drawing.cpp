@@ -108,16 +108,22 @@ void results_tiles_load() {
     }
 }
 
+int32_t results_score_draw(int32_t shown, int32_t value, int32_t x, int32_t y, int32_t back_y, int32_t depth) {
+    shown = score_digits_draw(0, shown, value, x, y, depth);
+    for (int32_t i = 0; i < 5; i++) dl_marker(0, DIGIT_BACK_MODEL, x + 44 + 40 * i, back_y, depth);
+    return shown;
+}
+
 void results_fade_step_a(int32_t a) {
-    int32_t value = panel_swing(W_RESULTS_PANEL_A, 1);
-    int32_t v = 19 * value, score = w_cell(W_RACE_POINTS_SHOWN);
+    int32_t value = panel_swing(W_RESULTS_PANEL_A, STEP_POINTS);
+    int32_t v = 19 * value, score = w_cell(W_RACE_POINTS);
     hud_number_models(0, score, v / 16 + 314, v / 16 + 243, PANEL_DEPTH);
     lamp_score_sprites(0, score, value + 432, -value, PANEL_DEPTH);
     panel_model(1040, a, value, 0);
 }
 
 void results_fade_step_b(int32_t a) {
-    int32_t value = panel_swing(W_RESULTS_PANEL_B, 3);
+    int32_t value = panel_swing(W_RESULTS_PANEL_B, STEP_TIME_BONUS);
     int32_t v = 19 * value;
     if (w_cell(W_END_FLAG) != 2)
         number_sprite_draw(w_cell(W_RACE_TIMER_SHOWN), v / 16 - 470, v / 16 + 243, PANEL_DEPTH, value + 64, 400 - value);
@@ -125,7 +131,7 @@ void results_fade_step_b(int32_t a) {
 }
 
 void results_swing_step(int32_t limit, int32_t shift, int32_t base) {
-    int32_t value = toward(w_cell(W_RESULTS_PANEL_SWING), next_step() == 6 ? 0 : limit, SWING_STEP);
+    int32_t value = toward(w_cell(W_RESULTS_PANEL_SWING), next_step() == STEP_STAGE_BONUS ? 0 : limit, SWING_STEP);
     w_cell_set(W_RESULTS_PANEL_SWING, value);
     int32_t d = int32_t(int64_t(math_sin(value)) * (int64_t(1) << std::clamp(shift, 0, 16)) >> 15);
     int32_t model = w_cell(W_END_FLAG) == 1 ? SWING_MODEL_GOAL : SWING_MODEL;
@@ -183,8 +189,7 @@ void results_stage_counts() {
 }
 
 void results_tile_blocks_draw() {
-    constexpr uint32_t W_FINAL_TEXT_FLAG = W_PATH_DONE + 2;
-    if (w_word(W_RESULTS_STEP + 2) == 9) {
+    if (w_word(W_RESULTS_STEP_WORD) == STEP_GRADE_CALL) {
         w_word_set(W_FINAL_TEXT_FLAG, 1);
         w_word_set(W_FINAL_TEXT_FRAMES, 0);
     }

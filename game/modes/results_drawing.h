@@ -5,6 +5,11 @@
 #include <cstdint>
 
 void results_tiles_load();
+// The plate model behind a digit model.
+constexpr int32_t DIGIT_BACK_MODEL = 849;
+// The five rolling score digits (score_digits_draw from `shown` toward `value`) with a
+// plate behind each, the plates 44 to the right of the digits; the new shown value.
+int32_t results_score_draw(int32_t shown, int32_t value, int32_t x, int32_t y, int32_t back_y, int32_t depth);
 // Score panel, time panel and the third panel, each swinging in and out with the
 // tally's next step.
 void results_fade_step_a(int32_t a);

@@ -14,10 +14,16 @@
 
 // ---- The results tally ---------------------------------------------------------------
 constexpr uint32_t W_RESULTS_STEP_WORD = W_RESULTS_STEP + 2;  // lower half: the tally's step
+// The tally's steps (the wait, 2, hands over to the next step and its timer).
+enum : int32_t {
+    STEP_FADE_IN = 0, STEP_POINTS = 1, STEP_WAIT = 2, STEP_TIME_BONUS = 3, STEP_BEST = 5, STEP_STAGE_BONUS = 6,
+    STEP_DECISION = 7, STEP_FADE_OUT = 8, STEP_GRADE_CALL = 9, STEP_PATH = 10,
+};
 constexpr uint32_t W_RESULTS_WORD_70 = 0x16970;      // cleared at the set-up
 constexpr uint32_t W_RESULTS_FRAMES = 0x1696C;       // frames since the tally began
 constexpr uint32_t W_RESULTS_NEXT_STEP = 0x16984;    // what the wait step hands over to
 constexpr uint32_t W_RESULTS_NEXT_TIMER = 0x16988;
+constexpr uint32_t W_BAD_STEP = 0x16980;             // -768 on a step outside the tally's
 constexpr uint32_t W_RESULTS_BEST_SHOWN = 0x16994;   // frames the best-record model was shown
 constexpr uint32_t W_RESULTS_PANEL_A = 0x16998;      // swing of the score panel, 0..256
 constexpr uint32_t W_RESULTS_PANEL_B = 0x1699C;      // swing of the time panel, 0..256
@@ -33,12 +39,11 @@ constexpr uint32_t W_NEEDLE_HOLD = 0x169C0;          // frames of hold, -1 risin
 constexpr uint32_t W_GRADE_SLIDE = 0x169C8;          // depth of the grade models, 848 in place
 constexpr uint32_t W_TIME_BONUS = 0x169CC;           // (time left / 6) x 5
 constexpr uint32_t W_PATH_DRAWN = 0x169D8;           // lower half: path points drawn
-constexpr uint32_t W_PATH_DONE = 0x169DC;            // upper half: 1 once the path is drawn;
-                                                     // lower: the final text's flag
+constexpr uint32_t W_PATH_DONE = 0x169DC;            // upper half: 1 once the path is drawn
+constexpr uint32_t W_FINAL_TEXT_FLAG = W_PATH_DONE + 2;  // lower half: the final text shown
 constexpr uint32_t W_FINAL_TEXT_FRAMES = 0x169E0;    // upper half; the lower half keeps the
                                                      // text register 0x8A0000 of the set-up
 constexpr uint32_t W_TEXT_REGISTER_SAVE = 0x169E4;   // upper half: text register 0x8A0002
-constexpr uint32_t W_RACE_POINTS_SHOWN = W_RACE_POINTS;  // the panel's score x 8
 
 // ---- Continue, total and demo-flight screens -----------------------------------------
 constexpr uint32_t W_CONTINUE_REVEAL = 0x173C0;      // upper half: reveal count; lower: frames

@@ -14,7 +14,6 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/digit_writers.h"
 #include "game/flow/game_flow.h"
 #include "game/flow/game_init.h"
 #include "game/flow/rom_table.h"
@@ -38,15 +37,10 @@ constexpr int32_t GRADES = 5;
 constexpr rom_table THRESHOLDS = {0x15C478, 32, 4};       // five longs per course
 constexpr rom_table NEEDLE_TARGETS = {0x37508, 2, GRADES + 1};
 
-// Tally steps and the sub-states they lead to.
-enum : int32_t {
-    STEP_FADE_IN = 0, STEP_POINTS = 1, STEP_WAIT = 2, STEP_TIME_BONUS = 3, STEP_BEST = 5, STEP_STAGE_BONUS = 6,
-    STEP_DECISION = 7, STEP_FADE_OUT = 8, STEP_GRADE_CALL = 9, STEP_PATH = 10,
-};
+// The sub-states the tally leads to.
 constexpr int32_t SUB_BAD_STEP = 8, SUB_GAME_OVER = 10, SUB_NAME_ENTRY = 16, SUB_INTERMISSION = 26;
 constexpr int32_t SUB_CONTINUE = 28, SUB_TOTAL = 30;
 constexpr int32_t BAD_STEP_WORD = -768;
-constexpr uint32_t W_BAD_STEP = 0x16980;
 
 constexpr int32_t STAGE_BONUS = 1000;        // into step 6 when the goal was reached
 constexpr int32_t ROLL_UP_FRAMES = 1800;
@@ -98,6 +92,9 @@ int32_t ending_flag() {
 }
 int32_t grade_count() {
     return w_word(W_COURSE_GRADE);
+}
+bool path_drawn() {
+    return w_word(W_PATH_DONE) != 0;
 }
 bool press() {
     return w_cell(W_SWITCH_PORT0 + SP_PRESSED) & PRESS_BIT;
@@ -187,7 +184,7 @@ void bad_step() {
 
 // Step 5: the best-record model swings in once the path is drawn.
 void best_record_step() {
-    if (w_read16(WRAM_BASE + W_PATH_DONE) != 0) {
+    if (path_drawn()) {
         if (w_cell(W_RESULTS_BEST_FLAG) < 0) {
             w_word_set(W_RESULTS_BEST_FLAG, w_word(W_RESULTS_BEST_FLAG) + BEST_SWING_UPPER);
             w_word_set(W_RESULTS_BEST_FLAG + 2, w_word(W_RESULTS_BEST_FLAG + 2) + BEST_SWING_LOWER);
@@ -293,9 +290,7 @@ void multi_step() {
         decision_step();
         break;
     case STEP_FADE_OUT:
-        if (!fade_out_done()) break;
-        w_cell_set(W_ATTRACT_SEQ_INDEX, 11);
-        sub_state_set(ranking_position_find(RANK_MULTI_TABLE, w_cell(W_ENDING_TOTAL)) != 0 ? SUB_NAME_ENTRY : SUB_TOTAL);
+        if (fade_out_done()) results_multi_game_end();
         break;
     default:
         bad_step();
@@ -369,7 +364,7 @@ void single_step() {
         break;
     }
     case STEP_PATH:
-        if (w_read16(WRAM_BASE + W_PATH_DONE) == 0) break;
+        if (!path_drawn()) break;
         step_set(grade_count() < 3 ? STEP_FADE_OUT : STEP_GRADE_CALL);
         timer_set(grade_count() < 3 ? 30 : 64);
         break;
@@ -387,7 +382,6 @@ void single_step() {
 // Sprites and models shared by both boards (sprite layer 6).
 constexpr int32_t BOARD_LAYER = 6, SPRITE_SIZE = 32, DEPTH = 848;
 constexpr int32_t MAP_TOP = 481, MAP_BOTTOM = 482, MAP_X = 46, MAP_TOP_Y = 103, MAP_BOTTOM_Y = 359;
-constexpr int32_t SCORE_BACK = 849;
 
 void sprite(int32_t tile, int32_t x, int32_t y, int32_t priority = 0) {
     sprite_call(BOARD_LAYER, tile, x, y, priority, SPRITE_SIZE, SPRITE_SIZE, 0, 1);
@@ -398,10 +392,8 @@ void course_sprites() {
     sprite(MAP_BOTTOM + 2 * (course() & 3), MAP_X, MAP_BOTTOM_Y);
 }
 
-// The rolling score with a back model behind each digit.
-void rolling_score(int32_t x, int32_t y, int32_t back_x, int32_t back_y) {
-    w_cell_set(W_RESULTS_POINTS_SHOWN, score_digits_draw(0, w_cell(W_RESULTS_POINTS_SHOWN), points(), x, y, 414));
-    for (int32_t i = 0; i < 5; i++) dl_marker(0, SCORE_BACK, back_x + 40 * i, back_y, 414);
+void rolling_score(int32_t x, int32_t y, int32_t back_y) {
+    w_cell_set(W_RESULTS_POINTS_SHOWN, results_score_draw(w_cell(W_RESULTS_POINTS_SHOWN), points(), x, y, back_y, 414));
 }
 
 void multi_draw() {
@@ -432,12 +424,12 @@ void multi_draw() {
         uint32_t q = uint32_t(std::max(w_cell(W_STAGE_QUOTA), 0));
         for (int32_t x : QUOTA_X) {
             dl_marker(0, 839 + int32_t(q % 10), x, 0, DEPTH);
-            dl_marker(0, SCORE_BACK, x + 4, -5, DEPTH);
+            dl_marker(0, DIGIT_BACK_MODEL, x + 4, -5, DEPTH);
             q /= 10;
         }
     }
     results_fade_step_a(192);
-    rolling_score(-64, 38, -20, 38);
+    rolling_score(-64, 38, 38);
     results_fade_step_b(192);
     results_swing_step(20480, 9, 768);
     if (w_cell(W_RESULTS_BEST_SHOWN) != 0) {
@@ -463,7 +455,7 @@ void single_draw() {
     results_fade_step_a(176);
     results_fade_step_b(176);
     results_swing_step(0x6000, 6, 976);
-    rolling_score(-60, 72, -16, 68);
+    rolling_score(-60, 72, 68);
     dl_object_put(0, 857, 6464, w_word(W_NEEDLE), 8192, 0, 0, 0x8000, 0);
     if (step() != STEP_FADE_IN) {
         bool hidden = next_step() > STEP_DECISION && grade_count() <= 3 && (w_cell(W_FRAME_TICK) & 0x10);
@@ -480,15 +472,13 @@ void single_draw() {
 void results_prepare() {
     w_word_set(W_FOG_ENABLE, 0);
     lamp_bit2_set(0);
-    bool multi = w_word(W_GAME_MODE) != 0;
-    if (multi)
+    if (w_word(W_GAME_MODE) != 0) {
         results_prepare_multi();
-    else
-        results_prepare_single();
-    if (multi)
         results_tally_multi();
-    else
+    } else {
+        results_prepare_single();
         results_tally_single();
+    }
 }
 
 void results_prepare_multi() {
@@ -503,7 +493,7 @@ void results_prepare_single() {
     w_cell_set(W_NEEDLE_SPEED, NEEDLE_SPEED_START << 16 | 1);
     w_cell_set(W_GRADE_SLIDE, 0);
     w_word_set(W_NEEDLE, rom_table_word(NEEDLE_TARGETS, 0, 0));
-    w_word_set(W_PATH_DONE + 2, 0);
+    w_word_set(W_FINAL_TEXT_FLAG, 0);
     w_word_set(W_FINAL_TEXT_FRAMES + 2, int32_t(bus_read16(TEXT_REGISTER_X)));
     w_word_set(W_TEXT_REGISTER_SAVE, int32_t(bus_read16(TEXT_REGISTER_Y)));
 }
@@ -523,7 +513,7 @@ void results_screen_init() {
     for (uint32_t w : {W_RESULTS_WORD_70, W_RESULTS_FRAMES, W_RESULTS_BEST_SHOWN, W_RESULTS_BEST_ANIM, W_TIME_SCORE,
                        W_RESULTS_POINTS_SHOWN})
         w_cell_set(w, 0);
-    w_cell_set(W_RACE_POINTS_SHOWN, w_cell(W_RUN_SCORE) / 10 * 8);
+    w_cell_set(W_RACE_POINTS, w_cell(W_RUN_SCORE) / 10 * 8);
     w_cell_set(W_TIME_BONUS, w_cell(W_RACE_TIMER) / 6 * 5);
     w_cell_set(W_CONTINUE_TIMER, 1199);
     // The score digits: 0 with the places above blank; the path not drawn yet.
@@ -553,6 +543,11 @@ void results_tally_single() {
     }
     single_step();
     single_draw();
+}
+
+void results_multi_game_end() {
+    w_cell_set(W_ATTRACT_SEQ_INDEX, 11);
+    sub_state_set(ranking_position_find(RANK_MULTI_TABLE, w_cell(W_ENDING_TOTAL)) != 0 ? SUB_NAME_ENTRY : SUB_TOTAL);
 }
 
 int32_t results_grade(int32_t course, int32_t points) {

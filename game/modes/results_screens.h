@@ -20,6 +20,9 @@ void results_screen_init();
 // The single-course grade gauge, one frame: 1 on the frame it has settled on the grade
 // of the points, else 0.
 int32_t results_rank_digits();
+// The multi-stage game is over: attract index 11; name entry (16) when ending_total
+// places in the multi-stage table, else the total screen (30).
+void results_multi_game_end();
 // The grade 0..5 of `points` on `course`: the first threshold the points stay below.
 int32_t results_grade(int32_t course, int32_t points);
 // The five score-digit cells showing `value` (units first, leading zeros blank), so

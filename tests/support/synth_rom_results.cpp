@@ -1,10 +1,5 @@
 #include "tests/support/synth_rom_tables.h"
 
-namespace {
-
-
-}  // namespace
-
 void synth_grade_thresholds(synth_rom_set* set) {
     for (uint32_t c = 0; c < 4; c++)
         for (uint32_t i = 0; i < 5; i++) synth_put32(set, 0x15C478 + 32 * c + 4 * i, uint32_t(SYNTH_GRADE_THRESHOLDS[c][i]));

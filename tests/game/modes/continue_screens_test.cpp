@@ -232,8 +232,6 @@ TEST_F(AfterResults, RandomTablesStayInsideTheImages) {
     }
 }
 
-}  // namespace
-
 // The continue screen after the results' tiles are loaded: payable (the choice, the
 // handle hint) and not (the quota deduction notice and the missing credits).
 TEST_F(AfterResults, ContinuePictures) {
@@ -270,3 +268,5 @@ TEST_F(AfterResults, NameEntryPicture) {
     EXPECT_EQ(w_word(W_NAME_SLOT), 2);
     EXPECT_EQ(select_golden_check(__FILE__, "name_entry"), "");
 }
+
+}  // namespace

@@ -193,10 +193,6 @@ TEST_F(Results, RandomTablesStayInsideTheImages) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The flown path: a loop of points around the course map's middle.
 void path_set(int points) {
     for (int k = 0; k < points; k++) {
@@ -207,9 +203,6 @@ void path_set(int points) {
     w_cell_set(W_TRAIL_COUNT, points);
     wram_export();
 }
-
-
-}  // namespace
 
 // The multi-stage board on course 1 during the time bonus: the quota and score digit
 // plates and the course map with the flown path.
@@ -229,3 +222,5 @@ TEST_F(Results, SingleCoursePicture) {
     screen_frames(86);  // the final text's blink on
     EXPECT_EQ(select_golden_check(__FILE__, "results_single"), "");
 }
+
+}  // namespace
