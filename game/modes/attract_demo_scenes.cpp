@@ -35,7 +35,7 @@ namespace {
 constexpr int32_t DIP_DEBUG = 0x10;
 constexpr int32_t FADE_MODE_WHITE = 1, FADE_MODE_BLACK = 3;
 constexpr int32_t FADE_FULL = 255, FADE_END = 256;
-constexpr int32_t RACE_TIME = 3600, RACE_TIME_SHOWN_MAX = 5940, SHOWN_STEP = 4;
+constexpr int32_t RACE_TIME = 3600, SHOWN_STEP = 4;
 
 // ---- Captions -----------------------------------------------------------------------
 constexpr int32_t CAPTION_LAG = 3;       // a caption's start counts from scene frame 3
@@ -53,8 +53,6 @@ constexpr int32_t EXTRA_CLEARED_BY[2][2] = {{4, 3}, {7, 6}};
 // ---- Demo flight --------------------------------------------------------------------
 constexpr uint32_t DEMO_INPUT = 0x190AD0;  // the recorded inputs; their first long the frames
 constexpr int32_t DEMO_PATH_LENGTH = 2560;
-constexpr uint32_t MIXER_LAYER_FLAGS = 0x82400D, TEXT_LAYER_REGISTER = 0x8A0002;
-constexpr uint32_t TEXT_RAM = 0x89E000, TEXT_RAM_BYTES = 0x2000;
 constexpr int32_t DEMO_TYPE = 14, DEMO_PALETTE_5 = 248;
 constexpr int32_t CLOSING_COLUMN = 5, CLOSING_ROW = 20, COUNTDOWN_ROW = 22;
 constexpr int32_t DEMO_FADE_OUT_SEGMENT = 2, DEMO_FADE_OUT_FRAMES = 64, DEMO_FADE_OUT_STEP = 4;
@@ -170,7 +168,7 @@ void race_timers_step() {
         shown--;
     else if (shown < time)
         shown = time - shown <= SHOWN_STEP ? time : shown + SHOWN_STEP;
-    w_cell_set(W_RACE_TIMER_SHOWN, std::min(shown, RACE_TIME_SHOWN_MAX));
+    w_cell_set(W_RACE_TIMER_SHOWN, std::min(shown, RACE_TIMER_SHOWN_MAX));
     w_cell_set(W_TRAIL_COUNT_SHOWN, w_cell(W_PLAY_FRAME_COUNTER));
 }
 
@@ -263,9 +261,7 @@ void attract_demo_setup() {
     w_cell_set(W_DEMO_PATH_PROGRESS, 0);
     w_cell_set(W_DEMO_TEXT_INDEX, -1);
     w_cell_set(W_DEMO_TEXT_NEXT, rom_table_long(DEMO_TEXT_STARTS, 0, 0));
-    bus_write8(MIXER_LAYER_FLAGS, 0);
-    bus_write16(TEXT_LAYER_REGISTER, 0);
-    for (uint32_t at = 0; at < TEXT_RAM_BYTES; at += 2) bus_write16(TEXT_RAM + at, TEXT_BLANK_CELL);
+    textram_clear();
     w_cell_set(W_WING_SET, 0);
     w_cell_set(W_PLAY_FRAME_COUNTER, bus_read32(DEMO_INPUT));
     w_word_set(W_GAME_MODE, 0);

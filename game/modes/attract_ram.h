@@ -44,6 +44,7 @@ constexpr uint32_t W_REPLAY_RADIUS = 0x173B0;  // pitch 0x173B4, angle 0x173B8, 
 constexpr uint32_t W_SPRITE_SCENE_X = 0x17370;
 constexpr uint32_t W_SPRITE_SCENE_Y = 0x17372;
 constexpr uint32_t W_SPRITE_SCENE_FRAMES = 0x17374;
+constexpr int16_t SPRITE_SCENE_X = -32, SPRITE_SCENE_Y = -24;  // the offsets at rest
 
 // The scene list: a phase number per scene of the cycle; entry 15 is the word after it.
 constexpr int32_t ATTRACT_SCENES = 15;

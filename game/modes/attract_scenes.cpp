@@ -150,13 +150,13 @@ void sprite_scene_fade() {
     w_cell_set(W_FADE_AMOUNT, std::max(fade - w_word(W_FADE_STEP), 0));
 }
 
-// The offsets shake around (-32, -24) with a frequency that rises from frame 152 on.
+// The offsets shake around their rest (-32, -24) with a frequency that rises from frame 152 on.
 void sprite_scene_shake(int32_t frames) {
     if (frames < SHAKE_FROM) return;
     int32_t t = frames - SHAKE_FROM;
     int32_t phase = t * t * 64;
-    w_word_set(W_SPRITE_SCENE_X, -32 + math_sin(phase) / 0x1000);
-    w_word_set(W_SPRITE_SCENE_Y, -24 + math_cos(phase) / 0x1000);
+    w_word_set(W_SPRITE_SCENE_X, SPRITE_SCENE_X + math_sin(phase) / 0x1000);
+    w_word_set(W_SPRITE_SCENE_Y, SPRITE_SCENE_Y + math_cos(phase) / 0x1000);
 }
 
 // Set k of the two rows of three sprites at the scene's offsets.

@@ -94,13 +94,13 @@ void camera_set(const int32_t camera[6], int32_t cell) {
     w_cell_set(W_CAMERA_CELL, cell);
 }
 
-// Entry `steps` links after `first` in a table of `count` entries at `table` (8-byte
-// entries, the next index in byte +7; an index past the table reads as 0).
-int32_t entry_after(uint32_t table, int32_t count, int32_t first, int32_t steps) {
-    int32_t e = first >= 0 && first < count ? first : 0;
-    for (int32_t k = 0; k < steps && k < count; k++) {
-        e = w_cell_byte(table + 8 * uint32_t(e) + 7);
-        if (e >= count) e = 0;
+// The score-table entry `steps` links after `first` (8-byte entries, the next index in
+// byte +7; an index past the table reads as 0).
+int32_t entry_after(int32_t first, int32_t steps) {
+    int32_t e = first >= 0 && first < TABLE_ENTRIES ? first : 0;
+    for (int32_t k = 0; k < steps && k < TABLE_ENTRIES; k++) {
+        e = w_cell_byte(W_SCORE_TABLE + 8 * uint32_t(e) + 7);
+        if (e >= TABLE_ENTRIES) e = 0;
     }
     return e;
 }
@@ -133,19 +133,19 @@ void attract_score_digits(int32_t first, int32_t first_place) {
         two_cell_digit(PLACE_COLUMN, row, place % 10);
         for (int32_t k = 0; k < 3; k++)
             text_block_draw(DIGIT_BLOCK, INITIALS_COLUMN + 2 * k, row, INITIAL_TILE + 12 * e + 4 * k, 1);
-        e = entry_after(W_SCORE_TABLE, TABLE_ENTRIES, e, 1);
+        e = entry_after(e, 1);
     }
 }
 
 void attract_replay_tiles_load() {
     for (int32_t d = 0; d < 10; d++) cgram_load_tile_block(DIGIT_FIRST_BLOCK + d, DIGIT_TILE + 4 * d);
     for (const tile_load& t : REPLAY_LABELS) cgram_load_tile_block(t.block, t.tile);
-    int32_t e = entry_after(W_SCORE_TABLE, TABLE_ENTRIES, score_head(), 0);
+    int32_t e = entry_after(score_head(), 0);
     for (int32_t k = 0; k < TABLE_ENTRIES; k++) {
         for (uint32_t i = 0; i < 3; i++)
             cgram_load_tile_block(w_cell_byte(W_SCORE_TABLE + 8 * uint32_t(e) + 4 + i) + INITIAL_BLOCKS,
                                   INITIAL_TILE + 12 * e + 4 * int32_t(i));
-        e = entry_after(W_SCORE_TABLE, TABLE_ENTRIES, e, 1);
+        e = entry_after(e, 1);
     }
     for (int32_t s = 0; s < TABLE_ENTRIES; s++) cgram_load_tile_block(PLACE_FIRST_BLOCK + s, PLACE_TILE + 4 * s);
     palette_bank_load(SCORE_PALETTE, 1);
@@ -291,9 +291,9 @@ void attract_replay_run() {
     if (d >= 3) {
         text_block_draw(TITLE_BLOCK, TITLE_COLUMN, TITLE_ROW, TITLE_TILE, 1);
         text_block_draw(HEAD_BLOCK, HEAD_COLUMN, HEAD_ROW, HEAD_TILE, 1);
-        if (d < LOWER_PLACES_TO) attract_score_digits(entry_after(W_SCORE_TABLE, TABLE_ENTRIES, score_head(), 5), 6);
+        if (d < LOWER_PLACES_TO) attract_score_digits(entry_after(score_head(), 5), 6);
         if (d >= UPPER_PLACES_FROM && d < SECOND_CLEAR)
-            attract_score_digits(entry_after(W_SCORE_TABLE, TABLE_ENTRIES, score_head(), 0), 1);
+            attract_score_digits(entry_after(score_head(), 0), 1);
     }
     if (d == FIRST_CLEAR || d == SECOND_CLEAR) textram_clear();
     score_scene_world(true);
@@ -347,16 +347,13 @@ void attract_course_demo_run() {
 
 void ranking_page_tiles_load() {
     for (const tile_load& t : PAGE_HEADINGS) cgram_load_tile_block(t.block, t.tile);
-    for (int32_t t = 0; t < RANK_COURSE_TABLES; t++) {
-        uint32_t table = W_RANK_TABLES + RANK_TABLE_STRIDE * uint32_t(t);
-        int32_t e = entry_after(table, RANK_COURSE_ENTRIES, w_cell_byte(W_RANK_HEADS + uint32_t(t)), 0);
+    for (int32_t t = 0; t < RANK_COURSE_TABLES; t++)
         for (int32_t r = 0; r < 3; r++) {
+            uint32_t entry = uint32_t(ranking_entry_cell(t, r));
             for (uint32_t i = 0; i < 3; i++)
-                cgram_load_tile_block(w_cell_byte(table + 8 * uint32_t(e) + 4 + i) + INITIAL_BLOCKS,
+                cgram_load_tile_block(w_cell_byte(entry + 4 + i) + INITIAL_BLOCKS,
                                       PAGE_INITIAL_TILE + 36 * t + 12 * r + 4 * int32_t(i));
-            e = entry_after(table, RANK_COURSE_ENTRIES, e, 1);
         }
-    }
     for (int32_t d = 0; d < 10; d++) cgram_load_tile_block(PAGE_DIGITS + d, PAGE_DIGIT_TILE + d);
     for (int32_t k = 0; k < 4; k++) cgram_load_tile_block(PAGE_POINTS[k], PAGE_POINTS_TILE + k);
     palette_bank_load(PAGE_PALETTE, 1);

@@ -30,7 +30,6 @@ constexpr int32_t SCORE_REPORT_FRAMES = 36000;
 constexpr int32_t CREDIT_PALETTE = 22;  // the credit line toggles between 22 and 23
 constexpr int32_t START_PRESSED = 1;
 constexpr int32_t FADE_MODE_BLACK = 3;
-constexpr int16_t SPRITE_SCENE_X = -32, SPRITE_SCENE_Y = -24;
 
 // Phase 0: the cycle's restart before the title logo.
 void attract_restart() {
@@ -58,10 +57,7 @@ void sprite_scene_setup() {
     attract_sprite_scene_run();
 }
 
-void ranking_page_enter_phase() {
-    ranking_page_enter();
-}
-
+// The page asks for the next scene itself; its end flag is not needed here.
 void ranking_page_draw_phase() {
     ranking_page_draw();
 }
@@ -77,7 +73,7 @@ constexpr attract_phase PHASES[LAST_PHASE + 1] = {
     {attract_restart, true},               {attract_title_logo, false},
     {attract_flyby_setup, true},           {attract_flyby_run, false},
     {attract_demo_setup, true},            {attract_demo_run, false},
-    {ranking_page_enter_phase, true},      {ranking_page_draw_phase, false},
+    {ranking_page_enter, true},            {ranking_page_draw_phase, false},
     {sprite_scene_setup, true},            {attract_sprite_scene_run, false},
     {attract_replay_setup, true},          {attract_replay_run, false},
     {attract_course_demo_setup, true},     {attract_course_demo_run, false},

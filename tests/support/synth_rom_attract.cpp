@@ -9,7 +9,6 @@ void put_longs(synth_rom_set* set, uint32_t at, const int32_t* values, uint32_t 
     for (uint32_t k = 0; k < count; k++) synth_put32(set, at + 4 * k, uint32_t(values[k]));
 }
 
-
 }  // namespace
 
 void synth_attract_scene_list(synth_rom_set* set) {

@@ -32,6 +32,13 @@ constexpr int32_t INDEX_FLYBY = 0, INDEX_DEMO = 1, INDEX_RANKING = 2, INDEX_REPL
 constexpr int32_t INDEX_MODEL_A = 5, INDEX_MODEL_B = 6, INDEX_FLYOVER = 7, INDEX_TITLE = 8, INDEX_SPRITES = 14;
 const screen_input START = {0, SCREEN_START};
 
+// A scene-list entry and a frame count (its length, or the frame a picture is taken at).
+struct scene_case {
+    const char* name;
+    int32_t index;
+    int frames;
+};
+
 int32_t seq_index() {
     return w_cell(W_ATTRACT_SEQ_INDEX);
 }
@@ -64,11 +71,7 @@ int scene_frames(int32_t index, int limit) {
 // the fly-over 240 frames, the white fade (255 / 4 rounded up, after the fade-in's
 // 15-frame delay has long passed) and 90 frames of white.
 TEST(AttractScenes, LengthsOfTheTimedScenes) {
-    const struct {
-        const char* name;
-        int32_t index;
-        int frames;
-    } cases[] = {
+    const scene_case cases[] = {
         {"title", INDEX_TITLE, 300},
         {"fly-by", INDEX_FLYBY, 301},
         {"ranking page", INDEX_RANKING, RANKING_PAGE_FRAMES + 1},
@@ -90,11 +93,7 @@ TEST(AttractScenes, LengthsOfTheTimedScenes) {
 // fades from 32 frames before its end with step 4, scene b from 32 before the end of its
 // segment 8 with step 8.
 TEST(AttractScenes, DemoScenesEndWithTheirFadeOut) {
-    const struct {
-        const char* name;
-        int32_t index;
-        int frames;
-    } cases[] = {
+    const scene_case cases[] = {
         {"demo", INDEX_DEMO, SYNTH_DEMO_SEGMENTS[3] + (SYNTH_CLOSING_LENGTHS[0] - 1) + (SYNTH_CLOSING_LENGTHS[1] - 1)},
         {"model a", INDEX_MODEL_A, SYNTH_MODEL_A_TEXTS[0] - 32 + 64},
         {"model b", INDEX_MODEL_B, SYNTH_MODEL_B_SEGMENTS[9] - 32 + 32},
@@ -285,11 +284,7 @@ TEST(AttractHostile, RandomTablesAndZeroRom) {
 // attribute 0x12, last digit at column 8), the course demo with its best score, the
 // sprite scene, the fly-over with the logo halves.
 TEST(AttractPictures, EachScene) {
-    const struct {
-        const char* name;
-        int32_t index;
-        int frames;
-    } cases[] = {
+    const scene_case cases[] = {
         {"attract_title", INDEX_TITLE, 150},   {"attract_flyby", INDEX_FLYBY, 120},
         {"attract_replay", INDEX_REPLAY, 100}, {"attract_ranking", INDEX_RANKING, 60},
         {"attract_course_demo", INDEX_COURSE_DEMO, 150}, {"attract_sprites", INDEX_SPRITES, 100},
