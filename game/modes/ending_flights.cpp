@@ -9,7 +9,6 @@
 #include "board/rig_packets.h"
 #include "board/text_print.h"
 #include "board/wram.h"
-#include "board/wram_cell.h"
 #include "game/flow/emitter_tables.h"
 #include "game/flow/game_flow.h"
 #include "game/flow/object_emitters.h"
@@ -17,6 +16,7 @@
 #include "game/flow/rom_table.h"
 #include "game/flow/sound_commands.h"
 #include "game/flow/sound_tables.h"
+#include "game/modes/ending_landing.h"
 #include "game/modes/ending_ram.h"
 #include "game/modes/ending_views.h"
 #include "game/world/camera_ram.h"
@@ -25,12 +25,14 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 
 namespace {
 
 // The first counter value of phases 0..4: their handlers act on fixed local frames.
 constexpr int32_t PHASE_FIRST[5] = {0, 540, 1560, 2145, 2775};
-constexpr int32_t FADE_FULL = 255;
+constexpr int32_t FADE_HOLD_STEP = 0x40;
+constexpr int32_t FADE_NO_CEILING = std::numeric_limits<int32_t>::max();  // the fly-in's fade stops only at 0
 constexpr int32_t LIST_MAX = 256;  // entries any one list walk reads
 
 constexpr int32_t SOUND_LIGHT_ON = 43, SOUND_BLAST = 44, SOUND_WIND_LOOP = 45, SOUND_FLASH = 46,
@@ -90,20 +92,16 @@ constexpr int32_t DEBRIS_SPIN = 0x600;  // each debris piece's spin a frame
 constexpr int32_t RING_BODY_MODEL = 500;
 
 int32_t local_frame(int32_t phase) {
-    int32_t t = (wram_long(W_ENDING_MODE) & 0xFFFF) - PHASE_FIRST[phase];
-    w_write16(WRAM_BASE + W_ENDING_LOCAL_FRAME, uint32_t(t));
+    int32_t t = ending_scene_frame(PHASE_FIRST[phase]);
     wram_long_set(W_WING_SET, 1);
     return t;
 }
 
 int32_t scene_flags() {
-    return int32_t(w_read16(WRAM_BASE + W_OBJECT_MODE));
+    return w_word(W_OBJECT_MODE);
 }
 void scene_flags_set(int32_t flags) {
-    w_write16(WRAM_BASE + W_OBJECT_MODE, uint32_t(flags) & 0xFFFF);
-}
-void fade_step_set(int32_t step) {
-    w_write16(WRAM_BASE + W_FADE_STEP, uint32_t(step));
+    w_word_set(W_OBJECT_MODE, flags);
 }
 void object_long_set(uint32_t field, int32_t v) {
     wram_long_set(W_ENDING_OBJECT + field, v);
@@ -111,10 +109,6 @@ void object_long_set(uint32_t field, int32_t v) {
 // The object record := the seven longs of the ROM scene record.
 void object_from_scene_record() {
     for (uint32_t k = 0; k < 7; k++) object_long_set(4 * k, rom_table_long(ROM_SCENE_RECORD, 0, 4 * k));
-}
-// The CZ fog biases of banks 0..3: -128 hides the scene in fog, 0 shows it.
-void fog_biases_set(int32_t v) {
-    for (uint32_t k = 0; k < 4; k++) bus_write16(CZ_BIAS_0 + 2 * k, uint32_t(v) & 0xFFFF);
 }
 
 // The model's node list: loaded on clock 0 (the player then set from the model's
@@ -131,17 +125,6 @@ void model_step(uint32_t list, int32_t clock) {
 
 // ---- Phase 0 --------------------------------------------------------------------------
 
-void fly_in_fade() {
-    int32_t fade = int16_t(w_cell(W_FADE_AMOUNT));
-    if (fade <= 0) return;
-    if (w_read16(WRAM_BASE + W_FADE_HOLD) != 0 && fade != FADE_FULL) {
-        event_record_load(EVENT_FADE_IN);
-        fade_step_set(0x40);
-        return;
-    }
-    w_cell_set(W_FADE_AMOUNT, std::max(fade - int16_t(w_read16(WRAM_BASE + W_FADE_STEP)), 0));
-}
-
 void fly_in_events(int32_t t) {
     for (int32_t i = 0; i < LIST_MAX; i++) {
         int32_t frame = rom_table_word(ROM_FLY_IN_EVENTS, i, 0);
@@ -149,7 +132,7 @@ void fly_in_events(int32_t t) {
         if (frame != t) continue;
         int32_t event = rom_table_word(ROM_FLY_IN_EVENTS, i, 2);
         event_record_load(event);
-        fade_step_set(event == EVENT_FADE_IN ? 64 : 1);
+        w_word_set(W_FADE_STEP, event == EVENT_FADE_IN ? 64 : 1);
     }
 }
 
@@ -158,8 +141,8 @@ void fly_in_camera(int32_t t) {
         wram_long_set(W_VIEW_CENTRE, 240);
         for (uint32_t w : {W_STEP_NUMBER, W_FLASH_LEFT}) wram_long_set(w, 0);
         wram_long_set(W_TILE_STEP, 40);
-        w_write16(WRAM_BASE + W_ENDING_ZOOM, 0x780);
-        w_write16(WRAM_BASE + W_VIEW_WIDTH, 0x140);
+        w_word_set(W_ENDING_ZOOM, 0x780);
+        w_word_set(W_VIEW_WIDTH, 0x140);
         scene_flags_set(0);
         ending_camera_record_load(ROM_FLY_IN_CAMERAS[0], false);
     } else if (t < 264) {
@@ -220,7 +203,7 @@ void fly_in_flashes(int32_t t) {
         wram_long_set(W_FLASH_ANGLE, rom_table_word(ROM_FLY_IN_FLASHES, i, 2));
         wram_long_set(W_FLASH_LEFT, rom_table_word(ROM_FLY_IN_FLASHES, i, 4));
         event_record_load(EVENT_FLASH);
-        fade_step_set(1);
+        w_word_set(W_FADE_STEP, 1);
     }
     int32_t left = wram_long(W_FLASH_LEFT);
     if (left <= 0) return;
@@ -250,7 +233,7 @@ int32_t blast(int32_t d, int32_t flags) {
     spot_entry(BLAST_MODEL + k, SPOT_X, BLAST_Y, SPOT_Z, pairs);
     if (d / 10 != 1 && k <= 1) {
         event_record_load(EVENT_FLASH);
-        fade_step_set(0x100);
+        w_word_set(W_FADE_STEP, 0x100);
     } else if (k == 4) {
         flags |= FLAG_BLAST;
     }
@@ -385,14 +368,14 @@ void pass_descent(int32_t t) {
 
 void roll_camera(int32_t t) {
     if (t < 120) {
-        w_write16(WRAM_BASE + W_VIEW_CENTRE + 2, 240);
-        w_write16(WRAM_BASE + W_VIEW_WIDTH, 0x140);
+        w_word_set(W_VIEW_CENTRE + 2, 240);
+        w_word_set(W_VIEW_WIDTH, 0x140);
         for (uint32_t k = 0; k < 4 && t == 0; k++)
             wram_long_set(W_EASED_RECORD + 4 * k, rom_table_long(ROM_ROLL_EYE, 0, 4 * k));
         ending_camera_pose_load(t == 0 ? 0 : 1, ROM_ROLL_EYE.address);
     } else if (t < 210) {  // a zoom-in with the camera held
-        w_write16(WRAM_BASE + W_VIEW_CENTRE + 2, uint32_t(linear_map(240, 160, 120, 210, t)));
-        w_write16(WRAM_BASE + W_VIEW_WIDTH, uint32_t(linear_map(320, 213, 120, 210, t)));
+        w_word_set(W_VIEW_CENTRE + 2, linear_map(240, 160, 120, 210, t));
+        w_word_set(W_VIEW_WIDTH, linear_map(320, 213, 120, 210, t));
     } else if (t < 450) {
         ending_camera_pose_load(1, ROM_ROLL_EYE.address);
     } else {
@@ -489,7 +472,7 @@ void ring_model_pose(int32_t t) {
 // ROM 0x37CFC..0x37D66 and 0x37C4C: fly-in.
 void ending_fly_in() {
     int32_t t = local_frame(0);
-    fly_in_fade();
+    ending_fade_run(FADE_HOLD_STEP, FADE_NO_CEILING);
     if (t == 0) sound_play(SOUND_FLY_IN);
     fly_in_events(t);
     fly_in_camera(t);
@@ -517,10 +500,7 @@ void ending_phase1() {
     pass_camera(t);
     pass_descent(t);
     ending_camera_sway();
-    int32_t h = wrap_neg(wram_long(W_CAMERA_HEADING));
-    wram_long_set(W_OBJECT_TURN_LIMIT, h);
-    wram_long_set(W_OBJECT_HEADING, math_sin(h));
-    wram_long_set(W_OBJECT_HEADING + 4, math_cos(h));
+    ending_heading_words_set();
     ending_models_emit(WRAM_BASE + W_ENDING_OBJECT, true);
     if (t >= 540) model_step(ROM_PASS_MODEL, t - 540);
 }
@@ -561,7 +541,7 @@ void ending_staff_roll() {
     ending_models_emit(WRAM_BASE + W_ENDING_OBJECT, false);
     object_long_set(4, wrap_sub(wram_long(W_ENDING_OBJECT + 4), 64));
     ending_model_rig_step();
-    if (t == 628) fog_biases_set(-128);
+    if (t == 628) ending_fog_biases_set(-128);
 }
 
 // ROM 0x380B0..0x38134: the ring.
@@ -572,7 +552,7 @@ void ending_phase4() {
     wram_long_set(W_RING_ANCHOR + 12, RING_MODEL_BASE);
     int32_t climb = linear_map(0, wrap_sub(ring(0x380E8), ring(0x380E4)), 0, 600, t);
     wram_long_set(W_RING_ANCHOR + 4, wrap_add(ring(0x380E4), climb));
-    if (t >= 300) fog_biases_set(linear_map(-128, 0, 300, 600, t));
+    if (t >= 300) ending_fog_biases_set(linear_map(-128, 0, 300, 600, t));
     ring_camera_record(t);
     ending_camera_record_load(WRAM_BASE + W_ENDING_OBJECT, true);
     ending_camera_sway();

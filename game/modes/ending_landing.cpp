@@ -8,12 +8,14 @@
 #include "board/fixed_math.h"
 #include "board/game_state_ram.h"
 #include "board/inputs.h"
+#include "board/palette_mixer.h"
 #include "board/rig_packets.h"
 #include "board/runtime_services.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/flow/emitter_tables.h"
 #include "game/flow/ending_emitters.h"
+#include "game/flow/game_flow.h"
 #include "game/flow/object_emitters.h"
 #include "game/flow/object_ram.h"
 #include "game/flow/rom_table.h"
@@ -37,16 +39,13 @@ constexpr int32_t BAND_LOW = -102911;  // relative heights from here up to -1 dr
 constexpr int32_t LOW_BANK = -0x7000;
 constexpr int32_t GROUND_MODEL = 500;
 constexpr int32_t ANCHOR_MODEL_BASE = 0x615;
+constexpr int32_t FADE_FULL = 255;
 
 // The anchors the scenes place their lists at (x, y, z, model base). The runtime's
 // placement routines take board addresses, so they live in the portrait's spring words,
 // which the portrait clears on its first frame.
 constexpr uint32_t W_ANCHOR_A = 0x17318;
 constexpr uint32_t W_ANCHOR_B = 0x17328;
-
-// Mixer words of the scene's colour (board addresses).
-constexpr uint32_t MIXER_WORDS = 0x810000;
-constexpr int32_t MIXER_DIM = 0xFF80;
 
 // Phase 5.
 constexpr uint32_t ROM_P5_CAMERA = 0x38134, ROM_P5_LIST = 0x38150;
@@ -113,10 +112,6 @@ int32_t crew_step(int32_t phase_offset) {
     return rom_table_long({ROM_CREW_STEPS, 4, 16}, ((ending_counter_now() - phase_offset) >> 1) & 15, 0);
 }
 
-void mixer_dim() {
-    for (uint32_t k = 0; k < 4; k++) bus_write16(MIXER_WORDS + 2 * k, MIXER_DIM);
-}
-
 void entry4(int32_t model, int32_t x, int32_t y, int32_t z) {
     const int32_t words[4] = {model, x, y, z};
     dl_emit(words, 4);
@@ -134,14 +129,6 @@ void bank_close() {
 // A relative height from -102911 up to -1 (the board compares it unsigned).
 bool in_low_band(int32_t rel) {
     return uint32_t(rel) >= uint32_t(BAND_LOW);
-}
-
-// The heading words the object lists turn by: -camera heading and its sine, cosine.
-void heading_words_set() {
-    int32_t h = wrap_neg(camera(PHEADING));
-    wram_long_set(W_OBJECT_TURN_LIMIT, h);
-    wram_long_set(W_OBJECT_HEADING, math_sin(h));
-    wram_long_set(W_OBJECT_HEADING + 4, math_cos(h));
 }
 
 // The heading from the record at W_ENDING_OBJECT to the model (+16) and minus the
@@ -354,13 +341,35 @@ void ending_object_set(uint32_t offset, int32_t v) {
 
 int32_t ending_scene_frame(int32_t first) {
     int32_t t = ending_counter_now() - first;
-    w_write16(WRAM_BASE + W_ENDING_LOCAL_FRAME, uint32_t(t));
+    w_word_set(W_ENDING_LOCAL_FRAME, t);
     return t;
+}
+
+void ending_heading_words_set() {
+    int32_t h = wrap_neg(camera(PHEADING));
+    wram_long_set(W_OBJECT_TURN_LIMIT, h);
+    wram_long_set(W_OBJECT_HEADING, math_sin(h));
+    wram_long_set(W_OBJECT_HEADING + 4, math_cos(h));
+}
+
+void ending_fade_run(int32_t hold_step, int32_t most) {
+    int32_t fade = w_cell(W_FADE_AMOUNT);
+    if (fade <= 0) return;
+    if (w_word(W_FADE_HOLD) != 0 && fade != FADE_FULL) {
+        event_record_load(0);
+        w_word_set(W_FADE_STEP, hold_step);
+        return;
+    }
+    w_cell_set(W_FADE_AMOUNT, std::clamp(fade - w_word(W_FADE_STEP), 0, most));
+}
+
+void ending_fog_biases_set(int32_t v) {
+    for (uint32_t k = 0; k < 4; k++) bus_write16(CZ_BIAS_0 + 2 * k, uint32_t(v) & 0xFFFF);
 }
 
 void ending_phase5() {
     int32_t t = ending_scene_frame(PHASE5_FIRST);
-    if (ending_counter_now() == PHASE5_FIRST + 2) mixer_dim();
+    if (ending_counter_now() == PHASE5_FIRST + 2) ending_fog_biases_set(-128);
     anchor_set(W_ANCHOR_A, -0x1C000, linear_map(rom_long(ROM_P5_A_Y), rom_long(ROM_P5_A_Y + 4), 0, PHASE5_FRAMES, t),
                0xDB000);
     anchor_set(W_ANCHOR_B, 0, linear_map(rom_long(ROM_P5_B_Y), rom_long(ROM_P5_B_Y + 4), 0, PHASE5_FRAMES, t), 0);
@@ -463,7 +472,7 @@ void ending_landing() {
     dl_emit_segment_chain(chain_y, chain_y, 0);
     wram_long_set(W_WING_SET, 0);
     ending_model_rig_step();
-    heading_words_set();
+    ending_heading_words_set();
     dl_emit_object_list(ROM_LAND_OBJECTS, ending_counter_now(), -0x8000);
     landing_log(t);
 }
@@ -479,7 +488,7 @@ void ending_phase10() {
         wram_long_set(s.word, rom_table_word({s.rom, 2, uint32_t(s.length)}, (t / 16) % s.length, 0));
 
     if (t % PHASE10_FRAMES == 0) {
-        w_write16(WRAM_BASE + W_OBJECT_LIST_VIEW, 3);
+        w_word_set(W_OBJECT_LIST_VIEW, 3);
         w_cell_set(W_OBJECT_LIST_STAGE, 0);  // the list is built again from its first stage
         object_list_emit();
     } else {

@@ -2,7 +2,9 @@
 // segment chain (phase 6), the landing with its spiral approach, glide, touchdown and
 // bounce (phase 7), and the free camera over the course scenery (phase 10, reached only
 // by a debug start). Each handler runs one frame of its phase under the ending's frame
-// header; every display-list word goes through the guard.
+// header; every display-list word goes through the guard. The file also keeps the words
+// and steps all the scene handlers share (counter, pose, scene record, heading words,
+// fade, fog biases).
 #pragma once
 #include <cstdint>
 
@@ -29,8 +31,8 @@ constexpr uint32_t W_FREE_CAMERA_TOUCHED = 0x172A4;
 constexpr int32_t LANDING_FLOOR = 81339;
 constexpr int32_t LANDING_KICK = -385;
 
-// The ending's counter; the model's pose fields (x, y, z, pitch, heading, roll) and
-// the scene record's longs (by byte offset).
+// Shared by the scene handlers. The ending's counter; the model's pose fields (x, y, z,
+// pitch, heading, roll) and the scene record's longs (by byte offset).
 int32_t ending_counter_now();
 int32_t ending_pose(uint32_t field);
 void ending_pose_set(uint32_t field, int32_t v);
@@ -38,6 +40,13 @@ int32_t ending_object(uint32_t offset);
 void ending_object_set(uint32_t offset, int32_t v);
 // The local frame t = counter - first, stored in the upper half of W 0x172EC.
 int32_t ending_scene_frame(int32_t first);
+// The heading words the object lists turn by: -camera heading and its sine, cosine.
+void ending_heading_words_set();
+// The fade steps by the fade step word, kept within 0..most; while the hold word is set,
+// a fade that is not full restarts from event record 0 with the step hold_step.
+void ending_fade_run(int32_t hold_step, int32_t most);
+// The CZ fog biases of banks 0..3: -128 hides the scene in fog, 0 shows it.
+void ending_fog_biases_set(int32_t v);
 
 void ending_phase5();
 void ending_phase6();

@@ -121,8 +121,8 @@ void portrait_blocks_load() {
 }
 
 void portrait_start() {
-    w_write16(WRAM_BASE + W_OBJECT_LIST_VIEW, 3);
-    w_write16(WRAM_BASE + W_VIEW_NUMBER, 2);
+    w_word_set(W_OBJECT_LIST_VIEW, 3);
+    w_word_set(W_VIEW_NUMBER, 2);
     portrait_blocks_load();
     for (const node_word& w : PORTRAIT_WORDS) node_long_set(block(w.block) + w.offset, w.value);
     longs_copy(block(BLOCK_D) + 36, ROM_FOURTH_POSE, 6);
@@ -259,6 +259,7 @@ constexpr int32_t FLASH_MODEL = 558, DEBRIS_MODEL = 541;
 constexpr int32_t BURST_FIRST = 6235, BURST_LAST = 6248, FALL_FLASH_FIRST = 6255, FALL_FLASH_LAST = 6322;
 constexpr int32_t THROW_AT = 240, FALL_AT = 420, FALL_SOUND_RISE = 464, FADE_OUT_AT = 592;
 constexpr int32_t FLASH_EVENT = 7;
+constexpr int32_t FADE_HOLD_STEP = 0x20;
 
 enum { SPIN = 0, COUNT_UP = 4, FLASH_ANGLE = 8, FLASH_FRAMES = 12, DEBRIS_ANGLE = 16, DEBRIS_LEFT = 20, LIFT = 24 };
 
@@ -271,29 +272,14 @@ void player_add(uint32_t field, int32_t d) {
 int32_t camera(uint32_t field) {
     return wram_long(W_CAMERA_X + 4 * field);
 }
-void fade_step_set(int32_t step) {
-    w_write16(WRAM_BASE + W_FADE_STEP, uint32_t(step));
-}
-
-// The fade runs by its step, held within 0..255; a held event restarts it.
-void bad_fade() {
-    int32_t fade = w_cell(W_FADE_AMOUNT);
-    if (fade <= 0) return;
-    if (w_read16(WRAM_BASE + W_FADE_HOLD) != 0 && fade != FADE_FULL) {
-        event_record_load(0);
-        fade_step_set(0x20);
-        return;
-    }
-    w_cell_set(W_FADE_AMOUNT, std::clamp(fade - int16_t(w_read16(WRAM_BASE + W_FADE_STEP)), 0, FADE_FULL));
-}
 
 void bad_start() {
     sound_play(SOUND_START);
     wram_long_set(W_VIEW_CENTRE, 240);
     for (uint32_t offset : {0u, 4u, 12u, 20u, 24u}) ending_object_set(offset, 0);
-    w_write16(WRAM_BASE + W_ENDING_ZOOM, 0x780);
-    w_write16(WRAM_BASE + W_VIEW_WIDTH, 0x140);
-    w_write16(WRAM_BASE + W_OBJECT_MODE, 0);
+    w_word_set(W_ENDING_ZOOM, 0x780);
+    w_word_set(W_VIEW_WIDTH, 0x140);
+    w_word_set(W_OBJECT_MODE, 0);
     int32_t radius = bus_read32(ROM_BAD_RADIUS), rate = bus_read32(ROM_BAD_RATE);
     ending_pose_set(PX, bus_read32(ROM_BAD_X));
     ending_pose_set(PY, bus_read32(ROM_BAD_Y));
@@ -361,25 +347,25 @@ void bad_fall(int32_t t) {
     if (t >= FALL_SOUND_RISE) sound_param2_set(SOUND_FALL, ((225 * t - 104400) >> 8) + 30);
     if (t == FADE_OUT_AT) {
         w_cell_set(W_FADE_AMOUNT, 1);
-        fade_step_set(-2);
+        w_word_set(W_FADE_STEP, -2);
     }
 }
 
 void bad_lists(int32_t t) {
     for (int32_t k = 0; k < int32_t(ROM_BAD_EVENTS.count); k++) {
         int32_t frame = rom_table_word(ROM_BAD_EVENTS, k, 0);
-        if (frame <= 0 || !rom_table_record(ROM_BAD_EVENTS, k)) break;
+        if (frame <= 0) break;
         if (frame != t) continue;
         event_record_load(rom_table_word(ROM_BAD_EVENTS, k, 2));
-        fade_step_set(1);
+        w_word_set(W_FADE_STEP, 1);
     }
     for (int32_t k = 0; k < int32_t(ROM_HITS.count); k++) {
         int32_t frame = rom_table_word(ROM_HITS, k, 0);
-        if (frame <= 0 || !rom_table_record(ROM_HITS, k)) break;
+        if (frame <= 0) break;
         if (frame != t) continue;
         sound_play(SOUND_HIT);
         event_record_load(FLASH_EVENT);
-        fade_step_set(4);
+        w_word_set(W_FADE_STEP, 4);
         player_model_load_animation(1);
         ending_object_set(SPIN, rom_table_word(ROM_HITS, k, 2));
         ending_object_set(COUNT_UP, 0);
@@ -548,7 +534,7 @@ void portrait_limb_solve(uint32_t limb, int32_t drive) {
 void ending_portrait() {
     int32_t t = ending_scene_frame(PORTRAIT_FIRST), c = ending_counter_now();
     if (t == 0) portrait_start();
-    if (t >= 45 && t <= 95) w_write16(WRAM_BASE + W_VIEW_CENTRE, uint32_t(linear_map(0, 128, 45, 95, t)));
+    if (t >= 45 && t <= 95) w_word_set(W_VIEW_CENTRE, linear_map(0, 128, 45, 95, t));
     caption_step(c);
     expression_step(t, c);
     motion_step(t, c);
@@ -569,7 +555,7 @@ void ending_portrait() {
 }
 
 void ending_bad_ending() {
-    bad_fade();
+    ending_fade_run(FADE_HOLD_STEP, FADE_FULL);
     wram_long_set(W_WING_SET, 1);
     int32_t t = ending_scene_frame(BAD_FIRST), c = ending_counter_now();
     if (t == 0) bad_start();
@@ -579,11 +565,8 @@ void ending_bad_ending() {
     ending_camera_sway();
 
     bad_lists(t);
-    w_write16(WRAM_BASE + W_OBJECT_MODE, uint32_t(w_read16(WRAM_BASE + W_OBJECT_MODE) & ~2));
-    int32_t h = wrap_neg(camera(PHEADING));
-    wram_long_set(W_OBJECT_TURN_LIMIT, h);
-    wram_long_set(W_OBJECT_HEADING, math_sin(h));
-    wram_long_set(W_OBJECT_HEADING + 4, math_cos(h));
+    w_word_set(W_OBJECT_MODE, w_word(W_OBJECT_MODE) & ~2);
+    ending_heading_words_set();
     if (c == BURST_FIRST)
         sound_play(SOUND_BURST);
     else if (t <= 159)
