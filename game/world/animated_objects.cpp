@@ -74,27 +74,23 @@ bool is_opcode(uint32_t w) {
     return w >= OP_BANK_B_TOGGLE && w <= OP_END;
 }
 
-uint32_t slot_at(int32_t s) {
-    return W_ANIMATED_SLOTS + ANIMATED_SLOT_SIZE * uint32_t(s);
-}
-
 int32_t field(int32_t s, uint32_t f) {
-    return w_word(slot_at(s) + f);
+    return w_word(animated_slot(s) + f);
 }
 void field_put(int32_t s, uint32_t f, int32_t v) {
-    w_word_set(slot_at(s) + f, v);
+    w_word_set(animated_slot(s) + f, v);
 }
 int32_t field_long(int32_t s, uint32_t f) {
-    return wram_long(slot_at(s) + f);
+    return wram_long(animated_slot(s) + f);
 }
 void field_long_put(int32_t s, uint32_t f, int32_t v) {
-    wram_long_set(slot_at(s) + f, v);
+    wram_long_set(animated_slot(s) + f, v);
 }
 uint32_t state_of(int32_t s) {
-    return uint32_t(w_read16(WRAM_BASE + slot_at(s) + AO_STATE));
+    return uint32_t(w_read16(WRAM_BASE + animated_slot(s) + AO_STATE));
 }
 void state_put(int32_t s, uint32_t v) {
-    w_write16(WRAM_BASE + slot_at(s) + AO_STATE, v & 0xFFFF);
+    w_write16(WRAM_BASE + animated_slot(s) + AO_STATE, v & 0xFFFF);
 }
 
 bool live(int32_t s) {
@@ -386,7 +382,7 @@ bool spawn_conditions(uint32_t r, uint32_t flags, uint32_t script) {
 
 // The initial position by placement mode; false when the height test fails.
 bool spawn_place(int32_t s, uint32_t flags, const script_entry& first, int32_t limit) {
-    uint32_t slot = slot_at(s);
+    uint32_t slot = animated_slot(s);
     wram_long_set(W_ROTATE_X, first.x);
     wram_long_set(W_ROTATE_Y, first.y);
     wram_long_set(W_ROTATE_Z, first.z);
@@ -529,7 +525,7 @@ void animated_object_spawn(uint32_t r) {
     if (!spawn_conditions(r, flags, script)) return;
     if (object_switches.animated && spawns++ < SPAWN_LINES)
         fprintf(stderr, "[SPAWN] f=%d rec=0x%X slot=%d nb=0x%X script=0x%X flag=%04X\n", int(host_frame), r, s,
-                slot_at(s), script, flags);
+                animated_slot(s), script, flags);
 
     script_entry first = entry_at(script);
     field_long_put(s, AO_CURSOR, int32_t(script));
@@ -542,7 +538,7 @@ void animated_object_spawn(uint32_t r) {
     wram_long_set(W_ROTATE_Y, 0);
     wram_long_set(W_ROTATE_Z, wrap_mul(int16_t(bus_read16(r + 6)), wram_long(W_PLAYER_SPEED)) >> 4);
     wram_long_set(W_ROTATE_ANGLES, wram_long(W_SPAWNER_ANGLES));
-    spawn_offset_rotate(slot_at(s) + AO_ORIGIN_X);
+    spawn_offset_rotate(animated_slot(s) + AO_ORIGIN_X);
     for (uint32_t k = 0; k < 3; k++)
         field_long_put(s, AO_ORIGIN_X + 4 * k,
                        wrap_add(field_long(s, AO_ORIGIN_X + 4 * k), wram_long(W_SPAWNER_X + 4 * k)));
@@ -580,7 +576,7 @@ int32_t animated_object_script_run(int32_t s) {
     uint32_t cursor = uint32_t(field_long(s, AO_CURSOR));
     if (!script_address_ok(cursor)) {
         if (animated_cursor_reports++ == 0)
-            fprintf(stderr, "[AO] record 0x%X: script cursor 0x%X is not in ROM, skipping\n", slot_at(s), cursor);
+            fprintf(stderr, "[AO] record 0x%X: script cursor 0x%X is not in ROM, skipping\n", animated_slot(s), cursor);
         return field(s, AO_CELL);
     }
     if (field(s, AO_COUNT) <= 0) {

@@ -13,6 +13,10 @@
 constexpr uint32_t W_ANIMATED_SLOTS = 0x4178;
 constexpr uint32_t ANIMATED_SLOT_SIZE = 88;
 constexpr int32_t ANIMATED_SLOTS = 16;
+// The work-RAM offset of object slot s.
+constexpr uint32_t animated_slot(int32_t s) {
+    return W_ANIMATED_SLOTS + ANIMATED_SLOT_SIZE * uint32_t(s);
+}
 
 // Fields of a slot (byte offsets; L a long, W a word).
 constexpr uint32_t AO_X = 0x00, AO_Y = 0x04, AO_Z = 0x08;                 // L current position

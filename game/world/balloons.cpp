@@ -90,7 +90,6 @@ uint32_t address_cell(uint32_t w) {
     return uint32_t(w_cell(w));
 }
 
-
 int32_t frame_counter() {
     return w_cell(W_PLAY_FRAME_COUNTER);
 }

@@ -4,10 +4,7 @@
 #include "board/dspram.h"
 
 bool dl_cursor_room(uint32_t bytes) {
-    uintptr_t cursor = reinterpret_cast<uintptr_t>(dl_cursor_get());
-    uintptr_t area = reinterpret_cast<uintptr_t>(dl_packet_area(dl_buffer_current()));
-    uintptr_t end = area - DL_PACKET_OFFSET + DL_BUFFER_SIZE;
-    return cursor >= area && cursor < end && end - cursor > bytes;
+    return dl_room_at(dl_cursor_get(), bytes / 4 + 1);  // more than `bytes` bytes: at least bytes / 4 + 1 words
 }
 
 bool dl_room_at(const int32_t* out, uint32_t words) {
