@@ -8,8 +8,9 @@
 // After each frame tick (W 0x0C98) is counted: the trace directory's per-frame write.
 extern void (*frame_trace_hook)(uint32_t frame_tick);
 
-// At the end of every flight step: the host's replay_apply_attitude, which lets a loaded
-// flight replay overwrite the player's position, attitude, targets and speed.
+// At the end of every flight step: the host's flight_step_end, which lets a loaded flight
+// replay overwrite the player's position, attitude, targets and speed, and samples the
+// targets for a recording.
 extern void (*replay_apply_attitude_hook)();
 
 // Gameplay initialisation (game_state 2) calls it each time it runs: the host's

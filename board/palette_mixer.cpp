@@ -5,6 +5,7 @@
 #include "board/dspram.h"
 #include "board/palette_marks.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -205,4 +206,8 @@ void palette_bank_load(int n, int b) {
         palette_set(entry, c[1], c[2], c[3]);
         palette_entry_mark_written(entry);
     }
+}
+
+void fade_colour_set(int32_t level) {
+    for (uint32_t c = 0; c < 3; c++) w_cell_set(W_FADE_RED + 2 * c, level);
 }

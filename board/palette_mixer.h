@@ -73,6 +73,9 @@ void mixer_fade_update();
 // Background (clear) colour.
 void mixer_colour_set(int red, int green, int blue);
 
+// The game's fade colour: red, green and blue targets (W_FADE_RED on) all `level`.
+void fade_colour_set(int32_t level);
+
 // The 16 colours of the colour set named by ROM bank record n into bank b (0..15) of
 // group 127, each entry marked written for the renderer.
 void palette_bank_load(int n, int b);

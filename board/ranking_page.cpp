@@ -70,7 +70,7 @@ void ranking_page_enter() {
     w_cell_set(W_PLAYER_Y, 0xDB00);
     w_cell_set(W_PLAYER_Z, -0x8000);
     for (uint32_t angle : {W_PLAYER_PITCH, W_PLAYER_HEADING, W_PLAYER_ROLL}) w_cell_set(angle, 0);
-    for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, 0);
+    fade_colour_set(0);
     w_cell_set(W_FADE_FLAGS, 3);
     ranking_page_game.tiles_load();
     w_cell_set(W_ATTRACT_PHASE, 7);

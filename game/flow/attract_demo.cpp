@@ -118,7 +118,7 @@ void attract_demo_enter() {
     for (uint32_t i = 0; i < 6; i++) w_cell_set(W_DEMO_CAMERA + 4 * i, w_cell(W_PLAYER_X + 4 * i));
     if (w_cell(W_GAME_STATE) == 3) return;
     w_cell_set(W_FADE_AMOUNT, 0);
-    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, 0);
+    fade_colour_set(0);
     w_cell_set(W_GAME_STATE, 11);
     attract_demo_flight();
 }

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr uint32_t W_SCORE_DIGITS = 0x169D0;  // five 16-bit digit cells, the units first
 constexpr uint32_t W_CLOCK_BLINK = 0x15ED5;   // byte: the race clock's blink phase 0..15
 constexpr int32_t SCORE_PLACES = 5;
 constexpr int32_t SCORE_PLACE_STEP = 40;

@@ -74,10 +74,6 @@ int32_t stages_byte_bits() {
     return w_read16(WRAM_BASE + W_COURSES_LEFT) & 7;
 }
 
-void fade_colour_set(int32_t value) {
-    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, value);
-}
-
 void fade_set(int32_t amount, int32_t mode, int32_t colour) {
     w_cell_set(W_FADE_AMOUNT, amount);
     w_cell_set(W_FADE_FLAGS, mode);

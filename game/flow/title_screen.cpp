@@ -91,7 +91,7 @@ void title_enter() {
     title_cgram_load();
     w_cell_set(W_FADE_FLAGS, 1);
     w_cell_set(W_FADE_AMOUNT, TITLE_FADE);
-    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, 0);
+    fade_colour_set(0);
     sound_stop_unless_held(TITLE_MUSIC);
     sound_stop_upper();
     w_cell_set(W_GAME_STATE, 13);

@@ -35,7 +35,7 @@ namespace {
 constexpr int32_t DIP_DEBUG = 0x10;
 constexpr int32_t FADE_MODE_WHITE = 1, FADE_MODE_BLACK = 3;
 constexpr int32_t FADE_FULL = 255, FADE_END = 256;
-constexpr int32_t RACE_TIME = 3600, SHOWN_STEP = 4;
+constexpr int32_t RACE_TIME = 3600;
 
 // ---- Captions -----------------------------------------------------------------------
 constexpr int32_t CAPTION_LAG = 3;       // a caption's start counts from scene frame 3
@@ -67,7 +67,7 @@ constexpr int32_t B_DEMO_SEGMENTS = 9, B_LAST_SEGMENT = 8, B_END_AFTER = 5, B_FA
 constexpr int32_t B_TYPE_BASE = 10, B_PITCH_FROM = 240, B_PITCH_TO = 120, B_PITCH = 0x1000;
 
 void fade_black(int32_t mode) {
-    for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, 0);
+    fade_colour_set(0);
     w_cell_set(W_FADE_FLAGS, mode);
 }
 
@@ -161,14 +161,8 @@ void attract_demo_step() {
 }
 
 void race_timers_step() {
-    int32_t time = std::max(w_cell(W_RACE_TIMER) - 1, 0);
-    w_cell_set(W_RACE_TIMER, time);
-    int32_t shown = w_cell(W_RACE_TIMER_SHOWN);
-    if (shown > time)
-        shown--;
-    else if (shown < time)
-        shown = time - shown <= SHOWN_STEP ? time : shown + SHOWN_STEP;
-    w_cell_set(W_RACE_TIMER_SHOWN, std::min(shown, RACE_TIMER_SHOWN_MAX));
+    w_cell_set(W_RACE_TIMER, std::max(w_cell(W_RACE_TIMER) - 1, 0));
+    race_timer_shown_follow();
     w_cell_set(W_TRAIL_COUNT_SHOWN, w_cell(W_PLAY_FRAME_COUNTER));
 }
 

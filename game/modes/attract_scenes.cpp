@@ -43,10 +43,6 @@ constexpr int32_t LOGO_LEFT_X = 128, LOGO_RIGHT_X = 384, LOGO_Y = 192;
 constexpr int32_t LOGO_WIDTH = 256, LOGO_HEIGHT = 64, LOGO_LAYER = 5;
 constexpr int32_t LOGO_MIRROR_Y = 448;  // a 64-high reflection meets the logo at 448 - y
 
-void fade_colour_set(int32_t level) {
-    for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, level);
-}
-
 void logo_sprite(int32_t tile, int32_t x, int32_t y) {
     sprite_call(LOGO_LAYER, tile, x, y, 0, LOGO_WIDTH, LOGO_HEIGHT, 0, 1);
 }

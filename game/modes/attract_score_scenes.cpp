@@ -81,7 +81,7 @@ constexpr int32_t PAGE_DIGITS = 67, PAGE_DIGIT_TILE = 544, PAGE_POINTS_TILE = 55
 constexpr int32_t PAGE_POINTS[4] = {56, 60, 59, 81};
 
 void fade_black() {
-    for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, 0);
+    fade_colour_set(0);
 }
 
 void score_area_fill() {

@@ -48,7 +48,7 @@ void attract_restart() {
 // Phase 8: the sprite scene's set-up.
 void sprite_scene_setup() {
     textram_clear();
-    for (uint32_t k = 0; k < 3; k++) w_cell_set(W_FADE_RED + 2 * k, 0);
+    fade_colour_set(0);
     w_cell_set(W_FADE_AMOUNT, 0);
     w_cell_set(W_SPRITE_SCENE_FRAMES, 0);
     w_word_set(W_SPRITE_SCENE_X, SPRITE_SCENE_X);

@@ -60,9 +60,6 @@ void sub_state_set(int32_t sub) {
 int32_t fade() {
     return w_cell(W_FADE_AMOUNT);
 }
-void fade_colour(int32_t value) {
-    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, value);
-}
 bool start() {
     return w_cell(W_START_EDGE) & 1;
 }
@@ -264,7 +261,7 @@ void game_over_screen() {
             timer = 63;
         }
     } else {
-        fade_colour(0);
+        fade_colour_set(0);
         w_cell_set(W_FADE_AMOUNT, 4 * (63 - timer));
         if (--timer < 0) {
             w_cell_set(W_FADE_AMOUNT, FADE_FULL);

@@ -323,9 +323,6 @@ void free_camera_set_piece() {
 
 }  // namespace
 
-int32_t ending_counter_now() {
-    return wram_long(W_ENDING_MODE) & 0xFFFF;
-}
 int32_t ending_pose(uint32_t field) {
     return wram_long(W_ENDING_POSE + 4 * field);
 }

@@ -31,9 +31,8 @@ constexpr uint32_t W_FREE_CAMERA_TOUCHED = 0x172A4;
 constexpr int32_t LANDING_FLOOR = 81339;
 constexpr int32_t LANDING_KICK = -385;
 
-// Shared by the scene handlers. The ending's counter; the model's pose fields (x, y, z,
-// pitch, heading, roll) and the scene record's longs (by byte offset).
-int32_t ending_counter_now();
+// Shared by the scene handlers. The model's pose fields (x, y, z, pitch, heading, roll)
+// and the scene record's longs (by byte offset).
 int32_t ending_pose(uint32_t field);
 void ending_pose_set(uint32_t field, int32_t v);
 int32_t ending_object(uint32_t offset);

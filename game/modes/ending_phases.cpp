@@ -66,9 +66,6 @@ void (*const PHASE_HANDLERS[ENDING_PHASES])() = {
 int32_t phase_of_word() {
     return int32_t(uint32_t(wram_long(W_ENDING_MODE)) >> 16);
 }
-int32_t counter_of_word() {
-    return wram_long(W_ENDING_MODE) & 0xFFFF;
-}
 
 // The debug start phase: the host's request (used once) or SKYVOLTA_ENDING_PHASE; -1
 // when neither names a phase 0..12.
@@ -136,6 +133,10 @@ int32_t ending_phase_end(int32_t p) {
     return rom_table_word(ROM_PHASE_ENDS, p + 1, 0) & 0xFFFF;
 }
 
+int32_t ending_counter_now() {
+    return wram_long(W_ENDING_MODE) & 0xFFFF;
+}
+
 void ending_phase_set(int32_t p, int32_t c) {
     wram_long_set(W_ENDING_MODE, int32_t((uint32_t(p) << 16) | (uint32_t(c) & 0xFFFF)));
 }
@@ -181,7 +182,7 @@ void ending_roll_emit() {
     const int32_t header[5] = {DL_HEADER_11_HUD, 0, DL_LINK, 0, DL_END};
     dl_emit(header, 5);
     wram_long_set(W_DL_LAST_HEADER, DL_HEADER_11_HUD);
-    int32_t b = counter_of_word();
+    int32_t b = ending_counter_now();
     bool active = false;
     for (int32_t r = 0; r < int32_t(ROM_ROLL_RECORDS.count); r++) {
         int32_t l = rom_table_long(ROM_ROLL_RECORDS, r, ROLL_FIRST);
@@ -223,7 +224,7 @@ void ending_phase_dispatch() {
 
     // Advance: the handler may have moved the phase word.
     phase = phase_of_word();
-    int32_t counter = counter_of_word();
+    int32_t counter = ending_counter_now();
     int32_t end;
     if (w_cell(W_START_EDGE) & 1) {
         phase = PHASE_RE_ENTER;
@@ -250,7 +251,7 @@ void ending_phase_dispatch() {
 }
 
 void ending_re_enter() {
-    if (counter_of_word() == RE_ENTER_FIRST)
+    if (ending_counter_now() == RE_ENTER_FIRST)
         re_enter_setup();
     else
         stage_flyin_run();
@@ -265,7 +266,7 @@ void ending_end_card() {
     wram_long_set(W_COURSE_NUMBER, LAST_COURSE);
     w_cell_set(W_FADE_AMOUNT, FADE_FULL);
     int32_t colour = wram_long(W_END_FLAG) == 1 ? FADE_FULL : 0;  // white after a good ending
-    for (uint32_t c = 0; c < 3; c++) w_cell_set(W_FADE_RED + 2 * c, colour);
+    fade_colour_set(colour);
     wram_long_set(W_GAME_SUB_STATE, SUB_RESULTS);
     start_lamp_idle();
     for (int32_t id : LOOP_SOUNDS) sound_stop(id);

@@ -23,3 +23,5 @@ void ending_end_card();
 int32_t ending_phase_end(int32_t p);
 // The phase word := phase p at counter c.
 void ending_phase_set(int32_t p, int32_t c);
+// The counter of the ending's mode word (its low half).
+int32_t ending_counter_now();

@@ -83,7 +83,6 @@ constexpr int32_t CAPTION_BLOCKS[3] = {97, 106, 96};
 constexpr int32_t CAPTION_TILES[3] = {416, 420, 424};
 constexpr int32_t CAPTION_PALETTE = 5;
 
-
 bool in_wram(uint32_t address) {
     return address >= WRAM_BASE && address - WRAM_BASE <= WRAM_SIZE - 4;
 }
@@ -136,7 +135,7 @@ void portrait_start() {
     wram_long_set(W_LIMB_V + 8, 4096);
     wram_long_set(0x172B8, 0x1E0000);
     wram_long_set(W_PORTRAIT_SCALE, 0x20000);
-    for (uint32_t c = 0; c < 3; c++) w_cell_set(W_FADE_RED + 2 * c, FADE_FULL);
+    fade_colour_set(FADE_FULL);
     w_cell_set(W_FADE_AMOUNT, 0);
 }
 

@@ -161,23 +161,19 @@ void animation_step(int32_t fr) {
     w_cell_set(W_OBJECT_LIST_STAGE, w_cell(W_OBJECT_LIST_STAGE) + 1);
 }
 
-void fade_colour(int32_t value) {
-    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, value);
-}
-
 void scene_step(int32_t fr) {
     if (day() == 2 && fr >= DAY2_POSE_FROM) {
         if (fr < DAY2_POSE_UNTIL) intermission_packet_header(DAY2_POSE_RECORD);
         intermission_packets();
-        fade_colour(0);
+        fade_colour_set(0);
         return;
     }
     intermission_packets();
     if (day() == 1) intermission_camera_packet();
     if (fr > WHITE_FADE_UNTIL) {
-        fade_colour(0);
+        fade_colour_set(0);
     } else {
-        fade_colour(255);
+        fade_colour_set(255);
         int32_t amount = 255 - 8 * fr;
         w_cell_set(W_FADE_AMOUNT, amount > 0 ? amount : 0);
     }

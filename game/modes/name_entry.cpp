@@ -272,7 +272,7 @@ void name_entry_enter() {
     sound_play_or_defer(SOUND_MUSIC);
     dl_buffers_init();
     camera_reset();
-    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, 0);
+    fade_colour_set(0);
     mixer_colour_set(0, 0, 0);
     mixer_registers[5] = 0;
     mixer_registers[6] = mixer_registers[7] = 0;

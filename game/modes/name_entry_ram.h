@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/game_state_ram.h"   // course number, time score, armed flag
+#include "game/flow/digit_writers.h"  // W_SCORE_DIGITS
 #include "game/flow/gameplay_ram.h"  // ending_total
 #include "game/world/flight_ram.h"   // W_GAME_MODE
 
@@ -26,4 +27,3 @@ constexpr uint32_t W_NAME_SLIDE = 0x17290;       // long: the timer display's sl
 
 // ---- Words of the game the entry reads --------------------------------------------------
 // The word W 0x0E12 (multi-stage stage marks on) is board/rankings.h's WA_OVERALL_BEST_ON.
-constexpr uint32_t W_SCORE_DIGITS = 0x169D0;      // five words, units first; 10 = blank

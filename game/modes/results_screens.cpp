@@ -227,7 +227,7 @@ void decision_step() {
     text_registers_set(TEXT_X_DECISION, 0);
     course_timer_finish();
     if (points() < w_cell(W_STAGE_QUOTA)) {
-        for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, 0);
+        fade_colour_set(0);
         if (course() == FINAL_COURSE) {
             ending_total_add(points());
             textram_clear();

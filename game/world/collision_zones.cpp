@@ -110,7 +110,7 @@ zone_record dynamic_zone(int32_t k) {
 void zones_dump(int32_t count) {
     fprintf(stderr, "[ZONES] n=%d\n", count);
     for (int32_t k = 0; k < count; k++) {
-        uint32_t slot = W_ANIMATED_SLOTS + ANIMATED_SLOT_SIZE * uint32_t(FIRST_ZONE_SLOT + k);
+        uint32_t slot = animated_slot(FIRST_ZONE_SLOT + k);
         fprintf(stderr, "   rec%d @0x%04X: x=%-12d y=%-12d z=%-12d f0c=%08X f44=%08X f48=%08X\n", k, slot,
                 w_cell(slot + SLOT_X), w_cell(slot + SLOT_Y), w_cell(slot + SLOT_Z), uint32_t(w_cell(slot + 0x0C)),
                 uint32_t(w_cell(slot + SLOT_KIND)), uint32_t(w_cell(slot + SLOT_STATE)));
@@ -174,7 +174,7 @@ void zone_link_update() {
     int32_t slots = w_cell(W_COURSE_NUMBER) == 0 ? ZONE_SLOTS_COURSE0 : ZONE_SLOTS_OTHER;
     int32_t k = 0;
     for (; k < slots; k++) {
-        uint32_t slot = W_ANIMATED_SLOTS + ANIMATED_SLOT_SIZE * uint32_t(FIRST_ZONE_SLOT + k);
+        uint32_t slot = animated_slot(FIRST_ZONE_SLOT + k);
         if (int16_t(w_read16(WRAM_BASE + slot + SLOT_STATE)) < 0) break;
         uint32_t at = 4 * uint32_t(k);
         w_cell_set(W_SUBPART_X + at, w_cell(slot + SLOT_X));

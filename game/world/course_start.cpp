@@ -109,6 +109,16 @@ void course_start_position() {
     course_timer_start();
 }
 
+void race_timer_shown_follow() {
+    int32_t left = w_cell(W_RACE_TIMER);
+    int32_t shown = w_cell(W_RACE_TIMER_SHOWN);
+    if (shown > left)
+        shown--;
+    else if (shown < left)
+        shown = left - shown > 3 ? shown + SHOWN_CLIMB : left;
+    w_cell_set(W_RACE_TIMER_SHOWN, std::min(shown, RACE_TIMER_SHOWN_MAX));
+}
+
 void race_timer_update() {
     test_switches_apply();
 
@@ -118,13 +128,7 @@ void race_timer_update() {
         if (w_cell(W_STOP_FLAG) == 0 && w_cell(W_TIMER_HOLD) == 0 && left > 0) w_cell_set(W_RACE_TIMER, left - 1);
     }
 
-    left = w_cell(W_RACE_TIMER);
-    int32_t shown = w_cell(W_RACE_TIMER_SHOWN);
-    if (shown > left)
-        shown--;
-    else if (shown < left)
-        shown = left - shown > 3 ? shown + SHOWN_CLIMB : left;
-    w_cell_set(W_RACE_TIMER_SHOWN, std::min(shown, RACE_TIMER_SHOWN_MAX));
+    race_timer_shown_follow();
 
     int32_t frames = w_cell(W_RACE_FRAMES);
     if (frames < START_SPRITE_FRAMES && (frames & START_SPRITE_BLINK) == 0)

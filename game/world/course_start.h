@@ -21,3 +21,6 @@ void course_start_position();
 // One frame of the race time and the displayed time; the start sprite blinks
 // through the first 128 frames.
 void race_timer_update();
+// The displayed time one step toward the time left: down 1, up 4 while more than 3
+// behind, never above 99 seconds.
+void race_timer_shown_follow();

@@ -124,7 +124,7 @@ void demo_course_start(int32_t n) {
     w_cell_set(W_WING_SET, 0);
     course_start_position();
     gameplay_init_state_vars();
-    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, 0);
+    fade_colour_set(0);
     demo_state_load(n);
     for (uint32_t i = 0; i < 3; i++) w_cell_set(W_CAMERA_X + 4 * i, w_cell(W_PLAYER_X + 4 * i));
     camera_words_copy(W_DEMO_CAMERA, W_CAMERA_X);

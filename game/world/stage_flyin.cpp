@@ -365,7 +365,7 @@ void stage_flyin_run() {
         if (c >= CAPTION_FROM) stage_flyin_caption(c - CAPTION_FROM);
     }
     if (c == FLYIN_DESCENT_FROM) {
-        for (uint32_t i = 0; i < 3; i++) w_cell_set(W_FADE_RED + 2 * i, 255);
+        fade_colour_set(255);
         w_cell_set(W_FADE_AMOUNT, 0);
         w_cell_set(W_FADE_FLAGS, 1);
     }

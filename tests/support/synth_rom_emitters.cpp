@@ -1,15 +1,5 @@
 #include "tests/support/synth_rom_tables.h"
 
-#include <cstring>
-
-namespace {
-
-void put_string(synth_rom_set* set, uint32_t addr, const char* s) {
-    for (size_t i = 0; i <= strlen(s); i++) synth_put8(set, addr + uint32_t(i), uint8_t(s[i]));
-}
-
-}  // namespace
-
 void synth_object_records(synth_rom_set* set) {
     for (uint32_t r = 0; r < 3; r++) {
         const synth_object_record& o = SYNTH_OBJECT_RECORDS[r];
@@ -107,7 +97,7 @@ void synth_menu_lists(synth_rom_set* set) {
     static const int16_t label_palette[3] = {1, 1, 3};
     for (uint32_t i = 0; i < 3; i++) {
         uint32_t at = SYNTH_MENU_LABELS + 12 * i, string = text + 16 * i;
-        put_string(set, string, SYNTH_MENU_LABEL_TEXT[i]);
+        synth_put_string(set, string, SYNTH_MENU_LABEL_TEXT[i]);
         synth_put32(set, at, string);
         const int16_t words[4] = {2, int16_t(4 + i), label_palette[i], int16_t(i)};
         for (uint32_t k = 0; k < 4; k++) synth_put16(set, at + 4 + 2 * k, uint16_t(words[k]));
@@ -124,7 +114,7 @@ void synth_menu_lists(synth_rom_set* set) {
     synth_put32(set, SYNTH_MENU_VALUES + 24 * 5, 0);
     for (uint32_t s = 0; s < 3; s++) {
         uint32_t string = text + 0x80 + 16 * s;
-        put_string(set, string, SYNTH_MENU_STRING_TEXT[s]);
+        synth_put_string(set, string, SYNTH_MENU_STRING_TEXT[s]);
         synth_put32(set, SYNTH_MENU_STRINGS + 4 * s, string);
     }
 }

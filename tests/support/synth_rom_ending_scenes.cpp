@@ -8,13 +8,6 @@ namespace {
 
 constexpr uint16_t LIST_END = 0xFFFF;
 
-void longs_put(synth_rom_set* set, uint32_t at, std::initializer_list<int32_t> values) {
-    for (int32_t v : values) {
-        synth_put32(set, at, uint32_t(v));
-        at += 4;
-    }
-}
-
 // A packet list of terrain-cell words, then the end mark.
 void cells_put(synth_rom_set* set, uint32_t at, std::initializer_list<uint16_t> cells) {
     for (uint16_t c : cells) {
@@ -33,7 +26,7 @@ uint32_t portrait_list_put(synth_rom_set* set, uint32_t at, const int32_t models
         uint32_t rec = records + 36 * uint32_t(r);
         bool root = r % 8 == 0;
         const int32_t* p = points[r / 8];
-        longs_put(set, rec, {root ? models[r / 8] : 110, root ? 0 : int32_t(0xFFFF0000u), 0, root ? p[0] : 0,
+        synth_put32s(set, rec, {root ? models[r / 8] : 110, root ? 0 : int32_t(0xFFFF0000u), 0, root ? p[0] : 0,
                              root ? p[1] : 0, root ? p[2] : 0, 0, root ? 0x1000 * r : 0, 0});
     }
     uint32_t pointers = records + 36 * SYNTH_PORTRAIT_RECORDS;
@@ -55,25 +48,25 @@ void synth_ending_crew_steps(synth_rom_set* set) {
 }
 
 void synth_ending_crew_scenes(synth_rom_set* set) {
-    longs_put(set, 0x38134, {0, 0x20000, -0x30000, 0, 0, 0, 0x780});
+    synth_put32s(set, 0x38134, {0, 0x20000, -0x30000, 0, 0, 0, 0x780});
     cells_put(set, 0x38150, {1, 2});
-    longs_put(set, 0x38174, {0x10000, 0x18000});  // the second anchor's heights
-    longs_put(set, 0x38180, {0x30000, 0x20000});  // the first anchor's heights
-    longs_put(set, 0x38188, {0, 0x28000, -0x40000, 0, 0, 0, 0x780});
+    synth_put32s(set, 0x38174, {0x10000, 0x18000});  // the second anchor's heights
+    synth_put32s(set, 0x38180, {0x30000, 0x20000});  // the first anchor's heights
+    synth_put32s(set, 0x38188, {0, 0x28000, -0x40000, 0, 0, 0, 0x780});
     cells_put(set, 0x381C0, {3});
-    longs_put(set, 0x381D0, {0x8000, 0x40000, 0x10000});  // chain height, start and floor heights
-    longs_put(set, 0x381DC, {0x300, 64, 0x200, 48, 0x500, 0});  // sway: rates and divisors
+    synth_put32s(set, 0x381D0, {0x8000, 0x40000, 0x10000});  // chain height, start and floor heights
+    synth_put32s(set, 0x381DC, {0x300, 64, 0x200, 48, 0x500, 0});  // sway: rates and divisors
 }
 
 void synth_ending_landing(synth_rom_set* set) {
     const int32_t* p = SYNTH_LANDING_POSE;
     // The camera stands off the spiral's end, turned to it once the approach is over.
-    longs_put(set, 0x381F4, {p[0] + 4096 - 4000, 84000, p[2] - 7026, 0xFF00, 0xCE9E, 0, 0x780});
-    longs_put(set, 0x38214, {84000});
-    longs_put(set, 0x38228, {p[0], p[1], p[2], p[3], p[4], p[5]});
-    longs_put(set, 0x38240, {p[0], 81339, p[2], 0x615});
+    synth_put32s(set, 0x381F4, {p[0] + 4096 - 4000, 84000, p[2] - 7026, 0xFF00, 0xCE9E, 0, 0x780});
+    synth_put32s(set, 0x38214, {84000});
+    synth_put32s(set, 0x38228, {p[0], p[1], p[2], p[3], p[4], p[5]});
+    synth_put32s(set, 0x38240, {p[0], 81339, p[2], 0x615});
     cells_put(set, 0x38250, {4, 5});
-    longs_put(set, 0x3826C, {-1});
+    synth_put32s(set, 0x3826C, {-1});
 }
 
 void synth_ending_free_camera(synth_rom_set* set) {
@@ -86,10 +79,10 @@ void synth_ending_free_camera(synth_rom_set* set) {
 }
 
 void synth_ending_portrait(synth_rom_set* set) {
-    longs_put(set, 0x383F8, {0, 0x180, -0x300, 0, 0, 0, 0x780});
+    synth_put32s(set, 0x383F8, {0, 0x180, -0x300, 0, 0, 0, 0x780});
     cells_put(set, 0x38414, {7});
-    longs_put(set, 0x38420, {0x300, 0, 0x800, 0, 0x2000, 0});  // the fourth model's node 0
-    longs_put(set, 0x38438, {0x100});
+    synth_put32s(set, 0x38420, {0x300, 0, 0x800, 0, 0x2000, 0});  // the fourth model's node 0
+    synth_put32s(set, 0x38438, {0x100});
     const int32_t first_models[2] = {99, 98};
     const int32_t first_points[2][3] = {{-0x300, 0, 0x800}, {-0x300, 0x300, 0x800}};
     const int32_t fourth_models[2] = {99, 92};
@@ -99,8 +92,8 @@ void synth_ending_portrait(synth_rom_set* set) {
 }
 
 void synth_ending_bad(synth_rom_set* set) {
-    longs_put(set, 0x38460, {0x100000, 0x48000, 0xF0000, 0xF000, 0, 0, 0x780});
-    longs_put(set, 0x3847C, {0x100000, 0x40000, 0x100000, 0x8000, 0x100});
+    synth_put32s(set, 0x38460, {0x100000, 0x48000, 0xF0000, 0xF000, 0, 0, 0x780});
+    synth_put32s(set, 0x3847C, {0x100000, 0x40000, 0x100000, 0x8000, 0x100});
     uint32_t at = 0x38490;
     for (const synth_bad_hit& h : SYNTH_BAD_HITS) {
         for (int16_t w : {h.frame, h.spin, h.angle, h.debris_angle, h.lift}) synth_put16(set, (at += 2) - 2, uint16_t(w));

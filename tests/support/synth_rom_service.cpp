@@ -7,10 +7,6 @@ namespace {
 
 constexpr int16_t TITLE = -1;  // item of a line that never blinks
 
-void put_string(synth_rom_set* set, uint32_t addr, const char* s) {
-    for (size_t i = 0; i <= strlen(s); i++) synth_put8(set, addr + uint32_t(i), uint8_t(s[i]));
-}
-
 // Menu m at `addr`: its lines, texts in label block m, then the end mark.
 template <size_t N>
 void menu_put(synth_rom_set* set, uint32_t addr, int m, const synth_service_line (&lines)[N]) {
@@ -19,7 +15,7 @@ void menu_put(synth_rom_set* set, uint32_t addr, int m, const synth_service_line
         const synth_service_line& l = lines[i];
         uint32_t at = addr + 12 * uint32_t(i);
         if (l.text) {
-            put_string(set, text, l.text);
+            synth_put_string(set, text, l.text);
             synth_put32(set, at, text);
             text += uint32_t(strlen(l.text)) + 1;
         } else {
@@ -47,7 +43,7 @@ void values_put(synth_rom_set* set, uint32_t addr, const synth_service_value (&v
 }  // namespace
 
 void synth_service_texts(synth_rom_set* set) {
-    for (const synth_service_text& t : SYNTH_SERVICE_TEXTS) put_string(set, t.address, t.text);
+    for (const synth_service_text& t : SYNTH_SERVICE_TEXTS) synth_put_string(set, t.address, t.text);
     synth_put32(set, SYNTH_ONOFF_TABLE, 0x3A508);
     synth_put32(set, SYNTH_ONOFF_TABLE + 4, 0x3A50C);
     synth_put32(set, 0x36614, SYNTH_COIN_WORDS + 0x10);
@@ -55,7 +51,7 @@ void synth_service_texts(synth_rom_set* set) {
 }
 
 void synth_settings_header(synth_rom_set* set) {
-    put_string(set, 0x3653C, SYNTH_SETTINGS_ID);
+    synth_put_string(set, 0x3653C, SYNTH_SETTINGS_ID);
 }
 
 void synth_time_radices(synth_rom_set* set) {

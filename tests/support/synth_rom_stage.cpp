@@ -2,18 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-void put_longs(synth_rom_set* set, uint32_t at, const int32_t* values, uint32_t count) {
-    for (uint32_t i = 0; i < count; i++) synth_put32(set, at + 4 * i, uint32_t(values[i]));
-}
-
-void put_string(synth_rom_set* set, uint32_t at, const char* text) {
-    for (size_t i = 0; i <= strlen(text); i++) synth_put8(set, at + uint32_t(i), uint8_t(text[i]));
-}
-
-}  // namespace
-
 void synth_course_starts(synth_rom_set* set) {
     for (uint32_t c = 0; c < 4; c++) {
         const synth_course_start& s = SYNTH_COURSE_STARTS[c];
@@ -39,46 +27,46 @@ void synth_stage_seconds_table(synth_rom_set* set) {
 }
 
 void synth_viewer_start(synth_rom_set* set) {
-    put_longs(set, 0x36414 + 244, SYNTH_VIEWER_START, 7);
+    synth_put32s(set, 0x36414 + 244, SYNTH_VIEWER_START, 7);
 }
 
 void synth_viewer_strings(synth_rom_set* set) {
-    put_string(set, 0x3A2AC, SYNTH_VIEWER_TITLE);
+    synth_put_string(set, 0x3A2AC, SYNTH_VIEWER_TITLE);
     uint32_t at = 0x3A2E6;
     for (const char* label : SYNTH_VIEWER_LABELS) {
-        put_string(set, at, label);
+        synth_put_string(set, at, label);
         at += uint32_t(strlen(label)) + 1;
     }
 }
 
 void synth_flyin_nodes(synth_rom_set* set) {
     const int32_t a[6] = {120000, 300000, 200000, 0, 0x4000, 0}, b[6] = {121000, 300500, 201000, 0, 0xC000, 0};
-    put_longs(set, 0x360A8, a, 6);
-    put_longs(set, 0x360C0, b, 6);
+    synth_put32s(set, 0x360A8, a, 6);
+    synth_put32s(set, 0x360C0, b, 6);
     synth_put32(set, 0x123C38, SYNTH_FLYIN_NODES[0]);
     synth_put32(set, 0x123C3C, SYNTH_FLYIN_NODES[1]);
 }
 
 void synth_flyin_eyes(synth_rom_set* set) {
-    put_longs(set, 0x360D8, SYNTH_FLYIN_EYE_START, 6);
-    put_longs(set, 0x360F0, SYNTH_FLYIN_EYE_END, 6);
+    synth_put32s(set, 0x360D8, SYNTH_FLYIN_EYE_START, 6);
+    synth_put32s(set, 0x360F0, SYNTH_FLYIN_EYE_END, 6);
 }
 
 void synth_flyin_approach(synth_rom_set* set) {
     const int32_t waypoints[6] = {100000, 330000, 190000, 140000, 300000, 230000};
-    put_longs(set, 0x35D2C, waypoints, 6);
+    synth_put32s(set, 0x35D2C, waypoints, 6);
     const int32_t terrain[4] = {0x60000, 150000, 0x90000, 400};
-    put_longs(set, 0x35D44, terrain, 4);
+    synth_put32s(set, 0x35D44, terrain, 4);
     const uint16_t cells[9] = {0, 1, 2, 3, 8, 9, 10, 11, 0xFFFF};
     for (uint32_t i = 0; i < 9; i++) synth_put16(set, 0x35D54 + 2 * i, cells[i]);
     const int32_t cameras[6] = {90000, 340000, 170000, 110000, 200000, 180000};
-    put_longs(set, 0x35D7C, cameras, 6);
+    synth_put32s(set, 0x35D7C, cameras, 6);
 }
 
 void synth_flyin_objects(synth_rom_set* set) {
     for (int32_t i = 0; i < SYNTH_FLYIN_OBJECTS; i++) {
         const int32_t record[5] = {110000 + 4000 * i, 310000, 200000 + 3000 * i, 600 + 8 * i, 1};
-        put_longs(set, 0x35D94 + 20 * uint32_t(i), record, 5);
+        synth_put32s(set, 0x35D94 + 20 * uint32_t(i), record, 5);
     }
     synth_put32(set, 0x35D94 + 20 * SYNTH_FLYIN_OBJECTS, 0xFFFFFFFFu);
     synth_put32(set, 0x35E4C, 0xFFFFFFFFu);

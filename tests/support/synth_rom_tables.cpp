@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 void synth_put8(synth_rom_set* set, uint32_t addr, uint8_t v) {
     if (addr >= sizeof set->program) {
@@ -19,6 +20,18 @@ void synth_put16(synth_rom_set* set, uint32_t addr, uint16_t v) {
 void synth_put32(synth_rom_set* set, uint32_t addr, uint32_t v) {
     synth_put16(set, addr, uint16_t(v >> 16));
     synth_put16(set, addr + 2, uint16_t(v));
+}
+
+void synth_put32s(synth_rom_set* set, uint32_t addr, const int32_t* values, uint32_t count) {
+    for (uint32_t k = 0; k < count; k++) synth_put32(set, addr + 4 * k, uint32_t(values[k]));
+}
+
+void synth_put32s(synth_rom_set* set, uint32_t addr, std::initializer_list<int32_t> values) {
+    synth_put32s(set, addr, values.begin(), uint32_t(values.size()));
+}
+
+void synth_put_string(synth_rom_set* set, uint32_t addr, const char* text) {
+    for (size_t i = 0; i <= strlen(text); i++) synth_put8(set, addr + uint32_t(i), uint8_t(text[i]));
 }
 
 void synth_reset_vector(synth_rom_set* set) {

@@ -3,6 +3,8 @@
 #pragma once
 #include "tests/support/synth_rom.h"
 
+#include <initializer_list>
+
 // Program ROM 0x000000: initial SP 0x00E20000, initial PC 0x0000BC4C.
 constexpr uint32_t SYNTH_RESET_SP = 0x00E20000;
 constexpr uint32_t SYNTH_RESET_PC = 0x0000BC4C;
@@ -988,6 +990,10 @@ constexpr synth_box SYNTH_ATTRACT_BOXES[] = {
 void synth_put8(synth_rom_set* set, uint32_t addr, uint8_t v);
 void synth_put16(synth_rom_set* set, uint32_t addr, uint16_t v);
 void synth_put32(synth_rom_set* set, uint32_t addr, uint32_t v);
+// `count` longs (or the listed ones) from `addr` on; a string with its zero byte.
+void synth_put32s(synth_rom_set* set, uint32_t addr, const int32_t* values, uint32_t count);
+void synth_put32s(synth_rom_set* set, uint32_t addr, std::initializer_list<int32_t> values);
+void synth_put_string(synth_rom_set* set, uint32_t addr, const char* text);
 
 // ---- Service mode (synth_rom_service.cpp) -----------------------------------------
 // Menu lines are 12-byte records (text, column, row, colour, item), value lists 24-byte

@@ -24,6 +24,17 @@ void ending_jump(int32_t p, int32_t c) {
     ending_phase_set(p, c);
 }
 
+void ending_enter(int32_t flag, int32_t p, int32_t c) {
+    ending_start(flag);
+    ending_phase_set(p, c);
+}
+
+void ending_dispatch() {
+    wram_long_set(W_GAME_SUB_STATE, 15);
+    dl_cursor_set(dl_packet_area(dl_buffer_current()));
+    ending_phase_dispatch();
+}
+
 void ending_frame(const screen_input& in) {
     wram_export();
     screen_frame(in);

@@ -11,6 +11,11 @@ void ending_board(int32_t flag);
 void ending_start(int32_t flag);
 // Phase p at counter c, the next frame's.
 void ending_jump(int32_t p, int32_t c);
+// ending_start(flag), then phase p at counter c.
+void ending_enter(int32_t flag, int32_t p, int32_t c);
+// One frame of the ending straight through its dispatch, the list restarted at the
+// current buffer's packet area.
+void ending_dispatch();
 // One frame with the slots the test wrote exported first.
 void ending_frame(const screen_input& in = {});
 int32_t ending_phase();

@@ -27,32 +27,19 @@ namespace {
 constexpr int32_t LANDING_FIRST = 4485, LANDING_FRAMES = 870;
 constexpr int32_t FREE_FIRST = 6795, FREE_FRAMES = 150;
 
-// One frame of the ending straight through its dispatch, the list restarted.
-void dispatch() {
-    wram_long_set(W_GAME_SUB_STATE, 15);
-    dl_cursor_set(dl_packet_area(dl_buffer_current()));
-    ending_phase_dispatch();
-}
-
 int32_t pose(int field) {
     return wram_long(W_ENDING_POSE + 4 * uint32_t(field));
 }
 
-// The ending started and moved to phase p at counter c.
-void enter(int32_t p, int32_t c) {
-    ending_start(1);
-    ending_phase_set(p, c);
-}
-
 TEST(EndingLanding, ApproachEndsAtRadius4096ThenGlidesTouchesDownAndBounces) {
-    enter(7, LANDING_FIRST);
+    ending_enter(1, 7, LANDING_FIRST);
     const int32_t* rom = SYNTH_LANDING_POSE;
     int32_t lowest = 0x7FFFFFFF, touch = -1, glide_end = -1;
     std::vector<int32_t> spring;
     for (int32_t t = 0; t < LANDING_FRAMES; t++) {
         ASSERT_EQ(ending_phase(), 7) << t;
         int32_t target_before = wram_long(W_ENDING_IK_B), sink_before = wram_long(W_LAND_SINK);
-        dispatch();
+        ending_dispatch();
         lowest = std::min(lowest, pose(1));
         if (t == 599) {
             // The spiral's centre is the ROM point moved out by the radius.
@@ -89,8 +76,8 @@ TEST(EndingLanding, ApproachEndsAtRadius4096ThenGlidesTouchesDownAndBounces) {
 }
 
 TEST(EndingLanding, GroundContactsTurnWithTheModel) {
-    enter(7, LANDING_FIRST);
-    for (int t = 0; t < 300; t++) dispatch();
+    ending_enter(1, 7, LANDING_FIRST);
+    for (int t = 0; t < 300; t++) ending_dispatch();
     int32_t x, y, z;
     vec_rotate_rph(0, 1248, 512, pose(3), pose(4), pose(5), &x, &y, &z);
     EXPECT_EQ(wram_long(W_GROUND_POINTS), x);  // record 0: the offset (0, 1248, 512)
@@ -109,12 +96,12 @@ TEST(EndingFreeCamera, RepeatsWhileASwitchIsTouchedInEachPass) {
     const free_case cases[] = {{"untouched", 0, 1}, {"steer left", 0x10, 3}, {"forward", 0x4, 3}};
     for (const free_case& c : cases) {
         SCOPED_TRACE(c.name);
-        enter(10, FREE_FIRST);
+        ending_enter(1, 10, FREE_FIRST);
         int32_t frames = 0;
         while (ending_phase() == 10 && frames < 3 * FREE_FRAMES) {
             // The switch is let go at the start of the third pass.
             w_cell_set(W_SWITCH_PORT0 + SP_CURRENT, frames < 2 * FREE_FRAMES ? c.held : 0);
-            dispatch();
+            ending_dispatch();
             frames++;
         }
         EXPECT_EQ(frames, c.passes * FREE_FRAMES);
@@ -123,13 +110,13 @@ TEST(EndingFreeCamera, RepeatsWhileASwitchIsTouchedInEachPass) {
 }
 
 TEST(EndingFreeCamera, PresetFromRomBytesThenSteering) {
-    enter(10, FREE_FIRST);
+    ending_enter(1, 10, FREE_FIRST);
     w_cell_set(W_SWITCH_PORT0 + SP_PRESSED, 0x200);
-    dispatch();
+    ending_dispatch();
     w_cell_set(W_SWITCH_PORT0 + SP_PRESSED, 0);
     for (uint32_t k = 0; k < 6; k++) EXPECT_EQ(wram_long(0x0CDC + 4 * k), SYNTH_FREE_PRESET[k]) << k;
     w_cell_set(W_SWITCH_PORT0 + SP_CURRENT, 0x20 | 0x40 | 0x4);  // heading +, pitch +, forward
-    dispatch();
+    ending_dispatch();
     EXPECT_EQ(wram_long(0x0CEC), SYNTH_FREE_PRESET[4] + 256);
     EXPECT_EQ(wram_long(0x0CE8), SYNTH_FREE_PRESET[3] + 256);
     int32_t x, y, z;
@@ -139,7 +126,7 @@ TEST(EndingFreeCamera, PresetFromRomBytesThenSteering) {
     EXPECT_EQ(wram_long(0x0CE4), SYNTH_FREE_PRESET[2] + z);
     // The scenery words step through their ROM cycles every 16 frames.
     EXPECT_EQ(wram_long(0xCF84), 0x000);
-    for (int i = 0; i < 16; i++) dispatch();
+    for (int i = 0; i < 16; i++) ending_dispatch();
     EXPECT_EQ(wram_long(0xCF84), 0x001);
     EXPECT_EQ(wram_long(0xB204), 0x401);
 }
@@ -154,9 +141,9 @@ std::vector<int32_t> models_in_list(int32_t first, int32_t last) {
 }
 
 TEST(EndingCrew, EntriesStepEveryFourAndTwoFrames) {
-    enter(5, 3375);
+    ending_enter(1, 5, 3375);
     for (int32_t t = 0; t < 12; t++) {
-        dispatch();
+        ending_dispatch();
         int32_t crew = ((3375 + t - 15) >> 1) & 15 & 3;  // the synthetic steps are k mod 4
         std::vector<int32_t> m = models_in_list(326, 373);
         const std::vector<int32_t> want = {326 + crew, 340 + (t / 4) % 16, 334 + (t / 4) % 6,

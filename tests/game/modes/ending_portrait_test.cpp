@@ -28,19 +28,8 @@ namespace {
 constexpr int32_t PORTRAIT_FIRST = 5355, PORTRAIT_FRAMES = 720;
 constexpr int32_t BAD_FIRST = 6075;
 
-void dispatch() {
-    wram_long_set(W_GAME_SUB_STATE, 15);
-    dl_cursor_set(dl_packet_area(dl_buffer_current()));
-    ending_phase_dispatch();
-}
-
-void enter(int32_t flag, int32_t p, int32_t c) {
-    ending_start(flag);
-    ending_phase_set(p, c);
-}
-
 TEST(EndingPortrait, ShowsSevenHundredTwentyFramesThenTheEndCardNeverTheBadEnding) {
-    enter(1, 8, PORTRAIT_FIRST);
+    ending_enter(1, 8, PORTRAIT_FIRST);
     int32_t frames = 0;
     std::set<int32_t> seen;
     while (ending_phase() == 8 && frames < 2000) {
@@ -58,10 +47,10 @@ TEST(EndingPortrait, ShowsSevenHundredTwentyFramesThenTheEndCardNeverTheBadEndin
 }
 
 TEST(EndingPortrait, CaptionFromCounter5655AndWhiteOverTheLast32Frames) {
-    enter(1, 8, PORTRAIT_FIRST);
+    ending_enter(1, 8, PORTRAIT_FIRST);
     for (int32_t t = 0; t < PORTRAIT_FRAMES; t++) {
         int32_t fade_before = w_cell(W_FADE_AMOUNT);
-        dispatch();
+        ending_dispatch();
         int32_t c = PORTRAIT_FIRST + t;
         uint16_t cell = screen_text_cell(CAPTION_COLUMNS[0], CAPTION_ROW);
         if (c < CAPTION_COUNTER)
@@ -79,14 +68,16 @@ TEST(EndingPortrait, CaptionFromCounter5655AndWhiteOverTheLast32Frames) {
 }
 
 TEST(EndingPortrait, BlinksEightFramesInSixtyFourOnlyInTheFirst120) {
-    enter(1, 8, PORTRAIT_FIRST);
+    ending_enter(1, 8, PORTRAIT_FIRST);
     int32_t shut_early = 0, shut_late = 0;
     for (int32_t t = 0; t < 400; t++) {
-        dispatch();
+        ending_dispatch();
         uint32_t a = uint32_t(wram_long(W_PORTRAIT_NODES));
         bool shut = w_read32(a + 1792) == 997;
         (t < 120 ? shut_early : shut_late) += shut;
-        if (t < 120) ASSERT_EQ(shut, ((PORTRAIT_FIRST + t + 13) & 0x3F) < 8) << t;
+        if (t < 120) {
+            ASSERT_EQ(shut, ((PORTRAIT_FIRST + t + 13) & 0x3F) < 8) << t;
+        }
     }
     EXPECT_GE(shut_early, 8);
     EXPECT_EQ(shut_late, 0);
@@ -105,7 +96,7 @@ TEST(EndingPortrait, FourLongestObjectListsStayInsideWorkRam) {
         for (uint32_t b = 0; b < 4; b++) program_rom[rom + b] = uint8_t(LIST >> (24 - 8 * b));
     ending_init();
     ending_phase_set(8, PORTRAIT_FIRST);
-    for (int t = 0; t < 3; t++) dispatch();
+    for (int t = 0; t < 3; t++) ending_dispatch();
     for (uint32_t k = 0; k < 3; k++)
         EXPECT_EQ(uint32_t(wram_long(W_PORTRAIT_NODES + 4 * k)), WRAM_BASE + 0xAB04 + 64 * 128 * k) << k;
     uint32_t fourth = uint32_t(wram_long(W_SWEEP_OBJECT));
@@ -130,31 +121,39 @@ bool played(int32_t id) {
 }
 
 TEST(EndingBad, SoundsAtTheirFramesAndTheFadeOutFrom592) {
-    enter(2, 9, BAD_FIRST);
+    ending_enter(2, 9, BAD_FIRST);
     const int32_t ids[3] = {86, 44, 47};
     const int32_t at[3] = {0, 160, 420};
     for (int32_t t = 0; t < 720 && ending_phase() == 9; t++) {
         for (int32_t id : ids) slot_command_set(int32_t(sound_slot_of(id)), 0);
         int32_t fade_before = w_cell(W_FADE_AMOUNT);
-        dispatch();
+        ending_dispatch();
         for (int k = 0; k < 3; k++) EXPECT_EQ(played(ids[k]), t == at[k]) << "sound " << ids[k] << " t " << t;
-        if (t == 592) EXPECT_EQ(w_cell(W_FADE_AMOUNT), 1);
-        if (t > 592) ASSERT_EQ(w_cell(W_FADE_AMOUNT), std::min(255, fade_before + 2)) << t;
-        if (t > 400 && t < 592) ASSERT_EQ(w_cell(W_FADE_AMOUNT), 0) << t;
+        if (t == 592) {
+            EXPECT_EQ(w_cell(W_FADE_AMOUNT), 1);
+        }
+        if (t > 592) {
+            ASSERT_EQ(w_cell(W_FADE_AMOUNT), std::min(255, fade_before + 2)) << t;
+        }
+        if (t > 400 && t < 592) {
+            ASSERT_EQ(w_cell(W_FADE_AMOUNT), 0) << t;
+        }
     }
     EXPECT_EQ(ending_phase(), 12);  // the jump to the END card, in gameplay
 }
 
 TEST(EndingBad, DebrisLastsTwentyThreeFramesAfterEachHit) {
-    enter(2, 9, BAD_FIRST);
+    ending_enter(2, 9, BAD_FIRST);
     constexpr uint32_t DEBRIS_LEFT = W_ENDING_OBJECT + 20;
     std::vector<int32_t> drawn_at;
     for (int32_t t = 0; t < 400; t++) {
         int32_t left = wram_long(DEBRIS_LEFT);
-        dispatch();
+        ending_dispatch();
         bool hit = false;
         for (const synth_bad_hit& h : SYNTH_BAD_HITS) hit |= h.frame == t;
-        if (hit) EXPECT_EQ(wram_long(DEBRIS_LEFT), DEBRIS_FRAMES - 1) << t;  // drawn on the hit frame too
+        if (hit) {
+            EXPECT_EQ(wram_long(DEBRIS_LEFT), DEBRIS_FRAMES - 1) << t;  // drawn on the hit frame too
+        }
         if (hit || left > 0) drawn_at.push_back(t);
     }
     std::vector<int32_t> want;

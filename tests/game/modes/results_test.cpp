@@ -95,7 +95,9 @@ TEST_F(Results, MultiStageDecisionByQuotaAndCoursesLeft) {
         EXPECT_EQ(w_cell(W_COURSE_PAIR), c.stage_day);
         EXPECT_EQ(w_cell(W_ATTRACT_SEQ_INDEX), c.seq);
         EXPECT_EQ(w_word(W_GAME_MODE + 2), c.mode_low);
-        if (c.sub == 26) EXPECT_EQ(w_word(W_COURSE_LEFT), 0);
+        if (c.sub == 26) {
+            EXPECT_EQ(w_word(W_COURSE_LEFT), 0);
+        }
     }
 }
 
@@ -145,9 +147,13 @@ TEST_F(Results, StartEndsARollUpWithTheWholeValueShown) {
         screen_frames(5);
         EXPECT_LT(shown_digits(), 4321);  // still rolling
         screen_press(START);
-        if (mode == 0) EXPECT_EQ(w_word(W_COURSE_GRADE), 4);
+        if (mode == 0) {
+            EXPECT_EQ(w_word(W_COURSE_GRADE), 4);
+        }
         screen_frames(mode == 0 ? 40 : 1);  // the gauge settles
-        if (mode == 0) EXPECT_EQ(w_word(W_NEEDLE), synth_needle_target(4));
+        if (mode == 0) {
+            EXPECT_EQ(w_word(W_NEEDLE), synth_needle_target(4));
+        }
         EXPECT_EQ(w_word(W_RESULTS_STEP_WORD), 2);
         EXPECT_EQ(shown_digits(), 4321);
         EXPECT_EQ(w_cell(W_RESULTS_POINTS_SHOWN), 8 * 4321);

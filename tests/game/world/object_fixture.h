@@ -36,7 +36,7 @@ protected:
     }
     static uint32_t record(int n) { return ROM_SPAWN_RECORDS + SPAWN_RECORD_BYTES * uint32_t(n); }
     static void spawn(int n) { animated_object_spawn(record(n)); }
-    static uint32_t slot_at(int s) { return W_ANIMATED_SLOTS + ANIMATED_SLOT_SIZE * uint32_t(s); }
+    static uint32_t slot_at(int s) { return animated_slot(s); }
     static int32_t field(int s, uint32_t f) { return int16_t(w_read16(WRAM_BASE + slot_at(s) + f)); }
     static void field_set(int s, uint32_t f, int32_t v) { w_write16(WRAM_BASE + slot_at(s) + f, uint32_t(v) & 0xFFFF); }
     static int32_t field_long(int s, uint32_t f) { return wram_long(slot_at(s) + f); }
