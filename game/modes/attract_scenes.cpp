@@ -20,6 +20,7 @@
 #include "game/flow/terrain_props.h"
 #include "game/modes/attract_ram.h"
 #include "game/modes/attract_sequencer.h"
+#include "game/modes/ending_landing.h"
 #include "game/modes/ending_ram.h"
 #include "game/world/camera.h"
 #include "game/world/course_start.h"
@@ -30,6 +31,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -72,7 +74,7 @@ constexpr int32_t GROUND_CONTACTS = 5;
 // ---- Sprite scene ---------------------------------------------------------------------
 constexpr int32_t SPRITE_CYCLE = 270;
 constexpr int32_t FLASH_FRAMES[3] = {150, 155, 190};
-constexpr int32_t FLASH_RECORD = 7, HOLD_RECORD = 0, HOLD_STEP = 0x40;
+constexpr int32_t FLASH_RECORD = 7, HOLD_STEP = 0x40;
 constexpr int32_t SHAKE_FROM = 152;
 constexpr int32_t SPRITE_SET = 0, SPRITE_TILE = 442, SPRITE_SIZE = 34, SPRITE_PITCH = 272, SPRITE_LAYER = 7;
 constexpr int32_t FIGURE_MODEL = 914, FIGURE_MODEL_LATE = 915, FIGURE_LATE_FROM = 135, FIGURE_DEPTH = 848;
@@ -133,17 +135,6 @@ void flyby_logo_draw(int32_t frames) {
     } else if (frames >= LOGO_IN_TO) {
         logo_pair_draw(0, LOGO_Y);
     }
-}
-
-void sprite_scene_fade() {
-    int32_t fade = w_cell(W_FADE_AMOUNT);
-    if (fade <= 0) return;
-    if (w_word(W_FADE_HOLD) != 0 && fade != FADE_FULL) {
-        event_record_load(HOLD_RECORD);
-        w_word_set(W_FADE_STEP, HOLD_STEP);
-        return;
-    }
-    w_cell_set(W_FADE_AMOUNT, std::max(fade - w_word(W_FADE_STEP), 0));
 }
 
 // The offsets shake around their rest (-32, -24) with a frequency that rises from frame 152 on.
@@ -223,7 +214,7 @@ void attract_flyby_run() {
 
 void attract_sprite_scene_run() {
     int32_t frames = w_cell(W_SPRITE_SCENE_FRAMES);
-    sprite_scene_fade();
+    ending_fade_run(HOLD_STEP, std::numeric_limits<int32_t>::max());  // the ending's fade step, no ceiling
     for (int32_t flash : FLASH_FRAMES)
         if (frames == flash) {
             event_record_load(FLASH_RECORD);

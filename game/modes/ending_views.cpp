@@ -1,5 +1,6 @@
 #include "game/modes/ending_views.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
@@ -17,10 +18,7 @@
 #include "game/world/player_rig.h"
 #include "game/world/rider_ik.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -229,27 +227,9 @@ int32_t* ending_object_transform(int32_t i, uint32_t anchor, int32_t radius, int
 
 void ending_badcam_dump(int32_t k) {
     constexpr int MAX_FRAMES = 32;
-    static bool read;
     static char directory[256];
     static int32_t frames[MAX_FRAMES];
-    static int count;
-    if (!read) {
-        read = true;
-        const char* s = getenv("SKYVOLTA_BADDUMP");
-        const char* colon = s ? strchr(s, ':') : nullptr;
-        if (colon) {
-            size_t n = std::min(size_t(colon - s), sizeof directory - 1);
-            memcpy(directory, s, n);
-            directory[n] = '\0';
-            for (const char* p = colon + 1; *p && count < MAX_FRAMES;) {
-                char* end;
-                long v = strtol(p, &end, 10);
-                if (end == p) break;
-                frames[count++] = int32_t(v);
-                p = *end == ',' ? end + 1 : end;
-            }
-        }
-    }
+    static int count = env_dir_frames("SKYVOLTA_BADDUMP", directory, sizeof directory, frames, MAX_FRAMES);
     for (int i = 0; i < count; i++) {
         if (frames[i] != k) continue;
         char path[300];

@@ -1,5 +1,6 @@
 #include "game/modes/results_screens.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/display_list.h"
@@ -25,8 +26,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -605,22 +604,7 @@ void results_digits_set(int32_t value) {
 void results_dump() {
     static char directory[256];
     static int32_t frames[32];
-    static int count = -1;
-    if (count < 0) {
-        count = 0;
-        const char* value = getenv("SKYVOLTA_RESDUMP");
-        const char* colon = value ? strchr(value, ':') : nullptr;
-        if (colon && colon - value < int(sizeof directory)) {
-            memcpy(directory, value, size_t(colon - value));
-            for (const char* p = colon + 1; *p && count < 32;) {
-                char* end;
-                long f = strtol(p, &end, 10);
-                if (end == p) break;
-                frames[count++] = int32_t(f);
-                p = *end == ',' ? end + 1 : end;
-            }
-        }
-    }
+    static int count = env_dir_frames("SKYVOLTA_RESDUMP", directory, sizeof directory, frames, 32);
     int32_t t = w_cell(W_RESULTS_FRAMES);
     for (int i = 0; i < count; i++) {
         if (frames[i] != t) continue;
