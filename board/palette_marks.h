@@ -14,3 +14,5 @@ extern uint32_t palette_written_count;
 
 // Marks an entry as written by the game; indices above 0x7FFF are ignored.
 void palette_entry_mark_written(uint32_t entry);
+// No entry marked, as on a board that has not run yet.
+void palette_marks_clear();

@@ -5,6 +5,7 @@
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/inputs.h"
+#include "board/palette_marks.h"
 #include "board/palette_mixer.h"
 #include "board/scores_file.h"
 #include "board/text_print.h"
@@ -52,6 +53,7 @@ void screen_start() {
     static std::string scores_dir = temp_dir_make("screen");
     const synth_rom_set* rom = synth_rom_shared();
     board_memory_clear();
+    palette_marks_clear();  // a fresh board: the last test's palette writes are not the game's
     memcpy(program_rom, rom->program, sizeof program_rom);
     point_rom = rom->point;
     point_rom_count = POINT_ROM_WORDS;

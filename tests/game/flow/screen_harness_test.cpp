@@ -1,7 +1,9 @@
 // The screen harness steps the game as the main loop does: after 30 frames of the
 // synthetic set it shows the boot screen, text and picture alike, and its picture is the
-// one the program's own headless screenshot writes.
+// one the program's own headless screenshot writes; each start is a fresh board.
 #include "tests/support/screen_harness.h"
+
+#include "board/palette_marks.h"
 
 #include "tests/support/program_run.h"
 #include "tests/support/test_files.h"
@@ -31,6 +33,16 @@ TEST(ScreenHarness, BootScreenMatchesTheProgramsOwnScreenshot) {
     want.rgb.assign(ppm.begin() + 15, ppm.end());
     EXPECT_EQ(picture_difference(got, want, 0), "");
     temp_dir_remove(dir);
+}
+
+// Each start is a fresh board: palette entries an earlier run wrote are no longer the
+// game's (a screen after the attract drew its text in stale colours).
+TEST(ScreenHarness, StartForgetsTheLastRunsPaletteWrites) {
+    screen_start();
+    palette_entry_mark_written(0x7F30);
+    screen_start();
+    EXPECT_EQ(palette_written[0x7F30], 0);
+    for (uint32_t k = 0; k < palette_written_count; k++) EXPECT_NE(palette_written_list[k], 0x7F30);
 }
 
 }  // namespace
