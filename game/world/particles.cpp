@@ -2,6 +2,7 @@
 
 #include "base/env_switch.h"
 #include "board/board_memory.h"
+#include "board/fixed_math.h"
 #include "board/game_state_ram.h"
 #include "board/rig_packets.h"
 #include "board/sprite_projection.h"
@@ -92,7 +93,7 @@ void spawn(uint32_t i, uint32_t slot) {
     int32_t count = emitter_count(i);
     uint32_t at = particle(i, slot);
     for (uint32_t axis = 0; axis < 3; axis++)
-        w_cell_set(at + 4 * axis, w_cell(probe_field(i, PROBE_POS + 4 * axis)) + (random16() >> 6));
+        w_cell_set(at + 4 * axis, wrap_add(w_cell(probe_field(i, PROBE_POS + 4 * axis)), random16() >> 6));
     int32_t type = int16_t(w_cell(W_PARTICLE_EMITTERS + 4 * i));
     w_cell_set(at + PARTICLE_TYPE, type);
     w_cell_set(at + PARTICLE_AGE, BURST - count);
@@ -105,8 +106,8 @@ void draw_and_age(uint32_t at, bool ages) {
     int32_t type = w_cell(at + PARTICLE_TYPE);
     int32_t size = type == KIND_SPRAY ? age * 8191 + 0x8000 : age * 0x3FFF;
     int32_t attribute = w_cell(W_WING_SET) != 0 ? ATTRIBUTE_SECOND_VIEW : ATTRIBUTE;
-    world_sprite_draw(0, type + age, w_cell(at) - w_cell(W_CAMERA_X), w_cell(at + 4) - w_cell(W_CAMERA_Y),
-                      w_cell(at + 8) - w_cell(W_CAMERA_Z), size, attribute);
+    world_sprite_draw(0, type + age, wrap_sub(w_cell(at), w_cell(W_CAMERA_X)), wrap_sub(w_cell(at + 4), w_cell(W_CAMERA_Y)),
+                      wrap_sub(w_cell(at + 8), w_cell(W_CAMERA_Z)), size, attribute);
     if (ages) w_cell_set(at + PARTICLE_AGE, age >= 3 ? -1 : age + 1);
 }
 

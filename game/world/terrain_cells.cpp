@@ -2,6 +2,7 @@
 
 #include "base/env_switch.h"
 #include "base/run_flags.h"
+#include "board/fixed_math.h"
 #include "board/wram_cell.h"
 #include "game/world/flight_ram.h"
 #include "game/world/terrain_ram.h"
@@ -56,7 +57,7 @@ int32_t layer_count_clamp(int32_t count, int32_t cell) {
 
 // Lattice coordinate of a point along one axis, rounded up past `round` within its step.
 int32_t seed_lattice(int32_t p, int32_t origin, int32_t round) {
-    return ((p - origin) >> LATTICE_SHIFT) + 1 + ((p & STEP_MASK) >= round ? 1 : 0);
+    return (wrap_sub(p, origin) >> LATTICE_SHIFT) + 1 + ((p & STEP_MASK) >= round ? 1 : 0);
 }
 
 struct layer_walk {
@@ -159,8 +160,8 @@ void world_stage_update() {
         w_cell_set(W_STAGE_CELL, cell);
         w_cell_set(W_STAGE_COLUMN, column);
         w_cell_set(W_STAGE_ROW, row);
-        w_cell_set(W_STAGE_ORIGIN_X, column * CELL_SIZE);
-        w_cell_set(W_STAGE_ORIGIN_Z, row * CELL_SIZE);
+        w_cell_set(W_STAGE_ORIGIN_X, wrap_mul(column, CELL_SIZE));
+        w_cell_set(W_STAGE_ORIGIN_Z, wrap_mul(row, CELL_SIZE));
         // A cell off the grid loads nothing: no layers.
         int32_t count = 0, mask = 0;
         if (!cell_table_byte(course_table(TABLE_LAYER_COUNTS), cell, &count)) count = 0;
