@@ -165,7 +165,7 @@ void lookahead_contact() {
     w_cell_set(W_LOOKAHEAD_FAST_AVOID, 0);
     int32_t ease_step = 1;
     if (w_cell(W_AVOID_STATE) != 0) {
-        int32_t lag = wrap_abs(int16_t(w_cell(W_TARGET_HEADING) - w_cell(W_EASED_HEADING))) >> 13;
+        int32_t lag = wrap_abs(int16_t(wrap_sub(w_cell(W_TARGET_HEADING), w_cell(W_EASED_HEADING)))) >> 13;
         ease_step = lag > 1 ? lag : 1;
     }
     count_down(W_EASE_CODE, ease_step);

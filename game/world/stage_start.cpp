@@ -141,7 +141,7 @@ void figure_build(uint32_t block) {
 void figure_place(uint32_t block) {
     int32_t height = w_cell(W_FIGURE_HEIGHT) - (word(W_BALLOONS_LEFT) == 7 ? 5120 : 3584);
     int32_t ox, oy, oz;
-    vec_rotate_rph(FIGURE_AHEAD, 0, height, w_cell(W_PLAYER_PITCH), w_cell(W_PLAYER_HEADING) + 0x4000,
+    vec_rotate_rph(FIGURE_AHEAD, 0, height, w_cell(W_PLAYER_PITCH), wrap_add(w_cell(W_PLAYER_HEADING), 0x4000),
                    w_cell(W_PLAYER_ROLL), &ox, &oy, &oz);
     uint32_t body = node_at(block, 0);
     const int32_t base[3] = {wrap_add(w_cell(W_PLAYER_X), ox), wrap_add(wrap_add(w_cell(W_PLAYER_Y), oy), FIGURE_BASE_RAISE),
@@ -151,7 +151,7 @@ void figure_place(uint32_t block) {
         w_cell_set(body + NODE_BASE_X + 4 * i, base[i]);
     }
     // The figure faces the player; its heading offset word is the player's heading.
-    w_cell_set(body + NODE_HEADING, w_cell(W_PLAYER_HEADING) + 0x8000);
+    w_cell_set(body + NODE_HEADING, wrap_add(w_cell(W_PLAYER_HEADING), 0x8000));
     w_cell_set(body + NODE_BASE_HEADING, w_cell(W_PLAYER_HEADING));
 }
 
@@ -210,7 +210,7 @@ void figure_motion(uint32_t block, int32_t e) {
         swing_follow(node_at(block, k), NODE_PITCH, wave);
         swing_follow(node_at(block, k), NODE_ROLL, wave / 2);
     }
-    turn_follow(body, NODE_HEADING, w_cell(W_PLAYER_HEADING) + 0x8000);
+    turn_follow(body, NODE_HEADING, wrap_add(w_cell(W_PLAYER_HEADING), 0x8000));
 }
 
 // Arms toward the player, the head toward the camera.
@@ -231,8 +231,8 @@ void figure_aim(uint32_t block, int32_t e) {
     int32_t dy = wrap_sub(w_cell(W_CAMERA_Y), w_cell(body + NODE_Y));
     int32_t dz = wrap_sub(w_cell(W_CAMERA_Z), w_cell(body + NODE_Z));
     uint32_t head = node_at(block, HEAD);
-    int32_t turn = int16_t(math_atan2(dx, dz) - w_cell(body + NODE_HEADING));
-    int32_t pitch = int16_t(math_atan2(dy, std::max(1, wrap_abs(dx) + wrap_abs(dz))));
+    int32_t turn = int16_t(wrap_sub(math_atan2(dx, dz), w_cell(body + NODE_HEADING)));
+    int32_t pitch = int16_t(math_atan2(dy, std::max(1, wrap_add(wrap_abs(dx), wrap_abs(dz)))));
     turn_follow(head, NODE_HEADING, std::clamp(turn, -HEAD_TURN_LIMIT, HEAD_TURN_LIMIT));
     turn_follow(head, NODE_PITCH, std::clamp(pitch, -HEAD_PITCH_LIMIT, HEAD_PITCH_LIMIT));
 }
@@ -516,7 +516,7 @@ void countdown_sweep_camera() {
     vec_rotate_rph(0, int32_t(t), int32_t(u), 0, int32_t(heading), 0, o, o + 1, o + 2);
     for (uint32_t i = 0; i < 3; i++) {
         int64_t base = w_cell(body + NODE_BASE_X + 4 * i);
-        int64_t to_player = int64_t(w_cell(W_PLAYER_X + 4 * i)) - base;
+        int64_t to_player = wrap_sub(w_cell(W_PLAYER_X + 4 * i), int32_t(base));
         w_cell_set(W_CAMERA_X + 4 * i, int32_t(base + o[i] + bn * to_player / bd));
     }
     camera_grid_cell_update();

@@ -3,6 +3,7 @@
 // slots drawn a frame; the special regions; the reset.
 #include "game/world/particles.h"
 
+#include "board/fixed_math.h"
 #include "board/game_state_ram.h"
 #include "board/rig_packets.h"
 #include "board/wram_cell.h"
@@ -14,6 +15,7 @@
 #include "tests/board/dl_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -163,6 +165,38 @@ TEST_F(ParticleTest, SmoothedSpeedHalvesTowardTheSpeedCopy) {
         s.push_back(w_cell(W_PARTICLE_SPEED));
     }
     EXPECT_EQ(s, (std::vector<int32_t>{500, 750, 875}));
+}
+
+// Positions wrap at 32 bits: a burst where the camera and the contact point sit at the
+// edges of the coordinate range (the offsets crossing them) spawns and draws exactly as
+// the same burst near the origin.
+TEST_F(ParticleTest, ABurstAcrossTheCoordinateEdgeDrawsAsOneNearTheOrigin) {
+    auto burst = [this](int32_t camera_x, int32_t camera_z) {
+        particles_reset();
+        w_cell_set(W_CAMERA_X, camera_x);
+        w_cell_set(W_CAMERA_Z, camera_z);
+        w_cell_set(probe_field(0, PROBE_POS), camera_x);
+        w_cell_set(probe_field(0, PROBE_POS + 8), wrap_add(camera_z, 20000));
+        particle_emitter_fire(0, 3);
+        std::vector<int32_t> seen;
+        for (int f = 0; f < 16; f++) {
+            sprite_call_list_reset();
+            particles_update();
+            for (int n = 0; n < sprite_call_list_count(); n++) {
+                int32_t tile, key, x, y;
+                sprite_call_list_get(n, &tile, &key, &x, &y);
+                seen.insert(seen.end(), {tile, key, x, y});
+            }
+        }
+        for (uint32_t c = 0; c < 4; c++)
+            for (uint32_t axis : {0u, 8u})
+                seen.push_back(wrap_sub(w_cell(slot(0, c) + axis), w_cell(W_CAMERA_X + axis)));
+        return seen;
+    };
+    std::vector<int32_t> near = burst(0, 0);
+    ASSERT_GT(near.size(), 8u);
+    EXPECT_EQ(burst(INT32_MIN, INT32_MAX - 20000), near);
+    EXPECT_EQ(burst(INT32_MAX, INT32_MIN), near);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <functional>
 #include <iterator>
@@ -253,6 +254,41 @@ TEST_F(StageTest, CourseThreeFliesInIntoTheRace) {
     EXPECT_EQ(w_cell(W_END_FLAG), 0);
     screen_frames(10);
     EXPECT_EQ(screen_sub_state(), 3);
+}
+
+// Positions wrap at 32 bits as on the board: a course starting at an edge of the
+// coordinate range runs its countdown figure and camera path (or its fly-in) and the
+// first second of the race across the edge.
+TEST_F(StageTest, ACourseStartAtTheCoordinateEdgeRunsIntoTheRace) {
+    struct edge_case {
+        int32_t course, x, y, z, heading;
+        int limit;
+    };
+    const edge_case cases[] = {{0, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 400},
+                               {0, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, 400},
+                               {3, INT32_MAX, 260000, INT32_MIN, INT32_MAX, 1000}};
+    for (const edge_case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "course " << c.course << " at " << c.x << "," << c.y << "," << c.z);
+        screen_start();
+        dl_cursor_set(dl_packet_area(0));
+        const int32_t start[5] = {c.x, c.y, c.z, 0, c.heading};  // x, y, z, pitch, heading
+        for (uint32_t field = 0; field < 5; field++)
+            bus_write32(ROM_COURSE_START + 4 * (4 * field + uint32_t(c.course)), uint32_t(start[field]));
+        // The camera stays by the machine (across the edge from it at times), whatever
+        // side of the edge the figure, the path and the fly-in put them on.
+        int32_t camera_reach = 0;
+        int frames = race_from_sub_state_2(c.course, c.limit, [&](int) {
+            for (uint32_t axis = 0; axis < 3; axis += 2)
+                camera_reach = std::max(camera_reach, wrap_abs(wrap_sub(w_cell(W_CAMERA_X + 4 * axis),
+                                                                        w_cell(W_PLAYER_X + 4 * axis))));
+        });
+        EXPECT_EQ(frames, c.course == 0 ? 331 : FLYIN_FRAMES);
+        EXPECT_LT(camera_reach, 0x100000);  // ten cells; off the grid the machine drifts
+        // The race's first second runs on from there.
+        screen_frames(60, screen_input{.pedal_counter = 600});
+        EXPECT_EQ(screen_sub_state(), 3);
+        EXPECT_TRUE(cursor_inside_dspram());
+    }
 }
 
 TEST_F(StageTest, FlyInCountdownParametersAndRamp) {

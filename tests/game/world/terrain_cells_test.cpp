@@ -7,6 +7,7 @@
 #include "tests/game/world/terrain_fixture.h"
 
 #include <gtest/gtest.h>
+#include <climits>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -173,6 +174,44 @@ TEST_F(TerrainTest, SeedsRoundAtE00InXAndC00InZ) {
         EXPECT_EQ(seed(0), c.seed) << std::hex << c.dx << "," << c.dz;
         EXPECT_EQ(seed(1), NO_VERTEX);
     }
+}
+
+// Positions wrap at 32 bits as on the board. A player at the edge of the coordinate range
+// lies in a cell off the grid: its row times the cell size wraps into the stage origin,
+// no layer loads, and the seed lattice (the position less the origin) wraps too.
+TEST_F(TerrainTest, FarCellsWrapTheirOriginAndFindNoSeed) {
+    struct far_case {
+        int32_t x, z;
+        int32_t cell, origin_x, origin_z;
+    };
+    const far_case cases[] = {
+        // cell -21845 + 8 x -21845: stage column 3, row -24576; -24576 x 0x18000 wraps
+        {INT32_MIN, INT32_MIN, -196605, 3 * CELL_SIZE, 1879048192},
+        // cell 21845 + 8 x 21845: stage column 5, row 24575
+        {INT32_MAX, INT32_MAX, 196605, 5 * CELL_SIZE, -1879146496},
+        {INT32_MIN, INT32_MAX, 152915, 3 * CELL_SIZE, 19114 * CELL_SIZE},
+    };
+    for (const far_case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.z);
+        w_cell_set(W_SEED_VERTEX, 0x33);
+        w_cell_set(W_PLAYER_X, c.x);
+        w_cell_set(W_PLAYER_Z, c.z);
+        player_cell_update();
+        world_stage_update();
+        EXPECT_EQ(w_cell(W_LOADED_CELL), c.cell);
+        EXPECT_EQ(w_cell(W_STAGE_ORIGIN_X), c.origin_x);
+        EXPECT_EQ(w_cell(W_STAGE_ORIGIN_Z), c.origin_z);
+        EXPECT_EQ(w_cell(W_STAGE_LAYER_COUNT), 0);
+        EXPECT_EQ(seed(0), NO_VERTEX);
+    }
+    // A loaded cell's lattice from a point at either edge: off the lattice, no seed.
+    place(SYNTH_CELL_FLAT, 0x8000, 20000, 0x8000);
+    for (int32_t p : {INT32_MIN, INT32_MAX}) {
+        layer_seed_faces(p, p);
+        EXPECT_EQ(seed(0), NO_VERTEX) << p;
+    }
+    layer_seed_faces(origin_x(SYNTH_CELL_FLAT) + 0x2000, origin_z(SYNTH_CELL_FLAT) + 0x2000);
+    EXPECT_EQ(seed(0), 8 + 1);
 }
 
 }  // namespace
