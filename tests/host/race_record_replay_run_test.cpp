@@ -58,4 +58,19 @@ TEST_F(RaceRecordReplayRun, ARecordedRaceReplaysWithoutDisagreement) {
     }
 }
 
+// A replay whose positions sit at the edge of the coordinate range: the world's position
+// arithmetic wraps at 32 bits as on the board, so the race runs through the file's frames
+// and on to the picture (a sanitizer build stops at any signed overflow).
+TEST_F(RaceRecordReplayRun, AReplayAtTheCoordinateEdgeRunsToItsEnd) {
+    const std::string text = "F 0 p=0,0,0\n"
+                             "F 1 p=-2147483648,0,-2147483648\n"
+                             "F 2 p=-2147483648,0,-2147483648\n";
+    ASSERT_TRUE(file_write(dir + "/edge.rec", std::vector<uint8_t>(text.begin(), text.end())));
+    std::string out;
+    EXPECT_EQ(program_run(dir, "SKYVOLTA_LEVEL=N SKYVOLTA_REPLAY=edge.rec", "--screenshot s.ppm 700", &out), 0) << out;
+    expect_lines_in_order(out, {"[REPLAY] 3 frames from edge.rec\n", "[REPLAY] rec_f1 p=-2147483648,0,-2147483648 ",
+                                "[REPLAY] done: 3 frames, "});
+    EXPECT_GT(file_size(dir + "/s.ppm"), 0);
+}
+
 }  // namespace
