@@ -343,7 +343,7 @@ void stage_start_init() {
 void stage_start_value_screen() {
     uint32_t held = uint32_t(port0(SP_CURRENT)), pressed = uint32_t(port0(SP_PRESSED));
     uint32_t repeat = uint32_t(port0(SP_REPEAT));
-    auto cell_add = [](uint32_t w, int32_t d) { w_cell_set(w, w_cell(w) + d); };
+    auto cell_add = [](uint32_t w, int32_t d) { w_cell_set(w, wrap_add(w_cell(w), d)); };
 
     int32_t fast = port0(SP_DOUBLE) & KEY_NEXT ? 8 : 1;
     if (repeat & KEY_NEXT) cell_add(W_VIEWER_MODEL, fast);
@@ -457,7 +457,7 @@ void countdown_sweep_step() {
                              pairs[0], pairs[1], pairs[2], pairs[3], pairs[4], pairs[5],
                              w_cell(block + NODE_FLAGS) & 0xFFFF, DL_END, DL_NODE_MODEL,
                              dl_relative_x(w_cell(block + NODE_X)),
-                             dl_relative_y(w_cell(block + NODE_Y)) - FIGURE_STEP_MODEL,
+                             wrap_sub(dl_relative_y(w_cell(block + NODE_Y)), FIGURE_STEP_MODEL),
                              dl_relative_z(w_cell(block + NODE_Z))};
     dl_emit(words, sizeof words / sizeof words[0]);
 }

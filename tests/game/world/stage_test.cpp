@@ -429,6 +429,14 @@ TEST_F(StageTest, ObjectViewerFollowsItsKeys) {
     EXPECT_EQ(screen_text_row(5).substr(20, 4), "0012");  // 18 viewer frames before, in hexadecimal
     EXPECT_EQ(screen_text_row(3).substr(2, 5), SYNTH_VIEWER_LABELS[0]);
     EXPECT_EQ(screen_text_row(11).substr(2, 4), SYNTH_VIEWER_LABELS[8]);
+
+    // Moves wrap at the edges of the coordinate range, as the board's adds do.
+    frame(0, 0x200, 0);  // move mode, step 10
+    const int32_t edge[3] = {INT32_MIN + 5, INT32_MAX - 5, INT32_MAX - 5};
+    for (uint32_t i = 0; i < 3; i++) w_cell_set(W_VIEWER_X + 4 * i, edge[i]);
+    frame(0x20 | 0x80 | 0x04, 0, 0);
+    EXPECT_EQ((std::vector<int32_t>{w_cell(W_VIEWER_X), w_cell(W_VIEWER_X + 4), w_cell(W_VIEWER_X + 8)}),
+              (std::vector<int32_t>{INT32_MAX - 4, INT32_MIN + 4, INT32_MIN + 4}));
 }
 
 // The caption: a tile block loaded every fourth step, drawn on the three between with the
