@@ -261,17 +261,18 @@ TEST_F(StageTest, CourseThreeFliesInIntoTheRace) {
 // first second of the race across the edge.
 TEST_F(StageTest, ACourseStartAtTheCoordinateEdgeRunsIntoTheRace) {
     struct edge_case {
-        int32_t course, x, y, z, heading;
+        int32_t course, x, y, z, pitch, heading;
         int limit;
     };
-    const edge_case cases[] = {{0, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 400},
-                               {0, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, 400},
-                               {3, INT32_MAX, 260000, INT32_MIN, INT32_MAX, 1000}};
+    const edge_case cases[] = {{0, INT32_MIN, INT32_MIN, INT32_MIN, 0, INT32_MIN, 400},
+                               {0, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, 400},
+                               {3, INT32_MAX, 260000, INT32_MIN, INT32_MIN, INT32_MAX, 1000}};
     for (const edge_case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "course " << c.course << " at " << c.x << "," << c.y << "," << c.z);
+        SCOPED_TRACE(testing::Message() << "course " << c.course << " at " << c.x << "," << c.y << "," << c.z
+                                        << " pitch " << c.pitch << " heading " << c.heading);
         screen_start();
         dl_cursor_set(dl_packet_area(0));
-        const int32_t start[5] = {c.x, c.y, c.z, 0, c.heading};  // x, y, z, pitch, heading
+        const int32_t start[5] = {c.x, c.y, c.z, c.pitch, c.heading};
         for (uint32_t field = 0; field < 5; field++)
             bus_write32(ROM_COURSE_START + 4 * (4 * field + uint32_t(c.course)), uint32_t(start[field]));
         // The camera stays by the machine (across the edge from it at times), whatever
