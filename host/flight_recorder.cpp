@@ -112,6 +112,22 @@ int64_t distance_abs(int32_t a, int32_t b) {
     return d < 0 ? -d : d;
 }
 
+// A write that failed: says why, once, and closes what is still open of the recording
+// (without its END line).
+void recording_abandon(int error) {
+    fprintf(stderr, "[REC] write failed: %s -- recording stopped\n", strerror(error));
+    if (rec.file) fclose(rec.file);
+    rec.file = nullptr;
+}
+
+// Pushes what was written to the file; false (the recording abandoned) when any write
+// since the last flush failed.
+bool recording_flush() {
+    if (fflush(rec.file) == 0 && !ferror(rec.file)) return true;
+    recording_abandon(errno);
+    return false;
+}
+
 }  // namespace
 
 int probe_faces_text(char* out, size_t size) {
@@ -147,15 +163,20 @@ void recording_start() {
         else
             fprintf(rec.file, "# started_at_frame=%u (course is on the first F line)\n", host_frame);
     }
-    fflush(rec.file);
+    if (!recording_flush()) return;
     fprintf(stderr, "[REC] recording to %s\n", rec.path);
 }
 
 void recording_stop() {
     if (!rec.file) return;
     fprintf(rec.file, "# END frames=%d contact_frames=%d resets=%d\n", rec.frames, rec.contact_frames, rec.resets);
-    fclose(rec.file);
+    if (!recording_flush()) return;
+    FILE* f = rec.file;
     rec.file = nullptr;
+    if (fclose(f) != 0) {
+        recording_abandon(errno);
+        return;
+    }
     fprintf(stderr, "[REC] stopped: %d frames, %d with terrain contact, %d hard resets -> %s\n", rec.frames,
             rec.contact_frames, rec.resets, rec.path);
 }
@@ -228,5 +249,5 @@ void recording_write_frame() {
     rec.contact_frames += probes != 0;
     rec.resets += reset;
     rec.frames++;
-    fflush(rec.file);
+    recording_flush();
 }

@@ -75,6 +75,12 @@ bool dspram_dump_write() {
     return true;
 }
 
+bool wram_dump_write() {
+    if (!file_write_all("wram_dump.bin", wram_bytes, sizeof wram_bytes)) return false;
+    printf("Work RAM dumped to wram_dump.bin (%d bytes)\n", int(sizeof wram_bytes));
+    return true;
+}
+
 bool palette_dump_write() {
     static uint8_t triples[PALETTE_DUMP_ENTRIES * 3];
     for (uint32_t i = 0; i < PALETTE_DUMP_ENTRIES; i++)
@@ -87,5 +93,6 @@ bool palette_dump_write() {
 void headless_end(const char* screenshot_path) {
     headless_screenshot_write(screenshot_path);
     dspram_dump_write();
+    wram_dump_write();
     run_flag = 0;
 }

@@ -1,5 +1,5 @@
-// What a headless run leaves behind: the P6 picture of its last frame with a DSP RAM
-// image, and the palette image of frame 5.
+// What a headless run leaves behind: the P6 picture of its last frame with the DSP RAM
+// and work-RAM images, and the palette image of frame 5.
 #pragma once
 #include <cstdint>
 
@@ -19,9 +19,14 @@ bool headless_screenshot_write(const char* path);
 // dspram_dump.bin in the working directory: the 0x20000 bytes of DSP RAM.
 bool dspram_dump_write();
 
+// wram_dump.bin in the working directory: the 0x40000 bytes of work RAM as the bus sees
+// them.
+bool wram_dump_write();
+
 // palette_dump.bin in the working directory: the first 8,192 entries of the three
 // palette planes as R, G, B triples.
 bool palette_dump_write();
 
-// The headless run's end: the screenshot and the DSP RAM image; the run flag clears.
+// The headless run's end: the screenshot and the DSP RAM and work-RAM images; the run
+// flag clears.
 void headless_end(const char* screenshot_path);

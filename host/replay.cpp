@@ -11,21 +11,22 @@
 #include "host/host_ram.h"
 #include "host/terrain_cell.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-void* (*replay_grow)(void* block, size_t bytes) = realloc;
+void* (*replay_allocate)(size_t bytes) = malloc;
+int replay_frames_max = REPLAY_FRAMES_MAX;
 
 namespace {
 
-constexpr int FIRST_CAPACITY = 4096;
 constexpr size_t LINE_CHARS_MAX = 1023;
 
 struct replay_state {
     replay_record* records;
-    int count, capacity, cursor, disagreed;
+    int count, cursor, disagreed;
 };
 replay_state rp;
 
@@ -86,18 +87,6 @@ bool record_parse(const char* line, replay_record* r) {
     return true;
 }
 
-bool record_add(const replay_record& r) {
-    if (rp.count == rp.capacity) {
-        int capacity = rp.capacity ? rp.capacity * 2 : FIRST_CAPACITY;
-        void* grown = capacity > 0 ? replay_grow(rp.records, size_t(capacity) * sizeof(replay_record)) : nullptr;
-        if (!grown) return false;
-        rp.records = static_cast<replay_record*>(grown);
-        rp.capacity = capacity;
-    }
-    rp.records[rp.count++] = r;
-    return true;
-}
-
 // Reads one line into `line` (at most LINE_CHARS_MAX characters). False at the end of the
 // file; `whole` is false for a line that was too long or had no newline.
 bool line_read(FILE* f, char* line, bool* whole) {
@@ -114,6 +103,21 @@ bool line_read(FILE* f, char* line, bool* whole) {
     if (c == EOF && n == 0 && !over) return false;
     *whole = c == '\n' && !over;
     return true;
+}
+
+// Parses the F lines from the file's current position, at most `limit` of them, into
+// `out` (null: only counts). Gives the records found.
+int records_read(FILE* f, replay_record* out, int limit) {
+    static char line[LINE_CHARS_MAX + 1];
+    bool whole = false;
+    int n = 0;
+    while (n < limit && line_read(f, line, &whole)) {
+        replay_record r;
+        if (!whole || !record_parse(line, &r)) continue;
+        if (out) out[n] = r;
+        n++;
+    }
+    return n;
 }
 
 void both_images_position(const replay_record& r) {
@@ -135,22 +139,27 @@ bool replay_load(const char* path) {
         fprintf(stderr, "[REPLAY] cannot open %s\n", path);
         return false;
     }
-    static char line[LINE_CHARS_MAX + 1];
-    bool whole = false, complete = true;
-    while (line_read(f, line, &whole)) {
-        replay_record r;
-        if (!whole || !record_parse(line, &r)) continue;
-        if (!record_add(r)) {
-            complete = false;
-            break;
-        }
+    // Two passes: the records are counted first, so that the array holds exactly one
+    // record per F line and a file longer than any race is refused before it costs memory.
+    int count = records_read(f, nullptr, replay_frames_max + 1);
+    bool ok = false;
+    if (count > replay_frames_max) {
+        fprintf(stderr, "[REPLAY] %s has more than %d frames -- not replayed\n", path, replay_frames_max);
+    } else if (fseek(f, 0, SEEK_SET) != 0) {
+        fprintf(stderr, "[REPLAY] cannot read %s again: %s -- not replayed\n", path, strerror(errno));
+    } else if (count > 0 && !(rp.records = static_cast<replay_record*>(replay_allocate(size_t(count) * sizeof(replay_record))))) {
+        fprintf(stderr, "[REPLAY] out of memory for the %d frames of %s -- not replayed\n", count, path);
+    } else {
+        rp.count = records_read(f, rp.records, count);
+        ok = true;
     }
     fclose(f);
+    if (!ok) {
+        replay_unload();
+        return false;
+    }
     replay_apply_attitude_hook = flight_step_end;
-    if (complete)
-        fprintf(stderr, "[REPLAY] %d frames from %s\n", rp.count, path);
-    else
-        fprintf(stderr, "[REPLAY] out of memory: only the first %d frames of %s replay\n", rp.count, path);
+    fprintf(stderr, "[REPLAY] %d frames from %s\n", rp.count, path);
     return true;
 }
 

@@ -18,12 +18,18 @@ struct replay_record {
 };
 static_assert(sizeof(replay_record) == 64, "a replay record is 64 bytes");
 
-// How the record array grows (realloc outside tests).
-extern void* (*replay_grow)(void* block, size_t bytes);
+// A day of racing at 60 frames a second: a replay with more records is refused.
+constexpr int REPLAY_FRAMES_MAX = 5184000;
 
-// Reads the F lines of a recording. A line over 1,023 characters, an unparsable one and
-// a truncated last line are skipped; running out of memory stops the load. False when
-// the file cannot be opened.
+// Test seams: how the record array is allocated (malloc), and the records a file may
+// hold (REPLAY_FRAMES_MAX).
+extern void* (*replay_allocate)(size_t bytes);
+extern int replay_frames_max;
+
+// Reads the F lines of a recording into one array of exactly one record per line. A
+// line over 1,023 characters, an unparsable one and a truncated last line are skipped.
+// False, with one message and nothing loaded, when the file cannot be opened or read
+// twice, holds more than replay_frames_max records, or the array cannot be had.
 bool replay_load(const char* path);
 // Drops the loaded records.
 void replay_unload();

@@ -4,7 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
+// g++ defines __SANITIZE_THREAD__ under -fsanitize=thread; clang only answers
+// __has_feature(thread_sanitizer).
 #if defined(__SANITIZE_THREAD__)
+#define AUDIO_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define AUDIO_TSAN 1
+#endif
+#endif
+
+#if defined(AUDIO_TSAN)
 #include <sanitizer/tsan_interface.h>
 #endif
 
@@ -29,13 +39,13 @@ generator_slot generator{};
 // SDL's spinlock lives in an uninstrumented library: tell ThreadSanitizer what it orders.
 void audio_lock(SDL_SpinLock* lock) {
     SDL_AtomicLock(lock);
-#if defined(__SANITIZE_THREAD__)
+#if defined(AUDIO_TSAN)
     __tsan_acquire(lock);
 #endif
 }
 
 void audio_unlock(SDL_SpinLock* lock) {
-#if defined(__SANITIZE_THREAD__)
+#if defined(AUDIO_TSAN)
     __tsan_release(lock);
 #endif
     SDL_AtomicUnlock(lock);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tests with AddressSanitizer and UndefinedBehaviorSanitizer and runs them,
-# after 60 seconds of fuzzing the ROM archive walker (clang, libFuzzer).
+# after 60 seconds of fuzzing the ROM archive walker (clang, libFuzzer) and a
+# ThreadSanitizer run of the ring and audio tests.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$top/tools/install_deps.sh"
@@ -12,6 +13,12 @@ mkdir -p "$top/build/fuzz/corpus"
 "$top/build/fuzz/tests/fuzz/zip_walk_fuzz" -max_total_time=60 -print_final_stats=1 \
   "$top/build/fuzz/corpus" "$top/tests/fuzz/seeds"
 mkdir -p "$top/build/fuzz/scores_corpus" && "$top/build/fuzz/tests/fuzz/scores_load_fuzz" -max_total_time=30 -print_final_stats=1 "$top/build/fuzz/scores_corpus" "$top/tests/fuzz/scores_seeds"
+
+# The ring and audio tests alone under ThreadSanitizer: the audio thread against the main
+# thread. Any report fails the run.
+cmake -S "$top" -B "$top/build/tsan" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSKYVOLTA_TSAN=ON
+cmake --build "$top/build/tsan"
+SDL_AUDIODRIVER=dummy TSAN_OPTIONS=halt_on_error=1 "$top/build/tsan/tests/tsan/audio_tsan_test" --gtest_shuffle
 
 cmake -S "$top" -B "$top/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYVOLTA_SANITIZE=ON
 cmake --build "$top/build/asan" -j "$jobs"

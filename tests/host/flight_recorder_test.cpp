@@ -13,7 +13,9 @@
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -132,6 +134,7 @@ TEST_F(FlightRecorder, HeaderLinesExact) {
 TEST_F(FlightRecorder, FrameLinesFromPreparedWorkRam) {
     std::string path = start();
     racing_frame_prepare(0x30005);
+    w_cell_set(W_PLAYER_SPEED, 0x800);  // whatever an earlier recording left, no hard reset
     recording_write_frame();
     racing_frame_prepare(0x30005 + 30000);  // thrown back 30,000 units at speed 0x900: a hard reset
     host_frame = 1235;
@@ -261,6 +264,7 @@ TEST_F(FlightRecorder, StopWritesTheEndLine) {
 TEST_F(FlightRecorder, ARecordingNeverReplacesAFile) {
     std::string first = start();
     racing_frame_prepare(0);
+    w_cell_set(W_PLAYER_SPEED, 0x800);  // whatever an earlier recording left, no hard reset
     recording_write_frame();
     std::string second = start();  // the same second: the first is stopped and kept
     std::string third = start();
@@ -282,6 +286,51 @@ TEST_F(FlightRecorder, AFileThatCannotBeCreatedLeavesTheRecorderOff) {
     EXPECT_FALSE(recording_active());
     EXPECT_EQ(start_message.rfind("[REC] could not open recordings/flight_", 0), 0u) << start_message;
     EXPECT_NE(start_message.find(".rec for writing\n"), std::string::npos) << start_message;
+}
+
+// Files of this process may not grow past `bytes` (a full disk as the recorder sees it:
+// the write fails, here with EFBIG) until the scope ends.
+struct file_size_limit {
+    rlimit old{};
+    explicit file_size_limit(rlim_t bytes) {
+        signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit low = old;
+        low.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~file_size_limit() { setrlimit(RLIMIT_FSIZE, &old); }
+};
+
+TEST_F(FlightRecorder, AFailedWriteStopsTheRecordingWithItsReason) {
+    std::string path = start();
+    racing_frame_prepare(0);
+    recording_write_frame();
+    ASSERT_TRUE(recording_active());
+    std::string out;
+    {
+        file_size_limit full(rlim_t(file_size(path)));
+        testing::internal::CaptureStderr();
+        recording_write_frame();
+        recording_write_frame();  // already stopped: nothing more
+        out = testing::internal::GetCapturedStderr();
+    }
+    EXPECT_EQ(out, "[REC] write failed: File too large -- recording stopped\n");
+    EXPECT_FALSE(recording_active());
+    EXPECT_EQ(stop(), "");
+    std::vector<std::string> kept = file_lines(path);
+    ASSERT_EQ(kept.size(), 19u) << "the lines written before the failure stay";
+    EXPECT_EQ(kept.back().rfind("F 1234 course=1 ", 0), 0u) << kept.back();
+}
+
+TEST_F(FlightRecorder, AHeaderThatCannotBeWrittenStartsNoRecording) {
+    {
+        file_size_limit full(100);
+        start();
+    }
+    EXPECT_EQ(start_message, "[REC] write failed: File too large -- recording stopped\n");
+    EXPECT_FALSE(recording_active());
+    EXPECT_EQ(recording_path(), nullptr);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,7 +27,8 @@ protected:
     }
     void TearDown() override {
         replay_unload();
-        replay_grow = realloc;
+        replay_allocate = malloc;
+        replay_frames_max = REPLAY_FRAMES_MAX;
         temp_dir_remove(dir);
     }
     static void racing(bool on) {
@@ -34,12 +36,17 @@ protected:
         w_cell_set(W_GAME_SUB_STATE, on ? SUB_RACING : 1);
     }
     // Writes the text as a recording and loads it; gives what the load printed.
-    std::string load(const std::string& text) {
+    std::string load(const std::string& text, bool loads = true) {
         std::string path = dir + "/flight.rec";
         EXPECT_TRUE(file_write(path, std::vector<uint8_t>(text.begin(), text.end())));
         testing::internal::CaptureStderr();
-        EXPECT_TRUE(replay_load(path.c_str()));
+        EXPECT_EQ(replay_load(path.c_str()), loads);
         return testing::internal::GetCapturedStderr();
+    }
+    static std::string f_lines(int n) {
+        std::string text;
+        for (int i = 0; i < n; i++) text += "F " + std::to_string(i) + " p=1,2,3\n";
+        return text;
     }
     // One racing frame as the loop runs it: apply, the flight step's hook, compare.
     std::string frame() {
@@ -167,13 +174,50 @@ TEST_F(Replay, HostileFilesLoadWhatTheyCan) {
     EXPECT_EQ(w_cell(W_PLAYER_X), INT32_MIN);
 }
 
-TEST_F(Replay, RunningOutOfMemoryStopsTheLoad) {
-    std::string text;
-    for (int i = 0; i < 4100; i++) text += "F " + std::to_string(i) + " p=1,2,3\n";
-    replay_grow = [](void* block, size_t bytes) { return block ? nullptr : realloc(block, bytes); };
-    std::string out = load(text);
-    EXPECT_EQ(replay_count(), 4096);
-    EXPECT_EQ(out, "[REPLAY] out of memory: only the first 4096 frames of " + dir + "/flight.rec replay\n");
+// The record array is one allocation of one record per F line, whatever else the file
+// holds: no spare room, nothing per other line.
+std::vector<size_t> allocations;
+TEST_F(Replay, TheArrayHoldsExactlyOneRecordPerFLine) {
+    allocations.clear();
+    replay_allocate = [](size_t bytes) {
+        allocations.push_back(bytes);
+        return malloc(bytes);
+    };
+    load("# header\n" + f_lines(4097) + std::string(3000, '\n') + "F bad\n# END frames=4097\n");
+    EXPECT_EQ(replay_count(), 4097);
+    EXPECT_EQ(allocations, std::vector<size_t>{4097 * sizeof(replay_record)});
+
+    allocations.clear();
+    load("# nothing to replay\n\n");
+    EXPECT_EQ(replay_count(), 0);
+    EXPECT_TRUE(allocations.empty());
+}
+
+TEST_F(Replay, AFileWithMoreFramesThanTheLimitIsRefused) {
+    EXPECT_EQ(REPLAY_FRAMES_MAX, 24 * 60 * 60 * 60) << "a day of racing at 60 frames a second";
+    replay_frames_max = 3;
+    EXPECT_EQ(load(f_lines(3)), "[REPLAY] 3 frames from " + dir + "/flight.rec\n");
+    EXPECT_EQ(replay_count(), 3);
+
+    allocations.clear();
+    replay_allocate = [](size_t bytes) {
+        allocations.push_back(bytes);
+        return malloc(bytes);
+    };
+    std::string out = load("# comments and other lines do not count\n\n" + f_lines(4), false);
+    EXPECT_EQ(out, "[REPLAY] " + dir + "/flight.rec has more than 3 frames -- not replayed\n");
+    EXPECT_TRUE(allocations.empty()) << "refused before any memory is taken";
+    EXPECT_EQ(replay_count(), 0);
+    EXPECT_FALSE(replay_active());
+    EXPECT_EQ(frame(), "");
+}
+
+TEST_F(Replay, RunningOutOfMemoryLoadsNothing) {
+    replay_allocate = [](size_t) -> void* { return nullptr; };
+    std::string out = load(f_lines(5), false);
+    EXPECT_EQ(out, "[REPLAY] out of memory for the 5 frames of " + dir + "/flight.rec -- not replayed\n");
+    EXPECT_EQ(replay_count(), 0);
+    EXPECT_EQ(frame(), "");
 }
 
 TEST_F(Replay, AFileThatCannotBeReadIsReported) {

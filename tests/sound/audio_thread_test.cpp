@@ -18,6 +18,7 @@ TEST(AudioThread, CallbackRunsAgainstRingWritesAndVoiceChanges) {
     q904_init(&q904, rom, int32_t(sizeof rom));
     chip_clock = {};
     chip_ring_empty();
+    for (sfx_voice& v : sfx_voices.voices) v = {};  // no voice left on another test's samples
     chip_present.store(true);
     chip_live.store(true);
     static std::vector<int16_t> coin_data(3000, 1200);

@@ -26,6 +26,7 @@ struct MixerTest : testing::Test {
         master_volume_set(1.0f);
     }
     void TearDown() override {
+        for (sfx_voice& v : sfx_voices.voices) v = {};  // they point at this test's samples
         chip_present.store(false);
         chip_live.store(false);
         master_volume_set(1.0f);
