@@ -61,7 +61,7 @@ void rom_directory_prepare(command_line* cl) {
     char* base = SDL_GetBasePath();
     bool ok = find_rom_zip(cl->rom_dir, base, err, sizeof err);
     SDL_free(base);
-    if (ok || headless) return;
+    if (ok || headless || !run_flag) return;
     char text[1536];
     snprintf(text, sizeof text,
              "Sky Volta needs its ROMs.\n\nPut your skyvolta.zip (the board's ROM set) in the \"roms\" folder "
@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
     board_memory_clear();
 
     rom_directory_prepare(&cl);
+    if (!run_flag) return 1;  // quit during start-up: a stopped unpack said so
     if (!load_roms(cl.rom_dir)) {
         fprintf(stderr, "Failed to load ROMs\n");
         return 1;

@@ -21,20 +21,15 @@ bool rom_set_complete(const char* dir);
 // and unpacks it into dir. On failure leaves one line in err.
 bool find_rom_zip(const char* dir, const char* base_path, char* err, size_t errlen);
 
-// Unpacks and checks the archive at zip_path into dir. On failure leaves one line in err.
+// Unpacks and checks the archive at zip_path into dir, reading the central directory and
+// each member through the file. Each table file is inflated at most once; a quit signal
+// (run_flag cleared) stops the unpack between members and between inflate chunks. On
+// failure leaves one line in err.
 bool unpack_rom_zip(const char* zip_path, const char* dir, char* err, size_t errlen);
 
-// The archive walk over bytes in memory, shared by the installer and the fuzz target.
-// Offset of the end-of-central-directory record, or -1 when there is none.
-int64_t zip_end_record_find(const uint8_t* zip, uint64_t size);
-
-// Receives each member that names a table entry and passed every check (size, local
-// header, bounds, inflation, CRC-32). Returns false with one line in err to stop the walk.
-typedef bool (*rom_member_sink)(int entry, const uint8_t* data, uint32_t size, void* ctx,
-                                char* err, size_t errlen);
-
-// Walks the central directory from the end record; marks present[entry] for every member
-// the sink took. False (with one line in err) only when allocation or the sink failed.
-bool zip_members_walk(const uint8_t* zip, uint64_t size, uint64_t end_record,
-                      rom_member_sink sink, void* ctx, bool present[ROM_COUNT],
-                      char* err, size_t errlen);
+// Test hooks. When rom_test_sizes is set, the set check and the installer expect these
+// sizes in place of the table's (small sets for the fuzz targets). When
+// rom_unpack_chunk_done is set, it is called after each chunk of a member's bytes
+// (inflated or copied), before the quit flag is looked at.
+extern const uint32_t* rom_test_sizes;
+extern void (*rom_unpack_chunk_done)(int entry);

@@ -1,4 +1,5 @@
 // The ROM-set check and the skyvolta.zip installer.
+#include "base/run_flags.h"
 #include "host/rom_set.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/test_files.h"
@@ -11,10 +12,29 @@
 
 namespace {
 
+// The member chunks the installer made in one unpack; the quit flag is cleared at the
+// first chunk of stop_entry.
+int chunks_made;
+int stop_entry;
+
+void chunk_count(int entry) {
+    chunks_made++;
+    if (entry == stop_entry) run_flag = 0;
+}
+
 class RomSetTest : public testing::Test {
 protected:
-    void SetUp() override { dir = temp_dir_make("romset"); }
-    void TearDown() override { temp_dir_remove(dir); }
+    void SetUp() override {
+        dir = temp_dir_make("romset");
+        chunks_made = 0;
+        stop_entry = -1;
+        rom_unpack_chunk_done = chunk_count;
+    }
+    void TearDown() override {
+        rom_unpack_chunk_done = nullptr;
+        run_flag = 1;
+        temp_dir_remove(dir);
+    }
 
     // The whole set as stored zip members, ready for a case to damage.
     static std::vector<zip_member> members(int method = 0) {
@@ -67,6 +87,7 @@ TEST_F(RomSetTest, UnpackChecksEveryMember) {
         {"members in a folder", [](auto& m) { for (auto& x : m) x.name = "skyvolta/" + x.name; }, 0, "kv2ver-a.1"},
         {"bad CRC-32", [](auto& m) { m[25].bad_crc = true; }, 0, "kv1data.8k"},
         {"wrong size", [](auto& m) { m[13].data.pop_back(); }, 0, "kv1cg0.12b"},
+        {"stream past its size", [](auto& m) { m[25] = {m[25].name, m[25].data, 8, false, long(m[25].data.size())}; m[25].data.resize(m[25].data.size() + 100, 7); }, 0, "kv1data.8k"},
         {"unknown method", [](auto& m) { m[4].method = 9; }, 0, "kv1ptrl0.18k"},
         {"missing member", [](auto& m) { m.pop_back(); }, 0, "kv1waveb.1l"},
     };
@@ -141,6 +162,79 @@ TEST_F(RomSetTest, UnwritableDirectoryFailsTheUnpack) {
     std::string err;
     EXPECT_FALSE(unpack(zip_build(members(), 0), &err));
     EXPECT_EQ(err, "cannot write " + dir + "/out/kv2ver-a.1");
+}
+
+// The small archive whose 65,535 central entries all name one 4 MB member: the member is
+// inflated once, whatever the other entries say, and a size that is not the table's is
+// refused before anything is inflated.
+TEST_F(RomSetTest, RepeatedEntriesInflateTheirFileOnce) {
+    const struct { const char* what; bool bad_crc; bool short_size; } cases[] = {
+        {"good member", false, false},
+        {"bad CRC-32", true, false},
+        {"size not the table's", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        zip_member wave{"kv1wavea.2l", synth_rom_file(synth_rom_shared(), 26), 8, c.bad_crc};
+        if (c.short_size) wave.data.pop_back();
+        std::string err;
+        chunks_made = 0;
+        EXPECT_FALSE(unpack(zip_build_repeated(wave, 1), &err));
+        int once = chunks_made;
+        EXPECT_EQ(once == 0, c.short_size);
+        temp_dir_remove(dir + "/out");
+
+        chunks_made = 0;
+        EXPECT_FALSE(unpack(zip_build_repeated(wave, 65535), &err));
+        EXPECT_EQ(chunks_made, once);
+        EXPECT_EQ(err, dir + "/skyvolta.zip is not the Sky Volta ROM set (missing or bad: kv2ver-a.1)");
+        bool kept = !c.bad_crc && !c.short_size;
+        EXPECT_EQ(file_size(dir + "/out/kv1wavea.2l"), kept ? long(rom_table[26].size) : -1);
+        EXPECT_EQ(file_size(dir + "/out/kv1wavea.2l.part"), -1);
+        temp_dir_remove(dir + "/out");
+    }
+}
+
+// A quit signal clears run_flag: the unpack stops between members or inside one, says so,
+// and leaves no file of the member it was making.
+TEST_F(RomSetTest, QuitFlagStopsTheUnpack) {
+    const struct { const char* what; int method; int stop_at; } cases[] = {
+        {"before the first member", 8, -1},
+        {"inside a deflated member", 8, 26},
+        {"inside a stored member", 0, 26},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        stop_entry = c.stop_at;
+        chunks_made = 0;
+        run_flag = c.stop_at < 0 ? 0 : 1;
+        std::string err;
+        EXPECT_FALSE(unpack(zip_build(members(c.method), 0), &err));
+        run_flag = 1;
+        EXPECT_EQ(err, "unpacking " + dir + "/skyvolta.zip stopped");
+        EXPECT_EQ(file_size(dir + "/out/kv1wavea.2l"), -1);
+        EXPECT_EQ(file_size(dir + "/out/kv1wavea.2l.part"), -1);
+        EXPECT_EQ(file_size(dir + "/out/kv1data.8k"), c.stop_at < 0 ? -1 : long(rom_table[25].size));
+        EXPECT_EQ(std::filesystem::exists(dir + "/out"), c.stop_at >= 0);
+        if (c.stop_at < 0) EXPECT_EQ(chunks_made, 0);
+        temp_dir_remove(dir + "/out");
+    }
+}
+
+// A wrong archive leaves no empty folder of its own making; a folder that was there stays.
+TEST_F(RomSetTest, WrongArchiveLeavesNoNewFolder) {
+    std::string err;
+    EXPECT_FALSE(unpack(zip_build({}, 0), &err));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/out"));
+
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/out"));
+    EXPECT_FALSE(unpack(zip_build({}, 0), &err));
+    EXPECT_TRUE(std::filesystem::exists(dir + "/out"));
+    temp_dir_remove(dir + "/out");
+
+    // One good member written: the folder holds it.
+    EXPECT_FALSE(unpack(zip_build({{"kv1data.8k", synth_rom_file(synth_rom_shared(), 25), 8}}, 0), &err));
+    EXPECT_EQ(file_size(dir + "/out/kv1data.8k"), long(rom_table[25].size));
 }
 
 TEST_F(RomSetTest, FindLooksBesideTheProgramToo) {

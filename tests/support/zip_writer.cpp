@@ -35,7 +35,8 @@ std::vector<uint8_t> zip_build(const std::vector<zip_member>& members, size_t co
     std::vector<uint8_t> z, central;
     for (const zip_member& m : members) {
         std::vector<uint8_t> packed = m.method == 8 ? deflate_raw(m.data) : m.data;
-        uint32_t crc = uint32_t(crc32(0L, m.data.data(), uInt(m.data.size())));
+        uint32_t size = m.claimed_size < 0 ? uint32_t(m.data.size()) : uint32_t(m.claimed_size);
+        uint32_t crc = uint32_t(crc32(0L, m.data.data(), size));
         if (m.bad_crc) crc ^= 0xDEADBEEF;
         uint32_t local_at = uint32_t(z.size());
         put32(z, 0x04034B50);
@@ -45,7 +46,7 @@ std::vector<uint8_t> zip_build(const std::vector<zip_member>& members, size_t co
         put32(z, 0);  // time and date
         put32(z, crc);
         put32(z, uint32_t(packed.size()));
-        put32(z, uint32_t(m.data.size()));
+        put32(z, size);
         put16(z, uint32_t(m.name.size()));
         put16(z, 0);
         z.insert(z.end(), m.name.begin(), m.name.end());
@@ -59,7 +60,7 @@ std::vector<uint8_t> zip_build(const std::vector<zip_member>& members, size_t co
         put32(central, 0);
         put32(central, crc);
         put32(central, uint32_t(packed.size()));
-        put32(central, uint32_t(m.data.size()));
+        put32(central, size);
         put16(central, uint32_t(m.name.size()));
         put16(central, 0);  // extra
         put16(central, 0);  // comment
@@ -80,6 +81,23 @@ std::vector<uint8_t> zip_build(const std::vector<zip_member>& members, size_t co
     put32(z, central_at);
     put16(z, uint32_t(comment_len));
     z.insert(z.end(), comment_len, uint8_t('#'));
+    return z;
+}
+
+std::vector<uint8_t> zip_build_repeated(const zip_member& member, uint32_t copies) {
+    std::vector<uint8_t> one = zip_build({member}, 0);
+    size_t entry_len = 46 + member.name.size();
+    size_t central_at = one.size() - 22 - entry_len;
+    std::vector<uint8_t> z(one.begin(), one.begin() + long(central_at));
+    for (uint32_t i = 0; i < copies; i++) z.insert(z.end(), one.begin() + long(central_at), one.end() - 22);
+    put32(z, 0x06054B50);
+    put16(z, 0);
+    put16(z, 0);
+    put16(z, copies);
+    put16(z, copies);
+    put32(z, uint32_t(entry_len * copies));
+    put32(z, uint32_t(central_at));
+    put16(z, 0);
     return z;
 }
 
