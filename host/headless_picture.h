@@ -24,4 +24,5 @@ bool dspram_dump_write();
 bool palette_dump_write();
 
 // The headless run's end: the screenshot and the DSP RAM image; the run flag clears.
-void headless_end(const char* screenshot_path);
+// False when the screenshot could not be written.
+bool headless_end(const char* screenshot_path);
