@@ -72,12 +72,12 @@ size_t line_piece_read(FILE* f, char* piece) {
     return n;
 }
 
-// A binding's value as a scancode SDL can report, or -1 for a number that overflows or
-// lies outside them: such a binding would leave the control on no key.
+// A binding's value as a scancode SDL can report, or -1 for a number outside them (an
+// overflowing one included: strtol clamps it to LONG_MIN or LONG_MAX): such a binding
+// would leave the control on no key.
 int scancode_parse(const char* value) {
-    errno = 0;
     long v = strtol(value, nullptr, 10);
-    return errno == ERANGE || v < 0 || v >= SDL_NUM_SCANCODES ? -1 : int(v);
+    return v < 0 || v >= SDL_NUM_SCANCODES ? -1 : int(v);
 }
 
 void trim_into(char* out, size_t size, const char* begin, const char* end) {
