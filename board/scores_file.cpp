@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 void (*scores_before_rename)(const char* temporary_path) = nullptr;
@@ -27,6 +28,7 @@ struct scores_session {
     bool load_attempted;
     bool held;
     bool saved_valid;
+    bool backup_due;  // the file on disk did not load cleanly: copy it aside before a save
     uint8_t saved[SCORES_DATA_SIZE];  // the bytes the file holds, as far as we know
 };
 
@@ -87,19 +89,55 @@ void data_store(const uint8_t* data) {
     w_cell_set(W_SCORE_HEAD, data[HEAD_OFFSET - DATA_OFFSET]);
 }
 
-// Writes the whole image to the temporary file and syncs it; false on any failure.
+// Writes all of `size` bytes to fd; false (errno set) on a failed or short write.
+bool all_write(int fd, const uint8_t* bytes, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = write(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
+}
+
+// Closes fd; false (errno of the first failure kept) when `ok` was already false or
+// the close fails.
+bool closed(int fd, bool ok) {
+    int error = errno;
+    if (close(fd) != 0) return false;
+    errno = error;
+    return ok;
+}
+
+// Writes the whole image to the temporary file and syncs it; false (errno set) on any
+// failure.
 bool temporary_write(const char* tmp, const uint8_t* image) {
     int fd = open(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    size_t done = 0;
-    while (done < SCORES_FILE_SIZE) {
-        ssize_t n = write(fd, image + done, SCORES_FILE_SIZE - done);
+    return closed(fd, all_write(fd, image, SCORES_FILE_SIZE) && fsync(fd) == 0);
+}
+
+// The file as it is on disk, byte for byte, into "<path>.bak"; false (errno set) when
+// it cannot be read or the copy cannot be written.
+bool backup_copy(const char* path, const char* bak) {
+    int in = open(path, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    int out = open(bak, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) return closed(in, false);
+    static uint8_t chunk[65536];
+    bool ok = true;
+    ssize_t n;
+    while (ok && (n = read(in, chunk, sizeof chunk)) != 0) {
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += size_t(n);
+        ok = n > 0 && all_write(out, chunk, size_t(n));
     }
-    bool ok = done == SCORES_FILE_SIZE && fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+    ok = closed(out, ok && fsync(out) == 0);
+    return closed(in, ok);
 }
 
 }  // namespace
@@ -160,18 +198,26 @@ void scores_load() {
 
     FILE* f = fopen(session.path, "rb");
     if (!f) {
-        if (errno != ENOENT) fprintf(stderr, "[SCORES] cannot read %s\n", session.path);
+        if (errno != ENOENT) fprintf(stderr, "[SCORES] cannot read %s: %s\n", session.path, strerror(errno));
+        session.backup_due = errno != ENOENT;
         return;
     }
     uint8_t image[SCORES_FILE_SIZE];
     size_t n = fread(image, 1, sizeof image, f);
+    struct stat st {};
+    long long trailing = fstat(fileno(f), &st) == 0 ? (long long)st.st_size - (long long)n : 0;
     fclose(f);
     if (!scores_image_apply(image, n)) {
         fprintf(stderr, "[SCORES] %s is not a valid score file -- ignored\n", session.path);
+        session.backup_due = true;
         return;
     }
     memcpy(session.saved, image + DATA_OFFSET, SCORES_DATA_SIZE);
     fprintf(stderr, "[SCORES] loaded %s\n", session.path);
+    if (trailing > 0) {
+        fprintf(stderr, "[SCORES] %s has %lld bytes after the score table -- ignored\n", session.path, trailing);
+        session.backup_due = true;
+    }
 }
 
 void scores_save() {
@@ -182,17 +228,29 @@ void scores_save() {
 
     uint8_t image[SCORES_FILE_SIZE];
     scores_image_build(data, image);
-    char tmp[SCORES_PATH_MAX + 8];
+    char tmp[SCORES_PATH_MAX + 8], bak[SCORES_PATH_MAX + 8];
     snprintf(tmp, sizeof tmp, "%s.tmp", session.path);
+    snprintf(bak, sizeof bak, "%s.bak", session.path);
+    // Each failure names the file it met and why; the temporary file goes.
+    const char* failed = nullptr;
     if (!temporary_write(tmp, image)) {
-        unlink(tmp);
-        fprintf(stderr, "[SCORES] cannot write %s\n", tmp);
-        return;
+        failed = tmp;
+    } else if (session.backup_due) {
+        if (backup_copy(session.path, bak)) {
+            fprintf(stderr, "[SCORES] the old %s is kept as %s\n", session.path, bak);
+            session.backup_due = false;
+        } else if (errno == ENOENT) {
+            session.backup_due = false;  // gone meanwhile: nothing left to keep
+        } else {
+            failed = bak;
+        }
     }
-    if (scores_before_rename) scores_before_rename(tmp);
-    if (rename(tmp, session.path) != 0) {
+    if (!failed && scores_before_rename) scores_before_rename(tmp);
+    if (!failed && rename(tmp, session.path) != 0) failed = session.path;
+    if (failed) {
+        int error = errno;
         unlink(tmp);
-        fprintf(stderr, "[SCORES] cannot write %s\n", session.path);
+        fprintf(stderr, "[SCORES] cannot write %s: %s\n", failed, strerror(error));
         return;
     }
     memcpy(session.saved, data, sizeof data);

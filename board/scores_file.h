@@ -40,11 +40,13 @@ const char* scores_path();
 void scores_saves_hold();
 // Called by every game initialisation. The first call of a session reads the file into
 // work RAM (a missing file is silent, an invalid one leaves the defaults with one
-// message); later calls only lift the hold.
+// message, bytes after a valid table are reported once); later calls only lift the hold.
 void scores_load();
 // Writes the file when the table's bytes differ from the last saved (or loaded) ones:
-// "%s.tmp" written and synced, then renamed over the file. Nothing before the first
-// scores_load of the session, while held, or without a path.
+// "%s.tmp" written and synced, then renamed over the file. A file that did not load
+// cleanly is first copied to "%s.bak" (said once). Nothing before the first scores_load
+// of the session, while held, or without a path. A failure names the file and the
+// reason and leaves the file as it was.
 void scores_save();
 // After the game wrote count bytes at a 68020 address or work-RAM cell: saves when the
 // range meets W 0x4030..0x40A8.

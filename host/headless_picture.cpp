@@ -90,9 +90,10 @@ bool palette_dump_write() {
     return true;
 }
 
-void headless_end(const char* screenshot_path) {
-    headless_screenshot_write(screenshot_path);
+bool headless_end(const char* screenshot_path) {
+    bool written = headless_screenshot_write(screenshot_path);
     dspram_dump_write();
     wram_dump_write();
     run_flag = 0;
+    return written;
 }

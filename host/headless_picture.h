@@ -28,5 +28,5 @@ bool wram_dump_write();
 bool palette_dump_write();
 
 // The headless run's end: the screenshot and the DSP RAM and work-RAM images; the run
-// flag clears.
-void headless_end(const char* screenshot_path);
+// flag clears. False when the screenshot could not be written.
+bool headless_end(const char* screenshot_path);

@@ -206,7 +206,8 @@ int main(int argc, char** argv) {
         model_viewer_select(cl.model);
         printf("Model viewer mode: use Left/Right arrows to cycle, Q to quit\n");
     }
-    main_loop(window, &cl);
+    // The screenshot is a headless run's one product: without it the run failed.
+    bool product_made = main_loop(window, &cl);
 
     trace_close();
     SDL_GL_DeleteContext(gl);
@@ -214,5 +215,5 @@ int main(int argc, char** argv) {
     perf_report();
     SDL_Quit();
     if (!headless && restart_requested()) return restart_exec(argv);
-    return 0;
+    return product_made ? 0 : 1;
 }

@@ -64,6 +64,7 @@ constexpr double FALLBACK_ASPECT = 4.0 / 3.0;  // a wide target too narrow for w
 double game_seconds, render_seconds;
 SDL_Window* pacing_window;
 bool screenshot_requested;
+bool headless_product_lost;  // the headless run's screenshot could not be written
 uint32_t camera_step_ms;  // SDL ticks of the last keyboard camera step (0: none yet)
 
 constexpr double CAMERA_FIRST_STEP_S = 0.016, CAMERA_LONGEST_STEP_S = 0.1;
@@ -320,7 +321,7 @@ void iteration(SDL_Window* window, const command_line* cl) {
     if (!headless) return;
     if (int64_t(host_frame) >= cl->screenshot_frame) {
         bbox_report();
-        headless_end(cl->screenshot_path);
+        headless_product_lost = !headless_end(cl->screenshot_path);
     }
     else if (host_frame % 10 == 0)
         printf("  frame %d / %d\n", int(host_frame), cl->screenshot_frame);
@@ -434,8 +435,9 @@ void pacing_init(SDL_Window* window) {
     fprintf(stderr, "[HOST] display %d Hz, %s\n", pacing.display_hz, pacing_mode_text());
 }
 
-void main_loop(SDL_Window* window, const command_line* cl) {
+bool main_loop(SDL_Window* window, const command_line* cl) {
     while (run_flag) iteration(window, cl);
+    return !headless_product_lost;
 }
 
 void pause_toggle(const char* source) {

@@ -11,7 +11,8 @@ struct command_line;
 void pacing_init(SDL_Window* window);
 
 // Runs iterations while run_flag is set; a headless run ends at the screenshot frame.
-void main_loop(SDL_Window* window, const command_line* cl);
+// False when that run's screenshot could not be written.
+bool main_loop(SDL_Window* window, const command_line* cl);
 
 // One pump of SDL events (windowed runs): quit, hot-plug, the controller's right-stick
 // click (menu) and Start (pause), Escape, Backspace and F12 past the menu, every other

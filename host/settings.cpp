@@ -5,10 +5,12 @@
 #include "render/renderer_switches.h"
 #include "sound/audio_output.h"
 
+#include <SDL_scancode.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int key_bindings[CONTROL_COUNT];
@@ -70,6 +72,14 @@ size_t line_piece_read(FILE* f, char* piece) {
     return n;
 }
 
+// A binding's value as a scancode SDL can report, or -1 for a number outside them (an
+// overflowing one included: strtol clamps it to LONG_MIN or LONG_MAX): such a binding
+// would leave the control on no key.
+int scancode_parse(const char* value) {
+    long v = strtol(value, nullptr, 10);
+    return v < 0 || v >= SDL_NUM_SCANCODES ? -1 : int(v);
+}
+
 void trim_into(char* out, size_t size, const char* begin, const char* end) {
     while (begin < end && (*begin == ' ' || *begin == '\t')) begin++;
     while (end > begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\r')) end--;
@@ -129,7 +139,26 @@ bool frame_rate_accepted(int rate) {
     return false;
 }
 
-void apply_setting(const char* key, const char* value) {
+namespace {
+
+// A binding that names no key keeps the control's default, with one line naming where it
+// came from (a file line, else the command line or menu).
+void binding_apply(int control, const char* key, const char* value, int line) {
+    int scancode = scancode_parse(value);
+    if (scancode >= 0) {
+        key_bindings[control] = scancode;
+        return;
+    }
+    key_bindings[control] = default_scancodes[control];
+    int shown = int(strcspn(value, "\r\n"));
+    if (line > 0)
+        fprintf(stderr, "[SETTINGS] line %d: %s=%.*s is not a key; the default stays\n", line, key, shown, value);
+    else
+        fprintf(stderr, "[SET] %s=%.*s is not a key; the default stays\n", key, shown, value);
+}
+
+// One key=value pair from file line `line` (0: not from the file).
+void setting_apply(const char* key, const char* value, int line) {
     host_settings_state& s = host_settings;
     int n = number(value);
     if (strcmp(key, "volume") == 0) {
@@ -166,8 +195,14 @@ void apply_setting(const char* key, const char* value) {
         s.display_settings_changed = 1;
     } else if (!joy_setting_apply(key, value)) {
         for (int i = 0; i < CONTROL_COUNT; i++)
-            if (strcmp(key, control_names[i]) == 0) key_bindings[i] = n;
+            if (strcmp(key, control_names[i]) == 0) binding_apply(i, key, value, line);
     }
+}
+
+}  // namespace
+
+void apply_setting(const char* key, const char* value) {
+    setting_apply(key, value, 0);
 }
 
 void apply_env_overrides() {
@@ -193,14 +228,20 @@ void apply_env_overrides() {
 
 bool load_settings_file() {
     FILE* f = fopen(SETTINGS_FILE, "r");
+    struct stat st {};
+    if (f && (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode))) {
+        fprintf(stderr, "[SETTINGS] %s is not a file -- the defaults stay\n", SETTINGS_FILE);
+        fclose(f);
+        f = nullptr;
+    }
     if (!f) {
         apply_env_overrides();
         return false;
     }
     char line[LINE_PIECE];
     size_t length;
-    int damaged = 0;
-    while ((length = line_piece_read(f, line)) > 0) {
+    int damaged = 0, line_number = 1;
+    for (; (length = line_piece_read(f, line)) > 0; line_number += line[length - 1] == '\n') {
         if (line[0] == '#' || is_blank_line(line, length)) continue;
         char* eq = static_cast<char*>(memrchr(line, '=', length));
         if (!eq || memchr(line, 0, length)) {
@@ -208,7 +249,7 @@ bool load_settings_file() {
             continue;
         }
         *eq = 0;
-        apply_setting(line, eq + 1);
+        setting_apply(line, eq + 1, line_number);
     }
     fclose(f);
     loaded_file_damaged = damaged > 0;

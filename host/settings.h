@@ -27,7 +27,8 @@ enum control_index {
     CONTROL_COUNT
 };
 
-// SDL scancodes of the nine controls (any number is accepted; readers check the range).
+// SDL scancodes of the nine controls, each 0..SDL_NUM_SCANCODES-1: a value outside them
+// keeps the control's default with one message.
 extern int key_bindings[CONTROL_COUNT];
 const char* control_name(int index);
 void default_bindings();
@@ -55,7 +56,8 @@ void apply_setting(const char* key, const char* value);
 void apply_env_overrides();
 
 // Reads the file (lines of at most 255 characters, split at the last '='), then
-// ENG_SET. False when the file cannot be opened (ENG_SET is applied all the same).
+// ENG_SET. False when the file cannot be opened or is no regular file (said in one
+// line; ENG_SET is applied all the same).
 // Lines that are neither comments nor key=value are counted and reported once.
 bool load_settings_file();
 

@@ -134,8 +134,6 @@ TEST_F(ScoresFileTest, InvalidFilesLeaveDefaultsWithOneMessageAndStayOnDisk) {
         b[at] = v;
         return with_sum(b);
     };
-    bytes oversized = good;
-    oversized.resize(400, 0xAB);
     bytes wrong_sum = good;
     wrong_sum[132] ^= 1;
     bytes wrong_magic = good;
@@ -160,7 +158,6 @@ TEST_F(ScoresFileTest, InvalidFilesLeaveDefaultsWithOneMessageAndStayOnDisk) {
         {"record pointing at itself", patched(8 + 8 * 4 + 7, 4), false},
         {"end mark on the last record", patched(8 + 8 * 3 + 7, 0xFF), true},
         {"last record points into the list", patched(8 + 8 * 3 + 7, 7), true},
-        {"longer file judged by its first 133 bytes", oversized, true},
     };
     for (const file_case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,8 +178,41 @@ TEST_F(ScoresFileTest, InvalidFilesLeaveDefaultsWithOneMessageAndStayOnDisk) {
         EXPECT_EQ(save(), "") << "nothing changed since the defaults";
         EXPECT_EQ(file_read(path), c.image) << "the file stays until a real save";
         w_cell_set(W_SCORE_TABLE, 4242);
-        EXPECT_EQ(save(), "[SCORES] saved " + path + "\n");
+        EXPECT_EQ(save(), "[SCORES] the old " + path + " is kept as " + path + ".bak\n[SCORES] saved " + path + "\n");
+        EXPECT_EQ(file_read(path + ".bak"), c.image) << "the damaged file, byte for byte";
+        w_cell_set(W_SCORE_TABLE, 4343);
+        EXPECT_EQ(save(), "[SCORES] saved " + path + "\n") << "the copy is made once";
+        EXPECT_EQ(file_read(path + ".bak"), c.image) << "and not replaced by the good file";
+        std::remove((path + ".bak").c_str());
     }
+}
+
+// A valid table with bytes after it loads; the bytes are reported once and the whole
+// file is kept as the .bak before the first save replaces it.
+TEST_F(ScoresFileTest, TrailingBytesAreReportedAndTheFileKept) {
+    bytes oversized = custom_image();
+    oversized.resize(SCORES_FILE_SIZE + 267, 0xAB);
+    ASSERT_TRUE(file_write(path, oversized));
+    EXPECT_EQ(init_and_load(), "[SCORES] loaded " + path + "\n[SCORES] " + path +
+                                   " has 267 bytes after the score table -- ignored\n");
+    EXPECT_EQ(table_image(), custom_image());
+    w_cell_set(W_SCORE_TABLE, 99);
+    bytes next = table_image();
+    EXPECT_EQ(save(), "[SCORES] the old " + path + " is kept as " + path + ".bak\n[SCORES] saved " + path + "\n");
+    EXPECT_EQ(file_read(path + ".bak"), oversized);
+    EXPECT_EQ(file_read(path), next);
+}
+
+// A file that cannot be copied aside is not replaced.
+TEST_F(ScoresFileTest, ADamagedFileThatCannotBeKeptIsNotOverwritten) {
+    bytes junk(50, 0x5A);
+    ASSERT_TRUE(file_write(path, junk));
+    init_and_load();
+    ASSERT_EQ(mkdir((path + ".bak").c_str(), 0755), 0);  // the copy cannot be made
+    w_cell_set(W_SCORE_TABLE, 7);
+    EXPECT_EQ(save(), "[SCORES] cannot write " + path + ".bak: Is a directory\n");
+    EXPECT_EQ(file_read(path), junk);
+    EXPECT_EQ(file_size(path + ".tmp"), -1) << "temporary removed";
 }
 
 TEST_F(ScoresFileTest, KilledBetweenWriteAndRenameLeavesThePreviousFile) {
@@ -217,7 +247,7 @@ TEST_F(ScoresFileTest, FailedSavesSayWhyInOneLineAndKeepTheOldFile) {
     ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
     ASSERT_TRUE(file_write(path + "/keep", {1, 2, 3}));
     std::string said = save();
-    EXPECT_EQ(said, "[SCORES] cannot write " + path + "\n");
+    EXPECT_EQ(said, "[SCORES] cannot write " + path + ": Is a directory\n");
     EXPECT_EQ(file_read(path + "/keep"), bytes({1, 2, 3}));
     EXPECT_EQ(file_size(path + ".tmp"), -1) << "temporary removed";
 
@@ -226,7 +256,7 @@ TEST_F(ScoresFileTest, FailedSavesSayWhyInOneLineAndKeepTheOldFile) {
     scores_path_set(nowhere.c_str());
     init_and_load();
     w_cell_set(W_SCORE_TABLE, 6);
-    EXPECT_EQ(save(), "[SCORES] cannot write " + nowhere + ".tmp\n");
+    EXPECT_EQ(save(), "[SCORES] cannot write " + nowhere + ".tmp: No such file or directory\n");
     EXPECT_EQ(lines_of(save()), 1) << "a later attempt says so again, once";
 }
 

@@ -323,6 +323,20 @@ TEST_F(FlightRecorder, AFailedWriteStopsTheRecordingWithItsReason) {
     EXPECT_EQ(kept.back().rfind("F 1234 course=1 ", 0), 0u) << kept.back();
 }
 
+TEST_F(FlightRecorder, AnEndLineThatCannotBeWrittenIsReportedNotStopped) {
+    std::string path = start();
+    racing_frame_prepare(0);
+    recording_write_frame();
+    std::string out;
+    {
+        file_size_limit full(rlim_t(file_size(path)));
+        out = stop();
+    }
+    EXPECT_EQ(out, "[REC] write failed: File too large -- recording stopped\n");
+    EXPECT_FALSE(recording_active());
+    EXPECT_EQ(file_lines(path).size(), 19u);
+}
+
 TEST_F(FlightRecorder, AHeaderThatCannotBeWrittenStartsNoRecording) {
     {
         file_size_limit full(100);

@@ -63,9 +63,9 @@ TEST_F(ProgramRun, WidePictureAndTrace) {
     EXPECT_GT(file_size(dir + "/T/meta.json"), 0);
 }
 
-TEST_F(ProgramRun, UnwritableScreenshotIsReported) {
+TEST_F(ProgramRun, UnwritableScreenshotFailsTheRun) {
     std::string out;
-    EXPECT_EQ(program_run(dir, "", "--screenshot no/such/dir.ppm 2", &out), 0) << out;
+    EXPECT_EQ(program_run(dir, "", "--screenshot no/such/dir.ppm 2", &out), 1) << out;
     EXPECT_NE(out.find("Can't open no/such/dir.ppm\n"), std::string::npos) << out;
 }
 

@@ -354,4 +354,48 @@ TEST_F(SettingsFile, DamagedFileLoadsAndIsKeptAsBackup) {
     EXPECT_EQ(file_size(SETTINGS_BACKUP_FILE), -1);
 }
 
+// A binding that names no key would leave the control unreachable (no way to start a
+// game): it keeps its default, said once with the file's line; good neighbours still load.
+TEST_F(SettingsFile, ABindingThatNamesNoKeyKeepsItsDefault) {
+    write("# bindings\nStart=99999\nInsert coin=99999999999999999999999\n\nTest=-1\nService=512\r\n"
+          "Pedal=511\nLean up=0\nvolume=99999999999999999999999\n");
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(load_settings_file());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "[SETTINGS] line 2: Start=99999 is not a key; the default stays\n"
+              "[SETTINGS] line 3: Insert coin=99999999999999999999999 is not a key; the default stays\n"
+              "[SETTINGS] line 5: Test=-1 is not a key; the default stays\n"
+              "[SETTINGS] line 6: Service=512 is not a key; the default stays\n");
+    const int defaults[CONTROL_COUNT] = {34, 40, 38, 59, 80, 79, 82, 81, 44};
+    for (int i : {CONTROL_START, CONTROL_COIN, CONTROL_TEST, CONTROL_SERVICE}) EXPECT_EQ(key_bindings[i], defaults[i]) << i;
+    EXPECT_EQ(key_bindings[CONTROL_PEDAL], 511) << "the last scancode is a key";
+    EXPECT_EQ(key_bindings[CONTROL_LEAN_UP], 0);
+
+    // An earlier good line does not survive a bad one for the same control, and the
+    // command line's overrides are held to the same rule.
+    reset();
+    write("Start=41\nStart=70000\n");
+    setenv("ENG_SET", "Pedal=99999", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(load_settings_file());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "[SETTINGS] line 2: Start=70000 is not a key; the default stays\n"
+              "[SET] Pedal = 99999 (command line, this run only)\n"
+              "[SET] Pedal=99999 is not a key; the default stays\n");
+    EXPECT_EQ(key_bindings[CONTROL_START], defaults[CONTROL_START]);
+    EXPECT_EQ(key_bindings[CONTROL_PEDAL], defaults[CONTROL_PEDAL]);
+}
+
+// A folder where the file should be is no settings file: said at load, not taken for one.
+TEST_F(SettingsFile, AFolderInThePlaceOfTheFileIsReportedAtLoad) {
+    ASSERT_EQ(mkdir(SETTINGS_FILE, 0755), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(load_settings_file());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "[SETTINGS] skyvolta_controls.cfg is not a file -- the defaults stay\n");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(save_settings_file());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "[SETTINGS] cannot write skyvolta_controls.cfg: Is a directory\n");
+    rmdir(SETTINGS_FILE);
+}
+
 }  // namespace
