@@ -126,6 +126,15 @@ TEST_F(TopStates, EachTopStateReachesItsHandler) {
     }
 }
 
+// The stage start begins at its first step whatever sub-state a previous one left.
+TEST_F(TopStates, StageStartPrepareRestartsItsSubState) {
+    force(4);
+    both_long(W_STAGE_START_SUB_STATE, 3);
+    screen_frame();
+    EXPECT_EQ(screen_state(), 5);
+    EXPECT_EQ(w_cell(W_STAGE_START_SUB_STATE), 0);
+}
+
 TEST_F(TopStates, EachSubStateReachesItsHandlerAndCountsPlayFrames) {
     static constexpr int32_t RECORDED_FRAME = 250;  // the frame of the run's first record
     const state_case cases[] = {
