@@ -292,6 +292,21 @@ TEST_F(HostInput, PedalCounterStepsAndWrapsWithoutABreak) {
     EXPECT_EQ(input.pedal_counter, still);
 }
 
+// A request above the top level counts as the top level: the same level and the same
+// counter step as 127.
+TEST_F(HostInput, PedalRequestAboveTheTopIsTheTop) {
+    for (int request : {128, 200, 100000}) {
+        SCOPED_TRACE(request);
+        input.pedal_request = request;
+        input.pedal_counter = 0;
+        input.pedal_fraction = 0;
+        pedal_emulate();
+        EXPECT_EQ(input.pedal_level, PEDAL_LEVEL_MAX);
+        EXPECT_EQ(input.pedal_fraction, pedal_step(PEDAL_LEVEL_MAX) & 0xFFFF);
+        EXPECT_EQ(input.pedal_counter, pedal_step(PEDAL_LEVEL_MAX) >> 16);
+    }
+}
+
 TEST_F(HostInput, TriggerAndRawPedalRequestALevel) {
     int pad = virtual_pad_attach("Test Pad");
     int wheel = virtual_wheel_attach("Test Wheel", 3, 4);

@@ -156,6 +156,20 @@ TEST_F(SettingsFile, ValueAndReadingRules) {
          "frame_rate=144\n"},
         {"resolution too small", "resolution=300x200\n", nullptr,
          [](snapshot& x) { x.s.display_settings_changed = 1; }, "resolution=0x0\n"},
+        {"resolution too short", "resolution=1920x200\n", nullptr,
+         [](snapshot& x) { x.s.display_settings_changed = 1; }, "resolution=0x0\n"},
+        {"resolution too narrow", "resolution=300x1080\n", nullptr,
+         [](snapshot& x) { x.s.display_settings_changed = 1; }, "resolution=0x0\n"},
+        {"resolution one short of 240", "resolution=320x239\n", nullptr,
+         [](snapshot& x) { x.s.display_settings_changed = 1; }, "resolution=0x0\n"},
+        {"resolution one short of 320", "resolution=319x240\n", nullptr,
+         [](snapshot& x) { x.s.display_settings_changed = 1; }, "resolution=0x0\n"},
+        {"resolution 320x240", "resolution=320x240\n", nullptr,
+         [](snapshot& x) {
+             x.s.resolution_w = 320, x.s.resolution_h = 240;
+             x.s.display_settings_changed = 1;
+         },
+         "resolution=320x240\n"},
         {"resolution past an int", "resolution=99999999999x1080\nresolution=1920x\nresolution=x1080\n", nullptr,
          [](snapshot& x) { x.s.display_settings_changed = 1; }, nullptr},
         {"resolution 0x0", "resolution=1920x1080\nresolution=0x0\n", nullptr,

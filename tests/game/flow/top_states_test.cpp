@@ -15,6 +15,7 @@
 #include "game/flow/attract_demo.h"
 #include "game/flow/frame_step.h"
 #include "game/flow/game_init.h"
+#include "game/flow/game_state_dispatch.h"
 #include "game/flow/gameplay_dispatch.h"
 #include "game/flow/gameplay_ram.h"
 #include "game/flow/gameplay_tick.h"
@@ -124,6 +125,14 @@ TEST_F(TopStates, EachTopStateReachesItsHandler) {
         screen_frame();
         c.check();
     }
+}
+
+// The stage start begins at its first step whatever sub-state a previous one left.
+TEST_F(TopStates, StageStartPrepareRestartsItsSubState) {
+    w_cell_set(W_STAGE_START_SUB_STATE, 3);
+    stage_start_prepare();
+    EXPECT_EQ(screen_state(), 5);
+    EXPECT_EQ(w_cell(W_STAGE_START_SUB_STATE), 0);
 }
 
 TEST_F(TopStates, EachSubStateReachesItsHandlerAndCountsPlayFrames) {

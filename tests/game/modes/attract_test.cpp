@@ -127,6 +127,22 @@ TEST(AttractSequencer, StartSkipsAnyScene) {
     }
 }
 
+// Start clears the scene flag a demo's closing text left set, so the demo after the
+// skipped scene runs its own set-up and flight rather than a closing text.
+TEST(AttractSequencer, StartClearsTheSceneFlag) {
+    attract_enter(INDEX_FLYBY);
+    screen_frames(3);
+    w_cell_set(W_ATTRACT_SCENE_FLAG, 1);
+    wram_export();
+    screen_frame(START);
+    ASSERT_EQ(seq_index(), INDEX_DEMO);
+    EXPECT_EQ(w_cell(W_ATTRACT_SCENE_FLAG), 0);
+    screen_frame();
+    EXPECT_EQ(w_cell(W_ATTRACT_SCENE_FLAG), 0);
+    EXPECT_EQ(w_cell(W_DEMO_TEXT_TIMER), -1);  // set by the set-up, no closing text counted
+    EXPECT_EQ(w_cell(W_DEMO_SCENE_FRAMES), 1);
+}
+
 // Each run of phase 0 toggles the credit line's word between 22 and 23.
 TEST(AttractSequencer, PhaseZeroTogglesTheCreditPalette) {
     attract_enter(INDEX_TITLE);

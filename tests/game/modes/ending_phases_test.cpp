@@ -129,6 +129,21 @@ TEST(EndingPhases, EndCardOutsideGameplayParksThePhaseWordUntilTheWordBefore) {
     EXPECT_EQ(ending_counter(), SYNTH_ENDING_WORD_BEFORE);
 }
 
+// The END card is no timed phase: its counter runs past the word after the phase-end
+// table (the first scene list's first word) without a phase change, each frame handing
+// over to the results; only Start moves it.
+TEST(EndingPhases, EndCardCounterRunsPastTheWordAfterTheTable) {
+    ending_start(1);
+    const int32_t after = int32_t(bus_read16(ROM_SCENE_LISTS[0]));
+    ending_jump(PHASE_END_CARD, after - 1);
+    for (int i = 0; i < 3; i++) {
+        ending_dispatch();
+        EXPECT_EQ(ending_phase(), PHASE_END_CARD) << i;
+        EXPECT_EQ(screen_sub_state(), 6) << i;
+    }
+    EXPECT_EQ(ending_counter(), after + 2);
+}
+
 TEST(EndingPhases, CorruptPhasesNeverAdvance) {
     ending_board(1);
     ending_init();

@@ -534,6 +534,41 @@ TEST_F(BalloonTest, MovingBalloonOutOfViewIsNeitherTestedNorDrawn) {
     EXPECT_EQ(w_cell(r + MO_REACH), 0x7FFFFFFF);
 }
 
+// A list naming the number one past the layout's 64 (first + 64) finds no balloon there,
+// even with a good record and a standing state word after the 64th: it is neither hit
+// nor drawn, and the word after the states (the first reach cell's high half) stays.
+TEST_F(BalloonTest, NumberOnePastTheLayoutIsNeitherHitNorDrawn) {
+    const uint32_t records = SYNTH_BALLOON_POOL + 0x7000, numbers = SYNTH_BALLOON_POOL + 0x6000;
+    const uint32_t draw = SYNTH_BALLOON_POOL;
+    const int32_t past = 100 + 64;
+    for (bool by_hit_list : {true, false}) {
+        SCOPED_TRACE(by_hit_list ? "hit list" : "draw list");
+        SetUp();
+        // Balloon 164's record is balloon 100's, in cell 9.
+        for (uint32_t k = 0; k < 32; k++)
+            program_rom[records + 32 * uint32_t(past) + k] = program_rom[records + 32 * 100 + k];
+        if (by_hit_list) {
+            rom_put16(numbers, uint16_t(past));  // cell 9's hit list names 164 in place of 100
+        } else {
+            rom_put32(draw + 8 * 9, uint32_t(past));  // cell 9 draws only 164
+            rom_put32(draw + 8 * 9 + 4, 1);
+        }
+        small_layout();
+        w_cell_set(W_BALLOON_REACH, 0);  // the word after state 63 reads as a standing state
+        if (by_hit_list)
+            player_beside(0, 0, 0, 0);
+        else
+            player_at(0, 0x70000000, 0);
+        std::vector<balloon_entry> e = step();
+        EXPECT_EQ(w_read16(WRAM_BASE + W_BALLOON_STATES + 2 * 64), 0u);
+        EXPECT_EQ(w_cell(W_RUN_SCORE), SCORE0);
+        EXPECT_FALSE(played(POP_SLOT));
+        if (!by_hit_list) {
+            EXPECT_EQ(small_entry(e, 0), nullptr);
+        }
+    }
+}
+
 // ---- Hostile ROM copies ----------------------------------------------------------------------
 
 TEST_F(BalloonTest, HostileTablesStayInsideTheirArrays) {

@@ -233,6 +233,25 @@ TEST_F(StageTest, AtOneHundredTenLeftOnlyTheSweepObjectResets) {
     EXPECT_EQ(w_cell(W_COUNTDOWN_FIGURE + 0x880), -1);
 }
 
+// A new countdown starts its figure from rest: the height, lift and lift speed a previous
+// countdown left behind change nothing in the figure's height when the lift starts
+// (frames 90 and 91).
+TEST_F(StageTest, CountdownFigureLiftStartsFromRestWhateverWasLeft) {
+    auto heights = [](int32_t leftover) {
+        for (uint32_t w : {W_FIGURE_HEIGHT, W_FIGURE_LIFT, W_FIGURE_LIFT_SPEED}) w_cell_set(w, leftover);
+        std::vector<int32_t> out;
+        for (int32_t e = 0; e <= 91; e++) {
+            dl_cursor_set(dl_packet_area(0));
+            countdown_sweep(COUNTDOWN_LEFT_FIRST - e);
+            if (e >= 90) out.push_back(w_cell(W_FIGURE_HEIGHT));
+        }
+        return out;
+    };
+    std::vector<int32_t> cleared = heights(0);
+    SetUp();
+    EXPECT_EQ(heights(0x123456), cleared);
+}
+
 // Course 3 through the fly-in: sounds 50, 3 and 51, the ramp, the countdown parameters,
 // the speed floor of the descent, then the race at frame 900.
 TEST_F(StageTest, CourseThreeFliesInIntoTheRace) {
