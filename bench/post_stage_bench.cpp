@@ -22,7 +22,10 @@ void post_stage_per_frame(benchmark::State& state) {
         return;
     }
     const int w = int(state.range(0)), h = int(state.range(1));
-    post_method = state.range(2) ? POST_PIXEL_MAP : POST_UNCHOSEN;
+    if (state.range(2))
+        post_method = POST_PIXEL_MAP;
+    else if (post_method == POST_PIXEL_MAP)
+        post_method = POST_UNCHOSEN;  // chooses (and builds the GLSL program) again
     uint8_t inverse[256];
     for (int i = 0; i < 256; i++) inverse[i] = uint8_t(255 - i);
     glClearColor(0.2f, 0.5f, 0.9f, 1);
