@@ -26,6 +26,8 @@ bool file_write_all(const char* path, const void* data, size_t n, const char* he
 
 }  // namespace
 
+bool picture_colour_staged;
+
 bool ppm_write(const char* path, int width, int height, const uint8_t* rgb) {
     char header[48];
     snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
@@ -41,7 +43,7 @@ uint8_t* picture_read_back(int width, int height, bool colour_table) {
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
         // The map view is no picture of the board: its shots are what the window shows.
-        if (colour_table && !map_view_active())
+        if (colour_table && !picture_colour_staged && !map_view_active())
             for (size_t i = 0; i < bytes; i += 3) mixer_colour_lut_apply(&pixels[i], &pixels[i + 1], &pixels[i + 2]);
         for (int y = 0; y < height; y++) memcpy(flipped + row * size_t(y), pixels + row * size_t(height - 1 - y), row);
     } else {

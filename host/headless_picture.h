@@ -7,9 +7,13 @@
 // opened or a write falls short.
 bool ppm_write(const char* path, int width, int height, const uint8_t* rgb);
 
+// Whether the picture of this frame went through the final colour stage already (the
+// windowed frame does): read-backs then leave the colour tables out.
+extern bool picture_colour_staged;
+
 // Reads back width x height RGB of the current read buffer, top row first, through the
-// mixer's colour tables when `colour_table` (as the final colour stage would); a malloc'd
-// buffer, or null when the memory cannot be had.
+// mixer's colour tables when `colour_table` (as the final colour stage would) unless the
+// stage ran; a malloc'd buffer, or null when the memory cannot be had.
 uint8_t* picture_read_back(int width, int height, bool colour_table);
 
 // Reads back the HUD-wide picture (640, or the SKYVOLTA_WIDE width) x 480, through the

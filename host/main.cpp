@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
     encoder_init(!headless);
     layer2d_texture_create();
     renderer_reset();
+    render_textures_open();
     palette_source_init(cl.rom_dir);
 
     if (cl.framedump_path) {

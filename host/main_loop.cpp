@@ -36,6 +36,8 @@
 #include "host/terrain_cell.h"
 #include "host/void_log.h"
 #include "render/frame_render.h"
+#include "render/cz_fog.h"
+#include "render/engine_frame.h"
 #include "render/framedump_draw.h"
 #include "render/layer2d.h"
 #include "render/map_view_scene.h"
@@ -51,6 +53,7 @@
 
 #include <SDL_opengl.h>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -170,18 +173,18 @@ void clear_colour_set() {
         glClearColor(bg[0] / 255.0f, bg[1] / 255.0f, bg[2] / 255.0f, 1);
 }
 
-// The render target at the settings' render size, cleared, and the viewport of the
-// picture's aspect within it; a wide aspect widens the HUD margins instead. Gives the
+// The render target at the settings' render size (its size in *w, *h) and the viewport of
+// the picture's aspect within it; a wide aspect widens the HUD margins instead. Gives the
 // aspect in force (0: stretch).
-float target_prepare(SDL_Window* window) {
+float target_prepare(SDL_Window* window, int* target_w, int* target_h) {
     int want_w = 0, want_h = 0, w = 0, h = 0;
     render_size(window, &want_w, &want_h);
     render_target_begin(window, want_w, want_h, &w, &h);
+    *target_w = w;
+    *target_h = h;
     float aspect = display_aspect();
     glDisable(GL_SCISSOR_TEST);
     glViewport(0, 0, w, h);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
     hud_margin_left = 0;
     hud_margin_right = 640;
     h = h > 0 ? h : 1;
@@ -203,6 +206,15 @@ float target_prepare(SDL_Window* window) {
         glViewport((w - vw) / 2, (h - vh) / 2, vw, vh);
     }
     return aspect;
+}
+
+// The window shows the board's video output, which ends in the mixer's colour table when
+// it is in use; the map view is no picture of the board and goes without. True when the
+// stage ran over the target's width x height.
+bool colour_stage_run(int width, int height) {
+    if (!fog_current_valid || !fog_current.lut_active || map_view_active()) return false;
+    post_stage_apply(fog_current.lut[0], fog_current.lut[1], fog_current.lut[2], width, height);
+    return true;
 }
 
 // SKYVOLTA_EXIT_AT=N: iteration times after frame SKYVOLTA_FPS_FROM, a summary line
@@ -257,6 +269,23 @@ void screenshot_take(SDL_Window* window) {
     blink_log_mark("screenshot", host_frame);
 }
 
+// SKYVOLTA_TEST_MENU=N: the menu opens at frame N after its game step, so the frame's
+// game state is the one a run without the menu reaches.
+void test_menu_open() {
+    static const int at = env_int("SKYVOLTA_TEST_MENU", -1, true);
+    if (int64_t(host_frame) == at && !menu_is_open()) toggle_menu();
+}
+
+// SKYVOLTA_TEST_SHOWN=N: once frame N is presented the program stops itself (SIGSTOP),
+// and a test reads what the window shows from the X server before it continues it.
+void shown_picture_hold() {
+    static const int at = env_int("SKYVOLTA_TEST_SHOWN", -1, true);
+    if (int64_t(host_frame) != at) return;
+    glFinish();
+    SDL_PumpEvents();  // flushes the X connection
+    raise(SIGSTOP);
+}
+
 // SKYVOLTA_PERFFRAME=N: a "[SLOW]" line for each frame whose game and render time since
 // the last check reach N ms.
 void slow_frame_check() {
@@ -294,16 +323,14 @@ void iteration(SDL_Window* window, const command_line* cl) {
     flight_log_frame();
     if (host_frame == 5) palette_dump_write();
     float aspect = 0;
-    if (!headless) aspect = target_prepare(window);
-    if (headless)
-        frame_headless_draw();
-    else {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        loop_hooks_after_clear();
-        coin_test_log();
-        frame_scene_draw();
+    int target_w = 0, target_h = 0;
+    if (!headless) aspect = target_prepare(window, &target_w, &target_h);
+    frame_picture_draw();
+    if (!headless) {
+        picture_colour_staged = colour_stage_run(target_w, target_h);
+        render_target_present(window, aspect == 0);
     }
-    if (!headless) render_target_present(window, aspect == 0);
+    test_menu_open();
     bool quit = false;
     menu_draw(window, &quit);
     if (quit) run_flag = 0;
@@ -315,6 +342,7 @@ void iteration(SDL_Window* window, const command_line* cl) {
         // The first call anchors both clocks at the first picture.
         if (!pacing.rate_fixed) set_picture_rate(host_settings.frame_rate);
         pacing_present_and_wait();
+        shown_picture_hold();
     }
     host_frame++;
     exit_statistics_tick();
@@ -405,7 +433,7 @@ void frame_scene_draw() {
     }
 }
 
-void frame_headless_draw() {
+void frame_picture_draw() {
     clear_colour_set();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     loop_hooks_after_clear();

@@ -29,8 +29,9 @@ void frame_game_step();
 // The 3D scene with the sprite and text layers, or the 2D fallback and fade when the
 // renderer did not take this frame's 2D input.
 void frame_scene_draw();
-// The headless picture: cleared to the mixer's background colour, then the scene.
-void frame_headless_draw();
+// A frame's picture, headless or windowed: cleared to the mixer's background colour,
+// then the scene.
+void frame_picture_draw();
 
 // Step 4 of an iteration with the keyboard state and the step time: the map view's
 // keys, or the free camera (W/S z, D/A x, Q/E y, 100 units a frame, 1000 with the left

@@ -1,5 +1,6 @@
 // PNG screenshots of the window (F12, SKYVOLTA_SHOT_EVERY): the drawable read back,
-// through the mixer's colour table as the final colour stage would, into
+// through the mixer's colour table as the final colour stage would (unless the frame's
+// stage ran already), into
 // "<dir>/shot_<local time>_f<frame>.png". A shot never replaces a file.
 #pragma once
 #include <SDL.h>

@@ -1,9 +1,9 @@
 // The engine frame: a second, self-contained way from one frame of board state to a
-// picture, for tests and tools (the program draws through render_frame_3d, which never
-// comes here). Its input is a frame-dump file set as the viewer loads it (the words,
-// sprite and text inputs of framedump_shown, the fog and mixer state in fog_current);
-// its picture ends in the final colour stage, the mixer's colour table applied on the
-// GPU. Main thread, with a current GL context.
+// picture, for tests and tools (the program draws through render_frame_3d and takes only
+// the final colour stage from here, to end its windowed frame). Its input is a frame-dump
+// file set as the viewer loads it (the words, sprite and text inputs of framedump_shown,
+// the fog and mixer state in fog_current); its picture ends in the final colour stage,
+// the mixer's colour table applied on the GPU. Main thread, with a current GL context.
 #pragma once
 #include "render/quad_geometry.h"
 

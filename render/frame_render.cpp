@@ -307,6 +307,25 @@ void layers_prepare() {
 // A placed layer joins the quad batch as one more polygon: its state (the layer atlas,
 // blending, no alpha test) differs from the quads', so the pending quads are drawn first
 // and the painter's order holds; layers that follow one another share one draw call.
+// A w x h quad at (x, y) showing the sprite-layer atlas from (atlas_x, atlas_y), into
+// the batch.
+void layer_atlas_quad_add(float x, float y, int w, int h, int atlas_x, int atlas_y) {
+    const float k = 1.0f / LAYER_ATLAS;
+    const float corners[4][4] = {{x, y, float(atlas_x) * k, float(atlas_y) * k},
+                                 {x + float(w), y, float(atlas_x + w) * k, float(atlas_y) * k},
+                                 {x + float(w), y + float(h), float(atlas_x + w) * k, float(atlas_y + h) * k},
+                                 {x, y + float(h), float(atlas_x) * k, float(atlas_y + h) * k}};
+    for (int i = 0; i < 4; i++) {
+        batch_poly.pos[i][0] = corners[i][0], batch_poly.pos[i][1] = corners[i][1], batch_poly.pos[i][2] = 0;
+        for (int c = 0; c < 4; c++) batch_poly.colour[i][c] = 1.0f;
+        batch_poly.tex[i][0] = corners[i][2], batch_poly.tex[i][1] = corners[i][3];
+        batch_poly.tex[i][2] = 0, batch_poly.tex[i][3] = 1;
+    }
+    quad_draw_state s{};
+    s.texture = frame.layer_atlas, s.textured = true, s.blend = true;
+    batch_state_set(4, s);
+}
+
 void layer_paint(int index) {
     const sprite_layer& l = frame.layers[index];
     int w = layer_width(l), h = layer_height(l);
@@ -314,20 +333,7 @@ void layer_paint(int index) {
     float x = float(l.x0 + shift), y = float(l.y0);
     const layer_place& at = layer_places[index];
     if (at.x >= 0) {
-        const float k = 1.0f / LAYER_ATLAS;
-        const float corners[4][4] = {{x, y, float(at.x) * k, float(at.y) * k},
-                                     {x + float(w), y, float(at.x + w) * k, float(at.y) * k},
-                                     {x + float(w), y + float(h), float(at.x + w) * k, float(at.y + h) * k},
-                                     {x, y + float(h), float(at.x) * k, float(at.y + h) * k}};
-        for (int i = 0; i < 4; i++) {
-            batch_poly.pos[i][0] = corners[i][0], batch_poly.pos[i][1] = corners[i][1], batch_poly.pos[i][2] = 0;
-            for (int c = 0; c < 4; c++) batch_poly.colour[i][c] = 1.0f;
-            batch_poly.tex[i][0] = corners[i][2], batch_poly.tex[i][1] = corners[i][3];
-            batch_poly.tex[i][2] = 0, batch_poly.tex[i][3] = 1;
-        }
-        quad_draw_state s{};
-        s.texture = frame.layer_atlas, s.textured = true, s.blend = true;
-        batch_state_set(4, s);
+        layer_atlas_quad_add(x, y, w, h, at.x, at.y);
         return;
     }
     stage_time start = stage_clock_now();
@@ -633,6 +639,24 @@ void frame_fade_draw() {
 void frame_text_draw(const text_input* text) {
     frame.text_source = text;
     text_draw();
+}
+
+void render_textures_open() {
+    tex_cache_first_page_open();
+    if (!layer_atlas_ready()) return;
+    // One layer quad drawn and cleared away: a software GL driver builds the drawing code
+    // of that state now, not in the first frame that shows sprites.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, SCREEN_W, SCREEN_H, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.1f);
+    quad_draw_begin();
+    layer_atlas_quad_add(0, 0, 1, 1, 0, 0);
+    quad_draw_end();
+    glClear(GL_COLOR_BUFFER_BIT);
 }
 
 void render_frame_3d() {

@@ -10,6 +10,11 @@
 // target bound and the viewport set; the screen edges are hud_margin_left/right.
 void render_frame_3d();
 
+// Makes the renderer's large textures before the first frame: the first texture-atlas
+// page and the sprite-layer atlas. Each stalls the frame that first needs it otherwise.
+// Needs the GL context.
+void render_textures_open();
+
 // True after this frame's fog/mixer, sprite and text inputs all came from live board RAM
 // (the main loop then skips the fallback 2D layer and fade).
 bool live_feed_active();

@@ -329,6 +329,11 @@ void tex_cache_reset() {
     atlas_prealloc(pages);
 }
 
+void tex_cache_first_page_open() {
+    if (!cache.switches_read) switches_read();
+    if (tex_switches.atlas) atlas_prealloc(1);
+}
+
 uint64_t tex_cache_bytes() { return cache.bytes; }
 
 int tex_cache_entries() {

@@ -100,6 +100,11 @@ void tex_cache_drop_page(int page);
 // again; in atlas mode then opens ENG_ATLAS_PREALLOC pages (32 MB worth by default).
 void tex_cache_reset();
 
+// In atlas mode, opens the first atlas page now: the program calls it at start-up, since
+// making a page (a 4096 x 4096 texture and its shadow) in the middle of a frame stalls
+// that frame. Needs the GL context.
+void tex_cache_first_page_open();
+
 // Bytes of all cached entries, and how many entries are cached.
 uint64_t tex_cache_bytes();
 int tex_cache_entries();

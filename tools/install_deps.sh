@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs (with apt-get) whatever the build, the game and the tests need and is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libx11-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
           zlib1g-dev libimgui-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth zip clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

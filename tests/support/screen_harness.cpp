@@ -132,7 +132,7 @@ rgb_picture screen_picture() {
     if (!picture_window()) return p;
     glViewport(0, 0, PICTURE_W, PICTURE_H);
     glDisable(GL_SCISSOR_TEST);
-    frame_headless_draw();
+    frame_picture_draw();
     glFinish();
     std::vector<uint8_t> rgb(size_t(PICTURE_W) * PICTURE_H * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
