@@ -67,6 +67,8 @@ protected:
     std::string dir;
 };
 
+using ModelDiagnosticsChild = ModelDiagnostics;
+
 TEST_F(ModelDiagnostics, BlinksAreShortAbsencesAfterALongPresence) {
     const struct {
         int before, gap;
@@ -147,8 +149,15 @@ TEST_F(ModelDiagnostics, MarksAndTheCodesLineGoToTheLog) {
         << text;
 }
 
+// SKYVOLTA_FINDCODE is read once per process: the case runs in a child with it set.
 TEST_F(ModelDiagnostics, FindLogPrintsTheListAroundTheCodeTwelveTimesAtMost) {
-    setenv("SKYVOLTA_FINDCODE", "75", 1);  // read on first use, once for the test program
+    std::string out;
+    EXPECT_EQ(test_child_run("SKYVOLTA_FINDCODE=75", "ModelDiagnosticsChild.FindLogPrintsTheListAroundTheCodeTwelveTimesAtMost", &out), 0)
+        << out;
+}
+
+TEST_F(ModelDiagnosticsChild, FindLogPrintsTheListAroundTheCodeTwelveTimesAtMost) {
+    if (!test_child()) GTEST_SKIP() << "run by ModelDiagnostics.FindLogPrintsTheListAroundTheCodeTwelveTimesAtMost";
     board_memory_clear();
     dl_walker_reset();
     for (int i = 0; i < 40; i++) dsp_word_set(uint32_t(DL_LIST_BASE_0 / 4 + i), uint32_t(100 + i));
@@ -161,7 +170,6 @@ TEST_F(ModelDiagnostics, FindLogPrintsTheListAroundTheCodeTwelveTimesAtMost) {
     EXPECT_NE(err.find("[FIND] f0 model 75 at word 2 mode 8001 course 0: 100 101 [102 103"), std::string::npos) << err;
     std::string full = " 104 105 106 107 108 109 110 111 112 113 114 115 116 117 118 119 [120 121";
     EXPECT_NE(err.find(full), std::string::npos) << err;
-    unsetenv("SKYVOLTA_FINDCODE");
 }
 
 TEST_F(ModelDiagnostics, PlacementListNamesEachStateAndCodeOnce) {

@@ -5,6 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+constexpr const char* CHILD_SWITCH = "SKYVOLTA_TEST_CHILD";
+}
 
 std::string temp_dir_make(const char* tag) {
     const char* base = getenv("TMPDIR");
@@ -66,4 +71,23 @@ int run_in(const std::string& dir, const std::string& command, std::string* out)
     while ((n = fread(chunk, 1, sizeof chunk, p)) > 0) out->append(chunk, n);
     int status = pclose(p);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string self_case_command(const std::string& env, const char* suite_and_name) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "false";
+    self[n] = 0;
+    return "env -u GTEST_TOTAL_SHARDS -u GTEST_SHARD_INDEX " + env + " '" + self + "' --gtest_filter=" + suite_and_name;
+}
+
+bool test_child() {
+    return getenv(CHILD_SWITCH) != nullptr;
+}
+
+int test_child_run(const std::string& env, const char* suite_and_name, std::string* out) {
+    int status = run_in(".", self_case_command(std::string(CHILD_SWITCH) + "=1 " + env, suite_and_name), out);
+    // A filter that names no case passes without running anything.
+    if (status == 0 && out->find(std::string("[       OK ] ") + suite_and_name) == std::string::npos) return 1;
+    return status;
 }

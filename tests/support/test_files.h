@@ -21,3 +21,16 @@ std::vector<std::string> file_lines(const std::string& path);
 
 // Runs a shell command in dir with stdout and stderr joined into *out; returns the exit status.
 int run_in(const std::string& dir, const std::string& command, std::string* out);
+
+// The shell command that runs this test program again for the one case `suite_and_name`
+// with the assignments `env` ("NAME=value ...") added. The child runs that case whatever
+// shards this run was split into.
+std::string self_case_command(const std::string& env, const char* suite_and_name);
+
+// A case that needs a process of its own (a switch read once per process, the process's
+// first window) is a child case: it runs only in a child started by test_child_run and is
+// skipped elsewhere. True in such a child.
+bool test_child();
+// Runs the child case `suite_and_name` in a fresh process of this program with `env`
+// added; its exit status, its output (stdout and stderr) in *out.
+int test_child_run(const std::string& env, const char* suite_and_name, std::string* out);

@@ -12,24 +12,21 @@
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr const char* CHILD_SWITCH = "SKYVOLTA_TEST_SOUNDLOG_CHILD";
 constexpr const char* AREA_MARK = "--- area";
 constexpr const char* STEM_MARK = "--- stems";
 
 using SoundLogChild = SoundTest;
 
 TEST_F(SoundLogChild, Script) {
-    if (!getenv(CHILD_SWITCH)) GTEST_SKIP() << "run by SoundLog.LinesAreExact";
+    if (!test_child()) GTEST_SKIP() << "run by SoundLog.LinesAreExact";
     sound_diag_switches_read();  // as start-up does
     host_frame = 1234;
     game(5, 7);
@@ -73,20 +70,10 @@ std::vector<std::string> lines_of(const std::string& text) {
     return lines;
 }
 
-std::string self_path() {
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, size_t(n)) : std::string();
-}
-
 TEST(SoundLog, LinesAreExact) {
-    std::string exe = self_path();
-    ASSERT_FALSE(exe.empty());
     std::string out;
-    int status = run_in(".",
-                        std::string("env ASAN_OPTIONS=detect_leaks=0 SKYVOLTA_SNDLOG=1 SKYVOLTA_SNDTRIG=1 SKYVOLTA_STAGEDBG=1 ") + CHILD_SWITCH +
-                            "=1 " + exe + " --gtest_filter=SoundLogChild.Script",
-                        &out);
+    int status = test_child_run("ASAN_OPTIONS=detect_leaks=0 SKYVOLTA_SNDLOG=1 SKYVOLTA_SNDTRIG=1 SKYVOLTA_STAGEDBG=1",
+                                "SoundLogChild.Script", &out);
     ASSERT_EQ(status, 0) << out;
     std::vector<std::string> traced, area, stems;
     bool in_area = false;

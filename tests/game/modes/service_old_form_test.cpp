@@ -6,22 +6,31 @@
 #include "game/flow/test_menus.h"
 #include "game/modes/service_toolkit.h"
 
+#include "tests/support/test_files.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <string>
 
 namespace {
 
-class OldForm : public testing::Test {
-protected:
-    void SetUp() override { setenv("SKYVOLTA_OLD_TESTMODE", "", 1); }
-    void TearDown() override {
-        unsetenv("SKYVOLTA_OLD_TESTMODE");
-        service_old_form = false;
-    }
-};
+// Both service states read SKYVOLTA_OLD_TESTMODE once per process: each case runs in a
+// child with it set.
+void old_form_run(const char* child_case) {
+    std::string out;
+    EXPECT_EQ(test_child_run("SKYVOLTA_OLD_TESTMODE=", child_case, &out), 0) << out;
+}
 
-TEST_F(OldForm, ReportingPagesPrintTheirNameOncePerRun) {
+TEST(OldForm, ReportingPagesPrintTheirNameOncePerRun) {
+    old_form_run("OldFormChild.ReportingPagesPrintTheirNameOncePerRun");
+}
+
+TEST(OldForm, BoardTestMenuHasNoSelection) {
+    old_form_run("OldFormChild.BoardTestMenuHasNoSelection");
+}
+
+TEST(OldFormChild, ReportingPagesPrintTheirNameOncePerRun) {
+    if (!test_child()) GTEST_SKIP() << "run by OldForm.ReportingPagesPrintTheirNameOncePerRun";
     service_start();
     service_frames(2);
     ASSERT_EQ(wram_long(W_TEST_STATE), 1);  // the whole word is the state
@@ -41,7 +50,8 @@ TEST_F(OldForm, ReportingPagesPrintTheirNameOncePerRun) {
               "[TITLE] sub-state handler not yet transcribed: slot 0x21 @0x01C058\n");
 }
 
-TEST_F(OldForm, BoardTestMenuHasNoSelection) {
+TEST(OldFormChild, BoardTestMenuHasNoSelection) {
+    if (!test_child()) GTEST_SKIP() << "run by OldForm.BoardTestMenuHasNoSelection";
     service_start();
     service_frames(2);
     wram_long_set(W_TEST_STATE, 22);
