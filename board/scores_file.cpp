@@ -122,22 +122,27 @@ bool temporary_write(const char* tmp, const uint8_t* image) {
     return closed(fd, all_write(fd, image, SCORES_FILE_SIZE) && fsync(fd) == 0);
 }
 
-// The file as it is on disk, byte for byte, into "<path>.bak"; false (errno set) when
-// it cannot be read or the copy cannot be written.
-bool backup_copy(const char* path, const char* bak) {
+// The file as it is on disk, byte for byte, into `bak`. Gives the file that failed
+// (errno set), or null when the copy is made.
+const char* backup_copy(const char* path, const char* bak) {
     int in = open(path, O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
+    if (in < 0) return path;
     int out = open(bak, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) return closed(in, false);
-    static uint8_t chunk[65536];
-    bool ok = true;
-    ssize_t n;
-    while (ok && (n = read(in, chunk, sizeof chunk)) != 0) {
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0 && all_write(out, chunk, size_t(n));
+    if (out < 0) {
+        closed(in, false);
+        return bak;
     }
-    ok = closed(out, ok && fsync(out) == 0);
-    return closed(in, ok);
+    static uint8_t chunk[65536];
+    const char* failed = nullptr;
+    ssize_t n;
+    while (!failed && (n = read(in, chunk, sizeof chunk)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) failed = path;
+        else if (!all_write(out, chunk, size_t(n))) failed = bak;
+    }
+    if (!closed(out, !failed && fsync(out) == 0) && !failed) failed = bak;
+    if (!closed(in, !failed) && !failed) failed = path;
+    return failed;
 }
 
 }  // namespace
@@ -198,8 +203,8 @@ void scores_load() {
 
     FILE* f = fopen(session.path, "rb");
     if (!f) {
-        if (errno != ENOENT) fprintf(stderr, "[SCORES] cannot read %s: %s\n", session.path, strerror(errno));
         session.backup_due = errno != ENOENT;
+        if (session.backup_due) fprintf(stderr, "[SCORES] cannot read %s: %s\n", session.path, strerror(errno));
         return;
     }
     uint8_t image[SCORES_FILE_SIZE];
@@ -236,14 +241,13 @@ void scores_save() {
     if (!temporary_write(tmp, image)) {
         failed = tmp;
     } else if (session.backup_due) {
-        if (backup_copy(session.path, bak)) {
+        const char* copy_failed = backup_copy(session.path, bak);
+        if (!copy_failed)
             fprintf(stderr, "[SCORES] the old %s is kept as %s\n", session.path, bak);
-            session.backup_due = false;
-        } else if (errno == ENOENT) {
-            session.backup_due = false;  // gone meanwhile: nothing left to keep
-        } else {
-            failed = bak;
-        }
+        else if (copy_failed == session.path && errno == ENOENT)
+            copy_failed = nullptr;  // gone meanwhile: nothing left to keep
+        failed = copy_failed;
+        session.backup_due = copy_failed != nullptr;
     }
     if (!failed && scores_before_rename) scores_before_rename(tmp);
     if (!failed && rename(tmp, session.path) != 0) failed = session.path;
