@@ -106,8 +106,9 @@ void draw_and_age(uint32_t at, bool ages) {
     int32_t type = w_cell(at + PARTICLE_TYPE);
     int32_t size = type == KIND_SPRAY ? age * 8191 + 0x8000 : age * 0x3FFF;
     int32_t attribute = w_cell(W_WING_SET) != 0 ? ATTRIBUTE_SECOND_VIEW : ATTRIBUTE;
-    world_sprite_draw(0, type + age, wrap_sub(w_cell(at), w_cell(W_CAMERA_X)), wrap_sub(w_cell(at + 4), w_cell(W_CAMERA_Y)),
-                      wrap_sub(w_cell(at + 8), w_cell(W_CAMERA_Z)), size, attribute);
+    world_sprite_draw(0, type + age, wrap_sub(w_cell(at), w_cell(W_CAMERA_X)),
+                      wrap_sub(w_cell(at + 4), w_cell(W_CAMERA_Y)), wrap_sub(w_cell(at + 8), w_cell(W_CAMERA_Z)),
+                      size, attribute);
     if (ages) w_cell_set(at + PARTICLE_AGE, age >= 3 ? -1 : age + 1);
 }
 
