@@ -1,5 +1,6 @@
 #include "render/map_view_scene.h"
 
+#include "render/model_placement.h"
 #include "render/model_walk.h"
 #include "render/quad_sink.h"
 #include "render/wide_margins.h"
@@ -71,7 +72,8 @@ void map_view_scene_draw(int course, const float rotation[9], const float positi
         c.lx = 0, c.ly = 0x5A82, c.lz = -0x5A82;
         c.ambient = 20, c.light_scale = 200;
         geo_camera_set(&c);
-        int32_t code = terrain_chunk_model(course, cell);
+        // The chunk's model number, drawn at its point-ROM code as the race draws it.
+        int32_t code = terrain_chunk_model(course, cell) + MODEL_CODE_OFFSET;
         geo_current_code = code;
         model_quads_emit(code, quad_sink_live, nullptr);
         geo_current_code = -1;

@@ -1,14 +1,19 @@
 // The map view's camera: mouse orbit, pan and zoom by button and Shift, the limits of
 // pitch and zoom, the keyboard step (and nothing with the menu open), SKYVOLTA_MAP's
-// course; the picture of a
+// course; the chunk models and the codes they are drawn at; the picture of a
 // headless run with SKYVOLTA_MAP=0 (gradient and course 0's terrain chunks), which a
 // wheel step up enlarges.
 #include "host/map_view.h"
 
 #include "host/main_loop.h"
+#include "render/frame_render.h"
+#include "render/map_view_scene.h"
+#include "render/model_placement.h"
+#include "render/quad_sink.h"
 #include "tests/support/program_run.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom.h"
+#include "tests/support/synth_rom_tables.h"
 #include "tests/support/test_files.h"
 
 #include <SDL.h>
@@ -16,6 +21,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -157,6 +163,40 @@ TEST(MapViewSwitch, StartUpValueChoosesTheCourseByItsLowTwoBits) {
     unsetenv("SKYVOLTA_MAP");
     map_view_from_environment();
     EXPECT_FALSE(map_view_active()) << "unset: off";
+}
+
+// The chunk model of a cell is its display-list number, as the diagnostics print it.
+TEST(MapViewScene, ChunkModelIsTheCoursesBaseNumberPlusTheCell) {
+    const struct {
+        int32_t course, cell, model;
+    } cases[] = {{0, 0, 0x495}, {0, 127, 0x495 + 127}, {1, 5, 0x515 + 5}, {2, 64, 0x595 + 64}, {3, 127, 0x615 + 127},
+                 {-1, 0, -1},   {4, 0, -1},            {0, -1, -1},       {0, 128, -1}};
+    for (const auto& c : cases) EXPECT_EQ(terrain_chunk_model(c.course, c.cell), c.model) << c.course << " " << c.cell;
+}
+
+// The map view draws each chunk at the code the race draws it at (number + 69): every
+// quad of the frame carries the code of one of course 0's listed chunk cells, and each
+// listed cell in view is drawn.
+TEST(MapViewScene, ChunksAreDrawnAtTheCodesTheRaceDrawsThemAt) {
+    screen_start();
+    map_view_switch_on(0);
+    screen_frame();
+    screen_picture();
+    map_view_switch_off();
+    // The frame's list is emptied once painted; its records stay until the next frame.
+    int32_t quads = last_frame_quad_count();
+    ASSERT_GT(quads, 0);
+    std::vector<bool> listed(SYNTH_CHUNK_CELL_COUNT), seen(SYNTH_CHUNK_CELL_COUNT);
+    for (int32_t cell : SYNTH_CHUNK_CELLS) listed[cell] = true;
+    for (int32_t i = 0; i < quads; i++) {
+        int32_t cell = int32_t(frame_quads[i].model_code) - MODEL_CODE_OFFSET - SYNTH_CHUNK_BASE;
+        ASSERT_TRUE(cell >= 0 && cell < SYNTH_CHUNK_CELL_COUNT && listed[cell]) << frame_quads[i].model_code;
+        seen[cell] = true;
+    }
+    // The start camera sees every listed chunk from row 1 on, the far corners 120 and 127
+    // included (row 0 lies at the picture's lower edge).
+    for (int32_t cell : SYNTH_CHUNK_CELLS)
+        if (cell >= 8) EXPECT_TRUE(seen[cell]) << cell;
 }
 
 // Pixels of the chunks' checker (dark red and green), which the gradient, through the

@@ -325,14 +325,14 @@ void textures_write(synth_rom_set* set) {
 
 void synth_terrain_chunks(synth_rom_set* set) {
     point_writer w{set, SYNTH_CHUNK_DATA};
-    const int32_t n = SYNTH_CHUNK_SIZE;
-    const int32_t corners[12] = {0, 0, 0, n, 0, 0, n, 0, n, 0, 0, n};
+    const int32_t n = SYNTH_CHUNK_SIZE, y = SYNTH_CHUNK_GROUND_Y;
+    const int32_t corners[12] = {0, y, 0, n, y, 0, n, y, n, 0, y, n};
     uint32_t tex[8];
     square_texture(tex, 0, SYNTH_TEX_GROUND_U, SYNTH_TEX_GROUND_V, SYNTH_TEX_GROUND_SIZE);
     bool listed[SYNTH_CHUNK_CELL_COUNT] = {};
     for (int32_t cell : SYNTH_CHUNK_CELLS) listed[cell] = true;
     for (int32_t cell = 0; cell < SYNTH_CHUNK_CELL_COUNT; cell++) {
-        uint32_t list = model_open(w, SYNTH_CHUNK_BASE + cell, listed[cell] ? 1 : 0);
+        uint32_t list = model_open(w, SYNTH_MODEL_CODE_BASE + SYNTH_CHUNK_BASE + cell, listed[cell] ? 1 : 0);
         if (!listed[cell]) continue;
         w.set->point[list] = w.at;
         uint32_t chunk = chunk_open(w);

@@ -249,15 +249,17 @@ constexpr int32_t SYNTH_ARROW_SHAFT = 100, SYNTH_ARROW_HEAD = 330, SYNTH_ARROW_T
 constexpr int32_t SYNTH_ARROW_TAIL = -450, SYNTH_ARROW_NECK = 220, SYNTH_ARROW_POINT = 820;  // along z
 constexpr uint32_t SYNTH_ARROW_PALETTE = 0x18;
 
-// Course 0's terrain chunk models (point ROM model codes 0x495 + cell 0..127,
-// synth_rom_models.cpp): the cells listed are each one flat textured square over the cell,
-// the others empty models. A square lies in y = 0 from its cell's corner (model units
-// 0..0x30000 in x and z: one cell of 0x18000 world units as drawn),
-// the ground's checker in palette SYNTH_CHUNK_PALETTE + (cell & 7). Data from word
-// SYNTH_CHUNK_DATA on.
+// Course 0's terrain chunk models (display-list numbers 0x495 + cell 0..127, so point ROM
+// codes SYNTH_MODEL_CODE_BASE + 0x495 + cell; synth_rom_models.cpp): the cells listed are
+// each one flat textured square over the cell, the others empty models. A square lies
+// from its cell's corner (model units 0..0x30000 in x and z: one cell of 0x18000 world
+// units as drawn) at SYNTH_CHUNK_GROUND_Y: a chunk's origin is drawn 40960 world units up
+// and model units are half world units, so the square lies on the collision ground of
+// height SYNTH_GROUND_HEIGHT. Row 4 (cells 32-39) is the race's flight line. The ground's
+// checker in palette SYNTH_CHUNK_PALETTE + (cell & 7). Data from word SYNTH_CHUNK_DATA on.
 constexpr int32_t SYNTH_CHUNK_BASE = 0x495;
 constexpr int32_t SYNTH_CHUNK_CELL_COUNT = 128;
-constexpr int32_t SYNTH_CHUNK_CELLS[] = {0, 7, 9, 18, 27, 36, 45, 54, 63, 120, 127};
+constexpr int32_t SYNTH_CHUNK_CELLS[] = {0, 7, 9, 18, 27, 32, 33, 34, 35, 36, 37, 38, 39, 45, 54, 63, 120, 127};
 constexpr int32_t SYNTH_CHUNK_SIZE = 0x30000;
 constexpr uint32_t SYNTH_CHUNK_PALETTE = 0x28;
 constexpr uint32_t SYNTH_CHUNK_DATA = 0x178000;
@@ -617,6 +619,9 @@ constexpr int SYNTH_CELL_LEDGE = 18;    // ground at 2 over i >= 4 only (x >= 0x
 // SYNTH_GROUND_HEIGHT: the ground the races fly over.
 constexpr int SYNTH_GROUND_ROW = 3;
 constexpr int SYNTH_GROUND_HEIGHT = 2;
+// The model y of course 0's chunk squares on that ground: twice (height x 1024 less the
+// chunk origin's 40960).
+constexpr int32_t SYNTH_CHUNK_GROUND_Y = 2 * (SYNTH_GROUND_HEIGHT * 1024 - 40960);
 constexpr synth_terrain_cell SYNTH_GROUND_CELL = {0, 8 * SYNTH_GROUND_ROW, 1, 0, 1,
                                                   {{0, 7, 0, 7, SYNTH_GROUND_HEIGHT, 0, 0, 0, 0, 0x5}}};
 constexpr int SYNTH_C3_EMPTY = 72;      // course 3: no layers
