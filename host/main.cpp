@@ -23,6 +23,7 @@
 #include "host/wide_view.h"
 #include "host/window.h"
 #include "render/cz_fog.h"
+#include "render/engine_frame.h"
 #include "render/frame_render.h"
 #include "render/layer2d.h"
 #include "render/palette_source.h"
@@ -187,6 +188,7 @@ int main(int argc, char** argv) {
     layer2d_texture_create();
     renderer_reset();
     render_textures_open();
+    if (!headless) post_stage_prepare();  // the window's frames end in the colour stage
     palette_source_init(cl.rom_dir);
 
     if (cl.framedump_path) {

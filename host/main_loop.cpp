@@ -35,9 +35,9 @@
 #include "host/settings.h"
 #include "host/terrain_cell.h"
 #include "host/void_log.h"
-#include "render/frame_render.h"
 #include "render/cz_fog.h"
 #include "render/engine_frame.h"
+#include "render/frame_render.h"
 #include "render/framedump_draw.h"
 #include "render/layer2d.h"
 #include "render/map_view_scene.h"
@@ -217,6 +217,22 @@ bool colour_stage_run(int width, int height) {
     return true;
 }
 
+// The bars beside (or above and below) a picture of another aspect than the target are
+// black, whatever the background and the colour table.
+void letterbox_clear(int width, int height, const GLint picture[4]) {
+    const GLint x = picture[0], y = picture[1], w = picture[2], h = picture[3];
+    const GLint bars[4][4] = {{0, 0, x, height}, {x + w, 0, width - x - w, height}, {0, 0, width, y},
+                              {0, y + h, width, height - y - h}};
+    glClearColor(0, 0, 0, 1);
+    glEnable(GL_SCISSOR_TEST);
+    for (const GLint* b : bars) {
+        if (b[2] <= 0 || b[3] <= 0) continue;
+        glScissor(b[0], b[1], b[2], b[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
 // SKYVOLTA_EXIT_AT=N: iteration times after frame SKYVOLTA_FPS_FROM, a summary line
 // at frame N, then the run ends.
 struct exit_statistics {
@@ -324,10 +340,15 @@ void iteration(SDL_Window* window, const command_line* cl) {
     if (host_frame == 5) palette_dump_write();
     float aspect = 0;
     int target_w = 0, target_h = 0;
-    if (!headless) aspect = target_prepare(window, &target_w, &target_h);
+    GLint picture[4] = {0, 0, 0, 0};
+    if (!headless) {
+        aspect = target_prepare(window, &target_w, &target_h);
+        glGetIntegerv(GL_VIEWPORT, picture);
+    }
     frame_picture_draw();
     if (!headless) {
         picture_colour_staged = colour_stage_run(target_w, target_h);
+        letterbox_clear(target_w, target_h, picture);
         render_target_present(window, aspect == 0);
     }
     test_menu_open();

@@ -265,6 +265,12 @@ void post_stage_apply(const uint8_t* red, const uint8_t* green, const uint8_t* b
         pixel_map_apply(tables, width, height);
 }
 
+void post_stage_prepare() {
+    uint8_t identity[LUT_ENTRIES];
+    for (int i = 0; i < LUT_ENTRIES; i++) identity[i] = uint8_t(i);
+    post_stage_apply(identity, identity, identity, 1, 1);
+}
+
 int engine_frame_intake() {
     collected.count = 0;
     int32_t focal = 0, shift = 0, ox = 0, oy = 0;

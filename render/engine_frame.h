@@ -29,6 +29,9 @@ void fullscreen_quad_draw(float u = 1, float v = 1);
 // program when its entry points exist and it compiles and links, else the pixel maps
 // ("[POST] final colour stage: %s").
 void post_stage_apply(const uint8_t* red, const uint8_t* green, const uint8_t* blue, int width, int height);
+// Chooses the method and runs the stage once over one pixel with identity tables, so
+// that the first frame that needs the stage does not wait for the shader to compile.
+void post_stage_prepare();
 enum post_stage_method { POST_UNCHOSEN, POST_GLSL, POST_PIXEL_MAP };
 // The method in use; tests set POST_PIXEL_MAP (or POST_UNCHOSEN to choose again).
 extern post_stage_method post_method;
