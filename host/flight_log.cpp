@@ -8,10 +8,10 @@
 #include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/wram_cell.h"
-#include "game/flow/object_ram.h"
-#include "game/world/probe_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 #include "host/host_ram.h"
 #include "host/terrain_cell.h"
 

@@ -6,7 +6,7 @@
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/coin_ram.h"
+#include "game/services/coin_ram.h"
 #include "host/encoder.h"
 #include "host/host_ram.h"
 #include "host/input_automation.h"

@@ -11,7 +11,7 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "game/flow/frame_step.h"
-#include "game/flow/sound_sweep.h"
+#include "game/services/sound_sweep.h"
 #include "host/display_settings.h"
 #include "host/flight_log.h"
 #include "host/flight_recorder.h"

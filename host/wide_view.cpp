@@ -8,10 +8,10 @@
 #include "board/sprite_records.h"
 #include "board/text_print.h"
 #include "board/wram.h"
-#include "game/flow/terrain_props.h"
 #include "game/world/balloons.h"
 #include "game/world/scenery_objects.h"
 #include "game/world/terrain_chunks.h"
+#include "game/world/terrain_props.h"
 #include "game/world/world_stand_ins.h"
 
 #include <cmath>

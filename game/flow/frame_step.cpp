@@ -14,12 +14,12 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "dsp/master.h"
-#include "game/flow/coin_ram.h"
 #include "game/flow/frame_interrupt.h"
 #include "game/flow/game_flow.h"
 #include "game/flow/game_init.h"
 #include "game/flow/game_state_dispatch.h"
-#include "game/flow/sound_commands.h"
+#include "game/services/coin_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/camera.h"
 
 #include <cstdio>

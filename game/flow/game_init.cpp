@@ -1,4 +1,6 @@
+#include "game/flow/game_flow.h"
 #include "game/flow/game_init.h"
+#include "game/services/gameplay_ram.h"
 
 #include "base/host_hooks.h"
 #include "base/run_flags.h"
@@ -13,7 +15,6 @@
 #include "board/scores_file.h"
 #include "board/video_setup.h"
 #include "board/wram.h"
-#include "game/flow/game_flow.h"
 #include "game/flow/gameplay_dispatch.h"
 #include "game/modes/attract_scenes.h"
 #include "game/modes/attract_sequencer.h"

@@ -14,19 +14,19 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/gameplay_dispatch.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/run_ram.h"
 #include "game/modes/attract_ram.h"
 #include "game/modes/attract_sequencer.h"
+#include "game/services/area_sounds.h"
+#include "game/services/camera_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/run_ram.h"
+#include "game/services/top_hooks.h"
 #include "game/world/camera.h"
-#include "game/world/camera_ram.h"
 #include "game/world/course_start.h"
 #include "game/world/demo_flights.h"
-#include "game/world/flight_ram.h"
 #include "game/world/race_hud.h"
+#include "game/world/run_recorder.h"
 
 #include <algorithm>
 
@@ -260,7 +260,7 @@ void attract_demo_setup() {
     w_cell_set(W_PLAY_FRAME_COUNTER, bus_read32(DEMO_INPUT));
     w_word_set(W_GAME_MODE, 0);
     course_start_position();
-    gameplay_init_state_vars();
+    game_top.gameplay_init_state_vars();
     race_timers_set();
     fade_black(FADE_MODE_BLACK);
     w_cell_set(W_SCENE_FADE_DIR, 0);

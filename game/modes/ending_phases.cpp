@@ -12,18 +12,18 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/ending_emitters.h"
-#include "game/flow/gameplay_dispatch.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/ending_flights.h"
 #include "game/modes/ending_landing.h"
 #include "game/modes/ending_portrait.h"
 #include "game/modes/ending_ram.h"
 #include "game/modes/test_env.h"
+#include "game/services/ending_emitters.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/top_hooks.h"
 #include "game/world/course_start.h"
-#include "game/world/flight_ram.h"
 #include "game/world/stage_flyin.h"
 #include "game/world/world_stand_ins.h"
 
@@ -123,8 +123,8 @@ void re_enter_setup() {
     wram_long_set(W_PLAY_FRAME_COUNTER, RE_ENTER_PLAY_FRAMES);
     w_write16(WRAM_BASE + W_GAME_MODE, 1);
     course_start_position();
-    gameplay_init_state_vars();
-    flyin_setup();
+    game_top.gameplay_init_state_vars();
+    game_top.flyin_setup();
 }
 
 }  // namespace

@@ -9,12 +9,12 @@
 #include "board/rig_packets.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rig_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/node_emitter.h"
-#include "game/world/probe_ram.h"
 #include "game/world/rider_ik.h"
-#include "game/world/rig_ram.h"
 #include "render/dl_walker.h"
 
 #include <cstdio>

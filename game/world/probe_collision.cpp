@@ -4,10 +4,10 @@
 #include "board/board_memory.h"
 #include "board/fixed_math.h"
 #include "board/wram_cell.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/collision_zones.h"
-#include "game/world/flight_ram.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 #include "game/world/terrain_triangles.h"
 
 #include <cstdio>

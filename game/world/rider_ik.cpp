@@ -8,10 +8,10 @@
 #include "board/rig_packets.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rig_ram.h"
 #include "game/world/player_rig.h"
-#include "game/world/probe_ram.h"
-#include "game/world/rig_ram.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,8 +3,8 @@
 #include "base/env_switch.h"
 #include "base/run_flags.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
-#include "game/world/terrain_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_rom.h"
 
 #include <cstdio>

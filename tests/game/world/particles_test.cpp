@@ -5,12 +5,12 @@
 
 #include "board/game_state_ram.h"
 #include "board/rig_packets.h"
-#include "board/wram_cell.h"
 #include "board/sprite_records.h"
-#include "game/world/flight_ram.h"
+#include "board/wram_cell.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/hud_ram.h"
-#include "game/world/probe_ram.h"
-#include "game/world/terrain_ram.h"
 #include "tests/board/dl_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 
