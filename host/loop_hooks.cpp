@@ -178,7 +178,7 @@ void warp_sequence() {
 
 }  // namespace
 
-void loop_hooks_before_step(const command_line* cl) {
+void loop_hooks_before_step(const command_line* cl, void (*pause_toggle)(const char* source)) {
     switches_read();
     course_log();
     auto_start(cl);

@@ -281,7 +281,7 @@ void iteration(SDL_Window* window, const command_line* cl) {
     frame_due = 1;
     input_update();
     menu_stick_test();
-    loop_hooks_before_step(cl);
+    loop_hooks_before_step(cl, pause_toggle);
     if (!paused)
         pedal_emulate();
     else if (!menu_is_open())

@@ -20,6 +20,7 @@
 #include "game/modes/attract_sequencer.h"
 #include "game/modes/tile_block_list.h"
 #include "game/world/camera.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/player_rig.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 namespace {
 
 const bool top_hooks_filled = [] {
-    game_top = {gameplay_init_state_vars, flyin_setup, game_over_enter, attract_demo_flight, service_flag_set};
+    game_top = {flyin_setup, game_over_enter, attract_demo_flight, service_flag_set};
     return true;
 }();
 

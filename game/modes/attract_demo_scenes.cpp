@@ -21,10 +21,10 @@
 #include "game/services/flight_ram.h"
 #include "game/services/gameplay_ram.h"
 #include "game/services/run_ram.h"
-#include "game/services/top_hooks.h"
 #include "game/world/camera.h"
 #include "game/world/course_start.h"
 #include "game/world/demo_flights.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/race_hud.h"
 #include "game/world/run_recorder.h"
 
@@ -260,7 +260,7 @@ void attract_demo_setup() {
     w_cell_set(W_PLAY_FRAME_COUNTER, bus_read32(DEMO_INPUT));
     w_word_set(W_GAME_MODE, 0);
     course_start_position();
-    game_top.gameplay_init_state_vars();
+    gameplay_init_state_vars();
     race_timers_set();
     fade_black(FADE_MODE_BLACK);
     w_cell_set(W_SCENE_FADE_DIR, 0);

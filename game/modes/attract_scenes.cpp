@@ -20,9 +20,9 @@
 #include "game/modes/ending_ram.h"
 #include "game/services/flight_ram.h"
 #include "game/services/sound_commands.h"
-#include "game/services/top_hooks.h"
 #include "game/world/camera.h"
 #include "game/world/course_start.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/goal_sequence.h"
 #include "game/world/player_rig.h"
 #include "game/world/scenery_objects.h"
@@ -233,7 +233,7 @@ void attract_flyover_setup() {
     w_cell_set(W_COURSE_NUMBER, FLYOVER_COURSE);
     w_word_set(W_COURSE_PAIR, 0);  // the stage; the day word beside it stays
     course_start_position();
-    game_top.gameplay_init_state_vars();
+    gameplay_init_state_vars();
     w_word_set(W_FOG_ENABLE, 0);
     fade_colour_set(0);
     w_cell_set(W_SCENE_FADE_DIR, 0);

@@ -18,9 +18,9 @@
 #include "game/modes/attract_sequencer.h"
 #include "game/services/flight_ram.h"
 #include "game/services/sound_commands.h"
-#include "game/services/top_hooks.h"
 #include "game/world/camera.h"
 #include "game/world/course_start.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/scene_chains.h"
 #include "game/world/scenery_objects.h"
 #include "game/world/terrain_chunks.h"
@@ -257,7 +257,7 @@ void attract_ranking_score(int32_t n) {
 void attract_course_start(int32_t c) {
     w_cell_set(W_COURSE_NUMBER, c);
     course_start_position();
-    game_top.gameplay_init_state_vars();
+    gameplay_init_state_vars();
     w_cell_set(W_FADE_FLAGS, FADE_MODE_BLACK);
     int32_t camera[6];
     for (uint32_t k = 0; k < 6; k++) camera[k] = rom_table_long(COURSE_DEMO_CAMERAS, c, 4 * k);
@@ -271,7 +271,7 @@ void attract_replay_setup() {
     w_word_set(W_GAME_MODE, 0);
     w_cell_set(W_COURSE_NUMBER, 0);
     course_start_position();
-    game_top.gameplay_init_state_vars();
+    gameplay_init_state_vars();
     textram_clear();
     camera_reset();
     score_area_fill();

@@ -24,6 +24,7 @@
 #include "game/services/sound_commands.h"
 #include "game/services/top_hooks.h"
 #include "game/world/course_start.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/stage_flyin.h"
 #include "game/world/world_stand_ins.h"
 
@@ -123,7 +124,7 @@ void re_enter_setup() {
     wram_long_set(W_PLAY_FRAME_COUNTER, RE_ENTER_PLAY_FRAMES);
     w_write16(WRAM_BASE + W_GAME_MODE, 1);
     course_start_position();
-    game_top.gameplay_init_state_vars();
+    gameplay_init_state_vars();
     game_top.flyin_setup();
 }
 

@@ -6,4 +6,4 @@ void no_service() {}
 
 }  // namespace
 
-game_top_services game_top = {no_service, no_service, no_service, no_service, no_service};
+game_top_services game_top = {no_service, no_service, no_service, no_service};

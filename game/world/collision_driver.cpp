@@ -146,6 +146,17 @@ void coll_debug(bool ran) {
 
 }  // namespace
 
+void probe_update() {
+    probe_layer_steps_reset();
+    probe_positions_update();
+    for (int32_t n = 0; n < PROBE_COUNT; n++) probe_walk(n);
+    zones_all_test();
+    probe_column_classify();
+    probe_surface_shift();
+    terrain_collision_zone_resolve();
+    probe_edge_flags();
+}
+
 void collision_update() {
     if (w_cell(W_COLLISION_OFF) != 0) {
         coll_debug(false);

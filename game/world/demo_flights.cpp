@@ -16,12 +16,12 @@
 #include "game/services/gameplay_ram.h"
 #include "game/services/rom_table.h"
 #include "game/services/run_ram.h"
-#include "game/services/top_hooks.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/balloons.h"
 #include "game/world/camera.h"
 #include "game/world/collision_driver.h"
 #include "game/world/course_start.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/moving_objects.h"
 #include "game/world/particles.h"
 #include "game/world/player_flight.h"
@@ -123,7 +123,7 @@ void demo_course_start(int32_t n) {
     if (cursor_readable(at)) w_cell_set(W_PLAY_FRAME_COUNTER, w_read32(at + 12));
     w_cell_set(W_WING_SET, 0);
     course_start_position();
-    game_top.gameplay_init_state_vars();
+    gameplay_init_state_vars();
     fade_colour_set(0);
     demo_state_load(n);
     for (uint32_t i = 0; i < 3; i++) w_cell_set(W_CAMERA_X + 4 * i, w_cell(W_PLAYER_X + 4 * i));

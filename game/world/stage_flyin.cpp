@@ -23,6 +23,7 @@
 #include "game/services/terrain_ram.h"
 #include "game/world/balloons.h"
 #include "game/world/camera.h"
+#include "game/world/collision_driver.h"
 #include "game/world/course_start.h"
 #include "game/world/moving_objects.h"
 #include "game/world/object_emitters.h"
