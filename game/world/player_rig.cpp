@@ -430,6 +430,21 @@ void player_rig_node_words() {
     }
 }
 
+void player_animation_keyframe_update(int32_t a) {
+    rider_keyframe_pose(a);
+    player_rig_node_words();
+}
+
+void camera_setup_simple() {
+    rider_ik_pose();
+    player_rig_node_words();
+}
+
+void player_rig_solve_targets(int32_t crank_angle, int32_t a, int32_t t, int32_t b, int32_t c) {
+    rider_ik_pose_targets(crank_angle, a, t, b, c);
+    player_rig_node_words();
+}
+
 void player_model_load_animation(int32_t selector) {
     uint32_t list = selector >= 0 ? rom_table_long(ROM_RIG_LISTS, ROM_RIG_LIST_COUNT, uint32_t(selector)) : 0;
     if (list == 0 || !rom_range(list, 4)) {
