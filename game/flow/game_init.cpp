@@ -1,3 +1,4 @@
+#include "base/env_switch.h"
 #include "game/flow/game_flow.h"
 #include "game/flow/game_init.h"
 #include "game/services/gameplay_ram.h"
@@ -66,7 +67,7 @@ void clear_work_ram() {
     std::fill(wram, wram + WORK_RAM_CLEARED, 0);
     bus_write32(0xE03FF0, 4);
     bus_write8(0xE03FF4, 0);
-    bus_write8(0xE03FF5, getenv("SKYVOLTA_COINPLAY") ? 0 : 1);
+    bus_write8(0xE03FF5, env_text("SKYVOLTA_COINPLAY") ? 0 : 1);
     bus_write16(0xE03FF6, rom_word(0x03673E));
     scores_saves_hold();
     settings_defaults_load();

@@ -1,5 +1,6 @@
 #include "game/modes/continue_screens.h"
 
+#include "base/env_switch.h"
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/fixed_math.h"
@@ -338,7 +339,7 @@ void continue_credits_update() {
 
 void continue_debug_print() {
     static const bool on = [] {
-        const char* v = getenv("SKYVOLTA_CONTDBG");
+        const char* v = env_text("SKYVOLTA_CONTDBG");
         return v && v[0] != '0';
     }();
     if (!on) return;

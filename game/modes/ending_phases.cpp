@@ -1,5 +1,6 @@
 #include "game/modes/ending_phases.h"
 
+#include "base/env_switch.h"
 #include "base/host_hooks.h"
 #include "base/run_flags.h"
 #include "board/display_list.h"
@@ -78,7 +79,7 @@ int32_t debug_start_phase() {
         requested_ending_phase = -1;
         s = text;
     } else {
-        s = getenv("SKYVOLTA_ENDING_PHASE");
+        s = env_text("SKYVOLTA_ENDING_PHASE");
     }
     if (!s || !*s) return -1;
     char* end;
@@ -151,7 +152,7 @@ void ending_init() {
         ending_phase_set(PHASE_BAD_ENDING, BAD_ENDING_FIRST);
     int32_t n = debug_start_phase();
     if (n >= 0) ending_phase_set(n, n == 0 ? 0 : ending_phase_end(n - 1));
-    const char* total = getenv("SKYVOLTA_ENDING_TOTAL");
+    const char* total = env_text("SKYVOLTA_ENDING_TOTAL");
     if (total && *total) wram_long_set(W_ENDING_TOTAL, int32_t(strtol(total, nullptr, 10)));
 
     textram_clear();

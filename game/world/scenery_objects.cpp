@@ -211,7 +211,7 @@ void object_switches_read() {
     object_switches.lod_log = env_present("SKYVOLTA_LODLOG");
     object_switches.lod_far_tier = env_present("SKYVOLTA_LOD_FARTIER");
     object_switches.probe_lo = object_switches.probe_hi = -1;
-    if (const char* probe = getenv("SKYVOLTA_SCENPROBE"))
+    if (const char* probe = env_text("SKYVOLTA_SCENPROBE"))
         if (sscanf(probe, "%d,%d", &object_switches.probe_lo, &object_switches.probe_hi) != 2)
             object_switches.probe_lo = object_switches.probe_hi = -1;
 }
