@@ -6,6 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 
+// The switch's value as set, or null when unset: for the switches with a form of their
+// own (lists, pairs, paths); the readers below cover the plain ones.
+inline const char* env_text(const char* name) {
+    return getenv(name);
+}
+
 // Presence: any value, the empty one included, counts.
 inline bool env_present(const char* name) {
     return getenv(name) != nullptr;

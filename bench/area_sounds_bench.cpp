@@ -4,8 +4,8 @@
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/sound_ram.h"
+#include "game/services/area_sounds.h"
+#include "game/services/sound_ram.h"
 #include "tests/support/synth_rom.h"
 
 #include <benchmark/benchmark.h>

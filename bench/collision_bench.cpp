@@ -5,10 +5,10 @@
 // Counter pct_of_frame: one collision_update as a share of the frame.
 #include "board/board_memory.h"
 #include "board/wram_cell.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/collision_driver.h"
-#include "game/world/flight_ram.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 #include "tests/support/synth_rom_tables.h"
 
 #include <benchmark/benchmark.h>

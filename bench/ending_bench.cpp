@@ -11,7 +11,7 @@
 #include "game/flow/frame_step.h"
 #include "game/flow/game_init.h"
 #include "game/modes/ending_phases.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
 #include "tests/support/synth_rom.h"
 
 #include <benchmark/benchmark.h>

@@ -9,10 +9,10 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/services/animated_objects_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/animated_objects.h"
-#include "game/world/animated_objects_ram.h"
 #include "game/world/scenery_objects.h"
-#include "game/world/terrain_ram.h"
 #include "tests/support/synth_rom_tables.h"
 
 #include <benchmark/benchmark.h>

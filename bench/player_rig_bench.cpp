@@ -5,9 +5,9 @@
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/rig_ram.h"
 #include "game/world/player_rig.h"
-#include "game/world/rig_ram.h"
 #include "tests/support/synth_rom.h"
 
 #include <benchmark/benchmark.h>

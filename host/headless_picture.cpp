@@ -1,5 +1,6 @@
 #include "host/headless_picture.h"
 
+#include "base/env_switch.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "host/map_view.h"
@@ -95,7 +96,7 @@ bool palette_dump_write() {
 bool headless_end(const char* screenshot_path) {
     bool written = headless_screenshot_write(screenshot_path);
     dspram_dump_write();
-    wram_dump_write();
+    if (env_present("SKYVOLTA_WRAMDUMP")) wram_dump_write();
     run_flag = 0;
     return written;
 }

@@ -1,5 +1,5 @@
 // What a headless run leaves behind: the P6 picture of its last frame with the DSP RAM
-// and work-RAM images, and the palette image of frame 5.
+// image (and with SKYVOLTA_WRAMDUMP the work-RAM image), and the palette image of frame 5.
 #pragma once
 #include <cstdint>
 
@@ -31,6 +31,6 @@ bool wram_dump_write();
 // palette planes as R, G, B triples.
 bool palette_dump_write();
 
-// The headless run's end: the screenshot and the DSP RAM and work-RAM images; the run
-// flag clears. False when the screenshot could not be written.
+// The headless run's end: the screenshot, the DSP RAM image and, with SKYVOLTA_WRAMDUMP,
+// the work-RAM image; the run flag clears. False when the screenshot could not be written.
 bool headless_end(const char* screenshot_path);

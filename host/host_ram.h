@@ -10,19 +10,19 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/gameplay_ram.h"  // the words a level jump rewrites
 #include "game/modes/select_ram.h"   // the course and mode select's cursor, courses, hold
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"  // the words a level jump rewrites
+#include "game/services/probe_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/probe_ram.h"
-#include "game/world/flight_ram.h"
-#include "game/world/terrain_ram.h"
 
 // What the flight recorder reads of the terrain walk besides the stage's layer count and
-// mask (game/world/terrain_ram.h): the three gate byte cells.
+// mask (game/services/terrain_ram.h): the three gate byte cells.
 constexpr uint32_t W_GATE_BYTES[3] = {0x1266, 0x1267, 0x12A1};
 
 // The recorder logs at most this many of probe 0's column entries (the fields are
-// game/world/probe_ram.h's).
+// game/services/probe_ram.h's).
 constexpr int PROBE_FACES_MAX = 16;
 
 // Game states the host tests.

@@ -8,7 +8,7 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
+#include "game/services/sound_commands.h"
 #include "game/world/camera.h"
 #include "host/host_ram.h"
 

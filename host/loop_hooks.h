@@ -6,8 +6,9 @@
 
 struct command_line;
 
-// Before the game step, in this order.
-void loop_hooks_before_step(const command_line* cl);
+// Before the game step, in this order; the test pause flips the pause through the
+// loop's own pause_toggle.
+void loop_hooks_before_step(const command_line* cl, void (*pause_toggle)(const char* source));
 // Every paused iteration: the forced pause-camera offsets.
 void loop_hooks_paused();
 // After the picture is cleared: the one-frame warp.

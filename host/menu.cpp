@@ -1,5 +1,6 @@
 #include "host/menu.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "host/display_settings.h"
 #include "host/gui_backend.h"
@@ -41,7 +42,7 @@ const menu_header menu_headers[] = {
 };
 
 bool env_on_unless_zero(const char* name) {
-    const char* v = getenv(name);
+    const char* v = env_text(name);
     return v && v[0] != '0';
 }
 

@@ -1,5 +1,6 @@
 #include "render/wide_margins.h"
 
+#include "base/env_switch.h"
 #include "render/quad_draw.h"
 
 #include <cmath>
@@ -13,7 +14,7 @@ namespace {
 
 bool backdrop_copies_on() {
     static const bool on = [] {
-        const char* v = getenv("ENG_WIDE_BACKDROP");
+        const char* v = env_text("ENG_WIDE_BACKDROP");
         return !v || v[0] != '0';
     }();
     return on;

@@ -2,6 +2,7 @@
 // declining and bailing, the timed window, the cost check and the statistics.
 #include "sound/snd_native.h"
 
+#include "base/env_switch.h"
 #include "sound/m37702_bus.h"
 #include "sound/sound_board.h"
 #include "sound/sound_cpu_run.h"
@@ -50,7 +51,7 @@ namespace {
 
 // "Set, not empty and not beginning with '0'".
 bool switch_on(const char* name) {
-    const char* v = getenv(name);
+    const char* v = env_text(name);
     return v && v[0] && v[0] != '0';
 }
 
@@ -63,7 +64,7 @@ bool counter_valid(int index) {
 int snd_window_ok(m377_state* s, uint32_t cost) {
     if (!snd_notimed_read) {
         snd_notimed_read = true;
-        snd_notimed = getenv("SKYVOLTA_SNDNOTIMED") != nullptr;
+        snd_notimed = env_text("SKYVOLTA_SNDNOTIMED") != nullptr;
     }
     if (snd_notimed) return 0;
     uint64_t end = s->cycles + cost;

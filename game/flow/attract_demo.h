@@ -10,9 +10,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr int32_t DEMO_TABLE_ENTRIES = 17;
-constexpr int32_t DEMO_FRAMES_MAX = 1200;
-constexpr int32_t DEMO_SAVED_RUN_MIN = 600;  // saved-run frames that make it the demo
 
 // Top state 10: the demo picked (table entry of the current course) and set up; then,
 // unless in top state 3, state 11 and its first frame.

@@ -1,4 +1,3 @@
-#include "game/flow/game_flow.h"
 
 #include "board/board_memory.h"
 #include "board/dspram.h"
@@ -6,12 +5,13 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/coin_ram.h"
 #include "game/flow/frame_step.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_tables.h"
+#include "game/flow/game_flow.h"
 #include "game/modes/credit_text.h"
-#include "game/world/flight_ram.h"
+#include "game/services/coin_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_tables.h"
 
 namespace {
 
@@ -134,8 +134,4 @@ void coin_credit_update() {
 
 void service_flag_set() {
     reset_pending = 1;
-}
-
-bool free_play_on() {
-    return w_read16(WRAM_BASE + W_FREE_PLAY) != 0;
 }

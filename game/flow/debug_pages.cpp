@@ -3,16 +3,16 @@
 #include "base/env_switch.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
+#include "board/game_state_ram.h"
 #include "board/inputs.h"
 #include "board/palette_mixer.h"
-#include "board/game_state_ram.h"
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/emitter_tables.h"
-#include "game/flow/game_init.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/test_menus.h"
+#include "game/modes/test_menus.h"
+#include "game/services/emitter_tables.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/object_ram.h"
 
 #include <cstdio>
 #include <cstring>

@@ -5,8 +5,8 @@
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/fixed_math.h"
-#include "game/flow/game_init.h"
 #include "game/modes/service_mode.h"
+#include "game/services/gameplay_ram.h"
 
 namespace {
 

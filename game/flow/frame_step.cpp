@@ -14,12 +14,12 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "dsp/master.h"
-#include "game/flow/coin_ram.h"
 #include "game/flow/frame_interrupt.h"
 #include "game/flow/game_flow.h"
 #include "game/flow/game_init.h"
 #include "game/flow/game_state_dispatch.h"
-#include "game/flow/sound_commands.h"
+#include "game/services/coin_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/camera.h"
 
 #include <cstdio>
@@ -139,7 +139,7 @@ void dump_file(const char* path, const uint8_t* first, size_t n, const uint8_t* 
 // SKYVOLTA_FEEDDUMP=DIR:FRAME (split at the last ':'): the live 2D inputs of that host
 // frame as side files.
 void feed_dump() {
-    const char* v = getenv("SKYVOLTA_FEEDDUMP");
+    const char* v = env_text("SKYVOLTA_FEEDDUMP");
     const char* colon = v ? strrchr(v, ':') : nullptr;
     if (!colon || strtol(colon + 1, nullptr, 10) != long(host_frame)) return;
     char dir[FEED_DIR_MAX + 1];

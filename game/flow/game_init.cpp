@@ -1,5 +1,6 @@
 #include "game/flow/game_init.h"
 
+#include "base/env_switch.h"
 #include "base/host_hooks.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
@@ -17,8 +18,13 @@
 #include "game/flow/gameplay_dispatch.h"
 #include "game/modes/attract_scenes.h"
 #include "game/modes/attract_sequencer.h"
+#include "game/modes/service_ram.h"
 #include "game/modes/tile_block_list.h"
+#include "game/services/coin_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/sound_ram.h"
 #include "game/world/camera.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/player_rig.h"
 
 #include <algorithm>
@@ -62,21 +68,21 @@ void syscon_init() {
 void clear_work_ram() {
     memset(wram_bytes, 0, WORK_RAM_CLEARED);
     std::fill(wram, wram + WORK_RAM_CLEARED, 0);
-    bus_write32(0xE03FF0, 4);
-    bus_write8(0xE03FF4, 0);
-    bus_write8(0xE03FF5, getenv("SKYVOLTA_COINPLAY") ? 0 : 1);
-    bus_write16(0xE03FF6, rom_word(0x03673E));
+    bus_write32(WRAM_BASE + W_COINS_PER_CREDIT, 4);
+    bus_write8(WRAM_BASE + W_FREE_PLAY, 0);
+    bus_write8(WRAM_BASE + W_FREE_PLAY + 1, env_text("SKYVOLTA_COINPLAY") ? 0 : 1);  // the word's low byte
+    bus_write16(WRAM_BASE + W_COIN_VALUE2, rom_word(0x03673E));
     scores_saves_hold();
     settings_defaults_load();
-    bus_write16(0xE03FF8, rom_word(0x03681E));
-    bus_write16(0xE03FFC, rom_word(0x03684E));
+    bus_write16(WRAM_BASE + W_GAME_VALUE1, rom_word(0x03681E));
+    bus_write16(WRAM_BASE + W_ATTRACT_SOUND, rom_word(0x03684E));
     ranking_table_reset();
     wram_owned_mark_saved();
     scores_load();
     ranking_tables_reset();
     wram_owned_mark_settings_words();
     coin_state_reset();
-    bus_write32(0xE02C14, 22);  // the credit prompt's text row
+    bus_write32(WRAM_BASE + W_CREDIT_ROW, CREDIT_ROW_RESET);
     wram_owned_mark_rest();
 }
 
@@ -90,7 +96,7 @@ void mcu_init() {
     commsram[0x7E82] = 0xFF;
     commsram[0x7E83] = 0xFF;
     commsram[0x7D01] = 0;
-    bus_write32(0xE00CB0, 0);
+    bus_write32(WRAM_BASE + W_INPUT_LATCH, 0);
 }
 
 void globals_init() {
@@ -209,7 +215,7 @@ void boot_hardware_init() {
     memset(mixer_registers + MIX_FOG_COLOUR, 0xFF, 3);
     cz_registers_init();
     palette_group_copy(TITLE_GROUP + 1, TITLE_GROUP);
-    bus_write32(WRAM_BASE + 0x0CBC, 0);  // game_state: attract
+    bus_write32(WRAM_BASE + W_GAME_STATE, 0);  // attract
     bus_write32(WRAM_BASE + W_ATTRACT_SEQ_INDEX, 15);
     wram_import();
 }
@@ -251,5 +257,5 @@ void game_init() {
     step("boot_hardware_init (DSP/3D setup)");
     boot_hardware_init();
     if (verbose_enabled())
-        printf("  init complete, game state = %d (title screen)\n", int(int32_t(bus_read32(WRAM_BASE + 0x0CBC))));
+        printf("  init complete, game state = %d (title screen)\n", int(int32_t(bus_read32(WRAM_BASE + W_GAME_STATE))));
 }

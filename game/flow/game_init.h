@@ -4,8 +4,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t W_ATTRACT_SEQ_INDEX = 0x0CC8;
-constexpr uint32_t W_FRAME_COUNTER = 0x4010;
 constexpr uint32_t BOOT_BLOCK_TABLE = 0x1C4F40;   // 16-byte tile-block records
 constexpr uint32_t BOOT_BLOCK_TILES = 0x238504;   // 128-byte source tiles
 constexpr uint32_t BOOT_BLOCK_TILES_MAX = 500;

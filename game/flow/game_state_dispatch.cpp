@@ -5,14 +5,14 @@
 #include "board/text_print.h"
 #include "board/wram_cell.h"
 #include "game/flow/attract_demo.h"
-#include "game/flow/game_init.h"
+
 #include "game/flow/gameplay_dispatch.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/title_screen.h"
 #include "game/modes/attract_sequencer.h"
 #include "game/modes/service_mode.h"
-#include "game/world/rig_ram.h"
+#include "game/modes/title_screen.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/rig_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/stage_start.h"
 
 namespace {

@@ -17,8 +17,6 @@ void gameplay_dispatch();
 void gameplay_sub_init();
 // Sub-state 4: the fly-in on course 3, else the countdown set up and run (sub-state 5).
 void gameplay_sub_init_tail();
-// The course-start initialisation of the world, the flight and the race words.
-void gameplay_init_state_vars();
 // Sub-state 10: the game over set up (lamp, text, camera, the results words, sound 74),
 // then its screen (sub-state 11) in the same frame.
 void game_over_enter();

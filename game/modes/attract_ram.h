@@ -1,14 +1,14 @@
 // Work-RAM words and ROM tables of the attract sequence (top states 0 and 1) and its
 // scenes. Words named elsewhere: the phase W_ATTRACT_PHASE (board/game_state_ram.h), the
-// scene index W_ATTRACT_SEQ_INDEX and frame_counter W_FRAME_COUNTER (game/flow/game_init.h),
+// scene index W_ATTRACT_SEQ_INDEX and frame_counter W_FRAME_COUNTER (game/services/gameplay_ram.h),
 // the scene flag W_ATTRACT_SCENE_FLAG (board/dspram.h), the credit line's palette
-// W_CREDIT_ROW (game/flow/coin_ram.h), the fade direction W_SCENE_FADE_DIR
-// (game/flow/gameplay_ram.h), the sprite scene's fade step and hold W_FADE_STEP and
+// W_CREDIT_ROW (game/services/coin_ram.h), the fade direction W_SCENE_FADE_DIR
+// (game/services/gameplay_ram.h), the sprite scene's fade step and hold W_FADE_STEP and
 // W_FADE_HOLD (game/modes/ending_ram.h).
 #pragma once
 #include <cstdint>
 
-#include "game/flow/rom_table.h"
+#include "game/services/rom_table.h"
 
 constexpr uint32_t W_ATTRACT_TITLE_FRAMES = 0x0CD4;
 constexpr uint32_t W_FLYBY_FRAMES = 0x0CD8;

@@ -10,16 +10,16 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/coin_ram.h"
-#include "game/flow/game_init.h"
-#include "game/flow/run_ram.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/title_screen.h"
 #include "game/modes/attract_ram.h"
 #include "game/modes/attract_scenes.h"
 #include "game/modes/test_env.h"
+#include "game/modes/title_screen.h"
+#include "game/services/coin_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/run_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/camera.h"
-#include "game/world/flight_ram.h"
 
 #include <cstdio>
 

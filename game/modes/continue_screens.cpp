@@ -1,5 +1,6 @@
 #include "game/modes/continue_screens.h"
 
+#include "base/env_switch.h"
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/fixed_math.h"
@@ -11,16 +12,17 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/attract_demo.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/game_init.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/title_screen.h"
 #include "game/modes/results_drawing.h"
 #include "game/modes/results_ram.h"
 #include "game/modes/results_screens.h"
 #include "game/modes/service_toolkit.h"
+#include "game/modes/title_screen.h"
+#include "game/services/coin_ram.h"
+#include "game/services/course_timers.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
+#include "game/services/top_hooks.h"
 #include "game/world/camera.h"
 
 #include <algorithm>
@@ -337,7 +339,7 @@ void continue_credits_update() {
 
 void continue_debug_print() {
     static const bool on = [] {
-        const char* v = getenv("SKYVOLTA_CONTDBG");
+        const char* v = env_text("SKYVOLTA_CONTDBG");
         return v && v[0] != '0';
     }();
     if (!on) return;
@@ -401,7 +403,7 @@ void demo_flight_screen_run() {
         else
             text_block_clear(CAPTION, 30, 2);
     }
-    attract_demo_flight();
+    game_top.attract_demo_flight();
     bool skip = w_cell(W_SWITCH_PORT0 + SP_PRESSED) & DEMO_SKIP_BIT;
     if (skip || start() || frames >= DEMO_FRAMES_MAX - FADE_IN_FRAMES) w_cell_set(W_SCENE_FADE_DIR, 1);
     w_cell_set(W_DEMO_SCREEN_FRAMES, frames + 1);

@@ -1,5 +1,6 @@
 #include "game/modes/ending_phases.h"
 
+#include "base/env_switch.h"
 #include "base/host_hooks.h"
 #include "base/run_flags.h"
 #include "board/display_list.h"
@@ -12,18 +13,19 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/ending_emitters.h"
-#include "game/flow/gameplay_dispatch.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/ending_flights.h"
 #include "game/modes/ending_landing.h"
 #include "game/modes/ending_portrait.h"
 #include "game/modes/ending_ram.h"
 #include "game/modes/test_env.h"
+#include "game/services/ending_emitters.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/top_hooks.h"
 #include "game/world/course_start.h"
-#include "game/world/flight_ram.h"
+#include "game/world/gameplay_state.h"
 #include "game/world/stage_flyin.h"
 #include "game/world/world_stand_ins.h"
 
@@ -77,7 +79,7 @@ int32_t debug_start_phase() {
         requested_ending_phase = -1;
         s = text;
     } else {
-        s = getenv("SKYVOLTA_ENDING_PHASE");
+        s = env_text("SKYVOLTA_ENDING_PHASE");
     }
     if (!s || !*s) return -1;
     char* end;
@@ -124,7 +126,7 @@ void re_enter_setup() {
     w_write16(WRAM_BASE + W_GAME_MODE, 1);
     course_start_position();
     gameplay_init_state_vars();
-    flyin_setup();
+    game_top.flyin_setup();
 }
 
 }  // namespace
@@ -150,7 +152,7 @@ void ending_init() {
         ending_phase_set(PHASE_BAD_ENDING, BAD_ENDING_FIRST);
     int32_t n = debug_start_phase();
     if (n >= 0) ending_phase_set(n, n == 0 ? 0 : ending_phase_end(n - 1));
-    const char* total = getenv("SKYVOLTA_ENDING_TOTAL");
+    const char* total = env_text("SKYVOLTA_ENDING_TOTAL");
     if (total && *total) wram_long_set(W_ENDING_TOTAL, int32_t(strtol(total, nullptr, 10)));
 
     textram_clear();

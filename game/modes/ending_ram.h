@@ -1,12 +1,12 @@
 // Work-RAM words and ROM tables of the ending (gameplay sub-states 14 and 15). The phase
-// word is W_ENDING_MODE (game/flow/object_ram.h), the zoom word W_ENDING_ZOOM
-// (game/world/camera_ram.h), the view words W_VIEW_CENTRE and W_VIEW_WIDTH
+// word is W_ENDING_MODE (game/services/object_ram.h), the zoom word W_ENDING_ZOOM
+// (game/services/camera_ram.h), the view words W_VIEW_CENTRE and W_VIEW_WIDTH
 // (board/game_state_ram.h); the scene flags are the upper half of W_OBJECT_MODE.
 #pragma once
 #include <cstdint>
 
-#include "game/flow/gameplay_ram.h"  // the stage word
-#include "game/flow/rom_table.h"
+#include "game/services/gameplay_ram.h"  // the stage word
+#include "game/services/rom_table.h"
 
 // The phase-local words: upper half of W 0x172EC the local frame, lower half the sway's
 // frames left; upper half of W 0x172F0 (W_VIEW_SCALE) the sway's length.

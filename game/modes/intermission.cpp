@@ -10,13 +10,13 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/object_emitters.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/intermission_ram.h"
 #include "game/modes/test_env.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
 #include "game/world/camera.h"
 #include "game/world/node_lists.h"
+#include "game/world/object_emitters.h"
 
 #include <cstdio>
 

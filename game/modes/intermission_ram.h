@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "board/display_list.h"  // dl_last_bank, dl_last_header, the rig root W 0xEB08
-#include "game/flow/object_ram.h"  // the display-object list, its view word and length
-#include "game/world/rig_ram.h"    // W_VIEW_NUMBER (W 0x169F2), the scene's camera word
+#include "game/services/object_ram.h"  // the display-object list, its view word and length
+#include "game/services/rig_ram.h"    // W_VIEW_NUMBER (W 0x169F2), the scene's camera word
 
 constexpr uint32_t W_INTER_SET = 0x17390;          // word: current animation set
 constexpr uint32_t W_INTER_FRAME = 0x17392;        // word: frame from 0

@@ -11,14 +11,14 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/course_select.h"
 #include "game/modes/intro_screens.h"
 #include "game/modes/select_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
 #include "game/world/camera.h"
-#include "game/world/flight_ram.h"
 
 #include <algorithm>
 

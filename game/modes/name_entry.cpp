@@ -13,12 +13,12 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/digit_writers.h"
-#include "game/flow/gameplay_dispatch.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/name_entry_ram.h"
 #include "game/modes/results_screens.h"
 #include "game/modes/test_env.h"
+#include "game/services/digit_writers.h"
+#include "game/services/sound_commands.h"
+#include "game/services/top_hooks.h"
 #include "game/world/camera.h"
 
 #include <cstdio>
@@ -247,7 +247,7 @@ void entry_skip() {
     for (uint32_t i = 0; i < 3; i++) w_cell_set(W_NAME_INITIALS + i, 0);
     ranking_insert(w_cell(W_COURSE_NUMBER), WRAM_BASE + W_NAME_SCORE);
     dl_buffers_init();
-    game_over_enter();
+    game_top.game_over_enter();
 }
 
 }  // namespace

@@ -10,12 +10,12 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/course_sounds.h"
-#include "game/flow/digit_writers.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/course_select.h"
 #include "game/modes/results_ram.h"
+#include "game/services/course_sounds.h"
+#include "game/services/digit_writers.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
 
 #include <algorithm>
 

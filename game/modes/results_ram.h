@@ -6,11 +6,11 @@
 #include <cstdint>
 
 #include "board/game_state_ram.h"   // the race words, results_points (W_TIME_SCORE)
-#include "game/flow/gameplay_ram.h"  // ending_total, the stage words, results_step and timer
-#include "game/flow/run_ram.h"       // the grade counter's word, the trail
-#include "game/flow/sound_ram.h"     // the screens' sound counter (W 0x15F5C)
 #include "game/modes/service_ram.h"  // the continue price (W 0x3FF6) and time (W 0x3FF8)
-#include "game/world/flight_ram.h"   // W_GAME_MODE
+#include "game/services/flight_ram.h"   // W_GAME_MODE
+#include "game/services/gameplay_ram.h"  // ending_total, the stage words, results_step and timer
+#include "game/services/run_ram.h"       // the grade counter's word, the trail
+#include "game/services/sound_ram.h"     // the screens' sound counter (W 0x15F5C)
 
 // ---- The results tally ---------------------------------------------------------------
 constexpr uint32_t W_RESULTS_STEP_WORD = W_RESULTS_STEP + 2;  // lower half: the tally's step

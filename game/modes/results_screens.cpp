@@ -15,13 +15,13 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/game_init.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/name_entry_ram.h"
 #include "game/modes/results_drawing.h"
 #include "game/modes/results_ram.h"
+#include "game/services/course_timers.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
 #include "game/world/camera.h"
 
 #include <algorithm>

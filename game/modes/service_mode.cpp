@@ -8,13 +8,12 @@
 #include "board/palette_mixer.h"
 #include "board/text_print.h"
 #include "board/wram_cell.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/service_old_form.h"
 #include "game/modes/service_pages.h"
 #include "game/modes/service_ram.h"
 #include "game/modes/service_toolkit.h"
+#include "game/services/sound_commands.h"
+#include "game/services/top_hooks.h"
 
 #include <cstdio>
 
@@ -87,7 +86,7 @@ void service_restart() {
     service_long_set(W_TEST_EXIT_FRAME, service_long(W_FRAME_COUNTER));
     service_word_set(W_SERVICE_EXIT_MARK, 1);
     eeprom_sync_all();
-    service_flag_set();  // the frame step resets with the settings kept
+    game_top.service_flag_set();  // the frame step resets with the settings kept
 }
 
 void testmode_init() {

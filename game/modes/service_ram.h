@@ -1,6 +1,6 @@
 // The service mode's work-RAM words, named once; the pages reach them through the
 // toolkit's accessors (service_toolkit.h). The switch words are the input layer's cells
-// (board/inputs.h). W_TEST_STATE and W_TEST_CURSORS are named in game/flow/test_menus.h:
+// (board/inputs.h). W_TEST_STATE and W_TEST_CURSORS are named in game/modes/test_menus.h:
 // the page is the upper half of test_state_word, the cursor of page pair p / 2 the byte
 // at W_TEST_CURSORS + p / 2.
 #pragma once
@@ -8,11 +8,11 @@
 
 #include "board/dspram.h"          // W_HALT_FLAG (the DSP test's flag)
 #include "board/game_state_ram.h"  // the armed flag
-#include "game/flow/coin_ram.h"     // coins, price, free play, the credit row
-#include "game/flow/game_init.h"    // frame_counter (bookkeeping)
-#include "game/flow/run_ram.h"      // the bookkeeping longs
-#include "game/flow/sound_ram.h"    // the volumes, mode and attract-sound settings
-#include "game/world/flight_ram.h"  // W_STOP_FLAG: how the service mode was entered
+#include "game/services/coin_ram.h"      // coins, price, free play, the credit row
+#include "game/services/flight_ram.h"    // W_STOP_FLAG: how the service mode was entered
+#include "game/services/gameplay_ram.h"  // frame_counter (bookkeeping)
+#include "game/services/run_ram.h"       // the bookkeeping longs
+#include "game/services/sound_ram.h"     // the volumes, mode and attract-sound settings
 
 // ---- Settings block ----------------------------------------------------------------
 constexpr uint32_t W_TEST_EXIT_FRAME = 0x3FB0;   // test_exit_frame

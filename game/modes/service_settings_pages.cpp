@@ -8,12 +8,12 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/test_menus.h"
 #include "game/modes/service_pages.h"
 #include "game/modes/service_ram.h"
 #include "game/modes/service_toolkit.h"
+#include "game/modes/test_menus.h"
 #include "game/modes/test_numbers.h"
+#include "game/services/course_timers.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_tables.h"
 #include "game/modes/service_pages.h"
 #include "game/modes/service_ram.h"
 #include "game/modes/service_toolkit.h"
 #include "game/modes/test_numbers.h"
 #include "game/modes/tile_block_list.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_tables.h"
 
 #include <cstdio>
 

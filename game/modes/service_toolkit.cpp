@@ -9,8 +9,8 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/test_menus.h"
 #include "game/modes/service_ram.h"
+#include "game/modes/test_menus.h"
 #include "game/modes/test_numbers.h"
 
 #include <cstdio>

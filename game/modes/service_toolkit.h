@@ -42,7 +42,7 @@ void service_long_set(uint32_t offset, int32_t value);
 // ---- Page and cursor -------------------------------------------------------------
 // Set while the old form runs (SKYVOLTA_OLD_TESTMODE): its page is the whole of
 // test_state_word and its cursors are the cells the old menu routines keep
-// (game/flow/test_menus.h); the pages both forms share reach them through these.
+// (game/modes/test_menus.h); the pages both forms share reach them through these.
 extern bool service_old_form;
 int testmode_page();  // the upper half of test_state_word, 0..0xFFFF
 void testmode_set_page(int page);

@@ -8,14 +8,14 @@
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
-#include "game/world/animated_objects_ram.h"
+#include "game/services/animated_objects_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/collision_zones.h"
-#include "game/world/flight_ram.h"
 #include "game/world/list_room.h"
 #include "game/world/object_figures.h"
 #include "game/world/object_switches.h"
-#include "game/world/terrain_ram.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -8,9 +8,9 @@
 #include "board/rig_packets.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/camera_ram.h"
-#include "game/world/flight_ram.h"
-#include "game/world/rig_ram.h"
+#include "game/services/camera_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/rig_ram.h"
 
 #include <algorithm>
 

@@ -6,11 +6,11 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/collision_zones.h"
-#include "game/world/flight_ram.h"
 #include "game/world/probe_collision.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 
 #include <cstdio>
 
@@ -145,6 +145,17 @@ void coll_debug(bool ran) {
 }
 
 }  // namespace
+
+void probe_update() {
+    probe_layer_steps_reset();
+    probe_positions_update();
+    for (int32_t n = 0; n < PROBE_COUNT; n++) probe_walk(n);
+    zones_all_test();
+    probe_column_classify();
+    probe_surface_shift();
+    terrain_collision_zone_resolve();
+    probe_edge_flags();
+}
 
 void collision_update() {
     if (w_cell(W_COLLISION_OFF) != 0) {

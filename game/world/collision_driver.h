@@ -6,6 +6,10 @@
 
 constexpr int32_t LOOKAHEAD_TRIES = 401;
 
+// The probes' per-frame sequence: positions, walks, the zone boxes, the columns'
+// classification, the surfaces, the zone resolve and the edge flags.
+void probe_update();  // 0x05BE90
+
 // Nothing while the collision-off flag W 0x0E38 is set.
 void collision_update();  // 0x05B6B8
 // The look-ahead probe's avoidance: holds count down; on a contact a search for a free

@@ -5,10 +5,10 @@
 #include "board/fixed_math.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/probe_collision.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 
 #include <cstdio>
 #include <utility>

@@ -9,14 +9,14 @@
 #include "board/sprite_records.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_ram.h"
+#include "game/services/course_timers.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/flight_ram.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,8 +2,8 @@
 
 #include "board/fixed_math.h"
 #include "board/wram_cell.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/terrain_ram.h"
 
 int32_t objects_move_update() {
     for (int32_t i = 0; i < MOVING_OBJECTS; i++) {

@@ -9,7 +9,7 @@
 #include "board/rig_packets.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/rig_ram.h"
+#include "game/services/rig_ram.h"
 #include "render/dl_walker.h"
 
 #include <cstdio>

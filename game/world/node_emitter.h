@@ -1,4 +1,4 @@
-// Display-list words of work-RAM node records (the layout of game/world/rig_ram.h):
+// Display-list words of work-RAM node records (the layout of game/services/rig_ram.h):
 // the rig's 25-word node packet and the node record emitter that the rig, the node
 // lists and the display-object lists share. Every packet goes whole through the
 // display-list guard, whatever its model (the machine's parts included).

@@ -6,10 +6,10 @@
 #include "board/fixed_math.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/rig_ram.h"
 #include "game/world/node_emitter.h"
 #include "game/world/player_rig.h"
-#include "game/world/rig_ram.h"
 
 #include <algorithm>
 #include <initializer_list>

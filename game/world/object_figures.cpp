@@ -5,8 +5,8 @@
 #include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/wram.h"
-#include "game/flow/rom_table.h"
-#include "game/world/animated_objects_ram.h"
+#include "game/services/animated_objects_ram.h"
+#include "game/services/rom_table.h"
 #include "game/world/list_room.h"
 
 #include <algorithm>

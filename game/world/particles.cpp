@@ -8,11 +8,11 @@
 #include "board/sprite_projection.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/rom_table.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/hud_ram.h"
-#include "game/world/probe_ram.h"
-#include "game/world/terrain_ram.h"
 
 #include <cstdio>
 

@@ -6,8 +6,8 @@
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
-#include "game/world/probe_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // the displayed attitude, taking in the probe contacts the collision step left last
 // frame; the position clamp then keeps the machine inside the course, and the pedal
 // drive turns the propeller and the rider's crank. All state is in work RAM
-// (game/world/flight_ram.h); the only ROM table read is the sine table.
+// (game/services/flight_ram.h); the only ROM table read is the sine table.
 //
 // Arithmetic wraps in 32 bits as on the 68020; shifts are arithmetic, and a shift by 32
 // or more gives the sign fill.

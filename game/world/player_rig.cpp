@@ -9,12 +9,12 @@
 #include "board/rig_packets.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rig_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/node_emitter.h"
-#include "game/world/probe_ram.h"
 #include "game/world/rider_ik.h"
-#include "game/world/rig_ram.h"
 #include "render/dl_walker.h"
 
 #include <cstdio>
@@ -428,6 +428,21 @@ void player_rig_node_words() {
         if (node_field(k, NODE_MODEL) < 0) break;
         rig_node_packet(rig_node(k));
     }
+}
+
+void player_animation_keyframe_update(int32_t a) {
+    rider_keyframe_pose(a);
+    player_rig_node_words();
+}
+
+void camera_setup_simple() {
+    rider_ik_pose();
+    player_rig_node_words();
+}
+
+void player_rig_solve_targets(int32_t crank_angle, int32_t a, int32_t t, int32_t b, int32_t c) {
+    rider_ik_pose_targets(crank_angle, a, t, b, c);
+    player_rig_node_words();
 }
 
 void player_model_load_animation(int32_t selector) {

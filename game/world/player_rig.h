@@ -35,6 +35,13 @@ void scene_node_array_animate(int32_t set);
 void player_animation_state_update();
 // Nodes from 1 (posed) or 6 until a negative model or the end of the node area.
 void player_rig_node_words();
+// Keyframed rider for crank frame a (0..63), then the node words.
+void player_animation_keyframe_update(int32_t a);
+// The procedural rider of the rig pipeline: crank from the crank frame, targets from
+// the inputs, arms, legs, node words.
+void camera_setup_simple();
+// The same with given targets (fly-in, ending).
+void player_rig_solve_targets(int32_t crank_angle, int32_t a, int32_t t, int32_t b, int32_t c);
 // The rig's hit animation for this frame's contacts (the rig mode, 0 for none).
 int32_t player_hit_animation_select();
 // The machine's nodes 0..5, then node list `selector` from node 5 and the second list;

@@ -4,10 +4,9 @@
 #include "board/board_memory.h"
 #include "board/fixed_math.h"
 #include "board/wram_cell.h"
-#include "game/world/collision_zones.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 #include "game/world/terrain_triangles.h"
 
 #include <cstdio>
@@ -381,15 +380,4 @@ void probe_edge_flags() {
 
 void probe_surface_shift() {
     for (int32_t n = 0; n < probes_in_use(); n++) field_set(n, PROBE_LAST_SPECIAL_TYPE, field(n, PROBE_SPECIAL_TYPE));
-}
-
-void probe_update() {
-    probe_layer_steps_reset();
-    probe_positions_update();
-    for (int32_t n = 0; n < PROBE_COUNT; n++) probe_walk(n);
-    zones_all_test();
-    probe_column_classify();
-    probe_surface_shift();
-    terrain_collision_zone_resolve();
-    probe_edge_flags();
 }

@@ -21,8 +21,6 @@ void terrain_collision_zone_resolve();
 void probe_edge_flags();
 // Copies each probe's special type into last frame's type.
 void probe_surface_shift();
-// The per-frame sequence of all of the above, with the zone boxes.
-void probe_update();  // 0x05BE90
 
 // Appends a zone box's top (SOLID) and bottom (PASS) to probe n's column, both with
 // the zone's surface byte; a pair that would leave no room for the two end entries is

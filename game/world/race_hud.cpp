@@ -9,14 +9,14 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/digit_writers.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_ram.h"
+#include "game/services/digit_writers.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/flight_ram.h"
 #include "game/world/hud_ram.h"
-#include "game/world/probe_ram.h"
-#include "game/world/terrain_ram.h"
 
 #include <algorithm>
 

@@ -8,10 +8,9 @@
 #include "board/rig_packets.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
-#include "game/world/player_rig.h"
-#include "game/world/probe_ram.h"
-#include "game/world/rig_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rig_ram.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -281,7 +280,7 @@ void player_ik_legs() {
                long(hl[1]), long(hl[2]), long(hr[0]), long(hr[1]), long(hr[2]), 0);
 }
 
-void player_animation_keyframe_update(int32_t a) {
+void rider_keyframe_pose(int32_t a) {
     int32_t pitch_in = w_cell(W_PITCH_INPUT);
     int32_t l = w_cell(W_RIDER_LEAN);
     l = wrap_add(l, wrap_sub(wrap_sub(wrap_add(pitch_in >> 4, pitch_in >> 5), wrap_mul(w_cell(W_PEDAL_DELTA), 256)), l) >> 3);
@@ -300,21 +299,18 @@ void player_animation_keyframe_update(int32_t a) {
     rider_models_set();
     w_cell_set(W_KEY_ROW, row);
     w_cell_set(W_KEY_COLUMN, column);
-    player_rig_node_words();
 }
 
-void camera_setup_simple() {
+void rider_ik_pose() {
     player_rig_set_crank(wrap_mul(w_cell(W_CRANK_FRAME), 1024));
     player_rig_targets_from_input();
     player_ik_arms();
     player_ik_legs();
-    player_rig_node_words();
 }
 
-void player_rig_solve_targets(int32_t crank_angle, int32_t a, int32_t t, int32_t b, int32_t c) {
+void rider_ik_pose_targets(int32_t crank_angle, int32_t a, int32_t t, int32_t b, int32_t c) {
     player_rig_set_crank(crank_angle);
     player_rig_targets_set(a, t, b, c);
     player_ik_arms();
     player_ik_legs();
-    player_rig_node_words();
 }

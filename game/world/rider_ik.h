@@ -29,13 +29,13 @@ void player_rig_targets_from_input();
 void player_rig_targets_set(int32_t a, int32_t t, int32_t b, int32_t c);
 void player_ik_arms();
 void player_ik_legs();
-// Keyframed rider for crank frame a (0..63).
-void player_animation_keyframe_update(int32_t a);
-// The procedural rider of the rig pipeline: crank from the crank frame, targets from
-// the inputs, arms, legs, node words.
-void camera_setup_simple();
-// The same with given targets (fly-in, ending).
-void player_rig_solve_targets(int32_t crank_angle, int32_t a, int32_t t, int32_t b, int32_t c);
+// The keyframed rider's pose for crank frame a (0..63); the rig emits the node words.
+void rider_keyframe_pose(int32_t a);
+// The procedural rider's pose: crank from the crank frame, targets from the inputs,
+// arms, legs.
+void rider_ik_pose();
+// The same with given targets.
+void rider_ik_pose_targets(int32_t crank_angle, int32_t a, int32_t t, int32_t b, int32_t c);
 
 // The point v of node k's frame in its parent's frame (v rotated by the node's angles,
 // plus its offset).

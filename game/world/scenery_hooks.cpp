@@ -6,12 +6,12 @@
 #include "board/fixed_math.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/terrain_props.h"
-#include "game/world/animated_objects_ram.h"
+#include "game/services/animated_objects_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/list_room.h"
 #include "game/world/scenery_objects.h"
-#include "game/world/terrain_ram.h"
+#include "game/world/terrain_props.h"
 
 namespace {
 

@@ -8,16 +8,16 @@
 #include "board/fixed_math.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/object_emitters.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/terrain_props.h"
+#include "game/services/animated_objects_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/animated_objects.h"
-#include "game/world/animated_objects_ram.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/list_room.h"
+#include "game/world/object_emitters.h"
 #include "game/world/object_switches.h"
-#include "game/world/terrain_ram.h"
+#include "game/world/terrain_props.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -211,7 +211,7 @@ void object_switches_read() {
     object_switches.lod_log = env_present("SKYVOLTA_LODLOG");
     object_switches.lod_far_tier = env_present("SKYVOLTA_LOD_FARTIER");
     object_switches.probe_lo = object_switches.probe_hi = -1;
-    if (const char* probe = getenv("SKYVOLTA_SCENPROBE"))
+    if (const char* probe = env_text("SKYVOLTA_SCENPROBE"))
         if (sscanf(probe, "%d,%d", &object_switches.probe_lo, &object_switches.probe_hi) != 2)
             object_switches.probe_lo = object_switches.probe_hi = -1;
 }

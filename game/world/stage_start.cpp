@@ -3,6 +3,7 @@
 #include "base/env_switch.h"
 #include "base/run_flags.h"
 #include "board/display_list.h"
+#include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/game_state_ram.h"
 #include "board/inputs.h"
@@ -11,16 +12,15 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/test_menus.h"
+#include "game/services/area_sounds.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/rig_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/camera.h"
 #include "game/world/race_hud.h"
-#include "game/world/rig_ram.h"
 #include "game/world/stage_ram.h"
 
 #include <algorithm>
@@ -28,6 +28,8 @@
 #include <cstdio>
 
 namespace {
+
+constexpr uint32_t SWEEP_RECORD_BYTES = 0x884;
 
 constexpr rom_table VIEWER_START = {ROM_VIEWER_START, 4, 7};
 constexpr int32_t VIEWER_Z_HOME = 4000;
@@ -544,4 +546,22 @@ void countdown_node_aim(uint32_t node_record, const int32_t target[3], int32_t b
         w_cell_set(first + NODE_PITCH, elevation);
         w_cell_set(second + NODE_PITCH, std::max(w_cell(second + NODE_PITCH), OUT_OF_REACH_BEND));
     }
+}
+
+void game_nop() {}
+
+void sweep_object_reset() {
+    int32_t n = w_index(wram[W_SWEEP_OBJECT]);
+    if (n <= 0 || uint32_t(n) + SWEEP_RECORD_BYTES > WRAM_SIZE) return;
+    uint32_t at = uint32_t(n);
+    int32_t course = wram_long(W_COURSE_NUMBER);
+    if (course >= 0 && course <= 3) {
+        w_cell_set(at + 0x24, 255039);
+        w_cell_set(at + 0x40, 110687);
+        w_cell_set(at + 0x2C, 82314);
+    }
+    w_cell_set(at + 0x30, 0);
+    w_cell_set(at + 0x38, 0);
+    w_cell_set(at + 0x3B0, 0);
+    w_cell_set(at + 0x880, -1);
 }

@@ -31,3 +31,8 @@ void countdown_sweep_step();
 // b² + c² and e about 2bc. Out of reach the first segment points straight at it.
 void countdown_node_aim(uint32_t node_record, const int32_t target[3], int32_t b, int32_t c,
                         int32_t d, int32_t e);
+
+// Does nothing; a step of the gameplay tick and the countdown.
+void game_nop();
+// Puts the sweep object (its record address in the long W 0x166E4) back at the start.
+void sweep_object_reset();

@@ -4,8 +4,8 @@
 #include "base/run_flags.h"
 #include "board/fixed_math.h"
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
-#include "game/world/terrain_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_rom.h"
 
 #include <cstdio>

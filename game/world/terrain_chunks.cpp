@@ -8,10 +8,10 @@
 #include "board/rankings.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/rom_table.h"
-#include "game/world/probe_ram.h"
-#include "game/world/terrain_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_rom.h"
 
 #include <algorithm>

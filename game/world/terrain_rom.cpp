@@ -1,7 +1,7 @@
 #include "game/world/terrain_rom.h"
 
 #include "board/bus.h"
-#include "game/world/terrain_ram.h"
+#include "game/services/terrain_ram.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "board/fixed_math.h"
 #include "board/wram_cell.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 #include "game/world/terrain_rom.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "game/world/world_stand_ins.h"
 
-#include "game/flow/stand_in.h"
+#include "game/services/stand_in.h"
 
 void run_hud_words_init() {
     static bool seen;

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int FRAMES = 3000;
-const std::string RACE = "SKYVOLTA_COURSE=0 SKYVOLTA_LOOPDBG=1 SKYVOLTA_TEST_PEDAL=20 "
+const std::string RACE = "SKYVOLTA_COURSE=0 SKYVOLTA_LOOPDBG=1 SKYVOLTA_WRAMDUMP=1 SKYVOLTA_TEST_PEDAL=20 "
                          "SKYVOLTA_TEST_ANALOG=511,700 SKYVOLTA_TEST_STEER=60,150,400";
 
 // Two work-RAM longs hold host pointers into the DSP RAM image (the display-list cursor

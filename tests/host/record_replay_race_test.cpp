@@ -6,7 +6,7 @@
 #include "board/dspram.h"
 #include "board/game_state_ram.h"
 #include "board/wram_cell.h"
-#include "game/world/probe_ram.h"
+#include "game/services/probe_ram.h"
 #include "host/flight_recorder.h"
 #include "host/host_ram.h"
 #include "host/replay.h"

@@ -6,7 +6,7 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/world/probe_ram.h"
+#include "game/services/probe_ram.h"
 #include "host/host_ram.h"
 #include "host/replay.h"
 #include "tests/support/test_files.h"

@@ -23,7 +23,7 @@ TEST_F(DiagnosticsRun, WithEverySwitchUnsetNoFileAndNoLine) {
     ASSERT_EQ(program_run(dir, no_diag_switches, "--screenshot s.ppm 70", &out), 0) << out;
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"extracted", "s.ppm", "dspram_dump.bin", "palette_dump.bin", "wram_dump.bin"}));
+    EXPECT_EQ(names, (std::set<std::string>{"extracted", "s.ppm", "dspram_dump.bin", "palette_dump.bin"}));
     for (const char* tag :
          {"[MCU]   68K", "[MCU]   (", "[MCU] f", "[MCU] wrote", "[SLOT]", "[KEYON", "[VOICE", "MBOX"})
         EXPECT_EQ(out.find(tag), std::string::npos) << tag << " in:\n" << out;

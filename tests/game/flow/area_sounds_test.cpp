@@ -3,9 +3,9 @@
 // climbs and contacts, and the stem machine's mailbox words and waits.
 #include "board/bus.h"
 #include "board/wram_cell.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/game_init.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/area_sounds.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/sound_tables.h"
 #include "tests/game/flow/sound_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

@@ -1,11 +1,11 @@
 // Coins and credits: the test and service switches, a coin or a start turned into a game
 // start or the title, and the credit prompt's blink.
 #include "board/dspram.h"
-#include "game/flow/coin_ram.h"
 #include "game/flow/frame_step.h"
 #include "game/flow/game_flow.h"
-#include "game/flow/sound_commands.h"
-#include "game/world/flight_ram.h"
+#include "game/services/coin_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/sound_commands.h"
 #include "tests/game/flow/flow_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

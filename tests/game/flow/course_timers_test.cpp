@@ -1,10 +1,10 @@
 // Stage and course timers: the timers a run keeps, and the game booked into the settings
 // block's bookkeeping words at the game-over screen, then saved.
 #include "board/scores_file.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/game_init.h"
-#include "game/flow/run_ram.h"
-#include "game/world/flight_ram.h"
+#include "game/services/course_timers.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/run_ram.h"
 #include "tests/game/flow/flow_fixture.h"
 #include "tests/support/test_files.h"
 

@@ -1,7 +1,7 @@
 // The number drawers: the HUD's four-place digit models with their carried roll, the
 // rolling score digits, the lamp and score sprites' blink counter and the race clock,
 // each against tables worked by hand.
-#include "game/flow/digit_writers.h"
+#include "game/services/digit_writers.h"
 
 #include "board/game_state_ram.h"
 #include "tests/board/dl_fixture.h"

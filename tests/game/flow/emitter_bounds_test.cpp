@@ -3,11 +3,11 @@
 // leading words of the full output, and the images on either side of dspram keep every
 // byte.
 #include "game/flow/debug_pages.h"
-#include "game/flow/emitter_tables.h"
-#include "game/flow/ending_emitters.h"
-#include "game/flow/object_emitters.h"
-#include "game/flow/scene_chains.h"
-#include "game/flow/terrain_props.h"
+#include "game/services/emitter_tables.h"
+#include "game/services/ending_emitters.h"
+#include "game/world/object_emitters.h"
+#include "game/world/scene_chains.h"
+#include "game/world/terrain_props.h"
 #include "tests/game/flow/emitter_fixture.h"
 
 #include <random>

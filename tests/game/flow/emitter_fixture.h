@@ -3,7 +3,7 @@
 #pragma once
 #include "board/fixed_math.h"
 #include "board/wram_cell.h"
-#include "game/flow/object_ram.h"
+#include "game/services/object_ram.h"
 #include "tests/board/dl_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

@@ -11,6 +11,7 @@
 #include "game/flow/game_init.h"
 #include "game/modes/attract_ram.h"
 #include "game/modes/tile_block_list.h"
+#include "game/services/gameplay_ram.h"
 #include "tests/board/board_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

@@ -1,7 +1,7 @@
 // Objects with a companion, their ring of sub-models, the banded objects, the landmark,
 // the train, the marker and the object lists, word by word on the synthetic ROM.
-#include "game/flow/emitter_tables.h"
-#include "game/flow/object_emitters.h"
+#include "game/services/emitter_tables.h"
+#include "game/world/object_emitters.h"
 #include "tests/game/flow/emitter_fixture.h"
 
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The spring steps against rows worked by hand.
-#include "game/flow/object_motion.h"
+#include "game/services/object_motion.h"
 #include "tests/game/flow/emitter_fixture.h"
 
 namespace {

@@ -1,13 +1,13 @@
 // The recording of a run for the attract demo: the snapshot, the per-tick input records,
 // position keys, the recording lamp and the map trail; and the sounds at a run's end.
 #include "board/inputs.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/run_ram.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/rig_ram.h"
+#include "game/services/run_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/flight_ram.h"
-#include "game/world/rig_ram.h"
+#include "game/world/run_recorder.h"
 #include "tests/game/flow/flow_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

@@ -1,8 +1,8 @@
 // The segment chain, the radial groups, the range records, the ending object lists and
 // backdrop, and the ending's view block, word by word on the synthetic ROM.
 #include "board/dspram.h"
-#include "game/flow/ending_emitters.h"
-#include "game/flow/scene_chains.h"
+#include "game/services/ending_emitters.h"
+#include "game/world/scene_chains.h"
 #include "tests/game/flow/emitter_fixture.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // stops, hold and defer, the course sound reset and the smaller operations.
 #include "board/bus.h"
 #include "board/wram_cell.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/course_sounds.h"
-#include "game/flow/game_init.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/area_sounds.h"
+#include "game/services/course_sounds.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/sound_tables.h"
 #include "tests/game/flow/sound_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

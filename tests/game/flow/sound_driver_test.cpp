@@ -1,6 +1,6 @@
 // Commands reach the driver that runs: the synthetic sound driver on the sound board
 // takes a play of an id on slot 0 within one sound-board frame and keys voice 0.
-#include "game/flow/sound_commands.h"
+#include "game/services/sound_commands.h"
 #include "sound/chip_ring.h"
 #include "sound/sound_board.h"
 #include "sound/sound_system.h"

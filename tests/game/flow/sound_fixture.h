@@ -4,8 +4,8 @@
 #pragma once
 #include "board/display_list.h"
 #include "board/dspram.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
 #include "tests/board/board_fixture.h"
 
 #include <cstring>

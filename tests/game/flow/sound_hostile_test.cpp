@@ -4,10 +4,10 @@
 // sanitizers find nothing.
 #include "board/bus.h"
 #include "board/fixed_math.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/course_sounds.h"
-#include "game/flow/sound_sweep.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/area_sounds.h"
+#include "game/services/course_sounds.h"
+#include "game/services/sound_sweep.h"
+#include "game/services/sound_tables.h"
 #include "tests/game/flow/sound_fixture.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 // the test runs this test program again with them set, through SoundLogChild.Script,
 // which does its work only then.
 #include "board/sprite_records.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/area_sounds.h"
+#include "game/services/sound_tables.h"
 #include "sound/sound_diagnostics.h"
 #include "tests/game/flow/sound_fixture.h"
 #include "tests/support/synth_rom_tables.h"

@@ -4,8 +4,8 @@
 #include "board/scores_file.h"
 #include "game/flow/frame_step.h"
 #include "game/flow/game_init.h"
-#include "game/flow/sound_sweep.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/sound_sweep.h"
+#include "game/services/sound_tables.h"
 #include "tests/game/flow/sound_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

@@ -1,8 +1,8 @@
 // Terrain props: course 0's known rows by frame_tick, the cursor copy, course 2's hook
 // order for every ROM case, the switch, the guard.
-#include "game/flow/terrain_props.h"
 #include "game/world/animated_objects.h"
 #include "game/world/scenery_hooks.h"
+#include "game/world/terrain_props.h"
 #include "tests/game/flow/emitter_fixture.h"
 
 #include <cstdlib>

@@ -4,7 +4,8 @@
 #include "board/inputs.h"
 #include "board/text_print.h"
 #include "game/flow/debug_pages.h"
-#include "game/flow/test_menus.h"
+#include "game/modes/test_menus.h"
+#include "game/world/stage_start.h"
 #include "tests/game/flow/emitter_fixture.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include "board/dspram.h"
 #include "board/game_state_ram.h"
 #include "board/wram.h"
-#include "game/flow/object_ram.h"
 #include "game/modes/ending_phases.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/object_ram.h"
 
 void ending_board(int32_t flag) {
     screen_start();

@@ -12,11 +12,11 @@
 #include "board/palette_mixer.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/ending_phases.h"
 #include "game/modes/ending_ram.h"
-#include "game/world/camera_ram.h"
+#include "game/services/camera_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/sound_commands.h"
 #include "tests/support/synth_rom_tables.h"
 
 #include <gtest/gtest.h>

@@ -10,11 +10,11 @@
 #include "board/palette_mixer.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/gameplay_ram.h"
 #include "game/modes/ending_phases.h"
 #include "game/modes/ending_ram.h"
 #include "game/modes/test_env.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
 #include "tests/support/synth_rom_tables.h"
 
 #include <gtest/gtest.h>

@@ -12,12 +12,12 @@
 #include "board/palette_mixer.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_tables.h"
 #include "game/modes/ending_phases.h"
 #include "game/modes/ending_portrait.h"
 #include "game/modes/ending_ram.h"
-#include "game/flow/object_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_tables.h"
 #include "tests/support/synth_rom_tables.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "board/wram.h"
 #include "game/modes/ending_ram.h"
 #include "game/modes/ending_views.h"
-#include "game/world/camera_ram.h"
+#include "game/services/camera_ram.h"
 
 #include <gtest/gtest.h>
 

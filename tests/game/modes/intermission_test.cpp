@@ -8,8 +8,8 @@
 #include "board/palette_mixer.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
 #include "game/modes/intermission_ram.h"
+#include "game/services/sound_commands.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom_tables.h"
 

@@ -7,10 +7,10 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/gameplay_ram.h"
 #include "game/modes/intro_screens.h"
 #include "game/modes/select_ram.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
 #include "tests/game/modes/select_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

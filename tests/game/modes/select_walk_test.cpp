@@ -4,8 +4,8 @@
 // logic takes a start in free play.
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/coin_ram.h"
-#include "game/world/flight_ram.h"
+#include "game/services/coin_ram.h"
+#include "game/services/flight_ram.h"
 #include "tests/game/modes/select_fixture.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "tests/game/modes/service_fixture.h"
 
 #include "board/dspram.h"
-#include "game/flow/test_menus.h"
 #include "game/modes/service_toolkit.h"
+#include "game/modes/test_menus.h"
 
 #include "tests/support/test_files.h"
 

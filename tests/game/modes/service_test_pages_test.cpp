@@ -10,11 +10,11 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/flow/frame_step.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_tables.h"
 #include "game/modes/service_pages.h"
 #include "game/modes/service_ram.h"
 #include "game/modes/service_toolkit.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_tables.h"
 #include "tests/support/synth_rom.h"
 
 #include <gtest/gtest.h>

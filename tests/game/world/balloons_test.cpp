@@ -5,12 +5,12 @@
 
 #include "board/eeprom_settings.h"
 #include "board/inputs.h"
-#include "game/flow/sound_commands.h"
+#include "game/services/rig_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/moving_objects.h"
 #include "game/world/node_lists.h"
 #include "game/world/particles.h"
-#include "game/world/rig_ram.h"
 #include "tests/game/world/chunk_fixture.h"
 
 #include <algorithm>

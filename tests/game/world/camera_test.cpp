@@ -2,9 +2,9 @@
 // and the view words of the display list.
 #include "board/fixed_math.h"
 #include "board/rig_packets.h"
+#include "game/services/camera_ram.h"
+#include "game/services/flight_ram.h"
 #include "game/world/camera.h"
-#include "game/world/camera_ram.h"
-#include "game/world/flight_ram.h"
 #include "tests/game/world/rig_fixture.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/run_ram.h"
-#include "game/world/camera_ram.h"
-#include "game/world/flight_ram.h"
+#include "game/services/camera_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/run_ram.h"
 #include "tests/support/screen_harness.h"
 #include "tests/support/synth_rom_tables.h"
 

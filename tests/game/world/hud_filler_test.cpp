@@ -8,13 +8,13 @@
 #include "board/inputs.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/demo_flights.h"
-#include "game/world/flight_ram.h"
 #include "game/world/hud_ram.h"
 #include "game/world/particles.h"
 #include "game/world/race_hud.h"
-#include "game/world/terrain_ram.h"
 #include "tests/support/screen_harness.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "game/world/moving_objects.h"
 
 #include "board/wram_cell.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/terrain_ram.h"
 #include "tests/board/board_fixture.h"
 
 #include <vector>

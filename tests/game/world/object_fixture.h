@@ -2,9 +2,9 @@
 // the object switches at their defaults, every object slot free, and accessors of the
 // slots' fields and the synthetic spawn records.
 #pragma once
-#include "game/flow/sound_commands.h"
+#include "game/services/animated_objects_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/animated_objects.h"
-#include "game/world/animated_objects_ram.h"
 #include "game/world/object_switches.h"
 #include "game/world/scenery_objects.h"
 #include "tests/game/world/chunk_fixture.h"

@@ -2,9 +2,9 @@
 // sets, and a long race over filler tables.
 #include "board/inputs.h"
 #include "board/rig_packets.h"
+#include "game/services/probe_ram.h"
+#include "game/services/rig_ram.h"
 #include "game/world/node_emitter.h"
-#include "game/world/probe_ram.h"
-#include "game/world/rig_ram.h"
 #include "tests/game/world/rig_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

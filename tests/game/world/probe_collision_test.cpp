@@ -1,5 +1,6 @@
 // Probe columns and their classification: terrain layers, the column merge rules,
 // zone boxes of every type, markers, special regions and the edge hold.
+#include "game/world/collision_driver.h"
 #include "game/world/probe_collision.h"
 
 #include "board/wram.h"

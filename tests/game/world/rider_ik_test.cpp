@@ -1,6 +1,7 @@
 // The rider: limbs placed as the renderer composes the node words, the crank's sway of
 // the body, and the keyframe grid's hysteresis.
 #include "board/inputs.h"
+#include "game/world/player_rig.h"
 #include "game/world/rider_ik.h"
 #include "render/rotation_math.h"
 #include "tests/game/world/rig_fixture.h"

@@ -3,10 +3,10 @@
 // camera, and the synthetic rider loaded.
 #pragma once
 #include "board/wram_cell.h"
-#include "game/flow/sound_commands.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/rig_ram.h"
+#include "game/services/sound_commands.h"
 #include "game/world/player_rig.h"
-#include "game/world/rig_ram.h"
 #include "tests/board/dl_fixture.h"
 
 class RigTest : public DisplayListTest {

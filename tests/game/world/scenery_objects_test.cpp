@@ -5,10 +5,10 @@
 #include "game/world/scenery_objects.h"
 
 #include "board/board_memory.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/terrain_props.h"
+#include "game/services/object_ram.h"
+#include "game/services/rom_table.h"
 #include "game/world/scenery_hooks.h"
+#include "game/world/terrain_props.h"
 #include "tests/game/world/object_fixture.h"
 #include "tests/support/program_run.h"
 

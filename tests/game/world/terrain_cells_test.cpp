@@ -2,7 +2,7 @@
 #include "game/world/terrain_cells.h"
 
 #include "board/bus.h"
-#include "game/world/terrain_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_rom.h"
 #include "tests/game/world/terrain_fixture.h"
 

@@ -4,8 +4,8 @@
 
 #include "board/inputs.h"
 #include "board/rankings.h"
-#include "game/flow/object_ram.h"
-#include "game/world/probe_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/probe_ram.h"
 #include "tests/game/world/chunk_fixture.h"
 
 #include <algorithm>

@@ -2,9 +2,9 @@
 // helpers to read a probe's column.
 #pragma once
 #include "board/wram_cell.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/terrain_ram.h"
 #include "game/world/terrain_cells.h"
-#include "game/world/terrain_ram.h"
 #include "tests/board/board_fixture.h"
 #include "tests/support/synth_rom_tables.h"
 

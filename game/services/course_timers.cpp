@@ -1,13 +1,13 @@
-#include "game/flow/game_flow.h"
+#include "game/services/course_timers.h"
 
 #include "board/board_memory.h"
 #include "board/eeprom_settings.h"
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/game_init.h"
-#include "game/flow/run_ram.h"
-#include "game/world/flight_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/run_ram.h"
 
 #include <algorithm>
 

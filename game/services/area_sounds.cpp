@@ -1,5 +1,5 @@
 // The per-frame course sounds (area_sound_update and its steps).
-#include "game/flow/area_sounds.h"
+#include "game/services/area_sounds.h"
 
 #include "board/board_memory.h"
 #include "board/display_list.h"
@@ -7,10 +7,10 @@
 #include "board/fixed_math.h"
 #include "board/rig_packets.h"
 #include "board/wram_cell.h"
-#include "game/flow/course_sounds.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/course_sounds.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
+#include "game/services/sound_tables.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "game/flow/sound_sweep.h"
+#include "game/services/sound_sweep.h"
 
 #include "base/env_switch.h"
 #include "board/board_memory.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
+#include "game/services/sound_tables.h"
 
 #include <algorithm>
 #include <cstdio>

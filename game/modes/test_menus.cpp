@@ -1,15 +1,15 @@
-#include "game/flow/test_menus.h"
+#include "game/modes/test_menus.h"
 
 #include "board/board_memory.h"
 #include "board/dspram.h"
-#include "board/inputs.h"
 #include "board/game_state_ram.h"
+#include "board/inputs.h"
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/object_ram.h"
-#include "game/flow/rom_table.h"
 #include "game/modes/test_numbers.h"
+#include "game/services/object_ram.h"
+#include "game/services/rom_table.h"
 
 uint16_t test_menu_marks[MENU_RECORDS];
 int32_t test_menu_items[MENU_RECORDS][6];
@@ -23,7 +23,6 @@ constexpr uint16_t MARK_FACTORY = 0x4000;
 constexpr uint16_t MARK_CURSOR = 0x2000;
 constexpr int WRAP_CHANGE = 17;
 constexpr uint32_t PORT_UP = 0x80, PORT_DOWN = 0x40, PORT_DECREASE = 0x20, PORT_INCREASE = 0x10;
-constexpr uint32_t SWEEP_RECORD_BYTES = 0x884;
 
 struct value_record {
     uint32_t address;
@@ -185,22 +184,4 @@ void test_menu_items_copy(uint32_t list) {
         for (uint32_t k = 0; k < 6; k++) test_menu_items[i][k] = rom_table_long(t, i, 4 * k);
         if (test_menu_items[i][0] == 0) return;
     }
-}
-
-void game_nop() {}
-
-void sweep_object_reset() {
-    int32_t n = w_index(wram[W_SWEEP_OBJECT]);
-    if (n <= 0 || uint32_t(n) + SWEEP_RECORD_BYTES > WRAM_SIZE) return;
-    uint32_t at = uint32_t(n);
-    int32_t course = wram_long(W_COURSE_NUMBER);
-    if (course >= 0 && course <= 3) {
-        w_cell_set(at + 0x24, 255039);
-        w_cell_set(at + 0x40, 110687);
-        w_cell_set(at + 0x2C, 82314);
-    }
-    w_cell_set(at + 0x30, 0);
-    w_cell_set(at + 0x38, 0);
-    w_cell_set(at + 0x3B0, 0);
-    w_cell_set(at + 0x880, -1);
 }

@@ -1,4 +1,4 @@
-#include "game/flow/game_flow.h"
+#include "game/world/run_recorder.h"
 
 #include "board/board_memory.h"
 #include "board/game_state_ram.h"
@@ -6,13 +6,13 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/run_ram.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/flight_ram.h"
+#include "game/services/rig_ram.h"
+#include "game/services/run_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
+#include "game/services/sound_tables.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/flight_ram.h"
-#include "game/world/rig_ram.h"
 
 #include <algorithm>
 

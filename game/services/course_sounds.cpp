@@ -1,14 +1,14 @@
-#include "game/flow/course_sounds.h"
+#include "game/services/course_sounds.h"
 
 #include "board/bus.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/runtime_services.h"
-#include "game/flow/area_sounds.h"
-#include "game/flow/game_init.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/area_sounds.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
+#include "game/services/sound_tables.h"
 
 #include <algorithm>
 

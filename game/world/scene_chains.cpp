@@ -1,12 +1,12 @@
-#include "game/flow/scene_chains.h"
+#include "game/world/scene_chains.h"
 
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/wram.h"
-#include "game/flow/emitter_tables.h"
-#include "game/flow/object_emitters.h"
-#include "game/flow/object_ram.h"
+#include "game/services/emitter_tables.h"
+#include "game/services/object_ram.h"
+#include "game/world/object_emitters.h"
 
 namespace {
 

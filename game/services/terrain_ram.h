@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "board/game_state_ram.h"  // chunk model base, ground points
-#include "game/flow/object_ram.h"
-#include "game/world/animated_objects_ram.h"
-#include "game/world/flight_ram.h"
-#include "game/world/probe_ram.h"
+#include "game/services/animated_objects_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/probe_ram.h"
 
 // ---- Cell grid -------------------------------------------------------------------
 constexpr int32_t CELL_SIZE = 0x18000;      // world units per cell side
@@ -110,7 +110,7 @@ constexpr uint32_t W_HIGH_CONTACT_HOLD = 0x09AC;  // frames W_HINT_HIGH_CONTACT 
 constexpr uint32_t W_HARD_PEDAL_HOLD = 0x09B0;  // frames W_HINT_HARD_PEDAL stays up
 
 // ---- Dynamic zones ---------------------------------------------------------------------
-// The sub-part rows of game/flow/object_ram.h (count, x, y, z, heading, then the three
+// The sub-part rows of game/services/object_ram.h (count, x, y, z, heading, then the three
 // rows of W_SUBPART_SIZE: the two half sizes and the top height).
 constexpr uint32_t W_SUBPART_HALF_A = W_SUBPART_SIZE;
 constexpr uint32_t W_SUBPART_HALF_B = W_SUBPART_SIZE + SUBPART_ROW_BYTES;

@@ -1,4 +1,4 @@
-#include "game/flow/title_screen.h"
+#include "game/modes/title_screen.h"
 
 #include "board/display_list.h"
 #include "board/dspram.h"
@@ -8,10 +8,10 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/game_flow.h"
-#include "game/flow/gameplay_ram.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
+#include "game/services/coin_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
 #include "game/world/camera.h"
 
 namespace {

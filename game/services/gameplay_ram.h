@@ -6,8 +6,12 @@
 #include <cstdint>
 
 #include "board/game_state_ram.h"  // the armed flag and course pair
-#include "game/flow/coin_ram.h"     // the coin counter, price and free play
-#include "game/flow/run_ram.h"      // the timers' start frames, the demo recording and trail
+#include "game/services/coin_ram.h"     // the coin counter, price and free play
+#include "game/services/run_ram.h"      // the timers' start frames, the demo recording and trail
+
+// ---- Boot and attract --------------------------------------------------------------
+constexpr uint32_t W_ATTRACT_SEQ_INDEX = 0x0CC8;
+constexpr uint32_t W_FRAME_COUNTER = 0x4010;
 
 // ---- Gameplay initialisation ------------------------------------------------------
 // Course-start values of words the world reads (0, 60, 100 and 153).

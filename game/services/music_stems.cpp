@@ -1,14 +1,14 @@
 // The music stems of course 1 and their mailbox in the sound RAM.
-#include "game/flow/area_sounds.h"
+#include "game/services/area_sounds.h"
 
 #include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
 #include "board/wram_cell.h"
-#include "game/flow/game_init.h"
-#include "game/flow/sound_commands.h"
-#include "game/flow/sound_ram.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/sound_commands.h"
+#include "game/services/sound_ram.h"
+#include "game/services/sound_tables.h"
 
 #include <climits>
 #include <cstdio>

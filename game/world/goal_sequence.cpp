@@ -1,4 +1,5 @@
-#include "game/flow/game_flow.h"
+#include "game/world/goal_sequence.h"
+#include "game/world/run_recorder.h"
 
 #include "board/board_memory.h"
 #include "board/eeprom_settings.h"
@@ -7,13 +8,13 @@
 #include "board/sprite_records.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/coin_ram.h"
-#include "game/flow/game_init.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/run_ram.h"
-#include "game/flow/sound_ram.h"
+#include "game/services/coin_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
+#include "game/services/rom_table.h"
+#include "game/services/run_ram.h"
+#include "game/services/sound_ram.h"
 #include "game/world/balloon_ram.h"
-#include "game/world/flight_ram.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "game/flow/digit_writers.h"
+#include "game/services/digit_writers.h"
 
 #include "base/env_switch.h"
 #include "board/board_memory.h"
@@ -7,8 +7,8 @@
 #include "board/sprite_records.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/rom_table.h"
-#include "game/flow/sound_commands.h"
+#include "game/services/rom_table.h"
+#include "game/services/sound_commands.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "game/flow/object_motion.h"
+#include "game/services/object_motion.h"
 
 #include "base/run_flags.h"
 #include "board/bus.h"
 #include "board/dspram.h"
 #include "board/fixed_math.h"
-#include "game/flow/object_ram.h"
+#include "game/services/object_ram.h"
 
 #include <cstdio>
 

@@ -45,8 +45,3 @@ bool test_menu_cursor_move(int count);
 int test_menu_value_edit(uint32_t list);
 void test_menu_marks_clear(uint32_t list);
 void test_menu_items_copy(uint32_t list);
-
-// Does nothing; a step of the gameplay tick and the countdown.
-void game_nop();
-// Puts the sweep object (its record address in the long W 0x166E4) back at the start.
-void sweep_object_reset();

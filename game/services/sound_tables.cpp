@@ -1,4 +1,4 @@
-#include "game/flow/sound_tables.h"
+#include "game/services/sound_tables.h"
 
 #include "board/bus.h"
 

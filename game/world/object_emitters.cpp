@@ -1,4 +1,4 @@
-#include "game/flow/object_emitters.h"
+#include "game/world/object_emitters.h"
 
 #include "base/env_switch.h"
 #include "board/block_list.h"
@@ -8,8 +8,8 @@
 #include "board/fixed_math.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/emitter_tables.h"
-#include "game/flow/object_ram.h"
+#include "game/services/emitter_tables.h"
+#include "game/services/object_ram.h"
 #include "game/world/node_emitter.h"
 #include "game/world/node_lists.h"
 

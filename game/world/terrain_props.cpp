@@ -1,4 +1,4 @@
-#include "game/flow/terrain_props.h"
+#include "game/world/terrain_props.h"
 
 #include "base/env_switch.h"
 #include "board/display_list.h"
@@ -6,8 +6,8 @@
 #include "board/game_state_ram.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/emitter_tables.h"
-#include "game/flow/object_ram.h"
+#include "game/services/emitter_tables.h"
+#include "game/services/object_ram.h"
 #include "game/world/animated_objects.h"
 #include "game/world/scenery_hooks.h"
 

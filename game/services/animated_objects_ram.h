@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "board/game_state_ram.h"  // course number, play frames, player, camera cell
-#include "game/flow/object_ram.h"   // W_OBJECT_MODE, W_OBJECT_HEADING, W_OBJECT_TURN_LIMIT
+#include "game/services/object_ram.h"   // W_OBJECT_MODE, W_OBJECT_HEADING, W_OBJECT_TURN_LIMIT
 
 // ---- The object slots ---------------------------------------------------------------------
 constexpr uint32_t W_ANIMATED_SLOTS = 0x4178;

@@ -1,4 +1,4 @@
-#include "game/flow/sound_commands.h"
+#include "game/services/sound_commands.h"
 
 #include "base/env_switch.h"
 #include "board/board_memory.h"
@@ -10,8 +10,8 @@
 #include "board/sprite_records.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
-#include "game/flow/sound_ram.h"
-#include "game/flow/sound_tables.h"
+#include "game/services/sound_ram.h"
+#include "game/services/sound_tables.h"
 #include "sound/sound_diagnostics.h"
 
 #include <algorithm>

@@ -10,10 +10,10 @@
 
 #include "board/game_state_ram.h"
 #include "board/wram.h"
-#include "game/flow/object_ram.h"
-#include "game/world/flight_ram.h"
-#include "game/world/probe_ram.h"
-#include "game/world/terrain_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/object_ram.h"
+#include "game/services/probe_ram.h"
+#include "game/services/terrain_ram.h"
 
 // ---- The command layer -------------------------------------------------------------
 constexpr uint32_t W_SOUND_ONCE_FLAG = 0x15F44;      // play-once flag
@@ -51,8 +51,8 @@ constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------
 // They keep their areas' names: the player's words (the speed and its copy among them)
-// in game/world/flight_ram.h, the player cell in game/world/terrain_ram.h, the probe
-// records in game/world/probe_ram.h, the attract phase and the race words in
+// in game/services/flight_ram.h, the player cell in game/services/terrain_ram.h, the probe
+// records in game/services/probe_ram.h, the attract phase and the race words in
 // board/game_state_ram.h with the camera cell.
 
 // ---- Sound RAM (commsram byte offsets, big-endian words) ---------------------------

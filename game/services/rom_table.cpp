@@ -1,4 +1,4 @@
-#include "game/flow/rom_table.h"
+#include "game/services/rom_table.h"
 
 #include "board/board_memory.h"
 #include "board/bus.h"

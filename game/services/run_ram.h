@@ -52,6 +52,12 @@ constexpr uint32_t W_TRAIL_COUNT = 0x17034;
 constexpr uint32_t W_TRAIL_COUNT_SHOWN = 0x3EAC;
 constexpr uint32_t W_DEMO_KEYS = 0x17070;         // eight 16-byte keys: x, y, z, 1
 constexpr int32_t DEMO_KEYS = 8;
+
+// The attract demo: the ROM demo table's length, the frames a demo may run and the
+// saved-run frames that make the saved run the demo.
+constexpr int32_t DEMO_TABLE_ENTRIES = 17;
+constexpr int32_t DEMO_FRAMES_MAX = 1200;
+constexpr int32_t DEMO_SAVED_RUN_MIN = 600;  // saved-run frames that make it the demo
 constexpr uint32_t W_SAVED_PLAYER = 0x17124;      // player_state longs W 0x0D00-0x0DFC
 constexpr uint32_t W_SAVED_DRIVE = 0x17224;       // W 0x0E00, 0x0E04, 0x0E08
 constexpr uint32_t W_SAVED_FLIGHT = 0x17230;      // flight_state longs W 0x12C0-0x12F4

@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "board/game_state_ram.h"  // camera cell, course number, player, play frames, band height
-#include "game/world/camera_ram.h"
-#include "game/world/flight_ram.h"
-#include "game/world/rig_ram.h"
+#include "game/services/camera_ram.h"
+#include "game/services/flight_ram.h"
+#include "game/services/rig_ram.h"
 
 // Object emitters: 68020 pointers to three-long position records, the mode word.
 constexpr uint32_t W_OBJECT_COMPOUND = 0x46F8;  // object_packet_emit_compound, object_packet_fill

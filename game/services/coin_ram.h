@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/inputs.h"
+#include "board/wram.h"
 
 constexpr uint32_t W_COIN_COUNT = 0x2C0E;        // coins inserted, not yet spent (the log's "cr")
 constexpr uint32_t W_COIN_WORD = 0x2C10;         // cleared with the coin state
@@ -24,3 +25,8 @@ constexpr int32_t TEST_SWITCH_BIT = 0x8;     // coin_switch_word
 constexpr int32_t SECOND_START_BIT = 0x1;    // port 1's edge word (W_START_EDGE)
 
 constexpr uint32_t CR_COIN_METER = 0x7D26;   // commsram byte: 1 when the first switch took a coin
+
+// True while free play is on (the word at 0xE03FF4 is non-zero).
+inline bool free_play_on() {
+    return w_read16(WRAM_BASE + W_FREE_PLAY) != 0;
+}

@@ -1,6 +1,6 @@
 // Program-ROM tables of the object and scenery emitters.
 #pragma once
-#include "game/flow/rom_table.h"
+#include "game/services/rom_table.h"
 
 // Object records, 28 bytes: long +0 flag mask, +4 model when the mask matches the mode
 // word, +8 model otherwise, +16/+20/+24 the companion model's offsets. Record 0

@@ -1,11 +1,11 @@
-#include "game/flow/ending_emitters.h"
+#include "game/services/ending_emitters.h"
 
 #include "board/display_list.h"
 #include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/wram.h"
-#include "game/flow/emitter_tables.h"
-#include "game/flow/object_ram.h"
+#include "game/services/emitter_tables.h"
+#include "game/services/object_ram.h"
 
 #include <utility>
 
