@@ -13,6 +13,7 @@
 #include "game/flow/coin_ram.h"
 #include "game/flow/game_init.h"
 #include "game/modes/attract_ram.h"
+#include "game/modes/attract_scenes.h"
 #include "game/modes/attract_sequencer.h"
 #include "game/modes/test_env.h"
 #include "tests/support/screen_harness.h"
@@ -26,6 +27,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -129,6 +131,22 @@ TEST(AttractScenes, FlybyFadeClimbsUntilSixtyFourFramesBeforeItsEnd) {
     EXPECT_EQ(w_cell(W_FADE_AMOUNT), 4 * last - 692);
     screen_frames(3);
     EXPECT_EQ(w_cell(W_FADE_AMOUNT), 4 * last - 692);
+}
+
+// Model scene a's model drops over its first 64 frames and rests from frame 64 on at its
+// full drop: y 1024 - 704, drawn at x -448, z 1280.
+TEST(AttractScenes, ModelRestsAtItsFullDropFromFrameSixtyFour) {
+    attract_enter(INDEX_MODEL_A);
+    while (w_cell(W_MODEL_SCENE_FRAMES) < 64 && seq_index() == INDEX_MODEL_A) screen_frame();
+    ASSERT_EQ(w_cell(W_MODEL_SCENE_FRAMES), 64);
+    int32_t* start = dl_packet_area(dl_buffer_current());
+    dl_cursor_set(start);
+    attract_model_scene_a_run();
+    std::vector<int32_t> w(start, dl_cursor_get());
+    std::vector<int32_t> heights;
+    for (size_t i = 0; i + 13 <= w.size(); i++)
+        if (w[i] == 0x8002 && w[i + 3] == -448 && w[i + 5] == 1280) heights.push_back(w[i + 4]);
+    EXPECT_EQ(heights, (std::vector<int32_t>{1024 - 704}));
 }
 
 // Start skips every scene at once, on any of its frames; the new phase runs from the next
