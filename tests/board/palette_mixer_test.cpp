@@ -276,7 +276,24 @@ TEST_F(PaletteMixerTest, ACharacterRamCountPastItsEndIsCutWithAGuardLine) {
     for (uint8_t b : textram) ASSERT_EQ(b, 0);
 }
 
+// Clearing the marks empties the list too: the next mark is the list's first entry.
+TEST_F(PaletteMixerTest, ClearedMarksStartTheListAfresh) {
+    palette_entry_mark_written(5);
+    palette_entry_mark_written(9);
+    palette_marks_clear();
+    EXPECT_EQ(palette_written[5], 0);
+    palette_entry_mark_written(9);
+    EXPECT_EQ(palette_written_count, 1u);
+    EXPECT_EQ(palette_written_list[0], 9);
+}
+
 TEST_F(PaletteMixerTest, SmallSetters) {
+    // The fade colour: the red, green and blue targets, and not the word after them.
+    for (uint32_t k = 0; k < 4; k++) wram[W_FADE_RED + 2 * k] = 9;
+    fade_colour_set(77);
+    EXPECT_EQ((std::vector<int64_t>{wram[W_FADE_RED], wram[W_FADE_RED + 2], wram[W_FADE_RED + 4], wram[W_FADE_RED + 6]}),
+              (std::vector<int64_t>{77, 77, 77, 9}));
+
     mixer_colour_set(0x1FF, 0x80, 7);
     EXPECT_EQ(std::vector<uint8_t>(mixer_registers + MIX_BACKGROUND, mixer_registers + MIX_BACKGROUND + 3),
               (std::vector<uint8_t>{0xFF, 0x80, 7}));

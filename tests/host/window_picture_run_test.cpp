@@ -180,7 +180,11 @@ TEST_P(WindowPicture, WindowShowsTheRenderedPicture) {
     // F12 reads the frame's back buffer with the menu in it, as the window shows it.
     EXPECT_EQ(picture_difference(shown, f12, 0), "") << "window against F12";
     rgb_picture picture = columns(shown, view.bar, view.width);
-    EXPECT_EQ(picture_difference(rows_blanked(picture, menu_rows), rows_blanked(screenshot, menu_rows), 0), "")
+    // Between bars the picture is drawn at an offset in a wider target; a software
+    // rasteriser interpolates colours from its own tile origins, so a shaded edge may land
+    // one step away from the headless picture's.
+    int tolerance = view.bar ? 1 : 0;
+    EXPECT_EQ(picture_difference(rows_blanked(picture, menu_rows), rows_blanked(screenshot, menu_rows), tolerance), "")
         << "window against --screenshot";
     if (menu_open) {
         EXPECT_NE(picture_difference(picture, screenshot, 0), "") << "the menu bar is in the window";

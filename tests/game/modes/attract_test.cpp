@@ -11,6 +11,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/modes/attract_ram.h"
+#include "game/modes/attract_scenes.h"
 #include "game/modes/attract_sequencer.h"
 #include "game/modes/test_env.h"
 #include "game/services/coin_ram.h"
@@ -20,11 +21,13 @@
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -105,12 +108,45 @@ TEST(AttractScenes, DemoScenesEndWithTheirFadeOut) {
     }
 }
 
+// The sprite scene's frame count runs 0..270 and round again, until Start.
 TEST(AttractScenes, SpriteSceneEndsOnlyByStart) {
     attract_enter(INDEX_SPRITES);
-    EXPECT_EQ(scene_frames(INDEX_SPRITES, 1000), 1000);
-    EXPECT_LE(w_cell(W_SPRITE_SCENE_FRAMES), 270);
+    int32_t most = 0;
+    for (int f = 0; f < 1000 && seq_index() == INDEX_SPRITES; f++) {
+        screen_frame();
+        most = std::max(most, w_cell(W_SPRITE_SCENE_FRAMES));
+    }
+    EXPECT_EQ(seq_index(), INDEX_SPRITES);
+    EXPECT_EQ(most, 270);
     screen_press(START);
     EXPECT_EQ(seq_index(), 0);  // index 14 goes to 0
+}
+
+// The fly-by's fade climbs 4 a frame from 127 frames before its end to 252 at 64 before
+// it, where the colour takes over: the amount stays at 252.
+TEST(AttractScenes, FlybyFadeClimbsUntilSixtyFourFramesBeforeItsEnd) {
+    attract_enter(INDEX_FLYBY);
+    const int32_t last = 300 - 64;  // the fly-by's frame 64 before its end
+    while (w_cell(W_FLYBY_FRAMES) <= last && seq_index() == INDEX_FLYBY) screen_frame();
+    EXPECT_EQ(w_cell(W_FADE_AMOUNT), 4 * last - 692);
+    screen_frames(3);
+    EXPECT_EQ(w_cell(W_FADE_AMOUNT), 4 * last - 692);
+}
+
+// Model scene a's model drops over its first 64 frames and rests from frame 64 on at its
+// full drop: y 1024 - 704, drawn at x -448, z 1280.
+TEST(AttractScenes, ModelRestsAtItsFullDropFromFrameSixtyFour) {
+    attract_enter(INDEX_MODEL_A);
+    while (w_cell(W_MODEL_SCENE_FRAMES) < 64 && seq_index() == INDEX_MODEL_A) screen_frame();
+    ASSERT_EQ(w_cell(W_MODEL_SCENE_FRAMES), 64);
+    int32_t* start = dl_packet_area(dl_buffer_current());
+    dl_cursor_set(start);
+    attract_model_scene_a_run();
+    std::vector<int32_t> w(start, dl_cursor_get());
+    std::vector<int32_t> heights;
+    for (size_t i = 0; i + 13 <= w.size(); i++)
+        if (w[i] == 0x8002 && w[i + 3] == -448 && w[i + 5] == 1280) heights.push_back(w[i + 4]);
+    EXPECT_EQ(heights, (std::vector<int32_t>{1024 - 704}));
 }
 
 // Start skips every scene at once, on any of its frames; the new phase runs from the next
@@ -141,6 +177,22 @@ TEST(AttractSequencer, StartClearsTheSceneFlag) {
     EXPECT_EQ(w_cell(W_ATTRACT_SCENE_FLAG), 0);
     EXPECT_EQ(w_cell(W_DEMO_TEXT_TIMER), -1);  // set by the set-up, no closing text counted
     EXPECT_EQ(w_cell(W_DEMO_SCENE_FRAMES), 1);
+}
+
+// The next scene of an index outside the list is still a scene of the list: the index
+// after it, taken round the list's 15 scenes, never negative.
+TEST(AttractSequencer, NextSceneOfAnIndexOutsideTheListIsInTheList) {
+    attract_enter(INDEX_FLYBY);
+    const struct {
+        int32_t from, to;
+    } cases[] = {{-5, 11}, {-1, 0}, {INT32_MIN, 8}, {ATTRACT_SCENES - 1, 0}, {1003, 14}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from);
+        w_cell_set(W_ATTRACT_SEQ_INDEX, c.from);
+        EXPECT_EQ(attract_next_scene(), SYNTH_ATTRACT_SCENES[c.to]);
+        EXPECT_EQ(seq_index(), c.to);
+        EXPECT_EQ(w_cell(W_ATTRACT_PHASE), SYNTH_ATTRACT_SCENES[c.to]);
+    }
 }
 
 // Each run of phase 0 toggles the credit line's word between 22 and 23.

@@ -10,6 +10,8 @@
 #include "board/palette_mixer.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/modes/ending_landing.h"
+#include "game/services/gameplay_ram.h"
 #include "game/modes/ending_phases.h"
 #include "game/modes/ending_ram.h"
 #include "game/modes/test_env.h"
@@ -142,6 +144,37 @@ TEST(EndingPhases, EndCardCounterRunsPastTheWordAfterTheTable) {
         EXPECT_EQ(screen_sub_state(), 6) << i;
     }
     EXPECT_EQ(ending_counter(), after + 2);
+}
+
+// The ending's fade step: nothing at 0 or below; while the hold word is set and the fade
+// is not full, event record 0 is loaded and the step becomes the hold step; else the
+// fade moves by the step, kept within 0 and the ceiling (-1: the amount is the record's).
+TEST(EndingPhases, FadeStepHoldsAndStaysWithinItsCeiling) {
+    const struct {
+        const char* name;
+        int32_t fade, step, hold, most;
+        int32_t fade_after, step_after;
+    } cases[] = {
+        {"down by the step", 100, 30, 0, 255, 70, 30},
+        {"not below 0", 20, 30, 0, 255, 0, 30},
+        {"up to the ceiling", 190, -20, 0, 200, 200, -20},
+        {"no ceiling", 250, -20, 0, INT32_MAX, 270, -20},
+        {"nothing at 0", 0, -20, 0, 255, 0, -20},
+        {"hold loads event record 0 and takes the hold step", 100, 30, 1, 255, -1, 0x40},
+        {"hold at full fades on", 255, 30, 1, 255, 255 - 30, 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ending_board(1);
+        w_cell_set(W_FADE_AMOUNT, c.fade);
+        w_write16(WRAM_BASE + W_FADE_STEP, uint32_t(c.step) & 0xFFFF);
+        w_write16(WRAM_BASE + W_FADE_HOLD, uint32_t(c.hold));
+        ending_fade_run(0x40, c.most);
+        if (c.fade_after >= 0) {
+            EXPECT_EQ(w_cell(W_FADE_AMOUNT), c.fade_after);
+        }
+        EXPECT_EQ(int16_t(w_read16(WRAM_BASE + W_FADE_STEP)), c.step_after);
+    }
 }
 
 TEST(EndingPhases, CorruptPhasesNeverAdvance) {

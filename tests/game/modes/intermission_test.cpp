@@ -130,6 +130,18 @@ TEST_F(Intermission, LastAnimationSetEndsTheSceneIntoTheDayCard) {
     EXPECT_LT(w_read16(WRAM_BASE + W_INTER_FRAME), 2 * SYNTH_INTER_SET_LENGTHS[3]);
 }
 
+// The white fade colour holds through frame 33 and turns black from frame 34.
+TEST_F(Intermission, WhiteFadeColourHoldsThroughFrameThirtyThree) {
+    enter(1);
+    run_to(34);  // frame 33 run
+    EXPECT_EQ(w_cell(W_FADE_RED), 255);
+    EXPECT_EQ(w_cell(W_FADE_RED + 4), 255);
+    EXPECT_EQ(w_cell(W_FADE_AMOUNT), 0);
+    run_to(35);
+    EXPECT_EQ(w_cell(W_FADE_RED), 0);
+    EXPECT_EQ(w_cell(W_FADE_RED + 4), 0);
+}
+
 TEST_F(Intermission, StartEndsItOnTheNextFrameWithItsSoundsStopped) {
     enter(2);
     run_to(6);  // the raw sound started

@@ -321,14 +321,19 @@ TEST_F(BalloonTest, PoppedBalloonShowsFifteenFramesThenNeverAgain) {
     EXPECT_EQ(reach_of(0), -1);
 }
 
+// A pop that ends by play frame 16 (where 16 - frame is not negative) stays gone.
 TEST_F(BalloonTest, PopEndingEarlyInTheCountStaysGone) {
-    small_layout();
-    frame(5);
-    word_put(W_BALLOON_STATES, 15);
-    step();
-    EXPECT_EQ(state_of(0), -1);
-    for (int f = 0; f < 3; f++) step();
-    EXPECT_EQ(state_of(0), -1);
+    for (int32_t f : {5, 16}) {
+        SCOPED_TRACE(f);
+        SetUp();
+        small_layout();
+        frame(f);
+        word_put(W_BALLOON_STATES, 15);
+        step();
+        EXPECT_EQ(state_of(0), -1);
+        for (int k = 0; k < 3; k++) step();
+        EXPECT_EQ(state_of(0), -1);
+    }
 }
 
 TEST_F(BalloonTest, TestOffDrawsAndReadsReachZero) {

@@ -16,6 +16,7 @@
 #include "game/services/sound_ram.h"
 #include "game/services/sound_tables.h"
 #include "game/services/terrain_ram.h"
+#include "game/world/balloon_ram.h"
 #include "game/world/course_start.h"
 #include "game/world/stage_flyin.h"
 #include "game/world/stage_ram.h"
@@ -137,6 +138,9 @@ TEST_F(StageTest, RaceTimerRowsFromTheFinishStallAndDisplay) {
         {"at zero stays zero", 0, 0, 0, 0, 0, 10, 0, 0},
         {"display climbs 4 a frame", 600, 500, 0, 0, 0, 10, 590, 540},
         {"display closes the last gap", 600, 598, 0, 0, 0, 1, 599, 599},
+        {"display closes a gap of 3 at once", 600, 596, 0, 0, 0, 1, 599, 599},
+        {"display closes a gap of 4 by its step", 600, 595, 0, 0, 0, 1, 599, 599},
+        {"display above the time falls one a frame", 600, 700, 0, 0, 0, 2, 598, 698},
         {"display never above 5940", 7000, 5939, 0, 0, 0, 3, 6997, 5940},
         {"stall freezes the time", 300, 300, 0, 1, 0, 5, 300, 300},
         {"hold freezes the time", 300, 300, 0, 0, 1, 5, 300, 300},
@@ -250,6 +254,22 @@ TEST_F(StageTest, CountdownFigureLiftStartsFromRestWhateverWasLeft) {
     std::vector<int32_t> cleared = heights(0);
     SetUp();
     EXPECT_EQ(heights(0x123456), cleared);
+}
+
+// From frame 130 the figure's lift aims at the course's target: 2000 higher on the high
+// courses (7 balloons left) than on the others; before it the lift stays 0.
+TEST_F(StageTest, CountdownFigureLiftAimsHigherOnTheHighCourses) {
+    auto lift_at = [this](int32_t balloons_left, int32_t frame) {
+        SetUp();
+        w_write16(WRAM_BASE + W_BALLOONS_LEFT, uint32_t(balloons_left));
+        for (int32_t e = 0; e <= frame; e++) {
+            dl_cursor_set(dl_packet_area(0));
+            countdown_sweep(COUNTDOWN_LEFT_FIRST - e);
+        }
+        return w_cell(W_FIGURE_LIFT);
+    };
+    EXPECT_EQ(lift_at(7, 129), 0);
+    EXPECT_EQ(lift_at(7, 130) - lift_at(0, 130), 2000 * 256);
 }
 
 // Course 3 through the fly-in: sounds 50, 3 and 51, the ramp, the countdown parameters,
@@ -447,6 +467,8 @@ TEST_F(StageTest, ObjectViewerFollowsItsKeys) {
     frame(0, 0x08, 0);  // marks the frame count
     EXPECT_EQ(w_read16(WRAM_BASE + W_VIEWER_MARK_COUNT), 1);
     EXPECT_EQ(screen_text_row(5).substr(20, 4), "0012");  // 18 viewer frames before, in hexadecimal
+    for (uint32_t i = 0; i < VIEWER_MARKS + 2; i++) frame(0, 0x08, 0);  // the marks fill up and stay full
+    EXPECT_EQ(w_read16(WRAM_BASE + W_VIEWER_MARK_COUNT), VIEWER_MARKS);
     EXPECT_EQ(screen_text_row(3).substr(2, 5), SYNTH_VIEWER_LABELS[0]);
     EXPECT_EQ(screen_text_row(11).substr(2, 4), SYNTH_VIEWER_LABELS[8]);
 
