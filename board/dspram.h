@@ -75,6 +75,6 @@ void dl_buffers_invalidate();
 // does not flip rewrites the same buffer.
 void dl_buffer_flip();
 
-// The service mode's DSP frame-counter step: it needs a parameter no caller here can
-// give, so it only reports itself once ("[STUB]").
+// 0x03B770: the service mode's DSP frame-counter step: it needs a parameter no caller
+// here can give, so it only reports itself once ("[STUB]").
 void dsp_frame_counter_decrement();

@@ -11,7 +11,7 @@ constexpr uint32_t W_DIP_SWITCH_BITS = 0x2C0C;  // dip_switch_bits, bit 0 for sw
 // Settings cells from program ROM: slot 0x3FFE := 1, slot 0x3FFA := ROM word 0x36806,
 // the word at 0xE03FF8 := ROM word 0x3681E, the word at 0xE03FFC := ROM word 0x3684E.
 void settings_defaults_load();
-// Saves the scores file and reports the stub once (ROM 0x019EEE).
+// 0x019EEE: saves the scores file and reports the stub once.
 void eeprom_sync_all();
 // The service mode's factory reset: keeps the eight cells 0x3FD0-0x3FD7 (handle_centres
 // and their neighbours), clears 0x3F30-0x3F77, writes the block's header (the ROM's
@@ -23,8 +23,9 @@ void settings_factory_reset();
 // 0x7D0A, 0x7D0C, 0x7D0E, 0x7D10) become the cells 0x3FD0, 0x3FD2, 0x3FD4, 0x3FD6
 // (handle_centres first), then eeprom_sync_all.
 void switch_defaults_and_sync();
-// Board EEPROM protocol stubs (ROM 0x0489F8, 0x049B7C): report once, return 0.
+// 0x0489F8: the board's EEPROM command handler, a stub: reports once, returns 0.
 int eeprom_command_handler();
+// 0x049B7C: the EEPROM protocol's shift step, a stub: reports once, returns 0.
 int eeprom_shift_right_1();
 // The old-form game options page's reset of the rankings.
 void ranking_defaults_call();

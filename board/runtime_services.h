@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
-// The board program's own frame loop (ROM 0x00BF2A); the host's main loop supersedes
-// it, so it only says so.
+// 0x00BF2A: the board program's own frame loop; the host's main loop supersedes it, so
+// it only says so.
 void main_loop();
 
 // Hooks the board program calls between steps; they do nothing.

@@ -54,8 +54,11 @@ void title_report(const char* name) {
     fflush(stdout);
 }
 
+// 0x01B16E: the first output page's step (screen flip), not transcribed.
 void screen_flip_run() { title_report("service_screen_flip_run @0x01B16E"); }
+// 0x01B25C: the second output page's step (stereo), not transcribed.
 void stereo_toggle_run() { title_report("service_stereo_toggle_run @0x01B25C"); }
+// 0x01C058: the handle-adjust page's step (slot 0x21), not transcribed.
 void slot_21_run() { title_report("slot 0x21 @0x01C058"); }
 
 }  // namespace

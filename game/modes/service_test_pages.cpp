@@ -206,6 +206,8 @@ uint32_t rom_check_row(int k) {
     return uint32_t(int16_t(testmode_read16(ROM_CHECK_MENU + 6 + SERVICE_MENU_BYTES * uint32_t(k))));
 }
 
+// 0x03DD3C: the video board's own test, not ported: sets the sprite records, says so
+// once and restarts the service mode.
 void video_board_test() {
     static const uint16_t words[13] = {0, 0, 0, 0x2FF, 0, 0, 0x7FF, 0x20, 0x20, 0, 0x2FF, 0, 0x7FF};
     static bool reported;

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-// One race frame of the HUD (gameplay tick, countdown, fly-in, attract demo).
+// 0x00E016: one race frame of the HUD (gameplay tick, countdown, fly-in, attract demo).
 void hud_update();
 // Course set-up: the messages' showings and tiles; the panel's tile blocks; the map's
 // showings and prompt time.
