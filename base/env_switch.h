@@ -1,10 +1,16 @@
-// Environment switches: every tunable is a variable read with getenv; unset always
-// leaves the normal behaviour.
+// Environment switches: every tunable is a variable read here and nowhere else; unset
+// always leaves the normal behaviour.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+// The value as set (the empty one included), or nullptr when unset: for switches that
+// carry a path, a list or a figure parsed where it is used.
+inline const char* env_text(const char* name) {
+    return getenv(name);
+}
 
 // Presence: any value, the empty one included, counts.
 inline bool env_present(const char* name) {

@@ -1,5 +1,6 @@
 #include "board/display_list.h"
 
+#include "base/env_switch.h"
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/dspram.h"
@@ -27,15 +28,12 @@ bool dspram_fits(const void* p, uintptr_t bytes) {
 }
 
 bool rig_split() {
-    static const bool on = getenv("SKYVOLTA_RIG_SPLIT") != nullptr;
+    static const bool on = env_present("SKYVOLTA_RIG_SPLIT");
     return on;
 }
 
 int listwho_sub_state() {
-    static const int n = [] {
-        const char* v = getenv("SKYVOLTA_LISTWHO");
-        return v ? atoi(v) : 0;
-    }();
+    static const int n = env_int("SKYVOLTA_LISTWHO", 0);
     return n;
 }
 

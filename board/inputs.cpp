@@ -1,5 +1,6 @@
 #include "board/inputs.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/wram_cell.h"
@@ -115,8 +116,8 @@ void switch_port_update(uint32_t port, uint32_t rec) {
 }  // namespace
 
 void input_switches_read() {
-    menu_stick_enabled = getenv("SKYVOLTA_NO_MENUSTICK") == nullptr;
-    edge_fix_enabled = getenv("SKYVOLTA_NO_EDGEFIX") == nullptr;
+    menu_stick_enabled = !env_present("SKYVOLTA_NO_MENUSTICK");
+    edge_fix_enabled = !env_present("SKYVOLTA_NO_EDGEFIX");
 }
 
 void input_latch_reset() {

@@ -1,5 +1,6 @@
 #include "board/palette_mixer.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/dspram.h"
@@ -37,7 +38,7 @@ int16_t fade_target(int k) {
 int fade_log_level() {
     static int level = -1;
     if (level < 0) {
-        const char* s = getenv("SKYVOLTA_FADELOG");
+        const char* s = env_text("SKYVOLTA_FADELOG");
         level = 0;
         if (s) {
             char* end = nullptr;

@@ -1,6 +1,7 @@
 #include "board/scores_file.h"
 
 #include "base/byte_order.h"
+#include "base/env_switch.h"
 #include "base/run_flags.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
@@ -116,7 +117,7 @@ void scores_path_set(const char* path) {
 }
 
 void scores_path_from_environment() {
-    const char* env = getenv("SKYVOLTA_SCOREFILE");
+    const char* env = env_text("SKYVOLTA_SCOREFILE");
     scores_path_set(env ? env : headless ? "" : "skyvolta_scores.nv");
 }
 

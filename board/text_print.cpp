@@ -83,7 +83,7 @@ void cell_put(int column, int row, uint32_t cell) {
 uint32_t cell_of(int palette, uint32_t tile) { return (uint32_t(palette) << 12 | tile) & 0xFFFF; }
 
 bool cg_log_on() {
-    static const bool on = getenv("SKYVOLTA_CGLOG") != nullptr;
+    static const bool on = env_present("SKYVOLTA_CGLOG");
     return on;
 }
 

@@ -1,6 +1,7 @@
 #include "board/wram.h"
 
 #include "base/byte_order.h"
+#include "base/env_switch.h"
 #include "base/run_flags.h"
 
 #include <cstdlib>
@@ -76,10 +77,7 @@ void mark_ranges(const owned_range (&ranges)[N]) {
 }
 
 bool legacy_sync() {
-    static const bool on = [] {
-        const char* v = getenv("SKYVOLTA_LEGACY_SYNC");
-        return v && v[0] != '0';
-    }();
+    static const bool on = env_on("SKYVOLTA_LEGACY_SYNC");
     return on;
 }
 
@@ -181,7 +179,7 @@ void wram_owned_mark_saved() {
         {0x1695E, 4},    // race state long
     };
     mark_ranges(saved);
-    if (!getenv("SKYVOLTA_BUF_LEGACY")) wram_owned_mark(0x0CA0, 4);  // dl_buffer_index
+    if (!env_present("SKYVOLTA_BUF_LEGACY")) wram_owned_mark(0x0CA0, 4);  // dl_buffer_index
 }
 
 void wram_owned_mark_settings_words() {

@@ -1,5 +1,7 @@
 #include "host/encoder.h"
 
+#include "base/env_switch.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -179,7 +181,7 @@ void encoder_init(bool not_headless) {
     encoder.not_headless = not_headless;
     encoder.bound = -1;
     serial_init(&encoder.port);
-    if (const char* env = getenv("SKYVOLTA_ENC")) snprintf(encoder.env, sizeof encoder.env, "%s", env);
+    if (const char* env = env_text("SKYVOLTA_ENC")) snprintf(encoder.env, sizeof encoder.env, "%s", env);
 }
 
 void encoder_config_load() {

@@ -21,7 +21,7 @@
 // the loop's hooks theirs on the first iteration.
 void host_env_switches_read() {
     renderer_switches_read();
-    const char* replay = getenv("SKYVOLTA_REPLAY");
+    const char* replay = env_text("SKYVOLTA_REPLAY");
     if (replay && *replay) replay_load(replay);
     if (env_present("SKYVOLTA_RECORD")) recording_start();
     input_switches_read();
@@ -29,11 +29,11 @@ void host_env_switches_read() {
     name_entry_analog_hook = set_analog_inputs;  // SKYVOLTA_TEST_NAME steers the host's handle
     stage_debug = env_present("SKYVOLTA_STAGEDBG");
     level_apply_hook = level_apply;
-    const char* flight_log = getenv("SKYVOLTA_FLIGHTLOG");
+    const char* flight_log = env_text("SKYVOLTA_FLIGHTLOG");
     if (flight_log && *flight_log) flight_log_open(flight_log);
     input_log_open();
     blink_log_open();
     sound_diag_switches_read();
-    if (const char* watch = getenv("SKYVOLTA_WATCH")) watch_parse(watch);
+    if (const char* watch = env_text("SKYVOLTA_WATCH")) watch_parse(watch);
     object_switches_read();
 }

@@ -1,6 +1,7 @@
 #include "host/flight_log.h"
 
 #include "base/byte_order.h"
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/display_list.h"
@@ -64,7 +65,7 @@ void block_lines() {
     static long first = 0, last = -1;
     if (!read) {
         read = true;
-        const char* v = getenv("SKYVOLTA_FLIGHTBLOCK");
+        const char* v = env_text("SKYVOLTA_FLIGHTBLOCK");
         on = v && sscanf(v, "%ld,%ld", &first, &last) == 2;
     }
     if (!on || long(host_frame) < first || long(host_frame) > last) return;
@@ -185,7 +186,7 @@ bool flight_log_open(const char* path) {
     flight_log_close();
     log_file = fopen(path, "w");
     zones_written = false;
-    const char* mask = getenv("SKYVOLTA_MASKDUMP");
+    const char* mask = env_text("SKYVOLTA_MASKDUMP");
     mask_frame = mask && *mask ? strtol(mask, nullptr, 10) : -1;
     if (!log_file) fprintf(stderr, "[FLIGHTLOG] cannot write %s: %s\n", path, strerror(errno));
     return log_file != nullptr;

@@ -47,21 +47,21 @@ void switches_read() {
     sw.read = true;
     sw.continue_screen = env_on("SKYVOLTA_TEST_CONTINUE");
     sw.analog_steer = sw.analog_lean = -1;
-    if (const char* v = getenv("SKYVOLTA_TEST_ANALOG"))
+    if (const char* v = env_text("SKYVOLTA_TEST_ANALOG"))
         sw.analog = sscanf(v, "%d,%d", &sw.analog_steer, &sw.analog_lean) >= 1;
     sw.mode = env_int("SKYVOLTA_TEST_MODE", -1);
     sw.stage = env_int("SKYVOLTA_TEST_STAGE", -1);
     sw.pass = env_on("SKYVOLTA_TEST_PASS");
     sw.timer = env_int("SKYVOLTA_TEST_TIMER", -1);
     sw.timer_armed = true;
-    if (const char* v = getenv("SKYVOLTA_TEST_GOTO"))
+    if (const char* v = env_text("SKYVOLTA_TEST_GOTO"))
         sw.go_to = sscanf(v, "%ld@%ld", &sw.goto_sub, &sw.goto_frame) == 2;
     sw.ending_frame = env_int("SKYVOLTA_TEST_ENDING", -1);
-    if (const char* v = getenv("SKYVOLTA_TEST_STEER")) {
+    if (const char* v = env_text("SKYVOLTA_TEST_STEER")) {
         if (sscanf(v, "%ld,%ld,%ld", &sw.steer_period, &sw.steer_amplitude, &sw.steer_start) < 2) sw.steer_period = 0;
     }
     sw.autopilot_scale = 1.0;
-    if (const char* v = getenv("SKYVOLTA_TEST_AUTOPILOT")) {
+    if (const char* v = env_text("SKYVOLTA_TEST_AUTOPILOT")) {
         int n = sscanf(v, "%d,%d,%lf", &sw.autopilot_steer_gain, &sw.autopilot_lean_gain, &sw.autopilot_scale);
         if (n < 1) sw.autopilot_steer_gain = 0;
         if (n < 2) sw.autopilot_lean_gain = 0;

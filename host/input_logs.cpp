@@ -1,5 +1,6 @@
 #include "host/input_logs.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/game_state_ram.h"
 #include "board/inputs.h"
@@ -30,7 +31,7 @@ bool on_select_screen(int32_t sub) {
 }  // namespace
 
 void input_log_open() {
-    const char* path = getenv("SKYVOLTA_SNDCMDLOG");
+    const char* path = env_text("SKYVOLTA_SNDCMDLOG");
     if (!path || !*path) return;
     input_log = fopen(path, "w");
     if (!input_log) {
@@ -51,8 +52,8 @@ void menu_stick_test() {
     static int mode = -1;  // 0 off
     static int32_t last_sub = -1, last_cursor = -1, last_held = -1;
     if (mode < 0) {
-        const char* v = getenv("SKYVOLTA_TEST_MENUSTICK");
-        mode = !v ? 0 : atoi(v) == 0 ? 1 : atoi(v);
+        int n = env_int("SKYVOLTA_TEST_MENUSTICK", 0);
+        mode = !env_present("SKYVOLTA_TEST_MENUSTICK") ? 0 : n == 0 ? 1 : n;
     }
     if (mode == 0) return;
     int32_t sub = w_cell(W_GAME_SUB_STATE);

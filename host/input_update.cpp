@@ -138,7 +138,7 @@ bool (*key_held)(int scancode) = sdl_key_held;
 void input_env_switches_read() {
     int step = env_int("SKYVOLTA_KEYDELTA", 0);
     input.key_step = step > 0 ? step : KEY_STEP_DEFAULT;
-    test_coin_parse(getenv("SKYVOLTA_TEST_COIN"));
+    test_coin_parse(env_text("SKYVOLTA_TEST_COIN"));
     scripted_inputs.start_frame = env_int("SKYVOLTA_TEST_START", -1, true);
 }
 

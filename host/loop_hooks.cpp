@@ -72,17 +72,17 @@ void switches_read() {
     sw.story = env_present("SKYVOLTA_STORY");
     sw.course = env_int("SKYVOLTA_COURSE", 0);
     if (sw.course < 0 || sw.course > 3) sw.course = 0;
-    const char* level = getenv("SKYVOLTA_LEVEL");
+    const char* level = env_text("SKYVOLTA_LEVEL");
     uint32_t ending_frame = 0;
     sw.level_set = parse_level_spec(level, &sw.level_advanced, &sw.level_course, &sw.level_frame);
     sw.ending_set = parse_ending_spec(level, &sw.ending_cleared, &sw.ending_phase, &ending_frame);
     if (sw.ending_set) sw.level_frame = ending_frame;
     sw.ending_total = env_int("SKYVOLTA_ENDING_TOTAL", ENDING_TOTAL_DEFAULT, true);
     sw.test_pause = env_int("SKYVOLTA_TEST_PAUSE", -1, true);
-    if (const char* v = getenv("SKYVOLTA_TEST_PAUSECAM"))
+    if (const char* v = env_text("SKYVOLTA_TEST_PAUSECAM"))
         sw.pausecam = sscanf(v, "%lf,%lf,%lf", &sw.pausecam_offsets[0], &sw.pausecam_offsets[1],
                              &sw.pausecam_offsets[2]) >= 2;
-    if (const char* v = getenv("SKYVOLTA_WARP")) {
+    if (const char* v = env_text("SKYVOLTA_WARP")) {
         int n = sscanf(v, "%ld,%ld,%ld,%ld,%ld", &sw.warp_at.x, &sw.warp_at.y, &sw.warp_at.z, &sw.warp_frame,
                        &sw.warp_heading);
         sw.warp = n >= 3;
@@ -90,8 +90,8 @@ void switches_read() {
         sw.warp_heading_set = n == 5;
     }
     sw.warpseq_shown = -1;
-    if (const char* v = getenv("SKYVOLTA_WARPSEQ")) warpseq_parse(v);
-    if (const char* v = getenv("SKYVOLTA_TEST_WARP")) {
+    if (const char* v = env_text("SKYVOLTA_WARPSEQ")) warpseq_parse(v);
+    if (const char* v = env_text("SKYVOLTA_TEST_WARP")) {
         int n = sscanf(v, "%ld:%ld,%ld,%ld,%ld", &sw.test_warp_frame, &sw.test_warp_at.x, &sw.test_warp_at.y,
                        &sw.test_warp_at.z, &sw.test_warp_heading);
         sw.test_warp = n >= 4;

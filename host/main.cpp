@@ -73,7 +73,7 @@ void rom_directory_prepare(command_line* cl) {
 // The settings file's free-play choice into the game's free-play word.
 void freeplay_apply() {
     int choice = host_settings.freeplay_override;
-    if (headless || choice < 0 || getenv("SKYVOLTA_COINPLAY")) return;
+    if (headless || choice < 0 || env_present("SKYVOLTA_COINPLAY")) return;
     bus_write16(FREEPLAY_WORD, uint32_t(choice));
     printf("  %s (skyvolta_controls.cfg)\n", choice ? "free play" : "coins required");
 }
@@ -145,12 +145,12 @@ int main(int argc, char** argv) {
     window_size size;
     Uint32 flags = SDL_WINDOW_OPENGL;
     if (headless) {
-        size = headless_window_size(getenv("SKYVOLTA_WIDE"));
+        size = headless_window_size(env_text("SKYVOLTA_WIDE"));
         flags |= SDL_WINDOW_HIDDEN;
     } else {
         SDL_Rect usable;
         bool have = SDL_GetDisplayUsableBounds(0, &usable) == 0;
-        size = windowed_size(have ? &usable : nullptr, getenv("SKYVOLTA_WINDOW"));
+        size = windowed_size(have ? &usable : nullptr, env_text("SKYVOLTA_WINDOW"));
         flags |= SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
     }
     SDL_Window* window = SDL_CreateWindow("Sky Volta", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
     if (!headless) pacing_init(window);
     if (!gl_driver_check(window)) return 1;
 
-    audio_open(!headless && !cl.no_audio && !getenv("SKYVOLTA_NOAUDIO"));
+    audio_open(!headless && !cl.no_audio && !env_present("SKYVOLTA_NOAUDIO"));
     printf("  [GL] %s | %s%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
            reinterpret_cast<const char*>(glGetString(GL_VERSION)), headless ? "  (headless)" : "");
     glViewport(0, 0, size.w, size.h);

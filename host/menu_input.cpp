@@ -1,5 +1,6 @@
 #include "host/menu_input.h"
 
+#include "base/env_switch.h"
 #include "host/gui_backend.h"
 #include "host/menu.h"
 
@@ -51,7 +52,7 @@ int menu_clicks_parse(const char* text, menu_click out[MENU_CLICKS_MAX]) {
 
 void menu_clicks_feed(uint32_t frame) {
     static menu_click clicks[MENU_CLICKS_MAX];
-    static const int count = menu_clicks_parse(getenv("SKYVOLTA_MENU_CLICK"), clicks);
+    static const int count = menu_clicks_parse(env_text("SKYVOLTA_MENU_CLICK"), clicks);
     if (count == 0) return;
     gui_input_begin();
     for (int i = 0; i < count; i++) {

@@ -1,5 +1,7 @@
 #include "host/options.h"
 
+#include "base/env_switch.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +32,7 @@ void eng_set_from(const char* inherited, char* buf) {
 
 void set_overrides_collect(int* argc, char** argv) {
     static char set_lines[SET_BUFFER_SIZE];
-    eng_set_from(getenv("ENG_SET"), set_lines);
+    eng_set_from(env_text("ENG_SET"), set_lines);
     int counted = 0;
     for (int i = 1; i < *argc;) {
         const char* text = nullptr;
@@ -60,7 +62,7 @@ void set_overrides_collect(int* argc, char** argv) {
             continue;
         }
         argv_remove(argc, argv, i, 1);
-        eng_set_from(getenv("ENG_SET"), fullscreen_lines);
+        eng_set_from(env_text("ENG_SET"), fullscreen_lines);
         set_line_append(fullscreen_lines, "fullscreen=1");
         setenv("ENG_SET", fullscreen_lines, 1);
     }

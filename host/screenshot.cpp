@@ -1,5 +1,6 @@
 #include "host/screenshot.h"
 
+#include "base/env_switch.h"
 #include "host/headless_picture.h"
 #include "host/png_file.h"
 #include "render/cz_fog.h"
@@ -32,7 +33,7 @@ screenshot_io_set screenshot_io = {clock_now, window_drawable_size};
 
 const char* shot_directory() {
     static char dir[SHOT_DIR_MAX + 1];
-    const char* v = getenv("SKYVOLTA_SHOTDIR");
+    const char* v = env_text("SKYVOLTA_SHOTDIR");
     snprintf(dir, sizeof dir, "%s", v && v[0] ? v : "screenshots");
     return dir;
 }

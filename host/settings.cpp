@@ -1,5 +1,6 @@
 #include "host/settings.h"
 
+#include "base/env_switch.h"
 #include "board/bus.h"
 #include "host/pads.h"
 #include "render/renderer_switches.h"
@@ -171,7 +172,7 @@ void apply_setting(const char* key, const char* value) {
 }
 
 void apply_env_overrides() {
-    const char* set = getenv("ENG_SET");
+    const char* set = env_text("ENG_SET");
     if (!set || !*set) return;
     for (const char* piece = set; piece;) {
         const char* newline = strchr(piece, '\n');

@@ -29,7 +29,7 @@ void void_log_open() {
     opened = true;
     if (out && out != stderr) fclose(out);
     out = nullptr;
-    const char* path = getenv("SKYVOLTA_VOIDLOG");
+    const char* path = env_text("SKYVOLTA_VOIDLOG");
     void_log.on = path && *path && path[0] != '0';
     void_log.percent = env_int("SKYVOLTA_VOIDPCT", 8);
     void_log.every = env_int("SKYVOLTA_VOIDEVERY", 4);

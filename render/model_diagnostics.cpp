@@ -251,7 +251,7 @@ void immediate_quad_draw(const immediate_quad& q, float x, float y, float z, boo
 }  // namespace
 
 void blink_log_open() {
-    const char* v = getenv("SKYVOLTA_BLINKLOG");
+    const char* v = env_text("SKYVOLTA_BLINKLOG");
     if (!v || !v[0] || strcmp(v, "0") == 0) return;
     if (strcmp(v, "1") != 0) {
         blink.log = fopen(v, "w");
@@ -353,7 +353,7 @@ void watch_parse(const char* text) {
     blink.watch_lo = lo, blink.watch_hi = hi;
     blink.watch_verdict = -1;
     fprintf(stderr, "[WATCH] armed for codes %d..%d%s\n", lo, hi,
-            getenv("SKYVOLTA_BLINKLOG") ? "" : "  -- BUT SKYVOLTA_BLINKLOG IS NOT SET, so nothing will be written");
+            env_present("SKYVOLTA_BLINKLOG") ? "" : "  -- BUT SKYVOLTA_BLINKLOG IS NOT SET, so nothing will be written");
 }
 
 void watch_pause_report() {
@@ -398,7 +398,7 @@ int track_models_log(int32_t code, double x, double y, double z) {
     if (!track) track = static_cast<track_state*>(calloc(1, sizeof(track_state)));
     if (track && !track->opened) {
         track->opened = true;
-        if (const char* path = getenv("SKYVOLTA_TRACK_MODELS")) {
+        if (const char* path = env_text("SKYVOLTA_TRACK_MODELS")) {
             track->file = fopen(path, "w");
             if (track->file)
                 fputs("frame\tstate\tsub_state\tmodel_id\tx\ty\tz\n", track->file);
@@ -544,9 +544,9 @@ void dist_stats_flush() {
 bool dist_dump_open() {
     if (!dist_dump.read) {
         dist_dump.read = true;
-        const char* path = getenv("SKYVOLTA_DIST_DUMP");
+        const char* path = env_text("SKYVOLTA_DIST_DUMP");
         if (!path) return false;
-        if (getenv("SKYVOLTA_DIST_FROM") && getenv("SKYVOLTA_DIST_TO")) {
+        if (env_present("SKYVOLTA_DIST_FROM") && env_present("SKYVOLTA_DIST_TO")) {
             dist_dump.from = env_int("SKYVOLTA_DIST_FROM", 0);
             dist_dump.to = env_int("SKYVOLTA_DIST_TO", 0);
         } else {

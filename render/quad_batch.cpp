@@ -3,6 +3,7 @@
 // for the parts that differ from what was last set.
 #include "render/quad_batch.h"
 
+#include "base/env_switch.h"
 #include "render/gl_functions.h"
 #include "render/stage_clock.h"
 #include "render/texture_atlas.h"
@@ -163,7 +164,7 @@ void breaks_count(const quad_draw_state& a, const quad_draw_state& b) {
 
 bool batching_off() {
     if (!nobatch_read) {
-        const char* v = getenv("ENG_NOBATCH");
+        const char* v = env_text("ENG_NOBATCH");
         nobatch = v && strcmp(v, "1") == 0;
         nobatch_read = true;
     }
@@ -176,7 +177,7 @@ void fog_method_decide() {
     if (fog.decided) return;
     fog.decided = true;
     fog.active_texture = reinterpret_cast<PFNGLACTIVETEXTUREPROC>(gl_proc_loader("glActiveTexture"));
-    const char* two_pass = getenv("ENG_FOG2PASS");
+    const char* two_pass = env_text("ENG_FOG2PASS");
     fog.two_unit = fog.active_texture && !(two_pass && strcmp(two_pass, "1") == 0);
     if (!fog.two_unit || fog.white) return;
     static const uint8_t white[4] = {255, 255, 255, 255};
@@ -267,7 +268,7 @@ void batch_state_set(int count, const quad_draw_state& state) {
     quad_batch_counters.quads++;
     if (!stats_registered) {
         stats_registered = true;
-        if (getenv("ENG_RUNSTATS")) atexit(runstats_print);
+        if (env_present("ENG_RUNSTATS")) atexit(runstats_print);
     }
     if (count < 3) return;
     if (state.depth_test && !batch.pos3) {

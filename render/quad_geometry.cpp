@@ -1,5 +1,6 @@
 #include "render/quad_geometry.h"
 
+#include "base/env_switch.h"
 #include "render/point_words.h"
 
 #include <cmath>
@@ -105,7 +106,7 @@ struct env_code {
 };
 
 env_code env_code_read(const char* name, int base) {
-    const char* s = getenv(name);
+    const char* s = env_text(name);
     return {s != nullptr, s ? strtol(s, nullptr, base) : 0};
 }
 

@@ -74,14 +74,14 @@ void renderer_switches_read() {
     s.vp_ap_legacy = env_present("SKYVOLTA_VP_AP_LEGACY");
     s.vp_zoom_legacy = env_on("SKYVOLTA_VP_ZOOM_LEGACY");
     s.no_lensvp = env_present("SKYVOLTA_NO_LENSVP");
-    s.live_ap_set = getenv("SKYVOLTA_LIVE_AP") != nullptr;
+    s.live_ap_set = env_present("SKYVOLTA_LIVE_AP");
     s.live_ap = env_int("SKYVOLTA_LIVE_AP", 0);
     s.live_zoom_focal = s.live_zoom_shift = 0;
-    if (const char* z = getenv("SKYVOLTA_LIVE_ZOOM")) {
+    if (const char* z = env_text("SKYVOLTA_LIVE_ZOOM")) {
         int f = 0, sh = 0;
         if (sscanf(z, "%d,%d", &f, &sh) == 2) s.live_zoom_focal = f, s.live_zoom_shift = sh;
     }
-    const char* m = getenv("SKYVOLTA_LIVE_MSCALE");
+    const char* m = env_text("SKYVOLTA_LIVE_MSCALE");
     s.live_mscale_set = m != nullptr;
     s.live_mscale = m ? strtof(m, nullptr) : 0.0f;
     s.no_ending_vp = env_on("SKYVOLTA_NO_ENDING_VP");
@@ -114,12 +114,12 @@ void renderer_switches_read() {
     s.no_text = env_on("SKYVOLTA_NO_TEXT");
     s.tie_emit = env_present("SKYVOLTA_TIE_EMIT");
     s.zfight = env_on("SKYVOLTA_ZFIGHT");
-    s.seamdump = getenv("SKYVOLTA_SEAMDUMP");
+    s.seamdump = env_text("SKYVOLTA_SEAMDUMP");
     s.pick = env_int("SKYVOLTA_PICK", -1);
     s.pickerdbg = env_on("SKYVOLTA_PICKERDBG");
     s.sprc = env_present("SKYVOLTA_SPRC");
     s.widefill_log = env_present("SKYVOLTA_WIDEFILL_LOG");
-    if (const char* seams = getenv("SKYVOLTA_SEAMTEST")) seam_test_parse(seams);
+    if (const char* seams = env_text("SKYVOLTA_SEAMTEST")) seam_test_parse(seams);
     if (s.pick >= 0) object_highlight_set(s.pick);
     renderer_switches_loaded = true;
 }

@@ -1,5 +1,6 @@
 #include "render/texture_atlas.h"
 
+#include "base/env_switch.h"
 #include "render/stage_clock.h"
 #include "render/texture_cache.h"
 
@@ -22,7 +23,7 @@ void atlas_init() {
     GLint g = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &g);
     int a = 4096;
-    const char* dim = getenv("ENG_ATLAS_DIM");
+    const char* dim = env_text("ENG_ATLAS_DIM");
     if (dim && *dim) {
         long value = strtol(dim, nullptr, 10);
         if (value < 1024) {

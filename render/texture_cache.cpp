@@ -54,9 +54,8 @@ void switches_read() {
     s.pow2_alloc = env_present("SKYVOLTA_TEX_POW2ALLOC");
     s.pow2_sample = env_present("SKYVOLTA_TEX_POW2SAMPLE");
     s.atlas = env_default_on("SKYVOLTA_TEXATLAS") && !s.pow2_alloc && !s.pow2_sample;
-    const char* orphan = getenv("SKYVOLTA_TEXORPHAN");
-    s.orphan = !orphan || atoi(orphan) != 0;
-    const char* budget = getenv("SKYVOLTA_TEXBUDGET");
+    s.orphan = !env_present("SKYVOLTA_TEXORPHAN") || env_int("SKYVOLTA_TEXORPHAN", 0) != 0;
+    const char* budget = env_text("SKYVOLTA_TEXBUDGET");
     long mb = budget ? strtol(budget, nullptr, 10) : 0;
     s.cap_bytes = mb > 0 ? uint64_t(mb) << 20 : DEFAULT_CAP_BYTES;
     cache.switches_read = true;
@@ -67,7 +66,7 @@ uint16_t clamp16(int n) { return uint16_t(n < 0 ? 0 : n > 0xFFFF ? 0xFFFF : n); 
 void caplog_open() {
     if (cache.caplog_tried) return;
     cache.caplog_tried = true;
-    const char* path = getenv("ENG_TEX_CAPLOG");
+    const char* path = env_text("ENG_TEX_CAPLOG");
     if (path && *path) cache.caplog = fopen(path, "w");
 }
 
@@ -324,7 +323,7 @@ void tex_cache_reset() {
     atlas_init();
     long dd = long(atlas.dim) * atlas.dim;
     int pages = dd > 0x2000000 ? 1 : int(0x2000000 / dd);
-    const char* prealloc = getenv("ENG_ATLAS_PREALLOC");
+    const char* prealloc = env_text("ENG_ATLAS_PREALLOC");
     if (prealloc && *prealloc) pages = atoi(prealloc);
     atlas_prealloc(pages);
 }

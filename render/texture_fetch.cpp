@@ -36,7 +36,7 @@ void budget_read() {
     budget.read = true;
     budget.sticky = env_default_on("ENG_TEX_TIERSTICKY");
     budget.fallback = env_default_on("ENG_TEX_TIERFALLBACK");
-    const char* text = getenv("ENG_TEX_BUDGET");
+    const char* text = env_text("ENG_TEX_BUDGET");
     long first = 0, second = 0;
     int n = text ? sscanf(text, "%ld:%ld", &first, &second) : 0;
     if (n < 1 || first <= 0) return;
@@ -72,7 +72,7 @@ void frame_start() {
     if (budget.frame_seen && budget.frame == engine_frame_counter) return;
     if (!budget.log_tried) {
         budget.log_tried = true;
-        const char* path = getenv("ENG_TEX_BUDGETLOG");
+        const char* path = env_text("ENG_TEX_BUDGETLOG");
         if (path && *path) budget.log = fopen(path, "w");
     }
     if (budget.log && budget.frame_seen && budget.frame_texels > 0) {

@@ -1,5 +1,6 @@
 #include "render/wide_margins.h"
 
+#include "base/env_switch.h"
 #include "render/quad_draw.h"
 
 #include <cmath>
@@ -12,10 +13,7 @@ int hud_margin_right = 640;
 namespace {
 
 bool backdrop_copies_on() {
-    static const bool on = [] {
-        const char* v = getenv("ENG_WIDE_BACKDROP");
-        return !v || v[0] != '0';
-    }();
+    static const bool on = env_default_on("ENG_WIDE_BACKDROP");
     return on;
 }
 

@@ -1,5 +1,6 @@
 #include "sound/chip_window_log.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "sound/q904.h"
 #include "sound/sound_board.h"
@@ -59,12 +60,11 @@ void voice_register_lines(uint32_t reg, uint32_t value) {
 }  // namespace
 
 void chip_window_log_start() {
-    const char* text = getenv("SKYVOLTA_MCUVOICE");
-    watched_voice = text ? int(strtol(text, nullptr, 10)) : -1;
-    const char* q904_log = getenv("SKYVOLTA_Q904LOG");
+    watched_voice = env_int("SKYVOLTA_MCUVOICE", -1);
+    const char* q904_log = env_text("SKYVOLTA_Q904LOG");
     if (q904_log && diag_log_open(DIAG_LOG_Q904, q904_log))
         fprintf(diag_log(DIAG_LOG_Q904), "# ours: time = MCU cycles / %u\n", unsigned(MCU_CLOCK_HZ));
-    const char* trace = getenv("SKYVOLTA_CHIPTRACE");
+    const char* trace = env_text("SKYVOLTA_CHIPTRACE");
     if (trace) diag_log_open(DIAG_LOG_CHIP_TRACE, trace);
 }
 

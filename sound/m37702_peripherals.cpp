@@ -1,5 +1,6 @@
 // M37702 on-chip peripherals: SFR writes and their side effects, the eight timers
 // in timer mode, the A/D converter's timing, interrupt requests, arbitration and entry.
+#include "base/env_switch.h"
 #include "sound/m37702.h"
 #include "sound/m37702_bus.h"
 
@@ -74,7 +75,7 @@ void report_stray_write(m377_state* s, uint32_t reg, uint8_t value) {
 void read_timer_start_offset() {
     if (timer_start_offset_read) return;
     timer_start_offset_read = true;
-    const char* text = getenv("SKYVOLTA_SNDTJITTER");
+    const char* text = env_text("SKYVOLTA_SNDTJITTER");
     timer_start_offset = text ? strtoll(text, nullptr, 10) : 0;
 }
 

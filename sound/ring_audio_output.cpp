@@ -1,4 +1,5 @@
 #include "sound/ring_audio_output.h"
+#include "base/env_switch.h"
 
 #include <cmath>
 #include <cstdio>
@@ -112,7 +113,7 @@ void underrun_begin() {
 void second_statistics(uint32_t n, uint32_t queued) {
     st.second_frames += n;
     if (st.second_frames <= uint32_t(RING_AUDIO_RATE) - 1) return;
-    if (st.log_enabled < 0) st.log_enabled = getenv("ENG_AUDIOLOG") != nullptr;
+    if (st.log_enabled < 0) st.log_enabled = env_present("ENG_AUDIOLOG");
     if (st.log_enabled == 1)
         fprintf(stderr, "[AUDIO] second: %u underrun samples, ring %d, cushion %d ms, latency resets %u\n",
                 st.second_underruns, int(queued),
@@ -132,7 +133,7 @@ int ring_audio_open() {
     want.freq = RING_AUDIO_RATE;
     want.format = AUDIO_S16LSB;
     want.channels = 2;
-    const char* samples = getenv("ENG_AUDIO_SAMPLES");
+    const char* samples = env_text("ENG_AUDIO_SAMPLES");
     want.samples = samples ? uint16_t(strtol(samples, nullptr, 10)) : DEFAULT_SAMPLES;
     want.callback = ring_audio_callback;
     want.userdata = nullptr;
@@ -141,12 +142,12 @@ int ring_audio_open() {
         fprintf(stderr, "[AUDIO] no audio device: %s\n", SDL_GetError());
         return 0;
     }
-    if (const char* maxms = getenv("ENG_AUDIO_MAXMS")) {
+    if (const char* maxms = env_text("ENG_AUDIO_MAXMS")) {
         long ms = strtol(maxms, nullptr, 10);
         ms = ms > MAXMS_HIGH ? MAXMS_HIGH : ms < MAXMS_LOW ? MAXMS_LOW : ms;
         st.cushion_max = int32_t(ms * RING_AUDIO_RATE / 1000);
     }
-    if (const char* gain = getenv("ENG_OUTPUT_GAIN")) {
+    if (const char* gain = env_text("ENG_OUTPUT_GAIN")) {
         double g = strtod(gain, nullptr);
         st.gain = g < 0.0 ? 0.0 : g;
     }

@@ -2,6 +2,7 @@
 // and the dispatch over them.
 #include "sound/snd_translated.h"
 
+#include "base/env_switch.h"
 #include "sound/m37702_bus.h"
 #include "sound/m37702_decode.h"
 #include "sound/snd_hook_sites.h"
@@ -178,7 +179,7 @@ void snd_translated_init() {
     static bool first_call = true;
     if (first_call) {
         first_call = false;
-        const char* path = getenv("SKYVOLTA_SNDXPROF");
+        const char* path = env_text("SKYVOLTA_SNDXPROF");
         if (path) {
             snprintf(profile_path, sizeof profile_path, "%s", path);
             snd_profile_counts = static_cast<uint32_t*>(calloc(0x10000, sizeof(uint32_t)));

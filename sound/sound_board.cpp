@@ -1,14 +1,15 @@
 // The sound board: memory map, driver loading and the per-frame run of the sound CPU.
 #include "sound/sound_board.h"
 
+#include "base/env_switch.h"
 #include "base/rom_files.h"
 #include "board/board_memory.h"
 #include "sound/chip_ring.h"
 #include "sound/chip_window_log.h"
 #include "sound/snd_translated.h"
+#include "sound/sound_cpu_run.h"
 #include "sound/sound_diagnostics.h"
 #include "sound/sound_state_hash.h"
-#include "sound/sound_cpu_run.h"
 #include "sound/sound_system.h"
 
 #include <algorithm>
@@ -89,13 +90,13 @@ void mcu_driver_start() {
     m377_init(&mcu_cpu, mcu_bus_read, mcu_bus_write, nullptr);
     m377_reset(&mcu_cpu);
     snd_translated_init();
-    const char* jitter_text = getenv("SKYVOLTA_SNDJITTER");
+    const char* jitter_text = env_text("SKYVOLTA_SNDJITTER");
     uint64_t jitter = jitter_text ? uint64_t(strtoll(jitter_text, nullptr, 10)) : 0;
     mcu_timing = {0, jitter, jitter + MCU_HALF_FRAME_CYCLES, UINT64_MAX};
     m377_raise(&mcu_cpu, int2_code);
     m377_raise(&mcu_cpu, int0_code);
-    if (getenv("SKYVOLTA_MCUSFR")) sfr_trace = true;
-    mcu_cpu.trap_stray = getenv("SKYVOLTA_MCUTRAP") != nullptr;
+    if (env_present("SKYVOLTA_MCUSFR")) sfr_trace = true;
+    mcu_cpu.trap_stray = env_present("SKYVOLTA_MCUTRAP");
     sound_diag_driver_start();
     driver_loaded = true;
     printf("[MCU] sound driver loaded (kv1data.8k), reset to PC=%04X\n", mcu_cpu.pc);

@@ -2,6 +2,7 @@
 // commsram, the mailbox, the per-60-frame MCU line and the share dumps.
 #include "sound/sound_diagnostics.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/game_state_ram.h"
@@ -62,7 +63,7 @@ uint16_t game_word(uint32_t offset) {
 // SKYVOLTA_SLOTWATCH: set and not beginning with '0' turns the watch on; a number from 4
 // up replaces slot 27, as long as the slot lies inside commsram.
 void slot_watch_read() {
-    const char* v = getenv("SKYVOLTA_SLOTWATCH");
+    const char* v = env_text("SKYVOLTA_SLOTWATCH");
     diag.slot_watch = v && v[0] != '0' ? watch_state::on : watch_state::off;
     uint32_t slots[5] = {0, 1, 2, 3, SLOT_WATCH_DEFAULT};
     long n = v ? strtol(v, nullptr, 10) : 0;
@@ -144,9 +145,9 @@ void mcu_frame_log() {
 }  // namespace
 
 void sound_diag_switches_read() {
-    sound_log_enabled = getenv("SKYVOLTA_SNDLOG") != nullptr;
-    mcu_log_enabled = getenv("SKYVOLTA_MCULOG") != nullptr;
-    const char* prefix = getenv("SKYVOLTA_SHAREDUMP");
+    sound_log_enabled = env_present("SKYVOLTA_SNDLOG");
+    mcu_log_enabled = env_present("SKYVOLTA_MCULOG");
+    const char* prefix = env_text("SKYVOLTA_SHAREDUMP");
     snprintf(share_dump_prefix, sizeof share_dump_prefix, "%s", prefix ? prefix : "");
 }
 
@@ -188,7 +189,7 @@ void sound_diag_before_run() {
     if (!diag.first_run_done) {
         diag.first_run_done = true;
         slot_watch_read();
-        const char* mailbox = getenv("SKYVOLTA_MBOXLOG");
+        const char* mailbox = env_text("SKYVOLTA_MBOXLOG");
         if (mailbox) diag_log_open(DIAG_LOG_MAILBOX, mailbox);
     }
     slot_watch("68K");

@@ -1,5 +1,6 @@
 #include "sound/sound_state_hash.h"
 
+#include "base/env_switch.h"
 #include "board/board_memory.h"
 #include "sound/sound_board.h"
 #include "sound/sound_diagnostics.h"
@@ -36,7 +37,7 @@ int64_t listing_frame_parse(const char* text) {
 // "path" or "path:frame"; the path is everything before the last ':'.
 void state_switch_read() {
     listing_frame = NO_LISTING;
-    const char* value = getenv("SKYVOLTA_SNDSTATE");
+    const char* value = env_text("SKYVOLTA_SNDSTATE");
     if (!value) return;
     char path[1024];
     snprintf(path, sizeof path, "%s", value);

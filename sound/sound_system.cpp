@@ -156,7 +156,7 @@ void audio_init(const char* sfx_dir, const char* rom_dir) {
     mcu_load_driver(chip ? rom_dir : nullptr);
     if (chip) printf("[AUDIO_HLE] Q904 running the wave ROM (%s)\n", rom_dir);
 
-    const char* dump_path = getenv("SKYVOLTA_AUDIODUMP");
+    const char* dump_path = env_text("SKYVOLTA_AUDIODUMP");
     if (dump_path && dump_path[0]) {
         audio_dump_finish();
         dump_open(dump_path);
