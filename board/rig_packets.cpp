@@ -6,14 +6,13 @@
 #include "board/fixed_math.h"
 #include "board/game_state_ram.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 
 #include <initializer_list>
 
 namespace {
 
 constexpr uint32_t RECORD_BYTES = 128;
-constexpr uint32_t W_CONTACT_FRONT = 0x16E4, W_CONTACT_SIDE = 0x1824;
-constexpr uint32_t W_BAND_THRESHOLD = 0x3EF4;
 constexpr int32_t WING_DEPTH = 2240;
 
 struct node_record {
@@ -22,7 +21,7 @@ struct node_record {
 };
 
 int32_t slot_long(int64_t offset) {
-    return int32_t(wram[offset]);
+    return w_cell(uint32_t(offset));
 }
 
 bool record_fits(int64_t n) {

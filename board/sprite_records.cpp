@@ -6,6 +6,7 @@
 #include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,11 +34,11 @@ uint32_t record_offset(uint32_t buffer, uint32_t record) {
 }
 
 int32_t field(uint32_t buffer, uint32_t record, uint32_t f) {
-    return int32_t(wram[record_offset(buffer, record) + f]);
+    return w_cell(record_offset(buffer, record) + f);
 }
 
 void field_set(uint32_t buffer, uint32_t record, uint32_t f, int32_t value) {
-    wram[record_offset(buffer, record) + f] = value;
+    w_cell_set(record_offset(buffer, record) + f, value);
 }
 
 void field16_set(uint32_t buffer, uint32_t record, uint32_t f, int32_t value) {
@@ -51,7 +52,7 @@ uint32_t link(uint32_t buffer, uint32_t record, uint32_t f) {
 }
 
 uint32_t write_buffer() {
-    return uint32_t(w_read16(WRAM_BASE + W_SPRITE_WRITE_BUFFER)) & 3;
+    return uint32_t(w_word(W_SPRITE_WRITE_BUFFER)) & 3;
 }
 
 bool list_halted() {
@@ -179,7 +180,7 @@ void sprite_list_upload() {
                long(wram_long(W_ATTRACT_SCENE_FLAG)));
     uploads++;
     if (list_halted()) return;
-    w_write16(WRAM_BASE + W_SPRITE_WRITE_BUFFER, b);
+    w_word_set(W_SPRITE_WRITE_BUFFER, b);
 
     bool seen[SPRITE_RECORDS_MAX + 1] = {};
     uint32_t n = 0;

@@ -68,7 +68,7 @@ void menu_stick_test() {
     if (sub == last_sub && cursor == last_cursor && held == last_held) return;
     last_sub = sub, last_cursor = cursor, last_held = held;
     printf("[MENUSTK] f%u sub=%ld cursor=%ld/max=%ld dirHI=%04lX heldLO=%04lX m2BDC=%08lX adc=%ld ctr=%ld\n",
-           host_frame, long(sub), long(cursor), long(w_read16(WRAM_BASE + W_SELECT_MAX)), long(held),
+           host_frame, long(sub), long(cursor), long(uint16_t(w_word(W_SELECT_MAX))), long(held),
            long(direction & 0xFFFF), long(uint32_t(w_cell(W_DIRECTION_REPEAT))), long(w_cell(W_HANDLE_TURN)),
            long(w_cell(W_DIRECTION_HOLD)));
 }

@@ -81,7 +81,7 @@ void sprite_tile_draw(int32_t tile, int x0, int y0, uint32_t flags) {
 
 // The list the sprite upload will use next, from the head's next link.
 void sprite_records_draw(bool trace) {
-    uint32_t buffer = uint32_t(w_read16(WRAM_BASE + W_SPRITE_WRITE_BUFFER)) & 3;
+    uint32_t buffer = uint32_t(w_word(W_SPRITE_WRITE_BUFFER)) & 3;
     uint32_t head = W_SPRITE_BUFFERS + SPRITE_BUFFER_BYTES * buffer;
     int sx0 = load_be16(text_registers) - 1500, sy0 = load_be16(text_registers + 2) - 810;
     if (trace)
