@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-// The value as set (the empty one included), or nullptr when unset: for switches that
-// carry a path, a list or a figure parsed where it is used.
+// The switch's value as set, or null when unset: for the switches with a form of their
+// own (lists, pairs, paths); the readers below cover the plain ones.
 inline const char* env_text(const char* name) {
     return getenv(name);
 }

@@ -3,7 +3,6 @@
 // fog colour (mixer +0x05..+0x07) and the CZ bias of the four fog banks fade from the
 // old area's record to the new one over the area's frame count; the fog switch goes to
 // the fade ring's fog-enable target.
-//
 #pragma once
 #include <cstdint>
 

@@ -52,6 +52,11 @@ constexpr uint32_t W_CHUNK_MODEL_BASE = 0x12B4;
 // The probes' published ground points: five (offset x, offset z, contact) triples; the
 // wings stand on them.
 constexpr uint32_t W_GROUND_POINTS = 0x2A70;
+constexpr uint32_t GROUND_POINT_BYTES = 12;
+// The contact long of ground point k (0..4); the last one's is the wing root's height.
+constexpr uint32_t ground_point_contact(uint32_t k) {
+    return W_GROUND_POINTS + GROUND_POINT_BYTES * k + 8;
+}
 
 // The bank base of the chains in state 1 and of the banded wings; the ending list's
 // origin.

@@ -165,7 +165,8 @@ void hud_draw_wings() {
     auto w = [](uint32_t offset) { return wram_long(offset); };
     int32_t player_y = w(W_PLAYER_Y);
     if (w(W_COURSE_NUMBER) == 3) {
-        for (uint32_t offset : {W_WING_ROOT_Y, 0x2A90u, 0x2A9Cu, 0x2A84u, 0x2A78u})
+        for (uint32_t offset : {W_WING_ROOT_Y, ground_point_contact(2), ground_point_contact(3), ground_point_contact(1),
+                                ground_point_contact(0)})
             if (w(offset) <= 0) wram_long_set(offset, wrap_sub(player_y, 0x40000));
     }
     int32_t root = w(W_WING_ROOT_Y);

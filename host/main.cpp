@@ -3,6 +3,7 @@
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
+#include "board/eeprom_settings.h"
 #include "board/scores_file.h"
 #include "dsp/master.h"
 #include "game/flow/game_init.h"
@@ -74,7 +75,7 @@ void rom_directory_prepare(command_line* cl) {
 void freeplay_apply() {
     int choice = host_settings.freeplay_override;
     if (headless || choice < 0 || env_present("SKYVOLTA_COINPLAY")) return;
-    bus_write16(FREEPLAY_WORD, uint32_t(choice));
+    bus_write16(WRAM_BASE + W_SETTING_FREE_PLAY, uint32_t(choice));
     printf("  %s (skyvolta_controls.cfg)\n", choice ? "free play" : "coins required");
 }
 
