@@ -5,6 +5,7 @@
 #include "board/board_memory.h"
 #include "board/sprite_records.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 #include "render/palette_source.h"
 #include "render/screen_quads.h"
 #include "render/side_files.h"
@@ -109,9 +110,9 @@ void sprite_records_draw(bool trace) {
     }
     if (trace) fprintf(stderr, "  [SPR] total iterated: %d\n", n);
     // The list is consumed: count and the head's link cleared in both work-RAM images.
-    wram[W_SPRITE_COUNT] = 0;
+    w_cell_set(W_SPRITE_COUNT, 0);
     memset(wram_bytes + W_SPRITE_COUNT, 0, 4);
-    wram[head + NEXT_LINK] = 0;
+    w_cell_set(head + NEXT_LINK, 0);
     memset(wram_bytes + head + NEXT_LINK, 0, 2);
 }
 
