@@ -1,5 +1,5 @@
-// Environment switches: every tunable is a variable read with getenv; unset always
-// leaves the normal behaviour.
+// Environment switches: every tunable is a variable read here and nowhere else; unset
+// always leaves the normal behaviour.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -3,14 +3,21 @@
 // fog colour (mixer +0x05..+0x07) and the CZ bias of the four fog banks fade from the
 // old area's record to the new one over the area's frame count; the fog switch goes to
 // the fade ring's fog-enable target.
-//
-// The work-RAM variables are 68020 words (the word at a multiple of 4 is the upper half
-// of its long): fog target R, G, B, bias at W 0xAAF2..0xAAF8, current R, G, B, bias at
-// W 0xAAFA..0xAB00, fade count W 0xAB02, level flag, level and level target at
-// W 0x16A30..0x16A34, current area W 0x16A36, last camera cell W 0x16A38, hold count
-// W 0x16A3A; the long W 0x16A3C holds the course's cell-area table address.
 #pragma once
 #include <cstdint>
+
+// The work-RAM variables are 68020 words (the word at a multiple of 4 is the upper half
+// of its long), but for the table address, a long.
+constexpr uint32_t W_AREA_FOG_TARGET = 0xAAF2;   // R, G, B, bias
+constexpr uint32_t W_AREA_FOG_CURRENT = 0xAAFA;  // R, G, B, bias
+constexpr uint32_t W_AREA_FADE_COUNT = 0xAB02;
+constexpr uint32_t W_AREA_LEVEL_FLAG = 0x16A30;
+constexpr uint32_t W_AREA_LEVEL = 0x16A32;
+constexpr uint32_t W_AREA_LEVEL_TARGET = 0x16A34;
+constexpr uint32_t W_CURRENT_AREA = 0x16A36;
+constexpr uint32_t W_AREA_LAST_CELL = 0x16A38;   // the camera cell last seen
+constexpr uint32_t W_AREA_HOLD = 0x16A3A;        // hold count
+constexpr uint32_t W_AREA_TABLE = 0x16A3C;       // the course's cell-area table address
 
 constexpr uint32_t ROM_CELL_AREAS = 0x37758;   // 128 signed bytes per course
 constexpr uint32_t ROM_AREA_ENTRIES = 0x376E0; // per area: fog record, fade frames (bit 15: special)

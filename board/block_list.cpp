@@ -2,11 +2,11 @@
 
 #include "board/game_state_ram.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 
 namespace {
 
 constexpr uint32_t PARAM_MASKS = 0x037664;  // six longs: the flag bits of parameters 0-5
-constexpr uint32_t W_LIST_ADDRESS = 0x169F4;
 constexpr int32_t BLOCK_SLOTS = 128;
 constexpr int32_t MAX_BLOCKS = 64;
 constexpr uint32_t RECORD_SIZE = 36;           // three head longs and six parameters
@@ -17,7 +17,7 @@ constexpr int32_t CAMERA_BLOCK = 0x7FFF;
 uint16_t block_serial = 4;
 
 void block_put(int32_t block, uint32_t offset, int32_t value) {
-    w_write32(WRAM_BASE + uint32_t(block) + offset, value);
+    wram_long_set(uint32_t(block) + offset, value);
 }
 
 bool rom_range(uint32_t address, uint32_t length) {
@@ -50,7 +50,7 @@ void block_fill(int32_t block, uint32_t record) {
     int32_t param[6];
     for (uint32_t k = 0; k < 6; k++) {
         block_put(block, 60 + 4 * k, 0);
-        w_write16(WRAM_BASE + uint32_t(block) + 108 + 2 * k, 1);
+        w_word_set(uint32_t(block) + 108 + 2 * k, 1);
         int32_t field = bus_read32(record + 12 + 4 * k);
         param[k] = field;
         if (flags & bus_read32(PARAM_MASKS + 4 * k)) {  // field points at a list of values
@@ -61,12 +61,12 @@ void block_fill(int32_t block, uint32_t record) {
         block_put(block, 84 + 4 * k, param[k]);
     }
 
-    if (w_read32(WRAM_BASE + uint32_t(block)) == CAMERA_BLOCK) {
+    if (wram_long(uint32_t(block)) == CAMERA_BLOCK) {
         const uint32_t position[3] = {W_CAMERA_X, W_CAMERA_Y, W_CAMERA_Z};
         const uint32_t angles[3] = {W_CAMERA_PITCH, W_CAMERA_HEADING, W_CAMERA_ROLL};
         for (int k = 0; k < 3; k++) {
-            w_write32(WRAM_BASE + position[k], param[k]);
-            w_write32(WRAM_BASE + angles[k], int32_t(0u - uint32_t(param[3 + k])));
+            wram_long_set(position[k], param[k]);
+            wram_long_set(angles[k], int32_t(0u - uint32_t(param[3 + k])));
         }
     }
 }
@@ -84,14 +84,14 @@ int32_t rom_block_list_expand(int32_t index, uint32_t list_address) {
         i += BLOCK_SLOTS;
         list_address += 4;
     }
-    wram[i] = -1;
-    wram[W_KEYFRAME_COUNTER] = 0;
-    wram[W_RIG_FLAG] = 0;  // a word kept in a slot of its own
+    w_cell_set(uint32_t(i), -1);
+    w_cell_set(W_KEYFRAME_COUNTER, 0);
+    w_cell_set(W_RIG_FLAG, 0);  // a word kept in a slot of its own
     return i;
 }
 
 int32_t w_list_walk(int32_t index, uint32_t list_address) {
     if (index < 0 || index + BLOCK_SLOTS > int32_t(WRAM_SIZE)) return index;
-    w_write32(WRAM_BASE + W_LIST_ADDRESS, int32_t(list_address));
+    wram_long_set(W_LIST_ADDRESS, int32_t(list_address));
     return rom_block_list_expand(index, list_address);
 }

@@ -11,6 +11,7 @@
 // index (index unchanged, nothing written, when index lies outside work RAM).
 int32_t rom_block_list_expand(int32_t index, uint32_t list_address);
 
-// rom_block_list_expand after storing list_address in W[0x169F4], when a block fits at
-// index (0 <= index, index + 128 <= 0x40000); otherwise index unchanged.
+// rom_block_list_expand after storing list_address in W_LIST_ADDRESS, when a block fits
+// at index (0 <= index, index + 128 <= 0x40000); otherwise index unchanged.
+constexpr uint32_t W_LIST_ADDRESS = 0x169F4;
 int32_t w_list_walk(int32_t index, uint32_t list_address);

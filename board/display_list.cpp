@@ -28,15 +28,12 @@ bool dspram_fits(const void* p, uintptr_t bytes) {
 }
 
 bool rig_split() {
-    static const bool on = env_text("SKYVOLTA_RIG_SPLIT") != nullptr;
+    static const bool on = env_present("SKYVOLTA_RIG_SPLIT");
     return on;
 }
 
 int listwho_sub_state() {
-    static const int n = [] {
-        const char* v = env_text("SKYVOLTA_LISTWHO");
-        return v ? atoi(v) : 0;
-    }();
+    static const int n = env_int("SKYVOLTA_LISTWHO", 0);
     return n;
 }
 

@@ -35,14 +35,6 @@ constexpr uint32_t W_HALT_FLAG = 0x0E1C;
 constexpr uint32_t W_DSP_REPLY_A = 0x0CB4;
 constexpr uint32_t W_DSP_REPLY_B = 0x0CB8;
 
-// The work-RAM long at a W offset, through the slots, and its store.
-inline int32_t wram_long(uint32_t offset) {
-    return w_read32(WRAM_BASE + offset);
-}
-inline void wram_long_set(uint32_t offset, int32_t value) {
-    w_write32(WRAM_BASE + offset, value);
-}
-
 // Word `index` (0..0x7FFF) of the image; other indices read 0 and are not written.
 int32_t dsp_word(uint32_t index);
 void dsp_word_set(uint32_t index, int32_t value);

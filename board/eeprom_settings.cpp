@@ -2,6 +2,7 @@
 
 #include "board/board_memory.h"
 #include "board/bus.h"
+#include "board/dspram.h"
 #include "board/inputs.h"
 #include "board/rankings.h"
 #include "board/scores_file.h"
@@ -53,30 +54,29 @@ int ranking_dump_byte(uint32_t x) {
 // alone) as cells, the others in the board's layout.
 void settings_word_set(uint32_t x, uint32_t value) {
     if (wram_owned[x]) w_cell_set(x, int16_t(value));
-    else w_write16(WRAM_BASE + x, value & 0xFFFF);
+    else w_word_set(x, value & 0xFFFF);
 }
 
 void settings_byte_set(uint32_t x, uint32_t value) {
-    uint32_t even = x & ~1u, word = uint32_t(w_read16(WRAM_BASE + even)) & 0xFFFF;
-    w_write16(WRAM_BASE + even, x & 1 ? (word & 0xFF00) | (value & 0xFF) : (word & 0xFF) | (value & 0xFF) << 8);
+    uint32_t even = x & ~1u, word = uint32_t(w_word(even)) & 0xFFFF;
+    w_word_set(even, x & 1 ? (word & 0xFF00) | (value & 0xFF) : (word & 0xFF) | (value & 0xFF) << 8);
 }
 
-constexpr uint32_t HANDLE_CELLS = 0x3FD0;
 constexpr uint32_t ROM_SETTINGS_ID = 0x3653C;
 constexpr uint32_t SETTINGS_ID_BYTES = 8;
 
 void settings_header_write() {
-    for (uint32_t x = W_SETTINGS_BLOCK; x < 0x3F78; x++) wram[x] = 0;
+    for (uint32_t x = W_SETTINGS_BLOCK; x < W_SETTINGS_HEADER_CELLS; x++) w_cell_set(x, 0);
     bool ended = false;
     for (uint32_t k = 0; k < SETTINGS_ID_BYTES; k++) {
         uint32_t c = ended ? 0 : program_rom[ROM_SETTINGS_ID + k];
         ended = ended || c == 0;
         settings_byte_set(W_SETTINGS_BLOCK + k, c);
     }
-    for (uint32_t k = 0; k < 18; k++) settings_byte_set(0x3F38 + k, k);
-    for (uint32_t x = 0x3F38 + 18; x < 0x3FA0; x++) settings_byte_set(x, 0);
-    w_write32(WRAM_BASE + 0x4170, 0);
-    w_write32(WRAM_BASE + 0x4174, 0);
+    for (uint32_t k = 0; k < 18; k++) settings_byte_set(W_SETTINGS_SEQUENCE + k, k);
+    for (uint32_t x = W_SETTINGS_SEQUENCE + 18; x < W_SETTINGS_HEADER_END; x++) settings_byte_set(x, 0);
+    wram_long_set(W_SETTINGS_TAIL, 0);
+    wram_long_set(W_SETTINGS_TAIL + 4, 0);
 }
 
 // The sound and coin defaults, replaced while operator switch 1 (W 0x2BA4 bit 1) is on.
@@ -85,30 +85,30 @@ void service_defaults_load() {
     uint32_t volume_a = operator_switch ? 43 : uint32_t(bus_read16(0x36AAA));
     uint32_t volume_b = operator_switch ? 43 : uint32_t(bus_read16(0x36AC2));
     // The volume words are the sound layer's cells.
-    for (uint32_t k = 0; k < 4; k++) w_cell_set(0x3FE0 + 2 * k, int16_t(k % 2 ? volume_b : volume_a));
-    w_write32(WRAM_BASE + 0x3FE8, 0);
-    w_write32(WRAM_BASE + 0x3FF0, operator_switch ? 4 : int16_t(bus_read16(0x36726)));
-    settings_word_set(0x3FF4, operator_switch ? 2 : uint32_t(bus_read16(0x3673E)));
+    for (uint32_t k = 0; k < 4; k++) w_cell_set(W_SETTING_VOLUMES + 2 * k, int16_t(k % 2 ? volume_b : volume_a));
+    wram_long_set(W_SETTING_SOUND_CODE, 0);
+    wram_long_set(W_SETTING_COINS, operator_switch ? 4 : int16_t(bus_read16(0x36726)));
+    settings_word_set(W_SETTING_FREE_PLAY, operator_switch ? 2 : uint32_t(bus_read16(0x3673E)));
 }
 
 }  // namespace
 
 void settings_factory_reset() {
     int64_t handle[8];
-    for (uint32_t k = 0; k < 8; k++) handle[k] = wram[HANDLE_CELLS + k];
+    for (uint32_t k = 0; k < 8; k++) handle[k] = wram[W_HANDLE_CENTRE_TURN + k];
     settings_header_write();
     service_defaults_load();
     settings_defaults_load();
     ranking_table_reset();
-    for (uint32_t k = 0; k < 8; k++) wram[HANDLE_CELLS + k] = handle[k];
+    for (uint32_t k = 0; k < 8; k++) wram[W_HANDLE_CENTRE_TURN + k] = handle[k];
     eeprom_sync_all();
 }
 
 void settings_defaults_load() {
-    w_cell_set(0x3FFE, 1);
-    w_cell_set(0x3FFA, bus_read16(0x36806));
-    w_write16(WRAM_BASE + 0x3FF8, uint32_t(bus_read16(0x3681E)));
-    w_write16(WRAM_BASE + 0x3FFC, uint32_t(bus_read16(0x3684E)));
+    w_cell_set(W_SETTINGS_DEFAULTED, 1);
+    w_cell_set(W_SETTING_MODE, bus_read16(0x36806));
+    w_word_set(W_SETTING_GAME_VALUE, bus_read16(0x3681E));
+    w_word_set(W_SETTING_ATTRACT_SOUND, bus_read16(0x3684E));
 }
 
 void eeprom_sync_all() {
@@ -121,7 +121,7 @@ void switch_defaults_and_sync() {
     // The board copied the eight bytes; as cells the readings are four 16-bit values.
     for (uint32_t k = 0; k < 4; k++) {
         uint32_t at = 0x7D0A + 2 * k;
-        w_cell_set(0x3FD0 + 2 * k, int16_t(uint16_t(commsram[at] << 8 | commsram[at + 1])));
+        w_cell_set(W_HANDLE_CENTRE_TURN + 2 * k, int16_t(uint16_t(commsram[at] << 8 | commsram[at + 1])));
     }
     eeprom_sync_all();
 }

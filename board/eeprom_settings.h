@@ -4,12 +4,27 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t W_SETTINGS_BLOCK = 0x3F30;
+constexpr uint32_t W_SETTINGS_BLOCK = 0x3F30;         // the ROM's identification string first
 constexpr uint32_t SETTINGS_BLOCK_SIZE = 576;
+constexpr uint32_t W_SETTINGS_SEQUENCE = 0x3F38;      // bytes 0..17 in the block's header
+constexpr uint32_t W_SETTINGS_HEADER_CELLS = 0x3F78;  // end of the cells a reset clears first
+constexpr uint32_t W_SETTINGS_HEADER_END = 0x3FA0;
+// Settings words (the volumes, the mode setting and the defaults mark are the game's own
+// cells; the others are words in the board's layout).
+constexpr uint32_t W_SETTING_VOLUMES = 0x3FE0;      // four cells, 0x3FE0-0x3FE6
+constexpr uint32_t W_SETTING_SOUND_CODE = 0x3FE8;   // long
+constexpr uint32_t W_SETTING_COINS = 0x3FF0;        // long: coins per credit
+constexpr uint32_t W_SETTING_FREE_PLAY = 0x3FF4;    // non-zero is free play
+constexpr uint32_t W_SETTING_GAME_VALUE = 0x3FF8;
+constexpr uint32_t W_SETTING_MODE = 0x3FFA;
+constexpr uint32_t W_SETTING_ATTRACT_SOUND = 0x3FFC;
+constexpr uint32_t W_SETTINGS_DEFAULTED = 0x3FFE;   // 1 once the ROM defaults are loaded
+constexpr uint32_t W_SETTINGS_TAIL = 0x4170;        // two longs past the block, cleared with its header
 constexpr uint32_t W_DIP_SWITCH_BITS = 0x2C0C;  // dip_switch_bits, bit 0 for switch 1
 
-// Settings cells from program ROM: slot 0x3FFE := 1, slot 0x3FFA := ROM word 0x36806,
-// the word at 0xE03FF8 := ROM word 0x3681E, the word at 0xE03FFC := ROM word 0x3684E.
+// Settings cells from program ROM: the defaults mark := 1, the mode setting := ROM word
+// 0x36806, the game value word := ROM word 0x3681E, the attract sound word := ROM word
+// 0x3684E.
 void settings_defaults_load();
 // 0x019EEE: saves the scores file and reports the stub once.
 void eeprom_sync_all();

@@ -116,8 +116,8 @@ void switch_port_update(uint32_t port, uint32_t rec) {
 }  // namespace
 
 void input_switches_read() {
-    menu_stick_enabled = env_text("SKYVOLTA_NO_MENUSTICK") == nullptr;
-    edge_fix_enabled = env_text("SKYVOLTA_NO_EDGEFIX") == nullptr;
+    menu_stick_enabled = !env_present("SKYVOLTA_NO_MENUSTICK");
+    edge_fix_enabled = !env_present("SKYVOLTA_NO_EDGEFIX");
 }
 
 void input_latch_reset() {

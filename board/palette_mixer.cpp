@@ -4,6 +4,7 @@
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/dspram.h"
+#include "board/game_state_ram.h"
 #include "board/palette_marks.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
@@ -30,8 +31,8 @@ uint32_t ring_slot(int k, int i) { return W_FADE_RING + 10 * k + 2 * i; }
 
 // The six targets in ring order; the fog switch is the word at 0xEB20.
 int16_t fade_target(int k) {
-    if (k == 5) return int16_t(w_read16(WRAM_BASE + W_FOG_ENABLE));
-    return int16_t(uint16_t(wram[W_FADE_AMOUNT + 2 * k]));
+    if (k == 5) return w_word(W_FOG_ENABLE);
+    return int16_t(uint16_t(w_cell(W_FADE_AMOUNT + 2 * k)));
 }
 
 // SKYVOLTA_FADELOG: an integer level, 1 when set to something else; read on first use.
@@ -55,9 +56,9 @@ void fade_log(int index) {
     if (level < 1) return;
     if (calls++ % 15 == 0) {
         fprintf(stderr, "[FADE] f%u st=%ld/%ld EB16=%ld idx=%ld ring=%ld,%ld,%ld -> mix19=%u mix16..18=%u,%u,%u\n",
-                host_frame, long(int32_t(wram[0x0CBC])), long(int32_t(wram[0x0CC0])),
-                long(int32_t(wram[W_FADE_AMOUNT])), long(index), long(int16_t(wram[ring_slot(0, 0)])),
-                long(int16_t(wram[ring_slot(0, 1)])), long(int16_t(wram[ring_slot(0, 2)])),
+                host_frame, long(w_cell(W_GAME_STATE)), long(w_cell(W_GAME_SUB_STATE)),
+                long(w_cell(W_FADE_AMOUNT)), long(index), long(int16_t(w_cell(ring_slot(0, 0)))),
+                long(int16_t(w_cell(ring_slot(0, 1)))), long(int16_t(w_cell(ring_slot(0, 2)))),
                 mixer_registers[MIX_FADE_AMOUNT], mixer_registers[MIX_FADE_COLOUR],
                 mixer_registers[MIX_FADE_COLOUR + 1], mixer_registers[MIX_FADE_COLOUR + 2]);
     }
@@ -89,12 +90,12 @@ void mixer_defaults_set() {
 }
 
 void fade_state_reset() {
-    wram[W_FADE_AMOUNT] = 0;
-    wram[W_FADE_FLAGS] = 3;
-    w_write16(WRAM_BASE + W_FOG_ENABLE, 0);
+    w_cell_set(W_FADE_AMOUNT, 0);
+    w_cell_set(W_FADE_FLAGS, 3);
+    w_word_set(W_FOG_ENABLE, 0);
     for (int k = 0; k < RING_COUNT; k++)
-        for (int i = 0; i < RING_ENTRIES; i++) wram[ring_slot(k, i)] = k == 1 ? 3 : 0;
-    wram[W_FADE_RING_INDEX] = 0;
+        for (int i = 0; i < RING_ENTRIES; i++) w_cell_set(ring_slot(k, i), k == 1 ? 3 : 0);
+    w_cell_set(W_FADE_RING_INDEX, 0);
 }
 
 void colour_ramp_load() {
@@ -158,10 +159,10 @@ void cz_table_load() {
 }
 
 void mixer_fade_update() {
-    int i = int(uint32_t(wram[W_FADE_RING_INDEX]) % RING_ENTRIES);
+    int i = int(uint32_t(w_cell(W_FADE_RING_INDEX)) % RING_ENTRIES);
     fade_log(i);
     int16_t v[RING_COUNT];
-    for (int k = 0; k < RING_COUNT; k++) v[k] = int16_t(uint16_t(wram[ring_slot(k, i)]));
+    for (int k = 0; k < RING_COUNT; k++) v[k] = int16_t(uint16_t(w_cell(ring_slot(k, i))));
     mixer_registers[MIX_FADE_AMOUNT] = uint8_t(v[0]);
     mixer_registers[MIX_FADE_FLAGS] = uint8_t(v[1]);
     for (int c = 0; c < 3; c++) mixer_registers[MIX_FADE_COLOUR + c] = uint8_t(v[2 + c]);
@@ -172,9 +173,9 @@ void mixer_fade_update() {
         mixer_registers[MIX_FOG_LEVEL] = 0;
     }
     // A halted display list shows the same frame again: the ring stands still too.
-    if (uint32_t(wram[W_LIST_HALT]) != 0) return;
-    for (int k = 0; k < RING_COUNT; k++) wram[ring_slot(k, i)] = fade_target(k);
-    wram[W_FADE_RING_INDEX] = (i + 1) % RING_ENTRIES;
+    if (uint32_t(w_cell(W_LIST_HALT)) != 0) return;
+    for (int k = 0; k < RING_COUNT; k++) w_cell_set(ring_slot(k, i), fade_target(k));
+    w_cell_set(W_FADE_RING_INDEX, (i + 1) % RING_ENTRIES);
 }
 
 void mixer_colour_set(int red, int green, int blue) {

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr uint32_t W_PAGE_TIMER = 0x1736C;
-constexpr uint32_t W_TEST_SCORE = 0x3EB4;
 constexpr int STATE_STAGE_START = 5;
 constexpr int SCORE_DIGITS = 5;
 constexpr uint8_t SCORE_ATTRIBUTE = 0x12;

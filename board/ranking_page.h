@@ -1,8 +1,11 @@
 // The attract sequence's ranking page: the first three entries of each course table
 // over a slowly turning view of the player's craft, faded in and out by a 480-frame timer.
 #pragma once
+#include <cstdint>
 
 constexpr int RANKING_PAGE_FRAMES = 480;
+constexpr uint32_t W_PAGE_TIMER = 0x1736C;  // frames left
+constexpr uint32_t W_TEST_SCORE = 0x3EB4;   // ranked (initials 1, 2, 3) on a press of switch bit 0x08
 
 // What the page needs of the game program above the board: the gameplay state set-up,
 // the camera reset, the page's tile loads and the attract sequencer's next scene. Each

@@ -6,14 +6,13 @@
 #include "board/fixed_math.h"
 #include "board/game_state_ram.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 
 #include <initializer_list>
 
 namespace {
 
 constexpr uint32_t RECORD_BYTES = 128;
-constexpr uint32_t W_CONTACT_FRONT = 0x16E4, W_CONTACT_SIDE = 0x1824;
-constexpr uint32_t W_BAND_THRESHOLD = 0x3EF4;
 constexpr int32_t WING_DEPTH = 2240;
 
 struct node_record {
@@ -22,7 +21,7 @@ struct node_record {
 };
 
 int32_t slot_long(int64_t offset) {
-    return int32_t(wram[offset]);
+    return w_cell(uint32_t(offset));
 }
 
 bool record_fits(int64_t n) {
@@ -166,7 +165,8 @@ void hud_draw_wings() {
     auto w = [](uint32_t offset) { return wram_long(offset); };
     int32_t player_y = w(W_PLAYER_Y);
     if (w(W_COURSE_NUMBER) == 3) {
-        for (uint32_t offset : {W_WING_ROOT_Y, 0x2A90u, 0x2A9Cu, 0x2A84u, 0x2A78u})
+        for (uint32_t offset : {W_WING_ROOT_Y, ground_point_contact(2), ground_point_contact(3), ground_point_contact(1),
+                                ground_point_contact(0)})
             if (w(offset) <= 0) wram_long_set(offset, wrap_sub(player_y, 0x40000));
     }
     int32_t root = w(W_WING_ROOT_Y);

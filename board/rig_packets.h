@@ -15,6 +15,8 @@ constexpr uint32_t W_WING_ROOT_Y = 0x2AA8;
 constexpr uint32_t W_WING_SCALE = 0x166B4;   // s0, s1, s2 and from 0x166C0 their quarters
 constexpr uint32_t W_SKY_PARENT_SLOT = 0xB0FC;
 constexpr uint32_t W_WING_SET = 0x12BC;      // non-zero: the second wing and sky models
+constexpr uint32_t W_CONTACT_FRONT = 0x16E4;  // non-zero: ground contact, front and side
+constexpr uint32_t W_CONTACT_SIDE = 0x1824;
 
 // 25 words: the sky node (slot 3, turning once every 64 play frames, 320 units down),
 // composed with the parent slot W[0xB0FC], and sky model 779/780 (781/782 with the

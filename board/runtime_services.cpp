@@ -47,7 +47,7 @@ void watchdog_spin_forever() {
 }
 
 void call_trace(const char* routine_name, int32_t id, int32_t parameter) {
-    static const bool on = env_text("SKYVOLTA_SNDTRIG") != nullptr;
+    static const bool on = env_present("SKYVOLTA_SNDTRIG");
     if (!on) return;
     fprintf(stderr, "T fc=%d st=%d sub=%d fn=%s id=%x ", wram_long(W_FRAME_TICK), wram_long(W_GAME_STATE),
             wram_long(W_GAME_SUB_STATE), routine_name, unsigned(id) & 0xFFFF);

@@ -6,6 +6,7 @@
 #include "board/dspram.h"
 #include "board/fixed_math.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,11 +34,11 @@ uint32_t record_offset(uint32_t buffer, uint32_t record) {
 }
 
 int32_t field(uint32_t buffer, uint32_t record, uint32_t f) {
-    return int32_t(wram[record_offset(buffer, record) + f]);
+    return w_cell(record_offset(buffer, record) + f);
 }
 
 void field_set(uint32_t buffer, uint32_t record, uint32_t f, int32_t value) {
-    wram[record_offset(buffer, record) + f] = value;
+    w_cell_set(record_offset(buffer, record) + f, value);
 }
 
 void field16_set(uint32_t buffer, uint32_t record, uint32_t f, int32_t value) {
@@ -51,7 +52,7 @@ uint32_t link(uint32_t buffer, uint32_t record, uint32_t f) {
 }
 
 uint32_t write_buffer() {
-    return uint32_t(w_read16(WRAM_BASE + W_SPRITE_WRITE_BUFFER)) & 3;
+    return uint32_t(w_word(W_SPRITE_WRITE_BUFFER)) & 3;
 }
 
 bool list_halted() {
@@ -75,9 +76,8 @@ void put32(uint32_t offset, uint32_t value) {
 
 int sprcall_mode() {
     static const int mode = [] {
-        const char* v = env_text("SKYVOLTA_SPRCALL");
-        if (!v) return 0;
-        int n = atoi(v);
+        if (!env_present("SKYVOLTA_SPRCALL")) return 0;
+        int n = env_int("SKYVOLTA_SPRCALL", 0);
         return n > 0 ? n : 1;
     }();
     return mode;
@@ -86,7 +86,7 @@ int sprcall_mode() {
 void sprite_call_trace(int32_t layer, int32_t tile, int32_t x, int32_t y, int32_t width, int32_t height, int32_t p8,
                        const void* caller) {
     static uint32_t calls = 0;
-    if (env_text("SKYVOLTA_SPR") && calls % 120 == 0)
+    if (env_present("SKYVOLTA_SPR") && calls % 120 == 0)
         fprintf(stderr, "    [SPR] f=%d tile=%d CA8=%ld CAC=%ld count=%d AAF0=%ld\n", int(host_frame), int(tile),
                long(wram_long(W_LIST_HALT)), long(wram_long(W_ATTRACT_SCENE_FLAG)), int(wram_long(W_SPRITE_COUNT)),
                long(write_buffer()));
@@ -119,7 +119,7 @@ void sprite_entry_write(uint32_t k, uint32_t buffer, uint32_t record) {
     put16(a + 6, depth);
 
     static int traced = 0;
-    if (env_text("SKYVOLTA_SPRREC") && traced < 6) {
+    if (env_present("SKYVOLTA_SPRREC") && traced < 6) {
         traced++;
         fprintf(stderr, "    [SPRREC] idx=%d  %04x %04x %04x %04x  ff %04x %04x %04x | attr %08x %04x\n", int(record),
                entry[0] & 0xFFFF, entry[1] & 0xFFFF, entry[2] & 0xFFFF, entry[3] & 0xFFFF, entry[5], entry[6],
@@ -174,13 +174,13 @@ void sprite_call(int32_t layer, int32_t tile, int32_t x, int32_t y, int32_t prio
 void sprite_list_upload() {
     static uint32_t uploads = 0;
     uint32_t b = uint32_t(wram_long(W_FRAME_TICK)) & 3;
-    if (env_text("SKYVOLTA_SPR2") && uploads % 120 == 0)
+    if (env_present("SKYVOLTA_SPR2") && uploads % 120 == 0)
         fprintf(stderr, "    [SPR2] f=%d buf=%d head=%d count=%d halt=%ld CAC=%ld\n", int(host_frame), int(b),
                int(field(b, 0, F_NEXT)), int(wram_long(W_SPRITE_COUNT)), long(wram_long(W_LIST_HALT)),
                long(wram_long(W_ATTRACT_SCENE_FLAG)));
     uploads++;
     if (list_halted()) return;
-    w_write16(WRAM_BASE + W_SPRITE_WRITE_BUFFER, b);
+    w_word_set(W_SPRITE_WRITE_BUFFER, b);
 
     bool seen[SPRITE_RECORDS_MAX + 1] = {};
     uint32_t n = 0;

@@ -8,6 +8,7 @@
 #include "board/palette_mixer.h"
 #include "board/text_hex_label.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,9 +19,6 @@ constexpr int TEXT_CELLS = TEXT_COLUMNS * TEXT_ROWS;
 constexpr int TILE_BYTES = 128;
 constexpr int TILE_ROW_BYTES = 8;
 constexpr uint32_t TEXT_REGISTER_1 = 0x8A0002;
-constexpr uint32_t W_BLOCK_WIDTH = 0x3EA4;   // size of the last block drawn
-constexpr uint32_t W_BLOCK_HEIGHT = 0x3EA8;
-constexpr uint32_t W_BANNER_STEP = 0x173C8;
 constexpr uint32_t ROM_MESSAGE_BLOCKS = 0x354D4;
 constexpr uint32_t ROM_LAMP_PATTERNS = 0x373D8;
 constexpr uint32_t ROM_LAMP_LABEL = 0x3ABB2;
@@ -83,7 +81,7 @@ void cell_put(int column, int row, uint32_t cell) {
 uint32_t cell_of(int palette, uint32_t tile) { return (uint32_t(palette) << 12 | tile) & 0xFFFF; }
 
 bool cg_log_on() {
-    static const bool on = env_text("SKYVOLTA_CGLOG") != nullptr;
+    static const bool on = env_present("SKYVOLTA_CGLOG");
     return on;
 }
 
@@ -184,8 +182,8 @@ void text_block_draw(int block, int column, int row, int base, int palette) {
     int width = block_extent(b.width);
     int height = block_extent(b.height);
     if (tdb_count < TDB_LIST_SIZE) tdb_entries[tdb_count++] = {column, row, width, height, base, palette};
-    wram[W_BLOCK_WIDTH] = width;
-    wram[W_BLOCK_HEIGHT] = height;
+    w_cell_set(W_BLOCK_WIDTH, width);
+    w_cell_set(W_BLOCK_HEIGHT, height);
     if (tdb_log_on())
         fprintf(stderr, "[TDB] f=%d blk=%d col=%d row=%d base=0x%x pal=%d w=%d h=%d ret=%p\n", int(host_frame), block,
                 column, row, unsigned(base), palette, width, height, __builtin_return_address(0));
@@ -220,7 +218,7 @@ void tdb_list_get(int index, int* column, int* row, int* width, int* height, int
 }
 
 void screen_banner_setup() {
-    int32_t step = int32_t(wram[W_BANNER_STEP]);
+    int32_t step = w_cell(W_BANNER_STEP);
     if (step == 3) {
         textram_clear();
         cgram_load_tile_block(BANNER_BLOCK, BANNER_TILE);
@@ -230,12 +228,12 @@ void screen_banner_setup() {
 }
 
 void block_rows_copy(int k) {
-    int64_t message = int32_t(wram[W_HINT_MESSAGE]);
+    int64_t message = w_cell(W_HINT_MESSAGE);
     cgram_load_block_at(rom_long(int64_t(ROM_MESSAGE_BLOCKS) + 4 * message), BANNER_TILE, k);
 }
 
 void block_rows_course_set(int n) {
-    if (int32_t(wram[W_HINT_MESSAGE]) < 0) wram[W_HINT_MESSAGE] = n;
+    if (w_cell(W_HINT_MESSAGE) < 0) w_cell_set(W_HINT_MESSAGE, n);
 }
 
 namespace {
@@ -252,10 +250,10 @@ void lamp_bit_set(int bit, bool on) {
 void lamp_bit2_set(int on) { lamp_bit_set(2, on != 0); }
 
 void start_lamp_blink(int pattern) {
-    int64_t at = int64_t(ROM_LAMP_PATTERNS) + 2 * (int64_t(pattern) * 8 + (uint32_t(wram[W_FRAME_TICK]) & 7));
+    int64_t at = int64_t(ROM_LAMP_PATTERNS) + 2 * (int64_t(pattern) * 8 + (uint32_t(w_cell(W_FRAME_TICK)) & 7));
     bool lit = at >= 0 && at + 2 <= PROGRAM_ROM_END && (program_rom[at] | program_rom[at + 1]) != 0;
     lamp_bit_set(1, lit);
-    if ((uint32_t(wram[W_DIP_SWITCH_BITS]) & 0x10) == 0) return;
+    if ((uint32_t(w_cell(W_DIP_SWITCH_BITS)) & 0x10) == 0) return;
     // Debug DIP switch 5: the pattern number after the ROM label.
     char label[TEXT_COLUMNS + 1];
     int n = 0;

@@ -54,7 +54,9 @@ void cgram_load_block_at(int block, int destination, int pixel_row);
 // Fills the block's width x height cells from (column, row) with palette << 12 |
 // (base + k), k counting row by row; a width or height above 64 counts as 0. Cells off
 // the map (right or bottom edge) are clipped, not wrapped. Records the draw in the
-// frame's block list and the size in W 0x3EA4 / 0x3EA8.
+// frame's block list and the size in W_BLOCK_WIDTH / W_BLOCK_HEIGHT.
+constexpr uint32_t W_BLOCK_WIDTH = 0x3EA4;
+constexpr uint32_t W_BLOCK_HEIGHT = 0x3EA8;
 void text_block_draw(int block, int column, int row, int base, int palette);
 
 // Blanks the block's width x height cells from (column, row).
@@ -69,6 +71,7 @@ void tdb_list_truncate(int count);
 void tdb_list_get(int index, int* column, int* row, int* width, int* height, int* base, int* palette);
 
 // The game's banner screen: set up at banner step 3, drawn from step 3 on.
+constexpr uint32_t W_BANNER_STEP = 0x173C8;
 void screen_banner_setup();
 
 // The race HUD's hint message showing (-1 none): its block is the one block_rows_copy copies.

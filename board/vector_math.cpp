@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr uint32_t W_DIRECTION = 0x17294;  // three longs: the last vec_direction angles
 constexpr int32_t DIRECTION_WORDS = 19;
 
 struct trig {
@@ -30,13 +29,6 @@ int32_t mac15(int32_t p, int32_t s, int32_t q, int32_t t) {
 // angle -4, which the pitch cosine of angles_to_vector reads).
 int32_t sine_word(int32_t offset) {
     return int16_t(bus_read16(SINE_TABLE + uint32_t(offset)));
-}
-
-int32_t camera_long(uint32_t offset) {
-    return w_read32(WRAM_BASE + offset);
-}
-void camera_set(uint32_t offset, int32_t value) {
-    w_write32(WRAM_BASE + offset, value);
 }
 
 struct vec3 {
@@ -74,7 +66,7 @@ bool node_record(int64_t record, uint32_t size, int32_t* index) {
 }
 
 int32_t node_long(int32_t index, uint32_t offset) {
-    return w_read32(WRAM_BASE + uint32_t(index) + offset);
+    return wram_long(uint32_t(index) + offset);
 }
 
 // The vector (16-bit components) rotated by the parent's angles at +0x0C, +0x10, +0x14,
@@ -210,9 +202,9 @@ int32_t angle_from_components(int32_t a, int32_t b, int32_t c, int32_t flag) {
 
 void angles_from_delta(int32_t k, int64_t point) {
     vec3 target = vec_read(point);
-    int32_t dx = wrap_sub(target.x, camera_long(W_CAMERA_X));
-    int32_t dy = wrap_sub(target.y, camera_long(W_CAMERA_Y));
-    int32_t dz = wrap_sub(target.z, camera_long(W_CAMERA_Z));
+    int32_t dx = wrap_sub(target.x, wram_long(W_CAMERA_X));
+    int32_t dy = wrap_sub(target.y, wram_long(W_CAMERA_Y));
+    int32_t dz = wrap_sub(target.z, wram_long(W_CAMERA_Z));
 
     int32_t h = math_atan2(dx >> 4, dz >> 4);
     int32_t q = wrap_shl(dx, 7);
@@ -220,21 +212,21 @@ void angles_from_delta(int32_t k, int64_t point) {
     if (sh & 0xFFF0) q = wrap_div(q, sh >> 4);  // the horizontal distance
     int32_t p = math_atan2(dy >> 4, q);
 
-    int32_t pitch = camera_long(W_CAMERA_PITCH);
+    int32_t pitch = wram_long(W_CAMERA_PITCH);
     int32_t step = wrap_sub(wrap_sub(p, pitch), 0x8000);
     if (k != 0) step = wrap_div(step, k);
-    camera_set(W_CAMERA_PITCH, wrap_add(pitch, step));
+    wram_long_set(W_CAMERA_PITCH, wrap_add(pitch, step));
 
     // The target heading within half a turn of the current one.
-    int32_t heading = camera_long(W_CAMERA_HEADING);
+    int32_t heading = wram_long(W_CAMERA_HEADING);
     int64_t target_heading = h;
     if (target_heading > int64_t(heading) + 0x8000)
         target_heading -= 0x10000;
     else if (target_heading < int64_t(heading) - 0x8000)
         target_heading += 0x10000;
     int32_t turn = wrap_sub(int32_t(target_heading), heading);
-    camera_set(W_CAMERA_HEADING, k != 0 ? wrap_add(heading, wrap_div(turn, k)) : int32_t(target_heading));
-    camera_set(W_CAMERA_ROLL, 0);
+    wram_long_set(W_CAMERA_HEADING, k != 0 ? wrap_add(heading, wrap_div(turn, k)) : int32_t(target_heading));
+    wram_long_set(W_CAMERA_ROLL, 0);
 }
 
 int32_t* vec_direction(int64_t from, int64_t to, int32_t* out) {
@@ -242,7 +234,7 @@ int32_t* vec_direction(int64_t from, int64_t to, int32_t* out) {
     vec3 v = {wrap_sub(f.x, t.x), wrap_sub(f.y, t.y), wrap_sub(f.z, t.z)};
     int32_t dir[3];
     int32_t length = vec_angles(v, dir);
-    for (uint32_t k = 0; k < 3; k++) w_write32(WRAM_BASE + W_DIRECTION + 4 * k, dir[k]);
+    for (uint32_t k = 0; k < 3; k++) wram_long_set(W_VEC_DIRECTION + 4 * k, dir[k]);
 
     uintptr_t p = reinterpret_cast<uintptr_t>(out), start = reinterpret_cast<uintptr_t>(dspram);
     if (p < start || p - start > sizeof dspram - DIRECTION_WORDS * sizeof(int32_t)) {
@@ -267,8 +259,8 @@ int32_t* vec_direction(int64_t from, int64_t to, int32_t* out) {
         d, scaled(v.x), 0, 0, scaled(v.y), -d, -d, scaled(v.z), 0,
         -1,
         0x800A, 590, 3,
-        wrap_sub(t.x, camera_long(W_CAMERA_X)), wrap_sub(t.y, camera_long(W_CAMERA_Y)),
-        wrap_sub(t.z, camera_long(W_CAMERA_Z)),
+        wrap_sub(t.x, wram_long(W_CAMERA_X)), wrap_sub(t.y, wram_long(W_CAMERA_Y)),
+        wrap_sub(t.z, wram_long(W_CAMERA_Z)),
     };
     std::memcpy(out, words, sizeof words);
     return out + DIRECTION_WORDS;

@@ -3,7 +3,10 @@
 #include "board/board_memory.h"
 #include "board/bus.h"
 #include "board/dspram.h"
+#include "board/game_state_ram.h"
+#include "board/inputs.h"
 #include "board/palette_mixer.h"
+#include "board/wram_cell.h"
 
 #include <cstdio>
 #include <initializer_list>
@@ -28,8 +31,11 @@ void video_registers_init() {
     io_bytes[0x00] = 0x24;
     io_bytes[0x16] = 0x01;
     io_bytes[0x17] = 0x0F;
-    // The current and repeat words of the two switch-port records, and a screen word.
-    for (uint32_t x : {0xAB24u, 0x2B38u, 0x2B3Cu, 0x2B5Cu, 0x2B60u}) wram[x] = 0;
+    // The current and repeat words of the two switch-port records, and the root node's
+    // last stream long.
+    for (uint32_t x : {W_ROOT_NODE_STREAMS + 4 * 5, W_SWITCH_PORT0 + SP_CURRENT, W_SWITCH_PORT0 + SP_REPEAT,
+                       W_SWITCH_PORT0 + SWITCH_PORT_STRIDE + SP_CURRENT, W_SWITCH_PORT0 + SWITCH_PORT_STRIDE + SP_REPEAT})
+        w_cell_set(x, 0);
 
     cgram_init_from_rom();
     colour_tables_init();
@@ -43,10 +49,10 @@ void video_registers_init() {
     dsp_control_low_byte_set(1, 1);
     io_bytes[0x1C] = 1;
 
-    wram[0xAB04] = 0;
-    wram[0xAB08] = 0;
-    wram[0xAB26] = 1;
-    wram[0xAB12] = 1;
+    w_cell_set(W_ROOT_NODE, 0);
+    w_cell_set(W_ROOT_NODE_LINK, 0);
+    w_cell_set(W_ROOT_NODE_STREAMS + 4 * 5 + 2, 1);  // the x + 2 cells of its last and first streams
+    w_cell_set(W_ROOT_NODE_STREAMS + 2, 1);
 }
 
 void cgram_init_from_rom() {
@@ -62,6 +68,6 @@ void cgram_init_from_rom() {
 }
 
 int commsram_switch_bytes_copy() {
-    for (uint32_t i = 0; i < 8; i++) wram[0x3FD0 + i] = commsram[0x7D0A + i];
+    for (uint32_t i = 0; i < 8; i++) w_cell_set(W_HANDLE_CENTRE_TURN + i, commsram[CR_ANALOG_WORDS + i]);
     return 0;
 }

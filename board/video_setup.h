@@ -14,5 +14,6 @@ void video_registers_init();
 // land past character RAM are dropped with a guard line.
 void cgram_init_from_rom();
 
-// commsram bytes 0x7D0A..0x7D11 into the work-RAM slots W 0x3FD0..0x3FD7; returns 0.
+// The eight analog bytes of commsram (CR_ANALOG_WORDS on) into the eight work-RAM slots
+// from W_HANDLE_CENTRE_TURN on; returns 0.
 int commsram_switch_bytes_copy();

@@ -3,6 +3,13 @@
 #include "base/byte_order.h"
 #include "base/env_switch.h"
 #include "base/run_flags.h"
+#include "board/dspram.h"
+#include "board/eeprom_settings.h"
+#include "board/game_state_ram.h"
+#include "board/palette_mixer.h"
+#include "board/rankings.h"
+#include "board/scores_file.h"
+#include "board/sprite_records.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -77,10 +84,7 @@ void mark_ranges(const owned_range (&ranges)[N]) {
 }
 
 bool legacy_sync() {
-    static const bool on = [] {
-        const char* v = env_text("SKYVOLTA_LEGACY_SYNC");
-        return v && v[0] != '0';
-    }();
+    static const bool on = env_on("SKYVOLTA_LEGACY_SYNC");
     return on;
 }
 
@@ -176,29 +180,30 @@ void wram_owned_mark(uint32_t offset, uint32_t length) {
 
 void wram_owned_mark_saved() {
     static const owned_range saved[] = {
-        {0x4030, 124},   // score and ranking part of settings_block
-        {0x15BF0, 676},  // ranking_tables
-        {0x17278, 3},    // name_entry_record initials
-        {0x1695E, 4},    // race state long
+        {W_SCORE_TABLE, 124},   // score and ranking part of settings_block
+        {W_RANK_TABLES, 676},   // ranking_tables
+        {0x17278, 3},           // name_entry_record initials
+        {0x1695E, 4},           // race state long
     };
     mark_ranges(saved);
-    if (!env_text("SKYVOLTA_BUF_LEGACY")) wram_owned_mark(0x0CA0, 4);  // dl_buffer_index
+    if (!env_present("SKYVOLTA_BUF_LEGACY")) wram_owned_mark(W_DL_BUFFER_INDEX, 4);
 }
 
 void wram_owned_mark_settings_words() {
-    static const owned_range words[] = {{0x3FFA, 2}, {0x3FFE, 2}, {0x3FE2, 2}, {0x3FE6, 2}};
+    static const owned_range words[] = {
+        {W_SETTING_MODE, 2}, {W_SETTINGS_DEFAULTED, 2}, {W_SETTING_VOLUMES + 2, 2}, {W_SETTING_VOLUMES + 6, 2}};
     mark_ranges(words);
 }
 
 void wram_owned_mark_rest() {
     static const owned_range rest[] = {
-        {0x2C0E, 2},  {0x2C12, 2},               // coin state
-        {0xEB06, 2},                             // cleared by the block-list expansion
-        {0x15FE2, 2}, {0x15ED6, 2},              // race words (race log distance first)
-        {0x0014, 768}, {0x1234, 128},            // blocks of game variables
-        {0xEB16, 2},  {0xEB1A, 2}, {0xEB1E, 2},  // fade_control_word and neighbours
-        {0xEB22, 62},                            // fade ring
-        {0x4AF0, 0x6000},                        // sprite_record_list buffers
+        {0x2C0E, 2},         {W_ARMED_FLAG, 2},  // coin state
+        {W_RIG_FLAG, 2},                         // cleared by the block-list expansion
+        {0x15FE2, 2},        {0x15ED6, 2},       // race words (race log distance first)
+        {0x0014, 768},       {0x1234, 128},      // blocks of game variables
+        {W_FADE_AMOUNT, 2},  {W_FADE_RED, 2},    // fade_control_word and neighbours
+        {W_FADE_RED + 4, 2}, {W_FADE_RING, 62},  // and the fade ring
+        {W_SPRITE_BUFFERS, 0x6000},              // sprite_record_list buffers
         {0x0C82, 2},
     };
     mark_ranges(rest);

@@ -75,6 +75,13 @@ inline int32_t w_word(uint32_t x) {
 inline void w_word_set(uint32_t x, int32_t value) {
     w_write16(WRAM_BASE + x, uint32_t(value) & 0xFFFF);
 }
+// The work-RAM long at W x through the slots (w_read32 of its address), and its store.
+inline int32_t wram_long(uint32_t x) {
+    return w_read32(WRAM_BASE + x);
+}
+inline void wram_long_set(uint32_t x, int32_t value) {
+    w_write32(WRAM_BASE + x, value);
+}
 
 // The long at base + offset, base being: a host pointer into wram (advanced by offset
 // slots), a host pointer into the program ROM image (read as the ROM address), a

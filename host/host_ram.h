@@ -43,7 +43,7 @@ inline void both_images_long(uint32_t offset, int32_t value) {
     bus_write32(WRAM_BASE + offset, uint32_t(value));
 }
 inline void both_images_word(uint32_t offset, uint32_t value) {
-    w_write16(WRAM_BASE + offset, value);
+    w_word_set(offset, value);
     bus_write16(WRAM_BASE + offset, value);
 }
 

@@ -93,7 +93,7 @@ void autopilot_apply(int* steer, int* lean) {
     if (host_frame % AUTOPILOT_LOG_EVERY != 0) return;
     printf("[AUTO] f%u target j=%d at (%ld,%ld,%ld) dist=%.0f err=%.1fdeg dy=%ld adc=(%d,%d) score=%ld left=%ld\n",
            host_frame, r.target, r.tx, r.ty, r.tz, r.distance, r.angle_degrees, r.ty - long(w_cell(W_PLAYER_Y)),
-           r.steer, r.lean, long(w_cell(W_RUN_SCORE)), long(w_read16(WRAM_BASE + W_COURSE_LEFT)));
+           r.steer, r.lean, long(w_cell(W_RUN_SCORE)), long(uint16_t(w_word(W_COURSE_LEFT))));
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ void menu_stick_test() {
     static int mode = -1;  // 0 off
     static int32_t last_sub = -1, last_cursor = -1, last_held = -1;
     if (mode < 0) {
-        const char* v = env_text("SKYVOLTA_TEST_MENUSTICK");
-        mode = !v ? 0 : atoi(v) == 0 ? 1 : atoi(v);
+        int n = env_int("SKYVOLTA_TEST_MENUSTICK", 0);
+        mode = !env_present("SKYVOLTA_TEST_MENUSTICK") ? 0 : n == 0 ? 1 : n;
     }
     if (mode == 0) return;
     int32_t sub = w_cell(W_GAME_SUB_STATE);
@@ -68,7 +68,7 @@ void menu_stick_test() {
     if (sub == last_sub && cursor == last_cursor && held == last_held) return;
     last_sub = sub, last_cursor = cursor, last_held = held;
     printf("[MENUSTK] f%u sub=%ld cursor=%ld/max=%ld dirHI=%04lX heldLO=%04lX m2BDC=%08lX adc=%ld ctr=%ld\n",
-           host_frame, long(sub), long(cursor), long(w_read16(WRAM_BASE + W_SELECT_MAX)), long(held),
+           host_frame, long(sub), long(cursor), long(uint16_t(w_word(W_SELECT_MAX))), long(held),
            long(direction & 0xFFFF), long(uint32_t(w_cell(W_DIRECTION_REPEAT))), long(w_cell(W_HANDLE_TURN)),
            long(w_cell(W_DIRECTION_HOLD)));
 }

@@ -53,45 +53,45 @@ size_t spec_head(const char* text, const char** at) {
 void ending_apply() {
     level_jump.ending_pending = false;
     requested_ending_phase = level_jump.ending_phase;
-    w_write16(WRAM_BASE + W_COURSES_LEFT, 8);
-    w_write32(WRAM_BASE + W_END_FLAG, level_jump.cleared ? 1 : 2);
+    w_word_set(W_COURSES_LEFT, 8);
+    wram_long_set(W_END_FLAG, level_jump.cleared ? 1 : 2);
     w_cell_set(W_ARMED_FLAG, 0);  // the coin routines' cell (a split long would miss it)
-    w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 0);
-    w_write32(WRAM_BASE + W_COURSE_NUMBER, 3);
-    w_write32(WRAM_BASE + W_ENDING_TOTAL, level_jump.total);
-    w_write32(WRAM_BASE + W_GAME_MODE, 0x10000);  // story mode word 1, low word 0
-    w_write32(WRAM_BASE + W_COURSE_PAIR, 0x30003);
-    w_write16(WRAM_BASE + W_COURSE_LEFT, 0);
-    w_write32(WRAM_BASE + W_GAME_SUB_STATE, ENDING_SUB_STATE);
+    wram_long_set(W_ATTRACT_SCENE_FLAG, 0);
+    wram_long_set(W_COURSE_NUMBER, 3);
+    wram_long_set(W_ENDING_TOTAL, level_jump.total);
+    wram_long_set(W_GAME_MODE, 0x10000);  // story mode word 1, low word 0
+    wram_long_set(W_COURSE_PAIR, 0x30003);
+    w_word_set(W_COURSE_LEFT, 0);
+    wram_long_set(W_GAME_SUB_STATE, ENDING_SUB_STATE);
     level_jump.state = LEVEL_NONE;
     if (stage_debug)
-        fprintf(stderr, "[LEVEL] f%u ending: E18=%ld total=%ld\n", host_frame, long(w_read32(WRAM_BASE + W_END_FLAG)),
+        fprintf(stderr, "[LEVEL] f%u ending: E18=%ld total=%ld\n", host_frame, long(wram_long(W_END_FLAG)),
                 long(level_jump.total));
 }
 
 void course_apply() {
     int course = level_jump.course;
     w_cell_set(W_ARMED_FLAG, 0);  // else Start in the course select starts a new game
-    w_write32(WRAM_BASE + W_ATTRACT_SCENE_FLAG, 0);
-    w_write16(WRAM_BASE + W_GAME_MODE, level_jump.advanced);
-    w_write32(WRAM_BASE + W_COURSE_NUMBER, course);
+    wram_long_set(W_ATTRACT_SCENE_FLAG, 0);
+    w_word_set(W_GAME_MODE, level_jump.advanced);
+    wram_long_set(W_COURSE_NUMBER, course);
     if (level_jump.advanced) {
-        w_write32(WRAM_BASE + W_GAME_SUB_STATE, SUB_PRE_COURSE);
-        w_write32(WRAM_BASE + W_GAME_MODE, 0x10000);
-        w_write16(WRAM_BASE + W_COURSES_LEFT, uint32_t(-(1 << course)) & 0xF);
-        w_write32(WRAM_BASE + W_COURSE_PAIR, (course << 16) | course);
-        w_write16(WRAM_BASE + W_COURSE_LEFT, 0);
+        wram_long_set(W_GAME_SUB_STATE, SUB_PRE_COURSE);
+        wram_long_set(W_GAME_MODE, 0x10000);
+        w_word_set(W_COURSES_LEFT, uint32_t(-(1 << course)) & 0xF);
+        wram_long_set(W_COURSE_PAIR, (course << 16) | course);
+        w_word_set(W_COURSE_LEFT, 0);
         if (course == 0) sound_play_or_defer(COURSE_SELECT_SOUND);
     } else {
-        w_write32(WRAM_BASE + W_GAME_SUB_STATE, SUB_COURSE_SELECT);
+        wram_long_set(W_GAME_SUB_STATE, SUB_COURSE_SELECT);
         sound_play_or_defer(COURSE_SELECT_SOUND);
     }
     level_jump.state = LEVEL_APPLIED;
     level_jump.arrival_frame = 0;
     if (stage_debug)
         fprintf(stderr, "[LEVEL] f%u apply adv=%d course=%d E2C=%X E66=%d sub=%ld\n", host_frame,
-                int(level_jump.advanced), course, unsigned(w_read16(WRAM_BASE + W_COURSES_LEFT)) & 0xF,
-                w_read16(WRAM_BASE + W_COURSE_PAIR + 2), long(w_read32(WRAM_BASE + W_GAME_SUB_STATE)));
+                int(level_jump.advanced), course, unsigned(w_word(W_COURSES_LEFT)) & 0xF,
+                uint16_t(w_word(W_COURSE_PAIR + 2)), long(wram_long(W_GAME_SUB_STATE)));
 }
 
 // Course select is running: the cursor put on the requested course, Start pressed at
@@ -99,11 +99,11 @@ void course_apply() {
 bool course_select_steer() {
     if (level_jump.advanced && level_jump.course == 3) return false;  // the final stage is not offered
     if (!level_jump.arrival_frame) level_jump.arrival_frame = host_frame ? host_frame : 1;
-    uint32_t offered = uint32_t(w_read16(WRAM_BASE + W_SELECT_MAX));
+    uint32_t offered = uint32_t(uint16_t(w_word(W_SELECT_MAX)));
     uint32_t courses = uint32_t(w_cell(W_SELECT_COURSES));
     for (uint32_t i = 0; i < offered && i < COURSE_SELECT_OFFER_MAX; i++) {
         if (int((courses >> (24 - 8 * i)) & 0xFF) != level_jump.course) continue;
-        if (w_read16(WRAM_BASE + W_SELECT_HOLD) == 0) w_cell_set(W_SELECT_CURSOR, int32_t(i));
+        if (w_word(W_SELECT_HOLD) == 0) w_cell_set(W_SELECT_CURSOR, int32_t(i));
         return start_press_frame(host_frame - level_jump.arrival_frame);
     }
     return false;

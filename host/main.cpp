@@ -3,6 +3,7 @@
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
+#include "board/eeprom_settings.h"
 #include "board/scores_file.h"
 #include "dsp/master.h"
 #include "game/flow/game_init.h"
@@ -74,8 +75,8 @@ void rom_directory_prepare(command_line* cl) {
 // The settings file's free-play choice into the game's free-play word.
 void freeplay_apply() {
     int choice = host_settings.freeplay_override;
-    if (headless || choice < 0 || env_text("SKYVOLTA_COINPLAY")) return;
-    bus_write16(FREEPLAY_WORD, uint32_t(choice));
+    if (headless || choice < 0 || env_present("SKYVOLTA_COINPLAY")) return;
+    bus_write16(WRAM_BASE + W_SETTING_FREE_PLAY, uint32_t(choice));
     printf("  %s (skyvolta_controls.cfg)\n", choice ? "free play" : "coins required");
 }
 
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
     if (!headless) pacing_init(window);
     if (!gl_driver_check(window)) return 1;
 
-    audio_open(!headless && !cl.no_audio && !env_text("SKYVOLTA_NOAUDIO"));
+    audio_open(!headless && !cl.no_audio && !env_present("SKYVOLTA_NOAUDIO"));
     printf("  [GL] %s | %s%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
            reinterpret_cast<const char*>(glGetString(GL_VERSION)), headless ? "  (headless)" : "");
     glViewport(0, 0, size.w, size.h);

@@ -439,7 +439,7 @@ void loop_seconds(double* game, double* render) {
 }
 
 void frame_scene_draw() {
-    if (!env_text("SKYVOLTA_NO_3D")) {
+    if (!env_present("SKYVOLTA_NO_3D")) {
         double start = monotonic_seconds();
         render_frame_3d();
         render_seconds += monotonic_seconds() - start;
@@ -448,8 +448,8 @@ void frame_scene_draw() {
     // The simpler 2D path when the renderer did not take this frame's 2D input (a frame
     // dump brings its own, or none); the map view and the model viewer have no 2D layers.
     bool own_view = map_view_active() || model_viewer.code > 0;
-    if ((!framedump_active() && !own_view && !live_feed_active()) || env_text("SKYVOLTA_FORCE_2D")) {
-        if (!env_text("SKYVOLTA_NO_2D")) layer2d_draw();
+    if ((!framedump_active() && !own_view && !live_feed_active()) || env_present("SKYVOLTA_FORCE_2D")) {
+        if (!env_present("SKYVOLTA_NO_2D")) layer2d_draw();
         fade_quad_draw();
     }
 }
@@ -475,8 +475,8 @@ void pacing_init(SDL_Window* window) {
     SDL_DisplayMode mode;
     int display_hz = SDL_GetWindowDisplayMode(window, &mode) == 0 ? mode.refresh_rate : 0;
     display_hz = env_int("ENG_DISPLAY_HZ", display_hz);
-    pacing_setup(display_hz, env_int("SKYVOLTA_VSYNC", -1), env_text("ENG_FPSLOG") != nullptr,
-                 env_text("ENG_VSYNC_CHECK") != nullptr);
+    pacing_setup(display_hz, env_int("SKYVOLTA_VSYNC", -1), env_present("ENG_FPSLOG"),
+                 env_present("ENG_VSYNC_CHECK"));
     if (const char* fps = env_text("ENG_FPS")) {
         set_picture_rate(atoi(fps));
         pacing.rate_fixed = true;

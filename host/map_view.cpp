@@ -65,7 +65,7 @@ void map_view_switch_off() {
 }
 
 void map_view_from_environment() {
-    if (const char* v = env_text("SKYVOLTA_MAP")) map_view_switch_on(int(strtol(v, nullptr, 10)) & 3);
+    if (env_present("SKYVOLTA_MAP")) map_view_switch_on(env_int("SKYVOLTA_MAP", 0) & 3);
 }
 
 void map_view_mouse(int dx, int dy, uint32_t buttons, int wheel) {

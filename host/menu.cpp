@@ -41,11 +41,6 @@ const menu_header menu_headers[] = {
     {"Record", 300, 160, record_menu},      {"Banners", 240, 110, banners_menu},
 };
 
-bool env_on_unless_zero(const char* name) {
-    const char* v = env_text(name);
-    return v && v[0] != '0';
-}
-
 void toast_draw(SDL_Window* window) {
     if (menu.toast_frames <= 0 || !menu.toast_text[0]) return;
     menu.toast_frames--;
@@ -108,10 +103,10 @@ void menu_init(SDL_Window* window) {
     }
     default_bindings();
     load_settings_file();
-    if (env_on_unless_zero("SKYVOLTA_MENU_OPEN")) menu.open = true;
+    if (env_on("SKYVOLTA_MENU_OPEN")) menu.open = true;
     bool shown = window && !(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN);
     if (host_settings.display_settings_changed && shown) apply_window_mode(window);
-    if (env_on_unless_zero("SKYVOLTA_FULLSCREEN") && shown) {
+    if (env_on("SKYVOLTA_FULLSCREEN") && shown) {
         host_settings.window_mode = 1;
         apply_window_mode(window);
     }

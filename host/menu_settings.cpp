@@ -1,5 +1,6 @@
 // The drop-downs that change the settings: File, Display, Audio and Controls.
 #include "board/bus.h"
+#include "board/eeprom_settings.h"
 #include "host/display_settings.h"
 #include "host/input_update.h"
 #include "host/menu_windows.h"
@@ -167,10 +168,10 @@ void audio_menu(SDL_Window*, bool*) {
 }
 
 void controls_menu(SDL_Window*, bool*) {
-    bool freeplay = (bus_read16(FREEPLAY_WORD) & 0xFFFF) != 0;
+    bool freeplay = (bus_read16(WRAM_BASE + W_SETTING_FREE_PLAY) & 0xFFFF) != 0;
     if (ImGui::Checkbox("Free play (no coins needed)", &freeplay)) {
         host_settings.freeplay_override = freeplay;
-        bus_write16(FREEPLAY_WORD, freeplay ? 1 : 0);
+        bus_write16(WRAM_BASE + W_SETTING_FREE_PLAY, freeplay ? 1 : 0);
     }
     for (int i = 0; i < CONTROL_COUNT; i++) {
         ImGui::PushID(i);

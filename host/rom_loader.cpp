@@ -103,7 +103,7 @@ bool load_roms(const char* dir) {
     uint32_t sp = load_be32(program_rom), pc = load_be32(program_rom + 4);
     printf("  Program ROM: SP=0x%08X PC=0x%08X %s\n", sp, pc,
            sp == 0x00E20000 && pc == 0x0000BC4C ? "OK" : "MISMATCH!");
-    if (!env_text("SKYVOLTA_NO_ROMMAP")) rom_map_create();
+    if (!env_present("SKYVOLTA_NO_ROMMAP")) rom_map_create();
 
     bool points = point_rom_load(dir);
     const char* cg_names[8];

@@ -10,9 +10,6 @@ constexpr const char* SETTINGS_FILE = "skyvolta_controls.cfg";
 constexpr const char* SETTINGS_TEMP_FILE = "skyvolta_controls.cfg.tmp";
 constexpr const char* SETTINGS_BACKUP_FILE = "skyvolta_controls.cfg.bak";
 
-// The game's free-play word (coin options), 16 bits on the bus: 0 coins required.
-constexpr uint32_t FREEPLAY_WORD = 0xE03FF4;
-
 // The board's controls, in the file's order; the names are the file's keys.
 enum control_index {
     CONTROL_COIN,

@@ -144,7 +144,7 @@ int32_t wide_fill_half_angle(double margin, double distance) {
 
 const int32_t* wide_fill_update(int32_t* count, double margin, double distance) {
     static const bool fill_on = env_default_on("SKYVOLTA_WIDE_FILL");
-    static const bool turn = env_text("SKYVOLTA_WIDEFILL_TURN") && env_text("SKYVOLTA_WIDEFILL_TURN")[0] == '1';
+    static const bool turn = env_present("SKYVOLTA_WIDEFILL_TURN") && env_text("SKYVOLTA_WIDEFILL_TURN")[0] == '1';
     view.count = 0;
     *count = 0;
     if (!fill_on || margin < 1 || distance <= 0 || !in_flight()) return nullptr;

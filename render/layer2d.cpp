@@ -5,6 +5,7 @@
 #include "board/board_memory.h"
 #include "board/sprite_records.h"
 #include "board/wram.h"
+#include "board/wram_cell.h"
 #include "render/palette_source.h"
 #include "render/screen_quads.h"
 #include "render/side_files.h"
@@ -81,7 +82,7 @@ void sprite_tile_draw(int32_t tile, int x0, int y0, uint32_t flags) {
 
 // The list the sprite upload will use next, from the head's next link.
 void sprite_records_draw(bool trace) {
-    uint32_t buffer = uint32_t(w_read16(WRAM_BASE + W_SPRITE_WRITE_BUFFER)) & 3;
+    uint32_t buffer = uint32_t(w_word(W_SPRITE_WRITE_BUFFER)) & 3;
     uint32_t head = W_SPRITE_BUFFERS + SPRITE_BUFFER_BYTES * buffer;
     int sx0 = load_be16(text_registers) - 1500, sy0 = load_be16(text_registers + 2) - 810;
     if (trace)
@@ -109,9 +110,9 @@ void sprite_records_draw(bool trace) {
     }
     if (trace) fprintf(stderr, "  [SPR] total iterated: %d\n", n);
     // The list is consumed: count and the head's link cleared in both work-RAM images.
-    wram[W_SPRITE_COUNT] = 0;
+    w_cell_set(W_SPRITE_COUNT, 0);
     memset(wram_bytes + W_SPRITE_COUNT, 0, 4);
-    wram[head + NEXT_LINK] = 0;
+    w_cell_set(head + NEXT_LINK, 0);
     memset(wram_bytes + head + NEXT_LINK, 0, 2);
 }
 

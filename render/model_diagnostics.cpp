@@ -353,7 +353,7 @@ void watch_parse(const char* text) {
     blink.watch_lo = lo, blink.watch_hi = hi;
     blink.watch_verdict = -1;
     fprintf(stderr, "[WATCH] armed for codes %d..%d%s\n", lo, hi,
-            env_text("SKYVOLTA_BLINKLOG") ? "" : "  -- BUT SKYVOLTA_BLINKLOG IS NOT SET, so nothing will be written");
+            env_present("SKYVOLTA_BLINKLOG") ? "" : "  -- BUT SKYVOLTA_BLINKLOG IS NOT SET, so nothing will be written");
 }
 
 void watch_pause_report() {
@@ -546,7 +546,7 @@ bool dist_dump_open() {
         dist_dump.read = true;
         const char* path = env_text("SKYVOLTA_DIST_DUMP");
         if (!path) return false;
-        if (env_text("SKYVOLTA_DIST_FROM") && env_text("SKYVOLTA_DIST_TO")) {
+        if (env_present("SKYVOLTA_DIST_FROM") && env_present("SKYVOLTA_DIST_TO")) {
             dist_dump.from = env_int("SKYVOLTA_DIST_FROM", 0);
             dist_dump.to = env_int("SKYVOLTA_DIST_TO", 0);
         } else {

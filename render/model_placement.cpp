@@ -43,17 +43,9 @@ constexpr int32_t SCREEN_CENTRE_X16 = 320 * 16;
 // View-block words.
 constexpr int VB_FOV = 14, VB_HALF_W = 15, VB_HALF_H = 16, VB_OFFSET_X = 18, VB_OFFSET_Y = 19, VB_PRIO_BASE = 20;
 
-int32_t game_long(uint32_t offset) {
-    return w_read32(int64_t(WRAM_BASE + offset));
-}
-
-int32_t game_word(uint32_t offset) {
-    return int16_t(w_read16(WRAM_BASE + offset));
-}
-
 bool in_flight() {
-    int32_t sub = game_long(W_GAME_SUB_STATE);
-    return game_long(W_GAME_STATE) == 3 && (sub == 3 || sub == 5);
+    int32_t sub = wram_long(W_GAME_SUB_STATE);
+    return wram_long(W_GAME_STATE) == 3 && (sub == 3 || sub == 5);
 }
 
 // Word `word` of view block `prio` of the current buffer; false when it lies outside
@@ -176,7 +168,7 @@ void view_block_apply(geo_camera_record& c, int32_t prio) {
 
 // The ending's viewpoint from the ending camera words.
 void ending_view_apply(geo_camera_record& c) {
-    int32_t e = game_word(W_VIEW_WIDTH), h = game_word(W_VIEW_CENTRE), u = game_word(W_VIEW_CENTRE + 2);
+    int32_t e = w_word(W_VIEW_WIDTH), h = w_word(W_VIEW_CENTRE), u = w_word(W_VIEW_CENTRE + 2);
     if (e <= 0 || u <= 0) return;
     double at = e * std::sqrt(3.0);
     int k = 0;
@@ -318,7 +310,7 @@ void print_matrix_line(const char* tag, int32_t code, const int32_t m[9], const 
 }  // namespace
 
 bool ending_viewpoint_active() {
-    return game_long(W_GAME_SUB_STATE) == ENDING_SUB_STATE && !renderer_switches.no_ending_vp;
+    return wram_long(W_GAME_SUB_STATE) == ENDING_SUB_STATE && !renderer_switches.no_ending_vp;
 }
 
 bool view_legacy_test() {

@@ -268,7 +268,7 @@ void batch_state_set(int count, const quad_draw_state& state) {
     quad_batch_counters.quads++;
     if (!stats_registered) {
         stats_registered = true;
-        if (env_text("ENG_RUNSTATS")) atexit(runstats_print);
+        if (env_present("ENG_RUNSTATS")) atexit(runstats_print);
     }
     if (count < 3) return;
     if (state.depth_test && !batch.pos3) {

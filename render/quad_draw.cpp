@@ -31,7 +31,7 @@ struct run_state {
 run_state run;
 
 bool clipbox_switch() {
-    static const bool on = env_text("SKYVOLTA_TEX_CLIPBOX") != nullptr;
+    static const bool on = env_present("SKYVOLTA_TEX_CLIPBOX");
     return on;
 }
 

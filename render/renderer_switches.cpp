@@ -74,7 +74,7 @@ void renderer_switches_read() {
     s.vp_ap_legacy = env_present("SKYVOLTA_VP_AP_LEGACY");
     s.vp_zoom_legacy = env_on("SKYVOLTA_VP_ZOOM_LEGACY");
     s.no_lensvp = env_present("SKYVOLTA_NO_LENSVP");
-    s.live_ap_set = env_text("SKYVOLTA_LIVE_AP") != nullptr;
+    s.live_ap_set = env_present("SKYVOLTA_LIVE_AP");
     s.live_ap = env_int("SKYVOLTA_LIVE_AP", 0);
     s.live_zoom_focal = s.live_zoom_shift = 0;
     if (const char* z = env_text("SKYVOLTA_LIVE_ZOOM")) {

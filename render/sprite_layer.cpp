@@ -83,7 +83,7 @@ bool input_usable(const sprite_input* in) {
 }
 
 sprite_header header_decode(const sprite_input* in) {
-    static const bool log_header = env_text("SKYVOLTA_SPRHDR") != nullptr;
+    static const bool log_header = env_present("SKYVOLTA_SPRHDR");
     static unsigned calls = 0;
     uint32_t w[4];
     for (uint32_t i = 0; i < 4; i++) w[i] = word_at(in->words, in->word_count, i);
@@ -267,7 +267,7 @@ void sprb_sprite_log(const sprite_input* in, int i, const sprite_draw& d, const 
 
 bool sprite_input_from_live(sprite_input* rec, const uint8_t* ram, size_t ram_size, const uint8_t* region,
                             size_t region_size, const uint32_t* regs, const uint8_t* palette) {
-    static const bool log_load = env_text("SKYVOLTA_SPRLD") != nullptr;
+    static const bool log_load = env_present("SKYVOLTA_SPRLD");
     static unsigned calls = 0;
     *rec = sprite_input{};
     if (!ram || !region || !regs || !palette) return false;
@@ -327,7 +327,7 @@ void sprite_input_free(sprite_input* rec) {
 }
 
 int sprite_list_build(const sprite_input* rec, sprite_layer* layers, int max) {
-    static const bool log_build = env_text("SKYVOLTA_SPRB") != nullptr;
+    static const bool log_build = env_present("SKYVOLTA_SPRB");
     static unsigned calls = 0, sprites_logged = 0;
     if (!input_usable(rec) || !layers) return 0;
     sprite_header h = header_decode(rec);

@@ -121,7 +121,7 @@ void text_layer_raster(const text_input* rec, const fog_state* fog, uint8_t* rgb
 }
 
 uint64_t text_layer_change_key(const text_input* rec, const fog_state* fog) {
-    static const bool fade_always = env_text("SKYVOLTA_TEXTHASH_FADE") != nullptr;
+    static const bool fade_always = env_present("SKYVOLTA_TEXTHASH_FADE");
     uint64_t h = CHANGE_KEY_SEED;
     if (rec && rec->chars) h = change_key_bytes(h, rec->chars, TEXT_CHARS_BYTES);
     if (rec && rec->palette) h = change_key_bytes(h, rec->palette, PALETTE_BYTES);

@@ -54,8 +54,7 @@ void switches_read() {
     s.pow2_alloc = env_present("SKYVOLTA_TEX_POW2ALLOC");
     s.pow2_sample = env_present("SKYVOLTA_TEX_POW2SAMPLE");
     s.atlas = env_default_on("SKYVOLTA_TEXATLAS") && !s.pow2_alloc && !s.pow2_sample;
-    const char* orphan = env_text("SKYVOLTA_TEXORPHAN");
-    s.orphan = !orphan || atoi(orphan) != 0;
+    s.orphan = !env_present("SKYVOLTA_TEXORPHAN") || env_int("SKYVOLTA_TEXORPHAN", 0) != 0;
     const char* budget = env_text("SKYVOLTA_TEXBUDGET");
     long mb = budget ? strtol(budget, nullptr, 10) : 0;
     s.cap_bytes = mb > 0 ? uint64_t(mb) << 20 : DEFAULT_CAP_BYTES;

@@ -13,10 +13,7 @@ int hud_margin_right = 640;
 namespace {
 
 bool backdrop_copies_on() {
-    static const bool on = [] {
-        const char* v = env_text("ENG_WIDE_BACKDROP");
-        return !v || v[0] != '0';
-    }();
+    static const bool on = env_default_on("ENG_WIDE_BACKDROP");
     return on;
 }
 

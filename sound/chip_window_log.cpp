@@ -60,8 +60,7 @@ void voice_register_lines(uint32_t reg, uint32_t value) {
 }  // namespace
 
 void chip_window_log_start() {
-    const char* text = env_text("SKYVOLTA_MCUVOICE");
-    watched_voice = text ? int(strtol(text, nullptr, 10)) : -1;
+    watched_voice = env_int("SKYVOLTA_MCUVOICE", -1);
     const char* q904_log = env_text("SKYVOLTA_Q904LOG");
     if (q904_log && diag_log_open(DIAG_LOG_Q904, q904_log))
         fprintf(diag_log(DIAG_LOG_Q904), "# ours: time = MCU cycles / %u\n", unsigned(MCU_CLOCK_HZ));

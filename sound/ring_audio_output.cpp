@@ -1,4 +1,5 @@
 #include "sound/ring_audio_output.h"
+#include "base/env_switch.h"
 
 #include "base/env_switch.h"
 
@@ -114,7 +115,7 @@ void underrun_begin() {
 void second_statistics(uint32_t n, uint32_t queued) {
     st.second_frames += n;
     if (st.second_frames <= uint32_t(RING_AUDIO_RATE) - 1) return;
-    if (st.log_enabled < 0) st.log_enabled = env_text("ENG_AUDIOLOG") != nullptr;
+    if (st.log_enabled < 0) st.log_enabled = env_present("ENG_AUDIOLOG");
     if (st.log_enabled == 1)
         fprintf(stderr, "[AUDIO] second: %u underrun samples, ring %d, cushion %d ms, latency resets %u\n",
                 st.second_underruns, int(queued),

@@ -50,11 +50,6 @@ bool snd_notimed_read = false;
 namespace {
 
 // "Set, not empty and not beginning with '0'".
-bool switch_on(const char* name) {
-    const char* v = env_text(name);
-    return v && v[0] && v[0] != '0';
-}
-
 bool counter_valid(int index) {
     return index >= 0 && index < SND_COUNTER_COUNT;
 }
@@ -64,7 +59,7 @@ bool counter_valid(int index) {
 int snd_window_ok(m377_state* s, uint32_t cost) {
     if (!snd_notimed_read) {
         snd_notimed_read = true;
-        snd_notimed = env_text("SKYVOLTA_SNDNOTIMED") != nullptr;
+        snd_notimed = env_present("SKYVOLTA_SNDNOTIMED");
     }
     if (snd_notimed) return 0;
     uint64_t end = s->cycles + cost;
@@ -88,7 +83,7 @@ int snd_count_ran(int index) {
     static bool stats_checked = false;
     if (!stats_checked) {
         stats_checked = true;
-        if (switch_on("SKYVOLTA_SNDSTATS")) atexit(snd_stats_print);
+        if (env_on("SKYVOLTA_SNDSTATS", true)) atexit(snd_stats_print);
     }
     if (counter_valid(index)) snd_ran[index]++;
     return 1;
@@ -101,7 +96,7 @@ int snd_count_declined(int index) {
 
 bool snd_trace_on() {
     static int trace = -1;
-    if (trace < 0) trace = switch_on("SKYVOLTA_SNDTRACE");
+    if (trace < 0) trace = env_on("SKYVOLTA_SNDTRACE", true);
     return trace;
 }
 

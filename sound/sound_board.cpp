@@ -7,9 +7,9 @@
 #include "sound/chip_ring.h"
 #include "sound/chip_window_log.h"
 #include "sound/snd_translated.h"
+#include "sound/sound_cpu_run.h"
 #include "sound/sound_diagnostics.h"
 #include "sound/sound_state_hash.h"
-#include "sound/sound_cpu_run.h"
 #include "sound/sound_system.h"
 
 #include <algorithm>
@@ -95,8 +95,8 @@ void mcu_driver_start() {
     mcu_timing = {0, jitter, jitter + MCU_HALF_FRAME_CYCLES, UINT64_MAX};
     m377_raise(&mcu_cpu, int2_code);
     m377_raise(&mcu_cpu, int0_code);
-    if (env_text("SKYVOLTA_MCUSFR")) sfr_trace = true;
-    mcu_cpu.trap_stray = env_text("SKYVOLTA_MCUTRAP") != nullptr;
+    if (env_present("SKYVOLTA_MCUSFR")) sfr_trace = true;
+    mcu_cpu.trap_stray = env_present("SKYVOLTA_MCUTRAP");
     sound_diag_driver_start();
     driver_loaded = true;
     printf("[MCU] sound driver loaded (kv1data.8k), reset to PC=%04X\n", mcu_cpu.pc);

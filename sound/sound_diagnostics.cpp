@@ -145,8 +145,8 @@ void mcu_frame_log() {
 }  // namespace
 
 void sound_diag_switches_read() {
-    sound_log_enabled = env_text("SKYVOLTA_SNDLOG") != nullptr;
-    mcu_log_enabled = env_text("SKYVOLTA_MCULOG") != nullptr;
+    sound_log_enabled = env_present("SKYVOLTA_SNDLOG");
+    mcu_log_enabled = env_present("SKYVOLTA_MCULOG");
     const char* prefix = env_text("SKYVOLTA_SHAREDUMP");
     snprintf(share_dump_prefix, sizeof share_dump_prefix, "%s", prefix ? prefix : "");
 }

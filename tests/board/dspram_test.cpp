@@ -1,5 +1,7 @@
 #include "tests/board/dl_fixture.h"
 
+#include "base/env_switch.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -151,7 +153,7 @@ TEST_F(DspRamTest, TheFrameCounterStepOnlyReportsItselfOnce) {
     dsp_frame_counter_decrement();
     dsp_frame_counter_decrement();
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, getenv("SKYVOLTA_NO_STUBWARN") ? ""
+    EXPECT_EQ(err, env_present("SKYVOLTA_NO_STUBWARN") ? ""
                                                   : "[STUB] dsp_frame_counter_decrement @0x03B770 called -- needs its a0 "
                                                     "parameter -- see the note above; the transcription dereferenced NULL\n");
 }

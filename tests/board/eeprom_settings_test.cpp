@@ -1,5 +1,6 @@
 #include "board/eeprom_settings.h"
 
+#include "base/env_switch.h"
 #include "board/rankings.h"
 #include "board/scores_file.h"
 #include "board/wram.h"
@@ -36,7 +37,7 @@ TEST_F(EepromSettingsTest, StubsReportOnceAndReturnZero) {
     eeprom_sync_all();
     std::string said = testing::internal::GetCapturedStderr();
     // Silenced runs print nothing at all; otherwise one line per stub.
-    if (!getenv("SKYVOLTA_NO_STUBWARN")) {
+    if (!env_present("SKYVOLTA_NO_STUBWARN")) {
         EXPECT_EQ(said,
                   "[STUB] eeprom_command_handler @0x0489F8 called -- EEPROM command handler -- free play is forced\n"
                   "[STUB] eeprom_shift_right_1 @0x049B7C called -- returns 0 unconditionally\n"

@@ -5,6 +5,7 @@
 #include "base/run_flags.h"
 #include "board/board_memory.h"
 #include "board/bus.h"
+#include "board/eeprom_settings.h"
 #include "board/game_state_ram.h"
 #include "board/wram_cell.h"
 #include "game/services/flight_ram.h"
@@ -168,7 +169,7 @@ TEST_F(Menu, FreePlayBoxWritesTheWordAtOnceAndTheFileAtSave) {
     toggle_menu();
     menu_frame(window);
     open_and_click(CONTROLS_HEADER, FREEPLAY_BOX);
-    EXPECT_EQ(bus_read16(FREEPLAY_WORD), 1u);
+    EXPECT_EQ(bus_read16(WRAM_BASE + W_SETTING_FREE_PLAY), 1u);
     EXPECT_EQ(host_settings.freeplay_override, 1);
     EXPECT_EQ(settings_text(), "freeplay=0\n");
     menu_click(window, CONTROLS_SAVE.x, CONTROLS_SAVE.y);

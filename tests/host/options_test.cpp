@@ -1,6 +1,8 @@
 // --set collection into ENG_SET and the option table.
 #include "host/options.h"
 
+#include "base/env_switch.h"
+
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
@@ -55,7 +57,7 @@ TEST(SetOverrides, CollectIntoEngSet) {
         testing::internal::CaptureStderr();
         set_overrides_collect(&argc, av.ptrs.data());
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warning);
-        const char* now = getenv("ENG_SET");
+        const char* now = env_text("ENG_SET");
         if (c.eng_set) EXPECT_STREQ(now, c.eng_set); else EXPECT_EQ(now, nullptr);
         EXPECT_EQ(av.left(argc), c.left);
         EXPECT_EQ(av.ptrs[size_t(argc)], nullptr);
@@ -138,7 +140,7 @@ TEST(Options, LevelSetsTheEnvironment) {
     fake_argv av({"--level", "2:1"});
     command_line cl;
     options_parse(av.argc(), av.ptrs.data(), &cl);
-    EXPECT_STREQ(getenv("SKYVOLTA_LEVEL"), "2:1");
+    EXPECT_STREQ(env_text("SKYVOLTA_LEVEL"), "2:1");
     unsetenv("SKYVOLTA_LEVEL");
 }
 

@@ -1,5 +1,6 @@
 #include "render/gl_window.h"
 
+#include "base/env_switch.h"
 #include "tests/render/gl_test_window.h"
 #include "tests/support/test_files.h"
 
@@ -16,7 +17,7 @@ TEST(GlHeadlessWindowChild, OpensHiddenOffscreenWindowWithCurrentContext) {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     ASSERT_NE(renderer, nullptr);
     EXPECT_EQ(out, std::string("[GL] headless: ") + renderer + "\n");
-    EXPECT_STREQ(getenv("SDL_VIDEODRIVER"), "offscreen");
+    EXPECT_STREQ(env_text("SDL_VIDEODRIVER"), "offscreen");
     ASSERT_NE(gl_engine_window, nullptr);
     EXPECT_EQ(SDL_GL_GetCurrentContext(), gl_engine_context);
     EXPECT_STREQ(SDL_GetWindowTitle(gl_engine_window), "engine");

@@ -1,5 +1,6 @@
 #include "tests/support/menu_driver.h"
 
+#include "base/env_switch.h"
 #include "host/gui_backend.h"
 #include "host/menu.h"
 #include "host/window.h"
@@ -31,7 +32,7 @@ SDL_Event mouse_event(Uint32 type, int x, int y) {
 }  // namespace
 
 SDL_Window* gui_window_open(int w, int h) {
-    if (!getenv("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (!env_present("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);

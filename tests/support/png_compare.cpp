@@ -1,6 +1,7 @@
 #include "tests/support/png_compare.h"
 
 #include "base/byte_order.h"
+#include "base/env_switch.h"
 #include "host/png_file.h"
 #include "tests/support/test_files.h"
 
@@ -87,7 +88,7 @@ std::string picture_difference(const rgb_picture& got, const rgb_picture& want, 
 }
 
 std::string golden_check(const rgb_picture& got, const std::string& reference_path, int tolerance) {
-    if (getenv("SKYVOLTA_UPDATE_GOLDEN")) {
+    if (env_present("SKYVOLTA_UPDATE_GOLDEN")) {
         return png_write_rgb(reference_path.c_str(), got.width, got.height, got.rgb.data())
                    ? std::string()
                    : "cannot write " + reference_path;

@@ -13,7 +13,7 @@ struct sprite_made {
 
 inline std::vector<sprite_made> sprites_made() {
     std::vector<sprite_made> out;
-    uint32_t b = uint32_t(w_read16(WRAM_BASE + W_SPRITE_WRITE_BUFFER)) & 3;
+    uint32_t b = uint32_t(w_word(W_SPRITE_WRITE_BUFFER)) & 3;
     uint32_t count = uint32_t(w_cell(W_SPRITE_COUNT)) & 0xFFFF;
     for (uint32_t r = 1; r <= count && r <= SPRITE_RECORDS_MAX; r++) {
         uint32_t at = W_SPRITE_BUFFERS + SPRITE_BUFFER_BYTES * b + SPRITE_RECORD_BYTES * r;
@@ -25,7 +25,7 @@ inline std::vector<sprite_made> sprites_made() {
 
 // Empties the write buffer's list.
 inline void sprites_clear() {
-    uint32_t b = uint32_t(w_read16(WRAM_BASE + W_SPRITE_WRITE_BUFFER)) & 3;
+    uint32_t b = uint32_t(w_word(W_SPRITE_WRITE_BUFFER)) & 3;
     w_cell_set(W_SPRITE_COUNT, 0);
     w_cell_set(W_SPRITE_BUFFERS + SPRITE_BUFFER_BYTES * b + 22, 0);
 }

@@ -1,5 +1,7 @@
 #include "tests/support/test_files.h"
 
+#include "base/env_switch.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,7 +14,7 @@ constexpr const char* CHILD_SWITCH = "SKYVOLTA_TEST_CHILD";
 }
 
 std::string temp_dir_make(const char* tag) {
-    const char* base = getenv("TMPDIR");
+    const char* base = env_text("TMPDIR");
     std::string tmpl = std::string(base && *base ? base : "/tmp") + "/skyvolta-" + tag + "-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back(0);

@@ -1,5 +1,6 @@
 #include "tests/support/xvfb_rerun.h"
 
+#include "base/env_switch.h"
 #include "tests/support/test_files.h"
 
 #include <cstdlib>
@@ -9,7 +10,7 @@ constexpr const char* CHILD_SWITCH = "SKYVOLTA_XVFB_CHILD";
 }
 
 bool xvfb_rerun_child() {
-    return getenv(CHILD_SWITCH) != nullptr;
+    return env_present(CHILD_SWITCH);
 }
 
 int xvfb_rerun(const char* suite_and_name, std::string* out) {
