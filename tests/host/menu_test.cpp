@@ -76,6 +76,8 @@ protected:
         master_volume_set(1.0f);
         level_jump = level_jump_record{LEVEL_NONE, 0, false, 0, 0, false, false, 0, -1};
         map_view_switch_off();
+        object_list_build(nullptr, 0);  // no frame drawn yet: the pick lists are empty
+        billboard_list_build(nullptr, 0);
         window = gui_window_open(800, 720);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         menu_init(window);

@@ -13,7 +13,7 @@
 #include "render/quad_batch.h"
 #include "render/texture_cache.h"
 #include "render/wide_margins.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/support/png_compare.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/synth_rom_tables.h"

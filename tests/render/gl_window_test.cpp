@@ -1,6 +1,6 @@
 #include "render/gl_window.h"
 
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "render/quad_geometry.h"
 #include "render/texture_atlas.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/render/texture_test_rom.h"
 
 #include <gtest/gtest.h>
