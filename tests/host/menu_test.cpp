@@ -86,6 +86,7 @@ protected:
         recording_stop();
         settings_rename = rename;
         gui_window_close(window);
+        menu = initial_menu;  // closed: the input of the tests that follow reaches the board
         ASSERT_EQ(chdir("/"), 0);
         temp_dir_remove(dir);
     }
