@@ -142,6 +142,7 @@ int ring_audio_open() {
     st.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (st.device == 0) {
         fprintf(stderr, "[AUDIO] no audio device: %s\n", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }
     if (const char* maxms = env_text("ENG_AUDIO_MAXMS")) {
@@ -198,6 +199,7 @@ void ring_audio_close() {
     if (st.device == 0) return;
     SDL_CloseAudioDevice(st.device);
     st.device = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);  // each open started the subsystem once
     if (st.underruns) fprintf(stderr, "[AUDIO] %u output underrun samples\n", st.underruns);
 }
 

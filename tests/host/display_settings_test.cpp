@@ -62,7 +62,7 @@ TEST_F(DisplaySettings, RenderSizeFollowsTheWindowWhenWide) {
         EXPECT_EQ(h, c.h);
     }
     SDL_DestroyWindow(window);
-    SDL_Quit();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);  // what the test started: the program's GL window keeps video
 }
 
 TEST_F(DisplaySettings, ModeListRulesAndOrder) {
@@ -91,7 +91,7 @@ TEST_F(DisplaySettings, BuiltListHasTheFixedModesUnlessExclusive) {
     build_display_modes(nullptr);
     EXPECT_GE(display_modes.count, 1);  // the display's own modes, or 640x480
     EXPECT_LT(display_modes.count, int(windowed.size()));
-    SDL_Quit();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);  // what the test started: the program's GL window keeps video
 }
 
 }  // namespace

@@ -19,7 +19,14 @@
 
 namespace {
 
+// SKYVOLTA_FLIGHTBLOCK is read once per process: the case runs in a child with it set.
 TEST(FlightLog, ChunkPacketsUpToTheCursor) {
+    std::string out;
+    EXPECT_EQ(test_child_run("SKYVOLTA_FLIGHTBLOCK=41,41", "FlightLogChild.ChunkPacketsUpToTheCursor", &out), 0) << out;
+}
+
+TEST(FlightLogChild, ChunkPacketsUpToTheCursor) {
+    if (!test_child()) GTEST_SKIP() << "run by FlightLog.ChunkPacketsUpToTheCursor";
     std::string dir = temp_dir_make("flightlog");
     board_memory_clear();
     dsp_init();
@@ -38,11 +45,9 @@ TEST(FlightLog, ChunkPacketsUpToTheCursor) {
     int32_t* area = dl_packet_area(dl_buffer_current());
     for (size_t i = 0; i < sizeof packets / sizeof packets[0]; i++) area[i] = packets[i];
     dl_cursor_set(area + sizeof packets / sizeof packets[0] - 6);
-    setenv("SKYVOLTA_FLIGHTBLOCK", "41,41", 1);
     ASSERT_TRUE(flight_log_open((dir + "/flight.log").c_str()));
     flight_log_frame();
     flight_log_close();
-    unsetenv("SKYVOLTA_FLIGHTBLOCK");
     std::vector<std::string> lines = file_lines(dir + "/flight.log");
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[0].rfind("F 41 st=0 sub=0 course=0 p=294912,0,0 cam=0,0,0 ", 0), 0u) << lines[0];

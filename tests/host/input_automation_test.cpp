@@ -10,9 +10,9 @@
 #include "host/input_automation.h"
 #include "host/input_logs.h"
 #include "host/input_update.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -43,6 +43,7 @@ protected:
     }
     void TearDown() override { key_held = nullptr; }
 };
+using AutomationChild = Automation;
 
 TEST_F(Automation, AutopilotSteersTowardTheNearestStandingBalloon) {
     const uint32_t table = 0xE20000, first = 2;
@@ -106,19 +107,27 @@ TEST_F(Automation, AutopilotTakesOnlyRecordsInWorkRam) {
     }
 }
 
-// Every switch read once, at first use; one run of frames through the screens they act on.
+// Every switch is read once per process, at first use: the cases that set them run in a
+// child with them set, and leave this process and the game runs it starts without them.
 TEST_F(Automation, SwitchesDriveTheInputsOnTheirScreens) {
-    setenv("SKYVOLTA_TEST_ANALOG", "-1,700", 1);
-    setenv("SKYVOLTA_TEST_PASS", "1", 1);
-    setenv("SKYVOLTA_TEST_TIMER", "77", 1);
-    setenv("SKYVOLTA_TEST_STEER", "10,100,3", 1);
-    setenv("SKYVOLTA_TEST_PEDAL", "90", 1);
-    setenv("SKYVOLTA_TEST_MODE", "2", 1);
-    setenv("SKYVOLTA_TEST_STAGE", "1", 1);
-    setenv("SKYVOLTA_TEST_GOTO", "5@40", 1);
-    setenv("SKYVOLTA_TEST_ENDING", "50", 1);
-    setenv("SKYVOLTA_TEST_CONTINUE", "1", 1);
+    std::string out;
+    EXPECT_EQ(test_child_run("SKYVOLTA_TEST_ANALOG=-1,700 SKYVOLTA_TEST_PASS=1 SKYVOLTA_TEST_TIMER=77 "
+                             "SKYVOLTA_TEST_STEER=10,100,3 SKYVOLTA_TEST_PEDAL=90 SKYVOLTA_TEST_MODE=2 "
+                             "SKYVOLTA_TEST_STAGE=1 SKYVOLTA_TEST_GOTO=5@40 SKYVOLTA_TEST_ENDING=50 "
+                             "SKYVOLTA_TEST_CONTINUE=1",
+                             "AutomationChild.SwitchesDriveTheInputsOnTheirScreens", &out),
+              0)
+        << out;
+}
 
+TEST_F(Automation, MenuStickDriveAndLog) {
+    std::string out;
+    EXPECT_EQ(test_child_run("SKYVOLTA_TEST_MENUSTICK=2", "AutomationChild.MenuStickDriveAndLog", &out), 0) << out;
+}
+
+// One run of frames through the screens the switches act on.
+TEST_F(AutomationChild, SwitchesDriveTheInputsOnTheirScreens) {
+    if (!test_child()) GTEST_SKIP() << "run by Automation.SwitchesDriveTheInputsOnTheirScreens";
     state_set(3, 12);  // mode select
     input_update();
     EXPECT_EQ(w_cell(W_SELECT_CURSOR), 2);
@@ -182,8 +191,8 @@ TEST_F(Automation, SwitchesDriveTheInputsOnTheirScreens) {
     EXPECT_EQ(start, std::string(20, '0') + std::string(10, '1') + "00");
 }
 
-TEST_F(Automation, MenuStickDriveAndLog) {
-    setenv("SKYVOLTA_TEST_MENUSTICK", "2", 1);
+TEST_F(AutomationChild, MenuStickDriveAndLog) {
+    if (!test_child()) GTEST_SKIP() << "run by Automation.MenuStickDriveAndLog";
     state_set(3, 12);
     w_cell_set(W_HANDLE_CENTRE_TURN, 511);
     w_cell_set(W_HANDLE_CENTRE_PITCH, 511);

@@ -121,8 +121,8 @@ TEST_F(InputToolsRun, WindowModeIsAppliedAtStartUnderXvfb) {
         settings_file(c.file);
         std::string out;
         ASSERT_EQ(run_in(dir,
-                         "xvfb-run -a -s '-screen 0 1024x768x24' env SDL_AUDIODRIVER=dummy ENG_DISPLAY_HZ=60 "
-                         "SKYVOLTA_VSYNC=0 SKYVOLTA_EXIT_AT=3 SKYVOLTA_NO_3D=1 " +
+                         "xvfb-run -a -s '-screen 0 1024x768x24' env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "
+                         "ENG_DISPLAY_HZ=60 SKYVOLTA_VSYNC=0 SKYVOLTA_EXIT_AT=3 SKYVOLTA_NO_3D=1 " +
                              skyvolta_exe + " --noaudio",
                          &out),
                   0)

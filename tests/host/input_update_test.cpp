@@ -60,7 +60,10 @@ protected:
             if (s.joystick) SDL_JoystickClose(s.joystick);
             s = pad_slot{};
         }
-        SDL_Quit();
+        // Every start of the controllers (SetUp's and each pads_init) ends here: the next
+        // test has none of this one's devices and mappings, and video stays up for the
+        // program's GL window.
+        while (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
         key_held = nullptr;
     }
     // One main-loop iteration's input: the events, the mapping, the pedal.

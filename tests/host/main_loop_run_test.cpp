@@ -78,7 +78,7 @@ TEST_F(ProgramRun, UnwritableScreenshotFailsTheRun) {
 TEST_F(ProgramRun, WindowedRunIsTimerPacedUnderXvfb) {
     if (system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
     std::string out;
-    std::string env = "env SDL_AUDIODRIVER=dummy ENG_DISPLAY_HZ=60 SKYVOLTA_VSYNC=0 "
+    std::string env = "env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ENG_DISPLAY_HZ=60 SKYVOLTA_VSYNC=0 "
                       "SKYVOLTA_EXIT_AT=180 SKYVOLTA_NO_3D=1 ";
     ASSERT_EQ(run_in(dir, "xvfb-run -a " + env + skyvolta_exe + " --noaudio", &out), 0) << out;
     EXPECT_NE(out.find("[HOST] display 60 Hz, timer-paced at 59.906 Hz\n"), std::string::npos) << out;

@@ -77,6 +77,8 @@ protected:
         master_volume_set(1.0f);
         level_jump = level_jump_record{LEVEL_NONE, 0, false, 0, 0, false, false, 0, -1};
         map_view_switch_off();
+        object_list_build(nullptr, 0);  // no frame drawn yet: the pick lists are empty
+        billboard_list_build(nullptr, 0);
         window = gui_window_open(800, 720);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         menu_init(window);
@@ -85,6 +87,7 @@ protected:
         recording_stop();
         settings_rename = rename;
         gui_window_close(window);
+        menu = initial_menu;  // closed: the input of the tests that follow reaches the board
         ASSERT_EQ(chdir("/"), 0);
         temp_dir_remove(dir);
     }

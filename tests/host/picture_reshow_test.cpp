@@ -3,7 +3,7 @@
 // state; its 16-pixel test tells a re-shown picture from the reference.
 #include "host/picture_reshow.h"
 
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -4,7 +4,7 @@
 #include "render/engine_frame.h"
 
 #include "render/cz_fog.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -40,6 +40,7 @@ protected:
         }
         fog_current.lut_active = 1;
         fog_current_valid = true;
+        post_method = POST_UNCHOSEN;  // chosen afresh, whatever an earlier frame of this program chose
     }
     void TearDown() override {
         fog_current_valid = false;

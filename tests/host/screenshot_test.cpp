@@ -4,7 +4,7 @@
 #include "host/screenshot.h"
 
 #include "render/cz_fog.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/support/png_compare.h"
 #include "tests/support/test_files.h"
 

@@ -6,6 +6,7 @@
 #include "board/board_memory.h"
 #include "board/display_list.h"
 #include "board/dspram.h"
+#include "board/palette_marks.h"
 #include "board/wram.h"
 #include "render/graphics_rom.h"
 #include "render/model_placement.h"
@@ -13,7 +14,7 @@
 #include "render/quad_batch.h"
 #include "render/texture_cache.h"
 #include "render/wide_margins.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/support/png_compare.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/synth_rom_tables.h"
@@ -69,6 +70,7 @@ inline const uint8_t* scene_sprite_rom(uint32_t* size) {
 inline void scene_board_reset() {
     const synth_rom_set* rom = synth_rom_shared();
     board_memory_clear();
+    palette_marks_clear();  // a fresh board: an earlier test's palette writes are not the scene's
     memcpy(program_rom, rom->program, sizeof program_rom);
     point_rom = rom->point;
     point_rom_count = POINT_ROM_WORDS;

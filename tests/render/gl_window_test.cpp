@@ -1,7 +1,7 @@
 #include "render/gl_window.h"
 
 #include "base/env_switch.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "board/dspram.h"
 #include "board/display_list.h"
 #include "render/dl_walker.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/synth_rom_tables.h"
 #include "tests/support/test_files.h"

@@ -1,6 +1,7 @@
 #include "render/palette_source.h"
 
 #include "board/board_memory.h"
+#include "board/palette_marks.h"
 #include "tests/support/synth_rom_tables.h"
 #include "tests/support/test_files.h"
 
@@ -18,7 +19,10 @@ struct palette_source_fixture : ::testing::Test {
         memcpy(program_rom, synth_rom_shared()->program, sizeof program_rom);
         dir = temp_dir_make("palette");
     }
-    void TearDown() override { temp_dir_remove(dir); }
+    void TearDown() override {
+        palette_marks_clear();  // the marked entries are this test's alone
+        temp_dir_remove(dir);
+    }
 
     std::string init_and_capture() {
         testing::internal::CaptureStdout();

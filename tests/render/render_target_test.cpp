@@ -1,7 +1,7 @@
 #include "render/render_target.h"
 
 #include "render/gl_functions.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

@@ -1,8 +1,9 @@
 #include "render/texture_cache.h"
 
+#include "render/quad_draw.h"
 #include "render/quad_geometry.h"
 #include "render/texture_atlas.h"
-#include "tests/render/gl_test_window.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/render/texture_test_rom.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,15 @@ protected:
         setenv("ENG_ATLAS_PREALLOC", "1", 1);
         for (const char* name : {"SKYVOLTA_TEXBUDGET", "SKYVOLTA_TEXATLAS", "SKYVOLTA_TEXORPHAN"}) unsetenv(name);
         reset();
+    }
+    // The atlas of the switches' defaults and the quad batch's flush, which the batch
+    // installs only once per process, for the tests that follow.
+    void TearDown() override {
+        for (const char* name : {"ENG_ATLAS_DIM", "ENG_ATLAS_PREALLOC"}) unsetenv(name);
+        atlas_evict_callback_set(batch_evict_callback);
+        testing::internal::CaptureStderr();
+        tex_cache_reset();
+        testing::internal::GetCapturedStderr();
     }
     void reset() {
         tex_transparency_mode = 1;

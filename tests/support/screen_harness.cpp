@@ -14,13 +14,13 @@
 #include "game/flow/game_init.h"
 #include "host/main_loop.h"
 #include "render/cz_fog.h"
-#include "render/gl_window.h"
 #include "render/graphics_rom.h"
 #include "render/layer2d.h"
 #include "render/palette_source.h"
 #include "render/renderer_switches.h"
 #include "render/texture_cache.h"
 #include "render/wide_margins.h"
+#include "tests/support/gl_test_window.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/test_files.h"
 
@@ -38,13 +38,13 @@ void commsram_be16_set(uint32_t at, uint32_t v) {
     commsram[at + 1] = uint8_t(v);
 }
 
+// The test program's one GL window: GL objects that the renderer keeps belong to its
+// context, so every helper draws there.
 bool picture_window() {
-    static bool open = [] {
-        if (!gl_headless_window(PICTURE_W, PICTURE_H)) return false;
-        layer2d_texture_create();
-        return true;
-    }();
-    return open;
+    if (!gl_test_window()) return false;
+    SDL_GL_MakeCurrent(gl_engine_window, gl_engine_context);
+    static bool layer_texture = (layer2d_texture_create(), true);
+    return layer_texture;
 }
 
 }  // namespace
