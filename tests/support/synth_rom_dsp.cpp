@@ -270,7 +270,10 @@ void synth_dsp_program_store(uint8_t* program, const std::vector<uint16_t>& word
 }
 
 void synth_dsp_program(synth_rom_set* set) {
-    synth_dsp_program_store(set->program, synth_dsp_program_words(true));
+    std::vector<uint16_t> words = synth_dsp_program_words(true);
+    synth_dsp_program_store(set->program, words);
+    synth_rom_range_note(SYNTH_DSP_PROGRAM_SIZE_ADDR, 2);
+    synth_rom_range_note(SYNTH_DSP_PROGRAM_ADDR, 2 * uint32_t(words.size()));
 }
 
 void synth_dsp_cube_rotation(uint32_t list_words, int16_t out[9]) {

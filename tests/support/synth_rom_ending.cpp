@@ -4,7 +4,7 @@
 
 void synth_ending_phase_ends(synth_rom_set* set) {
     synth_put16(set, 0x37A60, uint16_t(SYNTH_ENDING_WORD_BEFORE));
-    for (uint32_t p = 0; p < 13; p++) synth_put16(set, 0x37A62 + 2 * p, uint16_t(SYNTH_PHASE_ENDS[p]));
+    for (uint32_t p = 0; p < 12; p++) synth_put16(set, 0x37A62 + 2 * p, uint16_t(SYNTH_PHASE_ENDS[p]));
 }
 
 void synth_ending_roll(synth_rom_set* set) {

@@ -20,10 +20,12 @@ int16_t q15(double v) {
 }  // namespace
 
 void synth_sine_table(synth_rom_set* set) {
-    // Pair j holds (sin, cos) of angle 4 (j - 1): the pair at 0x20B000 is angle -4.
+    // Pair j holds (sin, cos) of angle 4 (j - 1): the pair at 0x20B000 is angle -4, of
+    // which the game reads only the cosine (the word before sin 0); its sine word is the
+    // shear table's last.
     for (uint32_t j = 0; j <= 16384; j++) {
         double a = (double(j) - 1) * 4 * 2 * M_PI / TURN;
-        synth_put16(set, 0x20B000 + 4 * j, uint16_t(q15(std::sin(a))));
+        if (j > 0) synth_put16(set, 0x20B000 + 4 * j, uint16_t(q15(std::sin(a))));
         synth_put16(set, 0x20B002 + 4 * j, uint16_t(q15(std::cos(a))));
     }
 }

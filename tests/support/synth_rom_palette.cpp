@@ -32,5 +32,5 @@ void synth_palette_override(synth_rom_set* set) {
 void synth_event_records(synth_rom_set* set) {
     for (int32_t n = 0; n < SYNTH_EVENT_RECORDS; n++)
         for (uint32_t c = 0; c < 3; c++)
-            synth_put32(set, 0x037B38 + 12 * uint32_t(n) + 4 * c, 0x5A5A0000u | synth_event_colour(n, c));
+            synth_put32(set, SYNTH_EVENT_RECORDS_ADDR + 12 * uint32_t(n) + 4 * c, 0x5A5A0000u | synth_event_colour(n, c));
 }

@@ -50,9 +50,13 @@ void synth_screen_sprite_tiles(synth_rom_set* set) {
     constexpr uint16_t ONE_CELL = 0x11;  // one row, one column
     constexpr uint16_t NO_DEPTH_CUE = 0x80;  // a screen's sprites keep their colours under fog
     auto one_cell = [&](int16_t tile, uint32_t rom_tile, uint32_t colour_tile) {
+        synth_rom_entries_of("synth_sprite_tile_table_1");
         synth_put16(set, 0xB79C0 + 2 * uint32_t(tile), ONE_CELL);
+        synth_rom_entries_of("synth_sprite_tile_table_2");
         synth_put16(set, 0xB7DBC + 2 * uint32_t(tile), uint16_t(rom_tile));
+        synth_rom_entries_of("synth_sprite_tile_table_3");
         synth_put16(set, 0xB81B8 + 2 * uint32_t(tile), synth_sprite_tile_word(3, colour_tile) | NO_DEPTH_CUE);
+        synth_rom_entries_of(nullptr);
     };
     for (int16_t tile : SYNTH_SCREEN_SPRITE_TILES)
         one_cell(tile, SYNTH_SPRITE_DISC_TILE + uint32_t(tile) % 4, uint32_t(tile));

@@ -7,9 +7,13 @@ void synth_default_initials(synth_rom_set* set) {
 }
 
 void synth_settings_defaults(synth_rom_set* set) {
+    // The game reads these words both as the defaults and as the factory values of the
+    // game-option records (synth_game_lists), which write the same values.
+    synth_rom_entries_of("synth_game_lists");
     synth_put16(set, 0x36806, SYNTH_SETTING_36806);
     synth_put16(set, 0x3681E, SYNTH_SETTING_3681E);
     synth_put16(set, 0x3684E, SYNTH_SETTING_3684E);
+    synth_rom_entries_of(nullptr);
 }
 
 void synth_switch_ports(synth_rom_set* set) {

@@ -148,8 +148,12 @@ constexpr uint16_t SYNTH_PALETTE_OVERRIDE_GROUPS = 4;
 void synth_palette_override(synth_rom_set* set);
 // Program ROM 0x037B38: the event records, 12 bytes each (three longs whose low words are
 // the fade colours red, green, blue); record n = synth_event_colour(n, c) in the low word
-// and 0x5A5A in the high word, which the game drops. Written for the 44 records.
-constexpr int32_t SYNTH_EVENT_RECORDS = 44;
+// and 0x5A5A in the high word, which the game drops. Written for the 23 records before
+// the fly-in's node list (0x37C4C): the game bounds the table at 44 records, which run
+// over the fly-in's tables, and no list names a record from 23 on.
+constexpr uint32_t SYNTH_EVENT_RECORDS_ADDR = 0x037B38;
+constexpr int32_t SYNTH_EVENT_RECORDS = 23;
+constexpr int32_t SYNTH_EVENT_RECORDS_BOUND = 44;  // the game's bound
 constexpr uint16_t synth_event_colour(int32_t n, uint32_t c) {
     return uint16_t(0x1000 * (c + 1) + n);
 }
@@ -265,8 +269,9 @@ constexpr uint32_t SYNTH_CHUNK_PALETTE = 0x28;
 constexpr uint32_t SYNTH_CHUNK_DATA = 0x178000;
 void synth_terrain_chunks(synth_rom_set* set);
 
-// Program ROM 0x20B000: 16385 (sin, cos) 1.15 pairs of the angles -4, 0, 4, ... 0xFFFC
-// (sine_table proper starts at 0x20B004).
+// Program ROM 0x20B002: the cosine of angle -4, then 16384 (sin, cos) 1.15 pairs of the
+// angles 0, 4, ... 0xFFFC (sine_table proper starts at 0x20B004). The word at 0x20B000,
+// the sine of -4, which the game never reads, is the shear table's last.
 void synth_sine_table(synth_rom_set* set);
 // Program ROM 0x200000: 1025 angles atan(i / 1024) (0x10000 a turn).
 void synth_atan_table(synth_rom_set* set);
@@ -435,7 +440,8 @@ constexpr uint8_t synth_default_initial(uint32_t entry, uint32_t k) {
     return uint8_t(10 + 10 * k + entry);
 }
 void synth_default_initials(synth_rom_set* set);
-// Program ROM 0x36806, 0x3681E, 0x3684E: the settings default words.
+// Program ROM 0x36806, 0x3681E, 0x3684E: the settings default words (the game reads them
+// too as the factory words of game-option records 0, 1 and 3 at 0x367F4).
 constexpr uint16_t SYNTH_SETTING_36806 = 0x1234;
 constexpr uint16_t SYNTH_SETTING_3681E = 0x0102;
 constexpr uint16_t SYNTH_SETTING_3684E = 0x8001;
@@ -653,7 +659,8 @@ void synth_terrain_slopes(synth_rom_set* set);
 constexpr int synth_slope_index(int value) { return value + 0x1000; }
 void synth_slope_values(synth_rom_set* set);
 // Program ROM 0x207004: the shear table, 512 tan(f) (at most 32767) for the quarter-turn
-// heading f at 0x207004 + (f & 0x3FFC), both words of each pair.
+// heading f at 0x207004 + (f & 0x3FFC), both words of each pair but the last pair's
+// second (0x20B002, the sine table's first word; the game reads only the first).
 void synth_shear_table(synth_rom_set* set);
 // Program ROM 0x0B8618: the 1089 seed offsets (dx, dz) of -16..16, nearest first.
 constexpr int SYNTH_SEED_OFFSETS = 1089;
@@ -703,9 +710,11 @@ void synth_chunk_lists(synth_rom_set* set);
 // Program ROM 0x08B280 + 0x800 course: visibility masks of all four courses; from a
 // camera cell, the chunks within 2 columns and 3 rows of it are visible.
 void synth_chunk_masks(synth_rom_set* set);
-// Program ROM 0x039C70: course 3's letter models by initial byte (140 words up to the
-// positions): 1200 + byte.
+// Program ROM 0x039C70: course 3's letter models by initial byte: 1200 + byte, for the
+// bytes 0..99 the initials reach. The game's table runs on by initial byte over the
+// replay orbit at 0x39D38 (byte 100 on), which no initial reaches: the orbit holds those.
 constexpr int32_t SYNTH_PROP_LETTER_BASE = 1200;
+constexpr uint32_t SYNTH_PROP_LETTER_MODELS = 100;
 void synth_course3_prop_models(synth_rom_set* set);
 // Program ROM 0x039D88: the eight (x, y, z) of course 3's props.
 constexpr int32_t synth_course3_prop(int32_t i, int32_t axis) { return 0x50000 + 0x1000 * i + 0x100 * axis; }
@@ -958,7 +967,6 @@ constexpr uint8_t synth_reveal_mask(int32_t k) {
 void synth_reveal_masks(synth_rom_set* set);
 // Program ROM 0x39D38: the replay orbit: radius, pitch, angle, height at frames 0, 240,
 // 480 and 720 (16 bytes each); 0x39D78: the move of segments 0-2 (hold, ease, linear).
-// The bytes share course 3's letter models 100..139 (0x039C70), which no initial reaches.
 constexpr int32_t SYNTH_REPLAY_VALUES[4][4] = {
     {0x40000, 0x40000, 0x60000, 0x50000}, {0x400, 0x400, 0x800, 0x600},
     {0, 0, 0x4000, 0x8000}, {0x10000, 0x10000, 0x14000, 0x12000}};
@@ -1000,14 +1008,33 @@ void synth_put32s(synth_rom_set* set, uint32_t addr, const int32_t* values, uint
 void synth_put32s(synth_rom_set* set, uint32_t addr, std::initializer_list<int32_t> values);
 void synth_put_string(synth_rom_set* set, uint32_t addr, const char* text);
 
+// The program-ROM bytes each named writer puts down: one range per run of bytes a writer
+// writes in a row, named by the writer. No two writers' ranges may overlap, or one table
+// silently holds another's bytes, unless one writes entries of the other's table (`table`
+// names the writer that put that table down whole: a screen's tile blocks replace plain
+// records of the block table).
+struct synth_rom_range {
+    uint32_t address, length;
+    const char* name;
+    const char* table;  // nullptr: the writer's own table
+};
+// Writes a fresh set and returns the ranges of every writer synth_rom_tables_write calls.
+std::vector<synth_rom_range> synth_rom_table_ranges();
+// Names `length` bytes from `addr` as written by the running writer; for a writer that
+// fills the program image without synth_put8 (nothing while no ranges are recorded).
+void synth_rom_range_note(uint32_t addr, uint32_t length);
+// The writes that follow are entries of the table the named writer puts down (nullptr:
+// the running writer's own tables again).
+void synth_rom_entries_of(const char* table);
+
 // ---- Service mode (synth_rom_service.cpp) -----------------------------------------
 // Menu lines are 12-byte records (text, column, row, colour, item), value lists 24-byte
 // records (address, kind, column, row, minimum, maximum, width, factory, size, item);
 // each list ends with its zero long. The menu texts of list m lie in the label block
 // SYNTH_SERVICE_LABELS + 0x200 m.
 constexpr uint32_t SYNTH_SERVICE_LABELS = 0x1FA000;
-constexpr uint32_t SYNTH_ONOFF_TABLE = 0x1FB000;   // text addresses of "OFF", "ON" (0x3A508, 0x3A50C)
-constexpr uint32_t SYNTH_COIN_WORDS = 0x1FB010;    // "CREDIT", "CREDITS" (0x36614 / 0x36618)
+constexpr uint32_t SYNTH_ONOFF_TABLE = 0x1FCE00;   // text addresses of "OFF", "ON" (0x3A508, 0x3A50C)
+constexpr uint32_t SYNTH_COIN_WORDS = 0x1FCE10;    // "CREDIT", "CREDITS" (0x36614 / 0x36618)
 struct synth_service_line {
     const char* text;  // nullptr: the sound name in work RAM (SYNTH_SOUND_NAME_AT)
     int16_t column, row, colour, item;
@@ -1261,10 +1288,14 @@ void synth_effect_records(synth_rom_set* set);
 constexpr int32_t SYNTH_FIGURE_MODELS[3] = {890, 891, 892};
 void synth_figure_models(synth_rom_set* set);
 // ---- The ending (synth_rom_ending.cpp) ----------------------------------------------
-// Program ROM 0x37A62: the counters at which phases 0..11 end (540 ... 7945) and the
-// word after them (phase 12's, never compared); 0x37A60, the word before, is
-// SYNTH_ENDING_WORD_BEFORE.
-constexpr int32_t SYNTH_PHASE_ENDS[13] = {540, 1560, 2145, 2775, 3375, 3915, 4485, 5355, 6075, 6795, 6945, 7945, 9999};
+// Program ROM 0x37A62: the counters at which phases 0..11 end (540 ... 7945); 0x37A60,
+// the word before, is SYNTH_ENDING_WORD_BEFORE. The word after them (0x37A7A, phase
+// 12's end, which the game never compares) is also the first scene list's first cell
+// word, both at addresses the game fixes: the scene list, which the game reads, keeps it
+// (synth_ending_scene_lists writes it), so phase 12's end is SYNTH_SCENE_LIST_CELLS[0].
+constexpr uint16_t SYNTH_SCENE_LIST_CELLS[3] = {9, 18, 27};
+constexpr int32_t SYNTH_PHASE_ENDS[13] = {540,  1560, 2145, 2775, 3375, 3915,
+                                          4485, 5355, 6075, 6795, 6945, 7945, SYNTH_SCENE_LIST_CELLS[0]};
 constexpr int32_t SYNTH_ENDING_WORD_BEFORE = 100;
 void synth_ending_phase_ends(synth_rom_set* set);
 // Program ROM 0x38560: the roll's 20-byte records (first frame, length, column,
@@ -1285,8 +1316,8 @@ constexpr uint16_t SYNTH_ROLL_COLOURS[3] = {0x1000, 0x2000, 0x3000};
 void synth_ending_roll(synth_rom_set* set);
 // ---- The ending's landing, portrait and bad ending (synth_rom_ending_scenes.cpp) -----
 // Program ROM 0x37A7A, 0x37A86, 0x37A94: the scene's three packet lists (terrain-cell
-// words, 0xFFFF ended), one cell each (SYNTH_SCENE_LIST_CELLS).
-constexpr uint16_t SYNTH_SCENE_LIST_CELLS[3] = {9, 18, 27};
+// words, 0xFFFF ended), one cell each (SYNTH_SCENE_LIST_CELLS, above); the first list's
+// cell is the word after the phase-end table.
 void synth_ending_scene_lists(synth_rom_set* set);
 // Program ROM 0x37AC4: the crew's 16 animation steps (longs k mod 4).
 void synth_ending_crew_steps(synth_rom_set* set);

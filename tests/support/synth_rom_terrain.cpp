@@ -151,7 +151,8 @@ void synth_shear_table(synth_rom_set* set) {
         double t = 512.0 * std::tan(double(f) * 2.0 * M_PI / 65536.0);
         uint16_t w = uint16_t(int16_t(std::min(32767.0, std::lround(t) * 1.0)));
         synth_put16(set, 0x207004 + f, w);
-        synth_put16(set, 0x207004 + f + 2, w);
+        // The last pair's second word is the sine table's first (the cosine of angle -4).
+        if (f < 0x3FFC) synth_put16(set, 0x207004 + f + 2, w);
     }
 }
 
@@ -247,7 +248,7 @@ void synth_chunk_masks(synth_rom_set* set) {
 }
 
 void synth_course3_prop_models(synth_rom_set* set) {
-    for (uint32_t b = 0; b < 140; b++) synth_put16(set, 0x039C70 + 2 * b, uint16_t(SYNTH_PROP_LETTER_BASE + int32_t(b)));
+    for (uint32_t b = 0; b < SYNTH_PROP_LETTER_MODELS; b++) synth_put16(set, 0x039C70 + 2 * b, uint16_t(SYNTH_PROP_LETTER_BASE + int32_t(b)));
 }
 
 void synth_course3_prop_positions(synth_rom_set* set) {

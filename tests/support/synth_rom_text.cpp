@@ -15,10 +15,12 @@ void synth_block_tiles(synth_rom_set* set) {
 
 void synth_block_put(synth_rom_set* set, const synth_block& b) {
     uint32_t at = BLOCK_TABLE + 16 * uint32_t(b.number);
+    synth_rom_entries_of("synth_block_table");
     synth_put32(set, at, uint32_t(b.source));
     synth_put32(set, at + 4, uint32_t(b.width));
     synth_put32(set, at + 8, uint32_t(b.height));
     synth_put32(set, at + 12, b.colour_set);
+    synth_rom_entries_of(nullptr);
 }
 
 void synth_block_table(synth_rom_set* set) {

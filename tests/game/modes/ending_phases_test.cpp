@@ -132,11 +132,12 @@ TEST(EndingPhases, EndCardOutsideGameplayParksThePhaseWordUntilTheWordBefore) {
 }
 
 // The END card is no timed phase: its counter runs past the word after the phase-end
-// table (the first scene list's first word) without a phase change, each frame handing
-// over to the results; only Start moves it.
+// table (phase 12's end) without a phase change, each frame handing over to the results;
+// only Start moves it.
 TEST(EndingPhases, EndCardCounterRunsPastTheWordAfterTheTable) {
     ending_start(1);
-    const int32_t after = int32_t(bus_read16(ROM_SCENE_LISTS[0]));
+    const int32_t after = SYNTH_PHASE_ENDS[PHASE_END_CARD];
+    ASSERT_EQ(int32_t(bus_read16(ROM_PHASE_ENDS.address + 2 * (PHASE_END_CARD + 1))), after);
     ending_jump(PHASE_END_CARD, after - 1);
     for (int i = 0; i < 3; i++) {
         ending_dispatch();
@@ -177,13 +178,22 @@ TEST(EndingPhases, FadeStepHoldsAndStaysWithinItsCeiling) {
     }
 }
 
+// A phase word past the END card (but 0xFFFF) reads no end: its counter runs past the
+// word after the phase-end table, the word before it and 0 (what a read outside the
+// table gives), and the phase stays.
 TEST(EndingPhases, CorruptPhasesNeverAdvance) {
-    ending_board(1);
-    ending_init();
-    ending_phase_set(0x1234, SYNTH_PHASE_ENDS[12] - 1);
-    for (int i = 0; i < 3; i++) ending_phase_dispatch();
-    EXPECT_EQ(ending_phase(), 0x1234);
-    EXPECT_EQ(ending_counter(), SYNTH_PHASE_ENDS[12] + 2);
+    const int32_t ends[] = {SYNTH_PHASE_ENDS[PHASE_END_CARD], SYNTH_ENDING_WORD_BEFORE, 0};
+    for (int32_t phase : {PHASE_END_CARD + 1, 0x1234, 0xFFFE}) {
+        for (int32_t end : ends) {
+            SCOPED_TRACE(testing::Message() << "phase " << phase << " end " << end);
+            ending_board(1);
+            ending_init();
+            ending_phase_set(phase, (end - 1) & 0xFFFF);
+            for (int i = 0; i < 3; i++) ending_phase_dispatch();
+            EXPECT_EQ(ending_phase(), phase);
+            EXPECT_EQ(ending_counter(), end + 2);
+        }
+    }
 }
 
 // Row (b / 8 + 42) mod 64 of the text layer as characters.

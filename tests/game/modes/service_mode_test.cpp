@@ -87,6 +87,16 @@ TEST(ServiceMode, LeavingResetsIntoAttractWithTheSettingsKept) {
     EXPECT_EQ(service_page(), 4);
 }
 
+// An OFF/ON value shows the text its kind's table names (the game options' reset line).
+TEST(ServiceMode, AnOnOffValueShowsItsText) {
+    service_start();
+    service_frame();
+    service_open(1);  // GAME OPTIONS
+    ASSERT_EQ(service_page(), 5);
+    service_frame();
+    EXPECT_EQ(service_text(24, 12, 3), "OFF");
+}
+
 TEST(ServiceMode, CoinOptionsEditedThenLeftSurviveTheReset) {
     service_start();
     service_frame();
