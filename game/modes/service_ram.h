@@ -1,8 +1,7 @@
 // The service mode's work-RAM words, named once; the pages reach them through the
 // toolkit's accessors (service_toolkit.h). The switch words are the input layer's cells
-// (board/inputs.h). W_TEST_STATE and W_TEST_CURSORS are named in game/modes/test_menus.h:
-// the page is the upper half of test_state_word, the cursor of page pair p / 2 the byte
-// at W_TEST_CURSORS + p / 2.
+// (board/inputs.h). The page is the upper half of test_state_word, the cursor of page pair
+// p / 2 the byte at W_TEST_CURSORS + p / 2.
 #pragma once
 #include <cstdint>
 
@@ -15,6 +14,8 @@
 #include "game/services/sound_ram.h"     // the volumes, mode and attract-sound settings
 
 // ---- Settings block ----------------------------------------------------------------
+constexpr uint32_t W_TEST_STATE = 0x3FB4;    // test_state_word: the page, low half
+constexpr uint32_t W_TEST_CURSORS = 0x3FB6;  // one byte cell per page pair
 constexpr uint32_t W_TEST_EXIT_FRAME = 0x3FB0;   // test_exit_frame
 constexpr uint32_t W_SOUND_VOLUME_B = 0x3FE2;
 constexpr uint32_t W_SOUND_VOLUME_A2 = 0x3FE4;
@@ -29,10 +30,10 @@ constexpr uint32_t W_BOOK_COUNTERS = 0x40B0;     // counter words to 0x4133
 
 // ---- Game words the mode reads or clears -------------------------------------------
 constexpr uint32_t W_SCENE_WORD = 0x2C24;        // cleared on entry
-constexpr uint32_t W_IO_VALUE = 0x2C0A;         // read from the byte image, where the board leaves it
 
 // ---- Service scratch -----------------------------------------------------------------
-constexpr uint32_t W_VALUE_WORK_LIST = 0xAB04;   // value_work_list, six longs per record
+// value_work_list, six longs per record: the service mode keeps it in the rig's node
+// array, W_RIG_NODES (game/services/rig_ram.h).
 constexpr uint32_t W_BOARD_TEST_SUMS = 0xABD6;   // nine point-ROM sums
 constexpr uint32_t W_SOUND_NAME = 0xAC44;        // the sound test's name text
 constexpr uint32_t W_VALUE_MARKS = 0x168EC;      // value_marks, a word per record

@@ -7,6 +7,7 @@
 #include "board/sprite_records.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/rom_table.h"
 #include "game/services/sound_commands.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t W_CLOCK_BLINK = 0x15ED5;   // byte: the race clock's blink phase 0..15
 constexpr int32_t SCORE_PLACES = 5;
 constexpr int32_t SCORE_PLACE_STEP = 40;
 constexpr int32_t ROLL_STEP = 4096;  // first-angle turn per roll phase

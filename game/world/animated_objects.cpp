@@ -10,6 +10,7 @@
 #include "board/wram_cell.h"
 #include "game/services/animated_objects_ram.h"
 #include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/sound_commands.h"
 #include "game/services/terrain_ram.h"
 #include "game/world/collision_zones.h"
@@ -24,9 +25,6 @@ uint32_t animated_cursor_reports = 0;
 uint32_t animated_guard_count = 0;
 
 namespace {
-
-// The service mode's I/O value word (game/modes/service_ram.h lies a layer above).
-constexpr uint32_t W_IO_VALUE = 0x2C0A;
 
 constexpr uint32_t OP_BANK_B_TOGGLE = 0x82F3, OP_MODEL_WORD = 0x82F4, OP_NOTHING = 0x82F5, OP_LOOP_MARK = 0x82F6,
                    OP_LOOP = 0x82F7, OP_SOUND = 0x82F8, OP_BANK_B = 0x82F9, OP_BANK_A = 0x82FA, OP_MODEL = 0x82FB,

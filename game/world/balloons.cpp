@@ -12,6 +12,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/rig_ram.h"
 #include "game/services/rom_table.h"
 #include "game/services/sound_commands.h"
@@ -320,7 +321,7 @@ int32_t layout_choose(int32_t c) {
     if (layouts > 0) {  // no layouts: layout 0 rather than a division by zero
         layout = int32_t(uint32_t(w_cell(W_FRAME_TICK)) % uint32_t(layouts));
         int32_t pick = w_cell_byte(W_DIAGONAL_CODE);
-        if (w_word(W_SECOND_MODEL_TURN) == 0 && c != 3 && pick != 0) layout = (pick - 1) % layouts;
+        if (w_word(W_COURSE_LEFT) == 0 && c != 3 && pick != 0) layout = (pick - 1) % layouts;
     }
     if (w_word(W_GAME_MODE) == 0) return 1;
     if (w_word(W_COURSE_PAIR) == 0 && c != 3) return 0;

@@ -112,7 +112,7 @@ void object_list_header() {
 
 // The zoom words of each display object up to one whose first long is negative.
 void display_objects_rezoom() {
-    for (uint32_t at = W_DISPLAY_OBJECTS; at + DISPLAY_OBJECT_BYTES <= WRAM_SIZE; at += DISPLAY_OBJECT_BYTES) {
+    for (uint32_t at = W_RIG_NODES; at + DISPLAY_OBJECT_BYTES <= WRAM_SIZE; at += DISPLAY_OBJECT_BYTES) {
         if (wram_long(at) < 0) break;
         camera_zoom_rewrite_w(WRAM_BASE + at);
     }
@@ -134,8 +134,8 @@ uint32_t rom_object_list_load(int64_t dest, int64_t list) {
     uint32_t dest_address = index >= 0 ? WRAM_BASE + uint32_t(index) : 0;
     if (list < 1 || list >= int64_t(PROGRAM_ROM_END)) {
         if (index >= 0) w_write32(dest_address, -1);
-        w_cell_set(W_OBJECT_LIST_STAGE, 0);
-        w_cell_set(W_OBJECT_LIST_DONE, 0);
+        w_cell_set(W_KEYFRAME_COUNTER, 0);
+        w_cell_set(W_RIG_FLAG, 0);
         return dest_address;
     }
     if (index < 0 || uint32_t(index) + BLOCK_BYTES > WRAM_SIZE) return dest_address;
@@ -318,13 +318,13 @@ void object_list_emit() {
 }
 
 void object_list_emit_staged() {
-    int32_t stage = w_cell(W_OBJECT_LIST_STAGE);
+    int32_t stage = w_cell(W_KEYFRAME_COUNTER);
     if (stage >= wram_long(W_OBJECT_LIST_LENGTH)) {
         object_list_emit();
         return;
     }
     object_list_header();
-    node_list_walk(int32_t(W_DISPLAY_OBJECTS), stage);
+    node_list_walk(int32_t(W_RIG_NODES), stage);
     display_objects_rezoom();
-    w_cell_set(W_OBJECT_LIST_STAGE, stage + 1);
+    w_cell_set(W_KEYFRAME_COUNTER, stage + 1);
 }

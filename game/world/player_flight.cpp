@@ -311,5 +311,5 @@ void player_flight_init() {
         w_cell_set(targets[i], w_cell(attitude[i]));
         w_cell_set(eased[i], w_cell(attitude[i]));
     }
-    for (uint32_t w = W_FLIGHT_RESET_FIRST; w <= W_FLIGHT_RESET_LAST; w += 4) w_cell_set(w, 0);
+    for (uint32_t w = W_SLOW_FLAG; w <= W_DIVE_PULL_PEAK; w += 4) w_cell_set(w, 0);
 }

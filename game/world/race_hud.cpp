@@ -17,6 +17,7 @@
 #include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/hud_ram.h"
+#include "game/world/stage_ram.h"
 
 #include <algorithm>
 
@@ -76,7 +77,6 @@ constexpr uint32_t MO_MAP_VALUE = 0x14;
 // Sweep pieces' models and places (the places are this system's choice).
 constexpr int32_t SWEEP_MARK_A = 893, SWEEP_DAY_MARK = 878, SWEEP_MARK_B = 868;
 constexpr int32_t SWEEP_TITLE = 851, SWEEP_TITLE_B = 856;
-constexpr uint32_t W_SWEEP_VALUE = 0x16720;
 constexpr int32_t SWEEP_TIME_SHOWN_BELOW = 13107;
 
 int32_t game_mode() {
@@ -454,7 +454,7 @@ void hud_sweep_header(int32_t flag) {
 // The title models come nearer as the sweep value grows; in game mode 1 the stage quota
 // shows during the sweep's first part.
 void hud_sweep_title_models() {
-    int32_t sweep = w_cell(W_SWEEP_VALUE);
+    int32_t sweep = w_cell(W_FIGURE_TURN);
     int32_t depth = 2048 - std::clamp(sweep, 0, 0x10000) / 64;
     dl_object_put_8001(1, wrap_sub(wrap_add(SWEEP_TITLE, wrap_shl(course(), 1)), game_mode()), 0, 64, depth, 0, 0, 0, 0);
     dl_object_put_8001(1, SWEEP_TITLE_B, 0, -64, depth, 0, 0, 0, 0);
@@ -462,7 +462,7 @@ void hud_sweep_title_models() {
 }
 
 void hud_sweep_map_digits() {
-    int32_t d = w_cell(W_SWEEP_VALUE);
+    int32_t d = w_cell(W_FIGURE_TURN);
     int32_t y = std::min(144 + int32_t(int64_t(d) * 3504 / 3840), 768);
     map_halves(y);
     sweep_quota_digits(0);

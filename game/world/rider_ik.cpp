@@ -11,6 +11,7 @@
 #include "game/services/flight_ram.h"
 #include "game/services/probe_ram.h"
 #include "game/services/rig_ram.h"
+#include "game/services/sound_ram.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -149,7 +150,7 @@ void rider_body_place(int32_t l, int32_t t, int32_t b, int32_t c) {
 
     const int32_t inspect[8] = {w_cell(W_PITCH_INPUT), l, w_cell(W_TURN_INPUT), t, pedal, d,
                                 node_field(NODE_TORSO, NODE_BASE_PITCH), torso_pitch};
-    for (uint32_t i = 0; i < 8; i++) w_cell_set(W_RIDER_INSPECT + 4 * i, inspect[i]);
+    for (uint32_t i = 0; i < 8; i++) w_cell_set(W_SOUND_BYTE_COPIES + 4 * i, inspect[i]);
 }
 
 // Row or column of the keyframe grid with its hysteresis: the bias follows the last
@@ -167,7 +168,7 @@ int32_t keyframe_index(int32_t value, uint32_t bias_word, uint32_t previous_cell
 // A keyframe store is allowed into the rider's nodes and the arm targets only.
 bool keyframe_target(uint32_t w) {
     bool rider = w >= rig_node(RIG_RIDER_FIRST_NODE) && w < rig_node(NODE_LEG_R + 3);
-    bool arms = w >= W_ARM_B_TARGET && w < W_RIDER_WORDS_END;
+    bool arms = w >= W_ARM_B_TARGET && w < W_RIG_MODE;
     return (rider || arms) && (w & 3) == 0;
 }
 

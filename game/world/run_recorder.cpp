@@ -92,7 +92,7 @@ void run_snapshot_save() {
     for (uint32_t x = 0; x < 16 * DEMO_KEYS; x += 4) w_cell_set(W_DEMO_KEYS + x, 0);
     longs_copy(W_SAVED_PLAYER, PLAYER_STATE_FIRST, PLAYER_STATE_END);
     longs_copy(W_SAVED_DRIVE, W_DRIVE, W_PROP_ANGLE + 4);
-    longs_copy(W_SAVED_FLIGHT, W_FLIGHT_RESET_FIRST, W_FLIGHT_RESET_LAST + 4);
+    longs_copy(W_SAVED_FLIGHT, W_SLOW_FLAG, W_DIVE_PULL_PEAK + 4);
     w_cell_set(W_DEMO_CURSOR, int32_t(DEMO_INPUT_ADDRESS));
     if (sub != SUB_DEMO_ENTER) w_cell_set(W_DEMO_FRAMES, 0);
     w_cell_set(W_DEMO_HEADER, w_cell(W_COURSE_NUMBER));

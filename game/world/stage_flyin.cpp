@@ -433,7 +433,7 @@ int32_t stage_flyin_step() {
 }
 
 void stage_flyin_caption(int32_t k) {
-    int column = w_read16(WRAM_BASE + W_CAPTION_COLUMN), row = w_read16(WRAM_BASE + W_CAPTION_ROW) >> 8;
+    int column = w_read16(WRAM_BASE + W_BAND_HEIGHT), row = w_read16(WRAM_BASE + W_COURSE8_BANK) >> 8;
     if (k > 32) {
         text_block_clear(CAPTION_LAST_BLOCK, column + 18, row + 6);
         return;
