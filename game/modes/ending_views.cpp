@@ -245,6 +245,7 @@ void ending_badcam_dump(int32_t k) {
                 wram_long(W_PLAYER_ROLL), pose(0), pose(1), pose(2), pose(3), pose(4), pose(5));
         fprintf(stderr, "[BADCAM] k=%d D50 %d %d %d %d %d AB34 %d %d %d\n", k, wram_long(W_PITCH_INPUT),
                 wram_long(W_TURN_INPUT), wram_long(W_PITCH_INPUT_SMOOTH), wram_long(W_TURN_INPUT_SMOOTH),
-                wram_long(W_TURN_INPUT_SMOOTH_2), wram_long(0xAB34), wram_long(0xAB38), wram_long(0xAB3C));
+                wram_long(W_TURN_INPUT_SMOOTH_2), wram_long(rig_node(0) + NODE_PITCH),
+                wram_long(rig_node(0) + NODE_HEADING), wram_long(rig_node(0) + NODE_ROLL));
     }
 }

@@ -10,6 +10,7 @@
 #include "game/services/coin_ram.h"      // coins, price, free play, the credit row
 #include "game/services/flight_ram.h"    // W_STOP_FLAG: how the service mode was entered
 #include "game/services/gameplay_ram.h"  // frame_counter (bookkeeping)
+#include "game/services/rig_ram.h"       // the node array value_work_list lives in
 #include "game/services/run_ram.h"       // the bookkeeping longs
 #include "game/services/sound_ram.h"     // the volumes, mode and attract-sound settings
 
@@ -33,7 +34,8 @@ constexpr uint32_t W_SCENE_WORD = 0x2C24;        // cleared on entry
 
 // ---- Service scratch -----------------------------------------------------------------
 // value_work_list, six longs per record: the service mode keeps it in the rig's node
-// array, W_RIG_NODES (game/services/rig_ram.h).
+// array, W_RIG_NODES (game/services/rig_ram.h); its board address.
+constexpr uint32_t SERVICE_WORK_LIST = WRAM_BASE + W_RIG_NODES;
 constexpr uint32_t W_BOARD_TEST_SUMS = 0xABD6;   // nine point-ROM sums
 constexpr uint32_t W_SOUND_NAME = 0xAC44;        // the sound test's name text
 constexpr uint32_t W_VALUE_MARKS = 0x168EC;      // value_marks, a word per record

@@ -18,6 +18,22 @@ constexpr uint32_t W_VBLANK_FLAG = 0x0C9C;  // set by the frame interrupt
 // byte image, where the board leaves it.
 constexpr uint32_t W_IO_VALUE = 0x2C0A;
 
+// ---- Game initialisation (globals and the task system) ----------------------------
+// Set by game initialisation; no routine of this program reads them.
+constexpr uint32_t W_INIT_LONG = 0x2E3C;    // 1
+constexpr uint32_t W_INIT_BYTE_A = 0x2C2F;  // 1, in the 32 bytes from W_SCENE_WORD it clears
+constexpr uint32_t W_INIT_BYTE_B = 0x2C33;  // 4
+// The task system: two pointers that start at the task area, the stack long, three
+// tables of four longs (64 bytes apart, each long starting at 1) and six 16-byte blocks
+// (32 bytes apart) it clears; the last block begins the 32 bytes the globals clear.
+constexpr uint32_t W_TASK_POINTER_A = 0x2E40;
+constexpr uint32_t W_TASK_POINTER_B = 0x2E44;
+constexpr uint32_t W_TASK_STACK = 0x2E48;   // 0x3C000
+constexpr uint32_t W_TASK_AREA = 0x2E4C;
+constexpr uint32_t W_TASK_TABLES = 0x3E80;
+constexpr uint32_t W_TASK_BLOCKS = 0x3E70;
+constexpr uint32_t W_TASK_BLOCK_LAST = 0x3F10;
+
 // ---- Gameplay initialisation ------------------------------------------------------
 // Course-start values of words the world reads (0, 60, 100 and 153).
 constexpr uint32_t W_COURSE_WORD_E24 = 0x0E24;
