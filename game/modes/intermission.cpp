@@ -62,13 +62,13 @@ bool stage_debug() {
 }
 
 int32_t day() {
-    return w_read16(WRAM_BASE + W_COURSE_PAIR + 2);
+    return uint16_t(w_word(W_COURSE_PAIR + 2));
 }
 int32_t day_word(uint32_t field) {
     return rom_table_word(DAYS, day(), field);
 }
 int32_t frame() {
-    return w_read16(WRAM_BASE + W_INTER_FRAME);
+    return uint16_t(w_word(W_INTER_FRAME));
 }
 int32_t camera(uint32_t w) {
     return w_cell(w);
@@ -262,7 +262,7 @@ void intermission_run() {
     animation_step(fr);
     scene_step(fr);
     end_fade(fr);
-    w_write16(WRAM_BASE + W_INTER_FRAME, uint32_t(fr + 1));
+    w_word_set(W_INTER_FRAME, uint32_t(fr + 1));
     if (stage_debug() && fr % 30 == 0) camera_log(fr);
     if (fr == day_word(DAY_END_FRAME) - 2) sound_stop_unless_held(SOUND_SCENE);
     if (w_word(W_INTER_DONE) != 0) {

@@ -85,10 +85,10 @@ void field_long_put(int32_t s, uint32_t f, int32_t v) {
     wram_long_set(animated_slot(s) + f, v);
 }
 uint32_t state_of(int32_t s) {
-    return uint32_t(w_read16(WRAM_BASE + animated_slot(s) + AO_STATE));
+    return uint32_t(uint16_t(w_word(animated_slot(s) + AO_STATE)));
 }
 void state_put(int32_t s, uint32_t v) {
-    w_write16(WRAM_BASE + animated_slot(s) + AO_STATE, v & 0xFFFF);
+    w_word_set(animated_slot(s) + AO_STATE, v );
 }
 
 bool live(int32_t s) {
@@ -365,7 +365,7 @@ bool spawn_conditions(uint32_t r, uint32_t flags, uint32_t script) {
     if ((flags & AO_AT_PLAYER_CELL) && match != player_cell_word()) return false;
     if (flags & AO_HEIGHT_TEST) {
         if (flags & (AO_RELATIVE | AO_FULL_ROTATION)) {
-            if ((w_read16(WRAM_BASE + W_SPAWNER_ANGLES) & 0x2000) == 0 || spawner_y < limit) return false;
+            if ((w_word(W_SPAWNER_ANGLES) & 0x2000) == 0 || spawner_y < limit) return false;
         } else if (std::llabs(int64_t(bus_read32(script + 4)) - spawner_y) > limit) {
             return false;
         }

@@ -175,14 +175,14 @@ void zone_link_update() {
     int32_t k = 0;
     for (; k < slots; k++) {
         uint32_t slot = animated_slot(FIRST_ZONE_SLOT + k);
-        if (int16_t(w_read16(WRAM_BASE + slot + SLOT_STATE)) < 0) break;
+        if (w_word(slot + SLOT_STATE) < 0) break;
         uint32_t at = 4 * uint32_t(k);
         w_cell_set(W_SUBPART_X + at, w_cell(slot + SLOT_X));
         w_cell_set(W_SUBPART_Y + at, wrap_sub(w_cell(slot + SLOT_Y), SLOT_Y_LIFT));
         w_cell_set(W_SUBPART_Z + at, w_cell(slot + SLOT_Z));
-        w_cell_set(W_SUBPART_ANGLE + at, -int32_t(int16_t(w_read16(WRAM_BASE + slot + SLOT_HEADING))) * 4);
+        w_cell_set(W_SUBPART_ANGLE + at, -int32_t(w_word(slot + SLOT_HEADING)) * 4);
         int32_t size[3];
-        if (dynamic_zone_size(int16_t(w_read16(WRAM_BASE + slot + SLOT_KIND)), size)) {
+        if (dynamic_zone_size(w_word(slot + SLOT_KIND), size)) {
             w_cell_set(W_SUBPART_SIZE + at, size[0]);
             w_cell_set(W_SUBPART_HALF_B + at, size[1]);
             w_cell_set(W_SUBPART_TOP + at, size[2]);

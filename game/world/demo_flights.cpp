@@ -68,7 +68,7 @@ bool cursor_readable(int64_t cursor) {
 }
 
 int64_t cursor() {
-    int64_t slot = wram[W_DEMO_CURSOR];
+    int64_t slot = w_slot(W_DEMO_CURSOR);
     return w_is_host_pointer(slot) ? -1 : int64_t(uint32_t(slot));
 }
 
@@ -92,7 +92,7 @@ bool record_load() {
     if (!cursor_readable(at)) {
         if (!input_ended)
             printf("[GUARD] demo_world_frame: demo cursor 0x%llX holds no records -- input ended\n",
-                   static_cast<unsigned long long>(uint64_t(wram[W_DEMO_CURSOR])));
+                   static_cast<unsigned long long>(uint64_t(w_slot(W_DEMO_CURSOR))));
         input_ended = true;
         return false;
     }
@@ -113,7 +113,7 @@ void demo_course_start(int32_t n) {
     input_ended = false;
     w_cell_set(W_DEMO_CURSOR, rom_table_long(ROM_DEMO_INPUTS, n, 0));
     w_cell_set(W_COURSE_NUMBER, rom_table_long(ROM_DEMO_COURSES, n, 0));
-    w_write16(WRAM_BASE + W_COURSE_PAIR, uint32_t(rom_table_long(ROM_DEMO_STAGE_WORDS, n, 0)) & 0xFFFF);
+    w_word_set(W_COURSE_PAIR, uint32_t(rom_table_long(ROM_DEMO_STAGE_WORDS, n, 0)) );
     w_cell_set(W_BALLOON_LAYOUT, int16_t(rom_table_long(ROM_DEMO_LAYOUTS, n, 0)));
     w_cell_set(W_DEMO_PATH, rom_table_long(ROM_DEMO_PATHS, n, 0));
     w_cell_set(W_DEMO_PATH_LENGTH, PATH_LENGTH_START);

@@ -42,10 +42,10 @@ void longs_copy(uint32_t to, uint32_t first, uint32_t end) {
 }
 
 bool recording_may_start(int32_t play_frame) {
-    bool story_course = w_read16(WRAM_BASE + W_GAME_MODE) != 0 && w_cell(W_COURSE_NUMBER) != STORY_LAST_COURSE;
+    bool story_course = w_word(W_GAME_MODE) != 0 && w_cell(W_COURSE_NUMBER) != STORY_LAST_COURSE;
     if (story_course) return false;
     return w_cell(W_PLAYER_SPEED) > RECORD_SPEED || play_frame >= RECORD_FRAMES_MAX ||
-           w_read16(WRAM_BASE + W_BALLOONS_LEFT) == RECORD_STAGE_EVENT;
+           uint16_t(w_word(W_BALLOONS_LEFT)) == RECORD_STAGE_EVENT;
 }
 
 // One 16-byte input record at the recorded-frame count (the count bounds the buffer),
@@ -94,7 +94,7 @@ void run_snapshot_save() {
     w_cell_set(W_DEMO_CURSOR, int32_t(DEMO_INPUT_ADDRESS));
     if (sub != SUB_DEMO_ENTER) w_cell_set(W_DEMO_FRAMES, 0);
     w_cell_set(W_DEMO_HEADER, w_cell(W_COURSE_NUMBER));
-    w_cell_set(W_DEMO_HEADER_STAGE, w_read16(WRAM_BASE + W_COURSE_PAIR));
+    w_cell_set(W_DEMO_HEADER_STAGE, uint16_t(w_word(W_COURSE_PAIR)));
     w_cell_set(W_DEMO_HEADER_EXTRA, w_cell(W_BALLOON_LAYOUT));
 }
 
