@@ -59,17 +59,13 @@ constexpr int32_t DEMO_SCREEN_BLOCK = 246;
 constexpr int32_t DEMO_SCREEN_TILE = 624;
 constexpr int32_t DEMO_SCREEN_BANK = 5;
 
-int32_t game_mode() {
-    return uint16_t(w_word(W_GAME_MODE));
-}
-
 // Bits 0-2 of the byte 0xE00E2D (the low byte of the word at W 0x0E2C).
 int32_t stages_byte_bits() {
     return w_word(W_COURSES_LEFT) & 7;
 }
 
 void results_tally() {
-    if (game_mode() != 0)
+    if (w_word(W_GAME_MODE) != 0)
         results_tally_multi();
     else
         results_tally_single();
@@ -198,7 +194,7 @@ void course_select_init() {
     dl_buffers_init();
     bool stage_set = w_word(W_COURSE_LEFT) != 0;
     if (!stage_set) w_cell_set(W_BALLOON_LAYOUT, 0xFFFF);
-    if (game_mode() != 1)
+    if (w_word(W_GAME_MODE) != 1)
         course_select_setup();
     else if (stages_byte_bits() == 0)
         course_select_setup2();
@@ -212,7 +208,7 @@ void course_select_init() {
 }
 
 void course_select_frame() {
-    if (game_mode() != 1)
+    if (w_word(W_GAME_MODE) != 1)
         course_select_stage_cursor();
     else if (stages_byte_bits() == 0)
         course_select_title();

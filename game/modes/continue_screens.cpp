@@ -328,16 +328,17 @@ void continue_debug_print() {
         return v && v[0] != '0';
     }();
     if (!on) return;
-    printf("C f=%u sub=%ld coins=%d t=%ld sel=%d cnt=%d blk=%d prev=%d en=%d ba6=%04X b3a=%04X b82=%04X s5c=%ld "
-           "e6a=%d e14=%d fp=%d need=%d eb16=%ld f3c=%ld c8=%ld tot=%ld sc=%ld quota=%ld\n",
-           host_frame, long(w_cell(W_GAME_SUB_STATE)), int(credits()), long(w_cell(W_CONTINUE_TIMER)), int(w_word(W_NEEDLE)),
-           int(w_word(W_CONTINUE_REVEAL)), int(w_word(W_CONTINUE_REVEAL + 2)),
-           int(w_word(W_CONTINUE_ENABLED)), int(w_word(W_CONTINUE_ENABLED + 2)),
-           unsigned(w_cell(W_START_EDGE) & 0xFFFF), unsigned(w_cell(W_SWITCH_PORT0 + SP_PRESSED) & 0xFFFF),
-           unsigned(w_cell(W_COIN_EDGE) & 0xFFFF), long(w_word(W_POINT_COOLDOWN)),
-           int(w_word(W_COURSE_LEFT)), int(w_word(W_STAGE_WORD)), int(w_word(W_FREE_PLAY)),
-           int(w_word(W_COIN_VALUE2)), long(w_cell(W_FADE_AMOUNT)), long(w_cell(W_SCENE_FADE_DIR)), long(w_cell(W_TOTAL_FRAMES)),
-           long(w_cell(W_ENDING_TOTAL)), long(w_cell(W_TIME_SCORE)), long(w_cell(W_STAGE_QUOTA)));
+    printf(
+        "C f=%u sub=%ld coins=%d t=%ld sel=%d cnt=%d blk=%d prev=%d en=%d ba6=%04X b3a=%04X b82=%04X s5c=%ld "
+        "e6a=%d e14=%d fp=%d need=%d eb16=%ld f3c=%ld c8=%ld tot=%ld sc=%ld quota=%ld\n",
+        host_frame, long(w_cell(W_GAME_SUB_STATE)), int(credits()), long(w_cell(W_CONTINUE_TIMER)),
+        int(w_word(W_NEEDLE)), int(w_word(W_CONTINUE_REVEAL)), int(w_word(W_CONTINUE_REVEAL + 2)),
+        int(w_word(W_CONTINUE_ENABLED)), int(w_word(W_CONTINUE_ENABLED + 2)), unsigned(w_cell(W_START_EDGE) & 0xFFFF),
+        unsigned(w_cell(W_SWITCH_PORT0 + SP_PRESSED) & 0xFFFF), unsigned(w_cell(W_COIN_EDGE) & 0xFFFF),
+        long(w_word(W_POINT_COOLDOWN)), int(w_word(W_COURSE_LEFT)), int(w_word(W_STAGE_WORD)), int(w_word(W_FREE_PLAY)),
+        int(w_word(W_COIN_VALUE2)), long(w_cell(W_FADE_AMOUNT)), long(w_cell(W_SCENE_FADE_DIR)),
+        long(w_cell(W_TOTAL_FRAMES)), long(w_cell(W_ENDING_TOTAL)), long(w_cell(W_TIME_SCORE)),
+        long(w_cell(W_STAGE_QUOTA)));
 }
 
 void total_screen_enter() {

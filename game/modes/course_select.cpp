@@ -83,16 +83,8 @@ constexpr uint32_t QUOTA_TABLE = 0x15C328;
 constexpr uint32_t QUOTA_REDUCTION = 0x15C4F8;
 constexpr rom_table COURSE_FRAMES = {0x3508C, 32, COURSES};
 
-int32_t mode() {
-    return uint16_t(w_word(W_GAME_MODE));
-}
-
 bool confirmed() {
     return w_word(W_SELECT_HOLD) != 0;
-}
-
-int32_t courses_left() {
-    return uint16_t(w_word(W_COURSES_LEFT));
 }
 
 bool debug_switch() {
@@ -137,7 +129,7 @@ int32_t course_swing(int32_t n, bool rising, bool keep_phase) {
 }
 
 void course_models_draw() {
-    int32_t m = mode(), course = w_cell(W_COURSE_NUMBER), anim = w_cell(W_SELECT_ANIM);
+    int32_t m = uint16_t(w_word(W_GAME_MODE)), course = w_cell(W_COURSE_NUMBER), anim = w_cell(W_SELECT_ANIM);
     bool done = confirmed();
     dl_marker(0, MARKER_BACKDROP, 0, 0, DEPTH);
     dl_marker(0, m == 1 ? MARKER_MODE1 : MARKER_MODE0, 0, 0, DEPTH);
@@ -158,7 +150,7 @@ void course_models_draw() {
             r = wrap_add(r, 2 * f * (cx / 4 - 112));
         }
         dl_object_put(0, COURSE_MODEL_OTHER + 2 * i + (1 - m), cx, y, DEPTH, 0, 0, r, 0);
-        if (!(courses_left() >> i & 1)) {
+        if (!(uint16_t(w_word(W_COURSES_LEFT)) >> i & 1)) {
             int32_t t = wrap_add(r, CLEARED_TURN);
             dl_object_put(0, CLEARED_MODEL, cx + CLEARED_DISTANCE * math_sin(t) / 32768,
                           y + CLEARED_DISTANCE * math_cos(t) / 32768, DEPTH, 0, 0, t, 0);
@@ -209,7 +201,8 @@ void cursor_choose() {
     w_cell_set(W_COURSE_NUMBER, course_entry(moved));
     if (test_env.stage_debug && w_cell(W_SELECT_FRAMES) < 6)
         fprintf(stderr, "[STAGE] cursor=%d max=%ld avail=%08lX table=%08lX -> course=%ld\n", int(moved), long(max),
-                long(courses_left()), long(uint32_t(w_cell(W_SELECT_COURSES))), long(w_cell(W_COURSE_NUMBER)));
+                long(uint16_t(w_word(W_COURSES_LEFT))), long(uint32_t(w_cell(W_SELECT_COURSES))),
+                long(w_cell(W_COURSE_NUMBER)));
     if (debug_switch()) {
         uint32_t pressed = uint32_t(w_cell(W_SWITCH_PORT0 + SP_PRESSED));
         int32_t step = (pressed & PORT_DEBUG_UP ? 1 : 0) - (pressed & PORT_DEBUG_DOWN ? 1 : 0);
@@ -223,7 +216,7 @@ void cursor_choose() {
 void after_confirmation(bool confirmed_before) {
     w_cell_set(W_SELECT_ZOOM, std::min(w_cell(W_SELECT_ZOOM) + ZOOM_STEP, ZOOM_END));
     int32_t anim = w_cell(W_SELECT_ANIM);
-    if (anim == CHOSEN_ANIM) sound_play_p(SOUND_VOICE << 16 | (VOICE_CHOSEN + mode()));
+    if (anim == CHOSEN_ANIM) sound_play_p(SOUND_VOICE << 16 | (VOICE_CHOSEN + uint16_t(w_word(W_GAME_MODE))));
     w_cell_set(W_SELECT_ANIM, ++anim);
     if (anim > ANIM_END) w_cell_set(W_GAME_SUB_STATE, 2);
     int32_t target = wrap_mul(-COURSE_SPACING, w_cell(W_COURSE_NUMBER)), scroll = w_cell(W_SELECT_SCROLL);
@@ -235,7 +228,7 @@ void course_list_build() {
     int32_t last = debug_switch() ? 3 : 2, count = 0;
     uint32_t list = 0;
     for (int32_t i = 0; i <= last; i++) {
-        if (!(courses_left() >> i & 1)) continue;
+        if (!(uint16_t(w_word(W_COURSES_LEFT)) >> i & 1)) continue;
         if (count < LIST_ENTRIES) list |= uint32_t(i) << (24 - 8 * count);
         count++;
     }
@@ -328,7 +321,7 @@ void course_select_stage_cursor() {
     w_cell_set(W_SELECT_TIMER, timer);
     if (timer < 0 && !confirmed()) confirm(true);
 
-    if (!confirmed() && mode() == 0 && f >= NAME_LOAD_FRAME) {
+    if (!confirmed() && uint16_t(w_word(W_GAME_MODE)) == 0 && f >= NAME_LOAD_FRAME) {
         int32_t k = w_cell(W_FRAME_TICK) >> 3 & 3;
         text_block_draw(NAME_BLOCK + k, NAME_COLUMN, NAME_ROW, NAME_TILE + NAME_TILE_STEP * k, 1);
     }
@@ -340,7 +333,7 @@ void course_select_stage_cursor() {
     if (confirmed()) after_confirmation(confirmed_before);
     course_models_draw();
     pointer_draw();
-    if (mode() == 1) quota_digits_draw(select_stage_quota(w_cell(W_COURSE_NUMBER), 0));
+    if (uint16_t(w_word(W_GAME_MODE)) == 1) quota_digits_draw(select_stage_quota(w_cell(W_COURSE_NUMBER), 0));
 
     if (f == WELCOME_FRAME) sound_play_p(SOUND_VOICE << 16 | VOICE_WELCOME);
     if (!confirmed() && f == w_word(W_POINT_COOLDOWN)) sound_play_p(SOUND_VOICE << 16 | VOICE_HINT);
@@ -390,7 +383,7 @@ void course_map_draw() {
     sprite_call(CARD_LAYER, wrap_add(MAP_BOTTOM, wrap_mul(2, course)), MAP_X, MAP_BOTTOM_Y, 0, MAP_SPRITE_SIZE, MAP_SPRITE_SIZE, 0,
                 1);
     course_map_packets(w_cell(W_SELECT_FRAMES) / 2);
-    if (mode() == 1) {
+    if (uint16_t(w_word(W_GAME_MODE)) == 1) {
         int32_t continues = std::min<int32_t>(uint16_t(w_word(W_COURSE_LEFT)), CONTINUE_STEPS_MAX);
         quota_digits_draw(select_stage_quota(course, continues));
     }

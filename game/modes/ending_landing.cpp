@@ -140,7 +140,7 @@ void landing_start() {
     for (uint32_t r = 0; r < 5; r++) wram_long_set(W_GROUND_POINTS + 12 * r + 8, LANDING_FLOOR);
     ending_player_from_pose();
     ending_pose_set(PY, LAND_START_Y);
-    wram_long_set(W_ENDING_SCRATCH + LAND_SINK, wrap_div(wrap_shl(wrap_sub(LAND_START_Y, rom_long(ROM_LANDING_POSE + 4)), 6), 600));
+    ending_scratch_set(LAND_SINK, wrap_div(wrap_shl(wrap_sub(LAND_START_Y, rom_long(ROM_LANDING_POSE + 4)), 6), 600));
 }
 
 void landing_approach(int32_t t) {
@@ -155,35 +155,36 @@ void landing_approach(int32_t t) {
     } else {
         wram_long_set(W_LAND_ROLL_V, wrap_shl(wrap_sub(roll, ending_pose(PROLL)), 9));
         ending_pose_set(PPITCH, wrap_add(ending_pose(PPITCH), wrap_sub(1024, ending_pose(PPITCH)) >> 6));
-        wram_long_set(W_ENDING_SCRATCH + LAND_SINK, std::max(0, wrap_sub(wram_long(W_ENDING_SCRATCH + LAND_SINK), wrap_mul(64, ending_pose(PPITCH)) / 2048)));
-        ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_ENDING_SCRATCH + LAND_SINK) >> 6));
+        ending_scratch_set(LAND_SINK,
+                           std::max(0, wrap_sub(ending_scratch(LAND_SINK), wrap_mul(64, ending_pose(PPITCH)) / 2048)));
+        ending_pose_set(PY, wrap_sub(ending_pose(PY), ending_scratch(LAND_SINK) >> 6));
     }
     ending_pose_set(PROLL, roll);
 
     longs_copy(W_ENDING_OBJECT, ROM_LAND_CAMERA, 7);
     object_aim_at_model(rom_long(ROM_LAND_AIM_Y));
     ending_camera_record_load(WRAM_BASE + W_ENDING_OBJECT, true);
-    wram_long_set(W_ENDING_SCRATCH + LAND_EASE, 46080);
+    ending_scratch_set(LAND_EASE, 46080);
 }
 
 void landing_glide_start() {
     int32_t h = rom_long(ROM_LANDING_HEADING);
-    wram_long_set(W_ENDING_SCRATCH + LAND_FALL, 80);
-    wram_long_set(W_ENDING_SCRATCH + LAND_SPEED, wrap_div(wrap_add(wrap_mul(h, 4096), 0x28000000), 97784));
-    wram_long_set(W_ENDING_SCRATCH + LAND_PITCH, wrap_shl(ending_pose(PPITCH), 6));
-    wram_long_set(W_ENDING_SCRATCH + LAND_IK_C, wrap_shl(wram_long(W_ENDING_IK_C), 6));
-    wram_long_set(W_ENDING_SCRATCH + LAND_IK_D, wrap_shl(wram_long(W_ENDING_IK_D), 6));
-    wram_long_set(W_ENDING_SCRATCH + LAND_SCALE, wram_long(W_RIG_SCALE));
-    wram_long_set(W_ENDING_SCRATCH + LAND_SCALE_TARGET, wram_long(W_RIG_SCALE));
+    ending_scratch_set(LAND_FALL, 80);
+    ending_scratch_set(LAND_SPEED, wrap_div(wrap_add(wrap_mul(h, 4096), 0x28000000), 97784));
+    ending_scratch_set(LAND_PITCH, wrap_shl(ending_pose(PPITCH), 6));
+    ending_scratch_set(LAND_IK_C, wrap_shl(wram_long(W_ENDING_IK_C), 6));
+    ending_scratch_set(LAND_IK_D, wrap_shl(wram_long(W_ENDING_IK_D), 6));
+    ending_scratch_set(LAND_SCALE, wram_long(W_RIG_SCALE));
+    ending_scratch_set(LAND_SCALE_TARGET, wram_long(W_RIG_SCALE));
 }
 
 void landing_glide() {
     ease(W_ENDING_SCRATCH + LAND_PITCH, 0x80000, 6);
-    int32_t brake = std::min(wram_long(W_ENDING_SCRATCH + LAND_PITCH) / 5632,
+    int32_t brake = std::min(ending_scratch(LAND_PITCH) / 5632,
                              wrap_div(wrap_add(wrap_mul(rom_long(ROM_LANDING_HEADING), 34), 0x550000), 97784));
     add(W_ENDING_SCRATCH + LAND_SPEED, wrap_neg(brake));
-    wram_long_set(W_ENDING_SCRATCH + LAND_SINK, std::max(0, wrap_sub(wram_long(W_ENDING_SCRATCH + LAND_SINK), wram_long(W_ENDING_SCRATCH + LAND_PITCH) / 2048)));
-    ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_ENDING_SCRATCH + LAND_SINK) >> 6));
+    ending_scratch_set(LAND_SINK, std::max(0, wrap_sub(ending_scratch(LAND_SINK), ending_scratch(LAND_PITCH) / 2048)));
+    ending_pose_set(PY, wrap_sub(ending_pose(PY), ending_scratch(LAND_SINK) >> 6));
     ease(W_ENDING_IK_B, 3328, 4);
     int32_t v = wram_long(W_LAND_ROLL_V);
     v = wrap_sub(wrap_sub(v, wrap_mul(4, ending_pose(PROLL))), v >> 4);
@@ -200,19 +201,19 @@ void landing_glide() {
 void landing_touchdown() {
     add(W_ENDING_SCRATCH + LAND_FALL, 163);
     if (ending_pose(PY) <= LANDING_FLOOR + 255) decay(W_ENDING_SCRATCH + LAND_PITCH);
-    ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_ENDING_SCRATCH + LAND_FALL) / 64));
+    ending_pose_set(PY, wrap_sub(ending_pose(PY), ending_scratch(LAND_FALL) / 64));
     if (ending_pose(PY) < LANDING_FLOOR) {
         ending_pose_set(PY, LANDING_FLOOR);
-        wram_long_set(W_ENDING_SCRATCH + LAND_SPEED, 0);
-        if (wram_long(W_ENDING_SCRATCH + LAND_SINK) == 0) wram_long_set(W_ENDING_SCRATCH + LAND_SINK, LANDING_KICK);
+        ending_scratch_set(LAND_SPEED, 0);
+        if (ending_scratch(LAND_SINK) == 0) ending_scratch_set(LAND_SINK, LANDING_KICK);
     }
     decay(W_ENDING_SCRATCH + LAND_IK_C);
     decay(W_ENDING_SCRATCH + LAND_IK_D);
-    add(W_ENDING_SCRATCH + LAND_SCALE, wrap_sub(wram_long(W_ENDING_SCRATCH + LAND_SCALE_TARGET), wram_long(W_ENDING_SCRATCH + LAND_SCALE)) / 16);
-    int32_t sink = wram_long(W_ENDING_SCRATCH + LAND_SINK);
+    add(W_ENDING_SCRATCH + LAND_SCALE, wrap_sub(ending_scratch(LAND_SCALE_TARGET), ending_scratch(LAND_SCALE)) / 16);
+    int32_t sink = ending_scratch(LAND_SINK);
     if (sink != 0) {
         int32_t w = wrap_sub(wrap_sub(sink, wrap_mul(128, wram_long(W_ENDING_IK_B))), sink / 2);
-        wram_long_set(W_ENDING_SCRATCH + LAND_SINK, w);
+        ending_scratch_set(LAND_SINK, w);
         add(W_ENDING_IK_B, w >> 9);
     } else {
         decay(W_ENDING_IK_B);
@@ -237,9 +238,9 @@ void landing_contacts() {
 void landing_camera_settle(int32_t t) {
     if (t == APPROACH_FRAMES && ending_object(12) < 0) ending_object_set(12, ending_object(12) & 0xFFFF);
     ending_object_set(12, wrap_add(ending_object(12), wrap_sub(rom_long(ROM_LAND_CAMERA + 12), ending_object(12)) >> 6));
-    int32_t divisor = wram_long(W_ENDING_SCRATCH + LAND_EASE);
+    int32_t divisor = ending_scratch(LAND_EASE);
     if (divisor != 0) ending_object_set(16, wrap_add(ending_object(16), wrap_div(wrap_shl(wrap_sub(rom_long(ROM_LAND_CAMERA + 16), ending_object(16)), 8), divisor)));
-    wram_long_set(W_ENDING_SCRATCH + LAND_EASE, std::max(2048, wrap_sub(divisor, 352)));
+    ending_scratch_set(LAND_EASE, std::max(2048, wrap_sub(divisor, 352)));
     ending_camera_record_load(WRAM_BASE + W_ENDING_OBJECT, false);
 }
 
@@ -324,6 +325,12 @@ int32_t ending_object(uint32_t offset) {
 }
 void ending_object_set(uint32_t offset, int32_t v) {
     wram_long_set(W_ENDING_OBJECT + offset, v);
+}
+int32_t ending_scratch(uint32_t field) {
+    return wram_long(W_ENDING_SCRATCH + field);
+}
+void ending_scratch_set(uint32_t field, int32_t v) {
+    wram_long_set(W_ENDING_SCRATCH + field, v);
 }
 
 int32_t ending_scene_frame(int32_t first) {
@@ -437,15 +444,15 @@ void ending_landing() {
         landing_approach(t);
     } else {
         if (t == APPROACH_FRAMES) landing_glide_start();
-        if (wram_long(W_ENDING_SCRATCH + LAND_SPEED) > 256)
+        if (ending_scratch(LAND_SPEED) > 256)
             landing_glide();
         else
             landing_touchdown();
-        wram_long_set(W_RIG_SCALE, wram_long(W_ENDING_SCRATCH + LAND_SCALE));
-        wram_long_set(W_ENDING_IK_C, wram_long(W_ENDING_SCRATCH + LAND_IK_C) / 64);
-        wram_long_set(W_ENDING_IK_D, wram_long(W_ENDING_SCRATCH + LAND_IK_D) / 64);
-        ending_pose_set(PPITCH, wram_long(W_ENDING_SCRATCH + LAND_PITCH) / 64);
-        ending_pose_set(PZ, wrap_sub(ending_pose(PZ), wram_long(W_ENDING_SCRATCH + LAND_SPEED) / 64));
+        wram_long_set(W_RIG_SCALE, ending_scratch(LAND_SCALE));
+        wram_long_set(W_ENDING_IK_C, ending_scratch(LAND_IK_C) / 64);
+        wram_long_set(W_ENDING_IK_D, ending_scratch(LAND_IK_D) / 64);
+        ending_pose_set(PPITCH, ending_scratch(LAND_PITCH) / 64);
+        ending_pose_set(PZ, wrap_sub(ending_pose(PZ), ending_scratch(LAND_SPEED) / 64));
     }
     landing_contacts();
     if (t >= APPROACH_FRAMES) landing_camera_settle(t);
@@ -495,7 +502,8 @@ void ending_phase10() {
     dl_copy_packets(ROM_FREE_LIST, WRAM_BASE + W_ENDING_OBJECT);
     ending_bank_marker();
 
-    if (ending_counter_now() == PHASE10_FIRST + PHASE10_FRAMES - 1 && wram_long(W_ENDING_OBJECT + FREE_CAMERA_TOUCHED) == -1) {
+    if (ending_counter_now() == PHASE10_FIRST + PHASE10_FRAMES - 1 &&
+        wram_long(W_ENDING_OBJECT + FREE_CAMERA_TOUCHED) == -1) {
         wram_long_set(W_ENDING_OBJECT + FREE_CAMERA_TOUCHED, 0);
         ending_phase_set(10, PHASE10_FIRST - 1);  // the advance brings the phase's first frame again
     }

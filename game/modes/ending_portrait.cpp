@@ -133,8 +133,8 @@ void portrait_start() {
     for (uint32_t k = 0; k < 6; k++) wram_long_set(W_LIMB_V + 4 * k, 0);
     wram_long_set(W_LIMB_V + 4, 2048);
     wram_long_set(W_LIMB_V + 8, 4096);
-    wram_long_set(W_ENDING_SCRATCH + PORTRAIT_SCRATCH_C, 0x1E0000);
-    wram_long_set(W_ENDING_SCRATCH + PORTRAIT_SCALE, 0x20000);
+    ending_scratch_set(PORTRAIT_SCRATCH_C, 0x1E0000);
+    ending_scratch_set(PORTRAIT_SCALE, 0x20000);
     fade_colour_set(FADE_FULL);
     w_cell_set(W_FADE_AMOUNT, 0);
 }
@@ -219,7 +219,7 @@ void motion_step(int32_t t, int32_t c) {
         const int32_t target[3] = {pos[BLOCK_B][0], wrap_add(pos[BLOCK_B][1], 650), pos[BLOCK_B][2]};
         countdown_node_aim(head - WRAM_BASE, target, 472, 356, 350490, 336925);
     }
-    wram_long_set(W_ENDING_SCRATCH + PORTRAIT_SCALE, std::max(0, wrap_sub(wram_long(W_ENDING_SCRATCH + PORTRAIT_SCALE), 192)));
+    ending_scratch_set(PORTRAIT_SCALE, std::max(0, wrap_sub(ending_scratch(PORTRAIT_SCALE), 192)));
 }
 
 void portrait_log(int32_t t, int32_t c, bool changed) {
@@ -234,8 +234,8 @@ void portrait_log(int32_t t, int32_t c, bool changed) {
         auto w = [](uint32_t a) { return wram_long(a); };
         printf("[END9S] c=%d pend=%d,%d,%d,%d,%d,%d spr=%d,%d,%d,%d,%d v=%d,%d,%d\n", t, w(W_LIMB_V), w(W_LIMB_V + 4),
                w(W_LIMB_V + 8), w(W_LIMB_ACC), w(W_LIMB_ACC + 4), w(W_LIMB_ACC + 8), w(W_ENDING_SCRATCH + 4),
-               w(W_ENDING_SCRATCH + 8), w(W_ENDING_SCRATCH + 12), w(W_ENDING_SCRATCH + 16),
-               w(W_ENDING_SCRATCH + 20), w(W_ANCHOR_A), w(W_HOP_V), w(W_HOP_HEIGHT));
+               w(W_ENDING_SCRATCH + 8), w(W_ENDING_SCRATCH + 12), w(W_ENDING_SCRATCH + 16), w(W_ENDING_SCRATCH + 20),
+               w(W_ANCHOR_A), w(W_HOP_V), w(W_HOP_HEIGHT));
     }
 }
 

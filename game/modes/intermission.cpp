@@ -67,9 +67,6 @@ int32_t day() {
 int32_t day_word(uint32_t field) {
     return rom_table_word(DAYS, day(), field);
 }
-int32_t frame() {
-    return uint16_t(w_word(W_INTER_FRAME));
-}
 int32_t camera(uint32_t w) {
     return w_cell(w);
 }
@@ -253,7 +250,7 @@ void intermission_enter() {
 }
 
 void intermission_run() {
-    int32_t fr = frame();
+    int32_t fr = uint16_t(w_word(W_INTER_FRAME));
     w_cell_set(W_DL_LAST_BANK, 0);
     if (fr == 0) w_cell_set(W_INTER_RAW_SOUND, 0);
     sound_script_step(fr);
@@ -324,7 +321,7 @@ void intermission_packets() {
 
 void intermission_packet_header(int32_t a) {
     constexpr int32_t BANK = 1792, SLOT = 3;
-    int32_t fr = frame();
+    int32_t fr = uint16_t(w_word(W_INTER_FRAME));
     dl_header_8000();
     if (w_cell(W_DL_LAST_BANK) != BANK) {
         dl_bank_select(BANK);
@@ -338,7 +335,7 @@ void intermission_packet_header(int32_t a) {
 }
 
 void intermission_camera_packet() {
-    int32_t fr = frame();
+    int32_t fr = uint16_t(w_word(W_INTER_FRAME));
     int32_t cx = camera(W_CAMERA_X), cy = camera(W_CAMERA_Y), cz = camera(W_CAMERA_Z);
     dl_header_8000();
     if (w_cell(W_DL_LAST_BANK) != 0) {

@@ -235,9 +235,10 @@ void intro_text_draw() {
     if (w_cell(W_INTRO_STEP_NUMBER) >= 0 && w_cell(W_INTRO_STEP_FRAMES) == 0) textram_clear();
     int32_t block = step_text_block();
     if (block != NONE) {
-        if (w_cell(W_INTRO_STEP_FRAMES) < REVEAL_FRAMES) cgram_load_block_at(block, TEXT_TILE, w_cell(W_INTRO_STEP_FRAMES));
-        text_block_draw(block, rom_table_long(STEP_PLACES, w_cell(W_INTRO_STEP_NUMBER), 0), rom_table_long(STEP_PLACES, w_cell(W_INTRO_STEP_NUMBER), 4), TEXT_TILE,
-                        1);
+        if (w_cell(W_INTRO_STEP_FRAMES) < REVEAL_FRAMES)
+            cgram_load_block_at(block, TEXT_TILE, w_cell(W_INTRO_STEP_FRAMES));
+        text_block_draw(block, rom_table_long(STEP_PLACES, w_cell(W_INTRO_STEP_NUMBER), 0),
+                        rom_table_long(STEP_PLACES, w_cell(W_INTRO_STEP_NUMBER), 4), TEXT_TILE, 1);
     }
     step_extra_blocks_draw();
     text_block_draw(TITLE_BLOCK, TITLE_COLUMN, TITLE_ROW, TITLE_TILE, 1);

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "board/game_state_ram.h"   // course number, time score, armed flag
+#include "board/game_state_ram.h"       // course number, time score, armed flag
 #include "game/services/flight_ram.h"   // W_GAME_MODE
 #include "game/services/gameplay_ram.h"  // W_SCORE_DIGITS, ending_total
 

@@ -121,7 +121,8 @@ void results_fade_step_b(int32_t a) {
 }
 
 void results_swing_step(int32_t limit, int32_t shift, int32_t base) {
-    int32_t value = toward(w_cell(W_RESULTS_PANEL_SWING), w_cell(W_RESULTS_NEXT_STEP) == STEP_STAGE_BONUS ? 0 : limit, SWING_STEP);
+    int32_t value =
+        toward(w_cell(W_RESULTS_PANEL_SWING), w_cell(W_RESULTS_NEXT_STEP) == STEP_STAGE_BONUS ? 0 : limit, SWING_STEP);
     w_cell_set(W_RESULTS_PANEL_SWING, value);
     int32_t d = int32_t(int64_t(math_sin(value)) * (int64_t(1) << std::clamp(shift, 0, 16)) >> 15);
     int32_t model = w_cell(W_END_FLAG) == 1 ? SWING_MODEL_GOAL : SWING_MODEL;
@@ -163,7 +164,8 @@ void results_stage_counts() {
         if (in_place) digit_sprites(continues, 368, 376, 352, 335);
     } else if (grade == 4) {
         grade_model(887, -272, -32);
-        int32_t n = wrap_sub(rom_table_long(QUOTA_DIFFERENCE, w_cell(W_COURSE_NUMBER), 0), w_cell(W_TIME_SCORE)) / 50 + 1;
+        int32_t n =
+            wrap_sub(rom_table_long(QUOTA_DIFFERENCE, w_cell(W_COURSE_NUMBER), 0), w_cell(W_TIME_SCORE)) / 50 + 1;
         if (in_place) digit_sprites(n, 111, 111, 79, 181);
     } else if (grade == 5) {
         int32_t place = ranking_position_find(w_cell(W_COURSE_NUMBER), w_cell(W_TIME_SCORE));

@@ -308,7 +308,8 @@ void single_step() {
         break;
     }
     case STEP_WAIT:
-        if (w_cell(W_RESULTS_TIMER) == 150 && !(w_cell(W_RESULTS_NEXT_STEP) == STEP_FADE_OUT && w_word(W_COURSE_GRADE) > 3))
+        if (w_cell(W_RESULTS_TIMER) == 150 &&
+            !(w_cell(W_RESULTS_NEXT_STEP) == STEP_FADE_OUT && w_word(W_COURSE_GRADE) > 3))
             w_cell_set(W_RESULTS_TIMER, 149);
         else if (w_cell(W_RESULTS_TIMER) == 150)
             sound_play(SOUND_GRADE_HOLD);
@@ -358,7 +359,8 @@ void course_sprites() {
 }
 
 void rolling_score(int32_t x, int32_t y, int32_t back_y) {
-    w_cell_set(W_RESULTS_POINTS_SHOWN, results_score_draw(w_cell(W_RESULTS_POINTS_SHOWN), w_cell(W_TIME_SCORE), x, y, back_y, 414));
+    w_cell_set(W_RESULTS_POINTS_SHOWN,
+               results_score_draw(w_cell(W_RESULTS_POINTS_SHOWN), w_cell(W_TIME_SCORE), x, y, back_y, 414));
 }
 
 void multi_draw() {
@@ -423,7 +425,8 @@ void single_draw() {
     rolling_score(-60, 72, 68);
     dl_object_put(0, 857, 6464, w_word(W_NEEDLE), 8192, 0, 0, 0x8000, 0);
     if (w_word(W_RESULTS_STEP_WORD) != STEP_FADE_IN) {
-        bool hidden = w_cell(W_RESULTS_NEXT_STEP) > STEP_DECISION && w_word(W_COURSE_GRADE) <= 3 && (w_cell(W_FRAME_TICK) & 0x10);
+        bool hidden =
+            w_cell(W_RESULTS_NEXT_STEP) > STEP_DECISION && w_word(W_COURSE_GRADE) <= 3 && (w_cell(W_FRAME_TICK) & 0x10);
         results_map_draw(!hidden);
     }
     results_tile_blocks_draw();
@@ -512,7 +515,8 @@ void results_tally_single() {
 
 void results_multi_game_end() {
     w_cell_set(W_ATTRACT_SEQ_INDEX, 11);
-    w_cell_set(W_GAME_SUB_STATE, ranking_position_find(RANK_MULTI_TABLE, w_cell(W_ENDING_TOTAL)) != 0 ? SUB_NAME_ENTRY : SUB_TOTAL);
+    w_cell_set(W_GAME_SUB_STATE,
+               ranking_position_find(RANK_MULTI_TABLE, w_cell(W_ENDING_TOTAL)) != 0 ? SUB_NAME_ENTRY : SUB_TOTAL);
 }
 
 int32_t results_grade(int32_t course, int32_t points) {

@@ -3,7 +3,6 @@
 #pragma once
 #include <cstdint>
 
-
 // Five rolling digits moving toward value; shown is 8 x the number shown plus the roll
 // phase in its low 3 bits. Returns the new shown value.
 int32_t score_digits_draw(int32_t layer, int32_t shown, int32_t value, int32_t x, int32_t y,

@@ -13,7 +13,7 @@
 constexpr uint32_t W_ATTRACT_SEQ_INDEX = 0x0CC8;
 constexpr uint32_t W_FRAME_COUNTER = 0x4010;
 constexpr uint32_t W_SCENE_FADE_STEP = 0x15ED0;  // fade step per frame: attract scenes, the total screen
-constexpr uint32_t W_VBLANK_FLAG = 0x0C9C;  // set by the frame interrupt
+constexpr uint32_t W_VBLANK_FLAG = 0x0C9C;       // set by the frame interrupt
 // The I/O value word the service mode shows and an animated object tests: read from the
 // byte image, where the board leaves it.
 constexpr uint32_t W_IO_VALUE = 0x2C0A;
@@ -28,7 +28,7 @@ constexpr uint32_t W_INIT_BYTE_B = 0x2C33;  // 4
 // (32 bytes apart) it clears; the last block begins the 32 bytes the globals clear.
 constexpr uint32_t W_TASK_POINTER_A = 0x2E40;
 constexpr uint32_t W_TASK_POINTER_B = 0x2E44;
-constexpr uint32_t W_TASK_STACK = 0x2E48;   // 0x3C000
+constexpr uint32_t W_TASK_STACK = 0x2E48;  // 0x3C000
 constexpr uint32_t W_TASK_AREA = 0x2E4C;
 constexpr uint32_t W_TASK_TABLES = 0x3E80;
 constexpr uint32_t W_TASK_BLOCKS = 0x3E70;

@@ -64,8 +64,8 @@ constexpr uint32_t W_SAVED_FLIGHT = 0x17230;      // flight_state longs W 0x12C0
 constexpr uint32_t W_RECORDING = 0x17268;         // the recording flag
 
 // ---- The race clock ----------------------------------------------------------------
-constexpr uint32_t W_TIMER_HOLD = 0x15ED4;  // non-zero: the time left stands still
-constexpr uint32_t W_CLOCK_BLINK = 0x15ED5;   // byte: the race clock's blink phase 0..15
+constexpr uint32_t W_TIMER_HOLD = 0x15ED4;   // non-zero: the time left stands still
+constexpr uint32_t W_CLOCK_BLINK = 0x15ED5;  // byte: the race clock's blink phase 0..15
 
 // ---- The goal sequence -------------------------------------------------------------
 constexpr uint32_t W_GOAL_DEBUG_REPEAT = 0x3EFC;  // the debug aid every 512 frames

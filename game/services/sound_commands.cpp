@@ -331,7 +331,8 @@ int32_t contact_pick(int32_t id, int32_t parameter, int32_t speed) {
     static const bool trace = env_present("SKYVOLTA_SNDTRIG");
     if (trace)
         fprintf(stderr, "T fc=%d st=%d sub=%d fn=contact_pick id=%x par=%x spd=%d\n", wram_long(W_FRAME_TICK),
-                wram_long(W_GAME_STATE), wram_long(W_GAME_SUB_STATE), unsigned(id) & 0xFFFF, unsigned(parameter) & 0xFFFF, speed);
+                wram_long(W_GAME_STATE), wram_long(W_GAME_SUB_STATE), unsigned(id) & 0xFFFF,
+                unsigned(parameter) & 0xFFFF, speed);
     if (id >= 2 && id <= 9) return 0;
     int32_t level = speed <= CONTACT_SLOW_SPEED ? CONTACT_SLOW_LEVEL : parameter;
     if (level > w_word(W_CONTACT_LEVEL)) w_word_set(W_CONTACT_LEVEL, level);

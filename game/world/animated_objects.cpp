@@ -88,7 +88,7 @@ uint32_t state_of(int32_t s) {
     return uint32_t(uint16_t(w_word(animated_slot(s) + AO_STATE)));
 }
 void state_put(int32_t s, uint32_t v) {
-    w_word_set(animated_slot(s) + AO_STATE, v );
+    w_word_set(animated_slot(s) + AO_STATE, v);
 }
 
 bool live(int32_t s) {

@@ -92,8 +92,7 @@ zone_record dynamic_zone(int32_t k) {
     z.top = w_cell(W_SUBPART_TOP + 4 * uint32_t(k));
     int32_t heading = w_cell(W_SUBPART_ANGLE + 4 * uint32_t(k)) & 0xFFFF;
     int32_t folded = heading & 0x3FFF;
-    int32_t halves[2] = {w_cell(W_SUBPART_SIZE + 4 * uint32_t(k)),
-                         w_cell(W_SUBPART_HALF_B + 4 * uint32_t(k))};
+    int32_t halves[2] = {w_cell(W_SUBPART_SIZE + 4 * uint32_t(k)), w_cell(W_SUBPART_HALF_B + 4 * uint32_t(k))};
     if ((heading >> 14) & 1) std::swap(halves[0], halves[1]);
     int32_t table = shear_word(folded), sine = wrap_abs(math_sin(folded)), cosine = math_cos(folded);
     z.shear = table * SHEAR_SCALE;

@@ -113,7 +113,7 @@ void demo_course_start(int32_t n) {
     input_ended = false;
     w_cell_set(W_DEMO_CURSOR, rom_table_long(ROM_DEMO_INPUTS, n, 0));
     w_cell_set(W_COURSE_NUMBER, rom_table_long(ROM_DEMO_COURSES, n, 0));
-    w_word_set(W_COURSE_PAIR, uint32_t(rom_table_long(ROM_DEMO_STAGE_WORDS, n, 0)) );
+    w_word_set(W_COURSE_PAIR, uint32_t(rom_table_long(ROM_DEMO_STAGE_WORDS, n, 0)));
     w_cell_set(W_BALLOON_LAYOUT, int16_t(rom_table_long(ROM_DEMO_LAYOUTS, n, 0)));
     w_cell_set(W_DEMO_PATH, rom_table_long(ROM_DEMO_PATHS, n, 0));
     w_cell_set(W_DEMO_PATH_LENGTH, PATH_LENGTH_START);

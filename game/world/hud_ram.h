@@ -35,5 +35,5 @@ constexpr uint32_t PARTICLE_X = 0, PARTICLE_TYPE = 12, PARTICLE_AGE = 16;
 // particle type in the lower.
 constexpr uint32_t W_PARTICLE_EMITTERS = 0x16D60;
 constexpr uint32_t PARTICLE_EMITTER_COUNT = 5;
-constexpr uint32_t W_PARTICLE_PHASE = 0x16D74;   // frame phase 0..15
-constexpr uint32_t W_PARTICLE_SPEED = 0x16D78;   // smoothed speed
+constexpr uint32_t W_PARTICLE_PHASE = 0x16D74;  // frame phase 0..15
+constexpr uint32_t W_PARTICLE_SPEED = 0x16D78;  // smoothed speed

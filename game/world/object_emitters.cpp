@@ -278,7 +278,8 @@ void train_render() {
 void train_packets_emit(int record, int32_t cell, int32_t height) {
     int32_t x0 = dl_relative_x((cell % 8) * CELL_SIZE), z0 = dl_relative_z((cell / 8) * CELL_SIZE);
     int32_t y = wrap_add(wram_long(W_TRAIN_BASE_Y), wrap_add(height, rom_table_long(ROM_TRAIN_RECORDS, record, 4)));
-    int32_t z = wrap_sub(wrap_add(z0, rom_table_long(ROM_TRAIN_RECORDS, record, 8)), (wram_long(W_PLAY_FRAME_COUNTER) & 0x1FF) * 130);
+    int32_t z = wrap_sub(wrap_add(z0, rom_table_long(ROM_TRAIN_RECORDS, record, 8)),
+                         (wram_long(W_PLAY_FRAME_COUNTER) & 0x1FF) * 130);
     int32_t x = wrap_add(x0, rom_table_long(ROM_TRAIN_RECORDS, record, 0));
     int32_t a = rom_table_word(ROM_TRAIN_RECORDS, record, 12), b = rom_table_word(ROM_TRAIN_RECORDS, record, 14),
             c = rom_table_word(ROM_TRAIN_RECORDS, record, 16);

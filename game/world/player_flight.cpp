@@ -197,8 +197,7 @@ void player_flight_step() {
     target_pitch = wrap_add(target_pitch, pitch_smooth >> 8);
     int32_t target_roll = turn_smooth >> 3;
     int32_t target_heading = wrap_sub(w_cell(W_TARGET_HEADING), wrap_add(turn_smooth >> 9, turn_smooth >> 8));
-    int32_t limit = w_cell(W_COURSE_NUMBER) != 0 || w_word(W_GAME_MODE) != 0 ? PITCH_LIMIT
-                                                                                              : PITCH_LIMIT_NOVICE;
+    int32_t limit = w_cell(W_COURSE_NUMBER) != 0 || w_word(W_GAME_MODE) != 0 ? PITCH_LIMIT : PITCH_LIMIT_NOVICE;
     if (low16(target_pitch) < -limit)
         target_pitch = -limit;
     else if (low16(target_pitch) > limit)

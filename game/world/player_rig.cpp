@@ -185,7 +185,7 @@ int32_t list_stream_length(uint32_t list) {
 // Closes the node list at node k: model -1, the stream length in its link word.
 void node_list_close(uint32_t k, int32_t length) {
     node_field_set(k, NODE_MODEL, -1);
-    w_word_set(rig_node(k) + NODE_LINK, uint32_t(length) );
+    w_word_set(rig_node(k) + NODE_LINK, uint32_t(length));
 }
 
 void machine_nodes_reset() {
@@ -200,7 +200,7 @@ void machine_nodes_reset() {
         }
         w_cell_set(n + NODE_MODEL, p.model);
         w_cell_set(n + NODE_BASE_MODEL, p.model);
-        w_word_set(n + NODE_LINK, uint32_t(-int32_t(k)) );
+        w_word_set(n + NODE_LINK, uint32_t(-int32_t(k)));
         w_cell_set(n + NODE_GROUP, MACHINE_FIRST_GROUP + int32_t(k));
     }
 }

@@ -79,9 +79,6 @@ constexpr int32_t SWEEP_MARK_A = 893, SWEEP_DAY_MARK = 878, SWEEP_MARK_B = 868;
 constexpr int32_t SWEEP_TITLE = 851, SWEEP_TITLE_B = 856;
 constexpr int32_t SWEEP_TIME_SHOWN_BELOW = 13107;
 
-int32_t game_mode() {
-    return uint16_t(w_word(W_GAME_MODE));
-}
 int32_t heading() {
     return w_cell(W_PLAYER_HEADING) & 0xFFFF;
 }
@@ -110,7 +107,8 @@ void block_loaded(int32_t block, int32_t tile, int32_t bank) {
 int32_t arrow_grid_word() {
     int32_t row = w_cell(W_PLAYER_Z) / GRID_SQUARE, column = w_cell(W_PLAYER_X) / GRID_SQUARE;
     if (row < 0 || row >= GRID_ROWS || column < 0 || column >= GRID_COLUMNS) return 1;
-    return rom_table_word(ROM_ARROW_GRID, (int64_t(w_cell(W_COURSE_NUMBER)) * GRID_ROWS + row) * GRID_COLUMNS + column, 0);
+    return rom_table_word(ROM_ARROW_GRID, (int64_t(w_cell(W_COURSE_NUMBER)) * GRID_ROWS + row) * GRID_COLUMNS + column,
+                          0);
 }
 
 void side_hint_show(int32_t state) {
@@ -144,8 +142,9 @@ void hud_course_arrow() {
     sprite_call(5, -12, 269, -(drop >> 4), 0xAB50, 32, 32, 0, 1);
     int32_t e = (heading() + direction) & 0xFFFF;
     dl_object_put_8001(1, ARROW_MODEL, 0, drop + 2240, 6400, 0, e, 0x4000, 0);
-    if (pointing_backward(e) && guided && (w_cell(W_FRAME_TICK) & 0x28) != 0) sprite_call(1, -353, 208, 112, 0, 32, 32, 0x4000, 1);
-    if (game_mode() != 0) return;
+    if (pointing_backward(e) && guided && (w_cell(W_FRAME_TICK) & 0x28) != 0)
+        sprite_call(1, -353, 208, 112, 0, 32, 32, 0x4000, 1);
+    if (w_word(W_GAME_MODE) != 0) return;
 
     int32_t state = 0;
     bool blink_on = (w_cell(W_FRAME_TICK) & 0x30) != 0;
@@ -247,12 +246,12 @@ void hud_message_show() {
 }
 
 void hud_panel_blocks() {
-    int32_t block = game_mode() == 1 ? PANEL_BLOCK_MODE1 : PANEL_BLOCK;
+    int32_t block = w_word(W_GAME_MODE) == 1 ? PANEL_BLOCK_MODE1 : PANEL_BLOCK;
     if (ending())
         text_block_clear(block, 2, 26);
     else
         text_block_draw(block, 2, 26, PANEL_BASE, PANEL_PALETTE);
-    if (game_mode() != 1) return;
+    if (w_word(W_GAME_MODE) != 1) return;
     if (w_cell(W_END_FLAG) > 0)
         text_block_clear(day_block(), 11, 26);
     else
@@ -262,8 +261,10 @@ void hud_panel_blocks() {
 // The map's screen point of a world (x, z) by the course's map record.
 void map_point(int32_t x, int32_t z, int32_t* sx, int32_t* sy) {
     int32_t scale = rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_SCALE);
-    *sx = wrap_add(rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_ORIGIN_X), wrap_mul(x >> 8, scale) / 256);
-    *sy = wrap_add(rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_ORIGIN_Y), wrap_mul(z >> 8, scale) / 256);
+    *sx =
+        wrap_add(rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_ORIGIN_X), wrap_mul(x >> 8, scale) / 256);
+    *sy =
+        wrap_add(rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_ORIGIN_Y), wrap_mul(z >> 8, scale) / 256);
 }
 
 void map_marker_at(int32_t sx, int32_t sy, int32_t group, int32_t model, int32_t turn) {
@@ -302,7 +303,7 @@ void map_halves(int32_t y) {
 void hud_map_markers() {
     map_halves(144);
     player_map_marker();
-    if (w_word(W_BALLOONS_LEFT) > BLINK_COUNT_MAX || game_mode() != 0) return;
+    if (w_word(W_BALLOONS_LEFT) > BLINK_COUNT_MAX || w_word(W_GAME_MODE) != 0) return;
     int32_t count = w_cell(W_BALLOON_COUNT);
     int64_t table = int64_t(uint32_t(w_cell(W_BALLOON_TABLE))) + BALLOON_RECORD_SIZE * int64_t(w_word(W_BALLOON_FIRST));
     for (int32_t i = 0; i < count && i < 64; i++) {
@@ -393,10 +394,10 @@ void hud_update() {
         lamp_score_sprites(5, points, 432, 0, 544);
     }
     hud_course_arrow();
-    if (game_mode() != 0 && scored) hud_digit_counter();
+    if (w_word(W_GAME_MODE) != 0 && scored) hud_digit_counter();
     hud_arrows_blink();
     bool racing = w_cell(W_GAME_STATE) == PLAYING;
-    if (racing && game_mode() == 0) {
+    if (racing && w_word(W_GAME_MODE) == 0) {
         hud_message_conditions();
         hud_message_select();
         hud_message_show();
@@ -415,7 +416,7 @@ void hud_messages_setup() {
 }
 
 void hud_panel_setup() {
-    bool mode1 = game_mode() == 1;
+    bool mode1 = w_word(W_GAME_MODE) == 1;
     block_loaded(mode1 ? PANEL_BLOCK_MODE1 : PANEL_BLOCK, PANEL_BASE, PANEL_PALETTE);
     block_loaded(LAMP_BLOCK, LAMP_BASE, LAMP_PALETTE);
     if (mode1) {
@@ -432,8 +433,8 @@ void hud_panel_setup() {
 void hud_timer_init() {
     w_cell_set(W_MAP_SHOWINGS, MAP_SHOWINGS);
     w_cell_set(W_MAP_TIMER, -1);
-    w_cell_set(W_MAP_MODE, game_mode() != 0);
-    w_cell_set(W_MAP_PROMPT, game_mode() == 0 ? PROMPT_FRAMES : -1);
+    w_cell_set(W_MAP_MODE, w_word(W_GAME_MODE) != 0);
+    w_cell_set(W_MAP_PROMPT, w_word(W_GAME_MODE) == 0 ? PROMPT_FRAMES : -1);
 }
 
 void hud_sweep_header(int32_t flag) {
@@ -447,9 +448,11 @@ void hud_sweep_header(int32_t flag) {
 void hud_sweep_title_models() {
     int32_t sweep = w_cell(W_FIGURE_TURN);
     int32_t depth = 2048 - std::clamp(sweep, 0, 0x10000) / 64;
-    dl_object_put_8001(1, wrap_sub(wrap_add(SWEEP_TITLE, wrap_shl(w_cell(W_COURSE_NUMBER), 1)), game_mode()), 0, 64, depth, 0, 0, 0, 0);
+    int32_t title =
+        wrap_sub(wrap_add(SWEEP_TITLE, wrap_shl(w_cell(W_COURSE_NUMBER), 1)), uint16_t(w_word(W_GAME_MODE)));
+    dl_object_put_8001(1, title, 0, 64, depth, 0, 0, 0, 0);
     dl_object_put_8001(1, SWEEP_TITLE_B, 0, -64, depth, 0, 0, 0, 0);
-    if (game_mode() == 1 && sweep < SWEEP_TIME_SHOWN_BELOW) sweep_quota_digits(0);
+    if (w_word(W_GAME_MODE) == 1 && sweep < SWEEP_TIME_SHOWN_BELOW) sweep_quota_digits(0);
 }
 
 void hud_sweep_map_digits() {

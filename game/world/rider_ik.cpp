@@ -60,7 +60,7 @@ void node_angles_set(uint32_t k, int32_t pitch, int32_t heading, int32_t roll) {
     node_field_set(k, NODE_ROLL, roll);
 }
 void node_link_set(uint32_t k, int32_t link) {
-    w_word_set(rig_node(k) + NODE_LINK, uint32_t(link) );
+    w_word_set(rig_node(k) + NODE_LINK, uint32_t(link));
 }
 
 int32_t narrow(int64_t v) {
@@ -161,7 +161,7 @@ int32_t keyframe_index(int32_t value, uint32_t bias_word, uint32_t previous_cell
     int32_t index = std::clamp(wrap_add(value, b) >> shift, 0, last);
     int32_t previous = w_cell(previous_cell);
     if (previous < index) w_word_set(bias_word, uint32_t(bias));
-    if (previous > index) w_word_set(bias_word, uint32_t(-bias) );
+    if (previous > index) w_word_set(bias_word, uint32_t(-bias));
     return index;
 }
 

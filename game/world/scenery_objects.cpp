@@ -111,7 +111,8 @@ void scen_probe(uint32_t record, int32_t kind, int32_t tier, int32_t model) {
 // The 11 words of scenery record w in the chunk at (cx, cz) for tier t.
 void scenery_record_words(int32_t w, int32_t cx, int32_t cz, int32_t t, int32_t* out) {
     auto f = [&](uint32_t offset) { return rom_table_word(ROM_SCENERY, w, offset); };
-    int32_t n = wram_long(W_PLAY_FRAME_COUNTER), base = f(SC_BASE + 2 * uint32_t(t)), frames = f(SC_FRAMES + 2 * uint32_t(t));
+    int32_t n = wram_long(W_PLAY_FRAME_COUNTER), base = f(SC_BASE + 2 * uint32_t(t)),
+            frames = f(SC_FRAMES + 2 * uint32_t(t));
     int32_t kind = rom_table_byte(ROM_SCENERY, w, SC_KIND),
             shift = frame_shift(rom_table_byte(ROM_SCENERY, w, SC_SHIFT));
     int32_t p = f(SC_P), q = f(SC_Q), r = f(SC_R);
@@ -284,7 +285,9 @@ void scenery_hooks_render() {
         wram_long_set(W_DL_LAST_HEADER, DL_HEADER_4);
         break;
     }
-    case 2: animated_objects_aux_step(); break;
+    case 2:
+        animated_objects_aux_step();
+        break;
     case 3: scenery_flag_packets(); break;
     default: break;
     }

@@ -100,7 +100,7 @@ int32_t word(uint32_t w) {
     return uint16_t(w_word(w));
 }
 void word_set(uint32_t w, int32_t value) {
-    w_word_set(w, uint32_t(value) );
+    w_word_set(w, uint32_t(value));
 }
 
 int32_t path_counter() {
@@ -408,7 +408,8 @@ void stage_start_value_screen() {
         word_set(W_VIEWER_MARK_COUNT, ++count);
     }
     for (int32_t i = 0; i < count; i++)
-        text_print_hex(VIEWER_MARK_COLUMN, VIEWER_MARK_ROW + i, 4, uint16_t(w_word(W_VIEWER_MARKS + 2 * uint32_t(i))), 0);
+        text_print_hex(VIEWER_MARK_COLUMN, VIEWER_MARK_ROW + i, 4, uint16_t(w_word(W_VIEWER_MARKS + 2 * uint32_t(i))),
+                       0);
     word_set(W_VIEWER_FRAMES, word(W_VIEWER_FRAMES) + 1);
 }
 
