@@ -44,6 +44,14 @@ inline int64_t w_pointer(const void* p) {
 inline void* w_host(int64_t v) {
     return reinterpret_cast<void*>(intptr_t(v));
 }
+// Slot x whole, all 64 bits (a host pointer or a 68020 value), and its store; outside
+// work RAM it reads 0 and is not written.
+inline int64_t w_slot(uint32_t x) {
+    return x < WRAM_SIZE ? wram[x] : 0;
+}
+inline void w_slot_set(uint32_t x, int64_t value) {
+    if (x < WRAM_SIZE) wram[x] = value;
+}
 
 // ---- Slot-aware access -------------------------------------------------------------
 // An address argument is a slot value: a host pointer, a 68020 address in work RAM

@@ -65,7 +65,7 @@ bool cursor_readable(int64_t cursor) {
 // The next record into the flight inputs and play_frame_counter; false at the end.
 bool record_take() {
     int64_t cursor = int64_t(uint32_t(w_cell(W_DEMO_CURSOR)));
-    if (w_is_host_pointer(wram[W_DEMO_CURSOR]) || !cursor_readable(cursor)) return false;
+    if (w_is_host_pointer(w_slot(W_DEMO_CURSOR)) || !cursor_readable(cursor)) return false;
     int32_t frame = w_read32(cursor + 12);
     if (frame < 0) return false;
     w_cell_set(W_PITCH_INPUT, w_read32(cursor));
@@ -88,14 +88,14 @@ void demo_pick() {
         if (n < 0 || n >= DEMO_TABLE_ENTRIES) n = 0;
         w_cell_set(W_DEMO_CURSOR, int32_t(demo_table_long(DEMO_INPUT_ARRAY, n)));
         w_cell_set(W_COURSE_NUMBER, int32_t(demo_table_long(DEMO_COURSE_ARRAY, n)));
-        w_write16(WRAM_BASE + W_COURSE_PAIR, demo_table_long(DEMO_STAGE_WORD_ARRAY, n));
+        w_word_set(W_COURSE_PAIR, demo_table_long(DEMO_STAGE_WORD_ARRAY, n));
         w_cell_set(W_BALLOON_LAYOUT, int16_t(demo_table_long(DEMO_SELECT_MARK_ARRAY, n)));
         frames_allowed = DEMO_FRAMES_MAX;
     } else {
         w_cell_set(W_DEMO_CURSOR, int32_t(WRAM_BASE + W_DEMO_INPUT));
-        w_cell_set(W_COURSE_NUMBER, w_read16(WRAM_BASE + W_DEMO_HEADER));
-        w_write16(WRAM_BASE + W_COURSE_PAIR, w_read16(WRAM_BASE + W_DEMO_HEADER_STAGE));
-        w_cell_set(W_BALLOON_LAYOUT, int16_t(w_read16(WRAM_BASE + W_DEMO_HEADER_EXTRA)));
+        w_cell_set(W_COURSE_NUMBER, uint16_t(w_word(W_DEMO_HEADER)));
+        w_word_set(W_COURSE_PAIR, uint16_t(w_word(W_DEMO_HEADER_STAGE)));
+        w_cell_set(W_BALLOON_LAYOUT, w_word(W_DEMO_HEADER_EXTRA));
         frames_allowed = saved < DEMO_FRAMES_MAX ? saved : DEMO_FRAMES_MAX;
     }
 }

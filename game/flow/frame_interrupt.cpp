@@ -11,7 +11,6 @@
 namespace {
 
 constexpr uint32_t IO_VBLANK_ACK = 0x700004;
-constexpr uint32_t W_VBLANK_FLAG = 0x0C9C;
 constexpr uint32_t CR_FRAME_BYTE = 0x7D00;
 constexpr uint8_t FRAME_BYTE_VALUE = 0xA0;
 constexpr int32_t SERVICE_MODE_STATE = 7;

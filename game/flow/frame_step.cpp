@@ -119,7 +119,7 @@ void verbose_frame_log() {
         int32_t cam[3], player[3];
         for (uint32_t i = 0; i < 3; i++) {
             cam[i] = wram_long(W_CAMERA_X + 4 * i);
-            player[i] = wram_long(0x0D00 + 4 * i);
+            player[i] = wram_long(W_PLAYER_X + 4 * i);
         }
         printf("    [CAM] cam=(%d,%d,%d) player=(%d,%d,%d) d=(%d,%d,%d) hdg=%d pitch=%d\n", cam[0], cam[1], cam[2],
                player[0], player[1], player[2], int32_t(uint32_t(cam[0]) - uint32_t(player[0])),

@@ -100,12 +100,13 @@ void mcu_init() {
 }
 
 void globals_init() {
-    for (uint32_t a : {0xE00C98u, 0xE00CA0u, 0xE00CA8u, 0xE00CACu, 0xE00E1Cu}) bus_write32(a, 0);
-    memset(wram_bytes + 0x2C24, 0, 0x20);
-    memset(wram_bytes + 0x3F10, 0, 0x20);
-    bus_write32(0xE02E3C, 1);
-    bus_write8(0xE02C2F, 1);
-    bus_write8(0xE02C33, 4);
+    for (uint32_t w : {W_FRAME_TICK, W_DL_BUFFER_INDEX, W_LIST_HALT, W_ATTRACT_SCENE_FLAG, W_HALT_FLAG})
+        bus_write32(WRAM_BASE + w, 0);
+    memset(wram_bytes + W_SCENE_WORD, 0, 0x20);
+    memset(wram_bytes + W_TASK_BLOCK_LAST, 0, 0x20);
+    bus_write32(WRAM_BASE + W_INIT_LONG, 1);
+    bus_write8(WRAM_BASE + W_INIT_BYTE_A, 1);
+    bus_write8(WRAM_BASE + W_INIT_BYTE_B, 4);
 }
 
 void sprite_init() {
@@ -129,12 +130,12 @@ void sprite_init() {
 }
 
 void task_system_init() {
-    bus_write32(0xE02E48, 0x0003C000);
-    bus_write32(0xE02E40, 0x00E02E4C);
-    bus_write32(0xE02E44, 0x00E02E4C);
-    for (uint32_t table : {0xE03E80u, 0xE03EC0u, 0xE03F00u})
-        for (uint32_t i = 0; i < 4; i++) bus_write32(table + 4 * i, 1);
-    for (uint32_t block : {0x3E70u, 0x3E90u, 0x3EB0u, 0x3ED0u, 0x3EF0u, 0x3F10u}) memset(wram_bytes + block, 0, 16);
+    bus_write32(WRAM_BASE + W_TASK_STACK, 0x0003C000);
+    bus_write32(WRAM_BASE + W_TASK_POINTER_A, WRAM_BASE + W_TASK_AREA);
+    bus_write32(WRAM_BASE + W_TASK_POINTER_B, WRAM_BASE + W_TASK_AREA);
+    for (uint32_t t = 0; t < 3; t++)
+        for (uint32_t i = 0; i < 4; i++) bus_write32(WRAM_BASE + W_TASK_TABLES + 64 * t + 4 * i, 1);
+    for (uint32_t b = 0; b < 6; b++) memset(wram_bytes + W_TASK_BLOCKS + 32 * b, 0, 16);
 }
 
 // Block b's tiles into character RAM from tile `first_tile`. A block is skipped unless

@@ -59,21 +59,13 @@ constexpr int32_t DEMO_SCREEN_BLOCK = 246;
 constexpr int32_t DEMO_SCREEN_TILE = 624;
 constexpr int32_t DEMO_SCREEN_BANK = 5;
 
-void sub_state_set(int32_t sub) {
-    w_cell_set(W_GAME_SUB_STATE, sub);
-}
-
-int32_t game_mode() {
-    return w_read16(WRAM_BASE + W_GAME_MODE);
-}
-
 // Bits 0-2 of the byte 0xE00E2D (the low byte of the word at W 0x0E2C).
 int32_t stages_byte_bits() {
-    return w_read16(WRAM_BASE + W_COURSES_LEFT) & 7;
+    return w_word(W_COURSES_LEFT) & 7;
 }
 
 void results_tally() {
-    if (game_mode() != 0)
+    if (w_word(W_GAME_MODE) != 0)
         results_tally_multi();
     else
         results_tally_single();
@@ -87,14 +79,14 @@ void intro_enter() {
     w_cell_set(W_INTRO_STEP, 0);
     w_cell_set(W_INTRO_TIMER, 0);
     fade_set(0, 3, 0);
-    sub_state_set(21);
+    w_cell_set(W_GAME_SUB_STATE, 21);
 }
 
 // Sub-state 22: the screen before a course of the multi-stage game, faded in from black.
 void pre_course_enter() {
     w_cell_set(W_PRE_COURSE_STEP, 0);
     fade_set(0xFF, 3, 0);
-    sub_state_set(23);
+    w_cell_set(W_GAME_SUB_STATE, 23);
     pre_course_screen_run();
 }
 
@@ -107,7 +99,7 @@ void demo_flight_screen_enter() {
     w_cell_set(W_FADE_FLAGS, 3);
     cgram_load_tile_block(DEMO_SCREEN_BLOCK, DEMO_SCREEN_TILE);
     palette_bank_load(DEMO_SCREEN_BLOCK, DEMO_SCREEN_BANK);
-    sub_state_set(25);
+    w_cell_set(W_GAME_SUB_STATE, 25);
     demo_flight_screen_run();
 }
 
@@ -124,18 +116,18 @@ void game_over_enter() {
     w_cell_set(W_RESULTS_TIMER, 63);
     sound_stop_upper();
     sound_play_or_defer(SOUND_GAME_OVER);
-    sub_state_set(11);
+    w_cell_set(W_GAME_SUB_STATE, 11);
     game_over_screen();
 }
 
 void gameplay_init() {
     w_cell_set(W_GAME_STATE, 3);
-    sub_state_set(20);
+    w_cell_set(W_GAME_SUB_STATE, 20);
     w_cell_set(W_ENDING_TOTAL, 0);
     w_cell_set(W_RUN_SCORE, 0);
     w_cell_set(W_RACE_POINTS, 0);  // the HUD's count only climbs: it starts with the score
     w_cell_set(W_COURSE_PAIR, 0);
-    w_write16(WRAM_BASE + W_COURSES_LEFT, 0x000F);
+    w_word_set(W_COURSES_LEFT, 0x000F);
     int32_t now = w_cell(W_FRAME_COUNTER);
     w_cell_set(W_STAGE_FRAMES, now);
     w_cell_set(W_COURSE_FRAMES, now);
@@ -165,7 +157,7 @@ void gameplay_sub_init() {
     w_cell_set(W_PLAY_FRAME_COUNTER, COUNTDOWN_PLAY_FRAMES);
     course_start_position();
     gameplay_init_state_vars();
-    sub_state_set(4);
+    w_cell_set(W_GAME_SUB_STATE, 4);
     gameplay_sub_init_tail();
 }
 
@@ -180,7 +172,7 @@ void gameplay_sub_init_tail() {
     player_model_setup_course();
     camera_update();
     countdown_start();
-    sub_state_set(5);
+    w_cell_set(W_GAME_SUB_STATE, 5);
     pre_race_countdown();
 }
 
@@ -192,7 +184,7 @@ void flyin_setup() {
     terrain_course_base(0);
     world_props_init(0);
     fade_set(0xFF, 3, 0xFF);
-    sub_state_set(19);
+    w_cell_set(W_GAME_SUB_STATE, 19);
     stage_flyin_run();
 }
 
@@ -200,9 +192,9 @@ void course_select_init() {
     textram_clear();
     camera_reset();
     dl_buffers_init();
-    bool stage_set = w_read16(WRAM_BASE + W_COURSE_LEFT) != 0;
+    bool stage_set = w_word(W_COURSE_LEFT) != 0;
     if (!stage_set) w_cell_set(W_BALLOON_LAYOUT, 0xFFFF);
-    if (game_mode() != 1)
+    if (w_word(W_GAME_MODE) != 1)
         course_select_setup();
     else if (stages_byte_bits() == 0)
         course_select_setup2();
@@ -210,17 +202,17 @@ void course_select_init() {
         course_select_fade();
     else
         course_select_setup();
-    sub_state_set(1);
+    w_cell_set(W_GAME_SUB_STATE, 1);
     if (w_cell(W_GAME_STATE) == 14) w_cell_set(W_GAME_STATE, 15);
     course_select_frame();
 }
 
 void course_select_frame() {
-    if (game_mode() != 1)
+    if (w_word(W_GAME_MODE) != 1)
         course_select_stage_cursor();
     else if (stages_byte_bits() == 0)
         course_select_title();
-    else if (w_read16(WRAM_BASE + W_COURSE_LEFT) != 0)
+    else if (w_word(W_COURSE_LEFT) != 0)
         course_map_draw();
     else
         course_select_stage_cursor();

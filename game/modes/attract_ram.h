@@ -34,7 +34,6 @@ constexpr uint32_t W_DEMO_TEXT_KIND = 0x15EC0;   // which of the two closing tex
 constexpr uint32_t W_DEMO_TEXT_INDEX = 0x15EC4;  // caption shown, -1 before the first
 constexpr uint32_t W_DEMO_TEXT_NEXT = 0x15EC8;   // start frame of the caption after it
 constexpr uint32_t W_MODEL_SCENE_FRAMES = 0x15ECC;
-constexpr uint32_t W_SCENE_FADE_STEP = 0x15ED0;
 
 // The replay, the course demo (and the ranking page's timer, the same long).
 constexpr uint32_t W_REPLAY_FRAMES = 0x1736C;

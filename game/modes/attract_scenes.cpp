@@ -113,12 +113,12 @@ void flyby_player_step() {
     w_cell_set(W_FLYBY_Z_OFF, math_cos(angle) / 8);
     w_cell_set(W_FLYBY_CRANK, (w_cell(W_FLYBY_CRANK) + 1) & 63);
     flyby_camera_command();
-    int64_t before = wram[W_DL_CURSOR];
+    int64_t before = w_slot(W_DL_CURSOR);
     camera_update_main();
     static const bool cmd_dump = env_present("SKYVOLTA_CMDDUMP");
     if (cmd_dump)
-        printf("[CMDDUMP] fly-by frame %d: camera_update_main wrote %ld display-list words\n",
-               w_cell(W_FLYBY_FRAMES), long((wram[W_DL_CURSOR] - before) / 4));
+        printf("[CMDDUMP] fly-by frame %d: camera_update_main wrote %ld display-list words\n", w_cell(W_FLYBY_FRAMES),
+               long((w_slot(W_DL_CURSOR) - before) / 4));
     w_cell_set(W_FLYBY_HEADING, wrap_sub(w_cell(W_FLYBY_HEADING), FLYBY_HEADING_STEP));
     w_cell_set(W_FLYBY_ANGLE, wrap_sub(angle, FLYBY_ANGLE_STEP));
 }

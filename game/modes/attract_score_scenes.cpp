@@ -105,10 +105,6 @@ int32_t entry_after(int32_t first, int32_t steps) {
     return e;
 }
 
-int32_t score_head() {
-    return w_cell_byte(W_SCORE_HEAD);
-}
-
 // A digit as the letter block drawn from the digit's tiles (DIGIT_TILE + 4 x digit).
 void two_cell_digit(int32_t column, int32_t row, int32_t digit) {
     text_block_draw(DIGIT_BLOCK, column, row, DIGIT_TILE + 4 * digit, 1);
@@ -140,7 +136,7 @@ void attract_score_digits(int32_t first, int32_t first_place) {
 void attract_replay_tiles_load() {
     for (int32_t d = 0; d < 10; d++) cgram_load_tile_block(DIGIT_FIRST_BLOCK + d, DIGIT_TILE + 4 * d);
     for (const tile_load& t : REPLAY_LABELS) cgram_load_tile_block(t.block, t.tile);
-    int32_t e = entry_after(score_head(), 0);
+    int32_t e = entry_after(w_cell_byte(W_SCORE_HEAD), 0);
     for (int32_t k = 0; k < TABLE_ENTRIES; k++) {
         for (uint32_t i = 0; i < 3; i++)
             cgram_load_tile_block(w_cell_byte(W_SCORE_TABLE + 8 * uint32_t(e) + 4 + i) + INITIAL_BLOCKS,
@@ -291,9 +287,9 @@ void attract_replay_run() {
     if (d >= 3) {
         text_block_draw(TITLE_BLOCK, TITLE_COLUMN, TITLE_ROW, TITLE_TILE, 1);
         text_block_draw(HEAD_BLOCK, HEAD_COLUMN, HEAD_ROW, HEAD_TILE, 1);
-        if (d < LOWER_PLACES_TO) attract_score_digits(entry_after(score_head(), 5), 6);
+        if (d < LOWER_PLACES_TO) attract_score_digits(entry_after(w_cell_byte(W_SCORE_HEAD), 5), 6);
         if (d >= UPPER_PLACES_FROM && d < SECOND_CLEAR)
-            attract_score_digits(entry_after(score_head(), 0), 1);
+            attract_score_digits(entry_after(w_cell_byte(W_SCORE_HEAD), 0), 1);
     }
     if (d == FIRST_CLEAR || d == SECOND_CLEAR) textram_clear();
     score_scene_world(true);

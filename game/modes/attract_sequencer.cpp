@@ -102,8 +102,8 @@ void phase_log() {
            unsigned(board_memory.host_frame), phase, w_cell(W_SCENE_FADE_STEP), w_cell(W_MODEL_SCENE_FRAMES),
            w_cell(W_DEMO_SCENE_FRAMES));
     printf("      replay ptr W[0x16D7C]=%#lx  W[0x0C8C]=%ld  W[0x0D50]=%ld W[0x0D54]=%ld W[0x2C04]=%ld\n",
-           (unsigned long)uint64_t(wram[W_DEMO_CURSOR]), long(w_cell(W_PLAY_FRAME_COUNTER)), long(w_cell(W_PITCH_INPUT)),
-           long(w_cell(W_TURN_INPUT)), long(w_cell(W_PEDAL_DELTA)));
+           (unsigned long)uint64_t(w_slot(W_DEMO_CURSOR)), long(w_cell(W_PLAY_FRAME_COUNTER)),
+           long(w_cell(W_PITCH_INPUT)), long(w_cell(W_TURN_INPUT)), long(w_cell(W_PEDAL_DELTA)));
     fflush(stdout);
 }
 

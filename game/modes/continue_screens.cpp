@@ -53,15 +53,6 @@ constexpr int32_t DEMO_SKIP_BIT = 0x100;  // port 0, a button no device answers
 
 constexpr int32_t SPIN_MODEL = 39;
 
-int32_t sub_state() {
-    return w_cell(W_GAME_SUB_STATE);
-}
-void sub_state_set(int32_t sub) {
-    w_cell_set(W_GAME_SUB_STATE, sub);
-}
-int32_t fade() {
-    return w_cell(W_FADE_AMOUNT);
-}
 bool start() {
     return w_cell(W_START_EDGE) & 1;
 }
@@ -85,17 +76,11 @@ int32_t sound_counter_step() {
 }
 
 // ---- Continue ----------------------------------------------------------------------
-int32_t price() {
-    return w_word(W_COIN_VALUE2);
-}
 int32_t credits() {
     return int16_t(w_cell(W_COIN_COUNT));
 }
 bool payable() {
-    return free_play_on() || credits() >= price();
-}
-int32_t choice() {
-    return w_word(W_NEEDLE);
+    return free_play_on() || credits() >= w_word(W_COIN_VALUE2);
 }
 // A setting outside the table takes its first time rather than none at all.
 int32_t continue_time() {
@@ -118,7 +103,7 @@ void reveal_restart() {
 void coin_check() {
     if (!(w_cell(W_COIN_EDGE) & COIN_EDGE_BITS)) return;
     w_cell_set(W_CONTINUE_TIMER, continue_time());
-    if (credits() + 1 == price()) {
+    if (credits() + 1 == w_word(W_COIN_VALUE2)) {
         w_word_set(W_NEEDLE, 1);
         reveal_restart();
     }
@@ -126,7 +111,7 @@ void coin_check() {
 
 void choice_follow_controls() {
     int32_t handle = w_word(W_DIRECTION + 2), buttons = w_cell(W_SWITCH_PORT0 + SP_REPEAT);
-    int32_t was = choice(), now = was;
+    int32_t was = w_word(W_NEEDLE), now = was;
     if ((handle & HANDLE_CONTINUE) || (buttons & BUTTON_CONTINUE)) now = 1;
     if ((handle & HANDLE_GIVE_UP) || (buttons & BUTTON_GIVE_UP)) now = 0;
     if (now == was) return;
@@ -136,14 +121,14 @@ void choice_follow_controls() {
 
 // Start or the button: true when the continue was paid (the screen is over).
 bool choice_confirm() {
-    bool pay = payable() && choice() == 1;
+    bool pay = payable() && w_word(W_NEEDLE) == 1;
     if (start()) {
-        if (choice() == 0)
+        if (w_word(W_NEEDLE) == 0)
             w_cell_set(W_CONTINUE_TIMER, 0);
         else if (!pay)
             w_cell_set(W_CONTINUE_TIMER, w_cell(W_CONTINUE_TIMER) / 60 * 60);
     } else if (press()) {
-        if (choice() == 0) w_cell_set(W_CONTINUE_TIMER, 0);
+        if (w_word(W_NEEDLE) == 0) w_cell_set(W_CONTINUE_TIMER, 0);
     } else {
         return false;
     }
@@ -194,7 +179,7 @@ void choice_draw() {
         text_block_clear(GIVE_UP_SIDE.plain, GIVE_UP_SIDE.plain_column, GIVE_UP_SIDE.plain_row);
         text_block_clear(CONTINUE_SIDE.plain, CONTINUE_SIDE.plain_column, CONTINUE_SIDE.plain_row);
         bool flash = (w_word(W_CONTINUE_REVEAL + 2) & 0x18) == 0x18;
-        bool on_continue = choice() == 1;
+        bool on_continue = w_word(W_NEEDLE) == 1;
         side_draw(on_continue ? CONTINUE_SIDE : GIVE_UP_SIDE, true);
         side_draw(on_continue ? GIVE_UP_SIDE : CONTINUE_SIDE, flash);
         text_block_draw(28, 19, 26, 800, 11);
@@ -217,7 +202,7 @@ void missing_credits_draw() {
         text_block_clear(251, 16, 17);
         return;
     }
-    int32_t missing = std::clamp(price() - credits(), 0, 9);
+    int32_t missing = std::clamp(w_word(W_COIN_VALUE2) - credits(), 0, 9);
     text_block_draw(26, 8, 18, 816, 3);
     text_block_draw(251, 16, 17, 480 + 6 * missing, 5);
 }
@@ -234,7 +219,7 @@ void credit_line() {
         return;
     }
     text_print_signed(32, CREDIT_ROW, 4, std::min(credits(), CREDITS_SHOWN), 0);
-    text_print_hex(37, CREDIT_ROW, 1, uint32_t(price()), 0);
+    text_print_hex(37, CREDIT_ROW, 1, uint32_t(w_word(W_COIN_VALUE2)), 0);
     text_print(25, CREDIT_ROW, TEXT_CREDIT, 0);
     text_print(36, CREDIT_ROW, TEXT_COIN, 0);
 }
@@ -292,7 +277,7 @@ void continue_screen_enter() {
     w_cell_set(W_CONTINUE_ENABLED, 0x00010000);
     w_word_set(W_NEEDLE, 1);
     sound_play_once();
-    sub_state_set(SUB_CONTINUE_RUN);
+    w_cell_set(W_GAME_SUB_STATE, SUB_CONTINUE_RUN);
     continue_screen_run();
 }
 
@@ -320,19 +305,19 @@ void continue_screen_run() {
         sound_once_flag_clear();
         results_multi_game_end();
     }
-    w_word_set(W_CONTINUE_ENABLED, choice());
+    w_word_set(W_CONTINUE_ENABLED, w_word(W_NEEDLE));
     w_word_set(W_CONTINUE_REVEAL + 2, w_word(W_CONTINUE_REVEAL + 2) + 1);
     if (sound_counter_step() == SOUND_RESULTS_AT) sound_play(SOUND_RESULTS);
     continue_debug_print();
 }
 
 void continue_credits_update() {
-    if (!free_play_on()) w_cell_set(W_COIN_COUNT, credits() - price());
+    if (!free_play_on()) w_cell_set(W_COIN_COUNT, credits() - w_word(W_COIN_VALUE2));
     course_timer_step();
     w_word_set(W_STAGE_WORD, w_word(W_STAGE_WORD) + 1);
     w_word_set(W_COURSE_LEFT, w_word(W_COURSE_LEFT) + 1);
     textram_clear();
-    sub_state_set(SUB_COURSE_SELECT);
+    w_cell_set(W_GAME_SUB_STATE, SUB_COURSE_SELECT);
     sound_once_flag_clear();
     sound_play(SOUND_CONTINUED);
 }
@@ -343,16 +328,17 @@ void continue_debug_print() {
         return v && v[0] != '0';
     }();
     if (!on) return;
-    printf("C f=%u sub=%ld coins=%d t=%ld sel=%d cnt=%d blk=%d prev=%d en=%d ba6=%04X b3a=%04X b82=%04X s5c=%ld "
-           "e6a=%d e14=%d fp=%d need=%d eb16=%ld f3c=%ld c8=%ld tot=%ld sc=%ld quota=%ld\n",
-           host_frame, long(sub_state()), int(credits()), long(w_cell(W_CONTINUE_TIMER)), int(choice()),
-           int(w_word(W_CONTINUE_REVEAL)), int(w_word(W_CONTINUE_REVEAL + 2)),
-           int(w_word(W_CONTINUE_ENABLED)), int(w_word(W_CONTINUE_ENABLED + 2)),
-           unsigned(w_cell(W_START_EDGE) & 0xFFFF), unsigned(w_cell(W_SWITCH_PORT0 + SP_PRESSED) & 0xFFFF),
-           unsigned(w_cell(W_COIN_EDGE) & 0xFFFF), long(w_word(W_POINT_COOLDOWN)),
-           int(w_word(W_COURSE_LEFT)), int(w_word(W_STAGE_WORD)), int(w_word(W_FREE_PLAY)),
-           int(price()), long(fade()), long(w_cell(W_SCENE_FADE_DIR)), long(w_cell(W_TOTAL_FRAMES)),
-           long(w_cell(W_ENDING_TOTAL)), long(w_cell(W_TIME_SCORE)), long(w_cell(W_STAGE_QUOTA)));
+    printf(
+        "C f=%u sub=%ld coins=%d t=%ld sel=%d cnt=%d blk=%d prev=%d en=%d ba6=%04X b3a=%04X b82=%04X s5c=%ld "
+        "e6a=%d e14=%d fp=%d need=%d eb16=%ld f3c=%ld c8=%ld tot=%ld sc=%ld quota=%ld\n",
+        host_frame, long(w_cell(W_GAME_SUB_STATE)), int(credits()), long(w_cell(W_CONTINUE_TIMER)),
+        int(w_word(W_NEEDLE)), int(w_word(W_CONTINUE_REVEAL)), int(w_word(W_CONTINUE_REVEAL + 2)),
+        int(w_word(W_CONTINUE_ENABLED)), int(w_word(W_CONTINUE_ENABLED + 2)), unsigned(w_cell(W_START_EDGE) & 0xFFFF),
+        unsigned(w_cell(W_SWITCH_PORT0 + SP_PRESSED) & 0xFFFF), unsigned(w_cell(W_COIN_EDGE) & 0xFFFF),
+        long(w_word(W_POINT_COOLDOWN)), int(w_word(W_COURSE_LEFT)), int(w_word(W_STAGE_WORD)), int(w_word(W_FREE_PLAY)),
+        int(w_word(W_COIN_VALUE2)), long(w_cell(W_FADE_AMOUNT)), long(w_cell(W_SCENE_FADE_DIR)),
+        long(w_cell(W_TOTAL_FRAMES)), long(w_cell(W_ENDING_TOTAL)), long(w_cell(W_TIME_SCORE)),
+        long(w_cell(W_STAGE_QUOTA)));
 }
 
 void total_screen_enter() {
@@ -364,7 +350,7 @@ void total_screen_enter() {
     w_cell_set(W_SCENE_FADE_STEP, 8);
     w_cell_set(W_TOTAL_FRAMES, 0);
     results_digits_set(w_cell(W_ENDING_TOTAL));
-    sub_state_set(SUB_TOTAL_RUN);
+    w_cell_set(W_GAME_SUB_STATE, SUB_TOTAL_RUN);
     total_screen_run();
 }
 
@@ -379,14 +365,14 @@ void total_screen_run() {
     w_cell_set(W_TOTAL_FRAMES, frames);
     if (frames > SHOW_FRAMES) {
         w_cell_set(W_SCENE_FADE_DIR, 1);
-        w_cell_set(W_FADE_AMOUNT, fade() + FADE_OUT_STEP);
-        if (fade() >= FADE_DONE) {
+        w_cell_set(W_FADE_AMOUNT, w_cell(W_FADE_AMOUNT) + FADE_OUT_STEP);
+        if (w_cell(W_FADE_AMOUNT) >= FADE_DONE) {
             w_cell_set(W_FADE_AMOUNT, FADE_FULL);
             sound_stop_unless_held(SOUND_RESULTS);
-            sub_state_set(SUB_GAME_OVER);
+            w_cell_set(W_GAME_SUB_STATE, SUB_GAME_OVER);
         }
     } else {
-        w_cell_set(W_FADE_AMOUNT, std::max(fade() - w_cell(W_SCENE_FADE_STEP), 0));
+        w_cell_set(W_FADE_AMOUNT, std::max(w_cell(W_FADE_AMOUNT) - w_cell(W_SCENE_FADE_STEP), 0));
     }
     int32_t counter = sound_counter_step() + 1;
     if (counter == 1) sound_stop_unless_held(SOUND_RESULTS);
@@ -411,16 +397,16 @@ void demo_flight_screen_run() {
         w_cell_set(W_FADE_AMOUNT, 0);
         return;
     }
-    w_cell_set(W_FADE_AMOUNT, fade() + 2);
-    if (fade() < FADE_DONE) return;
+    w_cell_set(W_FADE_AMOUNT, w_cell(W_FADE_AMOUNT) + 2);
+    if (w_cell(W_FADE_AMOUNT) < FADE_DONE) return;
     w_cell_set(W_FADE_AMOUNT, FADE_FULL);
     bool placed = ranking_position_find(w_cell(W_COURSE_NUMBER), w_cell(W_ENDING_TOTAL)) != 0;
     if (placed && w_word(W_COURSE_GRADE) == 5) {
-        sub_state_set(SUB_NAME_ENTRY);
+        w_cell_set(W_GAME_SUB_STATE, SUB_NAME_ENTRY);
         w_cell_set(W_ATTRACT_SEQ_INDEX, 6);
         w_cell_set(W_ATTRACT_PHASE, 6);
     } else {
-        sub_state_set(SUB_GAME_OVER);
+        w_cell_set(W_GAME_SUB_STATE, SUB_GAME_OVER);
         w_cell_set(W_ATTRACT_SEQ_INDEX, 15);
         w_cell_set(W_ATTRACT_PHASE, 2);
     }

@@ -83,24 +83,8 @@ constexpr uint32_t QUOTA_TABLE = 0x15C328;
 constexpr uint32_t QUOTA_REDUCTION = 0x15C4F8;
 constexpr rom_table COURSE_FRAMES = {0x3508C, 32, COURSES};
 
-int32_t mode() {
-    return w_read16(WRAM_BASE + W_GAME_MODE);
-}
-
-int32_t frames() {
-    return w_cell(W_SELECT_FRAMES);
-}
-
 bool confirmed() {
     return w_word(W_SELECT_HOLD) != 0;
-}
-
-int32_t day_word() {
-    return w_word(W_COURSE_PAIR + 2);
-}
-
-int32_t courses_left() {
-    return w_read16(WRAM_BASE + W_COURSES_LEFT);
 }
 
 bool debug_switch() {
@@ -145,11 +129,11 @@ int32_t course_swing(int32_t n, bool rising, bool keep_phase) {
 }
 
 void course_models_draw() {
-    int32_t m = mode(), course = w_cell(W_COURSE_NUMBER), anim = w_cell(W_SELECT_ANIM);
+    int32_t m = uint16_t(w_word(W_GAME_MODE)), course = w_cell(W_COURSE_NUMBER), anim = w_cell(W_SELECT_ANIM);
     bool done = confirmed();
     dl_marker(0, MARKER_BACKDROP, 0, 0, DEPTH);
     dl_marker(0, m == 1 ? MARKER_MODE1 : MARKER_MODE0, 0, 0, DEPTH);
-    dl_marker(0, m == 1 ? MARKER_DAY + day_word() : MARKER_MODE0_DAY, 0, 0, DEPTH);
+    dl_marker(0, m == 1 ? MARKER_DAY + w_word(W_COURSE_PAIR + 2) : MARKER_MODE0_DAY, 0, 0, DEPTH);
 
     int32_t x = wrap_add(wrap_mul(COURSE_SPACING, course - 1), w_cell(W_SELECT_SCROLL));
     int32_t roll = course >= 0 && course < SELECT_SWINGS ? course_swing(course, !done, true) : 0;
@@ -166,7 +150,7 @@ void course_models_draw() {
             r = wrap_add(r, 2 * f * (cx / 4 - 112));
         }
         dl_object_put(0, COURSE_MODEL_OTHER + 2 * i + (1 - m), cx, y, DEPTH, 0, 0, r, 0);
-        if (!(courses_left() >> i & 1)) {
+        if (!(uint16_t(w_word(W_COURSES_LEFT)) >> i & 1)) {
             int32_t t = wrap_add(r, CLEARED_TURN);
             dl_object_put(0, CLEARED_MODEL, cx + CLEARED_DISTANCE * math_sin(t) / 32768,
                           y + CLEARED_DISTANCE * math_cos(t) / 32768, DEPTH, 0, 0, t, 0);
@@ -182,11 +166,11 @@ void pointer_draw() {
     int32_t py = -math_sin(wrap_mul(px, 0x8000) / POINTER_SPACING) / 512;
     if (confirmed()) py += 8 * anim;
     w_cell_set(W_SELECT_POINTER_Y, py);
-    int32_t bob = math_sin(2048 * (frames() & 31)) / 2048;
+    int32_t bob = math_sin(2048 * (w_cell(W_SELECT_FRAMES) & 31)) / 2048;
     int32_t x = wrap_add(px, 4 * anim);
     sprite_call(POINTER_LAYER, POINTER_TOP, x, py + bob + POINTER_TOP_Y, 0, SPRITE_SIZE, SPRITE_SIZE, 0, 1);
     sprite_call(POINTER_LAYER, POINTER_BOTTOM, x, py + bob + POINTER_BOTTOM_Y, 0, SPRITE_SIZE, SPRITE_SIZE, 0, 1);
-    if (!confirmed()) select_handle_hint(frames());
+    if (!confirmed()) select_handle_hint(w_cell(W_SELECT_FRAMES));
 }
 
 void quota_digits_draw(int32_t quota) {
@@ -201,7 +185,7 @@ void quota_digits_draw(int32_t quota) {
 // The cursor moves by the handle's new directions (bit 1 back, bit 0 on) and port 0's
 // cursor buttons; the course under it becomes course_number.
 void cursor_choose() {
-    int32_t cursor = w_cell(W_SELECT_CURSOR), max = w_read16(WRAM_BASE + W_SELECT_MAX);
+    int32_t cursor = w_cell(W_SELECT_CURSOR), max = uint16_t(w_word(W_SELECT_MAX));
     uint32_t dir = uint32_t(w_cell(W_DIRECTION)) & 0xFFFF;
     uint32_t keys = uint32_t(w_cell(W_SWITCH_PORT0 + SP_REPEAT));
     int32_t moved = cursor;
@@ -210,14 +194,15 @@ void cursor_choose() {
     moved = std::clamp(moved, 0, std::max(max - 1, 0));
     if (moved != cursor) {
         w_cell_set(W_SELECT_CURSOR, moved);
-        w_word_set(W_POINT_COOLDOWN, frames() + CUE_AFTER_MOVE);
+        w_word_set(W_POINT_COOLDOWN, w_cell(W_SELECT_FRAMES) + CUE_AFTER_MOVE);
         sound_play(SOUND_MOVE);
     }
     lamp_bit2_set(w_cell(W_FRAME_TICK) & 0x48);
     w_cell_set(W_COURSE_NUMBER, course_entry(moved));
-    if (test_env.stage_debug && frames() < 6)
+    if (test_env.stage_debug && w_cell(W_SELECT_FRAMES) < 6)
         fprintf(stderr, "[STAGE] cursor=%d max=%ld avail=%08lX table=%08lX -> course=%ld\n", int(moved), long(max),
-                long(courses_left()), long(uint32_t(w_cell(W_SELECT_COURSES))), long(w_cell(W_COURSE_NUMBER)));
+                long(uint16_t(w_word(W_COURSES_LEFT))), long(uint32_t(w_cell(W_SELECT_COURSES))),
+                long(w_cell(W_COURSE_NUMBER)));
     if (debug_switch()) {
         uint32_t pressed = uint32_t(w_cell(W_SWITCH_PORT0 + SP_PRESSED));
         int32_t step = (pressed & PORT_DEBUG_UP ? 1 : 0) - (pressed & PORT_DEBUG_DOWN ? 1 : 0);
@@ -231,7 +216,7 @@ void cursor_choose() {
 void after_confirmation(bool confirmed_before) {
     w_cell_set(W_SELECT_ZOOM, std::min(w_cell(W_SELECT_ZOOM) + ZOOM_STEP, ZOOM_END));
     int32_t anim = w_cell(W_SELECT_ANIM);
-    if (anim == CHOSEN_ANIM) sound_play_p(SOUND_VOICE << 16 | (VOICE_CHOSEN + mode()));
+    if (anim == CHOSEN_ANIM) sound_play_p(SOUND_VOICE << 16 | (VOICE_CHOSEN + uint16_t(w_word(W_GAME_MODE))));
     w_cell_set(W_SELECT_ANIM, ++anim);
     if (anim > ANIM_END) w_cell_set(W_GAME_SUB_STATE, 2);
     int32_t target = wrap_mul(-COURSE_SPACING, w_cell(W_COURSE_NUMBER)), scroll = w_cell(W_SELECT_SCROLL);
@@ -243,12 +228,12 @@ void course_list_build() {
     int32_t last = debug_switch() ? 3 : 2, count = 0;
     uint32_t list = 0;
     for (int32_t i = 0; i <= last; i++) {
-        if (!(courses_left() >> i & 1)) continue;
+        if (!(uint16_t(w_word(W_COURSES_LEFT)) >> i & 1)) continue;
         if (count < LIST_ENTRIES) list |= uint32_t(i) << (24 - 8 * count);
         count++;
     }
     w_cell_set(W_SELECT_COURSES, int32_t(list));
-    w_write16(WRAM_BASE + W_SELECT_MAX, uint32_t(count));
+    w_word_set(W_SELECT_MAX, uint32_t(count));
 }
 
 void select_words_clear() {
@@ -263,7 +248,7 @@ void select_words_clear() {
 
 // Ends the screen after its frames, or at once on a press.
 void card_frame_end(bool fade_out) {
-    int32_t f = frames() + 1;
+    int32_t f = w_cell(W_SELECT_FRAMES) + 1;
     w_cell_set(W_SELECT_FRAMES, f);
     if (!fade_out) {
         if (f >= SCREEN_FRAMES || select_press_or_start()) w_cell_set(W_GAME_SUB_STATE, 2);
@@ -322,7 +307,7 @@ void course_select_setup() {
 }
 
 void course_select_stage_cursor() {
-    int32_t f = frames();
+    int32_t f = w_cell(W_SELECT_FRAMES);
     bool confirmed_before = confirmed();
     if (f == NAME_LOAD_FRAME) {
         for (int32_t k = 0; k < NAME_FRAMES; k++) cgram_load_tile_block(NAME_BLOCK + k, NAME_TILE + NAME_TILE_STEP * k);
@@ -336,7 +321,7 @@ void course_select_stage_cursor() {
     w_cell_set(W_SELECT_TIMER, timer);
     if (timer < 0 && !confirmed()) confirm(true);
 
-    if (!confirmed() && mode() == 0 && f >= NAME_LOAD_FRAME) {
+    if (!confirmed() && uint16_t(w_word(W_GAME_MODE)) == 0 && f >= NAME_LOAD_FRAME) {
         int32_t k = w_cell(W_FRAME_TICK) >> 3 & 3;
         text_block_draw(NAME_BLOCK + k, NAME_COLUMN, NAME_ROW, NAME_TILE + NAME_TILE_STEP * k, 1);
     }
@@ -348,7 +333,7 @@ void course_select_stage_cursor() {
     if (confirmed()) after_confirmation(confirmed_before);
     course_models_draw();
     pointer_draw();
-    if (mode() == 1) quota_digits_draw(select_stage_quota(w_cell(W_COURSE_NUMBER), 0));
+    if (uint16_t(w_word(W_GAME_MODE)) == 1) quota_digits_draw(select_stage_quota(w_cell(W_COURSE_NUMBER), 0));
 
     if (f == WELCOME_FRAME) sound_play_p(SOUND_VOICE << 16 | VOICE_WELCOME);
     if (!confirmed() && f == w_word(W_POINT_COOLDOWN)) sound_play_p(SOUND_VOICE << 16 | VOICE_HINT);
@@ -371,7 +356,7 @@ void course_select_setup2() {
 
 void course_select_title() {
     dl_marker(0, MARKER_BACKDROP, 0, 0, DEPTH);
-    dl_marker(0, MARKER_DAY + day_word(), 0, 0, DEPTH);
+    dl_marker(0, MARKER_DAY + w_word(W_COURSE_PAIR + 2), 0, 0, DEPTH);
     dl_marker(0, MARKER_FINAL, 0, 0, DEPTH);
     sprite_call(CARD_LAYER, CARD_TOP, CARD_X, CARD_TOP_Y, 0, SPRITE_SIZE, SPRITE_SIZE, 0, 1);
     sprite_call(CARD_LAYER, CARD_BOTTOM, CARD_X, CARD_BOTTOM_Y, 0, SPRITE_SIZE, SPRITE_SIZE, 0, 1);
@@ -390,16 +375,16 @@ void course_select_fade() {
 
 void course_map_draw() {
     int32_t course = w_cell(W_COURSE_NUMBER);
-    if (frames() == 3) textram_clear();
+    if (w_cell(W_SELECT_FRAMES) == 3) textram_clear();
     dl_marker(0, MARKER_BACKDROP, 0, 0, DEPTH);
-    dl_marker(0, MARKER_DAY + day_word(), 0, 0, DEPTH);
+    dl_marker(0, MARKER_DAY + w_word(W_COURSE_PAIR + 2), 0, 0, DEPTH);
     dl_marker(0, MARKER_MODE1, 0, 0, DEPTH);
     sprite_call(CARD_LAYER, wrap_add(MAP_TOP, wrap_mul(2, course)), MAP_X, MAP_TOP_Y, 0, MAP_SPRITE_SIZE, MAP_SPRITE_SIZE, 0, 1);
     sprite_call(CARD_LAYER, wrap_add(MAP_BOTTOM, wrap_mul(2, course)), MAP_X, MAP_BOTTOM_Y, 0, MAP_SPRITE_SIZE, MAP_SPRITE_SIZE, 0,
                 1);
-    course_map_packets(frames() / 2);
-    if (mode() == 1) {
-        int32_t continues = std::min(w_read16(WRAM_BASE + W_COURSE_LEFT), CONTINUE_STEPS_MAX);
+    course_map_packets(w_cell(W_SELECT_FRAMES) / 2);
+    if (uint16_t(w_word(W_GAME_MODE)) == 1) {
+        int32_t continues = std::min<int32_t>(uint16_t(w_word(W_COURSE_LEFT)), CONTINUE_STEPS_MAX);
         quota_digits_draw(select_stage_quota(course, continues));
     }
     card_frame_end(false);
@@ -434,7 +419,7 @@ void course_map_objects(const course_map_frame& f, int32_t n) {
     };
 
     const rom_table records = {uint32_t(w_cell(W_BALLOON_TABLE)), BALLOON_RECORD_SIZE, 0x10000};
-    int32_t first = w_read16(WRAM_BASE + W_BALLOON_FIRST);
+    int32_t first = uint16_t(w_word(W_BALLOON_FIRST));
     int32_t count = std::clamp(w_cell(W_BALLOON_COUNT), 0, BALLOONS_PER_LAYOUT);
     for (int32_t i = 0; i < count; i++) {
         int32_t state = w_word(W_BALLOON_STATES + 2 * uint32_t(i));

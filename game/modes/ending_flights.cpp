@@ -42,21 +42,19 @@ constexpr int32_t EVENT_FADE_IN = 0, EVENT_FLASH = 7;
 // Scene flag bits (the upper half of W_OBJECT_MODE) that the scene packets read.
 constexpr int32_t FLAG_DEBRIS = 0x01, FLAG_LIGHTS = 0x0E, FLAG_BLAST = 0x20, FLAG_FLICKER = 0x40;
 
-// Per-phase scratch longs (W_ENDING_SCRATCH on).
-constexpr uint32_t W_DESCENT_SPEED = W_ENDING_SCRATCH;         // phase 1
-constexpr uint32_t W_STEP_NUMBER = W_ENDING_SCRATCH + 4;       // phase 0: 1-based, 0 none
-constexpr uint32_t W_DEBRIS_SPEED = W_ENDING_SCRATCH + 8;      // phase 0: the ring's rise
-constexpr uint32_t W_DEBRIS_HEIGHT = W_ENDING_SCRATCH + 12;
-constexpr uint32_t W_CHUNK_SPEED = W_ENDING_SCRATCH + 16;      // phase 0: the big piece's rise
-constexpr uint32_t W_CHUNK_HEIGHT = W_ENDING_SCRATCH + 20;
-constexpr uint32_t W_FLASH_ANGLE = W_ENDING_SCRATCH + 24;
-constexpr uint32_t W_FLASH_LEFT = W_ENDING_SCRATCH + 28;
-constexpr uint32_t W_TILE_STEP = W_ENDING_SCRATCH + 32;
-// Phase 3's eased camera record (x, y, z longs and the angle at +12): the object
-// record's last three longs and the first scratch long.
-constexpr uint32_t W_EASED_RECORD = W_ENDING_OBJECT + 16;
-// Phase 4: the ring's anchor (x, y, z, then the packet lists' model base).
-constexpr uint32_t W_RING_ANCHOR = 0x1FCC0;
+// The flights' longs in the ending's scratch (W_ENDING_SCRATCH + field).
+constexpr uint32_t DESCENT_SPEED = 0;  // phase 1
+constexpr uint32_t STEP_NUMBER = 4;    // phase 0: 1-based, 0 none
+constexpr uint32_t DEBRIS_SPEED = 8;   // phase 0: the ring's rise
+constexpr uint32_t DEBRIS_HEIGHT = 12;
+constexpr uint32_t CHUNK_SPEED = 16;  // phase 0: the big piece's rise
+constexpr uint32_t CHUNK_HEIGHT = 20;
+constexpr uint32_t FLASH_ANGLE = 24;
+constexpr uint32_t FLASH_LEFT = 28;
+constexpr uint32_t TILE_STEP = 32;
+// Phase 3's eased camera record (x, y, z longs and the angle at +12) in the scene record
+// (W_ENDING_OBJECT + field): its last three longs and the first scratch long.
+constexpr uint32_t EASED_RECORD = 16;
 constexpr int32_t RING_MODEL_BASE = 1557;
 
 // ROM records and lists of the phases.
@@ -139,8 +137,8 @@ void fly_in_events(int32_t t) {
 void fly_in_camera(int32_t t) {
     if (t == 0) {
         wram_long_set(W_VIEW_CENTRE, 240);
-        for (uint32_t w : {W_STEP_NUMBER, W_FLASH_LEFT}) wram_long_set(w, 0);
-        wram_long_set(W_TILE_STEP, 40);
+        for (uint32_t w : {W_ENDING_SCRATCH + STEP_NUMBER, W_ENDING_SCRATCH + FLASH_LEFT}) wram_long_set(w, 0);
+        ending_scratch_set(TILE_STEP, 40);
         w_word_set(W_ENDING_ZOOM, 0x780);
         w_word_set(W_VIEW_WIDTH, 0x140);
         scene_flags_set(0);
@@ -182,7 +180,7 @@ void spot_entry(int32_t model, int32_t dx, int32_t dy, int32_t dz, const int32_t
 
 // The flash faces the camera at half size; a non-zero angle moves it round the spot.
 void flash_draw(int32_t t) {
-    int32_t a = wram_long(W_FLASH_ANGLE), dx = SPOT_X, dy = SPOT_Y, dz = SPOT_Z;
+    int32_t a = ending_scratch(FLASH_ANGLE), dx = SPOT_X, dy = SPOT_Y, dz = SPOT_Z;
     if (a != 0) {
         dx = wrap_add(dx, wrap_mul(math_sin(a), 7680) >> 15);
         dy = SPOT_Y_TURNED;
@@ -200,15 +198,15 @@ void fly_in_flashes(int32_t t) {
         if (frame <= 0) break;
         if (frame >> 1 != t >> 1) continue;
         sound_play(SOUND_FLASH);
-        wram_long_set(W_FLASH_ANGLE, rom_table_word(ROM_FLY_IN_FLASHES, i, 2));
-        wram_long_set(W_FLASH_LEFT, rom_table_word(ROM_FLY_IN_FLASHES, i, 4));
+        ending_scratch_set(FLASH_ANGLE, rom_table_word(ROM_FLY_IN_FLASHES, i, 2));
+        ending_scratch_set(FLASH_LEFT, rom_table_word(ROM_FLY_IN_FLASHES, i, 4));
         event_record_load(EVENT_FLASH);
         w_word_set(W_FADE_STEP, 1);
     }
-    int32_t left = wram_long(W_FLASH_LEFT);
+    int32_t left = ending_scratch(FLASH_LEFT);
     if (left <= 0) return;
     flash_draw(t);
-    wram_long_set(W_FLASH_LEFT, left - 1);
+    ending_scratch_set(FLASH_LEFT, left - 1);
 }
 
 // Bit 6 flickers with the player's x until 10 frames before the first step.
@@ -245,7 +243,7 @@ int32_t blast(int32_t d, int32_t flags) {
 void debris(int32_t t, int32_t d) {
     if ((t & ~8) == 336) sound_play(SOUND_FLASH);
     dl_header_8002();
-    int32_t lift = wram_long(W_DEBRIS_HEIGHT) >> 8;
+    int32_t lift = ending_scratch(DEBRIS_HEIGHT) >> 8;
     for (int32_t k = 0; k < 6; k++) {
         int32_t a = wrap_add(-60781, k * 0x10000 / 6);
         int32_t pairs[6];
@@ -258,16 +256,16 @@ void debris(int32_t t, int32_t d) {
     constexpr int32_t CHUNK_ANGLE = 0x5290;
     const int32_t pairs[6] = {0, 0x7FFF, math_sin(CHUNK_ANGLE), math_cos(CHUNK_ANGLE), 0, 0x7FFF};
     spot_entry(CHUNK_MODEL, wrap_add(SPOT_X, wrap_mul(d, math_sin(CHUNK_ANGLE)) / 8),
-               wrap_add(SPOT_Y, wram_long(W_CHUNK_HEIGHT) >> 8),
+               wrap_add(SPOT_Y, ending_scratch(CHUNK_HEIGHT) >> 8),
                wrap_add(SPOT_Z, wrap_mul(d, math_cos(CHUNK_ANGLE)) / 8), pairs);
-    wram_long_set(W_DEBRIS_HEIGHT, wrap_add(wram_long(W_DEBRIS_HEIGHT), wram_long(W_DEBRIS_SPEED)));
-    wram_long_set(W_DEBRIS_SPEED, wrap_sub(wram_long(W_DEBRIS_SPEED), 653));
-    wram_long_set(W_CHUNK_HEIGHT, wrap_add(wram_long(W_CHUNK_HEIGHT), wram_long(W_CHUNK_SPEED)));
-    wram_long_set(W_CHUNK_SPEED, wrap_sub(wram_long(W_CHUNK_SPEED), 41841));
+    ending_scratch_set(DEBRIS_HEIGHT, wrap_add(ending_scratch(DEBRIS_HEIGHT), ending_scratch(DEBRIS_SPEED)));
+    ending_scratch_set(DEBRIS_SPEED, wrap_sub(ending_scratch(DEBRIS_SPEED), 653));
+    ending_scratch_set(CHUNK_HEIGHT, wrap_add(ending_scratch(CHUNK_HEIGHT), ending_scratch(CHUNK_SPEED)));
+    ending_scratch_set(CHUNK_SPEED, wrap_sub(ending_scratch(CHUNK_SPEED), 41841));
 }
 
 int32_t fly_in_steps(int32_t t, int32_t flags) {
-    int32_t step = wram_long(W_STEP_NUMBER);
+    int32_t step = ending_scratch(STEP_NUMBER);
     for (int32_t i = 0; i < LIST_MAX; i++) {
         int32_t frame = rom_table_word(ROM_FLY_IN_STEPS, i, 0);
         if (frame <= 0) break;
@@ -278,10 +276,10 @@ int32_t fly_in_steps(int32_t t, int32_t flags) {
     if (step == 1 && d >= 50) step = 0;
     if (step == 1) flags = blast(d, flags);
     if (step == 2 && d == 0) {
-        wram_long_set(W_DEBRIS_SPEED, 0x18000);
-        wram_long_set(W_DEBRIS_HEIGHT, 0);
-        wram_long_set(W_CHUNK_SPEED, 0x100000);
-        wram_long_set(W_CHUNK_HEIGHT, 0);
+        ending_scratch_set(DEBRIS_SPEED, 0x18000);
+        ending_scratch_set(DEBRIS_HEIGHT, 0);
+        ending_scratch_set(CHUNK_SPEED, 0x100000);
+        ending_scratch_set(CHUNK_HEIGHT, 0);
         flags |= FLAG_BLAST;
         sound_play(SOUND_FLASH);
     }
@@ -290,15 +288,15 @@ int32_t fly_in_steps(int32_t t, int32_t flags) {
         debris(t, d);
     }
     if (step < 2) sound_play_throttled(SOUND_WIND_LOOP);
-    wram_long_set(W_STEP_NUMBER, step);
+    ending_scratch_set(STEP_NUMBER, step);
     return flags;
 }
 
 // Tile blocks loaded a frame at a time, then the character RAM's upper part filled and
 // the scene's palettes and last block.
 void fly_in_tiles() {
-    int32_t old = wram_long(W_TILE_STEP), now = wrap_add(old, 1);
-    wram_long_set(W_TILE_STEP, now);
+    int32_t old = ending_scratch(TILE_STEP), now = wrap_add(old, 1);
+    ending_scratch_set(TILE_STEP, now);
     if (old < 93) cgram_load_tile_block(now, 256 + rom_table_byte(ROM_TILE_ROWS, old, 0));
     switch (now) {
     case 93:
@@ -349,7 +347,7 @@ void pass_camera(int32_t t) {
 // The object hangs, drops in a short wave, then falls ever faster up to 156 a frame.
 void pass_descent(int32_t t) {
     constexpr uint32_t Y = W_ENDING_OBJECT + 4;
-    int32_t v = wram_long(W_DESCENT_SPEED), y = wram_long(Y);
+    int32_t v = ending_scratch(DESCENT_SPEED), y = wram_long(Y);
     if (t < 600) {
         y = wrap_sub(y, v >> 4);
     } else if (t < 620) {
@@ -360,7 +358,7 @@ void pass_descent(int32_t t) {
         if (v < 1248) v = std::min(v + 5, 1248);
         y = wrap_sub(y, wrap_mul(v, 2) >> 4);
     }
-    wram_long_set(W_DESCENT_SPEED, v);
+    ending_scratch_set(DESCENT_SPEED, v);
     wram_long_set(Y, y);
 }
 
@@ -371,7 +369,7 @@ void roll_camera(int32_t t) {
         w_word_set(W_VIEW_CENTRE + 2, 240);
         w_word_set(W_VIEW_WIDTH, 0x140);
         for (uint32_t k = 0; k < 4 && t == 0; k++)
-            wram_long_set(W_EASED_RECORD + 4 * k, rom_table_long(ROM_ROLL_EYE, 0, 4 * k));
+            wram_long_set(W_ENDING_OBJECT + EASED_RECORD + 4 * k, rom_table_long(ROM_ROLL_EYE, 0, 4 * k));
         ending_camera_pose_load(t == 0 ? 0 : 1, ROM_ROLL_EYE.address);
     } else if (t < 210) {  // a zoom-in with the camera held
         w_word_set(W_VIEW_CENTRE + 2, linear_map(240, 160, 120, 210, t));
@@ -380,12 +378,12 @@ void roll_camera(int32_t t) {
         ending_camera_pose_load(1, ROM_ROLL_EYE.address);
     } else {
         for (uint32_t k = 0; k < 4; k++) {
-            uint32_t w = W_EASED_RECORD + 4 * k;
+            uint32_t w = W_ENDING_OBJECT + EASED_RECORD + 4 * k;
             int32_t target =
                 linear_map(rom_table_long(ROM_ROLL_EYE, 0, 4 * k), rom_table_long(ROM_ROLL_EYE, 1, 4 * k), 450, 630, t);
             wram_long_set(w, wrap_add(wram_long(w), wrap_sub(target, wram_long(w)) >> (k < 3 ? 3 : 4)));
         }
-        ending_camera_pose_load(1, WRAM_BASE + W_EASED_RECORD);
+        ending_camera_pose_load(1, WRAM_BASE + W_ENDING_OBJECT + EASED_RECORD);
     }
 }
 
@@ -492,7 +490,7 @@ void ending_phase1() {
     if (t == 0) {
         scene_flags_set(scene_flags() & ~FLAG_LIGHTS);
         object_from_scene_record();
-        wram_long_set(W_DESCENT_SPEED, 0);
+        ending_scratch_set(DESCENT_SPEED, 0);
         sound_record wind;
         if (sound_record_read(SOUND_WIND_LOOP, &wind)) slot_param_set(wind.param_slot, 0x00FF);
     }

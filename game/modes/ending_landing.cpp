@@ -41,12 +41,6 @@ constexpr int32_t GROUND_MODEL = 500;
 constexpr int32_t ANCHOR_MODEL_BASE = 0x615;
 constexpr int32_t FADE_FULL = 255;
 
-// The anchors the scenes place their lists at (x, y, z, model base). The runtime's
-// placement routines take board addresses, so they live in the portrait's spring words,
-// which the portrait clears on its first frame.
-constexpr uint32_t W_ANCHOR_A = 0x17318;
-constexpr uint32_t W_ANCHOR_B = 0x17328;
-
 // Phase 5.
 constexpr uint32_t ROM_P5_CAMERA = 0x38134, ROM_P5_LIST = 0x38150;
 constexpr uint32_t ROM_P5_A_Y = 0x38180, ROM_P5_B_Y = 0x38174;  // from, to longs
@@ -63,11 +57,6 @@ constexpr int32_t APPROACH_FRAMES = 600, APPROACH_EASED_TO = 477;
 constexpr uint32_t ROM_FREE_PRESET = 0x384E0, ROM_FREE_LIST = 0x384FC;
 
 constexpr int32_t CREW_FRAME_OFFSET[2] = {15, 11};  // phases 5 and 6
-
-// Landing scratch beyond the header's names.
-constexpr uint32_t W_LAND_IK_C = 0x172BC, W_LAND_IK_D = 0x172C0;  // W_ENDING_IK_C / _D x 64
-constexpr uint32_t W_LAND_SCALE = 0x172C4, W_LAND_SCALE_TARGET = 0x172C8;
-constexpr uint32_t W_RIG_SCALE = 0xB0B4;  // the rig's scale word the landing eases
 
 // Phase 10's animated scenery words and their ROM word cycles (address, length).
 struct scenery_cycle {
@@ -151,7 +140,7 @@ void landing_start() {
     for (uint32_t r = 0; r < 5; r++) wram_long_set(W_GROUND_POINTS + 12 * r + 8, LANDING_FLOOR);
     ending_player_from_pose();
     ending_pose_set(PY, LAND_START_Y);
-    wram_long_set(W_LAND_SINK, wrap_div(wrap_shl(wrap_sub(LAND_START_Y, rom_long(ROM_LANDING_POSE + 4)), 6), 600));
+    ending_scratch_set(LAND_SINK, wrap_div(wrap_shl(wrap_sub(LAND_START_Y, rom_long(ROM_LANDING_POSE + 4)), 6), 600));
 }
 
 void landing_approach(int32_t t) {
@@ -166,64 +155,65 @@ void landing_approach(int32_t t) {
     } else {
         wram_long_set(W_LAND_ROLL_V, wrap_shl(wrap_sub(roll, ending_pose(PROLL)), 9));
         ending_pose_set(PPITCH, wrap_add(ending_pose(PPITCH), wrap_sub(1024, ending_pose(PPITCH)) >> 6));
-        wram_long_set(W_LAND_SINK, std::max(0, wrap_sub(wram_long(W_LAND_SINK), wrap_mul(64, ending_pose(PPITCH)) / 2048)));
-        ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_LAND_SINK) >> 6));
+        ending_scratch_set(LAND_SINK,
+                           std::max(0, wrap_sub(ending_scratch(LAND_SINK), wrap_mul(64, ending_pose(PPITCH)) / 2048)));
+        ending_pose_set(PY, wrap_sub(ending_pose(PY), ending_scratch(LAND_SINK) >> 6));
     }
     ending_pose_set(PROLL, roll);
 
     longs_copy(W_ENDING_OBJECT, ROM_LAND_CAMERA, 7);
     object_aim_at_model(rom_long(ROM_LAND_AIM_Y));
     ending_camera_record_load(WRAM_BASE + W_ENDING_OBJECT, true);
-    wram_long_set(W_LAND_EASE, 46080);
+    ending_scratch_set(LAND_EASE, 46080);
 }
 
 void landing_glide_start() {
     int32_t h = rom_long(ROM_LANDING_HEADING);
-    wram_long_set(W_LAND_FALL, 80);
-    wram_long_set(W_LAND_SPEED, wrap_div(wrap_add(wrap_mul(h, 4096), 0x28000000), 97784));
-    wram_long_set(W_LAND_PITCH, wrap_shl(ending_pose(PPITCH), 6));
-    wram_long_set(W_LAND_IK_C, wrap_shl(wram_long(W_ENDING_IK_C), 6));
-    wram_long_set(W_LAND_IK_D, wrap_shl(wram_long(W_ENDING_IK_D), 6));
-    wram_long_set(W_LAND_SCALE, wram_long(W_RIG_SCALE));
-    wram_long_set(W_LAND_SCALE_TARGET, wram_long(W_RIG_SCALE));
+    ending_scratch_set(LAND_FALL, 80);
+    ending_scratch_set(LAND_SPEED, wrap_div(wrap_add(wrap_mul(h, 4096), 0x28000000), 97784));
+    ending_scratch_set(LAND_PITCH, wrap_shl(ending_pose(PPITCH), 6));
+    ending_scratch_set(LAND_IK_C, wrap_shl(wram_long(W_ENDING_IK_C), 6));
+    ending_scratch_set(LAND_IK_D, wrap_shl(wram_long(W_ENDING_IK_D), 6));
+    ending_scratch_set(LAND_SCALE, wram_long(W_RIG_SCALE));
+    ending_scratch_set(LAND_SCALE_TARGET, wram_long(W_RIG_SCALE));
 }
 
 void landing_glide() {
-    ease(W_LAND_PITCH, 0x80000, 6);
-    int32_t brake = std::min(wram_long(W_LAND_PITCH) / 5632,
+    ease(W_ENDING_SCRATCH + LAND_PITCH, 0x80000, 6);
+    int32_t brake = std::min(ending_scratch(LAND_PITCH) / 5632,
                              wrap_div(wrap_add(wrap_mul(rom_long(ROM_LANDING_HEADING), 34), 0x550000), 97784));
-    add(W_LAND_SPEED, wrap_neg(brake));
-    wram_long_set(W_LAND_SINK, std::max(0, wrap_sub(wram_long(W_LAND_SINK), wram_long(W_LAND_PITCH) / 2048)));
-    ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_LAND_SINK) >> 6));
+    add(W_ENDING_SCRATCH + LAND_SPEED, wrap_neg(brake));
+    ending_scratch_set(LAND_SINK, std::max(0, wrap_sub(ending_scratch(LAND_SINK), ending_scratch(LAND_PITCH) / 2048)));
+    ending_pose_set(PY, wrap_sub(ending_pose(PY), ending_scratch(LAND_SINK) >> 6));
     ease(W_ENDING_IK_B, 3328, 4);
     int32_t v = wram_long(W_LAND_ROLL_V);
     v = wrap_sub(wrap_sub(v, wrap_mul(4, ending_pose(PROLL))), v >> 4);
     wram_long_set(W_LAND_ROLL_V, v);
     ending_pose_set(PROLL, wrap_add(ending_pose(PROLL), v >> 9));
-    ease(W_LAND_IK_C, 3968, 3);
-    ease(W_LAND_IK_D, 3840, 3);
+    ease(W_ENDING_SCRATCH + LAND_IK_C, 3968, 3);
+    ease(W_ENDING_SCRATCH + LAND_IK_D, 3840, 3);
     ease(W_CRANK_FRAME, 43520, 3);
-    ease(W_LAND_SCALE, -5120, 4);
+    ease(W_ENDING_SCRATCH + LAND_SCALE, -5120, 4);
 }
 
 // The fall onto the ground, held at the floor; the first touch with no sink left kicks
 // the sink, which then drives a damped spring on the rig target W_ENDING_IK_B.
 void landing_touchdown() {
-    add(W_LAND_FALL, 163);
-    if (ending_pose(PY) <= LANDING_FLOOR + 255) decay(W_LAND_PITCH);
-    ending_pose_set(PY, wrap_sub(ending_pose(PY), wram_long(W_LAND_FALL) / 64));
+    add(W_ENDING_SCRATCH + LAND_FALL, 163);
+    if (ending_pose(PY) <= LANDING_FLOOR + 255) decay(W_ENDING_SCRATCH + LAND_PITCH);
+    ending_pose_set(PY, wrap_sub(ending_pose(PY), ending_scratch(LAND_FALL) / 64));
     if (ending_pose(PY) < LANDING_FLOOR) {
         ending_pose_set(PY, LANDING_FLOOR);
-        wram_long_set(W_LAND_SPEED, 0);
-        if (wram_long(W_LAND_SINK) == 0) wram_long_set(W_LAND_SINK, LANDING_KICK);
+        ending_scratch_set(LAND_SPEED, 0);
+        if (ending_scratch(LAND_SINK) == 0) ending_scratch_set(LAND_SINK, LANDING_KICK);
     }
-    decay(W_LAND_IK_C);
-    decay(W_LAND_IK_D);
-    add(W_LAND_SCALE, wrap_sub(wram_long(W_LAND_SCALE_TARGET), wram_long(W_LAND_SCALE)) / 16);
-    int32_t sink = wram_long(W_LAND_SINK);
+    decay(W_ENDING_SCRATCH + LAND_IK_C);
+    decay(W_ENDING_SCRATCH + LAND_IK_D);
+    add(W_ENDING_SCRATCH + LAND_SCALE, wrap_sub(ending_scratch(LAND_SCALE_TARGET), ending_scratch(LAND_SCALE)) / 16);
+    int32_t sink = ending_scratch(LAND_SINK);
     if (sink != 0) {
         int32_t w = wrap_sub(wrap_sub(sink, wrap_mul(128, wram_long(W_ENDING_IK_B))), sink / 2);
-        wram_long_set(W_LAND_SINK, w);
+        ending_scratch_set(LAND_SINK, w);
         add(W_ENDING_IK_B, w >> 9);
     } else {
         decay(W_ENDING_IK_B);
@@ -248,9 +238,9 @@ void landing_contacts() {
 void landing_camera_settle(int32_t t) {
     if (t == APPROACH_FRAMES && ending_object(12) < 0) ending_object_set(12, ending_object(12) & 0xFFFF);
     ending_object_set(12, wrap_add(ending_object(12), wrap_sub(rom_long(ROM_LAND_CAMERA + 12), ending_object(12)) >> 6));
-    int32_t divisor = wram_long(W_LAND_EASE);
+    int32_t divisor = ending_scratch(LAND_EASE);
     if (divisor != 0) ending_object_set(16, wrap_add(ending_object(16), wrap_div(wrap_shl(wrap_sub(rom_long(ROM_LAND_CAMERA + 16), ending_object(16)), 8), divisor)));
-    wram_long_set(W_LAND_EASE, std::max(2048, wrap_sub(divisor, 352)));
+    ending_scratch_set(LAND_EASE, std::max(2048, wrap_sub(divisor, 352)));
     ending_camera_record_load(WRAM_BASE + W_ENDING_OBJECT, false);
 }
 
@@ -263,7 +253,8 @@ void landing_log(int32_t t) {
             t, w(W_ENDING_POSE), w(W_ENDING_POSE + 4), w(W_ENDING_POSE + 8), w(W_ENDING_POSE + 12),
             w(W_ENDING_POSE + 16), w(W_ENDING_POSE + 20), w(W_ENDING_OBJECT), w(W_ENDING_OBJECT + 4),
             w(W_ENDING_OBJECT + 8), w(W_ENDING_OBJECT + 12), w(W_ENDING_OBJECT + 16), w(W_ENDING_OBJECT + 20),
-            w(0x172B0), w(0x172B4), w(0x172B8), w(0x172BC), w(0x172C0), w(0x172C4), w(0x172CC), w(0x172D0),
+            w(W_ENDING_SCRATCH), w(W_ENDING_SCRATCH + 4), w(W_ENDING_SCRATCH + 8), w(W_ENDING_SCRATCH + 12),
+            w(W_ENDING_SCRATCH + 16), w(W_ENDING_SCRATCH + 20), w(W_ENDING_SCRATCH + 28), w(W_ENDING_SCRATCH + 32),
             w(W_PLAYER_SPEED), w(W_CRANK_FRAME), w(W_ENDING_IK_B), w(W_LAND_ROLL_V), w(W_RIG_SCALE), w(W_PEDAL_DELTA),
             w(W_DRIVE), w(W_PREV_DRIVE), w(W_PROP_ANGLE), w(W_CRANK_ANGLE), w(W_PITCH_INPUT), w(W_TURN_INPUT),
             w(W_OBJECT_HEADING), w(W_OBJECT_HEADING + 4));
@@ -273,7 +264,7 @@ void landing_log(int32_t t) {
 
 void free_camera_steer() {
     int32_t held = w_cell(W_SWITCH_PORT0 + SP_CURRENT) & 0xFFFF;
-    if (held) wram_long_set(W_FREE_CAMERA_TOUCHED, -1);
+    if (held) wram_long_set(W_ENDING_OBJECT + FREE_CAMERA_TOUCHED, -1);
     if (w_cell(W_SWITCH_PORT0 + SP_PRESSED) & 0x200)
         for (uint32_t k = 0; k < 6; k++) wram_long_set(W_CAMERA_X + 4 * k, bus_read8(ROM_FREE_PRESET + 4 * k));
     if (held & 0x10) add(W_CAMERA_HEADING, -256);
@@ -334,6 +325,12 @@ int32_t ending_object(uint32_t offset) {
 }
 void ending_object_set(uint32_t offset, int32_t v) {
     wram_long_set(W_ENDING_OBJECT + offset, v);
+}
+int32_t ending_scratch(uint32_t field) {
+    return wram_long(W_ENDING_SCRATCH + field);
+}
+void ending_scratch_set(uint32_t field, int32_t v) {
+    wram_long_set(W_ENDING_SCRATCH + field, v);
 }
 
 int32_t ending_scene_frame(int32_t first) {
@@ -447,15 +444,15 @@ void ending_landing() {
         landing_approach(t);
     } else {
         if (t == APPROACH_FRAMES) landing_glide_start();
-        if (wram_long(W_LAND_SPEED) > 256)
+        if (ending_scratch(LAND_SPEED) > 256)
             landing_glide();
         else
             landing_touchdown();
-        wram_long_set(W_RIG_SCALE, wram_long(W_LAND_SCALE));
-        wram_long_set(W_ENDING_IK_C, wram_long(W_LAND_IK_C) / 64);
-        wram_long_set(W_ENDING_IK_D, wram_long(W_LAND_IK_D) / 64);
-        ending_pose_set(PPITCH, wram_long(W_LAND_PITCH) / 64);
-        ending_pose_set(PZ, wrap_sub(ending_pose(PZ), wram_long(W_LAND_SPEED) / 64));
+        wram_long_set(W_RIG_SCALE, ending_scratch(LAND_SCALE));
+        wram_long_set(W_ENDING_IK_C, ending_scratch(LAND_IK_C) / 64);
+        wram_long_set(W_ENDING_IK_D, ending_scratch(LAND_IK_D) / 64);
+        ending_pose_set(PPITCH, ending_scratch(LAND_PITCH) / 64);
+        ending_pose_set(PZ, wrap_sub(ending_pose(PZ), ending_scratch(LAND_SPEED) / 64));
     }
     landing_contacts();
     if (t >= APPROACH_FRAMES) landing_camera_settle(t);
@@ -486,7 +483,7 @@ void ending_phase10() {
 
     if (t % PHASE10_FRAMES == 0) {
         w_word_set(W_OBJECT_LIST_VIEW, 3);
-        w_cell_set(W_OBJECT_LIST_STAGE, 0);  // the list is built again from its first stage
+        w_cell_set(W_KEYFRAME_COUNTER, 0);  // the list is built again from its first stage
         object_list_emit();
     } else {
         object_list_emit_staged();
@@ -505,8 +502,9 @@ void ending_phase10() {
     dl_copy_packets(ROM_FREE_LIST, WRAM_BASE + W_ENDING_OBJECT);
     ending_bank_marker();
 
-    if (ending_counter_now() == PHASE10_FIRST + PHASE10_FRAMES - 1 && wram_long(W_FREE_CAMERA_TOUCHED) == -1) {
-        wram_long_set(W_FREE_CAMERA_TOUCHED, 0);
+    if (ending_counter_now() == PHASE10_FIRST + PHASE10_FRAMES - 1 &&
+        wram_long(W_ENDING_OBJECT + FREE_CAMERA_TOUCHED) == -1) {
+        wram_long_set(W_ENDING_OBJECT + FREE_CAMERA_TOUCHED, 0);
         ending_phase_set(10, PHASE10_FIRST - 1);  // the advance brings the phase's first frame again
     }
 }

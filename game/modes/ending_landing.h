@@ -17,15 +17,19 @@ constexpr uint32_t ROM_SCENE_ANCHOR = 0x37AB4;
 constexpr uint32_t ROM_LANDING_POSE = 0x38228;
 constexpr uint32_t ROM_LANDING_HEADING = 0x38238;
 
-// Landing scratch (longs).
-constexpr uint32_t W_LAND_SPEED = 0x172B0;   // forward speed
-constexpr uint32_t W_LAND_FALL = 0x172B4;    // fall speed
-constexpr uint32_t W_LAND_PITCH = 0x172B8;   // pitch x 64
-constexpr uint32_t W_LAND_SINK = 0x172CC;    // sink rate x 64
-constexpr uint32_t W_LAND_EASE = 0x172D0;    // the camera's ease divisor
-constexpr uint32_t W_LAND_ROLL_V = 0x17304;  // roll velocity
-// The phase 10 repeat mark: -1 once a switch was touched in this pass.
-constexpr uint32_t W_FREE_CAMERA_TOUCHED = 0x172A4;
+// The landing's longs in the ending's scratch (W_ENDING_SCRATCH + field).
+constexpr uint32_t LAND_SPEED = 0;  // forward speed
+constexpr uint32_t LAND_FALL = 4;   // fall speed
+constexpr uint32_t LAND_PITCH = 8;  // pitch x 64
+constexpr uint32_t LAND_IK_C = 12;  // W_ENDING_IK_C x 64
+constexpr uint32_t LAND_IK_D = 16;  // W_ENDING_IK_D x 64
+constexpr uint32_t LAND_SCALE = 20;
+constexpr uint32_t LAND_SCALE_TARGET = 24;
+constexpr uint32_t LAND_SINK = 28;  // sink rate x 64
+constexpr uint32_t LAND_EASE = 32;  // the camera's ease divisor
+// The phase 10 repeat mark in the scene record (W_ENDING_OBJECT + field): -1 once a
+// switch was touched in this pass.
+constexpr uint32_t FREE_CAMERA_TOUCHED = 16;
 
 // The lowest height of the model in the landing; the first touch's kick of the sink.
 constexpr int32_t LANDING_FLOOR = 81339;
@@ -37,6 +41,9 @@ int32_t ending_pose(uint32_t field);
 void ending_pose_set(uint32_t field, int32_t v);
 int32_t ending_object(uint32_t offset);
 void ending_object_set(uint32_t offset, int32_t v);
+// The long at `field` of the running phase's scratch (W_ENDING_SCRATCH), and its store.
+int32_t ending_scratch(uint32_t field);
+void ending_scratch_set(uint32_t field, int32_t v);
 // The local frame t = counter - first, stored in the upper half of W 0x172EC.
 int32_t ending_scene_frame(int32_t first);
 // The heading words the object lists turn by: -camera heading and its sine, cosine.

@@ -123,7 +123,7 @@ void roll_model_put(int32_t record, int32_t b, int32_t l) {
 void re_enter_setup() {
     wram_long_set(W_COURSE_NUMBER, LAST_COURSE);
     wram_long_set(W_PLAY_FRAME_COUNTER, RE_ENTER_PLAY_FRAMES);
-    w_write16(WRAM_BASE + W_GAME_MODE, 1);
+    w_word_set(W_GAME_MODE, 1);
     course_start_position();
     gameplay_init_state_vars();
     game_top.flyin_setup();
@@ -144,8 +144,8 @@ void ending_phase_set(int32_t p, int32_t c) {
 }
 
 void ending_init() {
-    w_write16(WRAM_BASE + W_ENDING_LOCAL_FRAME, 0);
-    w_write16(WRAM_BASE + W_SWAY_LEFT, 0);
+    w_word_set(W_ENDING_LOCAL_FRAME, 0);
+    w_word_set(W_SWAY_LEFT, 0);
     if (wram_long(W_END_FLAG) == 1)
         ending_phase_set(0, 0);
     else
@@ -162,20 +162,20 @@ void ending_init() {
     w_cell_set(W_FADE_AMOUNT, FADE_FULL);
     w_cell_set(W_FADE_FLAGS, 3);
     wram_long_set(W_COURSE_NUMBER, LAST_COURSE);
-    w_write16(WRAM_BASE + W_FOG_ENABLE, 1);
+    w_word_set(W_FOG_ENABLE, 1);
     wram_long_set(W_LOOKAHEAD_FAST_AVOID, 0);
     wram_long_set(W_LOOKAHEAD_IMPACT, 0);
     for (uint32_t target : {W_ENDING_IK_D, W_ENDING_IK_C, W_ENDING_IK_B, W_ENDING_IK_A}) wram_long_set(target, 0);
-    w_write16(WRAM_BASE + W_FADE_STEP, 0x10);
-    w_write16(WRAM_BASE + W_OBJECT_MODE, 0);
+    w_word_set(W_FADE_STEP, 0x10);
+    w_word_set(W_OBJECT_MODE, 0);
 
     wram_long_set(W_GAME_SUB_STATE, SUB_ENDING_RUN);
     start_lamp_blink(6);
     if (n >= FIRST_UNFADED_PHASE) {  // a scene entered in the middle starts visible
         w_cell_set(W_FADE_AMOUNT, 0);
-        w_write16(WRAM_BASE + W_VIEW_CENTRE + 2, 161);
-        w_write16(WRAM_BASE + W_VIEW_WIDTH, 0xD7);
-        w_write16(WRAM_BASE + W_OBJECT_MODE, 0xF);
+        w_word_set(W_VIEW_CENTRE + 2, 161);
+        w_word_set(W_VIEW_WIDTH, 0xD7);
+        w_word_set(W_OBJECT_MODE, 0xF);
     }
     ending_phase_dispatch();
 }
@@ -278,10 +278,10 @@ void story_end_test_hook() {
     static bool fired;
     int32_t sub = wram_long(W_GAME_SUB_STATE);
     if (test_env.hiscore >= 0 && sub == SUB_RESULTS_TALLY) wram_long_set(W_TIME_SCORE, int32_t(test_env.hiscore));
-    if (test_env.story_end < 0 || fired || sub != SUB_RACE || w_read16(WRAM_BASE + W_GAME_MODE) == 0) return;
+    if (test_env.story_end < 0 || fired || sub != SUB_RACE || w_word(W_GAME_MODE) == 0) return;
     fired = true;
-    w_write16(WRAM_BASE + W_GAME_MODE + 2, 1);
-    w_write16(WRAM_BASE + W_STAGE_WORD, 0);
+    w_word_set(W_GAME_MODE + 2, 1);
+    w_word_set(W_STAGE_WORD, 0);
     wram_long_set(W_ENDING_TOTAL, test_env.story_end);
     if (test_env.story_end_flag >= 0) wram_long_set(W_END_FLAG, test_env.story_end_flag);
     wram_long_set(W_GAME_SUB_STATE, SUB_NAME_ENTRY);

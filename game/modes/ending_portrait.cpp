@@ -52,12 +52,11 @@ constexpr uint32_t NODE_BYTES = 128;
 constexpr uint32_t NODE_POSITION = 0x24, NODE_ANGLES = 0x30;
 constexpr uint32_t HEAD_NODE = 13 * NODE_BYTES;
 
-// The portrait's springs and pending words (longs).
-constexpr uint32_t W_SPRINGS[4] = {0x17324, 0x17330, 0x1733C, 0x166F4};  // three longs each
-constexpr uint32_t W_SPRING_V = 0x17318, W_HOP_V = 0x1731C, W_HOP_HEIGHT = 0x17320;
-constexpr uint32_t W_LIMB_V = 0x17348;    // three joint velocities
-constexpr uint32_t W_LIMB_ACC = 0x17354;  // three joint accelerations
-constexpr uint32_t W_PORTRAIT_SCALE = 0x172C4;
+// The portrait's longs in the ending's scratch (W_ENDING_SCRATCH + field); the spring
+// velocity is the first long of W_ANCHOR_A, which the landing has done with.
+constexpr uint32_t PORTRAIT_SCRATCH_C = 8;   // starts at 0x1E0000
+constexpr uint32_t PORTRAIT_SCRATCH_E = 16;  // starts at 0
+constexpr uint32_t PORTRAIT_SCALE = 20;
 constexpr int32_t HOP_FIRST = 5495, HOP_LAST = 5584;
 constexpr int32_t EXPRESSION_SWAP_FIRST = 5745, EXPRESSION_SWAP_LAST = 5804;
 
@@ -128,13 +127,14 @@ void portrait_start() {
     longs_copy(WRAM_BASE + W_ENDING_OBJECT, ROM_PORTRAIT_CAMERA, 7);
     for (uint32_t s : W_SPRINGS)
         for (uint32_t k = 0; k < 3; k++) wram_long_set(s + 4 * k, 0);
-    for (uint32_t w : {W_SPRING_V, W_HOP_V, W_HOP_HEIGHT, W_PORTRAIT_AIM_FORCE, uint32_t(0x172C0), W_PORTRAIT_SCALE})
+    for (uint32_t w : {W_ANCHOR_A, W_HOP_V, W_HOP_HEIGHT, W_PORTRAIT_AIM_FORCE, W_ENDING_SCRATCH + PORTRAIT_SCRATCH_E,
+                       W_ENDING_SCRATCH + PORTRAIT_SCALE})
         wram_long_set(w, 0);
     for (uint32_t k = 0; k < 6; k++) wram_long_set(W_LIMB_V + 4 * k, 0);
     wram_long_set(W_LIMB_V + 4, 2048);
     wram_long_set(W_LIMB_V + 8, 4096);
-    wram_long_set(0x172B8, 0x1E0000);
-    wram_long_set(W_PORTRAIT_SCALE, 0x20000);
+    ending_scratch_set(PORTRAIT_SCRATCH_C, 0x1E0000);
+    ending_scratch_set(PORTRAIT_SCALE, 0x20000);
     fade_colour_set(FADE_FULL);
     w_cell_set(W_FADE_AMOUNT, 0);
 }
@@ -194,10 +194,10 @@ void motion_step(int32_t t, int32_t c) {
 
     // The fourth model's pitch springs toward the ROM's value, kicked until t = 309.
     uint32_t pitch = blocks[BLOCK_D] + NODE_ANGLES;
-    int32_t v = wram_long(W_SPRING_V);
+    int32_t v = wram_long(W_ANCHOR_A);
     v = wrap_sub(wrap_add(v, wrap_mul(8, bus_read32(ROM_SPRING_TARGET))), wrap_add(v / 4, wrap_mul(8, node_long(pitch))));
     if (t <= 309) v = wrap_add(v, 1024);
-    wram_long_set(W_SPRING_V, v);
+    wram_long_set(W_ANCHOR_A, v);
     node_long_set(pitch, wrap_add(node_long(pitch), v >> 9));
 
     if (c >= HOP_FIRST && c <= HOP_LAST) {  // the second model hops
@@ -219,7 +219,7 @@ void motion_step(int32_t t, int32_t c) {
         const int32_t target[3] = {pos[BLOCK_B][0], wrap_add(pos[BLOCK_B][1], 650), pos[BLOCK_B][2]};
         countdown_node_aim(head - WRAM_BASE, target, 472, 356, 350490, 336925);
     }
-    wram_long_set(W_PORTRAIT_SCALE, std::max(0, wrap_sub(wram_long(W_PORTRAIT_SCALE), 192)));
+    ending_scratch_set(PORTRAIT_SCALE, std::max(0, wrap_sub(ending_scratch(PORTRAIT_SCALE), 192)));
 }
 
 void portrait_log(int32_t t, int32_t c, bool changed) {
@@ -232,9 +232,10 @@ void portrait_log(int32_t t, int32_t c, bool changed) {
     }
     if (c == 5399 || c == 5699 || c == 5999 || c == 6069) {
         auto w = [](uint32_t a) { return wram_long(a); };
-        printf("[END9S] c=%d pend=%d,%d,%d,%d,%d,%d spr=%d,%d,%d,%d,%d v=%d,%d,%d\n", t, w(0x17348), w(0x1734C),
-               w(0x17350), w(0x17354), w(0x17358), w(0x1735C), w(0x172B4), w(0x172B8), w(0x172BC), w(0x172C0),
-               w(0x172C4), w(0x17318), w(0x1731C), w(0x17320));
+        printf("[END9S] c=%d pend=%d,%d,%d,%d,%d,%d spr=%d,%d,%d,%d,%d v=%d,%d,%d\n", t, w(W_LIMB_V), w(W_LIMB_V + 4),
+               w(W_LIMB_V + 8), w(W_LIMB_ACC), w(W_LIMB_ACC + 4), w(W_LIMB_ACC + 8), w(W_ENDING_SCRATCH + 4),
+               w(W_ENDING_SCRATCH + 8), w(W_ENDING_SCRATCH + 12), w(W_ENDING_SCRATCH + 16), w(W_ENDING_SCRATCH + 20),
+               w(W_ANCHOR_A), w(W_HOP_V), w(W_HOP_HEIGHT));
     }
 }
 

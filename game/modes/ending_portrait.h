@@ -5,10 +5,6 @@
 #pragma once
 #include <cstdint>
 
-// The portrait's node blocks: board addresses of the first three (longs at W 0x1730C,
-// 0x17310, 0x17314); the fourth's is W_SWEEP_OBJECT's long (W 0x166E4).
-constexpr uint32_t W_PORTRAIT_NODES = 0x1730C;
-constexpr uint32_t W_PORTRAIT_AIM_FORCE = 0x17308;  // the last aim's net force (the limb's drive)
 // ROM longs naming the four object lists the portrait loads, in loading order.
 constexpr uint32_t ROM_PORTRAIT_LISTS[4] = {0x123C44, 0x123C3C, 0x123C38, 0x123C40};
 

@@ -23,9 +23,32 @@ constexpr uint32_t W_ENDING_IK_C = 0x172E0;
 constexpr uint32_t W_ENDING_IK_D = 0x172E4;
 
 // The scene's scratch record: seven longs (position, angles, zoom; or a sway record).
+// Phase 3 eases its camera record from +16; phase 10 keeps its repeat mark at +16.
 constexpr uint32_t W_ENDING_OBJECT = 0x17294;
-// Per-phase scratch longs W 0x172B0 .. 0x172D0.
+// Per-phase scratch longs W 0x172B0 .. 0x172D0: the flights, the landing and the portrait
+// each lay out their own values here (field offsets beside each phase's routines).
 constexpr uint32_t W_ENDING_SCRATCH = 0x172B0;
+// The landing's roll velocity.
+constexpr uint32_t W_LAND_ROLL_V = 0x17304;
+// The portrait's node blocks: board addresses of the first three (longs at W 0x1730C,
+// 0x17310, 0x17314); the fourth's is W_SWEEP_OBJECT's long (W 0x166E4).
+constexpr uint32_t W_PORTRAIT_NODES = 0x1730C;
+constexpr uint32_t W_PORTRAIT_AIM_FORCE = 0x17308;  // the last aim's net force (the limb's drive)
+// The anchors the landing scenes place their lists at (x, y, z, model base). The
+// runtime's placement routines take board addresses, so they live in the portrait's
+// spring words, which the portrait clears on its first frame: the first long of anchor A
+// is the portrait's spring velocity.
+constexpr uint32_t W_ANCHOR_A = 0x17318;
+constexpr uint32_t W_ANCHOR_B = 0x17328;
+// The portrait's springs and pending words (longs).
+constexpr uint32_t W_SPRINGS[4] = {0x17324, 0x17330, 0x1733C, 0x166F4};  // three longs each
+constexpr uint32_t W_HOP_V = 0x1731C, W_HOP_HEIGHT = 0x17320;
+constexpr uint32_t W_LIMB_V = 0x17348;    // three joint velocities
+constexpr uint32_t W_LIMB_ACC = 0x17354;  // three joint accelerations
+// The rig's scale word the landing eases.
+constexpr uint32_t W_RIG_SCALE = 0xB0B4;
+// Phase 4: the ring's anchor (x, y, z, then the packet lists' model base).
+constexpr uint32_t W_RING_ANCHOR = 0x1FCC0;
 // The ending's model: x, y, z, pitch, heading, roll longs (fields of the node record
 // the follow camera watches).
 constexpr uint32_t W_ENDING_POSE = 0xB728;

@@ -61,7 +61,7 @@ void backdrop_entry(int32_t model, int32_t y) {
 
 void ending_camera_record_load(uint32_t record, bool with_zoom) {
     for (uint32_t k = 0; k < 6; k++) camera_set(k, rec(record, 4 * k));
-    if (with_zoom) w_write16(WRAM_BASE + W_ENDING_ZOOM, uint32_t(rec(record, 24)));
+    if (with_zoom) w_word_set(W_ENDING_ZOOM, uint32_t(rec(record, 24)));
 }
 
 void ending_camera_interpolate(uint32_t a, uint32_t b, int32_t t, int32_t span, bool with_zoom) {
@@ -72,8 +72,7 @@ void ending_camera_interpolate(uint32_t a, uint32_t b, int32_t t, int32_t span, 
     }
     if (with_zoom) {
         int32_t from = rec(a, 24);
-        w_write16(WRAM_BASE + W_ENDING_ZOOM,
-                  uint32_t(wrap_add(wrap_div(wrap_mul(wrap_sub(rec(b, 24), from), t), span), from)));
+        w_word_set(W_ENDING_ZOOM, uint32_t(wrap_add(wrap_div(wrap_mul(wrap_sub(rec(b, 24), from), t), span), from)));
     }
 }
 
@@ -92,20 +91,20 @@ void ending_camera_pose_load(int32_t shift, uint32_t record) {
         wrap_sub(wrap_add(pose(PZ), fix(hc, l)), fix(a, hs)),
     };
     for (uint32_t k = 0; k < 3; k++) camera_set(k, wrap_add(camera(k), wrap_sub(target[k], camera(k)) >> (shift & 31)));
-    w_write16(WRAM_BASE + W_ENDING_ZOOM, POSE_ZOOM);
+    w_word_set(W_ENDING_ZOOM, POSE_ZOOM);
 }
 
 void ending_sway_start(uint32_t record, int32_t frames) {
     wram_long_set(W_SWAY_RECORD, int32_t(record));
-    w_write16(WRAM_BASE + W_SWAY_LEFT, uint32_t(frames));
-    w_write16(WRAM_BASE + W_VIEW_SCALE, uint32_t(frames));  // upper half: the sway's length
+    w_word_set(W_SWAY_LEFT, uint32_t(frames));
+    w_word_set(W_VIEW_SCALE, uint32_t(frames));  // upper half: the sway's length
 }
 
 void ending_camera_sway() {
-    int32_t left = int16_t(w_read16(WRAM_BASE + W_SWAY_LEFT) - 1);
-    w_write16(WRAM_BASE + W_SWAY_LEFT, uint32_t(left));
+    int32_t left = int16_t(uint16_t(w_word(W_SWAY_LEFT)) - 1);
+    w_word_set(W_SWAY_LEFT, uint32_t(left));
     if (left >= 0) {
-        int32_t elapsed = int16_t(w_read16(WRAM_BASE + W_VIEW_SCALE)) - left;
+        int32_t elapsed = w_word(W_VIEW_SCALE) - left;
         uint32_t record = uint32_t(wram_long(W_SWAY_RECORD));
         uint32_t slot = PPITCH;
         for (uint32_t pair : SWAY_PAIRS) {
@@ -245,6 +244,7 @@ void ending_badcam_dump(int32_t k) {
                 wram_long(W_PLAYER_ROLL), pose(0), pose(1), pose(2), pose(3), pose(4), pose(5));
         fprintf(stderr, "[BADCAM] k=%d D50 %d %d %d %d %d AB34 %d %d %d\n", k, wram_long(W_PITCH_INPUT),
                 wram_long(W_TURN_INPUT), wram_long(W_PITCH_INPUT_SMOOTH), wram_long(W_TURN_INPUT_SMOOTH),
-                wram_long(W_TURN_INPUT_SMOOTH_2), wram_long(0xAB34), wram_long(0xAB38), wram_long(0xAB3C));
+                wram_long(W_TURN_INPUT_SMOOTH_2), wram_long(rig_node(0) + NODE_PITCH),
+                wram_long(rig_node(0) + NODE_HEADING), wram_long(rig_node(0) + NODE_ROLL));
     }
 }

@@ -62,13 +62,10 @@ bool stage_debug() {
 }
 
 int32_t day() {
-    return w_read16(WRAM_BASE + W_COURSE_PAIR + 2);
+    return uint16_t(w_word(W_COURSE_PAIR + 2));
 }
 int32_t day_word(uint32_t field) {
     return rom_table_word(DAYS, day(), field);
-}
-int32_t frame() {
-    return w_read16(WRAM_BASE + W_INTER_FRAME);
 }
 int32_t camera(uint32_t w) {
     return w_cell(w);
@@ -142,23 +139,23 @@ void day1_sound_step(int32_t fr) {
 
 void animation_step(int32_t fr) {
     int32_t set = w_word(W_INTER_SET);
-    if (w_cell(W_OBJECT_LIST_DONE) != 0) {
+    if (w_cell(W_RIG_FLAG) != 0) {
         intermission_script_step(set);
         object_list_emit();
     } else {
         dl_header_8002_put(w_word(W_OBJECT_LIST_VIEW));
         camera_zoom_words_emit(w_word(W_OBJECT_LIST_VIEW), w_word(W_VIEW_NUMBER));
-        node_list_walk(int32_t(W_DISPLAY_OBJECTS), w_cell(W_OBJECT_LIST_STAGE));
+        node_list_walk(int32_t(W_RIG_NODES), w_cell(W_KEYFRAME_COUNTER));
         int32_t length = w_cell(W_OBJECT_LIST_LENGTH);
-        if (w_cell(W_OBJECT_LIST_STAGE) >= length) {
-            w_cell_set(W_OBJECT_LIST_DONE, 1);
+        if (w_cell(W_KEYFRAME_COUNTER) >= length) {
+            w_cell_set(W_RIG_FLAG, 1);
             if (stage_debug())
                 fprintf(stderr, "[INTER] f%u frame %d: animation set %d done (len %d)\n", host_frame, fr, set, length);
             w_word_set(W_INTER_SET, ++set);
             if (set > day_word(DAY_LAST_SET)) w_word_set(W_INTER_DONE, 1);
         }
     }
-    w_cell_set(W_OBJECT_LIST_STAGE, w_cell(W_OBJECT_LIST_STAGE) + 1);
+    w_cell_set(W_KEYFRAME_COUNTER, w_cell(W_KEYFRAME_COUNTER) + 1);
 }
 
 void scene_step(int32_t fr) {
@@ -195,7 +192,7 @@ void end_fade(int32_t fr) {
 
 void camera_log(int32_t fr) {
     fprintf(stderr, "[CAM] k=%d fr=%d set=%d eb04=%d cam=%d,%d,%d,%d,%d,%d ", fr + 1, fr, w_word(W_INTER_SET),
-            w_cell(W_OBJECT_LIST_STAGE), camera(W_CAMERA_X), camera(W_CAMERA_Y), camera(W_CAMERA_Z),
+            w_cell(W_KEYFRAME_COUNTER), camera(W_CAMERA_X), camera(W_CAMERA_Y), camera(W_CAMERA_Z),
             camera(W_CAMERA_PITCH), camera(W_CAMERA_HEADING), camera(W_CAMERA_ROLL));
     for (uint32_t i = 0; i < 6; i++) {
         uint32_t node = rig_node(i);
@@ -243,7 +240,7 @@ void intermission_enter() {
     w_cell_set(W_INTER_SOUND_CURSOR, rom_table_long(SOUND_SCRIPTS, script, 0));
     w_cell_set(W_INTER_TEXT_CURSOR, rom_table_long(TEXT_SCRIPTS, script, 0));
     w_cell_set(W_DL_LAST_BANK, 0);
-    w_cell_set(W_OBJECT_LIST_DONE, 1);
+    w_cell_set(W_RIG_FLAG, 1);
     w_cell_set(W_INTER_DONE, 0);  // the whole long
     w_word_set(W_INTER_TEXT_BANK, 0);
     fog_reset();
@@ -253,7 +250,7 @@ void intermission_enter() {
 }
 
 void intermission_run() {
-    int32_t fr = frame();
+    int32_t fr = uint16_t(w_word(W_INTER_FRAME));
     w_cell_set(W_DL_LAST_BANK, 0);
     if (fr == 0) w_cell_set(W_INTER_RAW_SOUND, 0);
     sound_script_step(fr);
@@ -262,7 +259,7 @@ void intermission_run() {
     animation_step(fr);
     scene_step(fr);
     end_fade(fr);
-    w_write16(WRAM_BASE + W_INTER_FRAME, uint32_t(fr + 1));
+    w_word_set(W_INTER_FRAME, uint32_t(fr + 1));
     if (stage_debug() && fr % 30 == 0) camera_log(fr);
     if (fr == day_word(DAY_END_FRAME) - 2) sound_stop_unless_held(SOUND_SCENE);
     if (w_word(W_INTER_DONE) != 0) {
@@ -301,7 +298,7 @@ void intermission_text_step(int32_t fr, int32_t a) {
 
 void intermission_script_step(int32_t set) {
     uint32_t list = uint32_t(rom_table_long(SETS, set, 0));
-    int32_t index = int32_t(W_DISPLAY_OBJECTS);
+    int32_t index = int32_t(W_RIG_NODES);
     for (int k = 0; k < SET_LISTS_MAX && list <= PROGRAM_ROM_END - 4; k++, list += 4) {
         uint32_t nodes = uint32_t(bus_read32(list));
         if (nodes == 0) break;
@@ -324,7 +321,7 @@ void intermission_packets() {
 
 void intermission_packet_header(int32_t a) {
     constexpr int32_t BANK = 1792, SLOT = 3;
-    int32_t fr = frame();
+    int32_t fr = uint16_t(w_word(W_INTER_FRAME));
     dl_header_8000();
     if (w_cell(W_DL_LAST_BANK) != BANK) {
         dl_bank_select(BANK);
@@ -338,7 +335,7 @@ void intermission_packet_header(int32_t a) {
 }
 
 void intermission_camera_packet() {
-    int32_t fr = frame();
+    int32_t fr = uint16_t(w_word(W_INTER_FRAME));
     int32_t cx = camera(W_CAMERA_X), cy = camera(W_CAMERA_Y), cz = camera(W_CAMERA_Z);
     dl_header_8000();
     if (w_cell(W_DL_LAST_BANK) != 0) {

@@ -93,41 +93,33 @@ bool debug_switch() {
     return w_cell(W_DIP_SWITCH_BITS) & DIP_DEBUG;
 }
 
-int32_t step() {
-    return w_cell(W_INTRO_STEP_NUMBER);
-}
-
-int32_t step_frames() {
-    return w_cell(W_INTRO_STEP_FRAMES);
-}
-
 bool blink_on() {
-    return !(step_frames() & 0x20);
+    return !(w_cell(W_INTRO_STEP_FRAMES) & 0x20);
 }
 
 // The step's text block, NONE for a negative record (and for steps without a text).
 int32_t step_text_block() {
-    if (step() < 0 || step() >= TEXT_STEPS) return NONE;
-    int32_t record = rom_table_long(STEP_TEXTS, step(), 0);
+    if (w_cell(W_INTRO_STEP_NUMBER) < 0 || w_cell(W_INTRO_STEP_NUMBER) >= TEXT_STEPS) return NONE;
+    int32_t record = rom_table_long(STEP_TEXTS, w_cell(W_INTRO_STEP_NUMBER), 0);
     return record < 0 ? NONE : record;
 }
 
 void step_extra_blocks_draw() {
-    int32_t s = step();
+    int32_t s = w_cell(W_INTRO_STEP_NUMBER);
     if (s >= 1 && s <= 4) {
         const step_blocks& b = STEP_BLOCKS[s];
-        if (step_frames() == 0) cgram_load_tile_block(b.blink, BLINK_TILE);
+        if (w_cell(W_INTRO_STEP_FRAMES) == 0) cgram_load_tile_block(b.blink, BLINK_TILE);
         if (b.still != NONE) text_block_draw(b.still, b.still_column, b.row, STILL_TILE, 1);
         if (blink_on())
             text_block_draw(b.blink, b.blink_column, b.row, BLINK_TILE, 1);
         else
             text_block_clear(b.blink, b.blink_column, b.row);
     } else if (s == 5) {
-        if (step_frames() == 0) {
+        if (w_cell(W_INTRO_STEP_FRAMES) == 0) {
             cgram_load_tile_block(STEP5_A, STEP5_A_TILE);
             cgram_load_tile_block(STEP5_B, STEP5_B_TILE);
         }
-        bool first = !(step_frames() & 0x10);
+        bool first = !(w_cell(W_INTRO_STEP_FRAMES) & 0x10);
         text_block_clear(first ? STEP5_B : STEP5_A, first ? STEP5_B_COLUMN : STEP5_A_COLUMN,
                          first ? STEP5_B_ROW : STEP5_A_ROW);
         if (first)
@@ -142,7 +134,7 @@ void sprite64(int32_t tile, int32_t x, int32_t y) {
 }
 
 void intro_debug_lines(int32_t frames) {
-    const int32_t values[3] = {frames, step(), step_frames()};
+    const int32_t values[3] = {frames, w_cell(W_INTRO_STEP_NUMBER), w_cell(W_INTRO_STEP_FRAMES)};
     for (int32_t k = 0; k < 3; k++) text_print_hex(2, 2 + k, 4, uint32_t(values[k]), 0);
 }
 
@@ -150,7 +142,7 @@ void intro_debug_lines(int32_t frames) {
 
 // The handle (bit 1 choice 0, bit 0 the last) and port 0's cursor buttons pick a choice.
 void mode_choose() {
-    int32_t cursor = w_cell(W_SELECT_CURSOR), max = w_read16(WRAM_BASE + W_SELECT_MAX);
+    int32_t cursor = w_cell(W_SELECT_CURSOR), max = uint16_t(w_word(W_SELECT_MAX));
     uint32_t dir = uint32_t(w_cell(W_DIRECTION_REPEAT)) & 0xFFFF;
     uint32_t keys = uint32_t(w_cell(W_SWITCH_PORT0 + SP_REPEAT));
     int32_t chosen = cursor;
@@ -161,7 +153,7 @@ void mode_choose() {
         sound_play(SOUND_MOVE);
     }
     lamp_bit2_set(w_cell(W_FRAME_TICK) & 0x48);
-    w_write16(WRAM_BASE + W_GAME_MODE, uint32_t(chosen));
+    w_word_set(W_GAME_MODE, uint32_t(chosen));
     bool confirmed_now = false;
     if (select_press_or_start()) {
         sound_play(SOUND_CONFIRM);
@@ -182,10 +174,10 @@ void mode_choose() {
 void mode_debug_stage() {
     uint32_t pressed = uint32_t(w_cell(W_SWITCH_PORT0 + SP_PRESSED));
     int32_t step = pressed & PORT_DEBUG_UP ? 1 : pressed & PORT_DEBUG_DOWN ? 2 : 0;
-    uint32_t stage = uint32_t(w_read16(WRAM_BASE + W_COURSE_PAIR));
+    uint32_t stage = uint32_t(uint16_t(w_word(W_COURSE_PAIR)));
     if (step != 0) {
         stage = (stage + uint32_t(step)) % 3;
-        w_write16(WRAM_BASE + W_COURSE_PAIR, stage);
+        w_word_set(W_COURSE_PAIR, stage);
     }
     text_print_hex(5, 6, 1, stage + 1, 0);
 }
@@ -240,19 +232,20 @@ void intro_tiles_load() {
 }
 
 void intro_text_draw() {
-    if (step() >= 0 && step_frames() == 0) textram_clear();
+    if (w_cell(W_INTRO_STEP_NUMBER) >= 0 && w_cell(W_INTRO_STEP_FRAMES) == 0) textram_clear();
     int32_t block = step_text_block();
     if (block != NONE) {
-        if (step_frames() < REVEAL_FRAMES) cgram_load_block_at(block, TEXT_TILE, step_frames());
-        text_block_draw(block, rom_table_long(STEP_PLACES, step(), 0), rom_table_long(STEP_PLACES, step(), 4), TEXT_TILE,
-                        1);
+        if (w_cell(W_INTRO_STEP_FRAMES) < REVEAL_FRAMES)
+            cgram_load_block_at(block, TEXT_TILE, w_cell(W_INTRO_STEP_FRAMES));
+        text_block_draw(block, rom_table_long(STEP_PLACES, w_cell(W_INTRO_STEP_NUMBER), 0),
+                        rom_table_long(STEP_PLACES, w_cell(W_INTRO_STEP_NUMBER), 4), TEXT_TILE, 1);
     }
     step_extra_blocks_draw();
     text_block_draw(TITLE_BLOCK, TITLE_COLUMN, TITLE_ROW, TITLE_TILE, 1);
 }
 
 void intro_step_sprites() {
-    int32_t s = step(), f = step_frames();
+    int32_t s = w_cell(W_INTRO_STEP_NUMBER), f = w_cell(W_INTRO_STEP_FRAMES);
     if (f < SPRITE_FROM) return;
     if (s >= 1 && s <= 4) {
         if (f & 0x20)
@@ -302,8 +295,8 @@ void mode_select_enter() {
     camera_reset();
     sound_stop_all();
     w_cell_set(W_SELECT_FRAMES, 0);
-    w_write16(WRAM_BASE + W_SELECT_MAX, 1);
-    w_write16(WRAM_BASE + W_GAME_MODE, 0);
+    w_word_set(W_SELECT_MAX, 1);
+    w_word_set(W_GAME_MODE, 0);
     w_cell_set(W_SELECT_ANIM, 0);
     for (uint32_t n = 0; n < 2; n++) {
         w_word_set(W_SELECT_SWING_AMP + 2 * n, 0);
@@ -335,7 +328,7 @@ void mode_select_run() {
         w_cell_set(W_SELECT_ZOOM, std::min(w_cell(W_SELECT_ZOOM) + ZOOM_STEP, ZOOM_END));
         int32_t frames = select_press_or_start() ? END_FRAMES + 1 : w_cell(W_SELECT_FRAMES) + 1;
         w_cell_set(W_SELECT_FRAMES, frames);
-        if (frames > END_FRAMES) w_cell_set(W_GAME_SUB_STATE, w_read16(WRAM_BASE + W_GAME_MODE) == 1 ? 22 : 0);
+        if (frames > END_FRAMES) w_cell_set(W_GAME_SUB_STATE, uint16_t(w_word(W_GAME_MODE)) == 1 ? 22 : 0);
     } else {
         mode_choose();
     }

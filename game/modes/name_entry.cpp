@@ -71,12 +71,6 @@ void handle_words_set(int turn, int pitch) {
     w_cell_set(W_HANDLE_PITCH, pitch);
 }
 
-int32_t slot() {
-    return w_word(W_NAME_SLOT);
-}
-int32_t timer() {
-    return w_word(W_NAME_TIMER);
-}
 uint32_t letter_anim(int i) {
     return W_NAME_LETTER_ANIM + 2 * uint32_t(i);
 }
@@ -91,7 +85,7 @@ int32_t ease(int32_t value, int32_t target) {
 
 // From the current letter slot on: not chosen, the letter pulled back up.
 void initials_reset() {
-    for (int i = slot(); i <= 2; i++) {
+    for (int i = w_word(W_NAME_SLOT); i <= 2; i++) {
         if (i < 0) continue;
         w_cell_set(W_NAME_INITIALS + uint32_t(i), NAME_NOT_CHOSEN);
         w_word_set(letter_anim(i), LETTER_CLEARED);
@@ -105,10 +99,10 @@ void test_drive() {
     const int count = test_env.name_count;
     if (count < 1) return;
     drive.frames++;
-    if (drive.frames <= TEST_DRIVE_WAIT || slot() >= count || slot() > 2) return;
+    if (drive.frames <= TEST_DRIVE_WAIT || w_word(W_NAME_SLOT) >= count || w_word(W_NAME_SLOT) > 2) return;
     drive.step = (drive.step + 1) % TEST_DRIVE_PERIOD;
     if (drive.step > 2) return;
-    int target = test_env.name_codes[slot()];
+    int target = test_env.name_codes[w_word(W_NAME_SLOT)];
     int column = w_word(W_NAME_COLUMN), row = w_word(W_NAME_ROW);
     int target_column = target % NAME_GRID_COLUMNS, target_row = target / NAME_GRID_COLUMNS;
     if (column != target_column) {
@@ -139,13 +133,13 @@ void entry_input() {
 
     if (!(pressed & PORT_PRESS) && !(w_cell(W_START_EDGE) & 1)) return;
     if (cell == NAME_CELL_BACK) {
-        if (slot() > 0) w_word_set(W_NAME_SLOT, slot() - 1);
+        if (w_word(W_NAME_SLOT) > 0) w_word_set(W_NAME_SLOT, w_word(W_NAME_SLOT) - 1);
     } else if (cell == NAME_CELL_END) {
         initials_reset();
         w_word_set(W_NAME_SLOT, 3);
         w_word_set(W_NAME_TIMER, AFTER_END_CELL);
     } else {
-        int i = slot();
+        int i = w_word(W_NAME_SLOT);
         w_cell_set(W_NAME_INITIALS + uint32_t(i), cell);
         w_word_set(letter_anim(i), LETTER_FALLING);
         w_word_set(W_NAME_SLOT, i + 1);
@@ -162,7 +156,7 @@ void letter_draw(int i) {
     int32_t model = bus_read32(ROM_LETTER_MODELS + 4 * uint32_t(initial));
     int32_t x = LETTER_SPACING * i - LETTER_SPACING;
     int32_t depth = GRID_DEPTH - math_sin(u) / 32;
-    bool typed = i < slot();
+    bool typed = i < w_word(W_NAME_SLOT);
     if (u < 0) {
         dl_object_put(0, model, x, LETTER_HEIGHT, depth, 0, 0, 0, 0);
         if (typed) {
@@ -223,11 +217,11 @@ void entry_log(int32_t score) {
 void entry_store() {
     start_lamp_idle();
     dl_buffers_init();
-    int32_t mode = w_read16(WRAM_BASE + W_GAME_MODE);
+    int32_t mode = uint16_t(w_word(W_GAME_MODE));
     int32_t total = w_cell(W_ENDING_TOTAL);
     int32_t score;
     if (mode != 0 && w_read16(WA_OVERALL_BEST_ON) != 0) {
-        int32_t stage = w_read16(WRAM_BASE + W_STAGE_WORD);
+        int32_t stage = uint16_t(w_word(W_STAGE_WORD));
         score = (stage < STAGE_MARK_MAX ? stage : STAGE_MARK_MAX) * 0x1000000 + total;
     } else if (mode != 0) {
         score = NO_STAGE_MARK * 0x1000000 + total;
@@ -262,7 +256,7 @@ void name_entry_enter() {
     }
     int32_t course = w_cell(W_COURSE_NUMBER);
     int32_t total = w_cell(W_ENDING_TOTAL);
-    if (w_read16(WRAM_BASE + W_GAME_MODE) == 0 && ranking_position_find(course, total) >= 4) {
+    if (w_word(W_GAME_MODE) == 0 && ranking_position_find(course, total) >= 4) {
         entry_skip();
         return;
     }
@@ -297,11 +291,11 @@ void name_entry_enter() {
 
 void name_entry_run() {
     test_drive();
-    if (slot() <= 2) entry_input();
+    if (w_word(W_NAME_SLOT) <= 2) entry_input();
     entry_draw();
     int32_t slide = w_cell(W_NAME_SLIDE);
-    if (slot() == 3 && slide <= SLIDE_LAST) w_cell_set(W_NAME_SLIDE, slide += SLIDE_STEP);
-    int32_t t = timer();
+    if (w_word(W_NAME_SLOT) == 3 && slide <= SLIDE_LAST) w_cell_set(W_NAME_SLIDE, slide += SLIDE_STEP);
+    int32_t t = w_word(W_NAME_TIMER);
     number_sprite_draw(t - AFTER_LAST_LETTER, -392 - 28 * slide / 16, 304 + 28 * slide / 16, 720, -16 - slide, -slide);
     if (t <= FADE_FROM) w_cell_set(W_FADE_AMOUNT, 254 - 2 * t);
     w_word_set(W_NAME_TIMER, --t);

@@ -5,10 +5,9 @@
 #pragma once
 #include <cstdint>
 
-#include "board/game_state_ram.h"   // course number, time score, armed flag
-#include "game/services/digit_writers.h"  // W_SCORE_DIGITS
+#include "board/game_state_ram.h"       // course number, time score, armed flag
 #include "game/services/flight_ram.h"   // W_GAME_MODE
-#include "game/services/gameplay_ram.h"  // ending_total
+#include "game/services/gameplay_ram.h"  // W_SCORE_DIGITS, ending_total
 
 // ---- name_entry_record -----------------------------------------------------------------
 constexpr uint32_t W_NAME_SCROLL_X = 0x1726C;    // long, eased toward the cursor column

@@ -31,16 +31,6 @@ constexpr int32_t SOUND_RESULTS = 67, SOUND_COUNTER_STOPPED = 9999;
 constexpr int32_t BOARD_LAYER = 6, DIGIT_TILE = 463, DIGIT_WIDTH = 24, SLIDE_IN_PLACE = 848;
 constexpr int32_t PLACE_ANIM_TILE = 473;
 
-int32_t next_step() {
-    return w_cell(W_RESULTS_NEXT_STEP);
-}
-int32_t course() {
-    return w_cell(W_COURSE_NUMBER);
-}
-int32_t points() {
-    return w_cell(W_TIME_SCORE);
-}
-
 // A swing value moved by `step` toward `target`.
 int32_t toward(int32_t value, int32_t target, int32_t step) {
     return value < target ? std::min(value + step, target) : std::max(value - step, target);
@@ -48,7 +38,7 @@ int32_t toward(int32_t value, int32_t target, int32_t step) {
 
 // A panel's swing, out while the tally's next step is `counting`.
 int32_t panel_swing(uint32_t w, int32_t counting) {
-    int32_t value = toward(w_cell(w), next_step() == counting ? 0 : PANEL_OUT, PANEL_STEP);
+    int32_t value = toward(w_cell(w), w_cell(W_RESULTS_NEXT_STEP) == counting ? 0 : PANEL_OUT, PANEL_STEP);
     w_cell_set(w, value);
     return value;
 }
@@ -131,7 +121,8 @@ void results_fade_step_b(int32_t a) {
 }
 
 void results_swing_step(int32_t limit, int32_t shift, int32_t base) {
-    int32_t value = toward(w_cell(W_RESULTS_PANEL_SWING), next_step() == STEP_STAGE_BONUS ? 0 : limit, SWING_STEP);
+    int32_t value =
+        toward(w_cell(W_RESULTS_PANEL_SWING), w_cell(W_RESULTS_NEXT_STEP) == STEP_STAGE_BONUS ? 0 : limit, SWING_STEP);
     w_cell_set(W_RESULTS_PANEL_SWING, value);
     int32_t d = int32_t(int64_t(math_sin(value)) * (int64_t(1) << std::clamp(shift, 0, 16)) >> 15);
     int32_t model = w_cell(W_END_FLAG) == 1 ? SWING_MODEL_GOAL : SWING_MODEL;
@@ -140,7 +131,7 @@ void results_swing_step(int32_t limit, int32_t shift, int32_t base) {
 
 void results_course_packets(int32_t n) {
     course_map_frame frame;
-    if (course_map_frame_read(ROM_MAP_FRAMES, course(), &frame)) course_map_objects(frame, n);
+    if (course_map_frame_read(ROM_MAP_FRAMES, w_cell(W_COURSE_NUMBER), &frame)) course_map_objects(frame, n);
 }
 
 void results_progress_packets(int32_t n) {
@@ -149,7 +140,7 @@ void results_progress_packets(int32_t n) {
     w_word_set(W_PATH_DRAWN + 2, n);
     if (n == recorded) w_word_set(W_PATH_DONE, 1);
     course_map_frame frame;
-    if (!course_map_frame_read(ROM_MAP_FRAMES, course(), &frame)) return;
+    if (!course_map_frame_read(ROM_MAP_FRAMES, w_cell(W_COURSE_NUMBER), &frame)) return;
     for (int32_t k = n; k >= 1; k--) {
         uint32_t point = W_TRAIL + 4 * uint32_t(k - 1);
         course_map_plot(frame, w_word(point), w_word(point + 2), k == n ? PATH_HEAD_MODEL : PATH_MODEL);
@@ -173,12 +164,13 @@ void results_stage_counts() {
         if (in_place) digit_sprites(continues, 368, 376, 352, 335);
     } else if (grade == 4) {
         grade_model(887, -272, -32);
-        int32_t n = wrap_sub(rom_table_long(QUOTA_DIFFERENCE, course(), 0), points()) / 50 + 1;
+        int32_t n =
+            wrap_sub(rom_table_long(QUOTA_DIFFERENCE, w_cell(W_COURSE_NUMBER), 0), w_cell(W_TIME_SCORE)) / 50 + 1;
         if (in_place) digit_sprites(n, 111, 111, 79, 181);
     } else if (grade == 5) {
-        int32_t place = ranking_position_find(course(), points());
-        int32_t best = w_cell(W_BEST_RECORDS + 8 * uint32_t(course() & 3)) & 0xFFFFFF;
-        if (place != 0 && best >= points()) {
+        int32_t place = ranking_position_find(w_cell(W_COURSE_NUMBER), w_cell(W_TIME_SCORE));
+        int32_t best = w_cell(W_BEST_RECORDS + 8 * uint32_t(w_cell(W_COURSE_NUMBER) & 3)) & 0xFFFFFF;
+        if (place != 0 && best >= w_cell(W_TIME_SCORE)) {
             grade_model(862, 0, 0);
             if (in_place) digit_sprites(place, 157, 173, 141, 332);
         } else {

@@ -49,4 +49,3 @@ constexpr uint32_t W_TEXT_REGISTER_SAVE = 0x169E4;   // upper half: text registe
 constexpr uint32_t W_CONTINUE_REVEAL = 0x173C0;      // upper half: reveal count; lower: frames
 constexpr uint32_t W_CONTINUE_ENABLED = 0x173C4;     // lower half: payable; upper: last choice
 constexpr uint32_t W_TOTAL_FRAMES = 0x173C8;
-constexpr uint32_t W_SCENE_FADE_STEP = 0x15ED0;      // fade step per frame of the total screen

@@ -55,42 +55,15 @@ constexpr int32_t VOICE_TIME_UP = 0x72, VOICE_NO_BEST = 0x73, VOICE_BEST = 0x74;
 constexpr int32_t START_LAMP_RESULTS = 5;
 constexpr int32_t PRESS_BIT = 0x01;
 
-int32_t step() {
-    return w_word(W_RESULTS_STEP_WORD);
-}
-void step_set(int32_t s) {
-    w_word_set(W_RESULTS_STEP_WORD, s);
-}
-int32_t timer() {
-    return w_cell(W_RESULTS_TIMER);
-}
-void timer_set(int32_t t) {
-    w_cell_set(W_RESULTS_TIMER, t);
-}
 // Step 2 with its timer, then `next` with `next_timer`.
 void wait_then(int32_t wait, int32_t next, int32_t next_timer) {
-    step_set(STEP_WAIT);
-    timer_set(wait);
+    w_word_set(W_RESULTS_STEP_WORD, STEP_WAIT);
+    w_cell_set(W_RESULTS_TIMER, wait);
     w_cell_set(W_RESULTS_NEXT_STEP, next);
     w_cell_set(W_RESULTS_NEXT_TIMER, next_timer);
 }
-int32_t next_step() {
-    return w_cell(W_RESULTS_NEXT_STEP);
-}
-int32_t points() {
-    return w_cell(W_TIME_SCORE);
-}
 void points_add(int32_t n) {
-    w_cell_set(W_TIME_SCORE, wrap_add(points(), n));
-}
-int32_t course() {
-    return w_cell(W_COURSE_NUMBER);
-}
-int32_t ending_flag() {
-    return w_cell(W_END_FLAG);
-}
-int32_t grade_count() {
-    return w_word(W_COURSE_GRADE);
+    w_cell_set(W_TIME_SCORE, wrap_add(w_cell(W_TIME_SCORE), n));
 }
 bool path_drawn() {
     return w_word(W_PATH_DONE) != 0;
@@ -101,9 +74,6 @@ bool press() {
 bool start() {
     return w_cell(W_START_EDGE) & 1;
 }
-void sub_state_set(int32_t sub) {
-    w_cell_set(W_GAME_SUB_STATE, sub);
-}
 void voice(int32_t parameter) {
     sound_play_p(SOUND_VOICE << 16 | parameter);
 }
@@ -111,22 +81,18 @@ void text_registers_set(int32_t x, int32_t y) {
     bus_write16(TEXT_REGISTER_X, uint32_t(x));
     bus_write16(TEXT_REGISTER_Y, uint32_t(y));
 }
-int32_t fade() {
-    return w_cell(W_FADE_AMOUNT);
-}
-
 void best_flag_refresh() {
     w_word_set(W_RESULTS_BEST_FLAG + 2, course_best_compare());
 }
 
 // The rolling digits already showing the whole count.
 void shown_complete() {
-    results_digits_set(points());
-    w_cell_set(W_RESULTS_POINTS_SHOWN, 8 * points());
+    results_digits_set(w_cell(W_TIME_SCORE));
+    w_cell_set(W_RESULTS_POINTS_SHOWN, 8 * w_cell(W_TIME_SCORE));
 }
 
 bool display_caught_up() {
-    return w_cell(W_RESULTS_POINTS_SHOWN) / 8 == points();
+    return w_cell(W_RESULTS_POINTS_SHOWN) / 8 == w_cell(W_TIME_SCORE);
 }
 
 // The wait: a press hands over at once, start or the timer's end likewise; the points
@@ -134,22 +100,22 @@ bool display_caught_up() {
 void wait_step() {
     best_flag_refresh();
     if (!press() && !start()) {
-        timer_set(timer() - 1);
-        if (timer() >= 0) return;
+        w_cell_set(W_RESULTS_TIMER, w_cell(W_RESULTS_TIMER) - 1);
+        if (w_cell(W_RESULTS_TIMER) >= 0) return;
     }
-    int32_t next = next_step();
-    step_set(next);
-    timer_set(w_cell(W_RESULTS_NEXT_TIMER));
+    int32_t next = w_cell(W_RESULTS_NEXT_STEP);
+    w_word_set(W_RESULTS_STEP_WORD, next);
+    w_cell_set(W_RESULTS_TIMER, w_cell(W_RESULTS_NEXT_TIMER));
     if (next == STEP_POINTS) points_add(w_cell(W_RUN_SCORE));
     if (next == STEP_TIME_BONUS) points_add(w_cell(W_TIME_BONUS));
-    if (next == STEP_STAGE_BONUS && ending_flag() == 1) points_add(STAGE_BONUS);
+    if (next == STEP_STAGE_BONUS && w_cell(W_END_FLAG) == 1) points_add(STAGE_BONUS);
 }
 
 // Step 0: the board fades in over 32 frames.
 bool fade_in_step() {
-    w_cell_set(W_FADE_AMOUNT, timer() * 8);
-    timer_set(timer() - 1);
-    if (timer() >= 0) return false;
+    w_cell_set(W_FADE_AMOUNT, w_cell(W_RESULTS_TIMER) * 8);
+    w_cell_set(W_RESULTS_TIMER, w_cell(W_RESULTS_TIMER) - 1);
+    if (w_cell(W_RESULTS_TIMER) >= 0) return false;
     wait_then(64, STEP_POINTS, ROLL_UP_FRAMES);
     return true;
 }
@@ -159,10 +125,10 @@ bool fade_in_step() {
 bool roll_up_over() {
     if (display_caught_up() || press() || start()) {
         if (press()) best_flag_refresh();
-        timer_set(std::min(timer(), 0));
+        w_cell_set(W_RESULTS_TIMER, std::min(w_cell(W_RESULTS_TIMER), 0));
     }
-    timer_set(timer() - 1);
-    return timer() < 0;
+    w_cell_set(W_RESULTS_TIMER, w_cell(W_RESULTS_TIMER) - 1);
+    return w_cell(W_RESULTS_TIMER) < 0;
 }
 
 // The run's score counted: on to the time bonus, or with the time up straight to
@@ -170,7 +136,7 @@ bool roll_up_over() {
 void points_counted(int32_t time_up_next, int32_t time_up_timer) {
     best_flag_refresh();
     shown_complete();
-    if (ending_flag() == 2)
+    if (w_cell(W_END_FLAG) == 2)
         wait_then(30, time_up_next, time_up_timer);
     else
         wait_then(60, STEP_TIME_BONUS, w_cell(W_RACE_TIMER_SHOWN) / 3);
@@ -178,7 +144,7 @@ void points_counted(int32_t time_up_next, int32_t time_up_timer) {
 
 void bad_step() {
     w_cell_set(W_BAD_STEP, BAD_STEP_WORD);
-    sub_state_set(SUB_BAD_STEP);
+    w_cell_set(W_GAME_SUB_STATE, SUB_BAD_STEP);
 }
 
 // Step 5: the best-record model swings in once the path is drawn.
@@ -192,15 +158,15 @@ void best_record_step() {
         bool pressed = press() || start();
         if (pressed) {
             w_cell_set(W_RESULTS_BEST_FLAG, course_best_compare());
-            timer_set(0);
+            w_cell_set(W_RESULTS_TIMER, 0);
         }
         if ((w_cell(W_RESULTS_BEST_FLAG) >= 0 || pressed) && w_word(W_RESULTS_BEST_ANIM + 2) == 0) {
             sound_play(SOUND_BEST);
             w_word_set(W_RESULTS_BEST_ANIM + 2, 1);
         }
     }
-    timer_set(timer() - 1);
-    if (timer() < 0) wait_then(300, STEP_DECISION, 0);
+    w_cell_set(W_RESULTS_TIMER, w_cell(W_RESULTS_TIMER) - 1);
+    if (w_cell(W_RESULTS_TIMER) < 0) wait_then(300, STEP_DECISION, 0);
 }
 
 // During the wait before the decision: the best-record model grows, or a voice.
@@ -210,7 +176,7 @@ void best_record_wait() {
         if (growth == 0) sound_play(SOUND_FANFARE);
         if (growth == BEST_GROWTH_VOICE) voice(VOICE_BEST);
         if (growth < BEST_GROWTH_MAX) w_word_set(W_RESULTS_BEST_ANIM, growth + BEST_GROWTH_STEP);
-    } else if (course() < FINAL_COURSE && timer() == 300) {
+    } else if (w_cell(W_COURSE_NUMBER) < FINAL_COURSE && w_cell(W_RESULTS_TIMER) == 300) {
         voice(VOICE_NO_BEST);
     }
 }
@@ -225,51 +191,51 @@ void decision_step() {
     textram_clear();
     text_registers_set(TEXT_X_DECISION, 0);
     course_timer_finish();
-    if (points() < w_cell(W_STAGE_QUOTA)) {
+    if (w_cell(W_TIME_SCORE) < w_cell(W_STAGE_QUOTA)) {
         fade_colour_set(0);
-        if (course() == FINAL_COURSE) {
-            ending_total_add(points());
+        if (w_cell(W_COURSE_NUMBER) == FINAL_COURSE) {
+            ending_total_add(w_cell(W_TIME_SCORE));
             textram_clear();
-            step_set(STEP_FADE_OUT);
+            w_word_set(W_RESULTS_STEP_WORD, STEP_FADE_OUT);
         } else {
-            sub_state_set(SUB_CONTINUE);
+            w_cell_set(W_GAME_SUB_STATE, SUB_CONTINUE);
         }
         return;
     }
-    ending_total_add(points());
-    int32_t left = w_read16(WRAM_BASE + W_COURSES_LEFT) & ~(1 << (course() & 15));
-    w_write16(WRAM_BASE + W_COURSES_LEFT, uint32_t(left));
+    ending_total_add(w_cell(W_TIME_SCORE));
+    int32_t left = uint16_t(w_word(W_COURSES_LEFT)) & ~(1 << (w_cell(W_COURSE_NUMBER) & 15));
+    w_word_set(W_COURSES_LEFT, uint32_t(left));
     if (left != 0) {
-        sub_state_set(SUB_INTERMISSION);
+        w_cell_set(W_GAME_SUB_STATE, SUB_INTERMISSION);
         w_word_set(W_COURSE_PAIR, w_word(W_COURSE_PAIR) + 1);
         w_word_set(W_COURSE_PAIR + 2, w_word(W_COURSE_PAIR + 2) + 1);
         w_word_set(W_COURSE_LEFT, 0);
         results_sound_sequence_stop();
     } else {
-        step_set(STEP_FADE_OUT);
-        timer_set(63);
+        w_word_set(W_RESULTS_STEP_WORD, STEP_FADE_OUT);
+        w_cell_set(W_RESULTS_TIMER, 63);
         w_word_set(W_GAME_MODE + 2, 1);
     }
 }
 
 // The fade out; true once it is complete (fade 255).
 bool fade_out_done() {
-    w_cell_set(W_FADE_AMOUNT, fade() + 4);
-    if (fade() < 256) return false;
+    w_cell_set(W_FADE_AMOUNT, w_cell(W_FADE_AMOUNT) + 4);
+    if (w_cell(W_FADE_AMOUNT) < 256) return false;
     w_cell_set(W_FADE_AMOUNT, 255);
     return true;
 }
 
 void multi_step() {
-    switch (step()) {
+    switch (w_word(W_RESULTS_STEP_WORD)) {
     case STEP_FADE_IN:
-        if (fade_in_step() && ending_flag() == 2 && course() != FINAL_COURSE) voice(VOICE_TIME_UP);
+        if (fade_in_step() && w_cell(W_END_FLAG) == 2 && w_cell(W_COURSE_NUMBER) != FINAL_COURSE) voice(VOICE_TIME_UP);
         break;
     case STEP_POINTS:
         if (roll_up_over()) points_counted(STEP_BEST, 90);
         break;
     case STEP_WAIT:
-        if (next_step() == STEP_DECISION) best_record_wait();
+        if (w_cell(W_RESULTS_NEXT_STEP) == STEP_DECISION) best_record_wait();
         wait_step();
         break;
     case STEP_TIME_BONUS:
@@ -279,8 +245,8 @@ void multi_step() {
         wait_then(60, STEP_STAGE_BONUS, 30);
         break;
     case STEP_STAGE_BONUS:
-        timer_set(timer() - 1);
-        if (start() || timer() < 0) wait_then(30, STEP_BEST, 90);
+        w_cell_set(W_RESULTS_TIMER, w_cell(W_RESULTS_TIMER) - 1);
+        if (start() || w_cell(W_RESULTS_TIMER) < 0) wait_then(30, STEP_BEST, 90);
         break;
     case STEP_BEST:
         best_record_step();
@@ -298,16 +264,16 @@ void multi_step() {
 
 // Step 9: the grade's voice, the grade models sliding in.
 void grade_call_step() {
-    int32_t grade = grade_count();
-    if ((grade > 3 && timer() == 60) || (grade <= 3 && timer() == 0)) {
-        int32_t best = w_cell(W_BEST_RECORDS + 8 * uint32_t(course() & 3)) & 0xFFFFFF;
-        sound_play_indexed(grade == GRADES && points() > best ? SOUND_GRADE_BEST : grade);
+    int32_t grade = w_word(W_COURSE_GRADE);
+    if ((grade > 3 && w_cell(W_RESULTS_TIMER) == 60) || (grade <= 3 && w_cell(W_RESULTS_TIMER) == 0)) {
+        int32_t best = w_cell(W_BEST_RECORDS + 8 * uint32_t(w_cell(W_COURSE_NUMBER) & 3)) & 0xFFFFFF;
+        sound_play_indexed(grade == GRADES && w_cell(W_TIME_SCORE) > best ? SOUND_GRADE_BEST : grade);
     }
     bool over = press() || start();
     if (!over) {
-        w_cell_set(W_GRADE_SLIDE, SLIDE_IN_PLACE - SLIDE_STEP * timer());
-        timer_set(timer() - 1);
-        over = timer() < 0;
+        w_cell_set(W_GRADE_SLIDE, SLIDE_IN_PLACE - SLIDE_STEP * w_cell(W_RESULTS_TIMER));
+        w_cell_set(W_RESULTS_TIMER, w_cell(W_RESULTS_TIMER) - 1);
+        over = w_cell(W_RESULTS_TIMER) < 0;
     }
     if (!over) return;
     w_cell_set(W_GRADE_SLIDE, SLIDE_IN_PLACE);
@@ -315,24 +281,24 @@ void grade_call_step() {
 }
 
 void single_fade_out_step() {
-    int32_t amount = fade();
+    int32_t amount = w_cell(W_FADE_AMOUNT);
     if (amount == 0 || amount == 60) sound_play(SOUND_FADE);
-    if (grade_count() > 3) sound_param2_set(SOUND_GRADE_HOLD, std::min(amount, 255));
+    if (w_word(W_COURSE_GRADE) > 3) sound_param2_set(SOUND_GRADE_HOLD, std::min(amount, 255));
     if (!fade_out_done()) return;
     text_registers_set(TEXT_X_DECISION, 0);
     w_cell_set(W_ATTRACT_SEQ_INDEX, 6);
-    w_cell_set(W_ENDING_TOTAL, points());
-    if (ranking_position_find(course(), points()) != 0 && grade_count() == GRADES) {
-        sub_state_set(SUB_NAME_ENTRY);
+    w_cell_set(W_ENDING_TOTAL, w_cell(W_TIME_SCORE));
+    if (ranking_position_find(w_cell(W_COURSE_NUMBER), w_cell(W_TIME_SCORE)) != 0 && w_word(W_COURSE_GRADE) == GRADES) {
+        w_cell_set(W_GAME_SUB_STATE, SUB_NAME_ENTRY);
     } else {
-        sub_state_set(SUB_GAME_OVER);
+        w_cell_set(W_GAME_SUB_STATE, SUB_GAME_OVER);
         results_sound_sequence_stop();
     }
     course_timer_finish();
 }
 
 void single_step() {
-    switch (step()) {
+    switch (w_word(W_RESULTS_STEP_WORD)) {
     case STEP_FADE_IN:
         fade_in_step();
         break;
@@ -342,9 +308,10 @@ void single_step() {
         break;
     }
     case STEP_WAIT:
-        if (timer() == 150 && !(next_step() == STEP_FADE_OUT && grade_count() > 3))
-            timer_set(149);
-        else if (timer() == 150)
+        if (w_cell(W_RESULTS_TIMER) == 150 &&
+            !(w_cell(W_RESULTS_NEXT_STEP) == STEP_FADE_OUT && w_word(W_COURSE_GRADE) > 3))
+            w_cell_set(W_RESULTS_TIMER, 149);
+        else if (w_cell(W_RESULTS_TIMER) == 150)
             sound_play(SOUND_GRADE_HOLD);
         wait_step();
         break;
@@ -357,15 +324,15 @@ void single_step() {
         break;
     }
     case STEP_STAGE_BONUS: {
-        if (start()) timer_set(0);
+        if (start()) w_cell_set(W_RESULTS_TIMER, 0);
         bool done = results_rank_digits() != 0;
         if (display_caught_up() && done) wait_then(180, STEP_PATH, 30);
         break;
     }
     case STEP_PATH:
         if (!path_drawn()) break;
-        step_set(grade_count() < 3 ? STEP_FADE_OUT : STEP_GRADE_CALL);
-        timer_set(grade_count() < 3 ? 30 : 64);
+        w_word_set(W_RESULTS_STEP_WORD, w_word(W_COURSE_GRADE) < 3 ? STEP_FADE_OUT : STEP_GRADE_CALL);
+        w_cell_set(W_RESULTS_TIMER, w_word(W_COURSE_GRADE) < 3 ? 30 : 64);
         break;
     case STEP_GRADE_CALL:
         grade_call_step();
@@ -387,24 +354,25 @@ void sprite(int32_t tile, int32_t x, int32_t y, int32_t priority = 0) {
 }
 
 void course_sprites() {
-    sprite(MAP_TOP + 2 * (course() & 3), MAP_X, MAP_TOP_Y);
-    sprite(MAP_BOTTOM + 2 * (course() & 3), MAP_X, MAP_BOTTOM_Y);
+    sprite(MAP_TOP + 2 * (w_cell(W_COURSE_NUMBER) & 3), MAP_X, MAP_TOP_Y);
+    sprite(MAP_BOTTOM + 2 * (w_cell(W_COURSE_NUMBER) & 3), MAP_X, MAP_BOTTOM_Y);
 }
 
 void rolling_score(int32_t x, int32_t y, int32_t back_y) {
-    w_cell_set(W_RESULTS_POINTS_SHOWN, results_score_draw(w_cell(W_RESULTS_POINTS_SHOWN), points(), x, y, back_y, 414));
+    w_cell_set(W_RESULTS_POINTS_SHOWN,
+               results_score_draw(w_cell(W_RESULTS_POINTS_SHOWN), w_cell(W_TIME_SCORE), x, y, back_y, 414));
 }
 
 void multi_draw() {
     constexpr int32_t BLOCK_COURSE_2 = 298, BLOCK_TILE = 576, BLOCK_PALETTE = 7;
     int32_t frames = w_cell(W_RESULTS_FRAMES);
-    bool final_course = course() == FINAL_COURSE;
+    bool final_course = w_cell(W_COURSE_NUMBER) == FINAL_COURSE;
     if (frames == 3) {
         text_registers_set(0xFF70, 0);
         results_tiles_load();
     }
-    if (course() == 2 && frames >= 4) {
-        if (step() <= STEP_STAGE_BONUS)
+    if (w_cell(W_COURSE_NUMBER) == 2 && frames >= 4) {
+        if (w_word(W_RESULTS_STEP_WORD) <= STEP_STAGE_BONUS)
             text_block_draw(BLOCK_COURSE_2, 6, 11, BLOCK_TILE, BLOCK_PALETTE);
         else
             text_block_clear(BLOCK_COURSE_2, 6, 11);
@@ -438,7 +406,7 @@ void multi_draw() {
         else
             dl_object_put(0, 833, 208, -976, 1472, swing & 0xFFFF, growth & 0xFFFF, 0, 0);
     }
-    if (step() != STEP_FADE_IN) results_map_draw(true);
+    if (w_word(W_RESULTS_STEP_WORD) != STEP_FADE_IN) results_map_draw(true);
     w_cell_set(W_RESULTS_FRAMES, frames + 1);
     results_sound_sequence();
 }
@@ -456,8 +424,9 @@ void single_draw() {
     results_swing_step(0x6000, 6, 976);
     rolling_score(-60, 72, 68);
     dl_object_put(0, 857, 6464, w_word(W_NEEDLE), 8192, 0, 0, 0x8000, 0);
-    if (step() != STEP_FADE_IN) {
-        bool hidden = next_step() > STEP_DECISION && grade_count() <= 3 && (w_cell(W_FRAME_TICK) & 0x10);
+    if (w_word(W_RESULTS_STEP_WORD) != STEP_FADE_IN) {
+        bool hidden =
+            w_cell(W_RESULTS_NEXT_STEP) > STEP_DECISION && w_word(W_COURSE_GRADE) <= 3 && (w_cell(W_FRAME_TICK) & 0x10);
         results_map_draw(!hidden);
     }
     results_tile_blocks_draw();
@@ -507,7 +476,7 @@ void results_screen_init() {
     w_cell_set(W_RESULTS_PANEL_B, 256);
     w_cell_set(W_RESULTS_PANEL_SWING, 0x4000);
     w_cell_set(W_RESULTS_STEP, 0);
-    timer_set(31);
+    w_cell_set(W_RESULTS_TIMER, 31);
     w_cell_set(W_RESULTS_NEXT_STEP, 0);
     for (uint32_t w : {W_RESULTS_WORD_70, W_RESULTS_FRAMES, W_RESULTS_BEST_SHOWN, W_RESULTS_BEST_ANIM, W_TIME_SCORE,
                        W_RESULTS_POINTS_SHOWN})
@@ -524,7 +493,7 @@ void results_screen_init() {
     w_cell_set(W_RACE_TIMER_SHOWN, whole_seconds);
     w_word_set(W_NEEDLE, 1);
     w_word_set(W_PATH_DONE, 0);
-    sub_state_set(7);
+    w_cell_set(W_GAME_SUB_STATE, 7);
 }
 
 void results_tally_multi() {
@@ -546,7 +515,8 @@ void results_tally_single() {
 
 void results_multi_game_end() {
     w_cell_set(W_ATTRACT_SEQ_INDEX, 11);
-    sub_state_set(ranking_position_find(RANK_MULTI_TABLE, w_cell(W_ENDING_TOTAL)) != 0 ? SUB_NAME_ENTRY : SUB_TOTAL);
+    w_cell_set(W_GAME_SUB_STATE,
+               ranking_position_find(RANK_MULTI_TABLE, w_cell(W_ENDING_TOTAL)) != 0 ? SUB_NAME_ENTRY : SUB_TOTAL);
 }
 
 int32_t results_grade(int32_t course, int32_t points) {
@@ -556,13 +526,13 @@ int32_t results_grade(int32_t course, int32_t points) {
 }
 
 int32_t results_rank_digits() {
-    int32_t g = results_grade(course(), points());
+    int32_t g = results_grade(w_cell(W_COURSE_NUMBER), w_cell(W_TIME_SCORE));
     auto target = [](int32_t grade) { return rom_table_word(NEEDLE_TARGETS, grade, 0); };
     if (start()) {
         w_word_set(W_COURSE_GRADE, g);
         w_word_set(W_NEEDLE, target(g));
     }
-    int32_t count = grade_count(), needle = w_word(W_NEEDLE), hold = w_cell(W_NEEDLE_HOLD);
+    int32_t count = w_word(W_COURSE_GRADE), needle = w_word(W_NEEDLE), hold = w_cell(W_NEEDLE_HOLD);
     bool settled = w_word(W_NEEDLE_SPEED + 2) != 0;
     if (hold < 0) {
         if (needle == target(count) && settled) {

@@ -519,7 +519,7 @@ int testmode_board_test_step() {
     test_line_once(&reported,
                    "[TEST] DSP PCB TEST: tests 0-11 run the DSPs' own test programs, which this engine does not -- "
                    "reported NG\n");
-    if (test >= 0 && test < DSP_TESTS) service_word_set(W_VALUE_WORK_LIST + 2 * uint32_t(test), 1);
+    if (test >= 0 && test < DSP_TESTS) service_word_set(W_RIG_NODES + 2 * uint32_t(test), 1);
     return 1;
 }
 

@@ -77,8 +77,8 @@ void testmode_menu_draw(uint32_t list, int count);
 void testmode_values_draw(uint32_t list, int count);
 int testmode_value_adjust(uint32_t list);
 // Copies a ROM value list, terminator included, into value_work_list (board address
-// SERVICE_WORK_LIST); returns the number of records copied before the terminator.
-constexpr uint32_t SERVICE_WORK_LIST = 0xE0AB04;
+// SERVICE_WORK_LIST, game/modes/service_ram.h); returns the number of records copied
+// before the terminator.
 uint32_t testmode_values_load(uint32_t rom_list);
 void testmode_highlights_clear(uint32_t list);
 // value_marks word of record i, and its store.

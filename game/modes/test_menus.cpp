@@ -7,6 +7,7 @@
 #include "board/text_print.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/modes/service_ram.h"
 #include "game/modes/test_numbers.h"
 #include "game/services/object_ram.h"
 #include "game/services/rom_table.h"

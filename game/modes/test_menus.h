@@ -13,8 +13,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t W_TEST_STATE = 0x3FB4;    // test_state_word: the page, low half
-constexpr uint32_t W_TEST_CURSORS = 0x3FB6;  // one byte cell per page pair
 constexpr int TEST_PAGES = 34;
 constexpr int MENU_RECORDS = 256;
 constexpr uint32_t MENU_LABEL_BYTES = 12;

@@ -88,12 +88,12 @@ void timing_sounds(int32_t state, int32_t course) {
     int32_t end = wram_long(W_END_FLAG);
     int32_t t = wram_long(W_RACE_TIMER), t2 = wram_long(W_RACE_TIMER_SHOWN);
     if (end > 0 && state == 3) {
-        int32_t h = w_word(W_RACE_END_STEP);
+        int32_t h = w_word(W_IDLE_FLAG);
         if (h <= 1) {
-            w_word_set(W_RACE_END_STEP, 2);
+            w_word_set(W_IDLE_FLAG, 2);
             sound_play_ungated(SOUND_RACE_END);
         } else if (h == 2 && w_word(W_SOUND_HOLD_LEVEL) <= GOAL_HOLD_LEVEL && course != LAST_COURSE) {
-            w_word_set(W_RACE_END_STEP, 3);
+            w_word_set(W_IDLE_FLAG, 3);
             sound_play_p_ungated(SOUND_GOAL << 16 | (end == 2 ? GOAL_PARAM_TIME_UP : GOAL_PARAM));
         }
     } else {
@@ -415,7 +415,7 @@ void area_sound_update() {
     if (state != 3 && wram_long(W_ATTRACT_SOUND) == 0) return;
     if (course == 1) music_stem_update();
     if (course == LAST_COURSE) idle_frames_flag_update();
-    if (w_word(W_RACE_END_STEP) != 0) course_sounds_fade_in();
+    if (w_word(W_IDLE_FLAG) != 0) course_sounds_fade_in();
     timing_sounds(state, course);
     if (wram_long(W_ATTRACT_SCENE_FLAG) != 0) {
         silence();

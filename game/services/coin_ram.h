@@ -28,5 +28,5 @@ constexpr uint32_t CR_COIN_METER = 0x7D26;   // commsram byte: 1 when the first 
 
 // True while free play is on (the word at 0xE03FF4 is non-zero).
 inline bool free_play_on() {
-    return w_read16(WRAM_BASE + W_FREE_PLAY) != 0;
+    return w_word(W_FREE_PLAY) != 0;
 }

@@ -27,10 +27,6 @@ constexpr slot_word OPENING_PARAMS[] = {{1, 0x2000}, {2, 0x0020}, {5, 0x2000}, {
 // Course 3's opening command words.
 constexpr slot_word LAST_COURSE_COMMANDS[] = {{1, 0x40D1}, {2, 0x40D2}, {4, 0x40D4}};
 
-int32_t course() {
-    return wram_long(W_COURSE_NUMBER);
-}
-
 bool opening_sounds_wanted(int32_t state) {
     if (state == 3 || state == 10) return true;
     int32_t word;
@@ -43,13 +39,13 @@ bool opening_sounds_wanted(int32_t state) {
 void course_start_sound_play() {
     sound_call_trace("course_start_sound_play", -1, -1);
     int32_t id;
-    if (course_sound_id(course(), &id)) sound_play_or_defer(id);
+    if (course_sound_id(wram_long(W_COURSE_NUMBER), &id)) sound_play_or_defer(id);
 }
 
 void course_sounds_full() {
     sound_call_trace("course_sounds_full", -1, -1);
     int32_t slot;
-    for (int32_t k = 0; course_slot(course(), k, &slot); k++) slot_param_set(slot, 0x00FF);
+    for (int32_t k = 0; course_slot(wram_long(W_COURSE_NUMBER), k, &slot); k++) slot_param_set(slot, 0x00FF);
 }
 
 void course_sounds_fade_in() {
@@ -58,7 +54,7 @@ void course_sounds_fade_in() {
     w_word_set(W_COURSE_FADE_LEVEL, level);
     int32_t slot;
     uint32_t word;
-    for (int32_t k = 0; course_slot(course(), k, &slot); k++) {
+    for (int32_t k = 0; course_slot(wram_long(W_COURSE_NUMBER), k, &slot); k++) {
         if (!slot_param(slot, &word)) continue;
         int32_t f = int32_t(word) + 1;
         slot_param_set(slot, f > FADE_FULL ? 0x00FF : uint32_t(std::max(f, level)));
@@ -73,8 +69,8 @@ void sound_course_reset() {
         sound_play(SOUND_COURSE_RESET);
         for (const slot_word& p : OPENING_PARAMS) slot_param_set(p.slot, p.word);
         if (state == 3) {
-            sound_play_or_defer(course() == LAST_COURSE ? SOUND_RACE_MUSIC_LAST : SOUND_RACE_MUSIC);
-            if (course() == LAST_COURSE)
+            sound_play_or_defer(wram_long(W_COURSE_NUMBER) == LAST_COURSE ? SOUND_RACE_MUSIC_LAST : SOUND_RACE_MUSIC);
+            if (wram_long(W_COURSE_NUMBER) == LAST_COURSE)
                 for (const slot_word& c : LAST_COURSE_COMMANDS) slot_command_set(c.slot, c.word);
         }
         music_stem_reset(1);

@@ -26,10 +26,6 @@ void cell_add(uint32_t x, int32_t delta) {
     w_cell_set(x, int32_t(uint32_t(w_cell(x)) + uint32_t(delta)));
 }
 
-int32_t frame_counter() {
-    return w_cell(W_FRAME_COUNTER);
-}
-
 bool timing_enabled() {
     return w_word(W_TIMING_ENABLED) != 0;
 }
@@ -71,7 +67,7 @@ void book_course() {
 
 void course_timer_start() {
     if (!timing_enabled()) return;
-    w_cell_set(W_COURSE_FRAMES, frame_counter());
+    w_cell_set(W_COURSE_FRAMES, w_cell(W_FRAME_COUNTER));
     w_word_set(W_COURSE_RUNNING, 1);
     int32_t stage = w_cell(W_COURSE_PAIR);
     int32_t index = std::min(stage, LAST_STAGE);
@@ -83,8 +79,8 @@ void course_timer_start() {
 
 void course_timer_step() {
     if (w_word(W_STAGE_TIMING)) {
-        w_cell_set(W_LAST_STAGE_FRAME, frame_counter());
-        w_cell_set(W_STAGE_FRAMES, frame_counter() - w_cell(W_STAGE_FRAMES));
+        w_cell_set(W_LAST_STAGE_FRAME, w_cell(W_FRAME_COUNTER));
+        w_cell_set(W_STAGE_FRAMES, w_cell(W_FRAME_COUNTER) - w_cell(W_STAGE_FRAMES));
     } else {
         w_word_set(W_IDLE_STAGES, w_word(W_IDLE_STAGES) + 1);
     }
@@ -94,10 +90,10 @@ void course_timer_step() {
 
 void course_timer_finish() {
     if (!timing_enabled() || !w_word(W_COURSE_RUNNING)) return;
-    if (w_read16(WRAM_BASE + W_GAME_MODE)) {
+    if (w_word(W_GAME_MODE)) {
         w_word_set(W_COURSE_RESULT, w_cell(W_STAGE_QUOTA) <= w_cell(W_TIME_SCORE) ? 1 : 0);
     } else {
-        w_cell_set(W_COURSE_FRAMES, frame_counter() - w_cell(W_COURSE_FRAMES));
+        w_cell_set(W_COURSE_FRAMES, w_cell(W_FRAME_COUNTER) - w_cell(W_COURSE_FRAMES));
         w_word_set(W_COURSE_RESULT, std::clamp(w_word(W_COURSE_GRADE) + 1, 1, GRADE_MAX));
     }
     w_word_set(W_COURSE_RUNNING, 0);
@@ -107,22 +103,22 @@ void course_timer_update() {
     if (!timing_enabled()) return;
     int32_t elapsed;
     if (w_word(W_STAGE_TIMING)) {
-        elapsed = frame_counter() - w_cell(W_STAGE_FRAMES);
+        elapsed = w_cell(W_FRAME_COUNTER) - w_cell(W_STAGE_FRAMES);
         w_cell_set(W_STAGE_FRAMES, elapsed);
     } else {
-        cell_add(W_BOOK_IDLE_FRAMES, frame_counter() - w_cell(W_LAST_STAGE_FRAME));
+        cell_add(W_BOOK_IDLE_FRAMES, w_cell(W_FRAME_COUNTER) - w_cell(W_LAST_STAGE_FRAME));
         w_word_set(W_IDLE_STAGES, w_word(W_IDLE_STAGES) + 1);
         elapsed = w_cell(W_STAGE_FRAMES);
     }
     int32_t stages_before = w_word(W_STAGE_COUNT);
-    cell_add(W_BOOK_PLAY_FRAMES, frame_counter() - w_cell(W_GAME_START_FRAME));
+    cell_add(W_BOOK_PLAY_FRAMES, w_cell(W_FRAME_COUNTER) - w_cell(W_GAME_START_FRAME));
     w_cell_set(W_TIMING_ENABLED, 0);
     cell_add(W_BOOK_STAGE_FRAMES, elapsed);
     w_word_set(W_STAGE_COUNT, stages_before + 1);
     word_raise(WRAM_BASE + W_BOOK_GAMES);
     word_raise(WRAM_BASE + W_BOOK_GAMES + 2, w_word(W_IDLE_STAGES));
     word_raise(WRAM_BASE + W_BOOK_STAGES, w_word(W_STAGE_COUNT));
-    if (w_read16(WRAM_BASE + W_GAME_MODE))
+    if (w_word(W_GAME_MODE))
         book_story(stages_before);
     else
         book_course();

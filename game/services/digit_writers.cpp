@@ -7,6 +7,7 @@
 #include "board/sprite_records.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/rom_table.h"
 #include "game/services/sound_commands.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t W_CLOCK_BLINK = 0x15ED5;   // byte: the race clock's blink phase 0..15
 constexpr int32_t SCORE_PLACES = 5;
 constexpr int32_t SCORE_PLACE_STEP = 40;
 constexpr int32_t ROLL_STEP = 4096;  // first-angle turn per roll phase
@@ -38,7 +38,7 @@ constexpr int32_t CLOCK_MAX = 6058, CLOCK_ROUNDING = 59;
 constexpr int32_t CLOCK_ROLL_FRAMES = 16, CLOCK_ROLL_STEP = 2048;
 
 int32_t score_cell(int32_t i) {
-    return w_read16(WRAM_BASE + W_SCORE_DIGITS + 2 * uint32_t(i));
+    return uint16_t(w_word(W_SCORE_DIGITS + 2 * uint32_t(i)));
 }
 
 int32_t angle16(int32_t a) {
@@ -64,7 +64,7 @@ int32_t score_digits_draw(int32_t layer, int32_t shown, int32_t value, int32_t x
         if (rolling >= 0) {
             phase = (phase + 1) & 7;
             if (phase == 0) {
-                w_write16(WRAM_BASE + W_SCORE_DIGITS + 2 * uint32_t(rolling), uint32_t(score_cell(rolling) + 1) % 10);
+                w_word_set(W_SCORE_DIGITS + 2 * uint32_t(rolling), uint32_t(score_cell(rolling) + 1) % 10);
                 sound_play(-1);
             }
         }

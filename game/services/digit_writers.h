@@ -3,8 +3,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t W_SCORE_DIGITS = 0x169D0;  // five 16-bit digit cells, the units first; 10 = blank
-
 // Five rolling digits moving toward value; shown is 8 x the number shown plus the roll
 // phase in its low 3 bits. Returns the new shown value.
 int32_t score_digits_draw(int32_t layer, int32_t shown, int32_t value, int32_t x, int32_t y,

@@ -23,7 +23,7 @@ constexpr uint32_t VIEW_BLOCK = 3;
 int32_t heading_toward_player(int32_t x, int32_t z) {
     int32_t a = (wrap_sub(wrap_neg(math_atan2(wrap_sub(wram_long(W_PLAYER_X), x), wrap_sub(wram_long(W_PLAYER_Z), z))),
                           0x8000)) & 0xFFFF;
-    int32_t limit = w_read16(WRAM_BASE + W_OBJECT_TURN_LIMIT + 2);
+    int32_t limit = uint16_t(w_word(W_OBJECT_TURN_LIMIT + 2));
     int32_t diff = (a - limit) & 0xFFFF;
     return diff <= TURN_WINDOW || diff >= 0x10000 - TURN_WINDOW ? a : limit;
 }
@@ -87,11 +87,11 @@ void ending_backdrop_packets(int64_t point, uint32_t table) {
 
 void camera_viewport_write() {
     uint32_t base = (DL_BUFFER_BASE + dl_buffer_current() * DL_BUFFER_SIZE + VIEW_BLOCK * DL_VIEW_BLOCK_BYTES) / 4;
-    int32_t b = int16_t(w_read16(WRAM_BASE + W_VIEW_WIDTH));
+    int32_t b = w_word(W_VIEW_WIDTH);
     int32_t c = wram_long(W_VIEW_CENTRE);
     int32_t c_low = int16_t(c);
     const std::pair<uint32_t, int32_t> words[] = {
-        {14, int16_t(w_read16(WRAM_BASE + W_VIEW_SCALE + 2))},
+        {14, w_word(W_VIEW_SCALE + 2)},
         {15, b},
         {16, c_low},
         {17, 0},
@@ -106,5 +106,5 @@ void camera_viewport_write() {
 
 void camera_pose_set(int64_t words, int32_t flag) {
     for (uint32_t k = 0; k < 6; k++) wram_long_set(W_CAMERA_X + 4 * k, w_read32_offset(words, int32_t(4 * k)));
-    if (flag) w_write16(WRAM_BASE + W_VIEW_POSE_WORD, uint32_t(w_read32_offset(words, 24)));
+    if (flag) w_word_set(W_VIEW_POSE_WORD, uint32_t(w_read32_offset(words, 24)));
 }

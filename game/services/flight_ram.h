@@ -40,6 +40,8 @@ constexpr uint32_t W_TARGET_ROLL = 0x0DA4;
 constexpr uint32_t W_EASED_PITCH = 0x0DA8;  // the targets followed at the ease code's rate
 constexpr uint32_t W_EASED_HEADING = 0x0DAC;
 constexpr uint32_t W_EASED_ROLL = 0x0DB0;
+// The flight state, W_SLOW_FLAG .. W_DIVE_PULL_PEAK: player_flight_init clears it, the run
+// recorder saves it, a demo flight loads it in two runs around W_LOOKAHEAD_GROUND_HOLD.
 constexpr uint32_t W_SLOW_FLAG = 0x12C0;  // 1 in a frame at speed 2986 or less
 constexpr uint32_t W_PREV_SLOW_FLAG = 0x12C4;
 constexpr uint32_t W_DIVE_PULL = 0x12C8;  // the chase camera reads its upper half
@@ -55,9 +57,6 @@ constexpr uint32_t W_BANK = 0x12E8;                 // extra roll from the headi
 constexpr uint32_t W_WING_PUSH = 0x12EC;            // -4096..4096
 constexpr uint32_t W_PITCH_PUSH = 0x12F0;           // -0x3000..0x2000
 constexpr uint32_t W_DIVE_PULL_PEAK = 0x12F4;
-// The flight state that player_flight_init clears, first and last long.
-constexpr uint32_t W_FLIGHT_RESET_FIRST = W_SLOW_FLAG;
-constexpr uint32_t W_FLIGHT_RESET_LAST = W_DIVE_PULL_PEAK;
 
 // ---- Read by the flight, kept by the game flow -------------------------------------
 // W_COURSE_NUMBER: board/game_state_ram.h.

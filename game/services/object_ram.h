@@ -34,12 +34,12 @@ constexpr uint32_t W_TRAIN_BASE_Y = 0x1230;
 
 // Display-object list (the screens' posed models).
 constexpr uint32_t W_OBJECT_LIST_VIEW = 0x169F0;  // low half: the view of its header
-// Outside the race the rig's node array, stream counter and flag hold the list.
-constexpr uint32_t W_DISPLAY_OBJECTS = W_RIG_NODES;  // 1024-byte display objects
+// Outside the race the rig's node array (W_RIG_NODES: 1024-byte display objects), its
+// stream counter and flag hold the list.
 constexpr uint32_t DISPLAY_OBJECT_BYTES = 1024;
 constexpr uint32_t W_OBJECT_LIST_LENGTH = 0xAB08;
-constexpr uint32_t W_OBJECT_LIST_STAGE = W_KEYFRAME_COUNTER;  // cells cleared by the block-list expansion
-constexpr uint32_t W_OBJECT_LIST_DONE = W_RIG_FLAG;
+// The list's build stage and its done mark are the rig's keyframe words W_KEYFRAME_COUNTER
+// and W_RIG_FLAG (board/game_state_ram.h), cells the block-list expansion clears.
 
 // Ending scenes.
 constexpr uint32_t W_ENDING_MODE = 0x172E8;

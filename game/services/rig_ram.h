@@ -55,8 +55,8 @@ constexpr uint32_t W_KEY_ROW_BIAS = 0x16A0C;  // word: row hysteresis, +-128
 constexpr uint32_t W_KEY_COLUMN_BIAS = 0x16A0E;  // word: column hysteresis, +-16
 constexpr uint32_t W_ARM_B_TARGET = 0x16A10;  // x, y, z: shoulder minus grip
 constexpr uint32_t W_ARM_A_TARGET = 0x16A1C;
-constexpr uint32_t W_RIDER_WORDS_END = 0x16A28;  // first word after the rider's block
-constexpr uint32_t W_RIDER_INSPECT = 0x3ED0;  // eight longs: the rider's inputs, for a look
+// The rider's block ends where W_RIG_MODE begins. The rider's eight inputs, for a look, go
+// to W_SOUND_BYTE_COPIES (game/services/sound_ram.h).
 
 // Rider nodes.
 constexpr uint32_t NODE_CRANK = 6;

@@ -63,5 +63,9 @@ constexpr uint32_t W_SAVED_DRIVE = 0x17224;       // W 0x0E00, 0x0E04, 0x0E08
 constexpr uint32_t W_SAVED_FLIGHT = 0x17230;      // flight_state longs W 0x12C0-0x12F4
 constexpr uint32_t W_RECORDING = 0x17268;         // the recording flag
 
+// ---- The race clock ----------------------------------------------------------------
+constexpr uint32_t W_TIMER_HOLD = 0x15ED4;   // non-zero: the time left stands still
+constexpr uint32_t W_CLOCK_BLINK = 0x15ED5;  // byte: the race clock's blink phase 0..15
+
 // ---- The goal sequence -------------------------------------------------------------
 constexpr uint32_t W_GOAL_DEBUG_REPEAT = 0x3EFC;  // the debug aid every 512 frames

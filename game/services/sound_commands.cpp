@@ -39,13 +39,9 @@ constexpr int32_t CONTACT_SLOW_SPEED = 2048;
 constexpr int32_t CONTACT_SLOW_LEVEL = 60;
 constexpr int32_t PARAM_FULL = 0x00FF;
 
-int32_t state() {
-    return wram_long(W_GAME_STATE);
-}
-
 // G: game states 2..5, or the attract sound setting (its word or its long) non-zero.
 bool state_gate(bool setting_long) {
-    int32_t s = state();
+    int32_t s = wram_long(W_GAME_STATE);
     int32_t setting = setting_long ? wram_long(W_ATTRACT_SOUND) : w_word(W_ATTRACT_SOUND);
     return (s >= 2 && s <= 5) || setting != 0;
 }
@@ -53,7 +49,7 @@ bool state_gate(bool setting_long) {
 // R: in the race (state 3, sub-state 3), nothing before the timer reaches 56 or once
 // the end flag is set.
 bool race_gate() {
-    if (state() != 3 || wram_long(W_GAME_SUB_STATE) != 3) return true;
+    if (wram_long(W_GAME_STATE) != 3 || wram_long(W_GAME_SUB_STATE) != 3) return true;
     return wram_long(W_RACE_TIMER) >= RACE_GATE_TIMER && wram_long(W_END_FLAG) == 0;
 }
 
@@ -224,7 +220,7 @@ void sound_play_cooldown(int32_t parameter) {
     sound_call_trace("sound_play_cooldown", SOUND_SCRAPE, parameter);
     if (w_word(W_SOUND_COOLDOWN) > 0 || wram_long(W_END_FLAG) > 0) return;
     if (wram_long(W_GAME_SUB_STATE) == COOLDOWN_QUIET_SUB_STATE) return;
-    if (wram_long(W_ATTRACT_SOUND) == 0 && state() == 1) return;
+    if (wram_long(W_ATTRACT_SOUND) == 0 && wram_long(W_GAME_STATE) == 1) return;
     sound_play_p_ungated(SOUND_SCRAPE << 16 | param_of(parameter));
     w_word_set(W_SOUND_COOLDOWN, COOLDOWN_FRAMES);
 }
@@ -335,7 +331,8 @@ int32_t contact_pick(int32_t id, int32_t parameter, int32_t speed) {
     static const bool trace = env_present("SKYVOLTA_SNDTRIG");
     if (trace)
         fprintf(stderr, "T fc=%d st=%d sub=%d fn=contact_pick id=%x par=%x spd=%d\n", wram_long(W_FRAME_TICK),
-                state(), wram_long(W_GAME_SUB_STATE), unsigned(id) & 0xFFFF, unsigned(parameter) & 0xFFFF, speed);
+                wram_long(W_GAME_STATE), wram_long(W_GAME_SUB_STATE), unsigned(id) & 0xFFFF,
+                unsigned(parameter) & 0xFFFF, speed);
     if (id >= 2 && id <= 9) return 0;
     int32_t level = speed <= CONTACT_SLOW_SPEED ? CONTACT_SLOW_LEVEL : parameter;
     if (level > w_word(W_CONTACT_LEVEL)) w_word_set(W_CONTACT_LEVEL, level);

@@ -34,8 +34,9 @@ constexpr uint32_t AUX_SOUND_VOLUMES = 0xF83D58;     // four big-endian words no
 // ---- Course sounds (longs unless a word is named) ----------------------------------
 constexpr uint32_t W_SOUND_LAYER_2C = 0x15F2C;       // cleared by the course reset
 constexpr uint32_t W_IDLE_FRAME_MARK = 0x15F30;
-constexpr uint32_t W_IDLE_FLAG = 0x15F34;            // the long; its high word is:
-constexpr uint32_t W_RACE_END_STEP = 0x15F34;        // 0 racing, 2 and 3 after the end sounds
+// The idle flag long; its high word is the race's end step: 0 racing, 2 and 3 after the
+// end sounds.
+constexpr uint32_t W_IDLE_FLAG = 0x15F34;
 constexpr uint32_t W_LAST_RACE_TIMER = 0x15F38;      // word: last seen race timer
 constexpr uint32_t W_LAST_SECOND_TIMER = 0x15F3A;    // word: last seen second timer
 constexpr uint32_t W_AREA_CELL = 0x15F40;            // word: camera cell at the last call
@@ -46,7 +47,8 @@ constexpr uint32_t W_STEM_WAIT = 0x15F50;            // word: frames before the 
 constexpr uint32_t W_STEM_STATE = 0x15F52;           // word: 0..4
 constexpr uint32_t W_POINT_COOLDOWN = 0x15F5C;       // word
 constexpr uint32_t W_LAST_HEADING = 0x15F5E;         // word: player heading at the last call
-constexpr uint32_t W_SOUND_BYTE_COPIES = 0x3ED0;     // eight longs
+// Eight longs; the rider's step also leaves its eight inputs here for a look (rider_ik).
+constexpr uint32_t W_SOUND_BYTE_COPIES = 0x3ED0;
 constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------

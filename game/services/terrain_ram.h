@@ -46,7 +46,11 @@ constexpr uint32_t W_SEED_VERTEX = 0x0914;     // + L x 4
 // The current triangle: corners, the angle sector of each corner, height, slopes,
 // edge flags and the corner-test flag; 17 longs that the history stores as one entry.
 constexpr uint32_t W_TRI_CORNERS = 0x0920;     // x0, z0, x1, z1, x2, z2
+constexpr uint32_t W_CORNER_1 = W_TRI_CORNERS + 8;
+constexpr uint32_t W_CORNER_2 = W_TRI_CORNERS + 16;
 constexpr uint32_t W_TRI_SECTORS = 0x0938;     // from, to of corners 0, 1, 2
+constexpr uint32_t W_SECTOR_1 = W_TRI_SECTORS + 8;
+constexpr uint32_t W_SECTOR_2 = W_TRI_SECTORS + 16;
 constexpr uint32_t W_TRI_HEIGHT = 0x0950;      // height byte (255 = no surface)
 constexpr uint32_t W_TRI_SLOPE_X = 0x0954;
 constexpr uint32_t W_TRI_SLOPE_Z = 0x0958;
@@ -111,8 +115,7 @@ constexpr uint32_t W_HARD_PEDAL_HOLD = 0x09B0;  // frames W_HINT_HARD_PEDAL stay
 
 // ---- Dynamic zones ---------------------------------------------------------------------
 // The sub-part rows of game/services/object_ram.h (count, x, y, z, heading, then the three
-// rows of W_SUBPART_SIZE: the two half sizes and the top height).
-constexpr uint32_t W_SUBPART_HALF_A = W_SUBPART_SIZE;
+// rows of W_SUBPART_SIZE: the two half sizes, the first row, and the top height).
 constexpr uint32_t W_SUBPART_HALF_B = W_SUBPART_SIZE + SUBPART_ROW_BYTES;
 constexpr uint32_t W_SUBPART_TOP = W_SUBPART_SIZE + 2 * SUBPART_ROW_BYTES;
 

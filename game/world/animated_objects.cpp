@@ -10,6 +10,7 @@
 #include "board/wram_cell.h"
 #include "game/services/animated_objects_ram.h"
 #include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/sound_commands.h"
 #include "game/services/terrain_ram.h"
 #include "game/world/collision_zones.h"
@@ -24,9 +25,6 @@ uint32_t animated_cursor_reports = 0;
 uint32_t animated_guard_count = 0;
 
 namespace {
-
-// The service mode's I/O value word (game/modes/service_ram.h lies a layer above).
-constexpr uint32_t W_IO_VALUE = 0x2C0A;
 
 constexpr uint32_t OP_BANK_B_TOGGLE = 0x82F3, OP_MODEL_WORD = 0x82F4, OP_NOTHING = 0x82F5, OP_LOOP_MARK = 0x82F6,
                    OP_LOOP = 0x82F7, OP_SOUND = 0x82F8, OP_BANK_B = 0x82F9, OP_BANK_A = 0x82FA, OP_MODEL = 0x82FB,
@@ -87,10 +85,10 @@ void field_long_put(int32_t s, uint32_t f, int32_t v) {
     wram_long_set(animated_slot(s) + f, v);
 }
 uint32_t state_of(int32_t s) {
-    return uint32_t(w_read16(WRAM_BASE + animated_slot(s) + AO_STATE));
+    return uint32_t(uint16_t(w_word(animated_slot(s) + AO_STATE)));
 }
 void state_put(int32_t s, uint32_t v) {
-    w_write16(WRAM_BASE + animated_slot(s) + AO_STATE, v & 0xFFFF);
+    w_word_set(animated_slot(s) + AO_STATE, v);
 }
 
 bool live(int32_t s) {
@@ -367,7 +365,7 @@ bool spawn_conditions(uint32_t r, uint32_t flags, uint32_t script) {
     if ((flags & AO_AT_PLAYER_CELL) && match != player_cell_word()) return false;
     if (flags & AO_HEIGHT_TEST) {
         if (flags & (AO_RELATIVE | AO_FULL_ROTATION)) {
-            if ((w_read16(WRAM_BASE + W_SPAWNER_ANGLES) & 0x2000) == 0 || spawner_y < limit) return false;
+            if ((w_word(W_SPAWNER_ANGLES) & 0x2000) == 0 || spawner_y < limit) return false;
         } else if (std::llabs(int64_t(bus_read32(script + 4)) - spawner_y) > limit) {
             return false;
         }

@@ -12,6 +12,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/rig_ram.h"
 #include "game/services/rom_table.h"
 #include "game/services/sound_commands.h"
@@ -90,14 +91,6 @@ uint32_t address_cell(uint32_t w) {
     return uint32_t(w_cell(w));
 }
 
-int32_t frame_counter() {
-    return w_cell(W_PLAY_FRAME_COUNTER);
-}
-
-int32_t course() {
-    return w_cell(W_COURSE_NUMBER);
-}
-
 // The (start, count) entry of a cell in the per-cell list at `list`; nothing for a cell
 // off the grid, an entry past the ROM, a negative start or an empty count.
 list_run cell_run(uint32_t list, int32_t cell) {
@@ -118,7 +111,7 @@ bool record_read(int64_t number, balloon_record* out) {
 
 // The local index of an absolute balloon number, or -1 outside the layout's 64.
 int32_t local_index(int64_t number) {
-    int64_t i = number - (w_read16(WRAM_BASE + W_BALLOON_FIRST) & 0xFFFF);
+    int64_t i = number - (uint16_t(w_word(W_BALLOON_FIRST)) & 0xFFFF);
     return i >= 0 && i < BALLOONS_PER_LAYOUT ? int32_t(i) : -1;
 }
 
@@ -201,7 +194,7 @@ void balloon_object_put(int32_t model, int32_t x, int32_t y, int32_t z, int32_t 
 // or gone after frame 15.
 int32_t pop_frame_draw(int32_t base, int32_t n, int32_t x, int32_t y, int32_t z) {
     balloon_object_put(base + n / 2, x, y, z, 0, w_cell(W_PLAYER_HEADING));
-    return n + 1 > POP_LAST ? gone_state(frame_counter()) : n + 1;
+    return n + 1 > POP_LAST ? gone_state(w_cell(W_PLAY_FRAME_COUNTER)) : n + 1;
 }
 
 // ---- The frame's steps ------------------------------------------------------------------
@@ -210,7 +203,7 @@ int32_t pop_frame_draw(int32_t base, int32_t n, int32_t x, int32_t y, int32_t z)
 void player_cell_test() {
     list_run run = cell_run(address_cell(W_BALLOON_HIT_LISTS), w_cell(W_PLAYER_CELL));
     const rom_table numbers = {address_cell(W_BALLOON_NUMBERS), 2, NUMBERS_MAX};
-    bool bobbing = course() != COURSE_NO_BOB;
+    bool bobbing = w_cell(W_COURSE_NUMBER) != COURSE_NO_BOB;
     for (int32_t k = 0; k < run.count; k++) {
         int32_t number = rom_table_word(numbers, int64_t(run.start) + k, 0) & 0xFFFF;
         int32_t i = local_index(number);
@@ -230,7 +223,7 @@ void player_cell_test() {
 // then drawn by their state in the base bank.
 void moving_balloons_step(bool* room) {
     int32_t riding = std::clamp(w_cell(W_MOVING_BALLOONS), 0, MOVING_OBJECTS);
-    int32_t frame = frame_counter();
+    int32_t frame = w_cell(W_PLAY_FRAME_COUNTER);
     if (riding > 0) dl_bank_end();
     for (int32_t j = 0; j < riding; j++) {
         uint32_t r = moving_object(j);
@@ -260,8 +253,8 @@ void moving_balloons_step(bool* room) {
 // A standing balloon of detail group g: bobbing on courses 0..2; on course 3 its own
 // models, turned toward the camera, with a sparkle now and then.
 void standing_balloon_draw(int32_t number, int32_t i, const balloon_record& b, int32_t group) {
-    int32_t frame = frame_counter();
-    bool course3 = course() == COURSE_NO_BOB;
+    int32_t frame = w_cell(W_PLAY_FRAME_COUNTER);
+    bool course3 = w_cell(W_COURSE_NUMBER) == COURSE_NO_BOB;
     int32_t phase = wrap_add(w_word(phase_word(i)), b.step);
     w_word_set(phase_word(i), phase);
     bool blink = b.value < 0 && (frame & BLINK_OFF_BITS) == 0;
@@ -285,7 +278,7 @@ void standing_balloon_draw(int32_t number, int32_t i, const balloon_record& b, i
 // The balloons of the visible chunks, in the order of the visible list.
 void chunk_balloons_draw(bool* room) {
     int32_t visible = std::clamp(w_cell(W_VISIBLE_COUNT), 0, CHUNK_LIST_RECORDS);
-    int32_t chunks = course() == COURSE_NO_BOB ? visible : std::min(visible, DRAWN_CHUNKS);
+    int32_t chunks = w_cell(W_COURSE_NUMBER) == COURSE_NO_BOB ? visible : std::min(visible, DRAWN_CHUNKS);
     uint32_t draw_lists = address_cell(W_BALLOON_DRAW_LISTS);
     for (int32_t c = 0; c < chunks && *room; c++) {
         int32_t group = std::min(c / GROUP_CHUNKS, 2);
@@ -297,13 +290,13 @@ void chunk_balloons_draw(bool* room) {
             if (i < 0 || !record_read(number, &b)) continue;
             int32_t state = w_word(state_word(i));
             bool kind_known = b.kind >= 0 && b.kind < KINDS;
-            if (state < 0 || (state == 0 && !kind_known && course() != COURSE_NO_BOB)) continue;
+            if (state < 0 || (state == 0 && !kind_known && w_cell(W_COURSE_NUMBER) != COURSE_NO_BOB)) continue;
             if (!(*room = cursor_room())) break;
             dl_bank_select(b.bank);
             if (state == 0) {
                 standing_balloon_draw(int32_t(number), i, b, group);
             } else {
-                int32_t base = course() == COURSE_NO_BOB ? POP_MODEL_COURSE3 : POP_MODEL;
+                int32_t base = w_cell(W_COURSE_NUMBER) == COURSE_NO_BOB ? POP_MODEL_COURSE3 : POP_MODEL;
                 w_word_set(state_word(i), pop_frame_draw(base, state, b.x, b.y, b.z));
             }
         }
@@ -320,7 +313,7 @@ int32_t layout_choose(int32_t c) {
     if (layouts > 0) {  // no layouts: layout 0 rather than a division by zero
         layout = int32_t(uint32_t(w_cell(W_FRAME_TICK)) % uint32_t(layouts));
         int32_t pick = w_cell_byte(W_DIAGONAL_CODE);
-        if (w_word(W_SECOND_MODEL_TURN) == 0 && c != 3 && pick != 0) layout = (pick - 1) % layouts;
+        if (w_word(W_COURSE_LEFT) == 0 && c != 3 && pick != 0) layout = (pick - 1) % layouts;
     }
     if (w_word(W_GAME_MODE) == 0) return 1;
     if (w_word(W_COURSE_PAIR) == 0 && c != 3) return 0;
@@ -389,7 +382,7 @@ int32_t moving_objects_setup(int32_t c, bool demo, int32_t frame) {
 // The 64 local balloons: standing up to the layout's count, absent beyond (in the demo
 // only states not yet reached by the frame); phases by the frame and the value.
 void local_balloons_reset(bool demo, int32_t frame) {
-    int32_t first = w_read16(WRAM_BASE + W_BALLOON_FIRST) & 0xFFFF, count = w_cell(W_BALLOON_COUNT);
+    int32_t first = uint16_t(w_word(W_BALLOON_FIRST)) & 0xFFFF, count = w_cell(W_BALLOON_COUNT);
     for (int32_t i = 0; i < BALLOONS_PER_LAYOUT; i++) {
         if (!demo || demo_renews(w_word(state_word(i)), frame))
             w_word_set(state_word(i), i <= count ? 0 : BALLOON_ABSENT);
@@ -404,7 +397,7 @@ void local_balloons_reset(bool demo, int32_t frame) {
 
 void balloon_system_init() {
     w_word_set(W_BALLOONS_LEFT, 0);
-    int32_t c = course(), frame = frame_counter(), state = w_cell(W_GAME_STATE);
+    int32_t c = w_cell(W_COURSE_NUMBER), frame = w_cell(W_PLAY_FRAME_COUNTER), state = w_cell(W_GAME_STATE);
     bool demo = state == STATE_DEMO;
     if (state == 3 && w_word(W_BALLOON_LAYOUT) < 0) w_word_set(W_BALLOON_LAYOUT, layout_choose(c));
     layout_addresses_set(c);

@@ -236,7 +236,7 @@ void camera_follow_model(int32_t shift, int64_t eye) {
         int32_t target = wrap_add(model(NODE_X + 4 * i), d[i]);
         c.set(i, wrap_add(c.get(i), asr(wrap_sub(target, c.get(i)), shift & 63)));
     }
-    w_write16(WRAM_BASE + W_ENDING_ZOOM, ENDING_ZOOM);
+    w_word_set(W_ENDING_ZOOM, ENDING_ZOOM);
 }
 
 void demo_camera_update() {

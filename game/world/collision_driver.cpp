@@ -139,8 +139,9 @@ void coll_debug(bool ran) {
                long(w_cell(W_PLAYER_Y)), long(w_cell(W_PLAYER_Z)), long(probe_long(0, PROBE_POS)),
                long(probe_long(0, PROBE_POS + 4)), long(probe_long(0, PROBE_POS + 8)),
                long(probe_long(0, PROBE_HIT)));
-    printf("[COLL]   timer W[0x0E44]=%ld  W[0x0E48]=%ld  state=%ld sub=%ld\n", long(w_cell(0x0E44)),
-           long(w_cell(0x0E48)), long(w_read16(WRAM_BASE + W_GAME_STATE)), long(w_read16(WRAM_BASE + W_GAME_SUB_STATE)));
+    printf("[COLL]   timer W[0x0E44]=%ld  W[0x0E48]=%ld  state=%ld sub=%ld\n", long(w_cell(W_RACE_TIMER)),
+           long(w_cell(W_RACE_TIMER_SHOWN)), long(uint16_t(w_word(W_GAME_STATE))),
+           long(uint16_t(w_word(W_GAME_SUB_STATE))));
     printf("[COLL]   W[0x1324]: zero=%u nonzero=%u\n", zero, nonzero);
 }
 

@@ -92,8 +92,7 @@ zone_record dynamic_zone(int32_t k) {
     z.top = w_cell(W_SUBPART_TOP + 4 * uint32_t(k));
     int32_t heading = w_cell(W_SUBPART_ANGLE + 4 * uint32_t(k)) & 0xFFFF;
     int32_t folded = heading & 0x3FFF;
-    int32_t halves[2] = {w_cell(W_SUBPART_HALF_A + 4 * uint32_t(k)),
-                         w_cell(W_SUBPART_HALF_B + 4 * uint32_t(k))};
+    int32_t halves[2] = {w_cell(W_SUBPART_SIZE + 4 * uint32_t(k)), w_cell(W_SUBPART_HALF_B + 4 * uint32_t(k))};
     if ((heading >> 14) & 1) std::swap(halves[0], halves[1]);
     int32_t table = shear_word(folded), sine = wrap_abs(math_sin(folded)), cosine = math_cos(folded);
     z.shear = table * SHEAR_SCALE;
@@ -119,7 +118,7 @@ void zones_dump(int32_t count) {
         uint32_t at = 4 * uint32_t(k);
         fprintf(stderr, "  %d  xyz=(%d,%d,%d) hdg=%d  ext=(%d,%d,%d)\n", k, w_cell(W_SUBPART_X + at),
                 w_cell(W_SUBPART_Y + at), w_cell(W_SUBPART_Z + at), w_cell(W_SUBPART_ANGLE + at),
-                w_cell(W_SUBPART_HALF_A + at), w_cell(W_SUBPART_HALF_B + at), w_cell(W_SUBPART_TOP + at));
+                w_cell(W_SUBPART_SIZE + at), w_cell(W_SUBPART_HALF_B + at), w_cell(W_SUBPART_TOP + at));
     }
 }
 
@@ -175,15 +174,15 @@ void zone_link_update() {
     int32_t k = 0;
     for (; k < slots; k++) {
         uint32_t slot = animated_slot(FIRST_ZONE_SLOT + k);
-        if (int16_t(w_read16(WRAM_BASE + slot + SLOT_STATE)) < 0) break;
+        if (w_word(slot + SLOT_STATE) < 0) break;
         uint32_t at = 4 * uint32_t(k);
         w_cell_set(W_SUBPART_X + at, w_cell(slot + SLOT_X));
         w_cell_set(W_SUBPART_Y + at, wrap_sub(w_cell(slot + SLOT_Y), SLOT_Y_LIFT));
         w_cell_set(W_SUBPART_Z + at, w_cell(slot + SLOT_Z));
-        w_cell_set(W_SUBPART_ANGLE + at, -int32_t(int16_t(w_read16(WRAM_BASE + slot + SLOT_HEADING))) * 4);
+        w_cell_set(W_SUBPART_ANGLE + at, -int32_t(w_word(slot + SLOT_HEADING)) * 4);
         int32_t size[3];
-        if (dynamic_zone_size(int16_t(w_read16(WRAM_BASE + slot + SLOT_KIND)), size)) {
-            w_cell_set(W_SUBPART_HALF_A + at, size[0]);
+        if (dynamic_zone_size(w_word(slot + SLOT_KIND), size)) {
+            w_cell_set(W_SUBPART_SIZE + at, size[0]);
             w_cell_set(W_SUBPART_HALF_B + at, size[1]);
             w_cell_set(W_SUBPART_TOP + at, size[2]);
         }

@@ -43,7 +43,7 @@ constexpr int32_t START_SPRITE = 342, START_SPRITE_X = 208, START_SPRITE_Y = 144
 constexpr int32_t START_SPRITE_TURN = 512;  // per frame
 
 int32_t word(uint32_t w) {
-    return w_read16(WRAM_BASE + w);
+    return uint16_t(w_word(w));
 }
 
 // A table index held to its range: a setting or stage word outside it reads the nearest

@@ -12,7 +12,6 @@ constexpr uint32_t ROM_COURSE_SECONDS = 0x15C448;
 constexpr uint32_t ROM_STAGE_SECONDS = 0x15C328;
 constexpr uint32_t ROM_QUOTA_DEDUCTION = 0x15C4F8;
 
-constexpr uint32_t W_TIMER_HOLD = 0x15ED4;  // non-zero: the time left stands still
 constexpr int32_t RACE_TIMER_SHOWN_MAX = 5940;  // 99 seconds
 
 // player_state from the course start table, the race time (and in the

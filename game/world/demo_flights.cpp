@@ -55,8 +55,8 @@ constexpr int32_t PATH_LENGTH_START = 0xA000;
 
 constexpr uint32_t PLAYER_STATE_LONGS = 64;               // W 0x0D00..0x0DFC
 constexpr uint32_t DRIVE_LONGS = 3;                       // W 0x0E00..0x0E08
-constexpr uint32_t W_FLIGHT_STATE_A = 0x12C0, FLIGHT_STATE_A_LONGS = 6;
-constexpr uint32_t W_FLIGHT_STATE_B = 0x12DC, FLIGHT_STATE_B_LONGS = 7;
+// The flight state in two runs: from W_SLOW_FLAG and from W_LOOKAHEAD_FAST_AVOID.
+constexpr uint32_t FLIGHT_STATE_A_LONGS = 6, FLIGHT_STATE_B_LONGS = 7;
 
 bool input_ended;
 
@@ -68,7 +68,7 @@ bool cursor_readable(int64_t cursor) {
 }
 
 int64_t cursor() {
-    int64_t slot = wram[W_DEMO_CURSOR];
+    int64_t slot = w_slot(W_DEMO_CURSOR);
     return w_is_host_pointer(slot) ? -1 : int64_t(uint32_t(slot));
 }
 
@@ -82,8 +82,8 @@ void demo_state_load(int32_t n) {
     longs_copy(W_PLAYER_X, int64_t(uint32_t(rom_table_long(ROM_DEMO_STATES, n, 0))), PLAYER_STATE_LONGS);
     longs_copy(W_DRIVE, int64_t(uint32_t(rom_table_long(ROM_DEMO_DRIVES, n, 0))), DRIVE_LONGS);
     int64_t flight = int64_t(uint32_t(rom_table_long(ROM_DEMO_FLIGHTS, n, 0)));
-    longs_copy(W_FLIGHT_STATE_A, flight, FLIGHT_STATE_A_LONGS);
-    longs_copy(W_FLIGHT_STATE_B, flight + 4 * FLIGHT_STATE_A_LONGS, FLIGHT_STATE_B_LONGS);
+    longs_copy(W_SLOW_FLAG, flight, FLIGHT_STATE_A_LONGS);
+    longs_copy(W_LOOKAHEAD_FAST_AVOID, flight + 4 * FLIGHT_STATE_A_LONGS, FLIGHT_STATE_B_LONGS);
     w_cell_set(W_LOOKAHEAD_GROUND_HOLD, 0);
 }
 
@@ -92,7 +92,7 @@ bool record_load() {
     if (!cursor_readable(at)) {
         if (!input_ended)
             printf("[GUARD] demo_world_frame: demo cursor 0x%llX holds no records -- input ended\n",
-                   static_cast<unsigned long long>(uint64_t(wram[W_DEMO_CURSOR])));
+                   static_cast<unsigned long long>(uint64_t(w_slot(W_DEMO_CURSOR))));
         input_ended = true;
         return false;
     }
@@ -113,7 +113,7 @@ void demo_course_start(int32_t n) {
     input_ended = false;
     w_cell_set(W_DEMO_CURSOR, rom_table_long(ROM_DEMO_INPUTS, n, 0));
     w_cell_set(W_COURSE_NUMBER, rom_table_long(ROM_DEMO_COURSES, n, 0));
-    w_write16(WRAM_BASE + W_COURSE_PAIR, uint32_t(rom_table_long(ROM_DEMO_STAGE_WORDS, n, 0)) & 0xFFFF);
+    w_word_set(W_COURSE_PAIR, uint32_t(rom_table_long(ROM_DEMO_STAGE_WORDS, n, 0)));
     w_cell_set(W_BALLOON_LAYOUT, int16_t(rom_table_long(ROM_DEMO_LAYOUTS, n, 0)));
     w_cell_set(W_DEMO_PATH, rom_table_long(ROM_DEMO_PATHS, n, 0));
     w_cell_set(W_DEMO_PATH_LENGTH, PATH_LENGTH_START);

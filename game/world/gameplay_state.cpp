@@ -67,7 +67,7 @@ void gameplay_init_state_vars() {
     terrain_flags_reset();
     animated_objects_reset_all();
     balloon_system_init();
-    w_write16(WRAM_BASE + W_RIG_FLAG, 1);
+    w_word_set(W_RIG_FLAG, 1);
     player_model_load_animation(0);
     balloon_state_reset();
     if (verbose_enabled()) printf("[GAMEPLAY] gameplay_init_state_vars complete\n");

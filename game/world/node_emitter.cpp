@@ -32,7 +32,7 @@ int32_t field(uint32_t n, uint32_t offset) {
 }
 
 int32_t record_word(uint32_t n, uint32_t offset) {
-    return int16_t(uint16_t(w_read16(WRAM_BASE + n + offset)));
+    return w_word(n + offset);
 }
 
 bool record_inside(int64_t n) {
@@ -93,7 +93,7 @@ void link_record(uint32_t n) {
 
 // View slot named by W 0x169F2, or -1 when it names none of the eight.
 int32_t current_view() {
-    int32_t view = w_read16(WRAM_BASE + W_VIEW_NUMBER);
+    int32_t view = uint16_t(w_word(W_VIEW_NUMBER));
     return uint32_t(view) < DL_VIEW_BLOCKS ? view : -1;
 }
 

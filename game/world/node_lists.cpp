@@ -7,6 +7,7 @@
 #include "board/wram.h"
 #include "board/wram_cell.h"
 #include "game/services/flight_ram.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/rig_ram.h"
 #include "game/world/node_emitter.h"
 #include "game/world/player_rig.h"
@@ -160,7 +161,7 @@ void player_model_setup_course() {
         int32_t at = wrap_add(w_cell(W_PLAYER_X + 4 * i), d[i]);
         second_model_node_set(0, NODE_X + 4 * i, i == 1 ? wrap_add(at, COURSE_LIFT) : at);
     }
-    int32_t turn = std::min<int32_t>(int16_t(uint16_t(w_read16(WRAM_BASE + W_SECOND_MODEL_TURN))), 3);
+    int32_t turn = std::min<int32_t>(w_word(W_COURSE_LEFT), 3);
     second_model_node_set(0, NODE_PITCH, wrap_neg(pitch));
     second_model_node_set(0, NODE_HEADING, wrap_add(wrap_sub(wrap_mul(turn, 0x1000), heading), 0x4000));
     second_model_node_set(0, NODE_ROLL, wrap_neg(roll));

@@ -14,11 +14,10 @@
 #pragma once
 #include <cstdint>
 
+#include "game/world/stage_ram.h"  // the second model's words
+
 constexpr uint32_t NODE_LIST_MAX = 64;
 constexpr uint32_t ROM_SECOND_MODEL = 0x123C4C;  // long: the second model's node list
-constexpr uint32_t W_SECOND_MODEL_NODES = 0xB784;
-constexpr uint32_t W_SELECT_PITCH = 0x172A0;
-constexpr uint32_t W_SECOND_MODEL_TURN = 0x0E6A;  // word: the second model's turn in 1/16 turns
 
 // The fields and model of the node at work-RAM index n at `time`.
 void node_state_init(uint32_t n, int32_t time);

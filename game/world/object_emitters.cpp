@@ -26,15 +26,7 @@ constexpr int32_t CELL_SIZE = 0x18000;
 constexpr uint32_t BLOCK_BYTES = 128;
 constexpr int32_t RING_ANGLE = 0x1290;     // tilt of the ring's sub-models
 
-int32_t play_frame() {
-    return wram_long(W_PLAY_FRAME_COUNTER);
-}
-
 // The object mode word (upper half of W 0x4708).
-int32_t mode_word() {
-    return int16_t(w_read16(WRAM_BASE + W_OBJECT_MODE));
-}
-
 struct vec3 {
     int32_t x, y, z;
 };
@@ -107,12 +99,12 @@ void subpart_set(int32_t k, vec3 p, int32_t angle, const int32_t size[3]) {
 }
 
 void object_list_header() {
-    dl_model_header_put(int16_t(w_read16(WRAM_BASE + W_OBJECT_LIST_VIEW + 2)));
+    dl_model_header_put(w_word(W_OBJECT_LIST_VIEW + 2));
 }
 
 // The zoom words of each display object up to one whose first long is negative.
 void display_objects_rezoom() {
-    for (uint32_t at = W_DISPLAY_OBJECTS; at + DISPLAY_OBJECT_BYTES <= WRAM_SIZE; at += DISPLAY_OBJECT_BYTES) {
+    for (uint32_t at = W_RIG_NODES; at + DISPLAY_OBJECT_BYTES <= WRAM_SIZE; at += DISPLAY_OBJECT_BYTES) {
         if (wram_long(at) < 0) break;
         camera_zoom_rewrite_w(WRAM_BASE + at);
     }
@@ -134,8 +126,8 @@ uint32_t rom_object_list_load(int64_t dest, int64_t list) {
     uint32_t dest_address = index >= 0 ? WRAM_BASE + uint32_t(index) : 0;
     if (list < 1 || list >= int64_t(PROGRAM_ROM_END)) {
         if (index >= 0) w_write32(dest_address, -1);
-        w_cell_set(W_OBJECT_LIST_STAGE, 0);
-        w_cell_set(W_OBJECT_LIST_DONE, 0);
+        w_cell_set(W_KEYFRAME_COUNTER, 0);
+        w_cell_set(W_RIG_FLAG, 0);
         return dest_address;
     }
     if (index < 0 || uint32_t(index) + BLOCK_BYTES > WRAM_SIZE) return dest_address;
@@ -148,13 +140,13 @@ uint32_t rom_object_list_load_wrap(int64_t dest, int64_t list) {
 
 int32_t* object_packet_header(int record, const int32_t pos[3], int32_t* out) {
     int32_t mask = rom_table_long(ROM_OBJECT_RECORDS, record, 0);
-    if (mode_word() & mask) {
+    if (w_word(W_OBJECT_MODE) & mask) {
         const int32_t entry[4] = {rom_table_long(ROM_OBJECT_RECORDS, record, 4), pos[0], pos[1], pos[2]};
         return dl_put_words(out, entry, 4);
     }
     const int32_t words[17] = {
         rom_table_long(ROM_OBJECT_RECORDS, record, 8), pos[0], pos[1], pos[2],
-        DL_HEADER_11, dl_header_prio(), COMPANION_MODEL + (play_frame() & 0xF),
+        DL_HEADER_11, dl_header_prio(), COMPANION_MODEL + (wram_long(W_PLAY_FRAME_COUNTER) & 0xF),
         wrap_add(pos[0], rom_table_long(ROM_OBJECT_RECORDS, record, 16)),
         wrap_add(pos[1], rom_table_long(ROM_OBJECT_RECORDS, record, 20)),
         wrap_add(pos[2], rom_table_long(ROM_OBJECT_RECORDS, record, 24)),
@@ -167,13 +159,13 @@ int32_t* object_packet_header(int record, const int32_t pos[3], int32_t* out) {
 int32_t* object_packet_fill(int32_t* out) {
     vec3 p = relative(offset(position_at(uint32_t(wram_long(W_OBJECT_COMPOUND))), 258252, 102440, 1165579));
     int32_t r = math_sin(RING_ANGLE), t = math_cos(RING_ANGLE);
-    int32_t m = mode_word();
+    int32_t m = w_word(W_OBJECT_MODE);
     int32_t alt = (m & 0x60) ? 1 : 0;
     out = tilted_entry(out, 507 + alt, p, r, t);
     if (m & 1) return out;
     for (int32_t model : {501 + alt, 504, 505 + alt}) out = tilted_entry(out, model, p, r, t);
     if (!(m & 0x40)) return out;
-    int32_t frame = play_frame();
+    int32_t frame = wram_long(W_PLAY_FRAME_COUNTER);
     for (int32_t off = 0; off <= 65535; off += 13107) {
         int32_t angle = wrap_add(off, wrap_mul(frame, 2048));
         vec3 q = {wrap_add(p.x, scaled(math_sin(angle), 3584, 15)), p.y,
@@ -189,9 +181,9 @@ void fixed_model_packet() {
         dl_bank_end();
         wram_long_set(W_DL_LAST_BANK, 0);
     }
-    int32_t a = (wrap_add(math_sin((play_frame() & 0x1F) * 2048), 3392) >> 6) & 0xFFFC;
+    int32_t a = (wrap_add(math_sin((wram_long(W_PLAY_FRAME_COUNTER) & 0x1F) * 2048), 3392) >> 6) & 0xFFFC;
     const int32_t words[13] = {
-        DL_HEADER_11, 0, LANDMARK_MODEL + int16_t(w_read16(WRAM_BASE + W_OBJECT_MODE + 2)),
+        DL_HEADER_11, 0, LANDMARK_MODEL + w_word(W_OBJECT_MODE + 2),
         dl_relative_x(345938), dl_relative_y(99949), dl_relative_z(473686),
         0, 0x7FFF, sine_table_word(SINE_TABLE - 2 + uint32_t(a)), sine_table_word(SINE_TABLE + uint32_t(a)),
         0, 0x7FFF, OBJECT_FLAGS,
@@ -214,7 +206,7 @@ void object_packet_emit_rotating() {
         return rel.y >= -141039 ? -0x4400 : 0;
     });
     header_record(OBJECT_RECORD_ROTATING, world);
-    int32_t heading = wrap_mul(wrap_neg(play_frame()), (mode_word() & 1) ? 256 : 128);
+    int32_t heading = wrap_mul(wrap_neg(wram_long(W_PLAY_FRAME_COUNTER)), (w_word(W_OBJECT_MODE) & 1) ? 256 : 128);
     vec3 top = offset(world, 211150, 141360, 1345200);
     dl_object_at(dl_header_prio(), 510, top.x, top.y, top.z, 0, heading, 0, OBJECT_FLAGS);
     wram_long_set(W_DL_LAST_HEADER, DL_HEADER_11);
@@ -245,7 +237,7 @@ void object_packet_emit_compound() {
 
 void object_sublist_build(uint32_t position) {
     vec3 world = position_at(position);
-    int32_t frame = play_frame();
+    int32_t frame = wram_long(W_PLAY_FRAME_COUNTER);
     int32_t count = wram_long(W_SUBPART_COUNT);
     for (int32_t n = 0; n < 8; n++) {
         int32_t v = rom_table_word(ROM_SEGMENT_MODELS, n, 0);
@@ -286,7 +278,8 @@ void train_render() {
 void train_packets_emit(int record, int32_t cell, int32_t height) {
     int32_t x0 = dl_relative_x((cell % 8) * CELL_SIZE), z0 = dl_relative_z((cell / 8) * CELL_SIZE);
     int32_t y = wrap_add(wram_long(W_TRAIN_BASE_Y), wrap_add(height, rom_table_long(ROM_TRAIN_RECORDS, record, 4)));
-    int32_t z = wrap_sub(wrap_add(z0, rom_table_long(ROM_TRAIN_RECORDS, record, 8)), (play_frame() & 0x1FF) * 130);
+    int32_t z = wrap_sub(wrap_add(z0, rom_table_long(ROM_TRAIN_RECORDS, record, 8)),
+                         (wram_long(W_PLAY_FRAME_COUNTER) & 0x1FF) * 130);
     int32_t x = wrap_add(x0, rom_table_long(ROM_TRAIN_RECORDS, record, 0));
     int32_t a = rom_table_word(ROM_TRAIN_RECORDS, record, 12), b = rom_table_word(ROM_TRAIN_RECORDS, record, 14),
             c = rom_table_word(ROM_TRAIN_RECORDS, record, 16);
@@ -295,7 +288,7 @@ void train_packets_emit(int record, int32_t cell, int32_t height) {
 }
 
 void marker_object_render(int32_t point[3]) {
-    int32_t s = math_sin(wrap_mul(play_frame(), 64)) >> 2;
+    int32_t s = math_sin(wrap_mul(wram_long(W_PLAY_FRAME_COUNTER), 64)) >> 2;
     int32_t p[3] = {176304 + scaled(s, 0x29000, 13), 125872 + s / 2, 550171 + 3 * s / 2};
     dl_marker_at(0, 439, p[0], p[1], p[2]);
     if (point)
@@ -318,13 +311,13 @@ void object_list_emit() {
 }
 
 void object_list_emit_staged() {
-    int32_t stage = w_cell(W_OBJECT_LIST_STAGE);
+    int32_t stage = w_cell(W_KEYFRAME_COUNTER);
     if (stage >= wram_long(W_OBJECT_LIST_LENGTH)) {
         object_list_emit();
         return;
     }
     object_list_header();
-    node_list_walk(int32_t(W_DISPLAY_OBJECTS), stage);
+    node_list_walk(int32_t(W_RIG_NODES), stage);
     display_objects_rezoom();
-    w_cell_set(W_OBJECT_LIST_STAGE, stage + 1);
+    w_cell_set(W_KEYFRAME_COUNTER, stage + 1);
 }

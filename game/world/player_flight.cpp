@@ -197,8 +197,7 @@ void player_flight_step() {
     target_pitch = wrap_add(target_pitch, pitch_smooth >> 8);
     int32_t target_roll = turn_smooth >> 3;
     int32_t target_heading = wrap_sub(w_cell(W_TARGET_HEADING), wrap_add(turn_smooth >> 9, turn_smooth >> 8));
-    int32_t limit = w_cell(W_COURSE_NUMBER) != 0 || w_read16(WRAM_BASE + W_GAME_MODE) != 0 ? PITCH_LIMIT
-                                                                                              : PITCH_LIMIT_NOVICE;
+    int32_t limit = w_cell(W_COURSE_NUMBER) != 0 || w_word(W_GAME_MODE) != 0 ? PITCH_LIMIT : PITCH_LIMIT_NOVICE;
     if (low16(target_pitch) < -limit)
         target_pitch = -limit;
     else if (low16(target_pitch) > limit)
@@ -276,7 +275,7 @@ void player_position_clamp() {
     if (course == COURSE_BOXED) {
         clamp_cell_max(W_PLAYER_Y, BOX_Y_MAX);
         boxed_course_clamp();
-    } else if (course == 1 || course == 2 || (course == 0 && w_read16(WRAM_BASE + W_GAME_MODE) != 0)) {
+    } else if (course == 1 || course == 2 || (course == 0 && w_word(W_GAME_MODE) != 0)) {
         clamp_cell_max(W_PLAYER_Y, CEILING);
     } else if (course == 0) {
         clamp_cell_max(W_PLAYER_Y, CEILING_NOVICE);
@@ -311,5 +310,5 @@ void player_flight_init() {
         w_cell_set(targets[i], w_cell(attitude[i]));
         w_cell_set(eased[i], w_cell(attitude[i]));
     }
-    for (uint32_t w = W_FLIGHT_RESET_FIRST; w <= W_FLIGHT_RESET_LAST; w += 4) w_cell_set(w, 0);
+    for (uint32_t w = W_SLOW_FLAG; w <= W_DIVE_PULL_PEAK; w += 4) w_cell_set(w, 0);
 }

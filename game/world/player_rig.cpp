@@ -140,7 +140,7 @@ int64_t words_since(const int32_t* start) {
 void node_load(uint32_t n, uint32_t record, uint32_t mask_table, int32_t group) {
     int32_t flags = bus_read32(record + 8);
     w_cell_set(n + NODE_MODEL, bus_read32(record));
-    w_write16(WRAM_BASE + n + NODE_LINK, uint32_t(bus_read16(record + 4)));
+    w_word_set(n + NODE_LINK, uint32_t(bus_read16(record + 4)));
     w_cell_set(n + NODE_FLAGS, flags);
     for (uint32_t i = 0; i < NODE_FIELD_COUNT; i++) {
         uint32_t value = uint32_t(bus_read32(record + 12 + 4 * i));
@@ -185,7 +185,7 @@ int32_t list_stream_length(uint32_t list) {
 // Closes the node list at node k: model -1, the stream length in its link word.
 void node_list_close(uint32_t k, int32_t length) {
     node_field_set(k, NODE_MODEL, -1);
-    w_write16(WRAM_BASE + rig_node(k) + NODE_LINK, uint32_t(length) & 0xFFFF);
+    w_word_set(rig_node(k) + NODE_LINK, uint32_t(length));
 }
 
 void machine_nodes_reset() {
@@ -200,7 +200,7 @@ void machine_nodes_reset() {
         }
         w_cell_set(n + NODE_MODEL, p.model);
         w_cell_set(n + NODE_BASE_MODEL, p.model);
-        w_write16(WRAM_BASE + n + NODE_LINK, uint32_t(-int32_t(k)) & 0xFFFF);
+        w_word_set(n + NODE_LINK, uint32_t(-int32_t(k)));
         w_cell_set(n + NODE_GROUP, MACHINE_FIRST_GROUP + int32_t(k));
     }
 }

@@ -17,6 +17,7 @@
 #include "game/services/terrain_ram.h"
 #include "game/world/balloon_ram.h"
 #include "game/world/hud_ram.h"
+#include "game/world/stage_ram.h"
 
 #include <algorithm>
 
@@ -76,18 +77,8 @@ constexpr uint32_t MO_MAP_VALUE = 0x14;
 // Sweep pieces' models and places (the places are this system's choice).
 constexpr int32_t SWEEP_MARK_A = 893, SWEEP_DAY_MARK = 878, SWEEP_MARK_B = 868;
 constexpr int32_t SWEEP_TITLE = 851, SWEEP_TITLE_B = 856;
-constexpr uint32_t W_SWEEP_VALUE = 0x16720;
 constexpr int32_t SWEEP_TIME_SHOWN_BELOW = 13107;
 
-int32_t game_mode() {
-    return w_read16(WRAM_BASE + W_GAME_MODE);
-}
-int32_t course() {
-    return w_cell(W_COURSE_NUMBER);
-}
-int32_t tick() {
-    return w_cell(W_FRAME_TICK);
-}
 int32_t heading() {
     return w_cell(W_PLAYER_HEADING) & 0xFFFF;
 }
@@ -95,10 +86,7 @@ bool ending() {
     return w_cell(W_END_FLAG) != 0;
 }
 int32_t day_block() {
-    return DAY_BLOCK + w_read16(WRAM_BASE + W_COURSE_BLOCK);
-}
-int32_t balloons_left() {
-    return w_word(W_BALLOONS_LEFT);
+    return DAY_BLOCK + uint16_t(w_word(W_COURSE_BLOCK));
 }
 int32_t message_block(int32_t index) {
     return rom_table_long(ROM_MESSAGE_BLOCKS, index, 0);
@@ -119,7 +107,8 @@ void block_loaded(int32_t block, int32_t tile, int32_t bank) {
 int32_t arrow_grid_word() {
     int32_t row = w_cell(W_PLAYER_Z) / GRID_SQUARE, column = w_cell(W_PLAYER_X) / GRID_SQUARE;
     if (row < 0 || row >= GRID_ROWS || column < 0 || column >= GRID_COLUMNS) return 1;
-    return rom_table_word(ROM_ARROW_GRID, (int64_t(course()) * GRID_ROWS + row) * GRID_COLUMNS + column, 0);
+    return rom_table_word(ROM_ARROW_GRID, (int64_t(w_cell(W_COURSE_NUMBER)) * GRID_ROWS + row) * GRID_COLUMNS + column,
+                          0);
 }
 
 void side_hint_show(int32_t state) {
@@ -153,11 +142,12 @@ void hud_course_arrow() {
     sprite_call(5, -12, 269, -(drop >> 4), 0xAB50, 32, 32, 0, 1);
     int32_t e = (heading() + direction) & 0xFFFF;
     dl_object_put_8001(1, ARROW_MODEL, 0, drop + 2240, 6400, 0, e, 0x4000, 0);
-    if (pointing_backward(e) && guided && (tick() & 0x28) != 0) sprite_call(1, -353, 208, 112, 0, 32, 32, 0x4000, 1);
-    if (game_mode() != 0) return;
+    if (pointing_backward(e) && guided && (w_cell(W_FRAME_TICK) & 0x28) != 0)
+        sprite_call(1, -353, 208, 112, 0, 32, 32, 0x4000, 1);
+    if (w_word(W_GAME_MODE) != 0) return;
 
     int32_t state = 0;
-    bool blink_on = (tick() & 0x30) != 0;
+    bool blink_on = (w_cell(W_FRAME_TICK) & 0x30) != 0;
     if (guided && blink_on && e >= 0x9001 && e <= 0xAFFF) state = -1;
     if (guided && blink_on && e >= 0x5001 && e <= 0x6FFF) state = 1;
     if (ending()) {
@@ -180,8 +170,8 @@ void hud_digit_counter() {
 }
 
 void hud_arrows_blink() {
-    int32_t n = balloons_left();
-    if (n < 1 || n > BLINK_COUNT_MAX || (tick() & 0x10) == 0) return;
+    int32_t n = w_word(W_BALLOONS_LEFT);
+    if (n < 1 || n > BLINK_COUNT_MAX || (w_cell(W_FRAME_TICK) & 0x10) == 0) return;
     sprite_call(6, -351, 448, 136, 0, 8, 8, 0, 1);
     sprite_call(6, -352, 512, 136, 0, 8, 8, 0, 1);
     sprite_call(6, n == 1 ? -431 : -430, 456, 160, 0, 32, 32, 0, 1);
@@ -191,7 +181,7 @@ void hud_arrows_blink() {
 void hud_message_conditions() {
     int32_t cell = w_cell(W_PLAYER_CELL);
     bool tower = false;
-    if (course() == HINT_COURSE && (cell == 91 || cell == 92 || cell == 99 || cell == 100)) {
+    if (w_cell(W_COURSE_NUMBER) == HINT_COURSE && (cell == 91 || cell == 92 || cell == 99 || cell == 100)) {
         int64_t a = (TOWER_X - int64_t(w_cell(W_PLAYER_X))) / 4, b = (TOWER_Z - int64_t(w_cell(W_PLAYER_Z))) / 4;
         int32_t bearing = math_atan2(wrap_sub(TOWER_X, w_cell(W_PLAYER_X)), wrap_sub(TOWER_Z, w_cell(W_PLAYER_Z)));
         tower = a * a + b * b <= TOWER_REACH_SQUARED && ((bearing - heading() + 0x6000) & 0xFFFF) > 0xC000;
@@ -205,7 +195,7 @@ void hud_message_conditions() {
     bool backward = pointing_backward(int32_t((arrow >> 16) + uint32_t(heading())) & 0xFFFF);
     if (backward && (arrow & 1) != 0) w_word_set(W_HINT_BACKWARD, 1);
     if (!backward) w_word_set(W_HINT_BACKWARD, 0);
-    w_word_set(W_HINT_CELL_17, course() == HINT_COURSE && cell == 17);
+    w_word_set(W_HINT_CELL_17, w_cell(W_COURSE_NUMBER) == HINT_COURSE && cell == 17);
 }
 
 void hud_message_select() {
@@ -256,12 +246,12 @@ void hud_message_show() {
 }
 
 void hud_panel_blocks() {
-    int32_t block = game_mode() == 1 ? PANEL_BLOCK_MODE1 : PANEL_BLOCK;
+    int32_t block = w_word(W_GAME_MODE) == 1 ? PANEL_BLOCK_MODE1 : PANEL_BLOCK;
     if (ending())
         text_block_clear(block, 2, 26);
     else
         text_block_draw(block, 2, 26, PANEL_BASE, PANEL_PALETTE);
-    if (game_mode() != 1) return;
+    if (w_word(W_GAME_MODE) != 1) return;
     if (w_cell(W_END_FLAG) > 0)
         text_block_clear(day_block(), 11, 26);
     else
@@ -270,13 +260,15 @@ void hud_panel_blocks() {
 
 // The map's screen point of a world (x, z) by the course's map record.
 void map_point(int32_t x, int32_t z, int32_t* sx, int32_t* sy) {
-    int32_t scale = rom_table_long(ROM_MAP_RECORDS, course(), MAP_SCALE);
-    *sx = wrap_add(rom_table_long(ROM_MAP_RECORDS, course(), MAP_ORIGIN_X), wrap_mul(x >> 8, scale) / 256);
-    *sy = wrap_add(rom_table_long(ROM_MAP_RECORDS, course(), MAP_ORIGIN_Y), wrap_mul(z >> 8, scale) / 256);
+    int32_t scale = rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_SCALE);
+    *sx =
+        wrap_add(rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_ORIGIN_X), wrap_mul(x >> 8, scale) / 256);
+    *sy =
+        wrap_add(rom_table_long(ROM_MAP_RECORDS, w_cell(W_COURSE_NUMBER), MAP_ORIGIN_Y), wrap_mul(z >> 8, scale) / 256);
 }
 
 void map_marker_at(int32_t sx, int32_t sy, int32_t group, int32_t model, int32_t turn) {
-    int32_t c = course();
+    int32_t c = w_cell(W_COURSE_NUMBER);
     if (sx < rom_table_long(ROM_MAP_RECORDS, c, MAP_X_MIN) || sx > rom_table_long(ROM_MAP_RECORDS, c, MAP_X_MAX) ||
         sy < rom_table_long(ROM_MAP_RECORDS, c, MAP_Y_MIN) || sy > rom_table_long(ROM_MAP_RECORDS, c, MAP_Y_MAX))
         return;
@@ -287,7 +279,7 @@ void map_marker_at(int32_t sx, int32_t sy, int32_t group, int32_t model, int32_t
 void hud_map_marker(int32_t x, int32_t z, int32_t value) {
     int32_t sx, sy;
     map_point(x, z, &sx, &sy);
-    int32_t model = value > 0 || (tick() & 0x10) == 0 ? TARGET_MARKER : TARGET_MARKER_BLINK;
+    int32_t model = value > 0 || (w_cell(W_FRAME_TICK) & 0x10) == 0 ? TARGET_MARKER : TARGET_MARKER_BLINK;
     map_marker_at(sx, sy, 2, model, 0);
 }
 
@@ -298,12 +290,12 @@ void player_map_marker() {
     map_point(w_cell(W_PLAYER_X), w_cell(W_PLAYER_Z), &sx, &sy);
     sy = wrap_add(sy, (3 * math_cos(h)) >> 8);
     sx = wrap_sub(sx, (3 * math_sin(h)) >> 8);
-    map_marker_at(sx, sy, (tick() & 8) == 0 ? 3 : 2, PLAYER_MARKER, (h + 0x8000) & 0xFFFF);
+    map_marker_at(sx, sy, (w_cell(W_FRAME_TICK) & 8) == 0 ? 3 : 2, PLAYER_MARKER, (h + 0x8000) & 0xFFFF);
 }
 
 // The course map's two halves, sprites 481 + 2 x course and 482 + 2 x course.
 void map_halves(int32_t y) {
-    int32_t c2 = wrap_shl(course(), 1);
+    int32_t c2 = wrap_shl(w_cell(W_COURSE_NUMBER), 1);
     sprite_call(6, wrap_add(MAP_HALF_TOP, c2), 64, y, 0, 28, 28, 0x5000, 1);
     sprite_call(6, wrap_add(MAP_HALF_BOTTOM, c2), 64, wrap_add(y, 224), 0, 28, 28, 0x5000, 1);
 }
@@ -311,7 +303,7 @@ void map_halves(int32_t y) {
 void hud_map_markers() {
     map_halves(144);
     player_map_marker();
-    if (balloons_left() > BLINK_COUNT_MAX || game_mode() != 0) return;
+    if (w_word(W_BALLOONS_LEFT) > BLINK_COUNT_MAX || w_word(W_GAME_MODE) != 0) return;
     int32_t count = w_cell(W_BALLOON_COUNT);
     int64_t table = int64_t(uint32_t(w_cell(W_BALLOON_TABLE))) + BALLOON_RECORD_SIZE * int64_t(w_word(W_BALLOON_FIRST));
     for (int32_t i = 0; i < count && i < 64; i++) {
@@ -338,7 +330,7 @@ int32_t prompt_end() {
 
 void hud_map_prompt() {
     int32_t p = w_cell(W_MAP_TIMER);
-    bool prompt = w_cell(W_MAP_PROMPT) >= 0 && balloons_left() <= BLINK_COUNT_MAX;
+    bool prompt = w_cell(W_MAP_PROMPT) >= 0 && w_word(W_BALLOONS_LEFT) <= BLINK_COUNT_MAX;
     bool pressed = (w_cell(W_START_EDGE) & 1) != 0;
     if (pressed && p < 0) {
         if (w_cell(W_MAP_SHOWINGS) > 0) {
@@ -351,7 +343,7 @@ void hud_map_prompt() {
         if (prompt) p = prompt_end();
     } else if (prompt && p < 0) {
         text_block_draw(PROMPT_BLOCK, 5, 10, PROMPT_BASE, PROMPT_PALETTE);
-        bool lit = (tick() & 0x20) != 0;
+        bool lit = (w_cell(W_FRAME_TICK) & 0x20) != 0;
         if (lit) {
             text_block_draw(PROMPT_ON_BLOCK, 3, 9, PROMPT_ON_BASE, PROMPT_ON_PALETTE);
         } else {
@@ -375,13 +367,13 @@ void hud_map_prompt() {
 }
 
 int32_t stage_quota() {
-    int32_t setting = w_cell(W_MODE_SETTING), stage = w_read16(WRAM_BASE + W_COURSE_PAIR);
-    return rom_table_long(ROM_QUOTAS, int64_t(setting) + 9 * int64_t(course()) + 3 * int64_t(stage), 0);
+    int32_t setting = w_cell(W_MODE_SETTING), stage = uint16_t(w_word(W_COURSE_PAIR));
+    return rom_table_long(ROM_QUOTAS, int64_t(setting) + 9 * int64_t(w_cell(W_COURSE_NUMBER)) + 3 * int64_t(stage), 0);
 }
 
 void sweep_marks() {
     dl_object_put_8001(1, SWEEP_MARK_A, 0, 0, 1024, 0, 0, 0, 0);
-    dl_object_put_8001(1, SWEEP_DAY_MARK + w_read16(WRAM_BASE + W_COURSE_BLOCK), 0, 0, 1024, 0, 0, 0, 0);
+    dl_object_put_8001(1, SWEEP_DAY_MARK + uint16_t(w_word(W_COURSE_BLOCK)), 0, 0, 1024, 0, 0, 0, 0);
     dl_object_put_8001(1, SWEEP_MARK_B, 0, 0, 1024, 0, 0, 0, 0);
 }
 
@@ -394,7 +386,7 @@ void sweep_quota_digits(int32_t y) {
 
 void hud_update() {
     number_sprite_draw(w_cell(W_RACE_TIMER_SHOWN), -392, 304, 720, -16, 0);
-    bool scored = course() != COURSE_WITHOUT_SCORE;
+    bool scored = w_cell(W_COURSE_NUMBER) != COURSE_WITHOUT_SCORE;
     if (scored) {
         int32_t points = w_cell(W_RACE_POINTS);
         if (points < int32_t(int64_t(w_cell(W_RUN_SCORE)) * 8 / 10)) w_cell_set(W_RACE_POINTS, ++points);
@@ -402,10 +394,10 @@ void hud_update() {
         lamp_score_sprites(5, points, 432, 0, 544);
     }
     hud_course_arrow();
-    if (game_mode() != 0 && scored) hud_digit_counter();
+    if (w_word(W_GAME_MODE) != 0 && scored) hud_digit_counter();
     hud_arrows_blink();
     bool racing = w_cell(W_GAME_STATE) == PLAYING;
-    if (racing && game_mode() == 0) {
+    if (racing && w_word(W_GAME_MODE) == 0) {
         hud_message_conditions();
         hud_message_select();
         hud_message_show();
@@ -424,7 +416,7 @@ void hud_messages_setup() {
 }
 
 void hud_panel_setup() {
-    bool mode1 = game_mode() == 1;
+    bool mode1 = w_word(W_GAME_MODE) == 1;
     block_loaded(mode1 ? PANEL_BLOCK_MODE1 : PANEL_BLOCK, PANEL_BASE, PANEL_PALETTE);
     block_loaded(LAMP_BLOCK, LAMP_BASE, LAMP_PALETTE);
     if (mode1) {
@@ -441,8 +433,8 @@ void hud_panel_setup() {
 void hud_timer_init() {
     w_cell_set(W_MAP_SHOWINGS, MAP_SHOWINGS);
     w_cell_set(W_MAP_TIMER, -1);
-    w_cell_set(W_MAP_MODE, game_mode() != 0);
-    w_cell_set(W_MAP_PROMPT, game_mode() == 0 ? PROMPT_FRAMES : -1);
+    w_cell_set(W_MAP_MODE, w_word(W_GAME_MODE) != 0);
+    w_cell_set(W_MAP_PROMPT, w_word(W_GAME_MODE) == 0 ? PROMPT_FRAMES : -1);
 }
 
 void hud_sweep_header(int32_t flag) {
@@ -454,15 +446,17 @@ void hud_sweep_header(int32_t flag) {
 // The title models come nearer as the sweep value grows; in game mode 1 the stage quota
 // shows during the sweep's first part.
 void hud_sweep_title_models() {
-    int32_t sweep = w_cell(W_SWEEP_VALUE);
+    int32_t sweep = w_cell(W_FIGURE_TURN);
     int32_t depth = 2048 - std::clamp(sweep, 0, 0x10000) / 64;
-    dl_object_put_8001(1, wrap_sub(wrap_add(SWEEP_TITLE, wrap_shl(course(), 1)), game_mode()), 0, 64, depth, 0, 0, 0, 0);
+    int32_t title =
+        wrap_sub(wrap_add(SWEEP_TITLE, wrap_shl(w_cell(W_COURSE_NUMBER), 1)), uint16_t(w_word(W_GAME_MODE)));
+    dl_object_put_8001(1, title, 0, 64, depth, 0, 0, 0, 0);
     dl_object_put_8001(1, SWEEP_TITLE_B, 0, -64, depth, 0, 0, 0, 0);
-    if (game_mode() == 1 && sweep < SWEEP_TIME_SHOWN_BELOW) sweep_quota_digits(0);
+    if (w_word(W_GAME_MODE) == 1 && sweep < SWEEP_TIME_SHOWN_BELOW) sweep_quota_digits(0);
 }
 
 void hud_sweep_map_digits() {
-    int32_t d = w_cell(W_SWEEP_VALUE);
+    int32_t d = w_cell(W_FIGURE_TURN);
     int32_t y = std::min(144 + int32_t(int64_t(d) * 3504 / 3840), 768);
     map_halves(y);
     sweep_quota_digits(0);

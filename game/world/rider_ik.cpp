@@ -11,6 +11,7 @@
 #include "game/services/flight_ram.h"
 #include "game/services/probe_ram.h"
 #include "game/services/rig_ram.h"
+#include "game/services/sound_ram.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,7 +60,7 @@ void node_angles_set(uint32_t k, int32_t pitch, int32_t heading, int32_t roll) {
     node_field_set(k, NODE_ROLL, roll);
 }
 void node_link_set(uint32_t k, int32_t link) {
-    w_write16(WRAM_BASE + rig_node(k) + NODE_LINK, uint32_t(link) & 0xFFFF);
+    w_word_set(rig_node(k) + NODE_LINK, uint32_t(link));
 }
 
 int32_t narrow(int64_t v) {
@@ -110,7 +111,7 @@ void rider_point_in_machine(uint32_t k, const int32_t v[3], int32_t out[3]) {
     int32_t p[3] = {v[0], v[1], v[2]};
     for (uint32_t depth = 0; k != 0 && depth < 8; depth++) {
         rig_node_point(k, p, p);
-        int32_t link = int16_t(uint16_t(w_read16(WRAM_BASE + rig_node(k) + NODE_LINK)));
+        int32_t link = w_word(rig_node(k) + NODE_LINK);
         if (link >= 0 || int32_t(k) + link < 0) break;
         k = uint32_t(int32_t(k) + link);
     }
@@ -149,25 +150,25 @@ void rider_body_place(int32_t l, int32_t t, int32_t b, int32_t c) {
 
     const int32_t inspect[8] = {w_cell(W_PITCH_INPUT), l, w_cell(W_TURN_INPUT), t, pedal, d,
                                 node_field(NODE_TORSO, NODE_BASE_PITCH), torso_pitch};
-    for (uint32_t i = 0; i < 8; i++) w_cell_set(W_RIDER_INSPECT + 4 * i, inspect[i]);
+    for (uint32_t i = 0; i < 8; i++) w_cell_set(W_SOUND_BYTE_COPIES + 4 * i, inspect[i]);
 }
 
 // Row or column of the keyframe grid with its hysteresis: the bias follows the last
 // move, so a change back needs the value `bias` past the boundary.
 int32_t keyframe_index(int32_t value, uint32_t bias_word, uint32_t previous_cell, int32_t shift, int32_t last,
                        int32_t bias) {
-    int32_t b = int16_t(uint16_t(w_read16(WRAM_BASE + bias_word)));
+    int32_t b = w_word(bias_word);
     int32_t index = std::clamp(wrap_add(value, b) >> shift, 0, last);
     int32_t previous = w_cell(previous_cell);
-    if (previous < index) w_write16(WRAM_BASE + bias_word, uint32_t(bias));
-    if (previous > index) w_write16(WRAM_BASE + bias_word, uint32_t(-bias) & 0xFFFF);
+    if (previous < index) w_word_set(bias_word, uint32_t(bias));
+    if (previous > index) w_word_set(bias_word, uint32_t(-bias));
     return index;
 }
 
 // A keyframe store is allowed into the rider's nodes and the arm targets only.
 bool keyframe_target(uint32_t w) {
     bool rider = w >= rig_node(RIG_RIDER_FIRST_NODE) && w < rig_node(NODE_LEG_R + 3);
-    bool arms = w >= W_ARM_B_TARGET && w < W_RIDER_WORDS_END;
+    bool arms = w >= W_ARM_B_TARGET && w < W_RIG_MODE;
     return (rider || arms) && (w & 3) == 0;
 }
 
@@ -241,7 +242,7 @@ void player_ik_arms() {
     limb_solve(ARM_B, sb, grip_b);
     node_link_set(NODE_ARM_A, -int32_t(NODE_ARM_A));
     node_link_set(NODE_ARM_B, -int32_t(NODE_ARM_B));
-    for (uint32_t k : {NODE_ARM_A, NODE_ARM_B}) w_write16(WRAM_BASE + rig_node(k) + NODE_WORD, LIMB_WORD);
+    for (uint32_t k : {NODE_ARM_A, NODE_ARM_B}) w_word_set(rig_node(k) + NODE_WORD, LIMB_WORD);
     if (ikdump())
         printf("[IKA] f=%d in1=%ld,%ld,%ld in2=%ld,%ld,%ld shA=%ld,%ld,%ld shB=%ld,%ld,%ld\n", int(host_frame),
                long(grip_a[0]), long(grip_a[1]), long(grip_a[2]), long(grip_b[0]), long(grip_b[1]), long(grip_b[2]),

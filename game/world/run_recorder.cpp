@@ -21,8 +21,6 @@ namespace {
 constexpr int32_t STATE_GAMEPLAY = 3;
 constexpr int32_t SUB_GAMEPLAY_INIT = 2;
 constexpr int32_t SUB_DEMO_ENTER = 24;
-constexpr uint32_t PLAYER_STATE_FIRST = W_PLAYER_X;
-constexpr uint32_t PLAYER_STATE_END = 0x0E00;
 constexpr int32_t DEMO_RECORD_BYTES = 16;
 constexpr int32_t KEY_EVERY = 256;           // recorded frames between position keys
 constexpr int32_t TRAIL_EVERY = 64;          // play frames between trail points
@@ -44,10 +42,10 @@ void longs_copy(uint32_t to, uint32_t first, uint32_t end) {
 }
 
 bool recording_may_start(int32_t play_frame) {
-    bool story_course = w_read16(WRAM_BASE + W_GAME_MODE) != 0 && w_cell(W_COURSE_NUMBER) != STORY_LAST_COURSE;
+    bool story_course = w_word(W_GAME_MODE) != 0 && w_cell(W_COURSE_NUMBER) != STORY_LAST_COURSE;
     if (story_course) return false;
     return w_cell(W_PLAYER_SPEED) > RECORD_SPEED || play_frame >= RECORD_FRAMES_MAX ||
-           w_read16(WRAM_BASE + W_BALLOONS_LEFT) == RECORD_STAGE_EVENT;
+           uint16_t(w_word(W_BALLOONS_LEFT)) == RECORD_STAGE_EVENT;
 }
 
 // One 16-byte input record at the recorded-frame count (the count bounds the buffer),
@@ -90,13 +88,13 @@ void run_snapshot_save() {
     int32_t sub = w_cell(W_GAME_SUB_STATE);
     if (sub == SUB_GAMEPLAY_INIT) w_cell_set(W_RECORDING, 0);
     for (uint32_t x = 0; x < 16 * DEMO_KEYS; x += 4) w_cell_set(W_DEMO_KEYS + x, 0);
-    longs_copy(W_SAVED_PLAYER, PLAYER_STATE_FIRST, PLAYER_STATE_END);
+    longs_copy(W_SAVED_PLAYER, W_PLAYER_X, W_DRIVE);  // the player state, up to the drive
     longs_copy(W_SAVED_DRIVE, W_DRIVE, W_PROP_ANGLE + 4);
-    longs_copy(W_SAVED_FLIGHT, W_FLIGHT_RESET_FIRST, W_FLIGHT_RESET_LAST + 4);
+    longs_copy(W_SAVED_FLIGHT, W_SLOW_FLAG, W_DIVE_PULL_PEAK + 4);
     w_cell_set(W_DEMO_CURSOR, int32_t(DEMO_INPUT_ADDRESS));
     if (sub != SUB_DEMO_ENTER) w_cell_set(W_DEMO_FRAMES, 0);
     w_cell_set(W_DEMO_HEADER, w_cell(W_COURSE_NUMBER));
-    w_cell_set(W_DEMO_HEADER_STAGE, w_read16(WRAM_BASE + W_COURSE_PAIR));
+    w_cell_set(W_DEMO_HEADER_STAGE, uint16_t(w_word(W_COURSE_PAIR)));
     w_cell_set(W_DEMO_HEADER_EXTRA, w_cell(W_BALLOON_LAYOUT));
 }
 

@@ -86,7 +86,7 @@ void chain_scene_render() {
     wram_long_set(W_CHAIN_ORIGIN, 0);
     wram_long_set(W_CHAIN_ORIGIN + 4, -20480);
     wram_long_set(W_CHAIN_ORIGIN + 8, 0);
-    w_write16(WRAM_BASE + W_OBJECT_MODE, 0xFFFF);
+    w_word_set(W_OBJECT_MODE, 0xFFFF);
     dl_emit_segment_chain(-20480, -20480, 0);
     wram_long_set(W_OBJECT_COMPOUND, int32_t(WRAM_BASE + W_CHAIN_ORIGIN));
     dl_cursor_set(object_packet_fill(dl_cursor_get()));

@@ -27,7 +27,7 @@ constexpr rom_table ROM_LIST = {ROM_EFFECT_LIST, 24, LIST_RECORDS};
 // A 4-word props record at the props cursor copy (W 0x09B4): model at a world point
 // relative to the camera. A record that does not fit in dspram is dropped whole.
 void props_record(int32_t model, int32_t x, int32_t y, int32_t z) {
-    int64_t copy = wram[W_PROPS_CURSOR];
+    int64_t copy = w_slot(W_PROPS_CURSOR);
     if (!w_is_host_pointer(copy)) return;
     int32_t* out = static_cast<int32_t*>(w_host(copy));
     uintptr_t at = reinterpret_cast<uintptr_t>(out), start = reinterpret_cast<uintptr_t>(dspram);
@@ -36,7 +36,7 @@ void props_record(int32_t model, int32_t x, int32_t y, int32_t z) {
         return;
     }
     const int32_t words[4] = {model, dl_relative_x(x), dl_relative_y(y), dl_relative_z(z)};
-    wram[W_PROPS_CURSOR] = w_pointer(dl_put_words(out, words, 4));
+    w_slot_set(W_PROPS_CURSOR, w_pointer(dl_put_words(out, words, 4)));
 }
 
 // A course hook: its model while chunk slot k is empty.
@@ -98,7 +98,7 @@ void effect_group_render() {
         words[10] = OBJECT_FLAGS;
         dl_emit(words, 11);
     }
-    w_write16(WRAM_BASE + W_ANIMATED_SLOTS + AO_MODEL, uint32_t(RING_MODEL | ((n >> 2) & 7)));
+    w_word_set(W_ANIMATED_SLOTS + AO_MODEL, uint32_t(RING_MODEL | ((n >> 2) & 7)));
 }
 
 void effect_single_render() {

@@ -57,14 +57,6 @@ constexpr rom_table ROM_FLAGS = {ROM_FLAG_CELLS, 1, CELL_COUNT};
 constexpr uint32_t SC_BASE = 0, SC_FRAMES = 6, SC_X = 12, SC_Z = 14, SC_Y = 16, SC_P = 20, SC_Q = 22, SC_R = 24,
                    SC_KIND = 26, SC_SHIFT = 27, SC_BANK = 28;
 
-int32_t play_frame() {
-    return wram_long(W_PLAY_FRAME_COUNTER);
-}
-
-int32_t course_number() {
-    return wram_long(W_COURSE_NUMBER);
-}
-
 int32_t visible_count() {
     int32_t n = wram_long(W_VISIBLE_COUNT);
     return n < 0 ? 0 : n > int32_t(MAX_VISIBLE) ? int32_t(MAX_VISIBLE) : n;
@@ -119,7 +111,8 @@ void scen_probe(uint32_t record, int32_t kind, int32_t tier, int32_t model) {
 // The 11 words of scenery record w in the chunk at (cx, cz) for tier t.
 void scenery_record_words(int32_t w, int32_t cx, int32_t cz, int32_t t, int32_t* out) {
     auto f = [&](uint32_t offset) { return rom_table_word(ROM_SCENERY, w, offset); };
-    int32_t n = play_frame(), base = f(SC_BASE + 2 * uint32_t(t)), frames = f(SC_FRAMES + 2 * uint32_t(t));
+    int32_t n = wram_long(W_PLAY_FRAME_COUNTER), base = f(SC_BASE + 2 * uint32_t(t)),
+            frames = f(SC_FRAMES + 2 * uint32_t(t));
     int32_t kind = rom_table_byte(ROM_SCENERY, w, SC_KIND),
             shift = frame_shift(rom_table_byte(ROM_SCENERY, w, SC_SHIFT));
     int32_t p = f(SC_P), q = f(SC_Q), r = f(SC_R);
@@ -189,7 +182,7 @@ void tier_draw(int32_t from, int32_t to) {
     uint32_t table = uint32_t(wram_long(W_TIER_TABLE));
     for (int32_t i = from; i < to && i < visible_count(); i++) {
         int32_t cell = wram_long(visible_entry(i));
-        if (i < NEAR_ENTRIES) chunk_spawn(course_number(), cell);
+        if (i < NEAR_ENTRIES) chunk_spawn(wram_long(W_COURSE_NUMBER), cell);
         if (cell < 0 || cell >= CELL_COUNT) continue;
         uint32_t word = table + 4 * uint32_t(cell);
         if ((tier_word_at(word, 0) & 0x8000) == 0) scenery_object_render(visible_entry(i), word);
@@ -229,7 +222,7 @@ void objects_render_master() {
     if (!object_switches.no_scenery) scenery_lod_select();
     animated_objects_render_all();
     if (!object_switches.no_scenery) scenery_hooks_render();
-    if (course_number() != 3) scenery_course8_packets();
+    if (wram_long(W_COURSE_NUMBER) != 3) scenery_course8_packets();
     if (wram_long(W_DL_LAST_BANK) != 0) dl_bank_link(0);
     if (wram_long(W_DL_LAST_HEADER) != DL_HEADER_11) {
         dl_put(DL_HEADER_11);
@@ -240,7 +233,7 @@ void objects_render_master() {
 
 void scenery_lod_select() {
     if (object_switches.animated) animated_objects_step_all();
-    int32_t course = course_number();
+    int32_t course = wram_long(W_COURSE_NUMBER);
     if (course < 0 || course >= COURSES) return;
     uint32_t table = near_table(course);
     tier_set(NEAR_TIER, table);
@@ -274,7 +267,7 @@ void scenery_object_render(uint32_t chunk_entry, uint32_t tier_word) {
 
 void scenery_hooks_render() {
     train_render();
-    switch (course_number()) {
+    switch (wram_long(W_COURSE_NUMBER)) {
     case 0:
         animated_object_record_dump();
         fixed_model_packet();
@@ -284,7 +277,7 @@ void scenery_hooks_render() {
         dl_bank_link(0);
         const int32_t words[6] = {DL_HEADER_4,
                                   0,
-                                  COURSE1_MODEL + ((play_frame() >> 2) & 3),
+                                  COURSE1_MODEL + ((wram_long(W_PLAY_FRAME_COUNTER) >> 2) & 3),
                                   dl_relative_x(0),
                                   dl_relative_y(PROP_HEIGHT),
                                   dl_relative_z(0)};
@@ -292,7 +285,9 @@ void scenery_hooks_render() {
         wram_long_set(W_DL_LAST_HEADER, DL_HEADER_4);
         break;
     }
-    case 2: animated_objects_aux_step(); break;
+    case 2:
+        animated_objects_aux_step();
+        break;
     case 3: scenery_flag_packets(); break;
     default: break;
     }
@@ -316,7 +311,7 @@ void scenery_course8_packets() {
 
 void scenery_flag_packets() {
     wram_long_set(W_DL_LAST_HEADER, 0);
-    int32_t mode = w_read16(WRAM_BASE + W_OBJECT_MODE), x = wram_long(W_PLAYER_X);
+    int32_t mode = uint16_t(w_word(W_OBJECT_MODE)), x = wram_long(W_PLAYER_X);
     if ((mode & 0x000E) != 0 && (x & 0x1A) == 0) mode &= ~0x000E;
     else if ((mode & 0x000E) == 0 && (x & 0xBA) == 0) mode |= 0x000E;
     w_word_set(W_OBJECT_MODE, mode);

@@ -390,7 +390,7 @@ void stage_flyin_run() {
     if (n % 60 == 0 && n <= DIGITS_BELOW) sound_play_p(COUNTDOWN_SOUND << 16 | (COUNTDOWN_PARAMETER - n / 60));
     if (n != 0) return;
     player_model_load_animation(0);
-    w_write16(WRAM_BASE + W_RIG_FLAG, 1);
+    w_word_set(W_RIG_FLAG, 1);
     w_cell_set(W_END_FLAG, 0);
     w_cell_set(W_GAME_SUB_STATE, w_cell(W_GAME_STATE) == 3 ? 3 : 0);
 }
@@ -433,7 +433,7 @@ int32_t stage_flyin_step() {
 }
 
 void stage_flyin_caption(int32_t k) {
-    int column = w_read16(WRAM_BASE + W_CAPTION_COLUMN), row = w_read16(WRAM_BASE + W_CAPTION_ROW) >> 8;
+    int column = uint16_t(w_word(W_BAND_HEIGHT)), row = uint16_t(w_word(W_COURSE8_BANK)) >> 8;
     if (k > 32) {
         text_block_clear(CAPTION_LAST_BLOCK, column + 18, row + 6);
         return;

@@ -5,6 +5,11 @@
 #pragma once
 #include <cstdint>
 
+// ---- The second model beside the player (node_lists) ------------------------------
+constexpr uint32_t W_SECOND_MODEL_NODES = 0xB784;
+constexpr uint32_t W_SELECT_PITCH = 0x172A0;
+// Its turn in 1/16 turns (at most 3) is the word W_COURSE_LEFT (game/services/gameplay_ram.h).
+
 // ---- Object viewer (stage start sub-state 1) ----------------------------------------
 constexpr uint32_t W_VIEWER_MODEL = 0x1672C;
 constexpr uint32_t W_VIEWER_X = 0x16730;       // y 0x16734, z 0x16738
@@ -21,7 +26,8 @@ constexpr uint32_t VIEWER_MARKS = 20;
 // ---- Countdown -------------------------------------------------------------------------
 constexpr uint32_t W_COUNTDOWN_PATH = 0x16728;    // high half: camera path counter; low: wind pitch
 constexpr uint32_t W_FIGURE_HEIGHT = 0x16724;     // height offset of the figure's base
-constexpr uint32_t W_FIGURE_TURN = 0x16720;       // the camera's turn about the figure
+// The camera's turn about the figure; the race HUD's sweep reads the same long as its value.
+constexpr uint32_t W_FIGURE_TURN = 0x16720;
 constexpr uint32_t W_FIGURE_LIFT_SPEED = 0x166EC;
 constexpr uint32_t W_FIGURE_LIFT = 0x17298;       // lift, also read by the wind
 // The figure's 20 node records (W_SWEEP_OBJECT holds the block's address) lie in a
@@ -40,8 +46,8 @@ constexpr uint32_t W_FLYIN_PITCH_VELOCITY = 0x16658;
 constexpr uint32_t W_FLYIN_RELEASE_FRAME = 0x1665C;  // high half: frame mode 2 began
 constexpr uint32_t W_FLYIN_CRANK = 0x16660;      // 16-bit crank accumulator
 constexpr uint32_t W_FLYIN_FRAMES_LEFT = 0x16968;
-constexpr uint32_t W_CAPTION_COLUMN = 0x3EF0;    // word
-constexpr uint32_t W_CAPTION_ROW = 0x3EF4;       // byte (the high byte of its long)
+// The fly-in's caption keeps its column in the word W_BAND_HEIGHT (board/game_state_ram.h)
+// and its row in the high byte of W_COURSE8_BANK (game/services/animated_objects_ram.h).
 // The guide chain of the approach: spring objects 0..7 (object_motion_step, object 0
 // the anchor, object 4 the point the player rides; its velocity and force give the
 // approach's speed and turn).

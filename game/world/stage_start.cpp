@@ -97,10 +97,10 @@ int32_t port0(uint32_t field) {
 }
 
 int32_t word(uint32_t w) {
-    return w_read16(WRAM_BASE + w);
+    return uint16_t(w_word(w));
 }
 void word_set(uint32_t w, int32_t value) {
-    w_write16(WRAM_BASE + w, uint32_t(value) & 0xFFFF);
+    w_word_set(w, uint32_t(value));
 }
 
 int32_t path_counter() {
@@ -116,7 +116,7 @@ void path_set(int32_t counter, int32_t pitch) {
 // The figure's block, when W_SWEEP_OBJECT holds an address whose 20 records lie in work
 // RAM; 0 otherwise.
 uint32_t figure_block() {
-    int32_t n = w_index(wram[W_SWEEP_OBJECT]);
+    int32_t n = w_index(w_slot(W_SWEEP_OBJECT));
     if (n <= 0 || uint32_t(n) + FIGURE_NODES * RIG_NODE_BYTES > WRAM_SIZE) return 0;
     return uint32_t(n);
 }
@@ -329,7 +329,7 @@ void stage_start_run() {
 void stage_start_init() {
     word_set(W_VIEWER_FRAMES, 0);
     word_set(W_VIEWER_MARK_COUNT, 0);
-    for (uint32_t i = 0; i < VIEWER_MARKS; i++) w_write16(WRAM_BASE + W_VIEWER_MARKS + 2 * i, 0xFFFF);
+    for (uint32_t i = 0; i < VIEWER_MARKS; i++) w_word_set(W_VIEWER_MARKS + 2 * i, 0xFFFF);
     textram_clear();
     camera_reset();
     w_cell_set(W_VIEWER_MODEL, 0);
@@ -408,7 +408,8 @@ void stage_start_value_screen() {
         word_set(W_VIEWER_MARK_COUNT, ++count);
     }
     for (int32_t i = 0; i < count; i++)
-        text_print_hex(VIEWER_MARK_COLUMN, VIEWER_MARK_ROW + i, 4, w_read16(WRAM_BASE + W_VIEWER_MARKS + 2 * uint32_t(i)), 0);
+        text_print_hex(VIEWER_MARK_COLUMN, VIEWER_MARK_ROW + i, 4, uint16_t(w_word(W_VIEWER_MARKS + 2 * uint32_t(i))),
+                       0);
     word_set(W_VIEWER_FRAMES, word(W_VIEWER_FRAMES) + 1);
 }
 
@@ -551,7 +552,7 @@ void countdown_node_aim(uint32_t node_record, const int32_t target[3], int32_t b
 void game_nop() {}
 
 void sweep_object_reset() {
-    int32_t n = w_index(wram[W_SWEEP_OBJECT]);
+    int32_t n = w_index(w_slot(W_SWEEP_OBJECT));
     if (n <= 0 || uint32_t(n) + SWEEP_RECORD_BYTES > WRAM_SIZE) return;
     uint32_t at = uint32_t(n);
     int32_t course = wram_long(W_COURSE_NUMBER);

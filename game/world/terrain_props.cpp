@@ -59,7 +59,7 @@ bool prop_word(int32_t** out, int32_t value) {
     int32_t* next = dl_put(*out, value);
     if (next == *out) return false;
     *out = next;
-    wram[W_PROPS_CURSOR] = w_pointer(next);
+    w_slot_set(W_PROPS_CURSOR, w_pointer(next));
     return true;
 }
 
@@ -133,7 +133,7 @@ void terrain_props_dispatch() {
     scenery_hook_sequence s = course2_scenery_hooks(wram_long(W_CAMERA_CELL));
     for (int i = 0; i < s.count; i++) s.hooks[i]();
     // The hooks advance only the copy: the list goes on from there.
-    int64_t copy = wram[W_PROPS_CURSOR];
+    int64_t copy = w_slot(W_PROPS_CURSOR);
     if (w_is_host_pointer(copy)) dl_cursor_set(static_cast<int32_t*>(w_host(copy)));
 }
 

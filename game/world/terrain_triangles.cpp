@@ -15,10 +15,6 @@ constexpr int32_t CENTRE_MOVES = 10;
 constexpr int32_t OPEN_SIDE = 255;
 constexpr int32_t REVERSE_LESS_10 = 0x7FF6;  // half a turn, less 10
 constexpr int32_t SLOPE_SHIFT = 9;
-constexpr uint32_t W_CORNER_1 = W_TRI_CORNERS + 8;
-constexpr uint32_t W_CORNER_2 = W_TRI_CORNERS + 16;
-constexpr uint32_t W_SECTOR_1 = W_TRI_SECTORS + 8;
-constexpr uint32_t W_SECTOR_2 = W_TRI_SECTORS + 16;
 
 // A mesh vertex of the current layer: its index, record address, head and world place.
 struct vertex {

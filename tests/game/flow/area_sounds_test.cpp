@@ -125,7 +125,7 @@ TEST_F(AreaSounds, GoalSoundWaitsForTheHoldLevel) {
         }
         EXPECT_EQ(end_calls, 1) << r.course;
         EXPECT_EQ(goal_call, r.call) << r.course;
-        EXPECT_EQ(w_word(W_RACE_END_STEP), r.call ? 3 : 2) << r.course;
+        EXPECT_EQ(w_word(W_IDLE_FLAG), r.call ? 3 : 2) << r.course;
     }
 }
 

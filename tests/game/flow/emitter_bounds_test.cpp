@@ -34,7 +34,7 @@ protected:
         wram_long_set(W_DL_LAST_BANK, 0);
         wram_long_set(W_SUBPART_COUNT, 0);
         wram_long_set(W_OBJECT_LIST_LENGTH, 3);
-        w_cell_set(W_OBJECT_LIST_STAGE, 0);
+        w_cell_set(W_KEYFRAME_COUNTER, 0);
         w_cell_set(W_LANDMARK_GATE, 0);
         wram_long_set(W_COURSE_NUMBER, 0);
         wram_long_set(W_CAMERA_CELL, 30);

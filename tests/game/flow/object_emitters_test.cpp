@@ -210,12 +210,12 @@ TEST_F(ObjectEmitterTest, TrainCarsRunAlongTheirCell) {
 }
 
 TEST_F(ObjectEmitterTest, ObjectListLoadMarksABadListAndExpandsAGoodOne) {
-    w_cell_set(W_OBJECT_LIST_STAGE, 5);
-    w_cell_set(W_OBJECT_LIST_DONE, 5);
+    w_cell_set(W_KEYFRAME_COUNTER, 5);
+    w_cell_set(W_RIG_FLAG, 5);
     EXPECT_EQ(rom_object_list_load(WRAM_BASE + 0x9000, 0x400000), WRAM_BASE + 0x9000);
     EXPECT_EQ(wram_long(0x9000), -1);
-    EXPECT_EQ(w_cell(W_OBJECT_LIST_STAGE), 0);
-    EXPECT_EQ(w_cell(W_OBJECT_LIST_DONE), 0);
+    EXPECT_EQ(w_cell(W_KEYFRAME_COUNTER), 0);
+    EXPECT_EQ(w_cell(W_RIG_FLAG), 0);
 
     wram_long_set(0xA000, 7);
     uint32_t empty_list = 0x36424 + 12;  // a zero long: no records
@@ -230,18 +230,18 @@ TEST_F(ObjectEmitterTest, ObjectListLoadMarksABadListAndExpandsAGoodOne) {
 
 TEST_F(ObjectEmitterTest, ObjectListsWriteTheViewHeaderAndAStayingEndWord) {
     w_write16(WRAM_BASE + W_OBJECT_LIST_VIEW + 2, 5);
-    wram_long_set(W_DISPLAY_OBJECTS, -1);
+    wram_long_set(W_RIG_NODES, -1);
     wram_long_set(W_OBJECT_LIST_LENGTH, 2);
     testing::internal::CaptureStderr();
     for (int stage = 1; stage <= 2; stage++) {
         object_list_emit_staged();
-        EXPECT_EQ(w_cell(W_OBJECT_LIST_STAGE), stage);
+        EXPECT_EQ(w_cell(W_KEYFRAME_COUNTER), stage);
     }
     *at(PACKETS0 + 16) = 0x77;
     object_list_emit_staged();
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(written(), (words_t{0x8002, 5, 0x8002, 5, 0x8002, 5}));
-    EXPECT_EQ(w_cell(W_OBJECT_LIST_STAGE), 2);
+    EXPECT_EQ(w_cell(W_KEYFRAME_COUNTER), 2);
     EXPECT_EQ(*at(PACKETS0 + 24), 0);
 }
 

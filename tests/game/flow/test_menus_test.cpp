@@ -4,6 +4,7 @@
 #include "board/inputs.h"
 #include "board/text_print.h"
 #include "game/flow/debug_pages.h"
+#include "game/modes/service_ram.h"
 #include "game/modes/test_menus.h"
 #include "game/world/stage_start.h"
 #include "tests/game/flow/emitter_fixture.h"

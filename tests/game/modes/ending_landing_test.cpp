@@ -38,7 +38,7 @@ TEST(EndingLanding, ApproachEndsAtRadius4096ThenGlidesTouchesDownAndBounces) {
     std::vector<int32_t> spring;
     for (int32_t t = 0; t < LANDING_FRAMES; t++) {
         ASSERT_EQ(ending_phase(), 7) << t;
-        int32_t target_before = wram_long(W_ENDING_IK_B), sink_before = wram_long(W_LAND_SINK);
+        int32_t target_before = wram_long(W_ENDING_IK_B), sink_before = ending_scratch(LAND_SINK);
         ending_dispatch();
         lowest = std::min(lowest, pose(1));
         if (t == 599) {
@@ -47,16 +47,16 @@ TEST(EndingLanding, ApproachEndsAtRadius4096ThenGlidesTouchesDownAndBounces) {
             EXPECT_NEAR(std::sqrt(dx * dx + dz * dz), 4096.0, 3.0);
             EXPECT_EQ(pose(4), rom[4]);  // the approach's last heading
         }
-        if (t >= 600 && glide_end < 0 && wram_long(W_LAND_SPEED) <= 256) glide_end = t;
+        if (t >= 600 && glide_end < 0 && ending_scratch(LAND_SPEED) <= 256) glide_end = t;
         if (touch < 0 && pose(1) == LANDING_FLOOR) {
             touch = t;
             // The first touch sets the sink to -385, which the spring step then spends
             // on the rig target in the same frame.
             ASSERT_EQ(sink_before, 0);
             int32_t w = LANDING_KICK - 128 * target_before - LANDING_KICK / 2;
-            EXPECT_EQ(wram_long(W_LAND_SINK), w);
+            EXPECT_EQ(ending_scratch(LAND_SINK), w);
             EXPECT_EQ(wram_long(W_ENDING_IK_B), target_before + (w >> 9));
-            EXPECT_EQ(wram_long(W_LAND_SPEED), 0);
+            EXPECT_EQ(ending_scratch(LAND_SPEED), 0);
         }
         if (touch >= 0) spring.push_back(wram_long(W_ENDING_IK_B));
     }

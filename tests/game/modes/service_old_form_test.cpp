@@ -4,6 +4,7 @@
 
 #include "board/dspram.h"
 #include "game/modes/service_toolkit.h"
+#include "game/modes/service_ram.h"
 #include "game/modes/test_menus.h"
 
 #include "tests/support/test_files.h"

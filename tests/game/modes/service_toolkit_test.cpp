@@ -165,7 +165,7 @@ TEST(ServiceToolkit, RandomListsStayInsideTheirImages) {
     for (int round = 0; round < 4; round++) {
         board_ready(19);
         for (uint32_t a = 0x36600; a < 0x37400; a++) program_rom[a] = uint8_t(random());
-        for (uint32_t k = 0; k < 0x600; k++) wram[W_VALUE_WORK_LIST + k] = int32_t(random());
+        for (uint32_t k = 0; k < 0x600; k++) wram[W_RIG_NODES + k] = int32_t(random());
         testmode_cursor_set(int(random() % 8));
         switches(0xF, 0x3);
         w_cell_set(W_FRAME_TICK, 8);

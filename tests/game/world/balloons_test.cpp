@@ -5,6 +5,7 @@
 
 #include "board/eeprom_settings.h"
 #include "board/inputs.h"
+#include "game/services/gameplay_ram.h"
 #include "game/services/rig_ram.h"
 #include "game/services/sound_commands.h"
 #include "game/world/balloon_ram.h"
@@ -152,11 +153,11 @@ TEST_F(BalloonTest, LayoutChoice) {
         w_cell_set(W_COURSE_NUMBER, c.course);
         w_cell_set(W_FRAME_TICK, c.tick);
         w_cell_set(W_DIAGONAL_CODE, c.pick);
-        word_put(W_SECOND_MODEL_TURN, c.turn_word);
+        word_put(W_COURSE_LEFT, c.turn_word);
         rom_put32(0x035CFC + 4 * uint32_t(c.course), uint32_t(c.layouts));
         balloon_system_init();
         EXPECT_EQ(word(W_BALLOON_LAYOUT), c.expect);
-        EXPECT_EQ(word(W_SECOND_MODEL_TURN), c.turn_word);  // kept beside the remaining word
+        EXPECT_EQ(word(W_COURSE_LEFT), c.turn_word);  // kept beside the remaining word
     }
 }
 

@@ -1,6 +1,7 @@
 // Node lists brought to a time by their stream kinds and keyframe models, and the
 // second model's set-up beside the player.
 #include "board/block_list.h"
+#include "game/services/gameplay_ram.h"
 #include "game/world/node_lists.h"
 #include "tests/game/world/rig_fixture.h"
 #include "tests/support/synth_rom_tables.h"
@@ -44,7 +45,7 @@ TEST_F(NodeListTest, FieldsFollowTheirStreamKindsAndTheModelItsKeyframes) {
 
 TEST_F(NodeListTest, SecondModelStandsBesideThePlayer) {
     w_cell_set(W_PLAYER_HEADING, 0);
-    w_write16(WRAM_BASE + W_SECOND_MODEL_TURN, 7);  // at most 3 sixteenths count
+    w_write16(WRAM_BASE + W_COURSE_LEFT, 7);  // at most 3 sixteenths count
     player_model_setup_course();
     // The offset (7168, 0, -3584) turned a quarter the game's way, (x, z) -> (-z, x), the
     // 1.15 steps losing a unit or two of each: (3583, 7166).

@@ -290,7 +290,7 @@ TEST_F(ProbeTest, DynamicZonesFromAnimatedObjectSlots) {
     zone_link_update();
     EXPECT_EQ(w_cell(W_SUBPART_COUNT), 1);
     EXPECT_EQ(w_cell(W_SUBPART_Y), 20000);
-    EXPECT_EQ(w_cell(W_SUBPART_HALF_A), SYNTH_DYNAMIC_SIZES[1][0]);
+    EXPECT_EQ(w_cell(W_SUBPART_SIZE), SYNTH_DYNAMIC_SIZES[1][0]);
     EXPECT_EQ(w_cell(W_SUBPART_TOP), SYNTH_DYNAMIC_SIZES[1][2]);
     probes_at(SYNTH_CELL_ZONES, 0x3000 + 100, 21000, 0x15000 + 100);
     EXPECT_TRUE(has(column(0), {23000, S, 1, 1}));

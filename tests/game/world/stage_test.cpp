@@ -484,8 +484,8 @@ TEST_F(StageTest, ObjectViewerFollowsItsKeys) {
 // The caption: a tile block loaded every fourth step, drawn on the three between with the
 // alternating palettes, then cleared.
 TEST_F(StageTest, CaptionStepsThroughItsBlocks) {
-    w_write16(WRAM_BASE + W_CAPTION_COLUMN, 10);
-    w_write16(WRAM_BASE + W_CAPTION_ROW, 12 << 8);
+    w_write16(WRAM_BASE + W_BAND_HEIGHT, 10);
+    w_write16(WRAM_BASE + W_COURSE8_BANK, 12 << 8);
     stage_flyin_caption(0);
     EXPECT_EQ(screen_text_cell(10, 12) >> 12, 0);
     stage_flyin_caption(1);
