@@ -50,12 +50,12 @@ int32_t* dl_packet_area(uint32_t buffer) {
 }
 
 int32_t* dl_cursor_get() {
-    int64_t v = wram[W_DL_CURSOR];
+    int64_t v = w_slot(W_DL_CURSOR);
     return w_is_host_pointer(v) ? static_cast<int32_t*>(w_host(v)) : nullptr;
 }
 
 void dl_cursor_set(int32_t* cursor) {
-    wram[W_DL_CURSOR] = w_pointer(cursor);
+    w_slot_set(W_DL_CURSOR, w_pointer(cursor));
 }
 
 void dsp_init() {

@@ -85,30 +85,30 @@ void service_defaults_load() {
     uint32_t volume_a = operator_switch ? 43 : uint32_t(bus_read16(0x36AAA));
     uint32_t volume_b = operator_switch ? 43 : uint32_t(bus_read16(0x36AC2));
     // The volume words are the sound layer's cells.
-    for (uint32_t k = 0; k < 4; k++) w_cell_set(W_SETTING_VOLUMES + 2 * k, int16_t(k % 2 ? volume_b : volume_a));
-    wram_long_set(W_SETTING_SOUND_CODE, 0);
-    wram_long_set(W_SETTING_COINS, operator_switch ? 4 : int16_t(bus_read16(0x36726)));
-    settings_word_set(W_SETTING_FREE_PLAY, operator_switch ? 2 : uint32_t(bus_read16(0x3673E)));
+    for (uint32_t k = 0; k < 4; k++) w_cell_set(W_SOUND_VOLUMES + 2 * k, int16_t(k % 2 ? volume_b : volume_a));
+    wram_long_set(W_SOUND_CODE, 0);
+    wram_long_set(W_COINS_PER_CREDIT, operator_switch ? 4 : int16_t(bus_read16(0x36726)));
+    settings_word_set(W_FREE_PLAY, operator_switch ? 2 : uint32_t(bus_read16(0x3673E)));
 }
 
 }  // namespace
 
 void settings_factory_reset() {
     int64_t handle[8];
-    for (uint32_t k = 0; k < 8; k++) handle[k] = wram[W_HANDLE_CENTRE_TURN + k];
+    for (uint32_t k = 0; k < 8; k++) handle[k] = w_slot(W_HANDLE_CENTRE_TURN + k);
     settings_header_write();
     service_defaults_load();
     settings_defaults_load();
     ranking_table_reset();
-    for (uint32_t k = 0; k < 8; k++) wram[W_HANDLE_CENTRE_TURN + k] = handle[k];
+    for (uint32_t k = 0; k < 8; k++) w_slot_set(W_HANDLE_CENTRE_TURN + k, handle[k]);
     eeprom_sync_all();
 }
 
 void settings_defaults_load() {
     w_cell_set(W_SETTINGS_DEFAULTED, 1);
-    w_cell_set(W_SETTING_MODE, bus_read16(0x36806));
-    w_word_set(W_SETTING_GAME_VALUE, bus_read16(0x3681E));
-    w_word_set(W_SETTING_ATTRACT_SOUND, bus_read16(0x3684E));
+    w_cell_set(W_MODE_SETTING, bus_read16(0x36806));
+    w_word_set(W_GAME_VALUE1, bus_read16(0x3681E));
+    w_word_set(W_ATTRACT_SOUND, bus_read16(0x3684E));
 }
 
 void eeprom_sync_all() {

@@ -11,13 +11,13 @@ constexpr uint32_t W_SETTINGS_HEADER_CELLS = 0x3F78;  // end of the cells a rese
 constexpr uint32_t W_SETTINGS_HEADER_END = 0x3FA0;
 // Settings words (the volumes, the mode setting and the defaults mark are the game's own
 // cells; the others are words in the board's layout).
-constexpr uint32_t W_SETTING_VOLUMES = 0x3FE0;      // four cells, 0x3FE0-0x3FE6
-constexpr uint32_t W_SETTING_SOUND_CODE = 0x3FE8;   // long
-constexpr uint32_t W_SETTING_COINS = 0x3FF0;        // long: coins per credit
-constexpr uint32_t W_SETTING_FREE_PLAY = 0x3FF4;    // non-zero is free play
-constexpr uint32_t W_SETTING_GAME_VALUE = 0x3FF8;
-constexpr uint32_t W_SETTING_MODE = 0x3FFA;
-constexpr uint32_t W_SETTING_ATTRACT_SOUND = 0x3FFC;
+constexpr uint32_t W_SOUND_VOLUMES = 0x3FE0;     // four cells, 0x3FE0-0x3FE6
+constexpr uint32_t W_SOUND_CODE = 0x3FE8;        // last sound code (long)
+constexpr uint32_t W_COINS_PER_CREDIT = 0x3FF0;  // long: 4 after initialisation
+constexpr uint32_t W_FREE_PLAY = 0x3FF4;         // non-zero is free play
+constexpr uint32_t W_GAME_VALUE1 = 0x3FF8;       // game options
+constexpr uint32_t W_MODE_SETTING = 0x3FFA;      // cell, compared with 1
+constexpr uint32_t W_ATTRACT_SOUND = 0x3FFC;     // attract sound setting (word or long)
 constexpr uint32_t W_SETTINGS_DEFAULTED = 0x3FFE;   // 1 once the ROM defaults are loaded
 constexpr uint32_t W_SETTINGS_TAIL = 0x4170;        // two longs past the block, cleared with its header
 constexpr uint32_t W_DIP_SWITCH_BITS = 0x2C0C;  // dip_switch_bits, bit 0 for switch 1

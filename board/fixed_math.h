@@ -98,9 +98,9 @@ int32_t linear_map(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e);
 int32_t rom_curve_eval(uint32_t record, int64_t acc, int32_t index);
 // The stretched-model packet pair from `to` toward `from` (19 words at out, which must
 // lie inside dspram: else nothing is written, a guard line prints once and out is
-// returned). Keeps the three direction angles in the longs from W_VEC_DIRECTION on.
+// returned). Keeps the three direction angles in the longs from W_ENDING_OBJECT on.
 // Returns out + 19.
-constexpr uint32_t W_VEC_DIRECTION = 0x17294;
+constexpr uint32_t W_ENDING_OBJECT = 0x17294;  // also the vector routines' direction scratch
 int32_t* vec_direction(int64_t from, int64_t to, int32_t* out);
 
 // ---- Rig nodes (records in work RAM; nothing written when one lies outside) --------

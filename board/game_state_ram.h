@@ -63,18 +63,18 @@ constexpr uint32_t ground_point_contact(uint32_t k) {
 constexpr uint32_t W_BAND_HEIGHT = 0x3EF0;
 // The course-8 bank less 20480: the wings band once the player is 4096 above it. The
 // screens keep a caption's column and row in these two words.
-constexpr uint32_t W_BAND_THRESHOLD = 0x3EF4;
+constexpr uint32_t W_COURSE8_BANK = 0x3EF4;  // also the rig packets' band threshold
 
 // The ending's view, which the renderer's ending viewpoint reads: the centre long (upper
 // half the horizontal placement, lower half the half-height) and the half-width.
 constexpr uint32_t W_VIEW_CENTRE = 0x172F4;
 constexpr uint32_t W_VIEW_WIDTH = 0x172F8;  // upper half
 
-// The display objects: 128-byte node records from W_ROOT_NODE on, the first the rig's
+// The display objects: 128-byte node records from W_RIG_NODES on, the first the rig's
 // root (the machine's frame). The video set-up clears its model and link (the object
 // list's length while a list is built) and sets up its stream longs.
-constexpr uint32_t W_ROOT_NODE = 0xAB04;          // model (long)
-constexpr uint32_t W_ROOT_NODE_LINK = 0xAB08;
+constexpr uint32_t W_RIG_NODES = 0xAB04;           // model (long)
+constexpr uint32_t W_OBJECT_LIST_LENGTH = 0xAB08;  // link
 constexpr uint32_t W_ROOT_NODE_STREAMS = 0xAB10;  // six longs, the stream pointers of its fields
 
 // The rig's keyframe stream: frames played, and 0 while a stream plays. The block-list

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 constexpr int RANKING_PAGE_FRAMES = 480;
-constexpr uint32_t W_PAGE_TIMER = 0x1736C;  // frames left
+constexpr uint32_t W_PAGE_TIMER = 0x1736C;  // frames left; also the attract replay's frame count
 constexpr uint32_t W_TEST_SCORE = 0x3EB4;   // ranked (initials 1, 2, 3) on a press of switch bit 0x08
 
 // What the page needs of the game program above the board: the gameplay state set-up,

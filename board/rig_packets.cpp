@@ -202,7 +202,7 @@ void hud_draw_wings() {
     const int32_t node[11] = {DL_NODE, 4, 1, math_sin(a), c, 0, 0x7FFF, math_sin(b), math_cos(b), 1, DL_END};
     dl_emit(node, 11);
     bool second_set = w(W_WING_SET) != 0;
-    bool banded = second_set && wrap_sub(player_y, root) > wrap_add(w(W_BAND_THRESHOLD), 4096);
+    bool banded = second_set && wrap_sub(player_y, root) > wrap_add(w(W_COURSE8_BANK), 4096);
     if (banded) dl_bank_select(wrap_sub(w(W_BAND_HEIGHT), 12000));
     anchor_set(dl_relative_x(w(W_PLAYER_X)), dl_relative_y(root), dl_relative_z(w(W_PLAYER_Z)));
     wings_packet_build(second_set ? 51 : 75, wrap_sub(w(0x2A88), sq[0]), wrap_sub(wrap_sub(w(0x2A90), sq[1]), root),

@@ -218,7 +218,7 @@ void tdb_list_get(int index, int* column, int* row, int* width, int* height, int
 }
 
 void screen_banner_setup() {
-    int32_t step = w_cell(W_BANNER_STEP);
+    int32_t step = w_cell(W_TOTAL_FRAMES);
     if (step == 3) {
         textram_clear();
         cgram_load_tile_block(BANNER_BLOCK, BANNER_TILE);

@@ -71,7 +71,7 @@ void tdb_list_truncate(int count);
 void tdb_list_get(int index, int* column, int* row, int* width, int* height, int* base, int* palette);
 
 // The game's banner screen: set up at banner step 3, drawn from step 3 on.
-constexpr uint32_t W_BANNER_STEP = 0x173C8;
+constexpr uint32_t W_TOTAL_FRAMES = 0x173C8;  // also the text banner's step
 void screen_banner_setup();
 
 // The race HUD's hint message showing (-1 none): its block is the one block_rows_copy copies.

@@ -234,7 +234,7 @@ int32_t* vec_direction(int64_t from, int64_t to, int32_t* out) {
     vec3 v = {wrap_sub(f.x, t.x), wrap_sub(f.y, t.y), wrap_sub(f.z, t.z)};
     int32_t dir[3];
     int32_t length = vec_angles(v, dir);
-    for (uint32_t k = 0; k < 3; k++) wram_long_set(W_VEC_DIRECTION + 4 * k, dir[k]);
+    for (uint32_t k = 0; k < 3; k++) wram_long_set(W_ENDING_OBJECT + 4 * k, dir[k]);
 
     uintptr_t p = reinterpret_cast<uintptr_t>(out), start = reinterpret_cast<uintptr_t>(dspram);
     if (p < start || p - start > sizeof dspram - DIRECTION_WORDS * sizeof(int32_t)) {

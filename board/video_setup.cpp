@@ -49,8 +49,8 @@ void video_registers_init() {
     dsp_control_low_byte_set(1, 1);
     io_bytes[0x1C] = 1;
 
-    w_cell_set(W_ROOT_NODE, 0);
-    w_cell_set(W_ROOT_NODE_LINK, 0);
+    w_cell_set(W_RIG_NODES, 0);
+    w_cell_set(W_OBJECT_LIST_LENGTH, 0);
     w_cell_set(W_ROOT_NODE_STREAMS + 4 * 5 + 2, 1);  // the x + 2 cells of its last and first streams
     w_cell_set(W_ROOT_NODE_STREAMS + 2, 1);
 }

@@ -191,7 +191,7 @@ void wram_owned_mark_saved() {
 
 void wram_owned_mark_settings_words() {
     static const owned_range words[] = {
-        {W_SETTING_MODE, 2}, {W_SETTINGS_DEFAULTED, 2}, {W_SETTING_VOLUMES + 2, 2}, {W_SETTING_VOLUMES + 6, 2}};
+        {W_MODE_SETTING, 2}, {W_SETTINGS_DEFAULTED, 2}, {W_SOUND_VOLUMES + 2, 2}, {W_SOUND_VOLUMES + 6, 2}};
     mark_ranges(words);
 }
 

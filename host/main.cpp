@@ -76,7 +76,7 @@ void rom_directory_prepare(command_line* cl) {
 void freeplay_apply() {
     int choice = host_settings.freeplay_override;
     if (headless || choice < 0 || env_present("SKYVOLTA_COINPLAY")) return;
-    bus_write16(WRAM_BASE + W_SETTING_FREE_PLAY, uint32_t(choice));
+    bus_write16(WRAM_BASE + W_FREE_PLAY, uint32_t(choice));
     printf("  %s (skyvolta_controls.cfg)\n", choice ? "free play" : "coins required");
 }
 

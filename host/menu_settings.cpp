@@ -168,10 +168,10 @@ void audio_menu(SDL_Window*, bool*) {
 }
 
 void controls_menu(SDL_Window*, bool*) {
-    bool freeplay = (bus_read16(WRAM_BASE + W_SETTING_FREE_PLAY) & 0xFFFF) != 0;
+    bool freeplay = (bus_read16(WRAM_BASE + W_FREE_PLAY) & 0xFFFF) != 0;
     if (ImGui::Checkbox("Free play (no coins needed)", &freeplay)) {
         host_settings.freeplay_override = freeplay;
-        bus_write16(WRAM_BASE + W_SETTING_FREE_PLAY, freeplay ? 1 : 0);
+        bus_write16(WRAM_BASE + W_FREE_PLAY, freeplay ? 1 : 0);
     }
     for (int i = 0; i < CONTROL_COUNT; i++) {
         ImGui::PushID(i);

@@ -98,7 +98,7 @@ void settings_write(FILE* f) {
     fprintf(f, "# Sky Volta control bindings (SDL scancodes)\n");
     for (int i = 0; i < CONTROL_COUNT; i++) fprintf(f, "%s=%d\n", control_names[i], key_bindings[i]);
     fprintf(f, "volume=%d\n", int(master_volume_get() * 100.0f + 0.5f));
-    fprintf(f, "freeplay=%d\n", (bus_read16(WRAM_BASE + W_SETTING_FREE_PLAY) & 0xFFFF) != 0 ? 1 : 0);
+    fprintf(f, "freeplay=%d\n", (bus_read16(WRAM_BASE + W_FREE_PLAY) & 0xFFFF) != 0 ? 1 : 0);
     const host_settings_state& s = host_settings;
     fprintf(f, "widescreen=%d\nwide_hud=%d\naspect=%d\nwindow_mode=%d\nresolution=%dx%d\nframe_rate=%d\n",
             s.widescreen, s.wide_hud, s.aspect, s.window_mode, s.resolution_w, s.resolution_h, s.frame_rate);

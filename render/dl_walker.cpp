@@ -471,7 +471,7 @@ bool dl_word_in_buffer(int64_t index) {
 }
 
 void dl_source_select_live() {
-    int64_t v = wram[W_DL_CURSOR];
+    int64_t v = w_slot(W_DL_CURSOR);
     int64_t off = -1;
     if (w_is_host_pointer(v)) {
         uintptr_t p = uintptr_t(w_host(v)), first = uintptr_t(&dspram[0]);

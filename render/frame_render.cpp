@@ -104,7 +104,7 @@ GLuint screen_texture(GLuint* texture) {
 
 void buffers_report() {
     if (!verbose_enabled() || frame.frames >= 2) return;
-    int64_t cursor = wram[W_DL_CURSOR];
+    int64_t cursor = w_slot(W_DL_CURSOR);
     int64_t base = w_pointer(dspram);
     fprintf(stderr, "  [BUF] W[0x0CA4]=0x%lX dspram_base=0x%lX diff=%ld dspram[0x10]=%d W[0x0CA0]=%ld W[0x0CAC]=%ld\n",
             long(cursor), long(base), long(cursor - base), dsp_word(DSP_WORD_BUFFER_INDEX),

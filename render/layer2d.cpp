@@ -61,10 +61,6 @@ void text_cells_draw() {
         }
 }
 
-int64_t slot(uint32_t offset) {
-    return offset < sizeof wram / sizeof wram[0] ? wram[offset] : 0;
-}
-
 void sprite_tile_draw(int32_t tile, int x0, int y0, uint32_t flags) {
     uint32_t magnitude = uint32_t(tile < 0 ? -tile : tile);
     if (magnitude < 1 || magnitude > 4095) return;
@@ -87,21 +83,21 @@ void sprite_records_draw(bool trace) {
     int sx0 = load_be16(text_registers) - 1500, sy0 = load_be16(text_registers + 2) - 810;
     if (trace)
         fprintf(stderr, "  [SPR] frame=%u buf_sel=%d list_head=%d count=%d\n", host_frame, int(buffer),
-                int(slot(head + NEXT_LINK)), int(int32_t(slot(W_SPRITE_COUNT))));
-    int64_t link = slot(head + NEXT_LINK);
+                int(w_slot(head + NEXT_LINK)), int(int32_t(w_slot(W_SPRITE_COUNT))));
+    int64_t link = w_slot(head + NEXT_LINK);
     int n = 0;
     for (; n < RECORDS_MAX && link != 0; n++) {
         int64_t at = int64_t(head) + int64_t(SPRITE_RECORD_BYTES) * link;
-        if (at < 0 || at + SPRITE_RECORD_BYTES > int64_t(sizeof wram / sizeof wram[0])) break;
+        if (at < 0 || at + SPRITE_RECORD_BYTES > int64_t(WRAM_SIZE)) break;
         uint32_t r = uint32_t(at);
-        int32_t tile = int16_t(slot(r));
-        int32_t x = int32_t(slot(r + 2)), y = int32_t(slot(r + 4));
-        uint32_t flags = uint32_t(slot(r + FLAGS));
+        int32_t tile = int16_t(w_slot(r));
+        int32_t x = int32_t(w_slot(r + 2)), y = int32_t(w_slot(r + 4));
+        uint32_t flags = uint32_t(w_slot(r + FLAGS));
         if (trace)
             fprintf(stderr, "    [SPR] entry %d: tile=0x%X (%d) sx=%d sy=%d flags=0x%X\n", n, unsigned(tile), tile,
                     x + sx0, y + sy0, flags);
         sprite_tile_draw(tile, x + sx0, y + sy0, flags);
-        int64_t next = slot(r + NEXT_LINK);
+        int64_t next = w_slot(r + NEXT_LINK);
         if (next == link) {
             n++;
             break;

@@ -22,10 +22,6 @@ void angle_pair(int32_t angle, int32_t* s, int32_t* c) {
     *c = int32_t(std::lrint(32767.0 * std::cos(a)));
 }
 
-int32_t camera_angle(uint32_t offset) {
-    return w_read32(int64_t(WRAM_BASE + offset));
-}
-
 }  // namespace
 
 void mat3_mul_fx15(const int32_t a[9], const int32_t b[9], int32_t out[9]) {
@@ -63,9 +59,9 @@ void euler_rotation_compose(const int32_t w[6], int32_t out[9], int32_t order) {
 
 void camera_matrix_build(int32_t out[9], bool with_roll) {
     int32_t sh, ch, sp, cp, sr, cr;
-    angle_pair(camera_angle(W_CAMERA_HEADING), &sh, &ch);
-    angle_pair(camera_angle(W_CAMERA_PITCH), &sp, &cp);
-    angle_pair(camera_angle(W_CAMERA_ROLL), &sr, &cr);
+    angle_pair(wram_long(W_CAMERA_HEADING), &sh, &ch);
+    angle_pair(wram_long(W_CAMERA_PITCH), &sp, &cp);
+    angle_pair(wram_long(W_CAMERA_ROLL), &sr, &cr);
     const int32_t h[9] = {ch, 0, -sh, 0, ONE, 0, sh, 0, ch};
     const int32_t p[9] = {ONE, 0, 0, 0, cp, sp, 0, -sp, cp};
     const int32_t r[9] = {cr, sr, 0, -sr, cr, 0, 0, 0, ONE};

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the tests with AddressSanitizer and UndefinedBehaviorSanitizer and runs them,
 # after 60 seconds of fuzzing the ROM archive installer and 30 of the scores file (clang,
-# libFuzzer) and a ThreadSanitizer run of the ring and audio tests.
+# libFuzzer) and a ThreadSanitizer run of the ring and audio tests; then each test program
+# runs whole in a Release build.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$top/tools/install_deps.sh"
@@ -27,3 +28,14 @@ cmake -S "$top" -B "$top/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYVOLT
 cmake --build "$top/build/asan" -j "$jobs"
 cd "$top/build/asan"
 ctest --output-on-failure -j "$jobs"
+
+# Each test program once more as one whole program in a Release build without sanitizers:
+# a test that leans on an earlier test's leftovers, or on the build, fails here.
+cmake -S "$top" -B "$top/build/rel" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSKYVOLTA_BENCH=OFF
+cmake --build "$top/build/rel" -j "$jobs"
+cd "$top/build/rel/tests"
+for program in test_*; do
+  [ -x "$program" ] || continue
+  echo "== $program, whole, Release"
+  SDL_AUDIODRIVER=dummy "./$program" --gtest_brief=1
+done

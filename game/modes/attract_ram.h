@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "game/services/rom_table.h"
+#include "board/ranking_page.h"
 
 constexpr uint32_t W_ATTRACT_TITLE_FRAMES = 0x0CD4;
 constexpr uint32_t W_FLYBY_FRAMES = 0x0CD8;
@@ -36,7 +37,6 @@ constexpr uint32_t W_DEMO_TEXT_NEXT = 0x15EC8;   // start frame of the caption a
 constexpr uint32_t W_MODEL_SCENE_FRAMES = 0x15ECC;
 
 // The replay, the course demo (and the ranking page's timer, the same long).
-constexpr uint32_t W_REPLAY_FRAMES = 0x1736C;
 constexpr uint32_t W_REPLAY_RADIUS = 0x173B0;  // pitch 0x173B4, angle 0x173B8, height 0x173BC
 
 // The sprite scene: offsets x and y (words), frames 0..270.

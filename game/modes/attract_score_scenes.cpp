@@ -276,13 +276,13 @@ void attract_replay_setup() {
     w_cell_set(W_FADE_FLAGS, FADE_MODE_BLACK);
     w_cell_set(W_FADE_AMOUNT, 0);
     attract_replay_tiles_load();
-    w_cell_set(W_REPLAY_FRAMES, 0);
+    w_cell_set(W_PAGE_TIMER, 0);
     w_cell_set(W_ATTRACT_PHASE, 11);
     attract_replay_run();
 }
 
 void attract_replay_run() {
-    int32_t d = w_cell(W_REPLAY_FRAMES);
+    int32_t d = w_cell(W_PAGE_TIMER);
     replay_camera(d);
     if (d >= 3) {
         text_block_draw(TITLE_BLOCK, TITLE_COLUMN, TITLE_ROW, TITLE_TILE, 1);
@@ -295,7 +295,7 @@ void attract_replay_run() {
     score_scene_world(true);
     if (d >= REPLAY_FADE_FROM && w_cell(W_GAME_STATE) != STATE_STAGE_START)
         w_cell_set(W_FADE_AMOUNT, std::min(2 * d - 1186, FADE_FULL));
-    w_cell_set(W_REPLAY_FRAMES, wrap_add(d, 1));
+    w_cell_set(W_PAGE_TIMER, wrap_add(d, 1));
     if (d >= REPLAY_FRAMES) attract_next_scene();
 }
 
@@ -306,14 +306,14 @@ void attract_course_demo_setup() {
     attract_course_start(0);
     w_cell_set(W_FADE_FLAGS, FADE_MODE_BLACK);
     w_cell_set(W_FADE_AMOUNT, 0);
-    w_cell_set(W_REPLAY_FRAMES, 0);
+    w_cell_set(W_PAGE_TIMER, 0);
     cgram_load_tile_block(COURSE_DEMO_BLOCK, COURSE_DEMO_TILE);
     w_cell_set(W_ATTRACT_PHASE, 13);
     attract_course_demo_run();
 }
 
 void attract_course_demo_run() {
-    int32_t c = w_cell(W_REPLAY_FRAMES);
+    int32_t c = w_cell(W_PAGE_TIMER);
     int32_t n = 0;
     while (n + 1 < 4 && rom_table_long(COURSE_DEMO_THRESHOLDS, n + 1, 0) <= c) n++;
     int64_t start = rom_table_long(COURSE_DEMO_THRESHOLDS, n, 0);
@@ -337,7 +337,7 @@ void attract_course_demo_run() {
     }
     score_scene_world(false);
     w_cell_set(W_PLAY_FRAME_COUNTER, wrap_add(w_cell(W_PLAY_FRAME_COUNTER), 1));
-    w_cell_set(W_REPLAY_FRAMES, wrap_add(c, 1));
+    w_cell_set(W_PAGE_TIMER, wrap_add(c, 1));
     if (n == 2 && int64_t(c) == next - 2 && w_cell(W_GAME_STATE) != STATE_STAGE_START) attract_next_scene();
 }
 

@@ -7,6 +7,7 @@
 
 #include "game/services/gameplay_ram.h"  // the stage word
 #include "game/services/rom_table.h"
+#include "board/fixed_math.h"
 
 // The phase-local words: upper half of W 0x172EC the local frame, lower half the sway's
 // frames left; upper half of W 0x172F0 (W_VIEW_SCALE) the sway's length.
@@ -24,7 +25,6 @@ constexpr uint32_t W_ENDING_IK_D = 0x172E4;
 
 // The scene's scratch record: seven longs (position, angles, zoom; or a sway record).
 // Phase 3 eases its camera record from +16; phase 10 keeps its repeat mark at +16.
-constexpr uint32_t W_ENDING_OBJECT = 0x17294;
 // Per-phase scratch longs W 0x172B0 .. 0x172D0: the flights, the landing and the portrait
 // each lay out their own values here (field offsets beside each phase's routines).
 constexpr uint32_t W_ENDING_SCRATCH = 0x172B0;

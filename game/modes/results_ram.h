@@ -11,6 +11,7 @@
 #include "game/services/gameplay_ram.h"  // ending_total, the stage words, results_step and timer
 #include "game/services/run_ram.h"       // the grade counter's word, the trail
 #include "game/services/sound_ram.h"     // the screens' sound counter (W 0x15F5C)
+#include "board/text_print.h"
 
 // ---- The results tally ---------------------------------------------------------------
 constexpr uint32_t W_RESULTS_STEP_WORD = W_RESULTS_STEP + 2;  // lower half: the tally's step
@@ -48,4 +49,3 @@ constexpr uint32_t W_TEXT_REGISTER_SAVE = 0x169E4;   // upper half: text registe
 // ---- Continue, total and demo-flight screens -----------------------------------------
 constexpr uint32_t W_CONTINUE_REVEAL = 0x173C0;      // upper half: reveal count; lower: frames
 constexpr uint32_t W_CONTINUE_ENABLED = 0x173C4;     // lower half: payable; upper: last choice
-constexpr uint32_t W_TOTAL_FRAMES = 0x173C8;

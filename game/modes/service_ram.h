@@ -13,6 +13,7 @@
 #include "game/services/rig_ram.h"       // the node array value_work_list lives in
 #include "game/services/run_ram.h"       // the bookkeeping longs
 #include "game/services/sound_ram.h"     // the volumes, mode and attract-sound settings
+#include "board/eeprom_settings.h"
 
 // ---- Settings block ----------------------------------------------------------------
 constexpr uint32_t W_TEST_STATE = 0x3FB4;        // test_state_word: the page, low half
@@ -21,11 +22,9 @@ constexpr uint32_t W_TEST_EXIT_FRAME = 0x3FB0;   // test_exit_frame
 constexpr uint32_t W_SOUND_VOLUME_B = 0x3FE2;
 constexpr uint32_t W_SOUND_VOLUME_A2 = 0x3FE4;
 constexpr uint32_t W_SOUND_VOLUME_B2 = 0x3FE6;
-constexpr uint32_t W_SOUND_CODE = 0x3FE8;        // last sound code (long)
 constexpr uint32_t W_SERVICE_EXIT_MARK = 0x3FEA;  // service_exit_mark
 constexpr uint32_t W_COIN_VALUE1_WORD = 0x3FF2;  // its lower word, as the page loads it
 constexpr uint32_t W_COIN_VALUE2 = 0x3FF6;       // the continue screen's price in credits
-constexpr uint32_t W_GAME_VALUE1 = 0x3FF8;       // game_options
 constexpr uint32_t W_BOOK_COUNT_3 = 0x4022;
 constexpr uint32_t W_BOOK_COUNTERS = 0x40B0;     // counter words to 0x4133
 

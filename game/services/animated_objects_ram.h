@@ -74,4 +74,3 @@ constexpr uint32_t W_TIER_TABLE = 0x16664;  // ROM address of the current tier t
 constexpr uint32_t W_TIER = 0x16674;        // words: tier (2 near .. 0 far), the far-tier switch's
 constexpr uint32_t W_COURSE8_NODE = 0x166CC;  // x, y, z, then three angle longs
 // The course-8 bank, less 20480; the fly-in's caption keeps its row in the high byte.
-constexpr uint32_t W_COURSE8_BANK = 0x3EF4;

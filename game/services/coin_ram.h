@@ -6,12 +6,11 @@
 
 #include "board/inputs.h"
 #include "board/wram.h"
+#include "board/eeprom_settings.h"
 
 constexpr uint32_t W_COIN_COUNT = 0x2C0E;        // coins inserted, not yet spent (the log's "cr")
 constexpr uint32_t W_COIN_WORD = 0x2C10;         // cleared with the coin state
 constexpr uint32_t W_CREDIT_ROW = 0x2C14;        // text row of the credit prompt, 22 after a reset
-constexpr uint32_t W_COINS_PER_CREDIT = 0x3FF0;  // coin_options: 4 after initialisation
-constexpr uint32_t W_FREE_PLAY = 0x3FF4;         // the word there: non-zero is free play
 constexpr int32_t CREDIT_ROW_RESET = 22;
 
 // New presses of the two serial switch ports.

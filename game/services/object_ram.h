@@ -37,7 +37,6 @@ constexpr uint32_t W_OBJECT_LIST_VIEW = 0x169F0;  // low half: the view of its h
 // Outside the race the rig's node array (W_RIG_NODES: 1024-byte display objects), its
 // stream counter and flag hold the list.
 constexpr uint32_t DISPLAY_OBJECT_BYTES = 1024;
-constexpr uint32_t W_OBJECT_LIST_LENGTH = 0xAB08;
 // The list's build stage and its done mark are the rig's keyframe words W_KEYFRAME_COUNTER
 // and W_RIG_FLAG (board/game_state_ram.h), cells the block-list expansion clears.
 

@@ -8,7 +8,6 @@
 #include "board/game_state_ram.h"  // game state, play frames, keyframe counter and flag
 
 // ---- Node records ------------------------------------------------------------------
-constexpr uint32_t W_RIG_NODES = 0xAB04;      // node 0: the machine's frame (the root)
 constexpr uint32_t RIG_NODE_BYTES = 128;
 constexpr uint32_t W_RIG_NODES_END = 0xCD84;  // no node walk or node set goes past here
 constexpr uint32_t RIG_SET_FIRST_NODE = 5;    // node sets and animations load from node 5

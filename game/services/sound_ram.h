@@ -14,6 +14,7 @@
 #include "game/services/object_ram.h"
 #include "game/services/probe_ram.h"
 #include "game/services/terrain_ram.h"
+#include "board/eeprom_settings.h"
 
 // ---- The command layer -------------------------------------------------------------
 constexpr uint32_t W_SOUND_ONCE_FLAG = 0x15F44;      // play-once flag
@@ -27,8 +28,6 @@ constexpr uint32_t W_COURSE_FADE_LEVEL = 0x15F5A;    // 0..255
 constexpr uint32_t W_CONTACT_BITS = 0x15F3C;         // H: bits 0-4 probes, bit 7 surface
 constexpr uint32_t W_CONTACT_LEVEL = 0x15F3E;        // L: 240 when set, counted down
 constexpr uint32_t W_LEVEL_ADJUST = 0x0E20;          // signed, added to every level
-constexpr uint32_t W_ATTRACT_SOUND = 0x3FFC;         // attract sound setting (word or long)
-constexpr uint32_t W_SOUND_VOLUMES = 0x3FE0;         // four cells 0x3FE0, 0x3FE2, 0x3FE4, 0x3FE6
 constexpr uint32_t AUX_SOUND_VOLUMES = 0xF83D58;     // four big-endian words nothing reads
 
 // ---- Course sounds (longs unless a word is named) ----------------------------------
@@ -49,7 +48,6 @@ constexpr uint32_t W_POINT_COOLDOWN = 0x15F5C;       // word
 constexpr uint32_t W_LAST_HEADING = 0x15F5E;         // word: player heading at the last call
 // Eight longs; the rider's step also leaves its eight inputs here for a look (rider_ik).
 constexpr uint32_t W_SOUND_BYTE_COPIES = 0x3ED0;
-constexpr uint32_t W_MODE_SETTING = 0x3FFA;          // cell, compared with 1
 
 // ---- Words of other areas that the course sounds read ------------------------------
 // They keep their areas' names: the player's words (the speed and its copy among them)

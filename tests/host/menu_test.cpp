@@ -172,7 +172,7 @@ TEST_F(Menu, FreePlayBoxWritesTheWordAtOnceAndTheFileAtSave) {
     toggle_menu();
     menu_frame(window);
     open_and_click(CONTROLS_HEADER, FREEPLAY_BOX);
-    EXPECT_EQ(bus_read16(WRAM_BASE + W_SETTING_FREE_PLAY), 1u);
+    EXPECT_EQ(bus_read16(WRAM_BASE + W_FREE_PLAY), 1u);
     EXPECT_EQ(host_settings.freeplay_override, 1);
     EXPECT_EQ(settings_text(), "freeplay=0\n");
     menu_click(window, CONTROLS_SAVE.x, CONTROLS_SAVE.y);

@@ -300,7 +300,7 @@ TEST(AttractScenes, DemoFreezesDuringItsClosingText) {
 TEST(AttractScenes, CourseDemoRestartsAtEachThreshold) {
     attract_enter(INDEX_COURSE_DEMO);
     for (int32_t course = 0; course < 3; course++) {
-        while (w_cell(W_REPLAY_FRAMES) <= SYNTH_COURSE_DEMO_THRESHOLDS[course]) screen_frame();
+        while (w_cell(W_PAGE_TIMER) <= SYNTH_COURSE_DEMO_THRESHOLDS[course]) screen_frame();
         EXPECT_EQ(w_cell(W_COURSE_NUMBER), course) << course;
         const int32_t* camera = SYNTH_COURSE_DEMO_CAMERAS[course];
         EXPECT_EQ(w_cell(W_CAMERA_X), camera[0]) << course;
