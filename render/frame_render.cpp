@@ -730,6 +730,9 @@ void render_frame_3d() {
 
     fade_draw();
     frame_text_draw(frame.map_view ? nullptr : text);
+    // The map view was this frame's scene only: a frame painted otherwise (the engine
+    // frame) has its fog and sprites.
+    frame.map_view = false;
     statistics_report();
     glDisable(GL_DEPTH_TEST);
     frame.frames++;

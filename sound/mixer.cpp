@@ -21,14 +21,21 @@ int32_t lerp_trunc(int32_t a, int32_t b, double f) {
     return int32_t(double(a) + double(b - a) * f);
 }
 
+// True while the pair the voice reads next, i and i + 1, lies inside its sample. Checked
+// on every step: a voice holding no sample, a rate that does not move it forward or a
+// position outside the sample (negative, NaN, past the end) ends instead of reading.
+bool voice_in_sample(const sfx_voice& v) {
+    const sample_record* s = v.sample;
+    return s && s->data && s->rate > 0 && v.position >= 0.0 && v.position + 1.0 < double(s->length);
+}
+
 void mix_voices(int frames, int rate) {
     audio_lock(&sfx_voices.lock);
     for (sfx_voice& v : sfx_voices.voices) {
         if (!v.active) continue;
         const sample_record* s = v.sample;
-        double step = double(s->rate) / rate;
         for (int k = 0; k < frames; k++) {
-            if (double(s->length) <= v.position + 1.0) {
+            if (!voice_in_sample(v)) {
                 v.active = false;
                 break;
             }
@@ -36,7 +43,7 @@ void mix_voices(int frames, int rate) {
             int32_t x = lerp_trunc(s->data[i], s->data[i + 1], v.position - i);
             mix_acc[2 * k] += x;
             mix_acc[2 * k + 1] += x;
-            v.position += step;
+            v.position += double(s->rate) / rate;
         }
     }
     audio_unlock(&sfx_voices.lock);

@@ -6,6 +6,7 @@
 #include "host/map_view.h"
 
 #include "host/main_loop.h"
+#include "render/cz_fog.h"
 #include "render/frame_render.h"
 #include "render/map_view_scene.h"
 #include "render/model_placement.h"
@@ -236,6 +237,20 @@ TEST(MapViewPicture, AWheelStepUpEnlargesTheChunks) {
     EXPECT_GT(before, 1000);
     // Zoom 0.88: lengths grow by about 1 / 0.88, areas by about 1.29.
     EXPECT_GT(after, before * 1.15);
+}
+
+// The map view draws its scene unfogged for its own frames only: a frame painted after it
+// through the painter (the engine frame) is fogged again.
+TEST(MapViewPicture, AFramePaintedAfterTheMapViewIsFogged) {
+    screen_start();
+    map_view_switch_on(0);
+    screen_frame();
+    screen_picture();
+    map_view_switch_off();
+    bool valid = fog_current_valid;
+    fog_current_valid = true;
+    EXPECT_TRUE(frame_draw_context().fog);
+    fog_current_valid = valid;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "board/board_memory.h"
 #include "host/rom_set.h"
 #include "render/graphics_rom.h"
+#include "tests/render/frame_scene.h"
 #include "tests/support/synth_rom.h"
 #include "tests/support/synth_rom_tables.h"
 #include "tests/support/test_files.h"
@@ -17,11 +18,18 @@ namespace {
 class RomLoaderTest : public testing::Test {
 protected:
     void SetUp() override {
+        // The loader fills texture images of its own, not those an earlier test pointed
+        // at (the shared synthetic set's), and they go with the test.
+        saved = scene_rom_save();
+        texture_rom = texture_tilemap = nullptr;
         dir = temp_dir_make("loader");
         ASSERT_TRUE(synth_rom_write_dir(synth_rom_shared(), dir.c_str()));
         board_memory_clear();
     }
     void TearDown() override {
+        free(texture_rom);
+        free(texture_tilemap);
+        scene_rom_restore(saved);
         temp_dir_remove(dir);
         unsetenv("SKYVOLTA_NO_ROMMAP");
     }
@@ -37,6 +45,7 @@ protected:
     }
 
     std::string dir;
+    scene_rom_pointers saved;
 };
 
 TEST_F(RomLoaderTest, FullSetFillsEveryImage) {

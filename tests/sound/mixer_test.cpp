@@ -150,6 +150,49 @@ TEST_F(MixerTest, CoinVoiceLastsUntilItsLastSamplePair) {
     EXPECT_FALSE(sfx_voices.voices[0].active);
 }
 
+// A four-sample record inside a guarded buffer: any read outside the sample picks up a
+// loud guard value and shows in the output.
+TEST_F(MixerTest, AVoiceNeverReadsOutsideItsSampleWhateverItsState) {
+    constexpr int16_t GUARD = 30000;
+    std::vector<int16_t> buffer = {GUARD, GUARD, GUARD, 100, 100, 100, 100, GUARD, GUARD, GUARD};
+    const int16_t* samples = buffer.data() + 3;
+    const double nan = std::nan("");
+    const struct { const char* name; sample_record rec; double position; int sounding; } cases[] = {
+        {"from the start", {samples, 4, 44100}, 0.0, 3},
+        {"on the last pair", {samples, 4, 44100}, 2.5, 1},
+        {"at the last sample", {samples, 4, 44100}, 3.0, 0},
+        {"past the end", {samples, 4, 44100}, 1e12, 0},
+        {"just before the start", {samples, 4, 44100}, -0.5, 0},
+        {"before the start", {samples, 4, 44100}, -2.0, 0},
+        {"far before the start", {samples, 4, 44100}, -1e12, 0},
+        {"NaN position", {samples, 4, 44100}, nan, 0},
+        {"infinite position", {samples, 4, 44100}, INFINITY, 0},
+        {"rate 0", {samples, 4, 0}, 0.0, 0},
+        {"negative rate", {samples, 4, -44100}, 1.0, 0},
+        {"no data", {nullptr, 4, 44100}, 0.0, 0},
+        {"one sample", {samples, 1, 44100}, 0.0, 0},
+        {"empty", {samples, 0, 44100}, 0.0, 0},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        sfx_voices.voices[0] = {&c.rec, c.position, true};
+        std::fill(out.begin(), out.end(), int16_t(0x5555));
+        mix_frames(out.data(), 8, 44100, false);
+        for (int k = 0; k < 8; k++) {
+            int16_t want = k < c.sounding ? 100 : 0;
+            EXPECT_EQ(out[2 * k], want) << c.name << " frame " << k;
+            EXPECT_EQ(out[2 * k + 1], want) << c.name << " frame " << k;
+        }
+        EXPECT_FALSE(sfx_voices.voices[0].active) << c.name;
+    }
+    // A voice that holds no sample at all ends too.
+    SetUp();
+    sfx_voices.voices[0] = {nullptr, 0.0, true};
+    mix_frames(out.data(), 8, 44100, false);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_FALSE(sfx_voices.voices[0].active);
+}
+
 TEST_F(MixerTest, EightVoicesVolumeAndClamp) {
     std::vector<int16_t> data(64);
     sample_record rec{data.data(), 64, 44100};
