@@ -21,12 +21,10 @@ int32_t lerp_trunc(int32_t a, int32_t b, double f) {
     return int32_t(double(a) + double(b - a) * f);
 }
 
-// True while the pair the voice reads next, i and i + 1, lies inside its sample. Checked
-// on every step: a voice holding no sample, a rate that does not move it forward or a
-// position outside the sample (negative, NaN, past the end) ends instead of reading.
-bool voice_in_sample(const sfx_voice& v) {
-    const sample_record* s = v.sample;
-    return s && s->data && s->rate > 0 && v.position >= 0.0 && v.position + 1.0 < double(s->length);
+// True while the pair a voice reads next, i and i + 1, lies inside its sample (false for
+// a negative or NaN position and past the end).
+bool position_in_sample(double position, const sample_record* s) {
+    return position >= 0.0 && position + 1.0 < double(s->length);
 }
 
 void mix_voices(int frames, int rate) {
@@ -34,8 +32,14 @@ void mix_voices(int frames, int rate) {
     for (sfx_voice& v : sfx_voices.voices) {
         if (!v.active) continue;
         const sample_record* s = v.sample;
+        // A voice holding no sample or a rate that does not move it forward ends at once.
+        if (!s || !s->data || s->rate <= 0) {
+            v.active = false;
+            continue;
+        }
+        double step = double(s->rate) / rate;
         for (int k = 0; k < frames; k++) {
-            if (!voice_in_sample(v)) {
+            if (!position_in_sample(v.position, s)) {
                 v.active = false;
                 break;
             }
@@ -43,7 +47,7 @@ void mix_voices(int frames, int rate) {
             int32_t x = lerp_trunc(s->data[i], s->data[i + 1], v.position - i);
             mix_acc[2 * k] += x;
             mix_acc[2 * k + 1] += x;
-            v.position += double(s->rate) / rate;
+            v.position += step;
         }
     }
     audio_unlock(&sfx_voices.lock);
