@@ -2,6 +2,7 @@
 
 #include "base/byte_order.h"
 #include "base/env_switch.h"
+#include "base/file_copy.h"
 #include "base/run_flags.h"
 #include "board/wram.h"
 #include "board/wram_cell.h"
@@ -90,60 +91,12 @@ void data_store(const uint8_t* data) {
     w_cell_set(W_SCORE_HEAD, data[HEAD_OFFSET - DATA_OFFSET]);
 }
 
-// Writes all of `size` bytes to fd; false (errno set) on a failed or short write.
-bool all_write(int fd, const uint8_t* bytes, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = write(fd, bytes + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        done += size_t(n);
-    }
-    return true;
-}
-
-// Closes fd; false (errno of the first failure kept) when `ok` was already false or
-// the close fails.
-bool closed(int fd, bool ok) {
-    int error = errno;
-    if (close(fd) != 0) return false;
-    errno = error;
-    return ok;
-}
-
 // Writes the whole image to the temporary file and syncs it; false (errno set) on any
 // failure.
 bool temporary_write(const char* tmp, const uint8_t* image) {
     int fd = open(tmp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    return closed(fd, all_write(fd, image, SCORES_FILE_SIZE) && fsync(fd) == 0);
-}
-
-// The file as it is on disk, byte for byte, into `bak`. Gives the file that failed
-// (errno set), or null when the copy is made.
-const char* backup_copy(const char* path, const char* bak) {
-    int in = open(path, O_RDONLY | O_CLOEXEC);
-    if (in < 0) return path;
-    int out = open(bak, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        closed(in, false);
-        return bak;
-    }
-    static uint8_t chunk[65536];
-    const char* failed = nullptr;
-    ssize_t n;
-    while (!failed && (n = read(in, chunk, sizeof chunk)) != 0) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) failed = path;
-        else if (!all_write(out, chunk, size_t(n))) failed = bak;
-    }
-    if (!closed(out, !failed && fsync(out) == 0) && !failed) failed = bak;
-    if (!closed(in, !failed) && !failed) failed = path;
-    return failed;
+    return fd_closed(fd, fd_write_all(fd, image, SCORES_FILE_SIZE) && fsync(fd) == 0);
 }
 
 }  // namespace
@@ -242,7 +195,7 @@ void scores_save() {
     if (!temporary_write(tmp, image)) {
         failed = tmp;
     } else if (session.backup_due) {
-        const char* copy_failed = backup_copy(session.path, bak);
+        const char* copy_failed = file_copy(session.path, bak);
         if (!copy_failed)
             fprintf(stderr, "[SCORES] the old %s is kept as %s\n", session.path, bak);
         else if (copy_failed == session.path && errno == ENOENT)

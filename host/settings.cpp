@@ -1,6 +1,7 @@
 #include "host/settings.h"
 
 #include "base/env_switch.h"
+#include "base/file_copy.h"
 #include "board/bus.h"
 #include "board/eeprom_settings.h"
 #include "host/pads.h"
@@ -107,17 +108,9 @@ void settings_write(FILE* f) {
 
 // The damaged file, byte for byte, into the .bak, before the save replaces it.
 bool backup_write() {
-    FILE* in = fopen(SETTINGS_FILE, "rb");
-    if (!in) return errno == ENOENT;  // nothing left to keep
-    FILE* out = fopen(SETTINGS_BACKUP_FILE, "wb");
-    bool ok = out != nullptr;
-    char chunk[65536];
-    size_t n;
-    while (ok && (n = fread(chunk, 1, sizeof chunk, in)) > 0) ok = fwrite(chunk, 1, n, out) == n;
-    ok = ok && !ferror(in);
-    if (out && fclose(out) != 0) ok = false;
-    fclose(in);
-    if (!ok) {
+    const char* failed = file_copy(SETTINGS_FILE, SETTINGS_BACKUP_FILE);
+    if (failed == SETTINGS_FILE && errno == ENOENT) return true;  // nothing left to keep
+    if (failed) {
         write_failed(SETTINGS_BACKUP_FILE);
         return false;
     }
