@@ -7,6 +7,7 @@
 #include "board/wram_cell.h"
 #include "tests/board/board_fixture.h"
 #include "tests/support/synth_rom_tables.h"
+#include "tests/support/test_files.h"
 
 #include <string>
 
@@ -28,7 +29,17 @@ TEST_F(EepromSettingsTest, DefaultsComeFromTheProgramRom) {
     EXPECT_EQ(w_read16(WRAM_BASE + 0x3FFC), SYNTH_SETTING_3684E);
 }
 
-TEST_F(EepromSettingsTest, StubsReportOnceAndReturnZero) {
+// The stubs report once per process, and other cases here call them first: the case runs
+// in a fresh process of its own.
+TEST(EepromStubs, ReportOnceAndReturnZero) {
+    std::string out;
+    EXPECT_EQ(test_child_run("", "EepromStubsChild.ReportOnceAndReturnZero", &out), 0) << out;
+}
+
+class EepromStubsChild : public EepromSettingsTest {};
+
+TEST_F(EepromStubsChild, ReportOnceAndReturnZero) {
+    if (!test_child()) GTEST_SKIP() << "run by EepromStubs.ReportOnceAndReturnZero";
     testing::internal::CaptureStderr();
     EXPECT_EQ(eeprom_command_handler(), 0);
     EXPECT_EQ(eeprom_command_handler(), 0);
